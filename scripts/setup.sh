@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
-  qt6-base-dev qt6-charts-dev libgl-dev
+  qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
   libsnmp-dev snmp snmpsim
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   ieee-data gettext python3 fonts-dejavu-core xvfb xauth
