@@ -1,0 +1,39 @@
+// CFrameWnd: the framework's frame window base, with its default rectangle and the active
+// frame query.
+#pragma once
+
+#include "platform/cwnd.h"
+#include "platform/win32_types.h"
+
+#ifndef CW_USEDEFAULT
+#define CW_USEDEFAULT (static_cast<int>(0x80000000))
+#endif
+
+class CMenu;
+
+struct CCreateContext {
+    CRuntimeClass* m_pNewViewClass = nullptr;
+    void* m_pCurrentDoc = nullptr;
+    void* m_pNewDocTemplate = nullptr;
+    void* m_pLastView = nullptr;
+    class CFrameWnd* m_pCurrentFrame = nullptr;
+};
+
+class CFrameWnd : public CWnd {
+    DECLARE_DYNCREATE(CFrameWnd)
+public:
+    // (CW_USEDEFAULT, CW_USEDEFAULT, 0, 0): the system places and sizes the window.
+    static const CRect rectDefault;
+
+    CFrameWnd();
+    ~CFrameWnd() override;
+
+    virtual BOOL Create(LPCSTR className, LPCSTR title, DWORD style = WS_OVERLAPPEDWINDOW,
+                        const RECT& rect = rectDefault, CWnd* parent = nullptr,
+                        LPCSTR menuName = nullptr, DWORD exStyle = 0,
+                        CCreateContext* context = nullptr);
+    // The active child frame of a multi-document frame, else this frame.
+    virtual CFrameWnd* GetActiveFrame();
+    // The frame that holds this window (for a multi-document child: its multi-document frame).
+    CFrameWnd* GetParentFrame() const;
+};
