@@ -1,0 +1,174 @@
+#pragma once
+
+#include "table/sorted_order.h"
+#include "table/table_column.h"
+#include "table/table_row.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// Table options.
+constexpr uint32_t TABLE_POPUP = 1;
+constexpr uint32_t TABLE_ROWSELECT = 2;
+constexpr uint32_t TABLE_NOSCROLLBARS = 4;
+constexpr uint32_t TABLE_SORTABLE = 8;
+constexpr uint32_t TABLE_SINGLESEL = 16;
+
+// Pending-redraw flags.
+constexpr uint32_t REDRAW_PAINT = 1;
+constexpr uint32_t REDRAW_ERASE = 2;
+constexpr uint32_t REDRAW_LAYOUT = 4;
+
+// Widths and heights that come from auto-sizing never exceed this many pixels.
+constexpr int32_t MAX_AUTOSIZE_EXTENT = 150;
+
+// Sort modes.
+constexpr int SORT_NONE = 0;
+constexpr int SORT_ASCENDING = 1;
+constexpr int SORT_DESCENDING = 2;
+
+// The data of the table control: columns, rows and cells, selection, display order of the
+// columns, one sorted order per column and the lookup of rows by key. Holds no window;
+// KSCTable derives from it and supplies redraws and text measurement through the virtual
+// hooks. BOOL results are int (1 or 0), as the platform's BOOL is.
+//
+// Rows are addressed by index (insertion order). Internally each row also has a stable
+// slot number; the sorted orders are kept per column as balanced trees over slots, so
+// placing a row, the n-th row of an order and a step to the next row cost O(log n), with
+// the same order a walk from the head of a linked list would give.
+class TableModel {
+  public:
+    explicit TableModel(uint32_t options = 0, uint32_t windowTextColor = 0);
+    virtual ~TableModel();
+    TableModel(const TableModel&) = delete;
+    TableModel& operator=(const TableModel&) = delete;
+
+    // Columns.
+    int InsertColumn(int index, const TableColumn& column, int redraw);
+    int DeleteColumn(int index, int redraw);
+    int GetColumn(int index, TableColumn& out) const;
+    int GetColumnPtr(int index, TableColumn** out);
+    int SetColumn(int index, const TableColumn& column);
+    std::string GetColumnTitle(int index) const;
+    int SetColumnTitle(int index, const std::string& title);
+    int GetColumnWidth(int index) const;
+    int SetColumnWidth(int index, int width, int redraw);
+    int GetColumnCount() const { return static_cast<int>(m_columns.size()); }
+
+    // Rows and cells.
+    int InsertRow(int index, const char* text, char delimiter, int redraw);
+    int DeleteRow(int index, int redraw);
+    void DeleteAllRows();
+    int GetRow(int index, TableRow& out) const;
+    int GetRowPtr(int index, TableRow** out);
+    int GetRowCount() const { return static_cast<int>(m_rowSlots.size()); }
+    int SetRowText(int row, const char* text, int firstColumn, char delimiter, int redraw);
+    std::string GetCellText(int row, int column) const;
+    uint32_t GetCellState(int row, int column) const;
+    int SetCellState(int row, int column, uint32_t state);
+    int SetCellStates(int row, int firstColumn, const uint32_t* values, int count, uint32_t mask);
+    uint32_t GetRowData(int row) const;
+    int SetRowData(int row, uint32_t data);
+    uint32_t GetRowTick(int row) const;
+    int SetRowTick(int row, uint32_t tick);
+    int GetRowHeight(int row) const;
+    int SetRowHeight(int row, int height, int redraw);
+    int AutoSizeColumn(int column, int force);
+    int AutoSizeRow(int row, int force);
+    int SetTransposed(int mode);
+
+    // Selection; display rows go through DisplayRowToRow.
+    int SelectCell(int displayRow, int column, int select);
+    int SelectRow(int displayRow, int select) { return SelectCell(displayRow, -1, select); }
+    void ClearSelection();
+    int GetNextSelectedRow(int after) const;
+
+    // Sorted orders and key lookup.
+    void LinkSorted(int row, int column);
+    void UnlinkSorted(int row, int column);
+    void SetSortColumn(int column, int mode);
+    int GetSortColumn() const { return m_sortColumn; }
+    int GetSortMode() const { return m_sortMode; }
+    int GetSortedRow(int n, TableRow** out, int column) const;
+    int GetNextSortedRow(int row, TableRow** out, int column) const;
+    int DisplayRowToRow(int displayRow) const;
+    int SetRowKey(int row, uint32_t key);
+    int FindRow(uint32_t key, const char* text, char delimiter);
+    int FindRow(const char* text, char delimiter);
+
+    // Display order of the columns: frozen key columns first, hidden ones absent.
+    int GetDisplayedCount() const { return static_cast<int>(m_displayOrder.size()); }
+    int GetFrozenCount() const { return m_frozenCount; }
+    int GetDisplayColumn(int position) const; // column index, -1 when out of range
+
+    uint32_t GetOptions() const { return m_options; }
+    int IsSortable() const { return (m_options & TABLE_SORTABLE) != 0; }
+    int IsTransposed() const { return m_transposed; }
+    int GetHeaderHeight() const { return m_headerHeight; }
+    int GetTitleWidth() const { return m_titleWidth; }
+
+    // Schedules a coalesced redraw; the model alone has no window and does nothing.
+    virtual void Redraw(uint32_t flags);
+
+  protected:
+    // Text measurement with the window's default font. SetRowText and MeasureColumnTitle
+    // bracket their measurements with BeginMeasure/EndMeasure (one device context per call).
+    // Without a window a fixed 7x13 pixel cell per character is used.
+    virtual void BeginMeasure() {}
+    virtual TableExtent MeasureText(const char* text, size_t length);
+    virtual void EndMeasure() {}
+
+    void MeasureColumnTitle(int column);
+    void RebuildColumnOrder();
+
+    uint32_t m_options = 0;
+    uint32_t m_windowTextColor = 0; // state of cells added to existing rows by InsertColumn
+    int m_transposed = 0;
+    int m_sortColumn = 0;
+    int m_sortMode = SORT_NONE;
+    int m_topRow = 0;
+    int m_leftColumn = 0;
+    int m_focusColumn = -1; // column index
+    int m_focusRow = -1;    // display row
+    int m_keyAnchorColumn = -1;
+    int m_keyAnchorRow = -1;
+    int m_headerHeight = 0;
+    int m_titleWidth = 0;
+    std::vector<int> m_displayOrder; // column indices
+    int m_frozenCount = 0;
+
+  private:
+    TableRow* Row(int index) const { return m_slotRows[m_rowSlots[index]].get(); }
+    bool ValidRow(int row) const { return row >= 0 && row < GetRowCount(); }
+    bool ValidColumn(int column) const { return column >= 0 && column < GetColumnCount(); }
+    bool HasOrders() const { return IsSortable() && !m_orders.empty(); }
+    int SlotIndex(uint32_t slot) const { return slot == SortedOrder::NIL ? -1 : m_slotIndex[slot]; }
+    int SlotToRow(uint32_t slot, TableRow** out) const;
+    uint32_t AllocateSlot(std::unique_ptr<TableRow> row);
+    void RenumberFrom(int index);
+    void ShiftHeadsAndTails(int fromRow, int delta);
+    void RefreshHeadAndTail(int column);
+    void StoreCell(int row, int column, const char* text, size_t length);
+    void GrowToExtent(int row, int column, TableExtent extent);
+    void RehashRow(int row);
+    void UpdateLookup(uint32_t slot, uint32_t oldKeyHash, uint32_t oldLookupHash);
+    int FindRowBy(bool withKey, uint32_t key, const char* text, char delimiter);
+    bool KeyCellsMatch(const TableRow& row, const char* text, char delimiter) const;
+    void RebuildOrder(int column);
+    SortedOrder::TextOf TextSource(int column) const;
+
+    std::vector<std::unique_ptr<TableColumn>> m_columns;
+    std::vector<std::unique_ptr<SortedOrder>> m_orders; // per column, sortable tables only
+    std::vector<uint32_t> m_rowSlots;                   // row index -> slot
+    std::vector<int32_t> m_slotIndex;                   // slot -> row index, -1 when free
+    std::vector<std::unique_ptr<TableRow>> m_slotRows;  // slot -> row
+    std::vector<uint32_t> m_freeSlots;
+    // Hash -> slot indexes for FindRow, built on first use (most tables never look up).
+    std::unordered_multimap<uint32_t, uint32_t> m_byKeyHash;
+    std::unordered_multimap<uint32_t, uint32_t> m_byLookupHash;
+    bool m_keyIndexBuilt = false;
+    bool m_lookupIndexBuilt = false;
+};

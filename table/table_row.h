@@ -1,0 +1,65 @@
+#pragma once
+
+#include "table/table_column.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+// Cell state word: text colour in the low 24 bits, selection in bit 24.
+constexpr uint32_t CELL_COLOR_MASK = 0x00FFFFFF;
+constexpr uint32_t CELL_SELECTED = 0x01000000;
+
+// One row of a table. The cells (text, state word, measured extent) live in one heap
+// block per row: a 100k-row table must stay within a few hundred bytes per row, and
+// separate strings and arrays per cell cost several times that.
+class TableRow {
+  public:
+    TableRow() = default;
+    TableRow(const TableRow& other);
+    TableRow& operator=(const TableRow& other);
+    TableRow(TableRow&&) noexcept = default;
+    TableRow& operator=(TableRow&&) noexcept = default;
+
+    int GetCellCount() const { return m_cellCount; }
+    // Text of a cell, NUL-terminated; valid until the cell is stored again.
+    const char* GetCellText(int column) const;
+    size_t GetCellLength(int column) const;
+    uint32_t GetCellState(int column) const { return Info(column).state; }
+    void SetCellState(int column, uint32_t state) { Info(column).state = state; }
+    TableExtent GetCellExtent(int column) const { return Info(column).extent; }
+    void SetCellExtent(int column, TableExtent extent) { Info(column).extent = extent; }
+
+    void SetCellText(int column, const char* text, size_t length);
+    // Adds an empty cell with the given state and extent (0, 0) before column.
+    void InsertCell(int column, uint32_t state);
+    void EraseCell(int column);
+
+    int m_hasSortLinks = 0; // the table was sortable when the row was made
+    uint32_t m_keyHash = 0;
+    uint32_t m_lookupHash = 0; // m_keyHash ^ m_key
+    uint32_t m_data = 0;
+    uint32_t m_data2 = 0;
+    int32_t m_height = 0;
+    int m_autoSize = 1;
+    uint32_t m_key = 0;
+    uint32_t m_tick = 0; // clock() when the row was made
+
+  private:
+    struct CellInfo {
+        uint32_t state;
+        TableExtent extent;
+    };
+    // Block layout: CellInfo[count], uint32_t offsets[count + 1], then the texts, each
+    // NUL-terminated; offsets are relative to the start of the texts.
+    CellInfo& Info(int column) const;
+    uint32_t* Offsets() const;
+    char* Texts() const;
+    size_t TextBytes() const;
+    static size_t HeaderBytes(int count);
+    void Rebuild(int count, int skipColumn, int newColumn, const char* newText, size_t newLength,
+                 uint32_t newState);
+
+    std::unique_ptr<char[]> m_block;
+    int m_cellCount = 0;
+};
