@@ -1,0 +1,159 @@
+#!/usr/bin/env bash
+# Starts and stops the demo RMON probe: snmpsimd serving generated matrix data on loopback.
+#
+#   demo_probe.sh start [--static] [--conversations N] [--data FILE] [--port N] [--dir D]
+#                       [--nodes FILE] [--wait SECONDS]
+#   demo_probe.sh stop  [--dir D]
+#   demo_probe.sh status [--dir D]
+#
+# start   serves data/demo-live.snmprec (counters grow), or data/demo-static.snmprec with
+#         --static, or a generated data set of N conversations with --conversations N
+#         (live unless --static), or any FILE with --data. Community "public", SNMP v1 and
+#         v2c, on 127.0.0.1:PORT (default 1161; 0 picks a free port). Waits until the agent
+#         answers, then prints "pid PID port PORT". A probe already running from D is
+#         stopped first.
+# stop    stops the probe started from D.
+# D       holds the pid, port, log, data copy, snmpsimd's cache and a nodes file naming
+#         the probe "demo-probe" (default ${TMPDIR:-/tmp}/tessaran-probe).
+set -euo pipefail
+
+root="$(cd "$(dirname "$0")/.." && pwd)"
+python=/usr/bin/python3
+command="${1:-}"
+shift || true
+dir="${TMPDIR:-/tmp}/tessaran-probe"
+port=1161
+variant=live
+conversations=""
+data=""
+nodes=""
+wait_seconds=60
+
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --static) variant=static ;;
+        --live) variant=live ;;
+        --conversations) conversations="$2"; shift ;;
+        --data) data="$2"; shift ;;
+        --port) port="$2"; shift ;;
+        --dir) dir="$2"; shift ;;
+        --nodes) nodes="$2"; shift ;;
+        --wait) wait_seconds="$2"; shift ;;
+        *) echo "demo_probe.sh: unknown option $1" >&2; exit 2 ;;
+    esac
+    shift
+done
+
+# The pid in D/pid, if that process is still a running snmpsimd.
+running_pid() {
+    local pid
+    pid="$(cat "$dir/pid" 2>/dev/null)" || return 1
+    [ -n "$pid" ] && grep -q snmpsimd "/proc/$pid/cmdline" 2>/dev/null || return 1
+    echo "$pid"
+}
+
+stop_probe() {
+    local pid
+    if pid="$(running_pid)"; then
+        kill "$pid" 2>/dev/null || true
+        for _ in $(seq 50); do
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill -9 "$pid" 2>/dev/null || true
+    fi
+    rm -f "$dir/pid"
+}
+
+free_port() {
+    "$python" -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
+prepare_data() {
+    rm -rf "$dir/data" "$dir/cache"
+    mkdir -p "$dir/data" "$dir/cache"
+    # snmpsimd drops to nobody when started as root: it must read the data and write the cache.
+    chmod 755 "$dir" "$dir/data"
+    chmod 777 "$dir/cache"
+    local target="$dir/data/public.snmprec"
+    if [ -n "$data" ]; then
+        cp "$data" "$target"
+    elif [ -n "$conversations" ]; then
+        "$python" "$root/scripts/gen_probe_data.py" --variant "$variant" \
+            --conversations "$conversations" --out "$target"
+    else
+        cp "$root/data/demo-$variant.snmprec" "$target"
+    fi
+    chmod 644 "$target"
+}
+
+# A nodes file for the host database naming this probe (format described in data/nodes).
+write_nodes() {
+    local file="${nodes:-$dir/nodes}"
+    {
+        echo "# id address version community timeout-ms retries name"
+        echo "1 127.0.0.1:$1 2c public 1000 2 demo-probe"
+    } >"$file"
+}
+
+answers() {
+    snmpget -v2c -c public -t 1 -r 0 -Oqv "127.0.0.1:$1" 1.3.6.1.2.1.1.1.0 >/dev/null 2>&1
+}
+
+# Launches snmpsimd on port $1 and waits until it answers; returns 1 if it never does.
+launch() {
+    local user_args=()
+    if [ "$(id -u)" = 0 ]; then
+        user_args=(--process-user=nobody --process-group=nogroup)
+    fi
+    # Own session and no inherited descriptors: ctest must not wait for the agent to exit.
+    setsid snmpsimd --data-dir="$dir/data" --cache-dir="$dir/cache" --v2c-arch \
+        --agent-udpv4-endpoint="127.0.0.1:$1" "${user_args[@]}" \
+        </dev/null >"$dir/log" 2>&1 &
+    echo $! >"$dir/pid"
+    local deadline=$((SECONDS + wait_seconds))
+    while [ $SECONDS -lt $deadline ]; do
+        running_pid >/dev/null || return 1
+        answers "$1" && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
+start_probe() {
+    stop_probe
+    mkdir -p "$dir"
+    prepare_data
+    local attempt chosen
+    for attempt in 1 2 3; do
+        chosen="$port"
+        [ "$port" = 0 ] && chosen="$(free_port)"
+        if launch "$chosen"; then
+            echo "$chosen" >"$dir/port"
+            write_nodes "$chosen"
+            echo "pid $(cat "$dir/pid") port $chosen"
+            return 0
+        fi
+        stop_probe
+        # A fixed port that fails will fail again.
+        [ "$port" = 0 ] || break
+    done
+    echo "demo_probe.sh: snmpsimd did not answer on 127.0.0.1:$chosen (attempt $attempt)" >&2
+    tail -n 20 "$dir/log" >&2 || true
+    return 1
+}
+
+case "$command" in
+    start) start_probe ;;
+    stop) stop_probe ;;
+    status)
+        if pid="$(running_pid)"; then
+            echo "pid $pid port $(cat "$dir/port")"
+        else
+            echo "not running"
+            exit 1
+        fi
+        ;;
+    *) sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+esac

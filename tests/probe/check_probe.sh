@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Checks of the demo probe, run by CTest:
+#   check_probe.sh walk DIR SNMPREC   the fixture's agent (port in DIR/port) serves exactly
+#                                     the matrix table of SNMPREC, over v2c and v1
+#   check_probe.sh data ROOT          data/demo-*.snmprec and data/ethers match the generator
+#   check_probe.sh live DIR SCRIPT    a live agent's counters grow between two reads
+set -euo pipefail
+python=/usr/bin/python3
+matrix=1.3.6.1.2.1.16.6.2
+
+# "oid value" lines as snmpwalk -On -Oq -Ox prints them, from a static snmprec file.
+expected_matrix() {
+    "$python" - "$1" <<'PY'
+import sys
+for line in open(sys.argv[1]):
+    oid, tag, value = line.rstrip("\n").split("|", 2)
+    if not oid.startswith("1.3.6.1.2.1.16.6.2."):
+        continue
+    if tag == "4x":
+        value = '"%s "' % " ".join(value[i:i + 2] for i in range(0, len(value), 2)).upper()
+    print(".%s %s" % (oid, value))
+PY
+}
+
+walk() {
+    local port version
+    port="$(cat "$1/port")"
+    for version in 2c 1; do
+        if ! diff <(expected_matrix "$2") \
+            <(snmpwalk -v"$version" -c public -On -Oq -Ox -t 2 -r 2 "127.0.0.1:$port" $matrix |
+                grep -v -e 'No more variables' -e '^End of MIB'); then
+            echo "v$version walk of $matrix differs from $2" >&2
+            return 1
+        fi
+    done
+}
+
+data() {
+    local tmp
+    tmp="$(mktemp -d)"
+    trap 'rm -rf "$tmp"' RETURN
+    "$python" "$1/scripts/gen_probe_data.py" --variant live --out "$tmp/live" --ethers "$tmp/ethers"
+    "$python" "$1/scripts/gen_probe_data.py" --variant static --out "$tmp/static"
+    diff -q "$tmp/live" "$1/data/demo-live.snmprec"
+    diff -q "$tmp/static" "$1/data/demo-static.snmprec"
+    diff -q "$tmp/ethers" "$1/data/ethers"
+}
+
+counter() {
+    snmpget -v2c -c public -Oqv -t 2 -r 1 "127.0.0.1:$(cat "$1/port")" "$2"
+}
+
+live() {
+    # shellcheck disable=SC2064 # the stop command is fixed now, the locals are gone at exit
+    trap "bash $(printf %q "$2") stop --dir $(printf %q "$1")" EXIT
+    bash "$2" start --port 0 --dir "$1"
+    # The first octets counter of the data that has a rate.
+    local oid first now
+    oid="$(grep -m1 "^$matrix.1.5.*numeric" "$1/data/public.snmprec" | cut -d'|' -f1)"
+    first="$(counter "$1" "$oid")"
+    for _ in $(seq 100); do
+        now="$(counter "$1" "$oid")"
+        if [ "$now" -gt "$first" ]; then
+            return 0
+        fi
+        sleep 0.2
+    done
+    echo "$oid stayed at $first" >&2
+    return 1
+}
+
+"$@"
