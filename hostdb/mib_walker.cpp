@@ -1,0 +1,193 @@
+#include "hostdb/mib_walker.h"
+
+#include <string.h>
+
+namespace {
+
+// Answer texts are read through buffers of this size.
+constexpr int kAnswerTextSize = 256;
+
+std::string ReadFirstVariable(DbHandle answer, uint32_t field) {
+    char text[kAnswerTextSize] = "";
+    DbSetInt(answer, FLD_VAR_INDEX, 1);
+    DbGetText(answer, field, text, sizeof text);
+    text[sizeof text - 1] = '\0';
+    return text;
+}
+
+} // namespace
+
+void FillWalkRequest(DbHandle record, uint32_t node, const std::vector<std::string>& columns,
+                     const char* instance) {
+    DbSetInt(record, FLD_TYPE, DB_REQ_GET_NEXT);
+    DbSetInt(record, FLD_REQ_OPTION, 2);
+    DbSetInt(record, FLD_REQ_TARGET, static_cast<int32_t>(node));
+    const int instanceLength = static_cast<int>(strlen(instance));
+    for (size_t i = 0; i < columns.size(); ++i) {
+        DbSetInt(record, FLD_VAR_INDEX, static_cast<int32_t>(i + 1));
+        DbSetText(record, FLD_VAR_OID, columns[i].c_str(), static_cast<int>(columns[i].size()));
+        DbSetText(record, FLD_VAR_INSTANCE, instance, instanceLength);
+    }
+}
+
+bool AnswerInColumn(DbHandle answer, const std::string& column) {
+    const std::string name = ReadFirstVariable(answer, FLD_VAR_NAME);
+    return name.compare(0, column.size(), column) == 0;
+}
+
+std::string AnswerInstance(DbHandle answer) {
+    return ReadFirstVariable(answer, FLD_VAR_INSTANCE);
+}
+
+void SetColumnOid(std::vector<std::string>& columns, int position, const char* oid) {
+    if (position < 1) {
+        return;
+    }
+    if (static_cast<size_t>(position) > columns.size()) {
+        columns.resize(static_cast<size_t>(position));
+    }
+    columns[static_cast<size_t>(position) - 1] = oid;
+}
+
+CMibWalker::CMibWalker() = default;
+
+// A walker that goes away drops its request and its connection, so that no
+// answer can reach a destroyed object through the notification entry.
+CMibWalker::~CMibWalker() {
+    CancelRequest();
+    Disconnect();
+}
+
+int CMibWalker::OnWalkRow(DbHandle) {
+    return 1;
+}
+
+void CMibWalker::OnWalkDone(const char*) {}
+
+int CMibWalker::Connect(uintptr_t hostContext) {
+    m_connection =
+        DbConnect(hostContext, &CMibWalker::NotifyProc, reinterpret_cast<uintptr_t>(this));
+    if (m_connection != 0) {
+        m_requestTable = DbOpenTable(m_connection, DB_TABLE_REQUESTS);
+        m_nodeTable = DbOpenTable(m_connection, DB_TABLE_NODES);
+    }
+    return m_connection != 0 && m_requestTable != 0 && m_nodeTable != 0;
+}
+
+void CMibWalker::Disconnect() {
+    if (m_connection == 0) {
+        return;
+    }
+    DbDisconnect(m_connection);
+    m_connection = 0;
+}
+
+void CMibWalker::SetTargetNode(uint32_t node) {
+    CancelRequest();
+    m_node = node;
+}
+
+void CMibWalker::ClearOids() {
+    m_columnList.clear();
+}
+
+void CMibWalker::SetOid(int position, const char* oid) {
+    SetColumnOid(m_columnList, position, oid);
+}
+
+void CMibWalker::CancelRequest() {
+    if (m_pendingRecord == 0) {
+        return;
+    }
+    DbFreeRecord(m_pendingRecord);
+    m_pendingRecord = 0;
+}
+
+void CMibWalker::StartWalk(const char* instance) {
+    m_lastInstance = instance;
+    const DbHandle table = m_requestTable;
+    DbLockTable(table, DB_LOCK_WRITE);
+    CancelRequest();
+    if (m_columnList.empty()) {
+        // Without columns there is nothing to ask; the walk ends at once as a
+        // failed post does, so the owner's refresh cycle re-arms and goes on.
+        OnWalkDone("");
+    } else {
+        PostNewRequest(instance);
+    }
+    DbUnlockTable(table, DB_LOCK_WRITE);
+}
+
+void CMibWalker::PostNewRequest(const char* instance) {
+    m_pendingRecord = DbNewRecord(m_requestTable);
+    if (m_pendingRecord == 0) {
+        return;
+    }
+    FillWalkRequest(m_pendingRecord, m_node, m_columnList, instance);
+    if (DbPostRecord(m_pendingRecord) != 0) {
+        return;
+    }
+    DbFreeRecord(m_pendingRecord);
+    m_pendingRecord = 0;
+    OnWalkDone("");
+}
+
+int CMibWalker::NotifyProc(uintptr_t userDatum, int table, int event, uint32_t recordId) {
+    reinterpret_cast<CMibWalker*>(userDatum)->OnNotify(table, event, recordId);
+    return 1;
+}
+
+void CMibWalker::OnNotify(int table, int event, uint32_t recordId) {
+    if (event == DB_EVENT_DISCONNECTED) {
+        m_connection = 0;
+        m_requestTable = 0;
+        m_nodeTable = 0;
+    }
+    if (m_pendingRecord == 0 || table != DB_TABLE_REQUESTS || event != DB_EVENT_ANSWERED) {
+        return;
+    }
+    if (DbGetRecordId(m_pendingRecord) != recordId) {
+        return;
+    }
+    const DbHandle answer = DbFindRecord(m_requestTable, recordId);
+    if (answer == 0) {
+        return;
+    }
+    if (ContinueWithAnswer(answer)) {
+        return;
+    }
+    FinishWalk();
+}
+
+// Hands one answer to the derived class and posts it again; false when the walk
+// is finished instead.
+bool CMibWalker::ContinueWithAnswer(DbHandle answer) {
+    if (m_columnList.empty() || !AnswerInColumn(answer, m_columnList.front())) {
+        return false;
+    }
+    if (DbGetInt(answer, FLD_REQ_ERROR) != 0) {
+        m_lastInstance.clear();
+        return false;
+    }
+    m_lastInstance = AnswerInstance(answer);
+    const DbHandle pending = m_pendingRecord;
+    const int goOn = OnWalkRow(answer);
+    // The hook may have cancelled or restarted the walk; then nothing of this
+    // walk is left to post or to finish.
+    if (m_pendingRecord != pending) {
+        return true;
+    }
+    if (goOn == 0) {
+        return false;
+    }
+    DbSetInt(answer, FLD_TYPE, DB_REQ_GET_NEXT);
+    DbPostRecord(answer);
+    return true;
+}
+
+void CMibWalker::FinishWalk() {
+    CancelRequest();
+    // A copy: the hook may start the next walk, which replaces m_lastInstance.
+    const std::string lastInstance = m_lastInstance;
+    OnWalkDone(lastInstance.c_str());
+}
