@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Prints value into buffer (a 256-byte static buffer when null) as a short number with a

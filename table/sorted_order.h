@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -47,7 +48,6 @@ class SortedOrder {
     uint32_t Next(uint32_t slot) const;
     uint32_t Prev(uint32_t slot) const;
     uint32_t Rank(uint32_t slot) const;
-    size_t MemoryBytes() const;
 
   private:
     struct Node {
@@ -69,7 +69,6 @@ class SortedOrder {
                 m_chunks.push_back(std::make_unique<T[]>(CHUNK));
         }
         void Clear() { m_chunks.clear(); }
-        size_t MemoryBytes() const { return m_chunks.size() * CHUNK * sizeof(T); }
 
       private:
         std::vector<std::unique_ptr<T[]>> m_chunks;
@@ -78,7 +77,9 @@ class SortedOrder {
     uint32_t Size(uint32_t n) const { return n == NIL ? 0 : m_nodes[n].size; }
     double MaxOf(uint32_t n) const;
     void Update(uint32_t n);
-    uint32_t FirstAtOrAbove(const char* text, double value, const TextOf& textOf) const;
+    uint32_t FirstAtOrAbove(const char* text, const TextOf& textOf) const;
+    int CompareText(uint32_t n, const char* text, uint64_t prefix, const TextOf& textOf) const;
+    void Cover(uint32_t slot);
     uint32_t Leftmost(uint32_t n) const;
     uint32_t Rightmost(uint32_t n) const;
     void InsertBefore(uint32_t slot, uint32_t before);
@@ -91,7 +92,8 @@ class SortedOrder {
     bool m_numeric;
     uint32_t m_root = NIL;
     ChunkedArray<Node> m_nodes;
-    ChunkedArray<double> m_values; // numeric orders: atof of the stored text
-    ChunkedArray<double> m_maxes;  // numeric orders: largest non-NaN value of the subtree
+    ChunkedArray<double> m_values;     // numeric orders: atof of the stored text
+    ChunkedArray<double> m_maxes;      // numeric orders: largest non-NaN value of the subtree
+    ChunkedArray<uint64_t> m_prefixes; // text orders: first bytes of the text (TextPrefix)
     std::vector<uint32_t> m_scratch;
 };

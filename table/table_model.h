@@ -144,21 +144,24 @@ class TableModel {
     TableRow* Row(int index) const { return m_slotRows[m_rowSlots[index]].get(); }
     bool ValidRow(int row) const { return row >= 0 && row < GetRowCount(); }
     bool ValidColumn(int column) const { return column >= 0 && column < GetColumnCount(); }
-    bool HasOrders() const { return IsSortable() && !m_orders.empty(); }
     int SlotIndex(uint32_t slot) const { return slot == SortedOrder::NIL ? -1 : m_slotIndex[slot]; }
     int SlotToRow(uint32_t slot, TableRow** out) const;
     uint32_t AllocateSlot(std::unique_ptr<TableRow> row);
     void RenumberFrom(int index);
-    void ShiftHeadsAndTails(int fromRow, int delta);
     void RefreshHeadAndTail(int column);
+    void RefreshHeadsAndTails();
+    void StoreField(int row, int column, const char* field, size_t length);
     void StoreCell(int row, int column, const char* text, size_t length);
     void GrowToExtent(int row, int column, TableExtent extent);
+    SortedOrder::TextOf TextSource(int column) const;
+    static uint32_t MixKeyText(uint32_t hash, const char* text, size_t length);
     void RehashRow(int row);
     void UpdateLookup(uint32_t slot, uint32_t oldKeyHash, uint32_t oldLookupHash);
+    static void EraseLookupEntry(std::unordered_multimap<uint32_t, uint32_t>& index, uint32_t hash,
+                                 uint32_t slot);
+    void BuildLookupIndex(bool withKey);
     int FindRowBy(bool withKey, uint32_t key, const char* text, char delimiter);
     bool KeyCellsMatch(const TableRow& row, const char* text, char delimiter) const;
-    void RebuildOrder(int column);
-    SortedOrder::TextOf TextSource(int column) const;
 
     std::vector<std::unique_ptr<TableColumn>> m_columns;
     std::vector<std::unique_ptr<SortedOrder>> m_orders; // per column, sortable tables only

@@ -16,6 +16,8 @@ constexpr uint32_t CELL_SELECTED = 0x01000000;
 class TableRow {
   public:
     TableRow() = default;
+    // A row of cellCount empty cells, states 0, extents (0, 0).
+    explicit TableRow(int cellCount);
     TableRow(const TableRow& other);
     TableRow& operator=(const TableRow& other);
     TableRow(TableRow&&) noexcept = default;
@@ -57,8 +59,7 @@ class TableRow {
     char* Texts() const;
     size_t TextBytes() const;
     static size_t HeaderBytes(int count);
-    void Rebuild(int count, int skipColumn, int newColumn, const char* newText, size_t newLength,
-                 uint32_t newState);
+    void Allocate(int count, size_t textBytes);
 
     std::unique_ptr<char[]> m_block;
     int m_cellCount = 0;

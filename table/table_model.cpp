@@ -1,0 +1,496 @@
+#include "table/table_model.h"
+
+#include "table/format_number.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+constexpr int32_t SORT_ARROW_ROOM = 24;
+constexpr TableExtent FALLBACK_CHARACTER = {7, 13};
+
+} // namespace
+
+TableModel::TableModel(uint32_t options, uint32_t windowTextColor)
+    : m_options(options), m_windowTextColor(windowTextColor) {}
+
+TableModel::~TableModel() = default;
+
+void TableModel::Redraw(uint32_t) {}
+
+TableExtent TableModel::MeasureText(const char*, size_t length) {
+    return {FALLBACK_CHARACTER.cx * static_cast<int32_t>(length), FALLBACK_CHARACTER.cy};
+}
+
+// ---- columns ----
+
+int TableModel::InsertColumn(int index, const TableColumn& column, int redraw) {
+    if (index < 0 || index > GetColumnCount())
+        return 0;
+    auto added = std::make_unique<TableColumn>(column);
+    // The new column's order starts empty, whatever head and tail the description carries.
+    added->m_sortHead = -1;
+    added->m_sortTail = -1;
+    m_columns.insert(m_columns.begin() + index, std::move(added));
+    for (const auto& row : m_slotRows) {
+        if (row)
+            row->InsertCell(index, m_windowTextColor);
+    }
+    if (IsSortable()) {
+        bool numeric = (column.m_flags & COLUMN_NUMERIC) != 0;
+        m_orders.insert(m_orders.begin() + index, std::make_unique<SortedOrder>(numeric));
+    }
+    MeasureColumnTitle(index);
+    if (redraw)
+        Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
+    return 1;
+}
+
+int TableModel::DeleteColumn(int index, int redraw) {
+    if (!ValidColumn(index))
+        return 0;
+    m_columns.erase(m_columns.begin() + index);
+    for (const auto& row : m_slotRows) {
+        if (row)
+            row->EraseCell(index);
+    }
+    if (IsSortable())
+        m_orders.erase(m_orders.begin() + index);
+    m_leftColumn = std::min(m_leftColumn, GetColumnCount() - 1);
+    if (m_focusColumn >= index)
+        m_focusColumn = index;
+    RebuildColumnOrder();
+    if (redraw)
+        Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
+    return 1;
+}
+
+int TableModel::GetColumn(int index, TableColumn& out) const {
+    if (!ValidColumn(index))
+        return 0;
+    out = *m_columns[index];
+    return 1;
+}
+
+int TableModel::GetColumnPtr(int index, TableColumn** out) {
+    if (!ValidColumn(index) || out == nullptr)
+        return 0;
+    *out = m_columns[index].get();
+    return 1;
+}
+
+int TableModel::SetColumn(int index, const TableColumn& column) {
+    if (!ValidColumn(index))
+        return 0;
+    TableColumn& target = *m_columns[index];
+    // Head and tail describe the order the table keeps; a description cannot move them.
+    int32_t head = target.m_sortHead;
+    int32_t tail = target.m_sortTail;
+    target = column;
+    target.m_sortHead = head;
+    target.m_sortTail = tail;
+    // A column that changes between text and numeric keeps its present order; later stores
+    // compare the new way.
+    if (IsSortable())
+        m_orders[index]->SetNumeric((column.m_flags & COLUMN_NUMERIC) != 0, TextSource(index));
+    MeasureColumnTitle(index);
+    Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
+    return 1;
+}
+
+std::string TableModel::GetColumnTitle(int index) const {
+    return ValidColumn(index) ? m_columns[index]->m_title : std::string();
+}
+
+int TableModel::SetColumnTitle(int index, const std::string& title) {
+    if (!ValidColumn(index))
+        return 0;
+    TableColumn& column = *m_columns[index];
+    column.m_title = title;
+    BeginMeasure();
+    TableExtent extent = MeasureText(title.c_str(), title.size());
+    EndMeasure();
+    column.m_titleExtent = {extent.cx + 6, extent.cy + 6};
+    return 1;
+}
+
+int TableModel::GetColumnWidth(int index) const {
+    return ValidColumn(index) ? m_columns[index]->m_width : 0;
+}
+
+int TableModel::SetColumnWidth(int index, int width, int redraw) {
+    if (!ValidColumn(index))
+        return 0;
+    m_columns[index]->m_width = width;
+    if (redraw)
+        Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
+    return 1;
+}
+
+void TableModel::MeasureColumnTitle(int column) {
+    RebuildColumnOrder();
+    TableColumn& measured = *m_columns[column];
+    BeginMeasure();
+    TableExtent extent = MeasureText(measured.m_title.c_str(), measured.m_title.size());
+    EndMeasure();
+    measured.m_titleExtent = {extent.cx + 6, extent.cy + 6};
+    m_titleWidth = 0;
+    m_headerHeight = 0;
+    for (const auto& each : m_columns) {
+        m_titleWidth = std::max(m_titleWidth, each->m_titleExtent.cx);
+        m_headerHeight = std::max(m_headerHeight, each->m_titleExtent.cy);
+    }
+}
+
+void TableModel::RebuildColumnOrder() {
+    m_displayOrder.clear();
+    for (int c = 0; c < GetColumnCount(); ++c) {
+        if ((m_columns[c]->m_flags & (COLUMN_KEY | COLUMN_HIDDEN)) == COLUMN_KEY)
+            m_displayOrder.push_back(c);
+    }
+    m_frozenCount = GetDisplayedCount();
+    for (int c = 0; c < GetColumnCount(); ++c) {
+        if ((m_columns[c]->m_flags & (COLUMN_KEY | COLUMN_HIDDEN)) == 0)
+            m_displayOrder.push_back(c);
+    }
+}
+
+int TableModel::GetDisplayColumn(int position) const {
+    if (position < 0 || position >= GetDisplayedCount())
+        return -1;
+    return m_displayOrder[position];
+}
+
+// ---- rows ----
+
+uint32_t TableModel::AllocateSlot(std::unique_ptr<TableRow> row) {
+    if (m_freeSlots.empty()) {
+        m_slotRows.push_back(std::move(row));
+        m_slotIndex.push_back(-1);
+        return static_cast<uint32_t>(m_slotRows.size() - 1);
+    }
+    uint32_t slot = m_freeSlots.back();
+    m_freeSlots.pop_back();
+    m_slotRows[slot] = std::move(row);
+    return slot;
+}
+
+// Row indices from index on moved by one: their slots learn their new index. Rows are
+// appended far more often than inserted or deleted in the middle, and an append renumbers
+// nothing.
+void TableModel::RenumberFrom(int index) {
+    for (int i = index; i < GetRowCount(); ++i)
+        m_slotIndex[m_rowSlots[i]] = i;
+}
+
+void TableModel::RefreshHeadsAndTails() {
+    for (int c = 0; c < static_cast<int>(m_orders.size()); ++c) {
+        m_columns[c]->m_sortHead = SlotIndex(m_orders[c]->First());
+        m_columns[c]->m_sortTail = SlotIndex(m_orders[c]->Last());
+    }
+}
+
+void TableModel::RefreshHeadAndTail(int column) {
+    m_columns[column]->m_sortHead = SlotIndex(m_orders[column]->First());
+    m_columns[column]->m_sortTail = SlotIndex(m_orders[column]->Last());
+}
+
+int TableModel::InsertRow(int index, const char* text, char delimiter, int) {
+    if (index < 0 || index > GetRowCount())
+        return 0;
+    auto row = std::make_unique<TableRow>(GetColumnCount());
+    row->m_hasSortLinks = IsSortable();
+    row->m_height = m_headerHeight;
+    row->m_tick = static_cast<uint32_t>(std::clock());
+    uint32_t slot = AllocateSlot(std::move(row));
+    m_rowSlots.insert(m_rowSlots.begin() + index, slot);
+    RenumberFrom(index);
+    if (index + 1 < GetRowCount())
+        RefreshHeadsAndTails();
+    if (m_keyIndexBuilt)
+        m_byKeyHash.emplace(0, slot);
+    if (m_lookupIndexBuilt)
+        m_byLookupHash.emplace(0, slot);
+    SetRowText(index, text, 0, delimiter, 1);
+    return index;
+}
+
+int TableModel::DeleteRow(int index, int redraw) {
+    if (!ValidRow(index))
+        return 0;
+    uint32_t slot = m_rowSlots[index];
+    TableRow& row = *m_slotRows[slot];
+    for (const auto& order : m_orders)
+        order->Unlink(slot);
+    if (m_keyIndexBuilt)
+        EraseLookupEntry(m_byKeyHash, row.m_keyHash, slot);
+    if (m_lookupIndexBuilt)
+        EraseLookupEntry(m_byLookupHash, row.m_lookupHash, slot);
+    m_rowSlots.erase(m_rowSlots.begin() + index);
+    m_slotRows[slot].reset();
+    m_slotIndex[slot] = -1;
+    m_freeSlots.push_back(slot);
+    RenumberFrom(index);
+    RefreshHeadsAndTails();
+    m_topRow = std::max(0, std::min(m_topRow, GetRowCount() - 1));
+    if (m_focusRow >= index)
+        m_focusRow = index;
+    Redraw(redraw ? REDRAW_LAYOUT | REDRAW_PAINT : REDRAW_LAYOUT);
+    return 1;
+}
+
+void TableModel::DeleteAllRows() {
+    m_rowSlots.clear();
+    m_slotIndex.clear();
+    m_slotRows.clear();
+    m_freeSlots.clear();
+    m_byKeyHash.clear();
+    m_byLookupHash.clear();
+    for (const auto& order : m_orders)
+        order->Clear();
+    for (const auto& column : m_columns) {
+        column->m_sortHead = -1;
+        column->m_sortTail = -1;
+    }
+    m_focusRow = 0;
+    m_topRow = 0;
+    Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
+}
+
+int TableModel::GetRow(int index, TableRow& out) const {
+    if (!ValidRow(index))
+        return 0;
+    out = *Row(index);
+    return 1;
+}
+
+int TableModel::GetRowPtr(int index, TableRow** out) {
+    if (!ValidRow(index) || out == nullptr)
+        return 0;
+    *out = Row(index);
+    return 1;
+}
+
+int TableModel::SetRowText(int row, const char* text, int firstColumn, char delimiter, int redraw) {
+    if (!ValidRow(row) || !ValidColumn(firstColumn))
+        return 0;
+    BeginMeasure();
+    for (int column = firstColumn; text != nullptr && column < GetColumnCount(); ++column) {
+        const char* end = delimiter == '\0' ? nullptr : std::strchr(text, delimiter);
+        size_t length = end != nullptr ? static_cast<size_t>(end - text) : std::strlen(text);
+        StoreField(row, column, text, length);
+        text = end != nullptr ? end + 1 : nullptr;
+    }
+    RehashRow(row);
+    if (redraw)
+        Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
+    EndMeasure();
+    return 1;
+}
+
+// Numeric columns reformat numbers that are not plain digit strings ("1024.0" -> "1024",
+// "3000000000.0" -> "3G"); "UNK" and empty fields stay as they are.
+void TableModel::StoreField(int row, int column, const char* field, size_t length) {
+    uint32_t flags = m_columns[column]->m_flags;
+    if ((flags & COLUMN_NUMERIC) == 0) {
+        StoreCell(row, column, field, length);
+        return;
+    }
+    std::string copy(field, length);
+    if (copy == "UNK" || IsAllDigits(copy.c_str())) {
+        StoreCell(row, column, field, length);
+        return;
+    }
+    char formatted[256];
+    FormatNumber(formatted, std::atof(copy.c_str()), (flags & COLUMN_SIGNED) != 0);
+    StoreCell(row, column, formatted, std::strlen(formatted));
+}
+
+void TableModel::StoreCell(int row, int column, const char* text, size_t length) {
+    UnlinkSorted(row, column);
+    TableRow& stored = *Row(row);
+    stored.SetCellText(column, text, length);
+    LinkSorted(row, column);
+    TableExtent extent = MeasureText(stored.GetCellText(column), length);
+    extent = {extent.cx + 6, extent.cy + 5};
+    stored.SetCellExtent(column, extent);
+    GrowToExtent(row, column, extent);
+}
+
+// An auto-sized column (a row in transposed mode) widens to its widest text; once cut at
+// MAX_AUTOSIZE_EXTENT it stops growing by itself.
+void TableModel::GrowToExtent(int row, int column, TableExtent extent) {
+    bool transposed = m_transposed != 0;
+    TableRow& stored = *Row(row);
+    TableColumn& col = *m_columns[column];
+    int& autoSize = transposed ? stored.m_autoSize : col.m_autoSize;
+    int32_t current = transposed ? stored.m_height : col.m_width;
+    if (!autoSize || current >= extent.cx)
+        return;
+    int32_t grown = extent.cx;
+    if (grown > MAX_AUTOSIZE_EXTENT) {
+        grown = MAX_AUTOSIZE_EXTENT;
+        autoSize = 0;
+    }
+    if (transposed)
+        stored.m_height = grown;
+    else
+        SetColumnWidth(column, grown, 1);
+}
+
+std::string TableModel::GetCellText(int row, int column) const {
+    if (!ValidRow(row) || !ValidColumn(column))
+        return std::string();
+    return Row(row)->GetCellText(column);
+}
+
+uint32_t TableModel::GetCellState(int row, int column) const {
+    if (!ValidRow(row) || !ValidColumn(column))
+        return 0;
+    return Row(row)->GetCellState(column);
+}
+
+int TableModel::SetCellState(int row, int column, uint32_t state) {
+    if (!ValidRow(row) || !ValidColumn(column))
+        return 0;
+    Row(row)->SetCellState(column, state);
+    return 1;
+}
+
+int TableModel::SetCellStates(int row, int firstColumn, const uint32_t* values, int count,
+                              uint32_t mask) {
+    if (!ValidRow(row) || !ValidColumn(firstColumn) || values == nullptr)
+        return 0;
+    TableRow& stored = *Row(row);
+    int last = std::min(GetColumnCount(), firstColumn + std::max(count, 0));
+    for (int column = firstColumn; column < last; ++column) {
+        uint32_t state = stored.GetCellState(column);
+        stored.SetCellState(column, (state & ~mask) | (values[column - firstColumn] & mask));
+    }
+    return 1;
+}
+
+uint32_t TableModel::GetRowData(int row) const {
+    return ValidRow(row) ? Row(row)->m_data : 0;
+}
+
+int TableModel::SetRowData(int row, uint32_t data) {
+    if (!ValidRow(row))
+        return 0;
+    Row(row)->m_data = data;
+    return 1;
+}
+
+uint32_t TableModel::GetRowTick(int row) const {
+    return ValidRow(row) ? Row(row)->m_tick : 0;
+}
+
+int TableModel::SetRowTick(int row, uint32_t tick) {
+    if (!ValidRow(row))
+        return 0;
+    Row(row)->m_tick = tick;
+    return 1;
+}
+
+int TableModel::GetRowHeight(int row) const {
+    return ValidRow(row) ? Row(row)->m_height : 0;
+}
+
+int TableModel::SetRowHeight(int row, int height, int redraw) {
+    if (!ValidRow(row))
+        return 0;
+    Row(row)->m_height = height;
+    if (redraw)
+        Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
+    return 1;
+}
+
+int TableModel::AutoSizeColumn(int column, int force) {
+    if (!ValidColumn(column))
+        return 0;
+    TableColumn& col = *m_columns[column];
+    if (!force && !col.m_autoSize)
+        return 0;
+    int32_t width = m_headerHeight;
+    if (!m_transposed) {
+        int32_t arrowRoom = IsSortable() ? SORT_ARROW_ROOM : 0;
+        width = col.m_titleExtent.cx;
+        for (uint32_t slot : m_rowSlots)
+            width = std::max(width, m_slotRows[slot]->GetCellExtent(column).cx + arrowRoom);
+        width = std::min(width, MAX_AUTOSIZE_EXTENT);
+    }
+    SetColumnWidth(column, width, 1);
+    return width;
+}
+
+int TableModel::AutoSizeRow(int row, int force) {
+    if (!ValidRow(row))
+        return 0;
+    TableRow& stored = *Row(row);
+    if (!force && !stored.m_autoSize)
+        return 0;
+    int32_t height = m_headerHeight;
+    if (m_transposed) {
+        height = 0;
+        for (int column = 0; column < GetColumnCount(); ++column)
+            height = std::max(height, stored.GetCellExtent(column).cx);
+        height = std::min(height, MAX_AUTOSIZE_EXTENT);
+    }
+    SetRowHeight(row, height, 1);
+    return height;
+}
+
+int TableModel::SetTransposed(int mode) {
+    int previous = m_transposed;
+    m_transposed = mode < 0 ? !m_transposed : mode != 0;
+    for (const auto& column : m_columns)
+        column->m_autoSize = 1;
+    for (uint32_t slot : m_rowSlots)
+        m_slotRows[slot]->m_autoSize = 1;
+    for (int column = 0; column < GetColumnCount(); ++column)
+        AutoSizeColumn(column, 1);
+    for (int row = 0; row < GetRowCount(); ++row)
+        AutoSizeRow(row, 1);
+    Redraw(REDRAW_LAYOUT | REDRAW_ERASE);
+    return previous;
+}
+
+// ---- selection ----
+
+int TableModel::SelectCell(int displayRow, int column, int select) {
+    if (!ValidRow(displayRow) || column >= GetColumnCount())
+        return 0;
+    TableRow& row = *Row(DisplayRowToRow(displayRow));
+    bool wholeRow = column < 0 || (m_options & TABLE_ROWSELECT) != 0;
+    int first = wholeRow ? 0 : column;
+    int last = wholeRow ? GetColumnCount() : column + 1;
+    for (int c = first; c < last; ++c) {
+        uint32_t state = row.GetCellState(c);
+        row.SetCellState(c, select ? state | CELL_SELECTED : state & ~CELL_SELECTED);
+    }
+    Redraw(REDRAW_PAINT);
+    return 1;
+}
+
+void TableModel::ClearSelection() {
+    for (uint32_t slot : m_rowSlots) {
+        TableRow& row = *m_slotRows[slot];
+        for (int c = 0; c < row.GetCellCount(); ++c)
+            row.SetCellState(c, row.GetCellState(c) & ~CELL_SELECTED);
+    }
+    Redraw(REDRAW_PAINT);
+}
+
+int TableModel::GetNextSelectedRow(int after) const {
+    for (int index = std::max(after, -1) + 1; index < GetRowCount(); ++index) {
+        const TableRow& row = *Row(index);
+        for (int c = 0; c < row.GetCellCount(); ++c) {
+            if (row.GetCellState(c) & CELL_SELECTED)
+                return index;
+        }
+    }
+    return -1;
+}

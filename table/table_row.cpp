@@ -1,0 +1,127 @@
+#include "table/table_row.h"
+
+#include <cstring>
+
+TableRow::TableRow(int cellCount) {
+    Allocate(cellCount, static_cast<size_t>(cellCount));
+    std::memset(m_block.get(), 0, HeaderBytes(cellCount) + static_cast<size_t>(cellCount));
+    uint32_t* offsets = Offsets();
+    for (int i = 0; i <= cellCount; ++i)
+        offsets[i] = static_cast<uint32_t>(i);
+}
+
+TableRow::TableRow(const TableRow& other) {
+    *this = other;
+}
+
+TableRow& TableRow::operator=(const TableRow& other) {
+    if (this == &other)
+        return *this;
+    m_hasSortLinks = other.m_hasSortLinks;
+    m_keyHash = other.m_keyHash;
+    m_lookupHash = other.m_lookupHash;
+    m_data = other.m_data;
+    m_data2 = other.m_data2;
+    m_height = other.m_height;
+    m_autoSize = other.m_autoSize;
+    m_key = other.m_key;
+    m_tick = other.m_tick;
+    m_cellCount = other.m_cellCount;
+    m_block.reset();
+    if (other.m_block) {
+        size_t bytes = HeaderBytes(m_cellCount) + other.TextBytes();
+        m_block = std::make_unique_for_overwrite<char[]>(bytes);
+        std::memcpy(m_block.get(), other.m_block.get(), bytes);
+    }
+    return *this;
+}
+
+size_t TableRow::HeaderBytes(int count) {
+    return static_cast<size_t>(count) * sizeof(CellInfo) +
+           (static_cast<size_t>(count) + 1) * sizeof(uint32_t);
+}
+
+void TableRow::Allocate(int count, size_t textBytes) {
+    m_cellCount = count;
+    m_block = std::make_unique_for_overwrite<char[]>(HeaderBytes(count) + textBytes);
+}
+
+TableRow::CellInfo& TableRow::Info(int column) const {
+    return reinterpret_cast<CellInfo*>(m_block.get())[column];
+}
+
+uint32_t* TableRow::Offsets() const {
+    return reinterpret_cast<uint32_t*>(m_block.get() + m_cellCount * sizeof(CellInfo));
+}
+
+char* TableRow::Texts() const {
+    return m_block.get() + HeaderBytes(m_cellCount);
+}
+
+size_t TableRow::TextBytes() const {
+    return m_block ? Offsets()[m_cellCount] : 0;
+}
+
+const char* TableRow::GetCellText(int column) const {
+    return Texts() + Offsets()[column];
+}
+
+size_t TableRow::GetCellLength(int column) const {
+    const uint32_t* offsets = Offsets();
+    return offsets[column + 1] - offsets[column] - 1;
+}
+
+void TableRow::SetCellText(int column, const char* text, size_t length) {
+    size_t oldLength = GetCellLength(column);
+    if (length == oldLength) {
+        std::memcpy(Texts() + Offsets()[column], text, length);
+        return;
+    }
+    std::unique_ptr<char[]> old = std::move(m_block);
+    const uint32_t* oldOffsets =
+        reinterpret_cast<const uint32_t*>(old.get() + m_cellCount * sizeof(CellInfo));
+    const char* oldTexts = old.get() + HeaderBytes(m_cellCount);
+    size_t oldBytes = oldOffsets[m_cellCount];
+    Allocate(m_cellCount, oldBytes - oldLength + length);
+    std::memcpy(m_block.get(), old.get(), m_cellCount * sizeof(CellInfo));
+
+    uint32_t* offsets = Offsets();
+    int32_t growth = static_cast<int32_t>(length) - static_cast<int32_t>(oldLength);
+    for (int i = 0; i <= m_cellCount; ++i)
+        offsets[i] = oldOffsets[i] + (i > column ? growth : 0);
+    char* texts = Texts();
+    size_t before = oldOffsets[column];
+    size_t afterStart = oldOffsets[column + 1];
+    std::memcpy(texts, oldTexts, before);
+    std::memcpy(texts + before, text, length);
+    texts[before + length] = '\0';
+    std::memcpy(texts + offsets[column + 1], oldTexts + afterStart, oldBytes - afterStart);
+}
+
+void TableRow::InsertCell(int column, uint32_t state) {
+    TableRow grown(m_cellCount + 1);
+    for (int i = 0, from = 0; i < grown.m_cellCount; ++i) {
+        if (i == column) {
+            grown.SetCellState(i, state);
+            continue;
+        }
+        grown.Info(i) = Info(from);
+        grown.SetCellText(i, GetCellText(from), GetCellLength(from));
+        ++from;
+    }
+    m_block = std::move(grown.m_block);
+    m_cellCount = grown.m_cellCount;
+}
+
+void TableRow::EraseCell(int column) {
+    TableRow shrunk(m_cellCount - 1);
+    for (int i = 0, to = 0; i < m_cellCount; ++i) {
+        if (i == column)
+            continue;
+        shrunk.Info(to) = Info(i);
+        shrunk.SetCellText(to, GetCellText(i), GetCellLength(i));
+        ++to;
+    }
+    m_block = std::move(shrunk.m_block);
+    m_cellCount = shrunk.m_cellCount;
+}
