@@ -1,0 +1,18 @@
+// The application object under programs and tests: makes the Qt application when none
+// exists, runs the event loop, and delivers pending posted messages and paints on demand.
+#pragma once
+
+#include "platform/win32_types.h"
+
+class PlatformApp {
+public:
+    // Makes the Qt application if there is none (arguments are kept for its lifetime).
+    static void Init(int argc = 0, char** argv = nullptr);
+    // Runs the event loop until PostQuitMessage or Quit; answers the exit code.
+    static int Run();
+    static void Quit(int exitCode = 0);
+    // Delivers what is pending: posted messages in order, then WM_PAINT to invalid windows,
+    // then Qt's own pending events; repeats while something was delivered, at most maxRounds
+    // times. Answers the number of posted messages and paints delivered. Never waits.
+    static int PumpMessages(int maxRounds = 100);
+};
