@@ -6,10 +6,12 @@
 // (FromHandle), so `old = dc.SelectObject(&pen); ...; dc.SelectObject(old);` works.
 #pragma once
 
-#include "platform/afx_object.h"
-#include "platform/afx_types.h"
 #include "platform/gdi.h"
 #include "platform/gdi_object.h"
+#include "platform/object.h"
+#include "platform/point.h"
+#include "platform/rect.h"
+#include "platform/size.h"
 
 #include <string>
 

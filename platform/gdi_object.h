@@ -5,8 +5,8 @@
 // wrapper kept until the handle is deleted (so the result of SelectObject stays usable).
 #pragma once
 
-#include "platform/afx_object.h"
 #include "platform/gdi.h"
+#include "platform/object.h"
 
 class CDC;
 
@@ -31,6 +31,10 @@ class CGdiObject : public CObject {
     int GetObject(int size, LPVOID buffer) const;
     UINT GetObjectType() const;
     BOOL UnrealizeObject() { return m_hObject != nullptr; }
+
+  protected:
+    // Attaches an object just created for this wrapper, or deletes it when one is attached.
+    BOOL AttachNew(HGDIOBJ object);
 };
 
 class CPen : public CGdiObject {
