@@ -1,0 +1,142 @@
+#include "host/parlance/oui_registry.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+std::string_view Trim(std::string_view text) {
+    size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// Hex digits of text into value; false on any other character.
+bool ParseHex(std::string_view text, uint64_t& value) {
+    value = 0;
+    for (char c : text) {
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return false;
+        int digit = std::isdigit(static_cast<unsigned char>(c))
+                        ? c - '0'
+                        : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
+        value = value << 4 | uint64_t(digit);
+    }
+    return !text.empty();
+}
+
+// "00-A0-C9   (hex)\t\tIntel Corporation": the 24-bit assignment and its organisation.
+bool ParseHexLine(std::string_view line, size_t marker, uint64_t& prefix,
+                  std::string_view& organisation) {
+    std::string_view head = Trim(line.substr(0, marker));
+    if (head.size() != 8 || head[2] != '-' || head[5] != '-')
+        return false;
+    std::string digits = std::string(head.substr(0, 2)) + std::string(head.substr(3, 2)) +
+                         std::string(head.substr(6, 2));
+    organisation = Trim(line.substr(marker + 5));
+    return ParseHex(digits, prefix);
+}
+
+// "B00000-BFFFFF     (base 16)": the digits that start and end share extend the prefix
+// (one for an MA-M block, three for MA-S); "00A0C9 (base 16)" of MA-L extends nothing.
+bool ExtendPrefix(std::string_view line, size_t marker, uint64_t& prefix, int& bits) {
+    std::string_view range = Trim(line.substr(0, marker));
+    size_t dash = range.find('-');
+    bits = 24;
+    if (dash == std::string_view::npos)
+        return true;
+    std::string_view start = range.substr(0, dash);
+    std::string_view end = range.substr(dash + 1);
+    size_t common = 0;
+    while (common < start.size() && common < end.size() && start[common] == end[common])
+        ++common;
+    uint64_t extra = 0;
+    if (common == 0 || common > 6 || !ParseHex(start.substr(0, common), extra))
+        return common == 0;
+    bits += 4 * int(common);
+    prefix = prefix << (4 * common) | extra;
+    return true;
+}
+
+} // namespace
+
+std::string OuiRegistry::ShortName(std::string_view organisation) {
+    size_t at = 0;
+    while (at < organisation.size()) {
+        size_t end = organisation.find(' ', at);
+        end = end == std::string_view::npos ? organisation.size() : end;
+        std::string word;
+        for (char c : organisation.substr(at, end - at))
+            if (std::isalnum(static_cast<unsigned char>(c)) && word.size() < 8)
+                word += c;
+        if (!word.empty())
+            return word;
+        at = end + 1;
+    }
+    return {};
+}
+
+void OuiRegistry::Add(uint64_t prefix, int bits, std::string name) {
+    auto blocks = std::find_if(m_blocks.begin(), m_blocks.end(),
+                               [bits](const Blocks& b) { return b.bits == bits; });
+    if (blocks == m_blocks.end()) {
+        m_blocks.push_back({bits, {}});
+        std::sort(m_blocks.begin(), m_blocks.end(),
+                  [](const Blocks& a, const Blocks& b) { return a.bits > b.bits; });
+        return Add(prefix, bits, std::move(name));
+    }
+    blocks->vendors.try_emplace(prefix, std::move(name));
+}
+
+size_t OuiRegistry::Parse(std::string_view text) {
+    size_t added = 0;
+    bool pending = false;
+    uint64_t prefix = 0;
+    std::string_view organisation;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        end = end == std::string_view::npos ? text.size() : end;
+        std::string_view line = text.substr(at, end - at);
+        at = end + 1;
+        if (size_t marker = line.find("(hex)"); marker != std::string_view::npos) {
+            pending = ParseHexLine(line, marker, prefix, organisation);
+            continue;
+        }
+        size_t marker = line.find("(base 16)");
+        if (!pending || marker == std::string_view::npos)
+            continue;
+        pending = false;
+        int bits = 24;
+        std::string name = ShortName(organisation);
+        // "Private" blocks name no vendor; the address keeps looking in shorter blocks.
+        if (organisation == "Private" || name.empty() || !ExtendPrefix(line, marker, prefix, bits))
+            continue;
+        Add(prefix, bits, std::move(name));
+        ++added;
+    }
+    return added;
+}
+
+size_t OuiRegistry::Load(const std::string& dir) {
+    size_t added = 0;
+    for (const char* name : {"oui.txt", "mam.txt", "oui36.txt"}) {
+        std::ifstream file(dir + "/" + name, std::ios::binary);
+        if (!file)
+            continue;
+        std::string text(std::istreambuf_iterator<char>(file), {});
+        added += Parse(text);
+    }
+    return added;
+}
+
+const std::string* OuiRegistry::Find(uint64_t address) const {
+    for (const Blocks& blocks : m_blocks) {
+        auto found = blocks.vendors.find(address >> (48 - blocks.bits));
+        if (found != blocks.vendors.end())
+            return &found->second;
+    }
+    return nullptr;
+}
