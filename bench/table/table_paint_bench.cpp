@@ -1,0 +1,90 @@
+// Paint cost of the table window: one full paint of the Matrix view's table (eight columns,
+// two hidden, sorted by Bytes) at 1k and 100k rows. A paint visits only the rows on screen,
+// so both sizes should cost the same.
+#include "platform/platform_app.h"
+#include "platform/timer_clock.h"
+#include "table/ksc_table.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+
+namespace {
+
+constexpr int BYTES = 5;
+
+struct PaintedTable {
+    CWnd parent;
+    std::unique_ptr<KSCTable> table;
+};
+
+void AddMatrixColumns(KSCTable& table) {
+    struct Spec {
+        const char* title;
+        uint32_t flags;
+        int width;
+    };
+    static const Spec specs[] = {
+        {"Index", COLUMN_NUMERIC, 50},
+        {"Source", 0, 100},
+        {"Destination", 0, 100},
+        {"Source", COLUMN_HIDDEN, 100},
+        {"Destination", COLUMN_HIDDEN, 100},
+        {"Bytes", COLUMN_NUMERIC, 100},
+        {"Packets", COLUMN_NUMERIC, 75},
+        {"Errors", COLUMN_NUMERIC, 50},
+    };
+    for (const Spec& spec : specs) {
+        TableColumn column;
+        column.m_title = spec.title;
+        column.m_flags = spec.flags;
+        column.m_width = spec.width;
+        table.InsertColumn(table.GetColumnCount(), column, TRUE);
+    }
+    CFont font;
+    font.CreateStockObject(DEFAULT_GUI_FONT);
+    table.SetFont(&font, TRUE);
+}
+
+// One table per size, built once and kept for the whole run.
+KSCTable& TableOf(int rows) {
+    static std::map<int, std::unique_ptr<PaintedTable>> tables;
+    std::unique_ptr<PaintedTable>& entry = tables[rows];
+    if (entry)
+        return *entry->table;
+    PlatformApp::Init();
+    TimerClock::UseManualClock(true);
+    entry = std::make_unique<PaintedTable>();
+    entry->parent.CreateEx(0, "BenchParent", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, NULL, NULL);
+    entry->table = std::make_unique<KSCTable>(
+        &entry->parent, 6301, TABLE_ROWSELECT | TABLE_NOSCROLLBARS | TABLE_SORTABLE, nullptr);
+    KSCTable& table = *entry->table;
+    AddMatrixColumns(table);
+    for (int i = 0; i < rows; i++) {
+        char line[256];
+        std::snprintf(line, sizeof line,
+                      "%d;00 A0 C9 %02X %02X %02X;00 10 5A %02X %02X %02X;;;%u;%d;%d", i + 1,
+                      (i >> 16) & 0xFF, (i >> 8) & 0xFF, i & 0xFF, i & 0xFF, (i >> 8) & 0xFF,
+                      (i >> 16) & 0xFF, (i * 2654435761u) % 1000000000u, i % 5000, i % 7);
+        table.InsertRow(table.GetRowCount(), line, ';', FALSE);
+    }
+    table.SetSortColumn(BYTES, SORT_DESCENDING);
+    table.SelectRow(3, TRUE);
+    table.SetTopRow(rows / 2);
+    TimerClock::Advance(25);
+    PlatformApp::PumpMessages();
+    return table;
+}
+
+void BM_PaintTable(benchmark::State& state) {
+    KSCTable& table = TableOf(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        table.Invalidate(FALSE);
+        table.UpdateWindow();
+    }
+}
+BENCHMARK(BM_PaintTable)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+} // namespace

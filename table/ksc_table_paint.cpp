@@ -1,0 +1,174 @@
+// KSCTable painting: one off-screen bitmap of the client size, the displayed columns with their
+// headers, the rows from topRow down to the bottom edge, and one BitBlt to the window.
+#include "table/ksc_table.h"
+
+void KSCTable::OnPaint() {
+    CPaintDC paintDC(this);
+    if (m_painting)
+        return;
+    m_painting = TRUE;
+    CRect client;
+    GetClientRect(&client);
+    CDC memory;
+    CBitmap bitmap;
+    BOOL offScreen = memory.CreateCompatibleDC(&paintDC) &&
+                     bitmap.CreateCompatibleBitmap(&paintDC, client.Width(), client.Height());
+    CDC* dc = offScreen ? &memory : &paintDC;
+    CBitmap* oldBitmap = offScreen ? memory.SelectObject(&bitmap) : nullptr;
+    int saved = dc->SaveDC();
+    Paint(dc, client.Width(), client.Height());
+    dc->RestoreDC(saved);
+    if (offScreen) {
+        paintDC.BitBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, SRCCOPY);
+        memory.SelectObject(oldBitmap);
+    }
+    m_painting = FALSE;
+}
+
+void KSCTable::Paint(CDC* dc, int width, int height) {
+    CFont font;
+    CFont* tableFont = &m_font;
+    if (!m_font.GetSafeHandle()) {
+        font.CreateFontIndirect(&m_fontDesc);
+        tableFont = &font;
+    }
+    dc->SelectObject(&m_blackPen);
+    dc->SelectObject(tableFont);
+    dc->SelectStockObject(NULL_BRUSH);
+    SIZE client = m_transposed ? SIZE{height, width} : SIZE{width, height};
+    PaintColumns(dc, client);
+    PaintCells(dc, client);
+    PaintCorner(dc, SIZE{width, height});
+}
+
+// Column backgrounds over the whole height with the headers on top, then an empty raised
+// header and window colour beyond the last column.
+void KSCTable::PaintColumns(CDC* dc, SIZE client) {
+    int u = 0;
+    for (int p = 0; p < PaintedColumnCount() && u < client.cx; p++) {
+        int index = DisplayColumn(p);
+        const TableColumn* column = Column(index);
+        BOOL key = (column->m_flags & COLUMN_KEY) != 0;
+        RECT band = ToClient(u, 0, column->m_width + 1, client.cy + 1);
+        dc->FillSolidRect(&band, key ? m_faceColor : m_windowColor);
+        dc->Rectangle(&band);
+        int arrow = IsSortable() && index == m_sortColumn ? m_sortMode : SORT_NONE;
+        DrawLogicalCell(dc, u, 0, column->m_width, HeaderExtent(), column->m_title.c_str(),
+                        m_textColor, m_faceColor, TRUE, column->m_flags, arrow);
+        u += column->m_width;
+    }
+    if (u >= client.cx)
+        return;
+    DrawLogicalCell(dc, u, 0, client.cx - u, HeaderExtent(), "", m_textColor, m_faceColor, TRUE, 0,
+                    SORT_NONE);
+    RECT below = ToClient(u + 1, HeaderExtent() + 1, client.cx - u, client.cy - HeaderExtent());
+    dc->FillSolidRect(&below, m_windowColor);
+}
+
+void KSCTable::PaintCells(CDC* dc, SIZE client) {
+    int u = 0;
+    for (int p = 0; p < PaintedColumnCount() && u < client.cx; p++) {
+        int index = DisplayColumn(p);
+        const TableColumn* column = Column(index);
+        BOOL key = (column->m_flags & COLUMN_KEY) != 0;
+        BOOL button = (column->m_flags & COLUMN_BUTTON) != 0;
+        int v = HeaderExtent();
+        int position = m_topRow;
+        for (int rowIndex = FirstRowAt(position); rowIndex >= 0 && v < client.cy; position++) {
+            TableRow* row = nullptr;
+            GetRowPtr(rowIndex, &row);
+            uint32_t state = row->GetCellState(index);
+            COLORREF text = state & CELL_COLOR_MASK;
+            COLORREF background = key || button ? m_faceColor : m_windowColor;
+            if ((state & CELL_SELECTED) && button)
+                text = m_textColor;
+            else if (state & CELL_SELECTED) {
+                text = m_highlightTextColor;
+                background = m_highlightColor;
+            }
+            DrawLogicalCell(dc, u, v, column->m_width, row->m_height, row->GetCellText(index), text,
+                            background, button, column->m_flags, SORT_NONE);
+            if (index == m_focusColumn && position == m_focusRow) {
+                RECT focus = ToClient(u + 1, v + 1, column->m_width - 1, row->m_height - 1);
+                dc->DrawFocusRect(&focus);
+            }
+            v += row->m_height;
+            rowIndex = NextRow(position, rowIndex);
+        }
+        u += column->m_width;
+    }
+}
+
+// The square where both bars meet; outside bars and hidden ones leave it to the cells.
+void KSCTable::PaintCorner(CDC* dc, SIZE client) {
+    if (!m_hNeeded || !m_vNeeded)
+        return;
+    int size = m_noScrollBars || (m_hExternal && m_vExternal) ? 0 : m_scrollBarSize;
+    if (size > 0)
+        dc->FillSolidRect(client.cx - size, client.cy - size, size, size, m_faceColor);
+}
+
+void KSCTable::DrawLogicalCell(CDC* dc, int u, int v, int uSize, int vSize, const char* text,
+                               COLORREF textColor, COLORREF background, BOOL raised, UINT align,
+                               int arrow) {
+    RECT cell = ToClient(u, v, uSize, vSize);
+    DrawCell(dc, cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top, text,
+             textColor, background, raised, align, TRUE, arrow);
+}
+
+// Neighbouring cells share their border lines: each fills one pixel beyond its size.
+void KSCTable::DrawCell(CDC* dc, int x, int y, int w, int h, const char* text, COLORREF textColor,
+                        COLORREF background, BOOL raised, UINT align, BOOL fill, int arrow) {
+    if (fill) {
+        dc->FillSolidRect(x, y, w + 1, h + 1, background);
+        dc->Rectangle(x, y, x + w + 1, y + h + 1);
+    }
+    if (raised && w >= 3) {
+        DrawRaisedFrame(dc, x, y, w, h);
+        DrawSortArrow(dc, x, y, w, h, arrow);
+    }
+    UINT format = DT_NOPREFIX | DT_WORDBREAK;
+    if (align & COLUMN_RIGHT)
+        format |= DT_RIGHT;
+    else if (align & COLUMN_CENTER)
+        format |= DT_CENTER;
+    COLORREF oldBackground = dc->SetBkColor(background);
+    COLORREF oldText = dc->SetTextColor(textColor);
+    CRect area(x + 5, y + 3, x + w - 3, y + h - 3);
+    dc->DrawText(text, -1, &area, format);
+    dc->SetBkColor(oldBackground);
+    dc->SetTextColor(oldText);
+}
+
+void KSCTable::DrawRaisedFrame(CDC* dc, int x, int y, int w, int h) {
+    dc->SelectObject(&m_lightPen);
+    dc->MoveTo(x + 1, y + h - 1);
+    dc->LineTo(x + 1, y + 1);
+    dc->LineTo(x + w - 1, y + 1);
+    dc->SelectObject(&m_darkPen);
+    dc->LineTo(x + w - 1, y + h - 1);
+    dc->LineTo(x + 1, y + h - 1);
+    dc->SelectObject(&m_blackPen);
+}
+
+// Ascending: an upward triangle lit along its base and right side. Descending: a downward
+// triangle shaded along its top and left side.
+void KSCTable::DrawSortArrow(CDC* dc, int x, int y, int w, int h, int arrow) {
+    int middle = y + h / 2;
+    if (arrow == SORT_ASCENDING) {
+        dc->SelectObject(&m_lightPen);
+        dc->MoveTo(x + w - 16, middle + 4);
+        dc->LineTo(x + w - 8, middle + 4);
+        dc->LineTo(x + w - 12, middle - 4);
+        dc->SelectObject(&m_darkPen);
+        dc->LineTo(x + w - 16, middle + 4);
+    } else if (arrow == SORT_DESCENDING) {
+        dc->SelectObject(&m_darkPen);
+        dc->MoveTo(x + w - 8, middle - 4);
+        dc->LineTo(x + w - 16, middle - 4);
+        dc->LineTo(x + w - 12, middle + 4);
+        dc->SelectObject(&m_lightPen);
+        dc->LineTo(x + w - 8, middle - 4);
+    }
+    dc->SelectObject(&m_blackPen);
+}

@@ -1,0 +1,222 @@
+// Mouse and keyboard on the table window: border drags and double clicks, header sorting,
+// clicks and Shift+clicks, the drag distance, keys to the parent and the edit notification.
+#include "tests/table_window/table_fixture.h"
+
+#include "platform/platform_app.h"
+#include "tests/table_window/png_writer.h"
+
+#include <string>
+
+namespace {
+
+const COLORREF FACE = RGB(192, 192, 192);
+const COLORREF WHITE = RGB(255, 255, 255);
+const COLORREF SHADOW = RGB(128, 128, 128);
+const COLORREF HIGHLIGHT = RGB(0, 0, 128);
+
+constexpr int INDEX = 0;
+constexpr int SOURCE = 1;
+constexpr int BYTES = 5;
+
+} // namespace
+
+class TableInputTest : public TableWindowTest {
+  protected:
+    void SetUp() override {
+        TableWindowTest::SetUp();
+        MakeTable(MATRIX_OPTIONS);
+        AddMatrixColumns();
+        AddRows(12);
+        Settle();
+        parent.log.clear();
+    }
+
+    void Drag(POINT from, POINT to) {
+        Mouse(WM_LBUTTONDOWN, from, MK_LBUTTON);
+        Mouse(WM_MOUSEMOVE, to, MK_LBUTTON);
+        Mouse(WM_LBUTTONUP, to);
+    }
+
+    int Width(int column) { return table->GetColumnWidth(column); }
+    int AutoSize(int column) {
+        TableColumn* found = nullptr;
+        table->GetColumnPtr(column, &found);
+        return found->m_autoSize;
+    }
+    long Bytes(int displayRow) {
+        return std::stol(table->GetCellText(table->DisplayRowToRow(displayRow), BYTES));
+    }
+};
+
+// A border drag never leaves a column narrower than 5 pixels, and the dragged width sticks:
+// longer texts no longer widen the column.
+TEST_F(TableInputTest, BorderDragSetsWidthWithFloorAndLatch) {
+    struct Case {
+        int releaseX;
+        int width;
+    };
+    const Case cases[] = {{80, 80}, {-30, 5}, {3, 5}, {6, 6}};
+    for (const Case& c : cases) {
+        POINT border = HeaderBorder(INDEX);
+        Drag(border, POINT{c.releaseX, border.y});
+        EXPECT_EQ(Width(INDEX), c.width) << c.releaseX;
+        EXPECT_EQ(AutoSize(INDEX), 0);
+        Settle();
+    }
+    table->SetRowText(0, "123456789012345", INDEX, 0, TRUE);
+    EXPECT_EQ(Width(INDEX), 6);
+}
+
+// A double click on a border fits the column to its widest cell plus the arrow's room, at
+// most 150 pixels, and for good.
+TEST_F(TableInputTest, DoubleClickOnBorderFitsColumn) {
+    TableRow row;
+    table->GetRow(0, row);
+    TableColumn column;
+    table->GetColumn(INDEX, column);
+    table->SetColumnWidth(INDEX, 200, TRUE);
+    Settle();
+    DoubleClick(HeaderBorder(INDEX));
+    int widest = 0;
+    for (int i = 0; i < table->GetRowCount(); i++) {
+        table->GetRow(i, row);
+        widest = std::max<int>(widest, row.GetCellExtent(INDEX).cx + 24);
+    }
+    EXPECT_EQ(Width(INDEX), std::min(widest, 150));
+    EXPECT_LT(Width(INDEX), 200);
+    EXPECT_EQ(AutoSize(INDEX), 0);
+
+    table->SetRowText(0, std::string(60, 'w').c_str(), SOURCE, 0, TRUE);
+    Settle();
+    DoubleClick(HeaderBorder(SOURCE));
+    EXPECT_EQ(Width(SOURCE), 150);
+    EXPECT_EQ(parent.Count(WM_LBUTTONDBLCLK), 2);
+}
+
+// The first double click on a header sorts largest first under a downward arrow, the second
+// smallest first under an upward one; each is passed on to the parent.
+TEST_F(TableInputTest, HeaderDoubleClickTogglesSortAndArrow) {
+    POINT header = HeaderCenter(BYTES);
+    RECT cell;
+    table->GetCellRect(0, BYTES, &cell);
+    int arrowX = cell.right - 14; // inside the arrow's horizontal edge
+    int middle = table->GetHeaderHeight() / 2;
+
+    DoubleClick(header);
+    Settle();
+    EXPECT_EQ(table->GetSortColumn(), BYTES);
+    EXPECT_EQ(table->GetSortMode(), SORT_DESCENDING);
+    for (int p = 1; p < table->GetRowCount(); p++)
+        EXPECT_GE(Bytes(p - 1), Bytes(p));
+    EXPECT_EQ(Pixel(arrowX, middle - 4), SHADOW); // dark top edge
+    EXPECT_EQ(Pixel(arrowX, middle + 4), FACE);
+
+    DoubleClick(header);
+    Settle();
+    EXPECT_EQ(table->GetSortMode(), SORT_ASCENDING);
+    for (int p = 1; p < table->GetRowCount(); p++)
+        EXPECT_LE(Bytes(p - 1), Bytes(p));
+    EXPECT_EQ(Pixel(arrowX, middle + 4), WHITE); // lit base
+    EXPECT_EQ(Pixel(arrowX, middle - 4), FACE);
+    PlatformApp::PumpMessages();
+    EXPECT_EQ(parent.Count(WM_LBUTTONDBLCLK), 2);
+}
+
+// With whole-row selection a click selects the clicked row and a Shift+click every row from
+// the anchor to the clicked one; the drawn cells turn to the highlight colour.
+TEST_F(TableInputTest, RowSelectClickAndShiftClick) {
+    Click(CellCenter(3, SOURCE));
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{3}));
+    for (int column = 0; column < table->GetColumnCount(); column++)
+        EXPECT_TRUE(table->GetCellState(3, column) & CELL_SELECTED) << column;
+    Click(CellCenter(6, INDEX), MK_SHIFT);
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{3, 4, 5, 6}));
+    Click(CellCenter(1, BYTES));
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{1}));
+    Settle();
+    POINT selected = CellCenter(1, INDEX);
+    EXPECT_EQ(Pixel(selected.x - 15, selected.y - 4), HIGHLIGHT);
+}
+
+// Moving further than half the system drag distance between press and release cancels a
+// click; a smaller tremble does not.
+TEST_F(TableInputTest, DragBeyondDragDistanceCancelsClick) {
+    struct Case {
+        int dx;
+        int dy;
+        bool selects;
+    };
+    const Case cases[] = {{2, 0, true}, {0, -2, true}, {3, 0, false}, {0, 3, false}};
+    for (const Case& c : cases) {
+        table->ClearSelection();
+        POINT from = CellCenter(2, SOURCE);
+        Drag(from, POINT{from.x + c.dx, from.y + c.dy});
+        EXPECT_EQ(SelectedRows().size(), c.selects ? 1u : 0u) << c.dx << "," << c.dy;
+    }
+}
+
+// Every key but Left and Right reaches the parent; Up and Down also move the focus.
+TEST_F(TableInputTest, KeysPostedToParentExceptLeftRight) {
+    Click(CellCenter(0, SOURCE));
+    for (UINT key : {VK_LEFT, VK_DOWN, VK_RIGHT, 0x41, VK_RETURN, VK_UP, VK_SHIFT})
+        Key(key);
+    PlatformApp::PumpMessages();
+    EXPECT_EQ(parent.Keys(), (std::vector<WPARAM>{VK_DOWN, 'A', VK_RETURN, VK_UP, VK_SHIFT}));
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{0}));
+}
+
+// A printable character on a selected focus cell asks the parent to edit it with that
+// character; on an unselected one nothing happens; Tab and Enter move the focus instead.
+// Clicking the selected focus cell again asks for an edit without a character.
+TEST_F(TableInputTest, TypingOnSelectedFocusCellBeginsEdit) {
+    POINT cellPoint = CellCenter(2, SOURCE);
+    Click(cellPoint);
+    Char('k');
+    ASSERT_EQ(parent.Count(WM_NOTIFY), 1);
+    const ParentMessage& edit = parent.log.back();
+    RECT cell;
+    table->GetCellRect(2, SOURCE, &cell);
+    EXPECT_EQ(edit.wParam, 6301u);
+    EXPECT_EQ(edit.notify.hdr.code, static_cast<UINT>(TN_BEGINEDIT));
+    EXPECT_EQ(edit.notify.hdr.hwndFrom, table->GetSafeHwnd());
+    EXPECT_EQ(edit.notify.x, cell.left);
+    EXPECT_EQ(edit.notify.y, cell.top);
+    EXPECT_EQ(edit.notify.column, SOURCE);
+    EXPECT_EQ(edit.notify.row, 2);
+    EXPECT_EQ(edit.typed, "k");
+
+    Char('\t');
+    Char('\r');
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{3}));
+    EXPECT_EQ(parent.Count(WM_NOTIFY), 1);
+    table->ClearSelection();
+    Char('x');
+    EXPECT_EQ(parent.Count(WM_NOTIFY), 1);
+
+    Click(cellPoint);
+    Click(cellPoint);
+    ASSERT_EQ(parent.Count(WM_NOTIFY), 2);
+    EXPECT_FALSE(parent.log.back().hasTyped);
+    Mouse(WM_MOUSEMOVE, POINT{cellPoint.x + 10, cellPoint.y});
+}
+
+// Snapshot of the Matrix view's table for a person to look at: two hidden columns, sorted by
+// Bytes with its arrow, two rows selected, a focus cell.
+TEST_F(TableInputTest, SnapshotOfMatrixTable) {
+    DoubleClick(HeaderCenter(BYTES));
+    Click(CellCenter(1, SOURCE));
+    Click(CellCenter(2, SOURCE), MK_CONTROL);
+    Settle();
+    RECT client;
+    table->GetClientRect(&client);
+    std::vector<uint8_t> pixels;
+    for (int y = 0; y < client.bottom; y++) {
+        for (int x = 0; x < client.right; x++) {
+            COLORREF color = Pixel(x, y);
+            pixels.insert(pixels.end(), {GetRValue(color), GetGValue(color), GetBValue(color)});
+        }
+    }
+    EXPECT_TRUE(WritePng(std::string(TABLE_SNAPSHOT_DIR) + "/matrix_table.png", client.right,
+                         client.bottom, pixels));
+    EXPECT_EQ(SelectedRows().size(), 2u);
+}
