@@ -10,7 +10,7 @@
 // The current resource handle starts as the program's module, GetModuleHandle(NULL).
 #pragma once
 
-#include "platform/afx_object.h"
+#include "platform/object.h"
 #include "platform/win32_types.h"
 
 struct AFX_EXTENSION_MODULE {
@@ -26,7 +26,7 @@ void AfxTermExtensionModule(AFX_EXTENSION_MODULE& state, BOOL bAll = FALSE);
 
 class CDynLinkLibrary : public CObject {
     DECLARE_DYNAMIC(CDynLinkLibrary)
-public:
+  public:
     explicit CDynLinkLibrary(AFX_EXTENSION_MODULE& state, BOOL bSystem = FALSE);
     ~CDynLinkLibrary() override;
 

@@ -2,12 +2,8 @@
 // frame query.
 #pragma once
 
-#include "platform/cwnd.h"
 #include "platform/win32_types.h"
-
-#ifndef CW_USEDEFAULT
-#define CW_USEDEFAULT (static_cast<int>(0x80000000))
-#endif
+#include "platform/wnd.h"
 
 class CMenu;
 
@@ -21,7 +17,7 @@ struct CCreateContext {
 
 class CFrameWnd : public CWnd {
     DECLARE_DYNCREATE(CFrameWnd)
-public:
+  public:
     // (CW_USEDEFAULT, CW_USEDEFAULT, 0, 0): the system places and sizes the window.
     static const CRect rectDefault;
 

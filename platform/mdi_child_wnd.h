@@ -15,7 +15,7 @@ class CMDIFrameWnd;
 
 class CMDIChildWnd : public CFrameWnd {
     DECLARE_DYNCREATE(CMDIChildWnd)
-public:
+  public:
     CMDIChildWnd();
     ~CMDIChildWnd() override;
 
@@ -32,6 +32,6 @@ public:
     void MDIMaximize();
     void MDIRestore();
 
-protected:
+  protected:
     void PostNcDestroy() override; // deletes the object
 };

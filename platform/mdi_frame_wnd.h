@@ -5,24 +5,11 @@
 #include "platform/frame_wnd.h"
 #include "platform/win32_types.h"
 
-#ifndef WM_MDICREATE
-#define WM_MDICREATE 0x0220
-#define WM_MDIDESTROY 0x0221
-#define WM_MDIACTIVATE 0x0222
-#define WM_MDIRESTORE 0x0223
-#define WM_MDINEXT 0x0224
-#define WM_MDIMAXIMIZE 0x0225
-#define WM_MDITILE 0x0226
-#define WM_MDICASCADE 0x0227
-#define WM_MDIICONARRANGE 0x0228
-#define WM_MDIGETACTIVE 0x0229
-#endif
-
 class CMDIChildWnd;
 
 class CMDIFrameWnd : public CFrameWnd {
     DECLARE_DYNCREATE(CMDIFrameWnd)
-public:
+  public:
     CMDIFrameWnd();
     ~CMDIFrameWnd() override;
 
@@ -42,7 +29,7 @@ public:
     void MDICascade();
     void MDITile();
 
-protected:
+  protected:
     afx_msg int OnCreate(LPCREATESTRUCT createStruct);
     DECLARE_MESSAGE_MAP()
 };

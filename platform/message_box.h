@@ -2,6 +2,7 @@
 // scripted run (scripted_ui.h reads and clears the record).
 #pragma once
 
+#include "platform/win32_constants.h"
 #include "platform/win32_types.h"
 
 // Returns the button chosen (IDOK ...), 0 when the box cannot be shown.

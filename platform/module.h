@@ -48,9 +48,9 @@ std::string LibraryFolder();
 // The seam under LoadLibrary/GetProcAddress/FreeLibrary. Tests replace it to make loading
 // fail; nullptr restores dlopen/dlsym/dlclose.
 struct ModuleLoader {
-    void* (*open)(const char* path);      // dlopen(path, RTLD_NOW | RTLD_LOCAL)
+    void* (*open)(const char* path); // dlopen(path, RTLD_NOW | RTLD_LOCAL)
     void* (*symbol)(void* handle, const char* name);
-    int (*close)(void* handle);           // 0 on success, as dlclose
+    int (*close)(void* handle); // 0 on success, as dlclose
 };
 void SetModuleLoader(const ModuleLoader* loader);
 

@@ -20,8 +20,7 @@
 // file or section gives 0 and an empty result.
 DWORD GetProfileSection(LPCSTR section, LPSTR buffer, DWORD size);
 // The value of one key, or the default; result as for GetProfileSection for one text.
-DWORD GetProfileString(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
-                       DWORD size);
+DWORD GetProfileString(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size);
 // Writes (or with a null value deletes) one key; a null key deletes the section. Creates the
 // file and section when missing. FALSE when the file cannot be written.
 BOOL WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR value);

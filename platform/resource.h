@@ -23,7 +23,7 @@
 // Images are XPM (xpm lines) or encoded bytes in a format Qt reads (PNG, BMP: bytes/size).
 #pragma once
 
-#include "platform/menu.h"
+#include "platform/menu_api.h"
 #include "platform/win32_types.h"
 
 #include <cstddef>

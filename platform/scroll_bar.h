@@ -9,16 +9,11 @@
 // dragged (the position when no drag is on).
 #pragma once
 
-#include "platform/cwnd.h"
 #include "platform/win32_types.h"
+#include "platform/wnd.h"
 
 #define SBS_HORZ 0x0000L
 #define SBS_VERT 0x0001L
-
-#define ESB_ENABLE_BOTH 0x0000
-#define ESB_DISABLE_LTUP 0x0001
-#define ESB_DISABLE_RTDN 0x0002
-#define ESB_DISABLE_BOTH 0x0003
 
 // nBar must be SB_CTL and window a scroll bar control; other bars answer the failure value.
 int SetScrollInfo(HWND window, int nBar, const SCROLLINFO* info, BOOL redraw);
@@ -31,7 +26,7 @@ BOOL EnableScrollBar(HWND window, UINT nBar, UINT arrows);
 
 class CScrollBar : public CWnd {
     DECLARE_DYNAMIC(CScrollBar)
-public:
+  public:
     CScrollBar();
     ~CScrollBar() override;
 
@@ -51,6 +46,12 @@ public:
     // The window that gets this bar's WM_HSCROLL/WM_VSCROLL; NULL means the parent.
     void SetNotifyWnd(HWND target);
     HWND GetNotifyWnd() const;
+
+  protected:
+    QWidget* CreateNativeWidget(QWidget* parentWidget) override;
+
+  private:
+    bool m_vertical = false;
 };
 
 namespace platform {

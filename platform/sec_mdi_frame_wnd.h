@@ -6,7 +6,7 @@
 
 class SECMDIFrameWnd : public CMDIFrameWnd {
     DECLARE_DYNCREATE(SECMDIFrameWnd)
-public:
+  public:
     SECMDIFrameWnd();
     ~SECMDIFrameWnd() override;
 };

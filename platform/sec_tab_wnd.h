@@ -16,8 +16,8 @@
 // have their own font. The tab window copies each font given to it.
 #pragma once
 
-#include "platform/cwnd.h"
 #include "platform/win32_types.h"
+#include "platform/wnd.h"
 
 #include <memory>
 
@@ -29,7 +29,7 @@ class CScrollBar;
 
 class SECTabWnd : public CWnd {
     DECLARE_DYNCREATE(SECTabWnd)
-public:
+  public:
     SECTabWnd();
     ~SECTabWnd() override;
 
@@ -65,7 +65,7 @@ public:
     // created with its style and tab (if given) is one of its pages; else NULL.
     CScrollBar* GetScrollBar(int bar, const CWnd* tab = nullptr) const;
 
-protected:
+  protected:
     afx_msg int OnCreate(LPCREATESTRUCT createStruct);
     afx_msg void OnSize(UINT type, int cx, int cy);
     afx_msg void OnPaint();
@@ -73,7 +73,7 @@ protected:
     afx_msg void OnLButtonDown(UINT flags, CPoint point);
     DECLARE_MESSAGE_MAP()
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };

@@ -6,7 +6,7 @@
 
 class SECWorksheet : public CMDIChildWnd {
     DECLARE_DYNCREATE(SECWorksheet)
-public:
+  public:
     SECWorksheet();
     ~SECWorksheet() override;
 };
