@@ -121,8 +121,8 @@ class KSCTable : public CWnd, public TableModel {
 
     // Painting.
     void Paint(CDC* dc, int width, int height);
-    void PaintColumns(CDC* dc, SIZE client);
-    void PaintCells(CDC* dc, SIZE client);
+    void PaintColumn(CDC* dc, int index, int u, SIZE client);
+    void PaintBeyondColumns(CDC* dc, int u, SIZE client);
     void PaintCorner(CDC* dc, SIZE client);
     void DrawCell(CDC* dc, int x, int y, int w, int h, const char* text, COLORREF textColor,
                   COLORREF background, BOOL raised, UINT align, BOOL fill, int arrow);

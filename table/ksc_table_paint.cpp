@@ -36,67 +36,61 @@ void KSCTable::Paint(CDC* dc, int width, int height) {
     dc->SelectObject(tableFont);
     dc->SelectStockObject(NULL_BRUSH);
     SIZE client = m_transposed ? SIZE{height, width} : SIZE{width, height};
-    PaintColumns(dc, client);
-    PaintCells(dc, client);
-    PaintCorner(dc, SIZE{width, height});
-}
-
-// Column backgrounds over the whole height with the headers on top, then an empty raised
-// header and window colour beyond the last column.
-void KSCTable::PaintColumns(CDC* dc, SIZE client) {
     int u = 0;
     for (int p = 0; p < PaintedColumnCount() && u < client.cx; p++) {
         int index = DisplayColumn(p);
-        const TableColumn* column = Column(index);
-        BOOL key = (column->m_flags & COLUMN_KEY) != 0;
-        RECT band = ToClient(u, 0, column->m_width + 1, client.cy + 1);
-        dc->FillSolidRect(&band, key ? m_faceColor : m_windowColor);
-        dc->Rectangle(&band);
-        int arrow = IsSortable() && index == m_sortColumn ? m_sortMode : SORT_NONE;
-        DrawLogicalCell(dc, u, 0, column->m_width, HeaderExtent(), column->m_title.c_str(),
-                        m_textColor, m_faceColor, TRUE, column->m_flags, arrow);
-        u += column->m_width;
+        PaintColumn(dc, index, u, client);
+        u += GetColumnWidth(index);
     }
-    if (u >= client.cx)
-        return;
+    if (u < client.cx)
+        PaintBeyondColumns(dc, u, client);
+    PaintCorner(dc, SIZE{width, height});
+}
+
+// The column's background over the whole height, its header, then its cells from topRow
+// down to the bottom edge. Neighbouring columns share the border line between them.
+void KSCTable::PaintColumn(CDC* dc, int index, int u, SIZE client) {
+    const TableColumn* column = Column(index);
+    BOOL key = (column->m_flags & COLUMN_KEY) != 0;
+    RECT band = ToClient(u, 0, column->m_width + 1, client.cy + 1);
+    dc->FillSolidRect(&band, key ? m_faceColor : m_windowColor);
+    dc->Rectangle(&band);
+    int arrow = IsSortable() && index == m_sortColumn ? m_sortMode : SORT_NONE;
+    DrawLogicalCell(dc, u, 0, column->m_width, HeaderExtent(), column->m_title.c_str(), m_textColor,
+                    m_faceColor, TRUE, column->m_flags, arrow);
+    BOOL button = (column->m_flags & COLUMN_BUTTON) != 0;
+    COLORREF plainBackground = key || button ? m_faceColor : m_windowColor;
+    int v = HeaderExtent();
+    int position = m_topRow;
+    for (int rowIndex = FirstRowAt(position); rowIndex >= 0 && v < client.cy; position++) {
+        TableRow* row = nullptr;
+        GetRowPtr(rowIndex, &row);
+        uint32_t state = row->GetCellState(index);
+        COLORREF text = state & CELL_COLOR_MASK;
+        COLORREF background = plainBackground;
+        if ((state & CELL_SELECTED) && button) {
+            text = m_textColor;
+        } else if (state & CELL_SELECTED) {
+            text = m_highlightTextColor;
+            background = m_highlightColor;
+        }
+        DrawLogicalCell(dc, u, v, column->m_width, row->m_height, row->GetCellText(index), text,
+                        background, button, column->m_flags, SORT_NONE);
+        if (index == m_focusColumn && position == m_focusRow) {
+            RECT focus = ToClient(u + 1, v + 1, column->m_width - 1, row->m_height - 1);
+            dc->DrawFocusRect(&focus);
+        }
+        v += row->m_height;
+        rowIndex = NextRow(position, rowIndex);
+    }
+}
+
+// An empty raised header from the last column to the edge, the window colour below it.
+void KSCTable::PaintBeyondColumns(CDC* dc, int u, SIZE client) {
     DrawLogicalCell(dc, u, 0, client.cx - u, HeaderExtent(), "", m_textColor, m_faceColor, TRUE, 0,
                     SORT_NONE);
     RECT below = ToClient(u + 1, HeaderExtent() + 1, client.cx - u, client.cy - HeaderExtent());
     dc->FillSolidRect(&below, m_windowColor);
-}
-
-void KSCTable::PaintCells(CDC* dc, SIZE client) {
-    int u = 0;
-    for (int p = 0; p < PaintedColumnCount() && u < client.cx; p++) {
-        int index = DisplayColumn(p);
-        const TableColumn* column = Column(index);
-        BOOL key = (column->m_flags & COLUMN_KEY) != 0;
-        BOOL button = (column->m_flags & COLUMN_BUTTON) != 0;
-        int v = HeaderExtent();
-        int position = m_topRow;
-        for (int rowIndex = FirstRowAt(position); rowIndex >= 0 && v < client.cy; position++) {
-            TableRow* row = nullptr;
-            GetRowPtr(rowIndex, &row);
-            uint32_t state = row->GetCellState(index);
-            COLORREF text = state & CELL_COLOR_MASK;
-            COLORREF background = key || button ? m_faceColor : m_windowColor;
-            if ((state & CELL_SELECTED) && button)
-                text = m_textColor;
-            else if (state & CELL_SELECTED) {
-                text = m_highlightTextColor;
-                background = m_highlightColor;
-            }
-            DrawLogicalCell(dc, u, v, column->m_width, row->m_height, row->GetCellText(index), text,
-                            background, button, column->m_flags, SORT_NONE);
-            if (index == m_focusColumn && position == m_focusRow) {
-                RECT focus = ToClient(u + 1, v + 1, column->m_width - 1, row->m_height - 1);
-                dc->DrawFocusRect(&focus);
-            }
-            v += row->m_height;
-            rowIndex = NextRow(position, rowIndex);
-        }
-        u += column->m_width;
-    }
 }
 
 // The square where both bars meet; outside bars and hidden ones leave it to the cells.

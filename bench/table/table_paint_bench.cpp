@@ -4,6 +4,7 @@
 #include "platform/platform_app.h"
 #include "platform/timer_clock.h"
 #include "table/ksc_table.h"
+#include "tests/table_window/matrix_columns.h"
 
 #include <benchmark/benchmark.h>
 
@@ -19,34 +20,6 @@ struct PaintedTable {
     CWnd parent;
     std::unique_ptr<KSCTable> table;
 };
-
-void AddMatrixColumns(KSCTable& table) {
-    struct Spec {
-        const char* title;
-        uint32_t flags;
-        int width;
-    };
-    static const Spec specs[] = {
-        {"Index", COLUMN_NUMERIC, 50},
-        {"Source", 0, 100},
-        {"Destination", 0, 100},
-        {"Source", COLUMN_HIDDEN, 100},
-        {"Destination", COLUMN_HIDDEN, 100},
-        {"Bytes", COLUMN_NUMERIC, 100},
-        {"Packets", COLUMN_NUMERIC, 75},
-        {"Errors", COLUMN_NUMERIC, 50},
-    };
-    for (const Spec& spec : specs) {
-        TableColumn column;
-        column.m_title = spec.title;
-        column.m_flags = spec.flags;
-        column.m_width = spec.width;
-        table.InsertColumn(table.GetColumnCount(), column, TRUE);
-    }
-    CFont font;
-    font.CreateStockObject(DEFAULT_GUI_FONT);
-    table.SetFont(&font, TRUE);
-}
 
 // One table per size, built once and kept for the whole run.
 KSCTable& TableOf(int rows) {

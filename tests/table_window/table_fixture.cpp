@@ -1,5 +1,7 @@
 #include "tests/table_window/table_fixture.h"
 
+#include "tests/table_window/matrix_columns.h"
+
 #include "platform/platform_app.h"
 #include "platform/timer_clock.h"
 
@@ -65,32 +67,7 @@ void TableWindowTest::MakeTable(UINT options) {
 }
 
 void TableWindowTest::AddMatrixColumns() {
-    struct Spec {
-        const char* title;
-        uint32_t flags;
-        int width;
-    };
-    static const Spec specs[] = {
-        {"Index", COLUMN_NUMERIC, 50},
-        {"Source", 0, 100},
-        {"Destination", 0, 100},
-        {"Source", COLUMN_HIDDEN, 100},
-        {"Destination", COLUMN_HIDDEN, 100},
-        {"Bytes", COLUMN_NUMERIC, 100},
-        {"Packets", COLUMN_NUMERIC, 75},
-        {"Errors", COLUMN_NUMERIC, 50},
-    };
-    for (const Spec& spec : specs) {
-        TableColumn column;
-        column.m_title = spec.title;
-        column.m_flags = spec.flags;
-        column.m_width = spec.width;
-        table->InsertColumn(table->GetColumnCount(), column, TRUE);
-    }
-    CFont font;
-    font.CreateStockObject(DEFAULT_GUI_FONT);
-    table->SetFont(&font, TRUE);
-    table->SetTransposed(0);
+    ::AddMatrixColumns(*table);
 }
 
 void TableWindowTest::AddRows(int count) {

@@ -5,6 +5,7 @@
 #include "platform/platform_app.h"
 #include "tests/table_window/png_writer.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -70,15 +71,14 @@ TEST_F(TableInputTest, BorderDragSetsWidthWithFloorAndLatch) {
 // A double click on a border fits the column to its widest cell plus the arrow's room, at
 // most 150 pixels, and for good.
 TEST_F(TableInputTest, DoubleClickOnBorderFitsColumn) {
-    TableRow row;
-    table->GetRow(0, row);
-    TableColumn column;
-    table->GetColumn(INDEX, column);
     table->SetColumnWidth(INDEX, 200, TRUE);
     Settle();
     DoubleClick(HeaderBorder(INDEX));
-    int widest = 0;
+    TableColumn* index = nullptr;
+    table->GetColumnPtr(INDEX, &index);
+    int widest = index->m_titleExtent.cx;
     for (int i = 0; i < table->GetRowCount(); i++) {
+        TableRow row;
         table->GetRow(i, row);
         widest = std::max<int>(widest, row.GetCellExtent(INDEX).cx + 24);
     }
@@ -87,9 +87,11 @@ TEST_F(TableInputTest, DoubleClickOnBorderFitsColumn) {
     EXPECT_EQ(AutoSize(INDEX), 0);
 
     table->SetRowText(0, std::string(60, 'w').c_str(), SOURCE, 0, TRUE);
+    table->SetColumnWidth(SOURCE, 60, TRUE);
     Settle();
     DoubleClick(HeaderBorder(SOURCE));
     EXPECT_EQ(Width(SOURCE), 150);
+    PlatformApp::PumpMessages();
     EXPECT_EQ(parent.Count(WM_LBUTTONDBLCLK), 2);
 }
 
@@ -134,8 +136,9 @@ TEST_F(TableInputTest, RowSelectClickAndShiftClick) {
     Click(CellCenter(1, BYTES));
     EXPECT_EQ(SelectedRows(), (std::vector<int>{1}));
     Settle();
-    POINT selected = CellCenter(1, INDEX);
-    EXPECT_EQ(Pixel(selected.x - 15, selected.y - 4), HIGHLIGHT);
+    RECT selected;
+    table->GetCellRect(1, INDEX, &selected);
+    EXPECT_EQ(Pixel(selected.right - 2, selected.top + 2), HIGHLIGHT);
 }
 
 // Moving further than half the system drag distance between press and release cancels a
@@ -146,7 +149,9 @@ TEST_F(TableInputTest, DragBeyondDragDistanceCancelsClick) {
         int dy;
         bool selects;
     };
-    const Case cases[] = {{2, 0, true}, {0, -2, true}, {3, 0, false}, {0, 3, false}};
+    int half = GetSystemMetrics(SM_CXDRAG) / 2;
+    const Case cases[] = {
+        {half, 0, true}, {0, -half, true}, {half + 1, 0, false}, {0, half + 1, false}};
     for (const Case& c : cases) {
         table->ClearSelection();
         POINT from = CellCenter(2, SOURCE);
