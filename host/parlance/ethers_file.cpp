@@ -1,21 +1,8 @@
 #include "host/parlance/ethers_file.h"
+#include "host/parlance/hex_digit.h"
 
 #include <fstream>
 #include <sstream>
-
-namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-} // namespace
 
 bool EthersFile::ParseAddress(const std::string& text, uint64_t& address) {
     uint64_t value = 0;

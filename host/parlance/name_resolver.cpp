@@ -1,6 +1,6 @@
 #include "host/parlance/name_resolver.h"
+#include "host/parlance/hex_digit.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,15 +23,15 @@ bool NameResolver::ParseAddressText(const char* text, uint64_t& address) {
         return false;
     uint64_t value = 0;
     for (int i = 0; i < 17; ++i) {
-        auto c = static_cast<unsigned char>(text[i]);
         if (i % 3 == 2) {
-            if (c != ' ')
+            if (text[i] != ' ')
                 return false;
             continue;
         }
-        if (!std::isxdigit(c))
+        int digit = HexDigit(text[i]);
+        if (digit < 0)
             return false;
-        value = value << 4 | uint64_t(std::isdigit(c) ? c - '0' : std::tolower(c) - 'a' + 10);
+        value = value << 4 | uint64_t(digit);
     }
     address = value;
     return true;

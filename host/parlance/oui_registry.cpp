@@ -1,9 +1,9 @@
 #include "host/parlance/oui_registry.h"
+#include "host/parlance/hex_digit.h"
 
 #include <algorithm>
 #include <cctype>
 #include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -18,11 +18,9 @@ std::string_view Trim(std::string_view text) {
 bool ParseHex(std::string_view text, uint64_t& value) {
     value = 0;
     for (char c : text) {
-        if (!std::isxdigit(static_cast<unsigned char>(c)))
+        int digit = HexDigit(c);
+        if (digit < 0)
             return false;
-        int digit = std::isdigit(static_cast<unsigned char>(c))
-                        ? c - '0'
-                        : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
         value = value << 4 | uint64_t(digit);
     }
     return !text.empty();
@@ -123,11 +121,14 @@ size_t OuiRegistry::Parse(std::string_view text) {
 size_t OuiRegistry::Load(const std::string& dir) {
     size_t added = 0;
     for (const char* name : {"oui.txt", "mam.txt", "oui36.txt"}) {
-        std::ifstream file(dir + "/" + name, std::ios::binary);
+        std::ifstream file(dir + "/" + name, std::ios::binary | std::ios::ate);
         if (!file)
             continue;
-        std::string text(std::istreambuf_iterator<char>(file), {});
-        added += Parse(text);
+        // One read of the whole file (several megabytes).
+        std::string text(size_t(file.tellg()), '\0');
+        file.seekg(0);
+        file.read(text.data(), std::streamsize(text.size()));
+        added += Parse(std::string_view(text.data(), size_t(file.gcount())));
     }
     return added;
 }
