@@ -1,0 +1,35 @@
+#include "host/ksdbapi/ksdb_host.h"
+
+#include "host/ksdbapi/database.h"
+
+namespace ksdb {
+
+bool LoadNodes(const std::string& path) {
+    return Database::Instance().LoadNodes(path);
+}
+
+std::vector<NodeConfig> Nodes() {
+    return Database::Instance().Nodes();
+}
+
+void SetTransport(std::unique_ptr<Transport> transport) {
+    Database::Instance().SetTransport(std::move(transport));
+}
+
+void EndConnections(uintptr_t hostContext) {
+    Database::Instance().EndConnections(hostContext, false);
+}
+
+void EndAllConnections() {
+    Database::Instance().EndConnections(0, true);
+}
+
+std::vector<const Record*> GraphRecords() {
+    return Database::Instance().Records(DB_TABLE_GRAPHS);
+}
+
+void ResetDatabase() {
+    Database::Reset();
+}
+
+} // namespace ksdb

@@ -1,0 +1,267 @@
+#include "host/ksdbapi/net_snmp_transport.h"
+
+#include "host/ksdbapi/mib_syntax.h"
+#include "hostdb/ksdbapi.h"
+
+#include <QObject>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <net-snmp/library/large_fd_set.h>
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+
+#include <cstdlib>
+
+namespace ksdb {
+namespace {
+
+// Once per process: no configuration files and no MIB files, since identifiers are
+// numeric throughout and a user's snmp.conf must not change what the library sends.
+void InitLibrary() {
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    setenv("MIBS", "", 0);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
+    init_snmp("tessaran");
+}
+
+std::string SettingsOf(const NodeConfig& node) {
+    return node.address + '|' + std::to_string(node.version) + '|' + node.community + '|' +
+           std::to_string(node.timeoutMs) + '|' + std::to_string(node.retries);
+}
+
+std::vector<oid> ToNetSnmp(const Oid& name) {
+    return std::vector<oid>(name.begin(), name.end());
+}
+
+void AddVariable(netsnmp_pdu* pdu, int kind, const SnmpVarBind& var) {
+    std::vector<oid> name = ToNetSnmp(var.name);
+    if (kind != DB_REQ_SET) {
+        snmp_add_null_var(pdu, name.data(), name.size());
+        return;
+    }
+    const SnmpValue& value = var.value;
+    if (value.type == kAsnCounter64) {
+        counter64 number{static_cast<u_long>(static_cast<uint64_t>(value.number) >> 32),
+                         static_cast<u_long>(value.number & 0xffffffff)};
+        snmp_pdu_add_variable(pdu, name.data(), name.size(), value.type, &number, sizeof number);
+    } else if (value.type == kAsnObjectId) {
+        std::vector<oid> arcs = ToNetSnmp(value.oid);
+        snmp_pdu_add_variable(pdu, name.data(), name.size(), value.type, arcs.data(),
+                              arcs.size() * sizeof(oid));
+    } else if (value.type == kAsnOctetString || value.type == kAsnIpAddress ||
+               value.type == kAsnOpaque) {
+        snmp_pdu_add_variable(pdu, name.data(), name.size(), value.type, value.bytes.data(),
+                              value.bytes.size());
+    } else {
+        long number = static_cast<long>(value.number);
+        snmp_pdu_add_variable(pdu, name.data(), name.size(), value.type, &number, sizeof number);
+    }
+}
+
+SnmpValue ValueOf(const netsnmp_variable_list* var) {
+    SnmpValue value;
+    value.type = var->type;
+    switch (var->type) {
+    case ASN_INTEGER:
+        value.number = *var->val.integer;
+        break;
+    case ASN_COUNTER:
+    case ASN_GAUGE:
+    case ASN_TIMETICKS:
+        value.number = static_cast<uint32_t>(*var->val.integer);
+        break;
+    case ASN_COUNTER64:
+        value.number = static_cast<int64_t>(static_cast<uint64_t>(var->val.counter64->high) << 32 |
+                                            (var->val.counter64->low & 0xffffffff));
+        break;
+    case ASN_OCTET_STR:
+    case ASN_IPADDRESS:
+    case ASN_OPAQUE:
+        value.bytes.assign(reinterpret_cast<const char*>(var->val.string), var->val_len);
+        break;
+    case ASN_OBJECT_ID:
+        value.oid.assign(var->val.objid, var->val.objid + var->val_len / sizeof(oid));
+        break;
+    default:
+        break;
+    }
+    return value;
+}
+
+SnmpAnswer AnswerOf(const netsnmp_pdu* pdu) {
+    SnmpAnswer answer;
+    answer.status = static_cast<int>(pdu->errstat);
+    for (auto var = pdu->variables; var; var = var->next_variable)
+        answer.vars.push_back({Oid(var->name, var->name + var->name_length), ValueOf(var)});
+    return answer;
+}
+
+SnmpAnswer Failure(int status) {
+    SnmpAnswer answer;
+    answer.status = status;
+    return answer;
+}
+
+} // namespace
+
+NetSnmpTransport::NetSnmpTransport()
+    : m_context(new QObject), m_timer(new QTimer(m_context.get())) {
+    InitLibrary();
+    m_timer->setSingleShot(true);
+    QObject::connect(m_timer, &QTimer::timeout, m_context.get(), [this] { OnTimeout(); });
+}
+
+// Closing a session drops its outstanding requests without calling back.
+NetSnmpTransport::~NetSnmpTransport() {
+    m_pending.clear();
+    for (auto& [id, session] : m_sessions)
+        snmp_sess_close(session.handle);
+}
+
+void* NetSnmpTransport::SessionFor(const NodeConfig& node) {
+    Session& session = m_sessions[node.id];
+    std::string settings = SettingsOf(node);
+    if (session.handle && session.settings == settings)
+        return session.handle;
+    if (session.handle) {
+        snmp_sess_close(session.handle);
+        FailRequestsOf(node.id);
+    }
+    netsnmp_session config;
+    snmp_sess_init(&config);
+    std::string peer = node.address;
+    std::string community = node.community;
+    config.peername = peer.data();
+    config.version = node.version == 0 ? SNMP_VERSION_1 : SNMP_VERSION_2c;
+    config.community = reinterpret_cast<u_char*>(community.data());
+    config.community_len = community.size();
+    config.timeout = static_cast<long>(node.timeoutMs) * 1000;
+    config.retries = node.retries;
+    config.myvoid = this;
+    session.handle = snmp_sess_open(&config);
+    session.settings = settings;
+    return session.handle;
+}
+
+// Requests of a closed session never call back; they answer as unreachable instead.
+void NetSnmpTransport::FailRequestsOf(uint32_t node) {
+    std::vector<uint64_t> tickets;
+    for (auto& [ticket, pending] : m_pending)
+        if (pending.node == node)
+            tickets.push_back(ticket);
+    for (uint64_t ticket : tickets)
+        Deliver(ticket, Failure(KSDB_ERR_UNREACHABLE));
+}
+
+void NetSnmpTransport::Send(uint64_t ticket, const NodeConfig& node, const SnmpRequest& request,
+                            AnswerSink& sink) {
+    void* session = SessionFor(node);
+    m_pending[ticket] = {&sink, node.id};
+    if (!session) {
+        Deliver(ticket, Failure(KSDB_ERR_UNREACHABLE));
+        return;
+    }
+    static const int kCommand[] = {0, SNMP_MSG_GET, SNMP_MSG_GETNEXT, SNMP_MSG_SET};
+    netsnmp_pdu* pdu = snmp_pdu_create(kCommand[request.kind]);
+    for (const SnmpVarBind& var : request.vars)
+        AddVariable(pdu, request.kind, var);
+    // The ticket itself is the callback's datum, so a late answer never follows a pointer.
+    if (!snmp_sess_async_send(session, pdu, OnCallback, reinterpret_cast<void*>(ticket))) {
+        snmp_free_pdu(pdu);
+        Deliver(ticket, Failure(KSDB_ERR_UNREACHABLE));
+    }
+    Refresh();
+}
+
+int NetSnmpTransport::OnCallback(int operation, snmp_session* session, int, snmp_pdu* pdu,
+                                 void* magic) {
+    auto* self = static_cast<NetSnmpTransport*>(session->myvoid);
+    auto ticket = reinterpret_cast<uint64_t>(magic);
+    if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE)
+        self->Deliver(ticket, AnswerOf(pdu));
+    else if (operation == NETSNMP_CALLBACK_OP_TIMED_OUT)
+        self->Deliver(ticket, Failure(KSDB_ERR_TIMEOUT));
+    else
+        self->Deliver(ticket, Failure(KSDB_ERR_UNREACHABLE));
+    return 1;
+}
+
+void NetSnmpTransport::Deliver(uint64_t ticket, SnmpAnswer answer) {
+    auto it = m_pending.find(ticket);
+    if (it == m_pending.end())
+        return;
+    AnswerSink* sink = it->second.sink;
+    m_pending.erase(it);
+    sink->OnAnswer(ticket, std::move(answer));
+}
+
+// Asks every session for its sockets and time-out and mirrors them in notifiers and the timer.
+void NetSnmpTransport::Refresh() {
+    long earliestMs = -1;
+    m_sessionOfSocket.clear();
+    for (auto& [id, session] : m_sessions) {
+        if (!session.handle)
+            continue;
+        netsnmp_large_fd_set sockets;
+        netsnmp_large_fd_set_init(&sockets, FD_SETSIZE);
+        int count = 0;
+        int block = 1;
+        timeval wait{};
+        snmp_sess_select_info2(session.handle, &count, &sockets, &wait, &block);
+        for (int fd = 0; fd < count; ++fd)
+            if (NETSNMP_LARGE_FD_ISSET(fd, &sockets))
+                m_sessionOfSocket[fd] = session.handle;
+        netsnmp_large_fd_set_cleanup(&sockets);
+        long ms = wait.tv_sec * 1000 + (wait.tv_usec + 999) / 1000;
+        if (!block && (earliestMs < 0 || ms < earliestMs))
+            earliestMs = ms;
+    }
+    for (auto it = m_notifiers.begin(); it != m_notifiers.end();) {
+        if (m_sessionOfSocket.count(it->first)) {
+            ++it;
+            continue;
+        }
+        it->second->setEnabled(false);
+        it->second->deleteLater();
+        it = m_notifiers.erase(it);
+    }
+    for (auto& [fd, session] : m_sessionOfSocket) {
+        if (m_notifiers.count(fd))
+            continue;
+        auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, m_context.get());
+        QObject::connect(notifier, &QSocketNotifier::activated, m_context.get(),
+                         [this, fd] { OnReadable(fd); });
+        m_notifiers[fd] = notifier;
+    }
+    if (earliestMs >= 0)
+        m_timer->start(static_cast<int>(earliestMs));
+    else
+        m_timer->stop();
+}
+
+void NetSnmpTransport::OnReadable(int fd) {
+    auto it = m_sessionOfSocket.find(fd);
+    if (it != m_sessionOfSocket.end()) {
+        netsnmp_large_fd_set sockets;
+        netsnmp_large_fd_set_init(&sockets, fd + 1);
+        NETSNMP_LARGE_FD_SET(fd, &sockets);
+        snmp_sess_read2(it->second, &sockets);
+        netsnmp_large_fd_set_cleanup(&sockets);
+    }
+    Refresh();
+}
+
+void NetSnmpTransport::OnTimeout() {
+    for (auto& [id, session] : m_sessions)
+        if (session.handle)
+            snmp_sess_timeout(session.handle);
+    Refresh();
+}
+
+} // namespace ksdb

@@ -1,0 +1,148 @@
+#include "host/ksdbapi/record.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace ksdb {
+namespace {
+
+const uint32_t kRowFields[] = {
+    FLD_VAR_OID,     FLD_VAR_INSTANCE,    FLD_VAR_VALUE, FLD_VAR_NAME,      FLD_SERIES_NODE,
+    FLD_SERIES_CODE, FLD_SERIES_INSTANCE, FLD_SERIES_ON, FLD_SERIES_LEGEND, FLD_SERIES_EXPRESSION,
+};
+
+FieldValue* FindIn(std::vector<FieldValue>& fields, uint32_t field) {
+    auto it = std::find_if(fields.begin(), fields.end(),
+                           [field](const FieldValue& value) { return value.field == field; });
+    return it == fields.end() ? nullptr : &*it;
+}
+
+const FieldValue* FindIn(const std::vector<FieldValue>& fields, uint32_t field) {
+    return FindIn(const_cast<std::vector<FieldValue>&>(fields), field);
+}
+
+FieldValue& SlotIn(std::vector<FieldValue>& fields, uint32_t field) {
+    if (FieldValue* value = FindIn(fields, field))
+        return *value;
+    fields.push_back({field, false, 0, {}});
+    return fields.back();
+}
+
+int32_t IntOf(const FieldValue* value) {
+    if (!value)
+        return 0;
+    if (!value->isText)
+        return value->number;
+    int32_t number = 0;
+    std::from_chars(value->text.data(), value->text.data() + value->text.size(), number);
+    return number;
+}
+
+std::string TextOf(const FieldValue* value) {
+    if (!value)
+        return {};
+    return value->isText ? value->text : std::to_string(value->number);
+}
+
+void StoreText(FieldValue& value, std::string_view text) {
+    value.isText = true;
+    value.number = 0;
+    value.text.assign(text);
+}
+
+void StoreInt(FieldValue& value, int32_t number) {
+    value.isText = false;
+    value.number = number;
+    value.text.clear();
+}
+
+} // namespace
+
+bool Record::IsRowField(uint32_t field) {
+    return std::find(std::begin(kRowFields), std::end(kRowFields), field) != std::end(kRowFields);
+}
+
+bool Record::CursorWritable() const {
+    return m_cursor >= 1 && m_cursor <= kMaxRows;
+}
+
+RecordRow* Record::Row(int row) {
+    return row >= 1 && row <= RowCount() ? &m_rows[row - 1] : nullptr;
+}
+
+const RecordRow* Record::Row(int row) const {
+    return const_cast<Record*>(this)->Row(row);
+}
+
+RecordRow& Record::MakeRow(int row) {
+    if (row > RowCount())
+        m_rows.resize(row);
+    return m_rows[row - 1];
+}
+
+const FieldValue* Record::Find(uint32_t field) const {
+    if (!IsRowField(field))
+        return FindIn(m_fields, field);
+    const RecordRow* row = Row(m_cursor);
+    return row ? FindIn(row->fields, field) : nullptr;
+}
+
+// The slot a write goes to; callers have checked CursorWritable for row fields.
+FieldValue& Record::Slot(uint32_t field) {
+    if (!IsRowField(field))
+        return SlotIn(m_fields, field);
+    RecordRow& row = MakeRow(m_cursor);
+    if (field == FLD_VAR_OID || field == FLD_VAR_INSTANCE)
+        row.continueFromAnswer = false;
+    return SlotIn(row.fields, field);
+}
+
+int32_t Record::GetInt(uint32_t field) const {
+    if (field == FLD_VAR_INDEX)
+        return m_cursor;
+    if (field == FLD_SERIES_INDEX)
+        return m_cursor - 1;
+    return IntOf(Find(field));
+}
+
+std::string Record::GetText(uint32_t field) const {
+    if (field == FLD_VAR_INDEX || field == FLD_SERIES_INDEX)
+        return std::to_string(GetInt(field));
+    return TextOf(Find(field));
+}
+
+// Returns the value written; a row field written while the cursor selects no row
+// (FLD_VAR_INDEX below 1 or above kMaxRows) is dropped and answers 0.
+int32_t Record::SetInt(uint32_t field, int32_t value) {
+    if (field == FLD_VAR_INDEX || field == FLD_SERIES_INDEX) {
+        m_cursor = field == FLD_SERIES_INDEX ? value + 1 : value;
+        return value;
+    }
+    if (IsRowField(field) && !CursorWritable())
+        return 0;
+    StoreInt(Slot(field), value);
+    return value;
+}
+
+void Record::SetText(uint32_t field, std::string_view text) {
+    if (field == FLD_VAR_INDEX || field == FLD_SERIES_INDEX) {
+        int32_t number = 0;
+        std::from_chars(text.data(), text.data() + text.size(), number);
+        SetInt(field, number);
+        return;
+    }
+    if (IsRowField(field) && !CursorWritable())
+        return;
+    StoreText(Slot(field), text);
+}
+
+std::string Record::RowText(int row, uint32_t field) const {
+    const RecordRow* at = Row(row);
+    return at ? TextOf(FindIn(at->fields, field)) : std::string();
+}
+
+void Record::SetRowText(int row, uint32_t field, std::string_view text) {
+    StoreText(SlotIn(MakeRow(row).fields, field), text);
+}
+
+} // namespace ksdb

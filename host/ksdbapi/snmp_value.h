@@ -1,0 +1,64 @@
+// SNMP values, variable bindings, requests and answers as the host database and its
+// transports exchange them. Types carry the BER tags that net-snmp uses (ASN_INTEGER...).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ksdb {
+
+using Oid = std::vector<uint32_t>;
+
+// BER type tags of SNMP values, with net-snmp's values.
+enum : uint8_t {
+    kAsnInteger = 0x02,
+    kAsnOctetString = 0x04,
+    kAsnNull = 0x05,
+    kAsnObjectId = 0x06,
+    kAsnIpAddress = 0x40,
+    kAsnCounter32 = 0x41,
+    kAsnGauge32 = 0x42,
+    kAsnTimeTicks = 0x43,
+    kAsnOpaque = 0x44,
+    kAsnCounter64 = 0x46,
+    kAsnNoSuchObject = 0x80,
+    kAsnNoSuchInstance = 0x81,
+    kAsnEndOfMibView = 0x82,
+};
+
+// One value: numbers in `number` (signed for INTEGER, unsigned otherwise), octets
+// (OCTET STRING, IpAddress, Opaque) in `bytes`, identifiers in `oid`.
+struct SnmpValue {
+    uint8_t type = kAsnNull;
+    int64_t number = 0;
+    std::string bytes;
+    Oid oid;
+
+    static SnmpValue Number(uint8_t type, int64_t number) { return {type, number, {}, {}}; }
+    static SnmpValue Octets(std::string bytes) {
+        return {kAsnOctetString, 0, std::move(bytes), {}};
+    }
+    static SnmpValue Identifier(Oid oid) { return {kAsnObjectId, 0, {}, std::move(oid)}; }
+    bool IsException() const { return type >= kAsnNoSuchObject && type <= kAsnEndOfMibView; }
+};
+
+struct SnmpVarBind {
+    Oid name;
+    SnmpValue value;
+};
+
+// kind is DB_REQ_GET, DB_REQ_GET_NEXT or DB_REQ_SET; set requests carry their values.
+struct SnmpRequest {
+    int kind = 0;
+    std::vector<SnmpVarBind> vars;
+};
+
+// status: 0, the PDU's SNMP error status, or one of the KSDB_ERR_ codes of ksdb_host.h
+// for failures below the PDU (time-out, unreachable agent).
+struct SnmpAnswer {
+    int status = 0;
+    std::vector<SnmpVarBind> vars;
+};
+
+} // namespace ksdb

@@ -1,0 +1,116 @@
+// Requests through net-snmp against real agents: the demo probe of the test fixture
+// (nodes file in $TESSARAN_NODES, port in TESSARAN_PROBE_DIR/port) and a closed port.
+#include "host/ksdbapi/ksdb_host.h"
+#include "tests/ksdbapi/db_client.h"
+#include "tests/ksdbapi/memory_fixture.h"
+
+#include <QTimer>
+
+#include <cstdio>
+#include <fstream>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+std::string ProbePort() {
+    std::ifstream file(std::string(TESSARAN_PROBE_DIR) + "/port");
+    std::string port;
+    file >> port;
+    return port;
+}
+
+std::string Trim(std::string text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\n'))
+        text.pop_back();
+    return text;
+}
+
+std::string Unquote(std::string text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+        text = Trim(text.substr(1, text.size() - 2));
+    return text;
+}
+
+// snmpwalk of one subtree: numeric names without the leading dot, bare values, every
+// octet string in hexadecimal (observed: printed in quotes with a trailing blank).
+std::vector<std::pair<std::string, std::string>> SnmpWalk(const std::string& port,
+                                                          const std::string& oid) {
+    std::string command = "snmpwalk -v2c -c public -On -Oe -Oq -Ot -Ox -Cc 127.0.0.1:" + port +
+                          " " + oid + " 2>/dev/null";
+    std::vector<std::pair<std::string, std::string>> lines;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return lines;
+    char buffer[1024];
+    while (fgets(buffer, sizeof buffer, pipe)) {
+        std::string line = Trim(buffer);
+        size_t blank = line.find(' ');
+        if (line.size() > 1 && line[0] == '.' && blank != std::string::npos)
+            lines.emplace_back(line.substr(1, blank - 1), Unquote(line.substr(blank + 1)));
+    }
+    pclose(pipe);
+    return lines;
+}
+
+// A loopback UDP port that nobody listens on: bound, read, closed again.
+int ClosedPort() {
+    int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(fd, reinterpret_cast<sockaddr*>(&address), length);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    close(fd);
+    return ntohs(address.sin_port);
+}
+
+class SnmpTest : public testing::Test {
+  protected:
+    void SetUp() override { ksdb::ResetDatabase(); }
+    void TearDown() override { ksdb::ResetDatabase(); }
+};
+
+} // namespace
+
+TEST_F(SnmpTest, WalkOfTheMatrixColumnsMatchesSnmpwalk) {
+    std::string port = ProbePort();
+    ASSERT_FALSE(port.empty()) << "the demo_probe fixture did not run";
+    std::vector<std::vector<std::pair<std::string, std::string>>> expected;
+    for (const std::string& column : kMatrixColumns)
+        expected.push_back(SnmpWalk(port, column));
+    ASSERT_GT(expected[0].size(), 100u);
+
+    DbClient client;
+    DbHandle node = DbFindRecord(client.m_nodes, 1);
+    ASSERT_EQ(Text(node, FLD_NAME), "demo-probe");
+    int error = -1;
+    std::vector<DbClient::Row> rows = client.Walk(1, kMatrixColumns, &error);
+    EXPECT_EQ(error, 0);
+    ASSERT_EQ(rows.size(), expected[0].size());
+    for (size_t row = 0; row < rows.size(); ++row) {
+        for (size_t column = 0; column < kMatrixColumns.size(); ++column) {
+            ASSERT_LT(row, expected[column].size());
+            EXPECT_EQ(rows[row].names[column], expected[column][row].first);
+            EXPECT_EQ(rows[row].values[column], expected[column][row].second);
+        }
+    }
+}
+
+TEST_F(SnmpTest, ClosedPortAnswersAnErrorWhileTheEventLoopRuns) {
+    std::string path = testing::TempDir() + "ksdbapi_closed_nodes";
+    std::ofstream(path) << "5 127.0.0.1:" << ClosedPort() << " 2c public 200 1 closed\n";
+    ASSERT_TRUE(ksdb::LoadNodes(path));
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticker.start(10);
+
+    DbClient client;
+    DbHandle record = client.NewRequest(DB_REQ_GET, 5, {"1.3.6.1.2.1.1.5.0"});
+    ASSERT_TRUE(client.PostAndWait(record)) << "no answer within the bound";
+    EXPECT_NE(DbGetInt(record, FLD_REQ_ERROR), 0);
+    EXPECT_GT(ticks, 3) << "the event loop was blocked";
+}
