@@ -12,7 +12,7 @@ Variants:
 Any size: --conversations N (hosts grow with it so that the pairs stay unique).
 
 Usage:
-  gen_probe_data.py [--variant live|static] [--conversations N] [--seed S]
+  gen_probe_data.py [--variant live|static] [--conversations N] [--hosts N] [--seed S]
                     [--out FILE] [--ethers FILE]
 """
 
