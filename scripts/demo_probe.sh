@@ -46,11 +46,13 @@ while [ $# -gt 0 ]; do
     shift
 done
 
-# The pid in D/pid, if that process is still a running snmpsimd.
+# The pid in D/pid, if that process is still the snmpsimd serving D (a pid may be reused,
+# and other probes run beside this one).
 running_pid() {
     local pid
     pid="$(cat "$dir/pid" 2>/dev/null)" || return 1
-    [ -n "$pid" ] && grep -q snmpsimd "/proc/$pid/cmdline" 2>/dev/null || return 1
+    [ -n "$pid" ] && tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null |
+        grep -qF -- "snmpsimd --data-dir=$dir/data " || return 1
     echo "$pid"
 }
 
