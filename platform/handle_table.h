@@ -4,6 +4,7 @@
 // keeps a slot's generation from wrapping back for as long as possible.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <vector>
@@ -11,7 +12,7 @@
 namespace platform {
 
 template <typename T> class HandleTable {
-public:
+  public:
     static constexpr uint32_t kIndexBits = 16;
     static constexpr uint32_t kIndexMask = (1u << kIndexBits) - 1;
     static constexpr uint32_t kGenerationMask = 0x7fff;
@@ -62,7 +63,7 @@ public:
 
     size_t Count() const { return m_slots.empty() ? 0 : m_slots.size() - 1 - m_free.size(); }
 
-private:
+  private:
     struct Slot {
         T* object = nullptr;
         uint32_t generation = 1;

@@ -22,13 +22,14 @@ class CRgn;
 class CScrollBar;
 struct CCreateContext;
 class QWidget;
+class CWnd;
 namespace platform {
-struct WindowRecord;
+BOOL CreateWindowFor(CWnd* wnd, CREATESTRUCT& cs);
 }
 
 class CWnd : public CCmdTarget {
     DECLARE_DYNCREATE(CWnd)
-public:
+  public:
     HWND m_hWnd = nullptr;
 
     CWnd() = default;
@@ -71,6 +72,9 @@ public:
     CWnd* GetParent() const;
     CWnd* SetParent(CWnd* pWndNewParent);
     CWnd* GetTopLevelParent() const;
+    // The owner, or the parent when no owner was set.
+    CWnd* GetOwner() const;
+    void SetOwner(CWnd* pOwnerWnd);
     BOOL IsChild(const CWnd* pWnd) const;
     CWnd* GetWindow(UINT nCmd) const;
     CWnd* GetDlgItem(int nID) const;
@@ -178,7 +182,7 @@ public:
     afx_msg void OnWindowPosChanging(WINDOWPOS* lpwndpos);
     afx_msg void OnWindowPosChanged(WINDOWPOS* lpwndpos);
 
-protected:
+  protected:
     // Platform-private hook: makes the Qt widget that stands for this window, a child of
     // parentWidget (NULL for a top-level window). The default is the platform's painting
     // widget (backing image, input turned into messages); window classes over native Qt
@@ -190,6 +194,10 @@ protected:
 
     DECLARE_MESSAGE_MAP()
 
-private:
-    friend struct platform::WindowRecord;
+  private:
+    friend BOOL platform::CreateWindowFor(CWnd* wnd, CREATESTRUCT& cs);
 };
+
+// The application's main window (multi-document children without a parent go into it).
+CWnd* AfxGetMainWnd();
+void AfxSetMainWnd(CWnd* pMainWnd);
