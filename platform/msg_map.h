@@ -4,6 +4,7 @@
 // message's result where the message has one.
 #pragma once
 
+#include "platform/cdc.h"
 #include "platform/wnd.h"
 
 #define AFX_CRACK_(message, body)                                                                  \
