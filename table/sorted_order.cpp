@@ -14,67 +14,76 @@ bool OutOfBalance(uint32_t size, uint32_t largerChild) {
     return size > 2 && 10ull * largerChild > 7ull * size;
 }
 
-// The first eight bytes of a text as a big-endian number, zero-padded after the end:
+// Up to eight bytes of a text as a big-endian number, zero-padded after the end:
 // comparing two of them orders texts as strcmp does on those bytes.
-uint64_t TextPrefix(const char* text) {
+uint64_t TextPrefix(const char* text, size_t* used) {
     uint64_t prefix = 0;
-    int i = 0;
+    size_t i = 0;
     for (; i < 8 && text[i] != '\0'; ++i)
         prefix = (prefix << 8) | static_cast<unsigned char>(text[i]);
-    return prefix << (8 * (8 - i));
+    *used = i;
+    return i == 0 ? 0 : prefix << (8 * (8 - i));
 }
 
 } // namespace
 
 double SortedOrder::MaxOf(uint32_t n) const {
-    return n == NIL ? NOT_A_NUMBER : m_maxes[n];
+    return n == NIL ? NOT_A_NUMBER : m_nodes[n].max;
 }
 
 void SortedOrder::Update(uint32_t n) {
     Node& node = m_nodes[n];
     node.size = 1 + Size(node.left) + Size(node.right);
     if (m_numeric)
-        m_maxes[n] = std::fmax(std::fmax(MaxOf(node.left), m_values[n]), MaxOf(node.right));
+        node.max = std::fmax(std::fmax(MaxOf(node.left), node.value), MaxOf(node.right));
 }
 
-void SortedOrder::ReadValue(uint32_t slot, const char* text) {
-    if (m_numeric)
-        m_values[slot] = std::atof(text);
-    else
-        m_prefixes[slot] = TextPrefix(text);
-}
-
-int SortedOrder::CompareText(uint32_t n, const char* text, uint64_t prefix,
-                             const TextOf& textOf) const {
-    uint64_t visited = m_prefixes[n];
-    if (visited != prefix)
-        return visited < prefix ? -1 : 1;
-    if ((prefix & 0xFF) == 0)
-        return 0; // both texts end within the prefix
-    return std::strcmp(textOf(n) + 8, text + 8);
-}
-
-// The first node in order whose value is at or above the new one, NIL when none is: in a
-// numeric order NaN values never qualify, and a NaN new value finds nothing.
-uint32_t SortedOrder::FirstAtOrAbove(const char* text, const TextOf& textOf) const {
+void SortedOrder::ReadKey(Node& node, const char* text) const {
     if (m_numeric) {
-        double value = std::atof(text);
+        node.value = std::atof(text);
+        return;
+    }
+    size_t used = 0;
+    node.prefix = TextPrefix(text, &used);
+    node.prefix2 = used < 8 ? 0 : TextPrefix(text + 8, &used);
+}
+
+// strcmp of the visited node's text with the probe's, from the prefixes where they differ
+// or where a text ends within them.
+int SortedOrder::CompareText(uint32_t n, const char* text, const Node& probe,
+                             const TextOf& textOf) const {
+    const Node& visited = m_nodes[n];
+    if (visited.prefix != probe.prefix)
+        return visited.prefix < probe.prefix ? -1 : 1;
+    if ((probe.prefix & 0xFF) == 0)
+        return 0;
+    if (visited.prefix2 != probe.prefix2)
+        return visited.prefix2 < probe.prefix2 ? -1 : 1;
+    if ((probe.prefix2 & 0xFF) == 0)
+        return 0;
+    return std::strcmp(textOf(n) + 16, text + 16);
+}
+
+// The first node in order whose value is at or above the probe's, NIL when none is: in a
+// numeric order NaN values never qualify, and a NaN probe finds nothing.
+uint32_t SortedOrder::FirstAtOrAbove(const Node& probe, const char* text,
+                                     const TextOf& textOf) const {
+    if (m_numeric) {
         uint32_t n = m_root;
         while (n != NIL) {
             const Node& node = m_nodes[n];
-            if (node.left != NIL && MaxOf(node.left) >= value)
+            if (node.left != NIL && MaxOf(node.left) >= probe.value)
                 n = node.left;
-            else if (m_values[n] >= value)
+            else if (node.value >= probe.value)
                 return n;
             else
                 n = node.right;
         }
         return NIL;
     }
-    uint64_t prefix = TextPrefix(text);
     uint32_t found = NIL;
     for (uint32_t n = m_root; n != NIL;) {
-        if (CompareText(n, text, prefix, textOf) >= 0) {
+        if (CompareText(n, text, probe, textOf) >= 0) {
             found = n;
             n = m_nodes[n].left;
         } else {
@@ -84,34 +93,30 @@ uint32_t SortedOrder::FirstAtOrAbove(const char* text, const TextOf& textOf) con
     return found;
 }
 
-void SortedOrder::Cover(uint32_t slot) {
-    m_nodes.Cover(slot);
-    if (m_numeric) {
-        m_values.Cover(slot);
-        m_maxes.Cover(slot);
-    } else {
-        m_prefixes.Cover(slot);
-    }
-}
-
 void SortedOrder::Link(uint32_t slot, const char* text, const TextOf& textOf) {
     if (text == nullptr)
         text = "";
-    Cover(slot);
+    m_nodes.Cover(slot);
     Unlink(slot);
-    uint32_t before = FirstAtOrAbove(text, textOf);
-    ReadValue(slot, text);
+    Node probe;
+    ReadKey(probe, text);
+    uint32_t before = FirstAtOrAbove(probe, text, textOf);
+    m_nodes[slot] = probe;
     InsertBefore(slot, before);
 }
 
 void SortedOrder::InsertBefore(uint32_t slot, uint32_t before) {
     Node& node = m_nodes[slot];
-    node = Node{};
+    node.left = node.right = node.parent = NIL;
     if (m_root == NIL) {
-        m_root = slot;
+        m_root = m_first = m_last = slot;
         Update(slot);
         return;
     }
+    if (before == m_first)
+        m_first = slot;
+    if (before == NIL)
+        m_last = slot;
     uint32_t parent;
     if (before == NIL) {
         parent = Rightmost(m_root);
@@ -143,6 +148,10 @@ void SortedOrder::Replace(uint32_t old, uint32_t with) {
 void SortedOrder::Unlink(uint32_t slot) {
     if (!IsLinked(slot))
         return;
+    if (slot == m_first)
+        m_first = Next(slot);
+    if (slot == m_last)
+        m_last = Prev(slot);
     Node gone = m_nodes[slot];
     uint32_t fixFrom = gone.parent;
     if (gone.left == NIL) {
@@ -215,19 +224,14 @@ void SortedOrder::SetNumeric(bool numeric, const TextOf& textOf) {
     m_numeric = numeric;
     if (m_root == NIL)
         return;
-    for (uint32_t n = First(); n != NIL; n = Next(n)) {
-        Cover(n);
-        ReadValue(n, textOf(n));
-    }
+    for (uint32_t n = First(); n != NIL; n = Next(n))
+        ReadKey(m_nodes[n], textOf(n));
     RebuildSubtree(m_root);
 }
 
 void SortedOrder::Clear() {
-    m_root = NIL;
+    m_root = m_first = m_last = NIL;
     m_nodes.Clear();
-    m_values.Clear();
-    m_maxes.Clear();
-    m_prefixes.Clear();
 }
 
 uint32_t SortedOrder::Leftmost(uint32_t n) const {
@@ -240,14 +244,6 @@ uint32_t SortedOrder::Rightmost(uint32_t n) const {
     while (m_nodes[n].right != NIL)
         n = m_nodes[n].right;
     return n;
-}
-
-uint32_t SortedOrder::First() const {
-    return m_root == NIL ? NIL : Leftmost(m_root);
-}
-
-uint32_t SortedOrder::Last() const {
-    return m_root == NIL ? NIL : Rightmost(m_root);
 }
 
 uint32_t SortedOrder::Nth(uint32_t n) const {

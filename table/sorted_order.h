@@ -42,19 +42,31 @@ class SortedOrder {
     void Clear();
 
     uint32_t Count() const { return m_root == NIL ? 0 : m_nodes[m_root].size; }
-    uint32_t First() const;
-    uint32_t Last() const;
+    uint32_t First() const { return m_first; }
+    uint32_t Last() const { return m_last; }
     uint32_t Nth(uint32_t n) const; // n-th smallest, NIL past the end
     uint32_t Next(uint32_t slot) const;
     uint32_t Prev(uint32_t slot) const;
     uint32_t Rank(uint32_t slot) const;
 
   private:
+    // 32 bytes, so that a step of a search touches one cache line. Numeric orders keep the
+    // atof value of the stored text and the largest non-NaN value of the subtree; text
+    // orders keep the first 16 bytes of the text (see TextPrefix).
     struct Node {
         uint32_t left = NIL;
         uint32_t right = NIL;
         uint32_t parent = NIL;
         uint32_t size = 0; // 0: not linked
+        union {
+            double value;
+            uint64_t prefix;
+        };
+        union {
+            double max;
+            uint64_t prefix2;
+        };
+        Node() : value(0), max(0) {}
     };
 
     // Slot-indexed storage in fixed chunks: grows without copying and wastes at most one chunk.
@@ -77,9 +89,9 @@ class SortedOrder {
     uint32_t Size(uint32_t n) const { return n == NIL ? 0 : m_nodes[n].size; }
     double MaxOf(uint32_t n) const;
     void Update(uint32_t n);
-    uint32_t FirstAtOrAbove(const char* text, const TextOf& textOf) const;
-    int CompareText(uint32_t n, const char* text, uint64_t prefix, const TextOf& textOf) const;
-    void Cover(uint32_t slot);
+    uint32_t FirstAtOrAbove(const Node& probe, const char* text, const TextOf& textOf) const;
+    int CompareText(uint32_t n, const char* text, const Node& probe, const TextOf& textOf) const;
+    void ReadKey(Node& node, const char* text) const;
     uint32_t Leftmost(uint32_t n) const;
     uint32_t Rightmost(uint32_t n) const;
     void InsertBefore(uint32_t slot, uint32_t before);
@@ -87,13 +99,11 @@ class SortedOrder {
     void FixUpward(uint32_t n);
     void RebuildSubtree(uint32_t top);
     uint32_t BuildBalanced(size_t lo, size_t hi, uint32_t parent);
-    void ReadValue(uint32_t slot, const char* text);
 
     bool m_numeric;
     uint32_t m_root = NIL;
+    uint32_t m_first = NIL;
+    uint32_t m_last = NIL;
     ChunkedArray<Node> m_nodes;
-    ChunkedArray<double> m_values;     // numeric orders: atof of the stored text
-    ChunkedArray<double> m_maxes;      // numeric orders: largest non-NaN value of the subtree
-    ChunkedArray<uint64_t> m_prefixes; // text orders: first bytes of the text (TextPrefix)
     std::vector<uint32_t> m_scratch;
 };

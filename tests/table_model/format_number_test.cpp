@@ -1,0 +1,108 @@
+#include "table/format_number.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct FormatCase {
+    double value;
+    int asSigned;
+    const char* expected;
+};
+
+TEST(FormatNumber, PrintsIntegersUnitPrefixesAndThreeDecimals) {
+    const FormatCase cases[] = {
+        {0.5, 1, "0.5"},
+        {12.3456, 1, "12.345"},
+        {1234.5, 1, "1234"}, // above 1000 the fraction is dropped
+        {0.0004, 1, "0"},    // fraction below 0.001
+        {3e9, 1, "3G"},      // too large for an integer
+        {2147483647.0, 1, "2.147G"},
+        {-3e9, 1, "-3e+09"},     // negative values get no unit and keep the exponent
+        {-7.0, 0, "4294967289"}, // unsigned columns print the 32-bit two's complement
+        {-7.0, 1, "-7"},
+        {-7.5, 1, "-7.5"},
+        {1500000000.5, 0, "1500000000"},
+        {2.5e12, 1, "2.5T"},
+        {2.0015, 1, "2.001"},  // cut, not rounded
+        {1.0005, 1, "1"},      // the fraction is 0.000499... in binary
+        {999.9996, 1, "1000"}, // six significant digits round up, no point left
+        {1e30, 1, "1e+06Y"},   // scaled, printed with an exponent, suffix still added
+    };
+    for (const FormatCase& c : cases) {
+        char buffer[256];
+        EXPECT_STREQ(FormatNumber(buffer, c.value, c.asSigned), c.expected) << c.value;
+    }
+}
+
+TEST(FormatNumber, NullBufferUsesItsOwn) {
+    const char* text = FormatNumber(nullptr, 42.0, 1);
+    ASSERT_NE(text, nullptr);
+    EXPECT_STREQ(text, "42");
+}
+
+TEST(IsAllDigits, EmptyCountsAsDigits) {
+    EXPECT_TRUE(IsAllDigits(nullptr));
+    EXPECT_TRUE(IsAllDigits(""));
+    EXPECT_TRUE(IsAllDigits("0123456789"));
+    EXPECT_FALSE(IsAllDigits("12a"));
+    EXPECT_FALSE(IsAllDigits("-1"));
+    EXPECT_FALSE(IsAllDigits("1.0"));
+}
+
+struct FieldCase {
+    int index;
+    const char* text;
+    char delimiter;
+    const char* trimmed;   // buffer form; null when there is no such field
+    const char* untrimmed; // string form
+};
+
+TEST(GetField, SkipsLeadingBlanksAndTrimsOnlyTheBufferForm) {
+    const FieldCase cases[] = {
+        {2, "a,b", ',', nullptr, nullptr},
+        {1, "a, b ,c", ',', "b", "b "},
+        {0, " \t\r\nx", ',', "x", "x"},
+        {1, "a,,b", ',', "", ""},
+        {2, "a,b,", ',', "", ""},
+        {0, " a b", ' ', "", ""}, // the delimiter itself is never skipped as a blank
+        {0, "abc", '\0', "abc", "abc"},
+        {1, "abc", '\0', nullptr, nullptr},
+        {0, nullptr, ',', nullptr, nullptr},
+    };
+    for (const FieldCase& c : cases) {
+        char buffer[64];
+        const char* field = GetField(c.index, c.text, buffer, sizeof buffer, c.delimiter);
+        std::string out;
+        const std::string* whole = GetField(c.index, c.text, c.delimiter, &out);
+        if (c.trimmed == nullptr) {
+            EXPECT_EQ(field, nullptr) << c.index << " " << (c.text ? c.text : "null");
+            EXPECT_EQ(whole, nullptr);
+            continue;
+        }
+        ASSERT_NE(field, nullptr) << c.text;
+        EXPECT_STREQ(field, c.trimmed) << c.text;
+        ASSERT_EQ(whole, &out);
+        EXPECT_EQ(out, c.untrimmed) << c.text;
+    }
+}
+
+TEST(GetField, CutsToTheBufferAndZeroFillsTheRest) {
+    char buffer[8];
+    std::memset(buffer, 'z', sizeof buffer);
+    ASSERT_NE(GetField(0, "ab  cdef", buffer, 5, ','), nullptr);
+    EXPECT_STREQ(buffer, "ab"); // cut to "ab  ", then trailing blanks removed
+    for (int i = 2; i < 5; ++i)
+        EXPECT_EQ(buffer[i], '\0');
+    EXPECT_EQ(buffer[5], 'z');
+
+    std::string longField(300, 'q');
+    const char* field = GetField(0, longField.c_str(), nullptr, 1000, ',');
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(std::strlen(field), 254u); // the static buffer holds 255 bytes
+}
+
+} // namespace
