@@ -432,15 +432,16 @@ void Database::ScheduleDrain() {
         m_context.get(), [this] { Drain(); }, Qt::QueuedConnection);
 }
 
-// Answers that arrive while this runs (a notified walker posting again) wait for the next
-// turn of the event loop, so other events keep their place.
+// Answers that arrive while this runs (a notified walker posting again) are delivered in
+// the same turn, up to a budget, after which other events get their turn.
 void Database::Drain() {
-    m_drainScheduled = false;
-    for (size_t count = m_answers.size(); count && !m_answers.empty(); --count) {
+    const int kBudget = 1024;
+    for (int count = 0; count < kBudget && !m_answers.empty(); ++count) {
         auto [ticket, answer] = std::move(m_answers.front());
         m_answers.pop_front();
         Complete(ticket, answer);
     }
+    m_drainScheduled = false;
     if (!m_answers.empty())
         ScheduleDrain();
 }
