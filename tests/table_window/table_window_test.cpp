@@ -30,7 +30,8 @@ TEST_F(TableWindowTest, LayoutFillsRecordsAndTellsTheParent) {
         int horizontalRoom;
         BOOL barsVisible;
     };
-    const Case cases[] = {{TABLE_SORTABLE, 10, TRUE}, {MATRIX_OPTIONS, 1, FALSE}};
+    const int barSize = GetSystemMetrics(SM_CXHTHUMB);
+    const Case cases[] = {{TABLE_SORTABLE, barSize, TRUE}, {MATRIX_OPTIONS, 1, FALSE}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options);
         MakeTable(c.options);
@@ -47,10 +48,14 @@ TEST_F(TableWindowTest, LayoutFillsRecordsAndTellsTheParent) {
         EXPECT_EQ(v.nMax, 39);
         EXPECT_EQ(v.nPage, static_cast<UINT>(fit));
         EXPECT_EQ(v.nPos, 0);
-        // Six displayed columns; after the vertical bar's 10 pixels, 50+100+100+100 fit in 400.
+        // Six displayed columns; those that fit beside the vertical bar make the page.
+        int right = barSize;
+        UINT fitting = 0;
+        while (right + table->GetColumnWidth(table->GetDisplayColumn(fitting)) <= PARENT_WIDTH)
+            right += table->GetColumnWidth(table->GetDisplayColumn(fitting++));
         SCROLLINFO h = Record(*table, SB_HORZ);
         EXPECT_EQ(h.nMax, 5);
-        EXPECT_EQ(h.nPage, 4u);
+        EXPECT_EQ(h.nPage, fitting);
 
         SCROLLINFO shown{};
         table->GetScrollBarInfo(&shown, SB_VERT);
