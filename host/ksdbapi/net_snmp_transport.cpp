@@ -183,6 +183,9 @@ int NetSnmpTransport::OnCallback(int operation, snmp_session* session, int, snmp
                                  void* magic) {
     auto* self = static_cast<NetSnmpTransport*>(session->myvoid);
     auto ticket = reinterpret_cast<uint64_t>(magic);
+    // Observed: a retry calls back with NETSNMP_CALLBACK_OP_RESEND; the request goes on.
+    if (operation == NETSNMP_CALLBACK_OP_RESEND || operation == NETSNMP_CALLBACK_OP_CONNECT)
+        return 1;
     if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE)
         self->Deliver(ticket, AnswerOf(pdu));
     else if (operation == NETSNMP_CALLBACK_OP_TIMED_OUT)
