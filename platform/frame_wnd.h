@@ -2,8 +2,11 @@
 // frame query.
 #pragma once
 
+#include "platform/msg_map.h"
 #include "platform/win32_types.h"
 #include "platform/wnd.h"
+
+#define AFX_IDW_PANE_FIRST 0xE900 // 59648: the framework's first pane id
 
 class CMenu;
 
@@ -32,4 +35,9 @@ class CFrameWnd : public CWnd {
     virtual CFrameWnd* GetActiveFrame();
     // The frame that holds this window (for a multi-document child: its multi-document frame).
     CFrameWnd* GetParentFrame() const;
+
+  protected:
+    // Windows destroys a window's menu bar with the window.
+    afx_msg void OnNcDestroy();
+    DECLARE_MESSAGE_MAP()
 };

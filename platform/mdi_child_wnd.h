@@ -34,4 +34,11 @@ class CMDIChildWnd : public CFrameWnd {
 
   protected:
     void PostNcDestroy() override; // deletes the object
+    QWidget* CreateNativeWidget(QWidget* parentWidget) override;
+    QWidget* NativeClientWidget() const override;
+
+  private:
+    void SendToClient(UINT message) const;
+
+    QWidget* m_content = nullptr; // the painting widget inside the QMdiSubWindow
 };

@@ -30,6 +30,10 @@ class CMDIFrameWnd : public CFrameWnd {
     void MDITile();
 
   protected:
+    QWidget* CreateNativeWidget(QWidget* parentWidget) override;
     afx_msg int OnCreate(LPCREATESTRUCT createStruct);
     DECLARE_MESSAGE_MAP()
+
+  private:
+    LRESULT SendToClient(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
 };

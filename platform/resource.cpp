@@ -34,14 +34,15 @@ const RESIMAGE* FindBitmap(HINSTANCE instance, LPCSTR name) {
 }
 
 // Builds one level of a menu template into `menu`, from items[next] to the item carrying
-// MF_END; returns the index after it, or 0 when the template is malformed.
-size_t BuildLevel(const RESMENU& resource, size_t next, HMENU menu) {
+// MF_END (or, for the top level, to the end of the items); returns the index after it, or 0
+// when the template is malformed.
+size_t BuildLevel(const RESMENU& resource, size_t next, HMENU menu, bool topLevel) {
     while (next < resource.count) {
         const RESMENUITEM& item = resource.items[next++];
         UINT flags = item.flags & ~MF_END;
         if (flags & MF_POPUP) {
             HMENU popup = CreatePopupMenu();
-            next = BuildLevel(resource, next, popup);
+            next = BuildLevel(resource, next, popup, false);
             if (next == 0 ||
                 !AppendMenu(menu, flags, reinterpret_cast<UINT_PTR>(popup), item.text)) {
                 DestroyMenu(popup);
@@ -53,7 +54,7 @@ size_t BuildLevel(const RESMENU& resource, size_t next, HMENU menu) {
         if (item.flags & MF_END)
             return next;
     }
-    return 0;
+    return topLevel ? next : 0;
 }
 
 QImage DecodeImage(const RESIMAGE& resource) {
@@ -71,7 +72,7 @@ HMENU LoadMenu(HINSTANCE instance, LPCSTR name) {
     if (resource == nullptr)
         return nullptr;
     HMENU menu = CreateMenu();
-    if (BuildLevel(*resource, 0, menu) == 0) {
+    if (BuildLevel(*resource, 0, menu, true) == 0) {
         DestroyMenu(menu);
         return nullptr;
     }

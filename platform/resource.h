@@ -18,7 +18,8 @@
 // looks it up in the program. A module without the table has no resources.
 //
 // Menu templates follow the Windows binary menu template: items in order, a MF_POPUP item is
-// followed by its own items, and the last item of each level carries MF_END. The top level
+// followed by its own items, and the last item of each popup carries MF_END (at the top level
+// the end of the items also ends it). The top level
 // of a menu resource is the menu bar (or the menu holding the popups of a context menu).
 // Images are XPM (xpm lines) or encoded bytes in a format Qt reads (PNG, BMP: bytes/size).
 #pragma once

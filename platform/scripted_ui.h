@@ -42,6 +42,11 @@ void DismissNextMenu();
 const std::vector<OfferedMenu>& OfferedMenus();
 void ClearOfferedMenus();
 
+// Chooses a command of a window's menu bar as a person would: WM_INITMENUPOPUP for the popup
+// holding it, then, when the item is enabled, WM_COMMAND(id) posted to the window. FALSE
+// when the bar has no such command or it is disabled.
+BOOL PickMenuBarCommand(HWND window, UINT id);
+
 struct MessageBoxRecord {
     HWND owner;
     std::string text;

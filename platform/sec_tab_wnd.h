@@ -16,6 +16,8 @@
 // have their own font. The tab window copies each font given to it.
 #pragma once
 
+#include "platform/frame_wnd.h"
+#include "platform/msg_map.h"
 #include "platform/win32_types.h"
 #include "platform/wnd.h"
 
@@ -24,7 +26,6 @@
 class CFont;
 class CScrollBar;
 
-#define AFX_IDW_PANE_FIRST 0xE900 // 59648: the framework's first pane id
 #define TCM_TABSEL (WM_USER + 1000)
 
 class SECTabWnd : public CWnd {
@@ -75,5 +76,9 @@ class SECTabWnd : public CWnd {
 
   private:
     struct Impl;
+    void SetTabFont(int state, CFont* font, BOOL redraw);
+    void Layout();
+    void PaintTab(CDC& dc, int position);
+
     std::unique_ptr<Impl> m_impl;
 };

@@ -66,7 +66,8 @@ TEST_F(ModuleTest, EntryFunctionAttachesOnceAndDetachesOnLastFree) {
     EXPECT_EQ(again, first);
     EXPECT_EQ(GetModuleHandle("frameworktesta.dll"), first);
 
-    auto value = reinterpret_cast<int (*)()>(GetProcAddress(first, "TestModuleValue"));
+    auto value = reinterpret_cast<int (*)()>(
+        reinterpret_cast<void*>(GetProcAddress(first, "TestModuleValue")));
     ASSERT_NE(value, nullptr);
     EXPECT_EQ(value(), 'A');
     EXPECT_EQ(GetProcAddress(first, "NoSuchFunction"), nullptr);

@@ -1,0 +1,53 @@
+#include "platform/frame_wnd.h"
+
+#include "platform/extension_module.h"
+#include "platform/menu.h"
+#include "platform/resource.h"
+
+const CRect CFrameWnd::rectDefault(CW_USEDEFAULT, CW_USEDEFAULT, 0, 0);
+
+IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
+
+BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
+ON_WM_NCDESTROY()
+END_MESSAGE_MAP()
+
+CFrameWnd::CFrameWnd() = default;
+
+CFrameWnd::~CFrameWnd() = default;
+
+BOOL CFrameWnd::Create(LPCSTR className, LPCSTR title, DWORD style, const RECT& rect, CWnd* parent,
+                       LPCSTR menuName, DWORD exStyle, CCreateContext* context) {
+    if (!CreateEx(exStyle, className, title, style, rect, parent, 0, context))
+        return FALSE;
+    if (menuName == nullptr)
+        return TRUE;
+    // The frame keeps the loaded menu as its menu bar for its whole life.
+    HMENU menu = ::LoadMenu(AfxFindResourceHandle(menuName, RT_MENU), menuName);
+    if (menu == nullptr || !::SetMenu(m_hWnd, menu)) {
+        DestroyWindow();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+CFrameWnd* CFrameWnd::GetActiveFrame() {
+    return this;
+}
+
+CFrameWnd* CFrameWnd::GetParentFrame() const {
+    for (CWnd* parent = GetParent(); parent != nullptr; parent = parent->GetParent()) {
+        if (parent->IsKindOf(RUNTIME_CLASS(CFrameWnd)))
+            return static_cast<CFrameWnd*>(parent);
+    }
+    return nullptr;
+}
+
+void CFrameWnd::OnNcDestroy() {
+    HMENU menu = ::GetMenu(m_hWnd);
+    ::SetMenu(m_hWnd, nullptr);
+    ::DestroyMenu(menu);
+    if (AfxGetMainWnd() == this)
+        AfxSetMainWnd(nullptr);
+    CWnd::OnNcDestroy();
+}

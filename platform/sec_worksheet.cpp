@@ -1,0 +1,7 @@
+#include "platform/sec_worksheet.h"
+
+IMPLEMENT_DYNCREATE(SECWorksheet, CMDIChildWnd)
+
+SECWorksheet::SECWorksheet() = default;
+
+SECWorksheet::~SECWorksheet() = default;
