@@ -14,6 +14,7 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 namespace {
@@ -140,7 +141,7 @@ QPen MakeQPen(const DcState& state) {
     int width = PenWidth(state);
     QPen pen(GdiColor(state.pen->log.lopnColor));
     pen.setWidth(width == 1 ? 0 : width);
-    pen.setCapStyle(width == 1 ? Qt::FlatCap : Qt::RoundCap);
+    pen.setCapStyle(Qt::RoundCap);
     pen.setJoinStyle(width == 1 ? Qt::MiterJoin : Qt::RoundJoin);
     auto dashes = width == 1 ? DashPattern(state.pen->log.lopnStyle) : QList<qreal>{};
     if (!dashes.isEmpty())
@@ -188,14 +189,78 @@ QRect OutlineRect(QRect shape) {
     return QRect(shape.topLeft(), shape.size() - QSize(1, 1));
 }
 
+// The pixels from one point to another, both included (QRect::normalized would drop one).
+QRect Span(QPoint a, QPoint b) {
+    return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                 QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
+}
+
+// Pixels of a one-pixel line from `from` towards `to`, the last one left out (Bresenham).
+// Qt's own aliased lines leave out the right or bottom end whatever the direction, which
+// would break the shared corners of LineTo chains drawn with R2_NOT.
+QPolygon LinePixels(QPoint from, QPoint to) {
+    QPolygon pixels;
+    int dx = std::abs(to.x() - from.x()), dy = -std::abs(to.y() - from.y());
+    int sx = from.x() < to.x() ? 1 : -1, sy = from.y() < to.y() ? 1 : -1;
+    int error = dx + dy;
+    for (QPoint p = from; p != to;) {
+        pixels << p;
+        int twice = 2 * error;
+        if (twice >= dy) {
+            error += dy;
+            p.rx() += sx;
+        }
+        if (twice <= dx) {
+            error += dx;
+            p.ry() += sy;
+        }
+    }
+    return pixels;
+}
+
+// Splits line pixels into the pen's dashes and the gaps between them.
+std::pair<QPolygon, QPolygon> SplitDashes(const QPolygon& pixels, const QList<qreal>& dashes) {
+    if (dashes.isEmpty())
+        return {pixels, {}};
+    int period = 0;
+    for (qreal length : dashes)
+        period += static_cast<int>(length);
+    QPolygon on, off;
+    for (int i = 0; i < pixels.size(); ++i) {
+        int phase = i % period, segment = 0;
+        while (phase >= dashes[segment]) {
+            phase -= static_cast<int>(dashes[segment]);
+            ++segment;
+        }
+        (segment % 2 == 0 ? on : off) << pixels[i];
+    }
+    return {on, off};
+}
+
+BOOL DrawThinLine(DcObject& dc, QPoint from, QPoint to) {
+    const DcState& state = dc.state;
+    auto [on, off] = SplitDashes(LinePixels(from, to), DashPattern(state.pen->log.lopnStyle));
+    QRect bounds = Span(from, to);
+    return DrawThrough(dc, bounds, [&](QPainter& p) {
+        if (!off.isEmpty() && state.bkMode == OPAQUE) {
+            p.setPen(QPen(GdiColor(state.bkColor), 0));
+            p.drawPoints(off);
+        }
+        p.setPen(QPen(GdiColor(state.pen->log.lopnColor), 0));
+        p.drawPoints(on);
+    });
+}
+
 BOOL DrawLine(DcObject& dc, QPoint to) {
     QPoint from = dc.state.position;
     dc.state.position = to;
     if (from == to || IsNullPen(dc.state))
         return TRUE;
+    if (PenWidth(dc.state) == 1)
+        return DrawThinLine(dc, from, to);
     QPainterPath path(from);
     path.lineTo(to);
-    QRect bounds = Reach(QRect(from, to).normalized(), dc.state);
+    QRect bounds = Reach(Span(from, to), dc.state);
     return DrawThrough(dc, bounds, [&](QPainter& p) { StrokePath(p, dc.state, path); });
 }
 
@@ -547,12 +612,10 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     if (shape.isEmpty())
         return TRUE;
     const DcState& state = dc->state;
-    // The interior stops inside a one-pixel outline, so no pixel is drawn twice.
-    QRect interior = PenWidth(state) == 1 ? shape.adjusted(1, 1, -1, -1) : OutlineRect(shape);
     return DrawThrough(*dc, Reach(shape, state), [&](QPainter& p) {
         p.setPen(Qt::NoPen);
         p.setBrush(MakeQBrush(state));
-        p.drawRect(interior);
+        p.drawRect(OutlineRect(shape));
         if (IsNullPen(state))
             return;
         QPainterPath outline;
@@ -645,7 +708,7 @@ BOOL PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop) {
     auto dc = GdiDc(hdc);
     if (!dc)
         return FALSE;
-    QRect area = QRect(x, y, width, height).normalized();
+    QRect area = Span(QPoint(x, y), QPoint(x + width, y + height)).adjusted(0, 0, -1, -1);
     QRgb brush = 0;
     if (auto color = BrushColor(dc->state.brushHandle); color && *color != CLR_INVALID)
         brush = GdiColor(*color).rgb() & 0x00FFFFFF;
