@@ -83,6 +83,8 @@ DbHandle Database::AddTableRecord(int table, uint32_t id, std::unique_ptr<Record
     record->SetId(id);
     Record* raw = record.get();
     DbHandle handle = m_records.Add(std::move(record));
+    if (!handle)
+        return 0;
     raw->m_handle = handle;
     TableStore& store = m_stores[table];
     store.byId[id] = handle;
@@ -165,7 +167,7 @@ void Database::EndConnections(uintptr_t hostContext, bool all) {
     }
 }
 
-// Every handle of the connection dies. Its posted graph records stay in their table;
+// Every handle of the connection dies. What it posted to tables 1, 3 and 12 stays there;
 // its other records go, requests in flight with them.
 void Database::KillConnection(DbHandle handle) {
     std::unique_ptr<Connection> connection = m_connections.Remove(handle);
@@ -178,7 +180,7 @@ void Database::KillConnection(DbHandle handle) {
     }
     for (DbHandle recordHandle : connection->records) {
         Record* record = m_records.Find(recordHandle);
-        if (record && record->Table() == DB_TABLE_GRAPHS && record->Id())
+        if (record && record->Table() != DB_TABLE_REQUESTS && record->Id())
             AdoptRecord(recordHandle);
         else
             DropRecord(recordHandle);
