@@ -120,6 +120,7 @@ class KSCTable : public CWnd, public TableModel {
     void Scroll(int bar, UINT code, UINT position, CScrollBar* given);
 
     // Painting.
+    BOOL OffScreenBitmap(CDC* screen, const CRect& client);
     void Paint(CDC* dc, int width, int height);
     void PaintColumn(CDC* dc, int index, int u, SIZE client);
     void PaintBeyondColumns(CDC* dc, int u, SIZE client);
@@ -167,6 +168,8 @@ class KSCTable : public CWnd, public TableModel {
     LOGFONT m_fontDesc{};
     CFont m_font;
     HDC m_measureDC = NULL;
+    CBitmap m_offScreen;
+    SIZE m_offScreenSize{};
     int m_scrollBarSize = 0;
     UINT m_controlId = 0;
     CWnd* m_parent = nullptr;

@@ -10,11 +10,9 @@ void KSCTable::OnPaint() {
     CRect client;
     GetClientRect(&client);
     CDC memory;
-    CBitmap bitmap;
-    BOOL offScreen = memory.CreateCompatibleDC(&paintDC) &&
-                     bitmap.CreateCompatibleBitmap(&paintDC, client.Width(), client.Height());
+    BOOL offScreen = memory.CreateCompatibleDC(&paintDC) && OffScreenBitmap(&paintDC, client);
     CDC* dc = offScreen ? &memory : &paintDC;
-    CBitmap* oldBitmap = offScreen ? memory.SelectObject(&bitmap) : nullptr;
+    CBitmap* oldBitmap = offScreen ? memory.SelectObject(&m_offScreen) : nullptr;
     int saved = dc->SaveDC();
     Paint(dc, client.Width(), client.Height());
     dc->RestoreDC(saved);
@@ -23,6 +21,16 @@ void KSCTable::OnPaint() {
         memory.SelectObject(oldBitmap);
     }
     m_painting = FALSE;
+}
+
+// The off-screen bitmap is kept from one paint to the next while the client size stays.
+BOOL KSCTable::OffScreenBitmap(CDC* screen, const CRect& client) {
+    if (m_offScreen.GetSafeHandle() && m_offScreenSize.cx == client.Width() &&
+        m_offScreenSize.cy == client.Height())
+        return TRUE;
+    m_offScreen.DeleteObject();
+    m_offScreenSize = SIZE{client.Width(), client.Height()};
+    return m_offScreen.CreateCompatibleBitmap(screen, client.Width(), client.Height());
 }
 
 void KSCTable::Paint(CDC* dc, int width, int height) {
@@ -47,14 +55,11 @@ void KSCTable::Paint(CDC* dc, int width, int height) {
     PaintCorner(dc, SIZE{width, height});
 }
 
-// The column's background over the whole height, its header, then its cells from topRow
-// down to the bottom edge. Neighbouring columns share the border line between them.
+// The column's header, its cells from topRow down to the bottom edge and its background
+// below them. Neighbouring columns share the border line between them.
 void KSCTable::PaintColumn(CDC* dc, int index, int u, SIZE client) {
     const TableColumn* column = Column(index);
     BOOL key = (column->m_flags & COLUMN_KEY) != 0;
-    RECT band = ToClient(u, 0, column->m_width + 1, client.cy + 1);
-    dc->FillSolidRect(&band, key ? m_faceColor : m_windowColor);
-    dc->Rectangle(&band);
     int arrow = IsSortable() && index == m_sortColumn ? m_sortMode : SORT_NONE;
     DrawLogicalCell(dc, u, 0, column->m_width, HeaderExtent(), column->m_title.c_str(), m_textColor,
                     m_faceColor, TRUE, column->m_flags, arrow);
@@ -83,6 +88,12 @@ void KSCTable::PaintColumn(CDC* dc, int index, int u, SIZE client) {
         v += row->m_height;
         rowIndex = NextRow(position, rowIndex);
     }
+    // The background shows only below the last row: header and cells cover the rest.
+    if (v >= client.cy)
+        return;
+    RECT band = ToClient(u, v, column->m_width + 1, client.cy + 1 - v);
+    dc->FillSolidRect(&band, key ? m_faceColor : m_windowColor);
+    dc->Rectangle(&band);
 }
 
 // An empty raised header from the last column to the edge, the window colour below it.
