@@ -1,11 +1,16 @@
 // Menus: the handle model, and tracked popups answered by the scripted hook.
+#include "framework_test_util.h"
 #include "platform/afx.h"
 #include "platform/menu.h"
+#include "platform/platform_app.h"
 #include "platform/scripted_ui.h"
+#include "tests/support/logging_wnd.h"
 
 #include <gtest/gtest.h>
 
 namespace {
+
+using framework_test::W;
 
 // File: Open 1, (grayed) Save 2, separator, Recent > { One 10, Two 11 }
 HMENU MakeFileMenu() {
@@ -90,6 +95,97 @@ TEST(MenuModelTest, CMenuOwnsWhatItAttaches) {
     EXPECT_TRUE(IsMenu(handle));
     EXPECT_NE(CMenu::FromHandle(handle), &kept);
     DestroyMenu(handle);
+}
+
+} // namespace
+
+namespace {
+
+using framework_test::Params;
+using framework_test::Received;
+
+// A context menu tracked on a top-level owner, answered by the scripted hook.
+class TrackMenuTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(owner.CreateTopLevel(CRect(0, 0, 200, 100)));
+        PlatformApp::PumpMessages();
+        platform::ClearOfferedMenus();
+        MessageLog::Clear();
+        popup = MakeFileMenu();
+    }
+    void TearDown() override {
+        DestroyMenu(popup);
+        platform::ClearOfferedMenus();
+        MessageLog::Clear();
+    }
+    Params Commands() {
+        PlatformApp::PumpMessages();
+        return Received(owner.m_hWnd, WM_COMMAND);
+    }
+
+    LoggingWnd owner;
+    HMENU popup = nullptr;
+};
+
+TEST_F(TrackMenuTest, ChosenCommandIsPostedToTheOwner) {
+    struct {
+        const char* name;
+        void (*choose)();
+        Params commands;
+    } const cases[] = {
+        {"by command", [] { platform::ChooseMenuCommand(1); }, {{1, 0}}},
+        {"by command inside a popup", [] { platform::ChooseMenuCommand(11); }, {{11, 0}}},
+        {"by position", [] { platform::ChooseMenuPosition(0); }, {{1, 0}}},
+        {"grayed item", [] { platform::ChooseMenuCommand(2); }, {}},
+        {"separator", [] { platform::ChooseMenuPosition(2); }, {}},
+        {"popup item", [] { platform::ChooseMenuPosition(3); }, {}},
+        {"unknown command", [] { platform::ChooseMenuCommand(77); }, {}},
+        {"dismissed", [] { platform::DismissNextMenu(); }, {}},
+        {"no answer queued", [] {}, {}},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.name);
+        test.choose();
+        EXPECT_TRUE(TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, 30, 40, 0, owner.m_hWnd,
+                                   nullptr));
+        // The owner prepares the popup before it shows; the command comes after it closed.
+        EXPECT_EQ(Received(owner.m_hWnd, WM_INITMENUPOPUP), (Params{{W(popup), 0}}));
+        EXPECT_EQ(Commands(), test.commands);
+        MessageLog::Clear();
+    }
+}
+
+TEST_F(TrackMenuTest, ReturnCommandPostsNothing) {
+    platform::ChooseMenuCommand(10);
+    EXPECT_EQ(TrackPopupMenu(popup, TPM_RETURNCMD, 0, 0, 0, owner.m_hWnd, nullptr), 10);
+    EXPECT_TRUE(Commands().empty());
+    EXPECT_EQ(TrackPopupMenu(popup, TPM_RETURNCMD, 0, 0, 0, owner.m_hWnd, nullptr), 0);
+}
+
+TEST_F(TrackMenuTest, OfferedMenuIsRecorded) {
+    platform::ChooseMenuCommand(1);
+    CMenu::FromHandle(popup)->TrackPopupMenu(TPM_RIGHTBUTTON, 30, 40, &owner);
+    const std::vector<platform::OfferedMenu>& offered = platform::OfferedMenus();
+    ASSERT_EQ(offered.size(), 1u);
+    EXPECT_EQ(offered[0].owner, owner.m_hWnd);
+    EXPECT_EQ(offered[0].flags, UINT{TPM_RIGHTBUTTON});
+    EXPECT_EQ(offered[0].point.x, 30);
+    EXPECT_EQ(offered[0].chosen, 1u);
+    ASSERT_EQ(offered[0].items.size(), 4u);
+    EXPECT_EQ(offered[0].items[1].text, "&Save");
+    EXPECT_EQ(offered[0].items[1].state, UINT{MF_GRAYED});
+    EXPECT_EQ(offered[0].items[3].state, UINT{MF_POPUP});
+    ASSERT_EQ(offered[0].items[3].popup.size(), 2u);
+    EXPECT_EQ(offered[0].items[3].popup[1].id, 11u);
+}
+
+TEST_F(TrackMenuTest, BadMenuOrOwnerFails) {
+    HMENU stale = CreatePopupMenu();
+    DestroyMenu(stale);
+    EXPECT_FALSE(TrackPopupMenu(stale, 0, 0, 0, 0, owner.m_hWnd, nullptr));
+    EXPECT_FALSE(TrackPopupMenu(popup, 0, 0, 0, 0, nullptr, nullptr));
+    EXPECT_TRUE(platform::OfferedMenus().empty());
 }
 
 } // namespace
