@@ -71,9 +71,8 @@
 // BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt): pt in screen coordinates; the
 // delta is WHEEL_DELTA (120) per notch, positive away from the user.
 #define ON_WM_MOUSEWHEEL()                                                                         \
-    AFX_CRACK_(WM_MOUSEWHEEL,                                                                      \
-               return (LRESULT)self->OnMouseWheel(LOWORD(wParam), (short)HIWORD(wParam),           \
-                                                  CPoint(lParam));)
+    AFX_CRACK_(WM_MOUSEWHEEL, return (LRESULT)self->OnMouseWheel(                                  \
+                                  LOWORD(wParam), (short)HIWORD(wParam), CPoint(lParam));)
 // void OnXxx(UINT nChar, UINT nRepCnt, UINT nFlags): repeat count and the key-data flags
 // (scan code, previous state, transition) of lParam.
 #define AFX_KEY_CRACK_(message, handler)                                                           \

@@ -18,17 +18,17 @@ struct CRuntimeClass {
 };
 
 class CObject {
-public:
+  public:
     virtual ~CObject() = default;
     virtual CRuntimeClass* GetRuntimeClass() const;
     BOOL IsKindOf(const CRuntimeClass* pClass) const;
 
     static const CRuntimeClass classCObject;
 
-protected:
+  protected:
     CObject() = default;
 
-private:
+  private:
     CObject(const CObject&) = delete;
     CObject& operator=(const CObject&) = delete;
 };
@@ -36,7 +36,7 @@ private:
 #define RUNTIME_CLASS(class_name) (const_cast<CRuntimeClass*>(&class_name::class##class_name))
 
 #define DECLARE_DYNAMIC(class_name)                                                                \
-public:                                                                                            \
+  public:                                                                                          \
     static const CRuntimeClass class##class_name;                                                  \
     CRuntimeClass* GetRuntimeClass() const override;
 
@@ -45,13 +45,17 @@ public:                                                                         
     static CObject* CreateObject();
 
 #define IMPLEMENT_RUNTIMECLASS_(class_name, base_class_name, create)                               \
-    const CRuntimeClass class_name::class##class_name = {                                          \
-        #class_name, sizeof(class_name), 0xFFFF, create, RUNTIME_CLASS(base_class_name)};          \
-    CRuntimeClass* class_name::GetRuntimeClass() const { return RUNTIME_CLASS(class_name); }
+    const CRuntimeClass class_name::class##class_name = {#class_name, sizeof(class_name), 0xFFFF,  \
+                                                         create, RUNTIME_CLASS(base_class_name)};  \
+    CRuntimeClass* class_name::GetRuntimeClass() const {                                           \
+        return RUNTIME_CLASS(class_name);                                                          \
+    }
 
 #define IMPLEMENT_DYNAMIC(class_name, base_class_name)                                             \
     IMPLEMENT_RUNTIMECLASS_(class_name, base_class_name, nullptr)
 
 #define IMPLEMENT_DYNCREATE(class_name, base_class_name)                                           \
-    CObject* class_name::CreateObject() { return new class_name; }                                 \
+    CObject* class_name::CreateObject() {                                                          \
+        return new class_name;                                                                     \
+    }                                                                                              \
     IMPLEMENT_RUNTIMECLASS_(class_name, base_class_name, &class_name::CreateObject)

@@ -5,7 +5,7 @@
 #include "platform/win32_types.h"
 
 class PlatformApp {
-public:
+  public:
     // Makes the Qt application if there is none (arguments are kept for its lifetime).
     static void Init(int argc = 0, char** argv = nullptr);
     // Runs the event loop until PostQuitMessage or Quit; answers the exit code.

@@ -5,7 +5,7 @@
 #include "platform/win32_types.h"
 
 class CPoint : public tagPOINT {
-public:
+  public:
     CPoint() : tagPOINT{0, 0} {}
     CPoint(int initX, int initY) : tagPOINT{initX, initY} {}
     CPoint(POINT initPt) : tagPOINT(initPt) {}

@@ -6,12 +6,13 @@
 #include "platform/win32_types.h"
 
 class CRect : public tagRECT {
-public:
+  public:
     CRect() : tagRECT{0, 0, 0, 0} {}
     CRect(int l, int t, int r, int b) : tagRECT{l, t, r, b} {}
     CRect(const RECT& srcRect) : tagRECT(srcRect) {}
     CRect(LPCRECT srcRect) : tagRECT(*srcRect) {}
-    CRect(POINT point, SIZE size) : tagRECT{point.x, point.y, point.x + size.cx, point.y + size.cy} {}
+    CRect(POINT point, SIZE size)
+        : tagRECT{point.x, point.y, point.x + size.cx, point.y + size.cy} {}
     CRect(POINT topLeft, POINT bottomRight)
         : tagRECT{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y} {}
 
@@ -52,7 +53,9 @@ public:
     }
     void InflateRect(int x, int y) { InflateRect(x, y, x, y); }
     void InflateRect(SIZE size) { InflateRect(size.cx, size.cy); }
-    void InflateRect(LPCRECT rect) { InflateRect(rect->left, rect->top, rect->right, rect->bottom); }
+    void InflateRect(LPCRECT rect) {
+        InflateRect(rect->left, rect->top, rect->right, rect->bottom);
+    }
     void DeflateRect(int x, int y) { InflateRect(-x, -y); }
     void DeflateRect(SIZE size) { InflateRect(-size.cx, -size.cy); }
     void DeflateRect(int l, int t, int r, int b) { InflateRect(-l, -t, -r, -b); }

@@ -4,7 +4,7 @@
 #include "platform/win32_types.h"
 
 class CSize : public tagSIZE {
-public:
+  public:
     CSize() : tagSIZE{0, 0} {}
     CSize(int initCX, int initCY) : tagSIZE{initCX, initCY} {}
     CSize(SIZE initSize) : tagSIZE(initSize) {}

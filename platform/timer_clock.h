@@ -6,7 +6,7 @@
 #include "platform/win32_types.h"
 
 class TimerClock {
-public:
+  public:
     // Manual mode freezes the clock at its current reading until Advance moves it.
     static void UseManualClock(bool manual);
     static bool IsManual();
