@@ -1,0 +1,109 @@
+// The seven entry points; each forwards to the one Matrix view.
+#include "plugin/tessaran_exports.h"
+
+#include "hostdb/ksmem32.h"
+#include "plugin/host_services.h"
+#include "view/matrix_view.h"
+
+#define TESSARAN_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+bool IsWindowObject(const CWnd* window) {
+    return window != nullptr && ::IsWindow(window->GetSafeHwnd());
+}
+
+bool ViewWindowExists() {
+    return g_matrixView != nullptr && IsWindowObject(g_matrixView);
+}
+
+// Loads menu 150 from this library's resources into the popup menu object. A
+// menu left from an earlier window is replaced, so that rebuilding the tab does
+// not report a failure.
+void LoadPopupMenu() {
+    g_popupMenu->DestroyMenu();
+    const HINSTANCE previous = AfxGetResourceHandle();
+    AfxSetResourceHandle(g_extensionModule.hResource);
+    const BOOL loaded = g_popupMenu->LoadMenu(IDR_MATRIX_POPUP);
+    AfxSetResourceHandle(previous);
+    if (!loaded) {
+        AfxMessageBox(Localize("Unable to load menu handle"), MB_OK);
+    }
+}
+
+void CreateViewWindow(CWnd* parent, CWnd* frame, int tabIndex) {
+    g_matrixView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), parent,
+                         IDC_MATRIX_VIEW);
+    g_matrixView->m_tabIndex = tabIndex;
+    LoadPopupMenu();
+    if (IsWindowObject(frame)) {
+        g_matrixView->m_frame = frame;
+    } else {
+        AfxMessageBox(Localize("Error in Frame window"), MB_OK);
+        g_matrixView->m_frame = nullptr;
+    }
+    g_matrixView->m_horzBar = nullptr;
+    g_matrixView->m_vertBar = nullptr;
+}
+
+} // namespace
+
+TESSARAN_EXPORT HWND InitTab(uint32_t hostContext, CWnd* parent, CWnd* frame, CWnd** viewOut,
+                             uint32_t, int tabIndex) {
+    if (g_matrixView == nullptr) {
+        return nullptr;
+    }
+    g_matrixView->m_hostContext = hostContext;
+    if (!ViewWindowExists() && IsWindowObject(parent)) {
+        CreateViewWindow(parent, frame, tabIndex);
+    }
+    if (viewOut != nullptr) {
+        *viewOut = g_matrixView;
+    }
+    return g_matrixView->GetSafeHwnd();
+}
+
+TESSARAN_EXPORT BOOL SetNode(uint32_t nodeId, void* nodeData) {
+    if (!ViewWindowExists() || nodeId == g_matrixView->m_nodeId) {
+        return FALSE;
+    }
+    g_matrixView->ChangeNode(nodeId);
+    g_matrixView->m_nodeData = nodeData;
+    return TRUE;
+}
+
+TESSARAN_EXPORT BOOL Command(UINT id) {
+    if (!ViewWindowExists()) {
+        return FALSE;
+    }
+    g_matrixView->DispatchCommand(id);
+    return TRUE;
+}
+
+TESSARAN_EXPORT BOOL SetScrollBars(CScrollBar* horizontal, CScrollBar* vertical) {
+    if (g_matrixView == nullptr || !IsWindowObject(horizontal) || !IsWindowObject(vertical)) {
+        return FALSE;
+    }
+    g_matrixView->m_horzBar = horizontal;
+    g_matrixView->m_vertBar = vertical;
+    return TRUE;
+}
+
+TESSARAN_EXPORT BOOL Close() {
+    if (g_matrixView == nullptr) {
+        return FALSE;
+    }
+    g_matrixView->CloseView();
+    return TRUE;
+}
+
+TESSARAN_EXPORT BOOL LoadSubMenu(uint32_t, uint32_t) {
+    return TRUE;
+}
+
+TESSARAN_EXPORT BOOL MenuUpdate(UINT id) {
+    if (g_matrixView == nullptr || id < ID_HOST_UTILIZATION || id > ID_HOST_PACKETS) {
+        return FALSE;
+    }
+    return g_matrixView->HasSelectedRows();
+}

@@ -1,0 +1,31 @@
+// Resource, command and child-window ids of the module.
+#pragma once
+
+// Menus.
+#define IDR_MATRIX_POPUP 150        // the Matrix view's context menu
+#define IDR_MATRIX_WINDOW_POPUP 173 // the conversation matrix window's context menu
+
+// Icons and bitmaps of the conversation drawing.
+#define IDB_NODE_BOX 133         // 48 x 48: the hit box of a node
+#define IDI_NODE_SHADOW 135      // 32 x 32: grey shadow of a computer
+#define IDI_NODE 136             // 32 x 32: blue computer, normal
+#define IDI_NODE_HIGHLIGHTED 137 // 32 x 32: yellow computer, highlighted
+
+// Commands of the context menus.
+#define ID_GRAPH_UTILIZATION 32779
+#define ID_GRAPH_PACKETS 32780
+#define ID_GRAPH_BYTES 32781
+#define ID_GRAPH_ERRORS 32782
+#define ID_GRAPH_ALL 32783
+#define ID_CONVERSATIONS 32784
+
+// Commands of the host's menu, handed over through the Command export.
+#define ID_HOST_UTILIZATION 32786
+#define ID_HOST_ERRORS 32787
+#define ID_HOST_BYTES 32788
+#define ID_HOST_PACKETS 32789
+#define ID_HOST_ALL 40000
+
+// Child windows.
+#define IDC_MATRIX_VIEW 6001
+#define IDC_MATRIX_TABLE 6301

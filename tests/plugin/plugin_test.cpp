@@ -1,0 +1,317 @@
+// A small host for libtessaran.so: it loads the library through the platform's
+// LoadLibrary with a prepared win.ini, builds a frame and a tab window and calls
+// the exports in the order the host does.
+#include "hostdb/convert_mapped_address.h"
+#include "hostdb/ksmem32.h"
+#include "platform/afx.h"
+#include "platform/module.h"
+#include "platform/platform_app.h"
+#include "platform/resource.h"
+#include "platform/scripted_ui.h"
+#include "plugin/tessaran_exports.h"
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <fstream>
+#include <stdlib.h>
+
+namespace {
+
+std::vector<std::string> g_openedPaths;
+
+void* RecordingOpen(const char* path) {
+    g_openedPaths.push_back(path);
+    return dlopen(path, RTLD_NOW | RTLD_LOCAL);
+}
+
+const platform::ModuleLoader kRecordingLoader = {
+    &RecordingOpen, [](void* handle, const char* name) { return dlsym(handle, name); },
+    [](void* handle) { return dlclose(handle); }};
+
+// An export by name, in its own type.
+template <typename Proc> Proc ProcAs(HMODULE module, const char* name) {
+    return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+const std::string kBuildDir = TESSARAN_TEST_BINARY_DIR;
+const std::string kRecordingDir = kBuildDir + "/recording_sibling";
+const std::string kWithoutFunctionDir = kBuildDir + "/sibling_without_function";
+
+// The conversion module that records its calls, reached the way the plug-in
+// reaches it.
+struct RecordingSibling {
+    RecordingSibling() : module(LoadLibrary((kRecordingDir + "\\Parlance.dll").c_str())) {}
+    ~RecordingSibling() { FreeLibrary(module); }
+    std::vector<int> Commands() const {
+        auto command = ProcAs<int (*)(int)>(module, "RecordedCommand");
+        std::vector<int> commands;
+        for (int i = 0; command(i) != -1; ++i) {
+            commands.push_back(command(i));
+        }
+        return commands;
+    }
+    bool Consistent() const { return ProcAs<int (*)()>(module, "RecordedCallsConsistent")(); }
+    void Clear() const { ProcAs<void (*)()>(module, "ClearRecordedCommands")(); }
+    HMODULE module;
+};
+
+std::vector<std::string> MessageTexts() {
+    std::vector<std::string> texts;
+    for (const platform::MessageBoxRecord& record : platform::MessageBoxRecords()) {
+        texts.push_back(record.text);
+    }
+    return texts;
+}
+
+class PluginTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        PlatformApp::Init();
+        platform::SetScriptedUi(TRUE);
+    }
+
+    void SetUp() override {
+        g_openedPaths.clear();
+        platform::ClearMessageBoxRecords();
+        platform::SetModuleLoader(&kRecordingLoader);
+        sibling.Clear();
+    }
+
+    void TearDown() override {
+        DestroyHostWindows();
+        if (module != nullptr) {
+            EXPECT_TRUE(FreeLibrary(module));
+        }
+        platform::SetModuleLoader(nullptr);
+    }
+
+    // Loads the plug-in with a win.ini of the given text, or with none.
+    void Load(const char* iniText) {
+        const std::string path = kBuildDir + "/plugin_test_win.ini";
+        remove(path.c_str());
+        if (iniText != nullptr) {
+            std::ofstream(path) << iniText;
+        }
+        setenv("TESSARAN_WININI", path.c_str(), 1);
+        g_openedPaths.clear();
+        module = LoadLibrary("Tessaran.dll");
+        ASSERT_NE(module, nullptr);
+        Bind(initTab, "InitTab");
+        Bind(setNode, "SetNode");
+        Bind(command, "Command");
+        Bind(setScrollBars, "SetScrollBars");
+        Bind(close, "Close");
+        Bind(loadSubMenu, "LoadSubMenu");
+        Bind(menuUpdate, "MenuUpdate");
+    }
+
+    void LoadWithRecordingSibling() {
+        Load(("[Quillon Network Manager]\nDir=" + kRecordingDir).c_str());
+    }
+
+    template <typename Proc> void Bind(Proc& proc, const char* name) {
+        proc = ProcAs<Proc>(module, name);
+        ASSERT_NE(proc, nullptr) << name;
+    }
+
+    void CreateHostWindows() {
+        frame = new SECMDIFrameWnd;
+        ASSERT_TRUE(frame->Create(nullptr, "Host", WS_OVERLAPPEDWINDOW, CRect(0, 0, 640, 480)));
+        tabs = std::make_unique<SECTabWnd>();
+        ASSERT_TRUE(tabs->Create(frame, WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL));
+    }
+
+    // The host destroys its tab window (and with it the view window) before it
+    // unloads the plug-in; the frame deletes itself.
+    void DestroyHostWindows() {
+        if (tabs != nullptr) {
+            tabs->DestroyWindow();
+            tabs.reset();
+        }
+        if (frame != nullptr) {
+            frame->DestroyWindow();
+            frame = nullptr;
+        }
+    }
+
+    HWND ShowTab(CWnd* frameArgument, CWnd** viewOut = nullptr) {
+        CWnd* view = nullptr;
+        const HWND hwnd = initTab(0, tabs.get(), frameArgument, viewOut ? viewOut : &view, 0, 0);
+        return hwnd;
+    }
+
+    RecordingSibling sibling;
+    HMODULE module = nullptr;
+    SECMDIFrameWnd* frame = nullptr;
+    std::unique_ptr<SECTabWnd> tabs;
+    InitTabProc initTab = nullptr;
+    SetNodeProc setNode = nullptr;
+    CommandProc command = nullptr;
+    SetScrollBarsProc setScrollBars = nullptr;
+    CloseProc close = nullptr;
+    LoadSubMenuProc loadSubMenu = nullptr;
+    MenuUpdateProc menuUpdate = nullptr;
+};
+
+struct IniCase {
+    const char* name;
+    std::string ini;        // win.ini text; empty: no file
+    std::string moduleName; // the Windows name the plug-in must try
+    bool boundToRecorder;
+};
+
+class PluginIniTest : public PluginTest, public ::testing::WithParamInterface<IniCase> {};
+
+TEST_P(PluginIniTest, WinIniNamesTheConversionModule) {
+    const IniCase& c = GetParam();
+    Load(c.ini.empty() ? nullptr : c.ini.c_str());
+    const std::string expected = platform::ModulePathFromName(c.moduleName.c_str());
+    EXPECT_NE(std::find(g_openedPaths.begin(), g_openedPaths.end(), expected), g_openedPaths.end())
+        << expected;
+    // Close before any InitTab reaches only the conversion module, when it is bound.
+    EXPECT_TRUE(close());
+    EXPECT_EQ(sibling.Commands(),
+              c.boundToRecorder ? std::vector<int>{CONVERT_UNREGISTER} : std::vector<int>{});
+    EXPECT_TRUE(platform::MessageBoxRecords().empty());
+}
+
+const std::string kSection = "[Quillon Network Manager]\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Sections, PluginIniTest,
+    ::testing::Values(
+        IniCase{"DirFirst", kSection + "Dir=" + kRecordingDir + "\nLanguage=en\n",
+                kRecordingDir + "\\Parlance.dll", true},
+        IniCase{"DirNotFirst", kSection + "Language=en\nDir=" + kRecordingDir + "\n",
+                "Parlance.dll", false},
+        IniCase{"EmptyDir", kSection + "Dir=\n", "Parlance.dll", false},
+        IniCase{"NoSection", "[Other]\nDir=" + kRecordingDir + "\n", "Parlance.dll", false},
+        IniCase{"NoFile", "", "Parlance.dll", false},
+        IniCase{"SiblingMissing", kSection + "Dir=" + kBuildDir + "/nowhere\n",
+                kBuildDir + "/nowhere\\Parlance.dll", false},
+        IniCase{"SiblingWithoutFunction", kSection + "Dir=" + kWithoutFunctionDir + "\n",
+                kWithoutFunctionDir + "\\Parlance.dll", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PluginTest, ExportsBeforeInitTabDoNothing) {
+    LoadWithRecordingSibling();
+    CScrollBar notCreated;
+    EXPECT_FALSE(setNode(5, nullptr));
+    EXPECT_FALSE(command(ID_GRAPH_ALL));
+    EXPECT_FALSE(menuUpdate(ID_HOST_UTILIZATION));
+    EXPECT_FALSE(setScrollBars(&notCreated, &notCreated));
+    EXPECT_TRUE(loadSubMenu(0, 0));
+    EXPECT_TRUE(loadSubMenu(7, 0xFFFFFFFF));
+    EXPECT_TRUE(sibling.Commands().empty());
+}
+
+TEST_F(PluginTest, InitTabCreatesTheViewWindowOnce) {
+    LoadWithRecordingSibling();
+    CreateHostWindows();
+    CWnd* view = nullptr;
+    const HWND hwnd = ShowTab(frame, &view);
+    ASSERT_TRUE(IsWindow(hwnd));
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->GetSafeHwnd(), hwnd);
+    EXPECT_EQ(view->GetDlgCtrlID(), IDC_MATRIX_VIEW);
+    EXPECT_EQ(view->GetParent(), tabs.get());
+    EXPECT_EQ(view->GetStyle() & (WS_CHILD | WS_VISIBLE), DWORD(WS_CHILD | WS_VISIBLE));
+    EXPECT_EQ(sibling.Commands(), std::vector<int>{CONVERT_REGISTER});
+
+    EXPECT_EQ(ShowTab(frame), hwnd);
+    EXPECT_TRUE(MessageTexts().empty());
+    EXPECT_EQ(sibling.Commands(), std::vector<int>{CONVERT_REGISTER});
+
+    // A rebuilt tab gets a new window, and the menu loads again without a message.
+    tabs->DestroyWindow();
+    tabs = std::make_unique<SECTabWnd>();
+    ASSERT_TRUE(tabs->Create(frame, WS_CHILD | WS_VISIBLE));
+    const HWND rebuilt = ShowTab(frame);
+    EXPECT_TRUE(IsWindow(rebuilt));
+    EXPECT_TRUE(MessageTexts().empty());
+    EXPECT_EQ(sibling.Commands(), (std::vector<int>{CONVERT_REGISTER, CONVERT_REGISTER}));
+    EXPECT_TRUE(sibling.Consistent());
+}
+
+TEST_F(PluginTest, InitTabWithoutParentWindowCreatesNothing) {
+    LoadWithRecordingSibling();
+    CWnd* view = nullptr;
+    CWnd notCreated;
+    EXPECT_EQ(initTab(0, &notCreated, nullptr, &view, 0, 0), nullptr);
+    EXPECT_NE(view, nullptr);
+    EXPECT_FALSE(command(ID_GRAPH_ALL));
+    EXPECT_TRUE(MessageTexts().empty());
+}
+
+TEST_F(PluginTest, InitTabReportsMissingFrameAndMenu) {
+    LoadWithRecordingSibling();
+    CreateHostWindows();
+    platform::RegisterModuleResources(module, nullptr);
+    EXPECT_TRUE(IsWindow(ShowTab(nullptr)));
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{Localize("Unable to load menu handle"),
+                                                        Localize("Error in Frame window")}));
+}
+
+TEST_F(PluginTest, ExportsWhileTheTabIsShown) {
+    LoadWithRecordingSibling();
+    CreateHostWindows();
+    const HWND hwnd = ShowTab(frame);
+    ASSERT_TRUE(IsWindow(hwnd));
+
+    int nodeData = 0;
+    EXPECT_TRUE(setNode(5, &nodeData));
+    EXPECT_FALSE(setNode(5, &nodeData));
+    EXPECT_TRUE(setNode(6, nullptr));
+
+    EXPECT_TRUE(command(ID_GRAPH_UTILIZATION));
+    EXPECT_TRUE(command(12345));
+    // Without a selected row no graph command applies; menu ids never do.
+    EXPECT_FALSE(menuUpdate(ID_HOST_UTILIZATION));
+    EXPECT_FALSE(menuUpdate(ID_GRAPH_UTILIZATION));
+
+    CScrollBar* horizontal = tabs->GetScrollBar(SB_HORZ);
+    CScrollBar* vertical = tabs->GetScrollBar(SB_VERT);
+    ASSERT_NE(horizontal, nullptr);
+    EXPECT_TRUE(setScrollBars(horizontal, vertical));
+    CScrollBar notCreated;
+    EXPECT_FALSE(setScrollBars(horizontal, &notCreated));
+    EXPECT_FALSE(setScrollBars(nullptr, vertical));
+
+    sibling.Clear();
+    EXPECT_TRUE(close());
+    EXPECT_EQ(sibling.Commands(), std::vector<int>{CONVERT_UNREGISTER});
+    EXPECT_TRUE(IsWindow(hwnd));
+}
+
+TEST_F(PluginTest, ResourcesOfTheModule) {
+    LoadWithRecordingSibling();
+    const char* const labels[] = {"应用(&U)", "错误(&E)", "字节(&B)", "数据包(&P)", "全部(&A)"};
+    const UINT ids[] = {ID_GRAPH_UTILIZATION, ID_GRAPH_ERRORS, ID_GRAPH_BYTES, ID_GRAPH_PACKETS,
+                        ID_GRAPH_ALL};
+    for (UINT menuId : {IDR_MATRIX_POPUP, IDR_MATRIX_WINDOW_POPUP}) {
+        const HMENU menu = LoadMenu(module, MAKEINTRESOURCE(menuId));
+        ASSERT_NE(menu, nullptr) << menuId;
+        const HMENU popup = GetSubMenu(menu, 0);
+        ASSERT_EQ(GetMenuItemCount(popup), 5);
+        for (int i = 0; i < 5; ++i) {
+            char text[64] = "";
+            GetMenuString(popup, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+            EXPECT_STREQ(text, labels[i]);
+            EXPECT_EQ(GetMenuItemID(popup, i), ids[i]);
+        }
+        DestroyMenu(menu);
+    }
+    for (UINT iconId : {IDI_NODE_SHADOW, IDI_NODE, IDI_NODE_HIGHLIGHTED}) {
+        EXPECT_NE(LoadIcon(module, MAKEINTRESOURCE(iconId)), nullptr) << iconId;
+    }
+    const HBITMAP box = LoadBitmap(module, MAKEINTRESOURCE(IDB_NODE_BOX));
+    BITMAP info = {};
+    ASSERT_TRUE(GetObject(box, sizeof info, &info));
+    EXPECT_EQ(info.bmWidth, 48);
+    EXPECT_EQ(info.bmHeight, 48);
+    DeleteObject(box);
+}
+
+} // namespace
