@@ -116,9 +116,17 @@ BOOL SECTabWnd::RemoveTab(int position) {
     if (!m_impl->Valid(position))
         return FALSE;
     m_impl->tabs.erase(m_impl->tabs.begin() + position);
-    int count = static_cast<int>(m_impl->tabs.size());
-    if (m_impl->active > position || m_impl->active >= count)
+    if (m_impl->active > position) {
         --m_impl->active;
+    } else if (m_impl->active == position) {
+        // The page that took the removed one's place becomes active, else the one before.
+        int count = static_cast<int>(m_impl->tabs.size());
+        m_impl->active = -1;
+        for (int i = position; i < count && m_impl->active < 0; ++i)
+            m_impl->active = m_impl->PageOf(i) != nullptr ? i : -1;
+        for (int i = position - 1; i >= 0 && m_impl->active < 0; --i)
+            m_impl->active = m_impl->PageOf(i) != nullptr ? i : -1;
+    }
     Layout();
     return TRUE;
 }

@@ -1,0 +1,143 @@
+// Multi-document frames: child creation, activation, maximizing, destruction and closing.
+#include "framework_test_util.h"
+#include "platform/afx.h"
+#include "platform/platform_app.h"
+
+#include <QMdiSubWindow>
+
+#include <gtest/gtest.h>
+
+#include "platform/window_private.h"
+
+namespace {
+
+using framework_test::L;
+using framework_test::Params;
+using framework_test::Received;
+using framework_test::W;
+
+// A child frame that logs its messages and counts deletions.
+class LoggingChild : public SECWorksheet {
+  public:
+    static int deleted;
+    ~LoggingChild() override { ++deleted; }
+
+  protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        MessageLog::Add(LoggedMessage{m_hWnd, message, wParam, lParam});
+        return SECWorksheet::WindowProc(message, wParam, lParam);
+    }
+};
+
+int LoggingChild::deleted = 0;
+
+class MdiTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(frame.Create(nullptr, "Quillon", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                 CRect(0, 0, 800, 600)));
+        PlatformApp::PumpMessages();
+        LoggingChild::deleted = 0;
+        MessageLog::Clear();
+    }
+    void TearDown() override {
+        frame.DestroyWindow();
+        PlatformApp::PumpMessages();
+        MessageLog::Clear();
+    }
+    // A new child frame (deleted by the framework when its window goes).
+    HWND NewChild(DWORD style = WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW) {
+        auto* child = new LoggingChild;
+        if (!child->Create(nullptr, "child", style, CFrameWnd::rectDefault, &frame)) {
+            delete child;
+            return nullptr;
+        }
+        return child->m_hWnd;
+    }
+
+    SECMDIFrameWnd frame;
+};
+
+TEST_F(MdiTest, ActivationTellsBothChildren) {
+    HWND first = NewChild();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(Received(first, WM_MDIACTIVATE), (Params{{0, L(first)}}));
+    MessageLog::Clear();
+
+    HWND second = NewChild();
+    Params handover{{W(first), L(second)}};
+    EXPECT_EQ(Received(first, WM_MDIACTIVATE), handover);
+    EXPECT_EQ(Received(second, WM_MDIACTIVATE), handover);
+    EXPECT_EQ(frame.GetActiveFrame()->m_hWnd, second);
+    MessageLog::Clear();
+
+    frame.MDIActivate(CWnd::FromHandle(first));
+    Params back{{W(second), L(first)}};
+    EXPECT_EQ(Received(second, WM_MDIACTIVATE), back);
+    EXPECT_EQ(Received(first, WM_MDIACTIVATE), back);
+    // Activating the active child again sends nothing.
+    MessageLog::Clear();
+    frame.MDIActivate(CWnd::FromHandle(first));
+    EXPECT_TRUE(MessageLog::Messages().empty());
+}
+
+TEST_F(MdiTest, FrameWithoutChildrenIsItsOwnActiveFrame) {
+    EXPECT_EQ(frame.GetActiveFrame(), &frame);
+    EXPECT_EQ(frame.MDIGetActive(), nullptr);
+    EXPECT_EQ(AfxGetMainWnd(), &frame);
+}
+
+TEST_F(MdiTest, MaximizeShowsInStyleAndActiveQuery) {
+    HWND child = NewChild();
+    EXPECT_FALSE(GetWindowLong(child, GWL_STYLE) & WS_MAXIMIZE);
+    frame.MDIMaximize(CWnd::FromHandle(child));
+    EXPECT_TRUE(GetWindowLong(child, GWL_STYLE) & WS_MAXIMIZE);
+    BOOL maximized = FALSE;
+    EXPECT_EQ(frame.MDIGetActive(&maximized)->m_hWnd, child);
+    EXPECT_TRUE(maximized);
+    frame.MDIRestore(CWnd::FromHandle(child));
+    EXPECT_FALSE(GetWindowLong(child, GWL_STYLE) & WS_MAXIMIZE);
+
+    HWND born = NewChild(WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW | WS_MAXIMIZE);
+    EXPECT_TRUE(GetWindowLong(born, GWL_STYLE) & WS_MAXIMIZE);
+    HWND hidden = NewChild(WS_CHILD | WS_OVERLAPPEDWINDOW);
+    EXPECT_FALSE(IsWindowVisible(hidden));
+    EXPECT_EQ(frame.MDIGetActive()->m_hWnd, born);
+}
+
+TEST_F(MdiTest, DestroyedOrClosedChildIsDeleted) {
+    HWND first = NewChild();
+    HWND second = NewChild();
+    MessageLog::Clear();
+    SendMessage(frame.m_hWndMDIClient, WM_MDIDESTROY, W(second), 0);
+    PlatformApp::PumpMessages();
+    EXPECT_FALSE(IsWindow(second));
+    EXPECT_EQ(Received(second, WM_NCDESTROY).size(), 1u);
+    EXPECT_EQ(LoggingChild::deleted, 1);
+
+    // The person closes the child: WM_CLOSE, whose default destroys it.
+    auto* window = qobject_cast<QMdiSubWindow*>(platform::WindowWidget(first));
+    ASSERT_NE(window, nullptr);
+    window->close();
+    PlatformApp::PumpMessages();
+    EXPECT_EQ(Received(first, WM_CLOSE).size(), 1u);
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_EQ(LoggingChild::deleted, 2);
+    EXPECT_EQ(frame.GetActiveFrame(), &frame);
+}
+
+TEST(MdiClassTest, RunTimeClassesNameTheirBases) {
+    std::unique_ptr<CObject> made(RUNTIME_CLASS(SECWorksheet)->CreateObject());
+    ASSERT_NE(made, nullptr);
+    EXPECT_STREQ(made->GetRuntimeClass()->m_lpszClassName, "SECWorksheet");
+    EXPECT_TRUE(made->IsKindOf(RUNTIME_CLASS(CMDIChildWnd)));
+    EXPECT_TRUE(made->IsKindOf(RUNTIME_CLASS(CFrameWnd)));
+    EXPECT_FALSE(made->IsKindOf(RUNTIME_CLASS(CMDIFrameWnd)));
+    SECMDIFrameWnd frame;
+    EXPECT_TRUE(frame.IsKindOf(RUNTIME_CLASS(CMDIFrameWnd)));
+    // Without a frame to live in, a child frame is not created.
+    SECWorksheet orphan;
+    EXPECT_FALSE(orphan.Create(nullptr, "orphan"));
+}
+
+} // namespace
