@@ -1,5 +1,7 @@
 #include "table/sorted_order.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -8,11 +10,6 @@
 namespace {
 
 constexpr double NOT_A_NUMBER = std::numeric_limits<double>::quiet_NaN();
-
-// A subtree is out of balance when one child holds more than 70% of its nodes.
-bool OutOfBalance(uint32_t size, uint32_t largerChild) {
-    return size > 2 && 10ull * largerChild > 7ull * size;
-}
 
 // Up to eight bytes of a text as a big-endian number, zero-padded after the end:
 // comparing two of them orders texts as strcmp does on those bytes.
@@ -27,274 +24,361 @@ uint64_t TextPrefix(const char* text, size_t* used) {
 
 } // namespace
 
-double SortedOrder::MaxOf(uint32_t n) const {
-    return n == NIL ? NOT_A_NUMBER : m_nodes[n].max;
+double SortedOrder::Key::Value() const {
+    return std::bit_cast<double>(high);
 }
 
-void SortedOrder::Update(uint32_t n) {
-    Node& node = m_nodes[n];
-    node.size = 1 + Size(node.left) + Size(node.right);
-    if (m_numeric)
-        node.max = std::fmax(std::fmax(MaxOf(node.left), node.value), MaxOf(node.right));
-}
-
-void SortedOrder::ReadKey(Node& node, const char* text) const {
+SortedOrder::Key SortedOrder::ReadKey(const char* text) const {
+    Key key;
     if (m_numeric) {
-        node.value = std::atof(text);
-        return;
+        key.high = std::bit_cast<uint64_t>(std::atof(text));
+        return key;
     }
     size_t used = 0;
-    node.prefix = TextPrefix(text, &used);
-    node.prefix2 = used < 8 ? 0 : TextPrefix(text + 8, &used);
+    key.high = TextPrefix(text, &used);
+    key.low = used < 8 ? 0 : TextPrefix(text + 8, &used);
+    return key;
 }
 
-// strcmp of the visited node's text with the probe's, from the prefixes where they differ
-// or where a text ends within them.
-int SortedOrder::CompareText(uint32_t n, const char* text, const Node& probe,
-                             const TextOf& textOf) const {
-    const Node& visited = m_nodes[n];
-    if (visited.prefix != probe.prefix)
-        return visited.prefix < probe.prefix ? -1 : 1;
-    if ((probe.prefix & 0xFF) == 0)
-        return 0;
-    if (visited.prefix2 != probe.prefix2)
-        return visited.prefix2 < probe.prefix2 ? -1 : 1;
-    if ((probe.prefix2 & 0xFF) == 0)
-        return 0;
-    return std::strcmp(textOf(n) + 16, text + 16);
+SortedOrder::Key SortedOrder::EntryKey(const Block& block, uint32_t index) const {
+    if (m_numeric)
+        return {block.keys[index], 0};
+    return {block.keys[2 * index], block.keys[2 * index + 1]};
 }
 
-// The first node in order whose value is at or above the probe's, NIL when none is: in a
-// numeric order NaN values never qualify, and a NaN probe finds nothing.
-uint32_t SortedOrder::FirstAtOrAbove(const Node& probe, const char* text,
-                                     const TextOf& textOf) const {
+void SortedOrder::SetEntry(Block& block, uint32_t index, uint32_t slot, const Key& key) {
+    block.slots[index] = slot;
     if (m_numeric) {
-        uint32_t n = m_root;
-        while (n != NIL) {
-            const Node& node = m_nodes[n];
-            if (node.left != NIL && MaxOf(node.left) >= probe.value)
-                n = node.left;
-            else if (node.value >= probe.value)
-                return n;
-            else
-                n = node.right;
-        }
-        return NIL;
+        block.keys[index] = key.high;
+        return;
     }
-    uint32_t found = NIL;
-    for (uint32_t n = m_root; n != NIL;) {
-        if (CompareText(n, text, probe, textOf) >= 0) {
-            found = n;
-            n = m_nodes[n].left;
-        } else {
-            n = m_nodes[n].right;
+    block.keys[2 * index] = key.high;
+    block.keys[2 * index + 1] = key.low;
+}
+
+// strcmp of a visited text with the probe's, from the prefixes where they differ or where a
+// text ends within them.
+int SortedOrder::CompareText(const Key& visited, uint32_t visitedSlot, const Key& probe,
+                             const char* text, const TextOf& textOf) const {
+    if (visited.high != probe.high)
+        return visited.high < probe.high ? -1 : 1;
+    if ((probe.high & 0xFF) == 0)
+        return 0;
+    if (visited.low != probe.low)
+        return visited.low < probe.low ? -1 : 1;
+    if ((probe.low & 0xFF) == 0)
+        return 0;
+    return std::strcmp(textOf(visitedSlot) + 16, text + 16);
+}
+
+bool SortedOrder::AtOrAbove(const Key& visited, uint32_t visitedSlot, const Key& probe,
+                            const char* text, const TextOf& textOf) const {
+    if (m_numeric)
+        return visited.Value() >= probe.Value(); // false whenever either is NaN
+    return CompareText(visited, visitedSlot, probe, text, textOf) >= 0;
+}
+
+// Directory position of the first block holding an entry at or above the probe, or the
+// number of blocks. Block maxima (and last keys) rise with the position, except for
+// blocks of NaN values only, which never qualify and force a plain scan.
+uint32_t SortedOrder::FirstBlockAtOrAbove(const Key& probe, const char* text,
+                                          const TextOf& textOf) const {
+    auto below = [&](const Key& bound) {
+        if (m_numeric)
+            return !(bound.Value() >= probe.Value());
+        uint32_t position = static_cast<uint32_t>(&bound - m_bounds.data());
+        return CompareText(bound, m_directory[position].lastSlot, probe, text, textOf) < 0;
+    };
+    auto found = m_nanOnlyBlocks == 0
+                     ? std::partition_point(m_bounds.begin(), m_bounds.end(), below)
+                     : std::find_if_not(m_bounds.begin(), m_bounds.end(), below);
+    return static_cast<uint32_t>(found - m_bounds.begin());
+}
+
+uint32_t SortedOrder::FirstEntryAtOrAbove(const Block& block, const Key& probe, const char* text,
+                                          const TextOf& textOf) const {
+    auto atOrAbove = [&](uint32_t index) {
+        return AtOrAbove(EntryKey(block, index), block.slots[index], probe, text, textOf);
+    };
+    if (block.nanCount != 0) {
+        uint32_t index = 0;
+        while (index < block.count && !atOrAbove(index))
+            ++index;
+        return index;
+    }
+    uint32_t lo = 0;
+    uint32_t hi = block.count;
+    while (lo < hi) {
+        uint32_t mid = lo + (hi - lo) / 2;
+        if (atOrAbove(mid))
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return lo;
+}
+
+// Where a new entry goes: before the first entry at or above it, else at the very end.
+SortedOrder::Place SortedOrder::FindPlace(const Key& probe, const char* text,
+                                          const TextOf& textOf) const {
+    uint32_t blocks = static_cast<uint32_t>(m_directory.size());
+    if (blocks == 0)
+        return {0, 0};
+    Place end = {blocks - 1, m_directory.back().count};
+    if (m_numeric && std::isnan(probe.Value()))
+        return end;
+    uint32_t position = FirstBlockAtOrAbove(probe, text, textOf);
+    if (position == blocks)
+        return end;
+    const Block& block = m_blocks[m_directory[position].block];
+    return {position, FirstEntryAtOrAbove(block, probe, text, textOf)};
+}
+
+SortedOrder::Place SortedOrder::Locate(uint32_t slot) const {
+    uint32_t blockNumber = m_blockOf[slot];
+    const Block& block = m_blocks[blockNumber];
+    const uint32_t* found = std::find(block.slots.get(), block.slots.get() + block.count, slot);
+    return {m_positionOf[blockNumber], static_cast<uint32_t>(found - block.slots.get())};
+}
+
+uint32_t SortedOrder::NewBlock() {
+    uint32_t number;
+    if (m_freeBlocks.empty()) {
+        number = static_cast<uint32_t>(m_blocks.size());
+        m_blocks.emplace_back();
+        m_positionOf.push_back(NIL);
+    } else {
+        number = m_freeBlocks.back();
+        m_freeBlocks.pop_back();
+    }
+    Block& block = m_blocks[number];
+    block.count = 0;
+    block.nanCount = 0;
+    block.slots = std::make_unique_for_overwrite<uint32_t[]>(BLOCK);
+    block.keys = std::make_unique_for_overwrite<uint64_t[]>(BLOCK * KeyWords());
+    return number;
+}
+
+void SortedOrder::InsertSummary(uint32_t position, uint32_t block) {
+    m_directory.insert(m_directory.begin() + position, Summary{block, 0, NIL});
+    m_bounds.insert(m_bounds.begin() + position, Key{std::bit_cast<uint64_t>(NOT_A_NUMBER), 0});
+    for (uint32_t p = position; p < m_directory.size(); ++p)
+        m_positionOf[m_directory[p].block] = p;
+}
+
+void SortedOrder::EraseSummary(uint32_t position) {
+    uint32_t number = m_directory[position].block;
+    m_blocks[number] = Block{};
+    m_freeBlocks.push_back(number);
+    m_positionOf[number] = NIL;
+    m_directory.erase(m_directory.begin() + position);
+    m_bounds.erase(m_bounds.begin() + position);
+    for (uint32_t p = position; p < m_directory.size(); ++p)
+        m_positionOf[m_directory[p].block] = p;
+}
+
+// Brings a directory entry up to date with its block.
+void SortedOrder::Refresh(uint32_t position) {
+    Summary& summary = m_directory[position];
+    Key& bound = m_bounds[position];
+    const Block& block = m_blocks[summary.block];
+    bool wasNanOnly = m_numeric && summary.count != 0 && std::isnan(bound.Value());
+    summary.count = block.count;
+    if (block.count == 0)
+        return;
+    summary.lastSlot = block.slots[block.count - 1];
+    bound = EntryKey(block, block.count - 1);
+    if (!m_numeric)
+        return;
+    // Non-NaN values are in ascending order: the largest is the last of them.
+    for (uint32_t i = block.count - 1; i > 0 && std::isnan(bound.Value()); --i)
+        bound = EntryKey(block, i - 1);
+    bool isNanOnly = std::isnan(bound.Value());
+    m_nanOnlyBlocks += static_cast<uint32_t>(isNanOnly) - static_cast<uint32_t>(wasNanOnly);
+}
+
+void SortedOrder::MoveEntries(Block& from, uint32_t first, uint32_t count, uint32_t toBlock,
+                              uint32_t toIndex) {
+    Block& to = m_blocks[toBlock];
+    uint32_t words = KeyWords();
+    std::memcpy(&to.slots[toIndex], &from.slots[first], count * sizeof(uint32_t));
+    std::memcpy(&to.keys[toIndex * words], &from.keys[first * words],
+                count * words * sizeof(uint64_t));
+    for (uint32_t i = 0; i < count; ++i) {
+        m_blockOf[to.slots[toIndex + i]] = toBlock;
+        if (m_numeric && std::isnan(EntryKey(to, toIndex + i).Value())) {
+            --from.nanCount;
+            ++to.nanCount;
         }
     }
-    return found;
+    from.count -= count;
+    to.count += count;
+}
+
+// Makes room in a full block: an entry at either end starts a block of its own (so rows
+// that arrive in order fill their blocks completely); one in the middle splits the block in
+// halves. Returns where the entry goes now.
+SortedOrder::Place SortedOrder::SplitFor(Place place) {
+    if (place.index == BLOCK) {
+        InsertSummary(place.position + 1, NewBlock());
+        return {place.position + 1, 0};
+    }
+    if (place.index == 0) {
+        InsertSummary(place.position, NewBlock());
+        return {place.position, 0};
+    }
+    uint32_t upper = NewBlock();
+    InsertSummary(place.position + 1, upper);
+    Block& block = m_blocks[m_directory[place.position].block];
+    MoveEntries(block, BLOCK / 2, BLOCK / 2, upper, 0);
+    Refresh(place.position);
+    Refresh(place.position + 1);
+    if (place.index <= BLOCK / 2)
+        return place;
+    return {place.position + 1, place.index - BLOCK / 2};
+}
+
+void SortedOrder::InsertEntry(Place place, uint32_t slot, const Key& key) {
+    if (m_directory.empty())
+        InsertSummary(0, NewBlock());
+    else if (m_blocks[m_directory[place.position].block].count == BLOCK)
+        place = SplitFor(place);
+    uint32_t number = m_directory[place.position].block;
+    Block& block = m_blocks[number];
+    uint32_t words = KeyWords();
+    uint32_t after = block.count - place.index;
+    std::memmove(&block.slots[place.index + 1], &block.slots[place.index],
+                 after * sizeof(uint32_t));
+    std::memmove(&block.keys[(place.index + 1) * words], &block.keys[place.index * words],
+                 after * words * sizeof(uint64_t));
+    SetEntry(block, place.index, slot, key);
+    ++block.count;
+    if (m_numeric && std::isnan(key.Value()))
+        ++block.nanCount;
+    m_blockOf[slot] = number;
+    ++m_count;
+    Refresh(place.position);
+}
+
+void SortedOrder::EraseEntry(Place place) {
+    Block& block = m_blocks[m_directory[place.position].block];
+    if (m_numeric && std::isnan(EntryKey(block, place.index).Value()))
+        --block.nanCount;
+    uint32_t words = KeyWords();
+    uint32_t after = block.count - place.index - 1;
+    std::memmove(&block.slots[place.index], &block.slots[place.index + 1],
+                 after * sizeof(uint32_t));
+    std::memmove(&block.keys[place.index * words], &block.keys[(place.index + 1) * words],
+                 after * words * sizeof(uint64_t));
+    --block.count;
+    --m_count;
+    Refresh(place.position);
+    if (block.count == 0) {
+        EraseSummary(place.position);
+        return;
+    }
+    // Neighbours that together fill at most half a block are merged, so blocks stay dense
+    // under deletions and rewrites.
+    uint32_t position = place.position;
+    if (position + 1 < m_directory.size() &&
+        block.count + m_directory[position + 1].count <= BLOCK / 2)
+        MergeWithNext(position);
+    else if (position > 0 && block.count + m_directory[position - 1].count <= BLOCK / 2)
+        MergeWithNext(position - 1);
+}
+
+void SortedOrder::MergeWithNext(uint32_t position) {
+    uint32_t into = m_directory[position].block;
+    Block& next = m_blocks[m_directory[position + 1].block];
+    MoveEntries(next, 0, next.count, into, m_blocks[into].count);
+    Refresh(position + 1);
+    EraseSummary(position + 1);
+    Refresh(position);
 }
 
 void SortedOrder::Link(uint32_t slot, const char* text, const TextOf& textOf) {
     if (text == nullptr)
         text = "";
-    m_nodes.Cover(slot);
     Unlink(slot);
-    Node probe;
-    ReadKey(probe, text);
-    uint32_t before = FirstAtOrAbove(probe, text, textOf);
-    m_nodes[slot] = probe;
-    InsertBefore(slot, before);
-}
-
-void SortedOrder::InsertBefore(uint32_t slot, uint32_t before) {
-    Node& node = m_nodes[slot];
-    node.left = node.right = node.parent = NIL;
-    if (m_root == NIL) {
-        m_root = m_first = m_last = slot;
-        Update(slot);
-        return;
-    }
-    if (before == m_first)
-        m_first = slot;
-    if (before == NIL)
-        m_last = slot;
-    uint32_t parent;
-    if (before == NIL) {
-        parent = Rightmost(m_root);
-        m_nodes[parent].right = slot;
-    } else if (m_nodes[before].left == NIL) {
-        parent = before;
-        m_nodes[parent].left = slot;
-    } else {
-        parent = Rightmost(m_nodes[before].left);
-        m_nodes[parent].right = slot;
-    }
-    node.parent = parent;
-    Update(slot);
-    FixUpward(parent);
-}
-
-void SortedOrder::Replace(uint32_t old, uint32_t with) {
-    uint32_t parent = m_nodes[old].parent;
-    if (with != NIL)
-        m_nodes[with].parent = parent;
-    if (parent == NIL)
-        m_root = with;
-    else if (m_nodes[parent].left == old)
-        m_nodes[parent].left = with;
-    else
-        m_nodes[parent].right = with;
+    if (slot >= m_blockOf.size())
+        m_blockOf.resize(slot + 1, NIL);
+    Key key = ReadKey(text);
+    InsertEntry(FindPlace(key, text, textOf), slot, key);
 }
 
 void SortedOrder::Unlink(uint32_t slot) {
     if (!IsLinked(slot))
         return;
-    if (slot == m_first)
-        m_first = Next(slot);
-    if (slot == m_last)
-        m_last = Prev(slot);
-    Node gone = m_nodes[slot];
-    uint32_t fixFrom = gone.parent;
-    if (gone.left == NIL) {
-        Replace(slot, gone.right);
-    } else if (gone.right == NIL) {
-        Replace(slot, gone.left);
-    } else {
-        uint32_t heir = Leftmost(gone.right);
-        fixFrom = heir;
-        if (m_nodes[heir].parent != slot) {
-            fixFrom = m_nodes[heir].parent;
-            Replace(heir, m_nodes[heir].right);
-            m_nodes[heir].right = gone.right;
-            m_nodes[gone.right].parent = heir;
-        }
-        Replace(slot, heir);
-        m_nodes[heir].left = gone.left;
-        m_nodes[gone.left].parent = heir;
-    }
-    m_nodes[slot] = Node{};
-    if (fixFrom != NIL)
-        FixUpward(fixFrom);
-}
-
-// Recounts from n up to the root and rebuilds the highest subtree left out of balance.
-void SortedOrder::FixUpward(uint32_t n) {
-    uint32_t scapegoat = NIL;
-    for (; n != NIL; n = m_nodes[n].parent) {
-        Update(n);
-        const Node& node = m_nodes[n];
-        uint32_t larger = std::max(Size(node.left), Size(node.right));
-        if (OutOfBalance(node.size, larger))
-            scapegoat = n;
-    }
-    if (scapegoat != NIL)
-        RebuildSubtree(scapegoat);
-}
-
-void SortedOrder::RebuildSubtree(uint32_t top) {
-    uint32_t parent = m_nodes[top].parent;
-    bool wasLeft = parent != NIL && m_nodes[parent].left == top;
-    m_scratch.clear();
-    uint32_t n = Leftmost(top);
-    for (uint32_t i = m_nodes[top].size; i > 0; --i, n = Next(n))
-        m_scratch.push_back(n);
-    uint32_t rebuilt = BuildBalanced(0, m_scratch.size(), parent);
-    if (parent == NIL)
-        m_root = rebuilt;
-    else if (wasLeft)
-        m_nodes[parent].left = rebuilt;
-    else
-        m_nodes[parent].right = rebuilt;
-}
-
-uint32_t SortedOrder::BuildBalanced(size_t lo, size_t hi, uint32_t parent) {
-    if (lo >= hi)
-        return NIL;
-    size_t mid = lo + (hi - lo) / 2;
-    uint32_t n = m_scratch[mid];
-    m_nodes[n].parent = parent;
-    m_nodes[n].left = BuildBalanced(lo, mid, n);
-    m_nodes[n].right = BuildBalanced(mid + 1, hi, n);
-    Update(n);
-    return n;
+    EraseEntry(Locate(slot));
+    m_blockOf[slot] = NIL;
 }
 
 void SortedOrder::SetNumeric(bool numeric, const TextOf& textOf) {
     if (numeric == m_numeric)
         return;
+    std::vector<uint32_t> order;
+    for (uint32_t slot = First(); slot != NIL; slot = Next(slot))
+        order.push_back(slot);
+    Clear();
     m_numeric = numeric;
-    if (m_root == NIL)
-        return;
-    for (uint32_t n = First(); n != NIL; n = Next(n))
-        ReadKey(m_nodes[n], textOf(n));
-    RebuildSubtree(m_root);
+    for (uint32_t slot : order) {
+        m_blockOf.resize(std::max<size_t>(m_blockOf.size(), slot + 1), NIL);
+        Place end = {0, 0};
+        if (!m_directory.empty())
+            end = {static_cast<uint32_t>(m_directory.size() - 1), m_directory.back().count};
+        InsertEntry(end, slot, ReadKey(textOf(slot)));
+    }
 }
 
 void SortedOrder::Clear() {
-    m_root = m_first = m_last = NIL;
-    m_nodes.Clear();
+    m_count = 0;
+    m_nanOnlyBlocks = 0;
+    m_blocks.clear();
+    m_freeBlocks.clear();
+    m_positionOf.clear();
+    m_directory.clear();
+    m_bounds.clear();
+    m_blockOf.clear();
 }
 
-uint32_t SortedOrder::Leftmost(uint32_t n) const {
-    while (m_nodes[n].left != NIL)
-        n = m_nodes[n].left;
-    return n;
+uint32_t SortedOrder::First() const {
+    return m_directory.empty() ? NIL : m_blocks[m_directory.front().block].slots[0];
 }
 
-uint32_t SortedOrder::Rightmost(uint32_t n) const {
-    while (m_nodes[n].right != NIL)
-        n = m_nodes[n].right;
-    return n;
+uint32_t SortedOrder::Last() const {
+    return m_directory.empty() ? NIL : m_directory.back().lastSlot;
 }
 
 uint32_t SortedOrder::Nth(uint32_t n) const {
-    if (n >= Count())
+    if (n >= m_count)
         return NIL;
-    uint32_t x = m_root;
-    for (;;) {
-        uint32_t leftSize = Size(m_nodes[x].left);
-        if (n == leftSize)
-            return x;
-        if (n < leftSize) {
-            x = m_nodes[x].left;
-        } else {
-            n -= leftSize + 1;
-            x = m_nodes[x].right;
-        }
+    for (const Summary& summary : m_directory) {
+        if (n < summary.count)
+            return m_blocks[summary.block].slots[n];
+        n -= summary.count;
     }
+    return NIL;
 }
 
 uint32_t SortedOrder::Next(uint32_t slot) const {
     if (!IsLinked(slot))
         return NIL;
-    if (m_nodes[slot].right != NIL)
-        return Leftmost(m_nodes[slot].right);
-    uint32_t parent = m_nodes[slot].parent;
-    while (parent != NIL && m_nodes[parent].right == slot) {
-        slot = parent;
-        parent = m_nodes[slot].parent;
-    }
-    return parent;
+    Place place = Locate(slot);
+    const Summary& summary = m_directory[place.position];
+    if (place.index + 1 < summary.count)
+        return m_blocks[summary.block].slots[place.index + 1];
+    if (place.position + 1 == m_directory.size())
+        return NIL;
+    return m_blocks[m_directory[place.position + 1].block].slots[0];
 }
 
 uint32_t SortedOrder::Prev(uint32_t slot) const {
     if (!IsLinked(slot))
         return NIL;
-    if (m_nodes[slot].left != NIL)
-        return Rightmost(m_nodes[slot].left);
-    uint32_t parent = m_nodes[slot].parent;
-    while (parent != NIL && m_nodes[parent].left == slot) {
-        slot = parent;
-        parent = m_nodes[slot].parent;
-    }
-    return parent;
-}
-
-uint32_t SortedOrder::Rank(uint32_t slot) const {
-    uint32_t rank = Size(m_nodes[slot].left);
-    for (uint32_t parent = m_nodes[slot].parent; parent != NIL; parent = m_nodes[slot].parent) {
-        if (m_nodes[parent].right == slot)
-            rank += Size(m_nodes[parent].left) + 1;
-        slot = parent;
-    }
-    return rank;
+    Place place = Locate(slot);
+    if (place.index > 0)
+        return m_blocks[m_directory[place.position].block].slots[place.index - 1];
+    if (place.position == 0)
+        return NIL;
+    return m_directory[place.position - 1].lastSlot;
 }

@@ -35,10 +35,8 @@ int TableModel::InsertColumn(int index, const TableColumn& column, int redraw) {
     added->m_sortHead = -1;
     added->m_sortTail = -1;
     m_columns.insert(m_columns.begin() + index, std::move(added));
-    for (const auto& row : m_slotRows) {
-        if (row)
-            row->InsertCell(index, m_windowTextColor);
-    }
+    for (uint32_t slot : m_rowSlots)
+        SlotRow(slot).InsertCell(index, m_windowTextColor);
     if (IsSortable()) {
         bool numeric = (column.m_flags & COLUMN_NUMERIC) != 0;
         m_orders.insert(m_orders.begin() + index, std::make_unique<SortedOrder>(numeric));
@@ -53,10 +51,8 @@ int TableModel::DeleteColumn(int index, int redraw) {
     if (!ValidColumn(index))
         return 0;
     m_columns.erase(m_columns.begin() + index);
-    for (const auto& row : m_slotRows) {
-        if (row)
-            row->EraseCell(index);
-    }
+    for (uint32_t slot : m_rowSlots)
+        SlotRow(slot).EraseCell(index);
     if (IsSortable())
         m_orders.erase(m_orders.begin() + index);
     m_leftColumn = std::min(m_leftColumn, GetColumnCount() - 1);
@@ -166,15 +162,16 @@ int TableModel::GetDisplayColumn(int position) const {
 
 // ---- rows ----
 
-uint32_t TableModel::AllocateSlot(std::unique_ptr<TableRow> row) {
-    if (m_freeSlots.empty()) {
-        m_slotRows.push_back(std::move(row));
-        m_slotIndex.push_back(-1);
-        return static_cast<uint32_t>(m_slotRows.size() - 1);
+uint32_t TableModel::AllocateSlot() {
+    if (!m_freeSlots.empty()) {
+        uint32_t slot = m_freeSlots.back();
+        m_freeSlots.pop_back();
+        return slot;
     }
-    uint32_t slot = m_freeSlots.back();
-    m_freeSlots.pop_back();
-    m_slotRows[slot] = std::move(row);
+    uint32_t slot = static_cast<uint32_t>(m_slotIndex.size());
+    m_slotIndex.push_back(-1);
+    if (slot / ROW_CHUNK == m_rowChunks.size())
+        m_rowChunks.push_back(std::make_unique<TableRow[]>(ROW_CHUNK));
     return slot;
 }
 
@@ -201,11 +198,12 @@ void TableModel::RefreshHeadAndTail(int column) {
 int TableModel::InsertRow(int index, const char* text, char delimiter, int) {
     if (index < 0 || index > GetRowCount())
         return 0;
-    auto row = std::make_unique<TableRow>(GetColumnCount());
-    row->m_hasSortLinks = IsSortable();
-    row->m_height = m_headerHeight;
-    row->m_tick = static_cast<uint32_t>(std::clock());
-    uint32_t slot = AllocateSlot(std::move(row));
+    uint32_t slot = AllocateSlot();
+    TableRow& row = SlotRow(slot);
+    row = TableRow(GetColumnCount());
+    row.m_hasSortLinks = IsSortable();
+    row.m_height = m_headerHeight;
+    row.m_tick = static_cast<uint32_t>(std::clock());
     m_rowSlots.insert(m_rowSlots.begin() + index, slot);
     RenumberFrom(index);
     if (index + 1 < GetRowCount())
@@ -222,7 +220,7 @@ int TableModel::DeleteRow(int index, int redraw) {
     if (!ValidRow(index))
         return 0;
     uint32_t slot = m_rowSlots[index];
-    TableRow& row = *m_slotRows[slot];
+    TableRow& row = SlotRow(slot);
     for (const auto& order : m_orders)
         order->Unlink(slot);
     if (m_keyIndexBuilt)
@@ -230,7 +228,7 @@ int TableModel::DeleteRow(int index, int redraw) {
     if (m_lookupIndexBuilt)
         EraseLookupEntry(m_byLookupHash, row.m_lookupHash, slot);
     m_rowSlots.erase(m_rowSlots.begin() + index);
-    m_slotRows[slot].reset();
+    row = TableRow();
     m_slotIndex[slot] = -1;
     m_freeSlots.push_back(slot);
     RenumberFrom(index);
@@ -245,7 +243,7 @@ int TableModel::DeleteRow(int index, int redraw) {
 void TableModel::DeleteAllRows() {
     m_rowSlots.clear();
     m_slotIndex.clear();
-    m_slotRows.clear();
+    m_rowChunks.clear();
     m_freeSlots.clear();
     m_byKeyHash.clear();
     m_byLookupHash.clear();
@@ -419,7 +417,7 @@ int TableModel::AutoSizeColumn(int column, int force) {
         int32_t arrowRoom = IsSortable() ? SORT_ARROW_ROOM : 0;
         width = col.m_titleExtent.cx;
         for (uint32_t slot : m_rowSlots)
-            width = std::max(width, m_slotRows[slot]->GetCellExtent(column).cx + arrowRoom);
+            width = std::max(width, SlotRow(slot).GetCellExtent(column).cx + arrowRoom);
         width = std::min(width, MAX_AUTOSIZE_EXTENT);
     }
     SetColumnWidth(column, width, 1);
@@ -449,7 +447,7 @@ int TableModel::SetTransposed(int mode) {
     for (const auto& column : m_columns)
         column->m_autoSize = 1;
     for (uint32_t slot : m_rowSlots)
-        m_slotRows[slot]->m_autoSize = 1;
+        SlotRow(slot).m_autoSize = 1;
     for (int column = 0; column < GetColumnCount(); ++column)
         AutoSizeColumn(column, 1);
     for (int row = 0; row < GetRowCount(); ++row)
@@ -477,7 +475,7 @@ int TableModel::SelectCell(int displayRow, int column, int select) {
 
 void TableModel::ClearSelection() {
     for (uint32_t slot : m_rowSlots) {
-        TableRow& row = *m_slotRows[slot];
+        TableRow& row = SlotRow(slot);
         for (int c = 0; c < row.GetCellCount(); ++c)
             row.SetCellState(c, row.GetCellState(c) & ~CELL_SELECTED);
     }

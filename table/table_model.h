@@ -141,12 +141,15 @@ class TableModel {
     int m_frozenCount = 0;
 
   private:
-    TableRow* Row(int index) const { return m_slotRows[m_rowSlots[index]].get(); }
+    TableRow& SlotRow(uint32_t slot) const {
+        return m_rowChunks[slot / ROW_CHUNK][slot % ROW_CHUNK];
+    }
+    TableRow* Row(int index) const { return &SlotRow(m_rowSlots[index]); }
     bool ValidRow(int row) const { return row >= 0 && row < GetRowCount(); }
     bool ValidColumn(int column) const { return column >= 0 && column < GetColumnCount(); }
     int SlotIndex(uint32_t slot) const { return slot == SortedOrder::NIL ? -1 : m_slotIndex[slot]; }
     int SlotToRow(uint32_t slot, TableRow** out) const;
-    uint32_t AllocateSlot(std::unique_ptr<TableRow> row);
+    uint32_t AllocateSlot();
     void RenumberFrom(int index);
     void RefreshHeadAndTail(int column);
     void RefreshHeadsAndTails();
@@ -167,7 +170,9 @@ class TableModel {
     std::vector<std::unique_ptr<SortedOrder>> m_orders; // per column, sortable tables only
     std::vector<uint32_t> m_rowSlots;                   // row index -> slot
     std::vector<int32_t> m_slotIndex;                   // slot -> row index, -1 when free
-    std::vector<std::unique_ptr<TableRow>> m_slotRows;  // slot -> row
+    // Rows by slot, in chunks that never move: a row's address is stable for its life.
+    static constexpr uint32_t ROW_CHUNK = 1024;
+    std::vector<std::unique_ptr<TableRow[]>> m_rowChunks;
     std::vector<uint32_t> m_freeSlots;
     // Hash -> slot indexes for FindRow, built on first use (most tables never look up).
     std::unordered_multimap<uint32_t, uint32_t> m_byKeyHash;

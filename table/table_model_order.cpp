@@ -28,14 +28,14 @@ uint32_t TableModel::MixKeyText(uint32_t hash, const char* text, size_t length) 
 
 SortedOrder::TextOf TableModel::TextSource(int column) const {
     auto textOf = [](const void* context, uint32_t slot, int col) {
-        return static_cast<const TableModel*>(context)->m_slotRows[slot]->GetCellText(col);
+        return static_cast<const TableModel*>(context)->SlotRow(slot).GetCellText(col);
     };
     return {textOf, this, column};
 }
 
 int TableModel::SlotToRow(uint32_t slot, TableRow** out) const {
     if (out != nullptr)
-        *out = slot == SortedOrder::NIL ? nullptr : m_slotRows[slot].get();
+        *out = slot == SortedOrder::NIL ? nullptr : &SlotRow(slot);
     return SlotIndex(slot);
 }
 
@@ -43,7 +43,7 @@ void TableModel::LinkSorted(int row, int column) {
     if (!IsSortable() || !ValidRow(row) || !ValidColumn(column))
         return;
     uint32_t slot = m_rowSlots[row];
-    m_orders[column]->Link(slot, m_slotRows[slot]->GetCellText(column), TextSource(column));
+    m_orders[column]->Link(slot, SlotRow(slot).GetCellText(column), TextSource(column));
     RefreshHeadAndTail(column);
 }
 
@@ -106,7 +106,7 @@ int TableModel::DisplayRowToRow(int displayRow) const {
 
 void TableModel::RehashRow(int row) {
     uint32_t slot = m_rowSlots[row];
-    TableRow& stored = *m_slotRows[slot];
+    TableRow& stored = SlotRow(slot);
     uint32_t oldKeyHash = stored.m_keyHash;
     uint32_t oldLookupHash = stored.m_lookupHash;
     uint32_t hash = 0;
@@ -118,7 +118,7 @@ void TableModel::RehashRow(int row) {
 }
 
 void TableModel::UpdateLookup(uint32_t slot, uint32_t oldKeyHash, uint32_t oldLookupHash) {
-    const TableRow& row = *m_slotRows[slot];
+    const TableRow& row = SlotRow(slot);
     if (m_keyIndexBuilt && row.m_keyHash != oldKeyHash) {
         EraseLookupEntry(m_byKeyHash, oldKeyHash, slot);
         m_byKeyHash.emplace(row.m_keyHash, slot);
@@ -144,7 +144,7 @@ int TableModel::SetRowKey(int row, uint32_t key) {
     if (!ValidRow(row))
         return 0;
     uint32_t slot = m_rowSlots[row];
-    TableRow& stored = *m_slotRows[slot];
+    TableRow& stored = SlotRow(slot);
     uint32_t oldLookupHash = stored.m_lookupHash;
     stored.m_key = key;
     stored.m_lookupHash = stored.m_keyHash ^ key;
@@ -169,7 +169,7 @@ void TableModel::BuildLookupIndex(bool withKey) {
     auto& index = withKey ? m_byLookupHash : m_byKeyHash;
     index.reserve(m_rowSlots.size());
     for (uint32_t slot : m_rowSlots) {
-        const TableRow& row = *m_slotRows[slot];
+        const TableRow& row = SlotRow(slot);
         index.emplace(withKey ? row.m_lookupHash : row.m_keyHash, slot);
     }
     built = true;
@@ -193,7 +193,7 @@ int TableModel::FindRowBy(bool withKey, uint32_t key, const char* text, char del
     auto range = (withKey ? m_byLookupHash : m_byKeyHash).equal_range(hash);
     int found = -1;
     for (auto it = range.first; it != range.second; ++it) {
-        const TableRow& row = *m_slotRows[it->second];
+        const TableRow& row = SlotRow(it->second);
         int index = m_slotIndex[it->second];
         if (found >= 0 && index > found)
             continue;

@@ -11,8 +11,8 @@
 
 #include <malloc.h>
 
-#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <map>
 #include <memory>
 #include <random>
@@ -109,6 +109,13 @@ TableModel* FilledTable(size_t rows) {
     return model;
 }
 
+// Processor time: the machine this runs on is shared, and wall time counts the others.
+double CpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
 std::map<int64_t, double> g_ingestSecondsPerRow;
 
 void BM_ModelIngest(benchmark::State& state) {
@@ -116,16 +123,16 @@ void BM_ModelIngest(benchmark::State& state) {
     Conversations(rows);
     double seconds = 0;
     for (auto _ : state) {
-        auto start = std::chrono::steady_clock::now();
+        double start = CpuSeconds();
         TableModel* model = FilledTable(rows);
-        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        seconds += CpuSeconds() - start;
         state.PauseTiming();
         delete model;
         state.ResumeTiming();
     }
     double perRow = seconds / static_cast<double>(state.iterations() * rows);
     g_ingestSecondsPerRow[state.range(0)] = perRow;
-    state.counters["us_per_row"] = perRow * 1e6;
+    state.counters["cpu_us_per_row"] = perRow * 1e6;
     if (g_ingestSecondsPerRow.count(1000) != 0)
         state.counters["per_row_vs_1k"] = perRow / g_ingestSecondsPerRow[1000];
 }
