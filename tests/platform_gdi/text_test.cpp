@@ -155,6 +155,21 @@ TEST(Fonts, HeightsWeightsAndFamilies) {
     }
     EXPECT_GT(bold.cx, normal.cx);
 
+    SIZE natural, narrow; // an average width of 5 squeezes a 15-pixel serif font
+    LOGFONT times = Font(15, FW_NORMAL, "Times New Roman");
+    {
+        FontScope font(canvas.dc, times);
+        GetTextExtentPoint32(canvas.dc, "conversation", 12, &natural);
+    }
+    times.lfWidth = 5;
+    {
+        FontScope font(canvas.dc, times);
+        GetTextExtentPoint32(canvas.dc, "conversation", 12, &narrow);
+        GetTextMetrics(canvas.dc, &tm);
+    }
+    EXPECT_LT(narrow.cx, natural.cx);
+    EXPECT_NEAR(tm.tmAveCharWidth, 5, 1);
+
     const std::pair<const char*, const char*> families[] = {
         {"Times New Roman", "DejaVu Serif"},
         {"Courier New", "DejaVu Sans Mono"},
