@@ -1,4 +1,5 @@
 #include "plugin/host_services.h"
+#include "view/matrix_view.h"
 
 #include <string.h>
 
@@ -16,9 +17,11 @@ const char kParlanceModule[] = "Parlance.dll";
 // The section is read through a buffer of this size.
 constexpr DWORD kSectionSize = 1024;
 
-// A name belongs in the view's table row; the rows come with the table, so for
-// now the name is only acknowledged.
-int OnNameConverted(const char*, const char*, intptr_t) {
+// A name for an address of a table row goes to the view.
+int OnNameConverted(const char* address, const char* name, intptr_t row) {
+    if (g_matrixView != nullptr) {
+        g_matrixView->OnNameConverted(address, name, row);
+    }
     return 1;
 }
 

@@ -1,3 +1,5 @@
+// CMatrixView: the window, its table, context menu, commands and the scroll bars it
+// shares with the host's tab window. The rows are in matrix_view_rows.cpp.
 #include "view/matrix_view.h"
 
 #include "hostdb/ksmem32.h"
@@ -13,17 +15,51 @@ const char* const kMatrixColumns[] = {"matrixSDIndex",       "matrixSDSourceAddr
                                       "matrixSDDestAddress", "matrixSDOctets",
                                       "matrixSDPkts",        "matrixSDErrors"};
 
-// Node display names are read through a buffer of this size.
-constexpr int kNodeNameSize = 2048;
+struct ColumnSpec {
+    const char* title;
+    int width;
+    uint32_t flags;
+};
 
-bool IsWindowObject(const CWnd* window) {
-    return window != nullptr && ::IsWindow(window->GetSafeHwnd());
+// The addresses as answered stay hidden beside the visible names.
+const ColumnSpec kTableColumns[] = {
+    {"Index", 50, COLUMN_NUMERIC},
+    {"Source", 100, 0},
+    {"Destination", 100, 0},
+    {"Source", 100, COLUMN_HIDDEN},
+    {"Destination", 100, COLUMN_HIDDEN},
+    {"Bytes", 100, COLUMN_NUMERIC},
+    {"Packets", 75, COLUMN_NUMERIC},
+    {"Errors", 50, COLUMN_NUMERIC},
+};
+
+constexpr UINT kTableOptions = TABLE_ROWSELECT | TABLE_NOSCROLLBARS | TABLE_SORTABLE;
+
+// A context menu opened from the keyboard appears this far inside the view's corner.
+constexpr int kKeyboardMenuOffset = 5;
+
+// The index text that comes with messages 3024 to 3027 belongs to the receiver.
+void ReleaseIndexText(LPARAM indexText) {
+    delete[] reinterpret_cast<char*>(indexText);
 }
 
 } // namespace
 
 BEGIN_MESSAGE_MAP(CMatrixView, CWnd)
+ON_WM_SIZE()
 ON_WM_CREATE()
+ON_WM_CONTEXTMENU()
+ON_WM_ERASEBKGND()
+ON_WM_TIMER()
+ON_WM_DESTROY()
+ON_WM_VSCROLL()
+ON_WM_HSCROLL()
+ON_MESSAGE(WM_TABLE_LAYOUT, OnTableLayout)
+ON_WM_LBUTTONDBLCLK()
+ON_MESSAGE(WM_MATRIX_UTILIZATION, OnMatrixUtilization)
+ON_MESSAGE(WM_MATRIX_BYTES, OnMatrixBytes)
+ON_MESSAGE(WM_MATRIX_ERRORS, OnMatrixErrors)
+ON_MESSAGE(WM_MATRIX_PACKETS, OnMatrixPackets)
 END_MESSAGE_MAP()
 
 CMatrixView::CMatrixView() {
@@ -38,6 +74,17 @@ CMatrixView::~CMatrixView() {
     delete m_table;
 }
 
+BOOL CMatrixView::IsWindowObject(const CWnd* window) {
+    return window != nullptr && ::IsWindow(window->GetSafeHwnd());
+}
+
+void CMatrixView::OnSize(UINT type, int cx, int cy) {
+    CWnd::OnSize(type, cx, cy);
+    if (IsWindowObject(m_table)) {
+        m_table->MoveWindow(0, 0, cx, cy, TRUE);
+    }
+}
+
 int CMatrixView::OnCreate(LPCREATESTRUCT createStruct) {
     if (CWnd::OnCreate(createStruct) == -1) {
         return -1;
@@ -45,39 +92,253 @@ int CMatrixView::OnCreate(LPCREATESTRUCT createStruct) {
     if (!Connect(m_hostContext)) {
         return -1;
     }
+    if (m_table == nullptr) {
+        CreateTable();
+    }
     CallConvertMappedAddress(CONVERT_REGISTER, &m_conversionSlot);
     return 0;
 }
 
-void CMatrixView::ChangeNode(uint32_t nodeId) {
-    m_nodeId = nodeId;
-    SetTargetNode(nodeId);
-    ReadDeviceName();
+// The table fills the view; without its window it gets no columns.
+void CMatrixView::CreateTable() {
+    m_table = new KSCTable(this, IDC_MATRIX_TABLE, kTableOptions, nullptr);
+    if (IsWindowObject(m_table)) {
+        InsertColumns();
+    }
+    CFont* font = CFont::FromHandle(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+    SetFont(font, TRUE);
+    m_table->SetFont(font, TRUE);
+    m_table->SetTransposed(0);
 }
 
-// The node's display name from the host's node table, or "Unknown Device".
-void CMatrixView::ReadDeviceName() {
-    m_deviceName = Localize("Unknown Device");
-    if (m_nodeTable == 0) {
+void CMatrixView::InsertColumns() {
+    int index = 0;
+    for (const ColumnSpec& spec : kTableColumns) {
+        TableColumn column;
+        column.m_title = Localize(spec.title);
+        column.m_width = spec.width;
+        column.m_flags = spec.flags;
+        m_table->InsertColumn(index++, column, TRUE);
+    }
+}
+
+// Tracked on the nearest window without WS_CHILD, the host's top-level window, which
+// hands the choice back through the Command export.
+void CMatrixView::OnContextMenu(CWnd*, CPoint point) {
+    if (!IsWindowObject(m_table) || g_popupMenu == nullptr) {
         return;
     }
-    DbLockTable(m_nodeTable, DB_LOCK_READ);
-    const DbHandle record = DbFindRecord(m_nodeTable, m_node);
-    if (record != 0) {
-        char name[kNodeNameSize] = "";
-        DbGetText(record, FLD_NAME, name, sizeof name);
-        name[sizeof name - 1] = '\0';
-        if (name[0] != '\0') {
-            m_deviceName = name;
-        }
+    if (point.x == -1 && point.y == -1) {
+        CRect client;
+        GetClientRect(&client);
+        point = client.TopLeft();
+        ClientToScreen(&point);
+        point.Offset(kKeyboardMenuOffset, kKeyboardMenuOffset);
     }
-    DbUnlockTable(m_nodeTable, DB_LOCK_READ);
+    CWnd* owner = this;
+    while (owner != nullptr && (owner->GetStyle() & WS_CHILD) != 0) {
+        owner = owner->GetParent();
+    }
+    CMenu* popup = g_popupMenu->GetSubMenu(0);
+    if (popup != nullptr && owner != nullptr) {
+        popup->TrackPopupMenu(TPM_RIGHTBUTTON, point.x, point.y, owner);
+    }
 }
 
-void CMatrixView::DispatchCommand(UINT) {
+BOOL CMatrixView::OnEraseBkgnd(CDC* dc) {
+    CRect clip;
+    dc->GetClipBox(&clip);
+    CBrush* previous = dc->SelectObject(CBrush::FromHandle(GetSysColorBrush(COLOR_WINDOW)));
+    dc->PatBlt(clip.left, clip.top, clip.Width(), clip.Height(), PATCOPY);
+    dc->SelectObject(previous);
+    return TRUE;
+}
+
+void CMatrixView::OnDestroy() {
+    CWnd::OnDestroy();
+}
+
+void CMatrixView::OnVScroll(UINT code, UINT position, CScrollBar* bar) {
+    ForwardScroll(WM_VSCROLL, SB_VERT, code, position, bar);
+}
+
+void CMatrixView::OnHScroll(UINT code, UINT position, CScrollBar* bar) {
+    ForwardScroll(WM_HSCROLL, SB_HORZ, code, position, bar);
+}
+
+// Moves the table as the host's shared bar asks. The horizontal thumb moves the
+// table only when released; the vertical one moves it while tracking too.
+void CMatrixView::ForwardScroll(UINT message, int bar, UINT code, UINT position, CScrollBar* from) {
+    if (from == nullptr || m_table == nullptr || code >= SB_ENDSCROLL) {
+        return;
+    }
+    CScrollBar* control = m_table->GetScrollBarCtrl(bar);
+    if (control == nullptr || !IsWindowObject(from) || !IsWindowObject(m_table)) {
+        return;
+    }
+    if (bar == SB_HORZ && code == SB_THUMBTRACK) {
+        return;
+    }
+    WPARAM wParam = code;
+    if (code == SB_THUMBPOSITION || code == SB_THUMBTRACK) {
+        wParam |= static_cast<WPARAM>(position) << 16;
+    }
+    m_table->SendMessage(message, wParam, reinterpret_cast<LPARAM>(control->GetSafeHwnd()));
+}
+
+LRESULT CMatrixView::OnTableLayout(WPARAM, LPARAM) {
+    SyncHostScrollBars(FALSE);
+    return 0;
+}
+
+void CMatrixView::SyncHostScrollBars(BOOL clear) {
+    SECTabWnd* tabs = ActiveHostTab();
+    if (tabs == nullptr) {
+        return;
+    }
+    m_horzBar = tabs->GetScrollBar(SB_HORZ, this);
+    m_vertBar = tabs->GetScrollBar(SB_VERT, this);
+    CopyScrollState(SB_HORZ, m_horzBar, clear);
+    CopyScrollState(SB_VERT, m_vertBar, clear);
+}
+
+// The parent tab window when this view is one of its tabs and the active one.
+SECTabWnd* CMatrixView::ActiveHostTab() const {
+    CWnd* parent = GetParent();
+    if (parent == nullptr || !parent->IsKindOf(RUNTIME_CLASS(SECTabWnd))) {
+        return nullptr;
+    }
+    SECTabWnd* tabs = static_cast<SECTabWnd*>(parent);
+    int active = -1;
+    if (!tabs->GetActiveTab(active) || active != m_tabIndex || !tabs->TabExists(this)) {
+        return nullptr;
+    }
+    return tabs;
+}
+
+// Without a table the bar gets an empty record, which clears it.
+void CMatrixView::CopyScrollState(int bar, CScrollBar* target, BOOL clear) {
+    if (target == nullptr) {
+        return;
+    }
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    if (m_table != nullptr) {
+        m_table->GetScrollBarInfo(&info, bar);
+    }
+    if (clear) {
+        info.fMask |= SIF_RANGE;
+        info.nMin = 0;
+        info.nMax = 0;
+    }
+    target->SetScrollInfo(&info, TRUE);
+}
+
+void CMatrixView::OnLButtonDblClk(UINT, CPoint) {
+    DispatchCommand(ID_GRAPH_ALL);
+}
+
+void CMatrixView::DispatchCommand(UINT id) {
+    switch (id) {
+    case ID_GRAPH_UTILIZATION:
+    case ID_HOST_UTILIZATION:
+        OpenCategoryGraph(GRAPH_UTILIZATION);
+        break;
+    case ID_GRAPH_PACKETS:
+    case ID_HOST_PACKETS:
+        OpenCategoryGraph(GRAPH_PACKETS);
+        break;
+    case ID_GRAPH_BYTES:
+    case ID_HOST_BYTES:
+        OpenCategoryGraph(GRAPH_BYTES);
+        break;
+    case ID_GRAPH_ERRORS:
+    case ID_HOST_ERRORS:
+        OpenCategoryGraph(GRAPH_ERRORS);
+        break;
+    case ID_GRAPH_ALL:
+    case ID_HOST_ALL:
+        OpenAllGraphs();
+        break;
+    case ID_CONVERSATIONS:
+        OpenConversationWindow();
+        break;
+    default:
+        break;
+    }
     if (IsWindowObject(m_table)) {
         m_table->UpdateWindow();
     }
+}
+
+// The graph windows are not built yet: the graph commands open nothing.
+void CMatrixView::OpenCategoryGraph(GraphCategory) {}
+
+void CMatrixView::OpenAllGraphs() {}
+
+// The conversation window is not built yet: the pairs are collected and checked (the
+// user hears of rows with different indexes), and nothing opens.
+void CMatrixView::OpenConversationWindow() {
+    std::string index;
+    CollectPairs(index);
+}
+
+LRESULT CMatrixView::OnMatrixUtilization(WPARAM, LPARAM indexText) {
+    ReleaseIndexText(indexText);
+    return 1;
+}
+
+LRESULT CMatrixView::OnMatrixBytes(WPARAM, LPARAM indexText) {
+    ReleaseIndexText(indexText);
+    return 0;
+}
+
+LRESULT CMatrixView::OnMatrixErrors(WPARAM, LPARAM) {
+    return 0;
+}
+
+LRESULT CMatrixView::OnMatrixPackets(WPARAM, LPARAM indexText) {
+    ReleaseIndexText(indexText);
+    return 0;
+}
+
+BOOL CMatrixView::CollectPairs(std::string& index) {
+    m_pairNames.clear();
+    m_pairAddresses.clear();
+    if (!IsWindowObject(m_table)) {
+        return FALSE;
+    }
+    int row = m_table->GetNextSelectedRow(-1);
+    if (row == -1) {
+        return FALSE;
+    }
+    index = m_table->GetCellText(row, COL_INDEX);
+    for (; row != -1; row = m_table->GetNextSelectedRow(row)) {
+        if (lstrcmpi(m_table->GetCellText(row, COL_INDEX).c_str(), index.c_str()) != 0) {
+            MessageBox(Localize("Matrix can be viewed on nodes with same index"),
+                       Localize("RAZIZova"), MB_OK);
+            return FALSE;
+        }
+        AddPairMember(m_table->GetCellText(row, COL_SOURCE_NAME),
+                      m_table->GetCellText(row, COL_SOURCE_ADDRESS));
+        AddPairMember(m_table->GetCellText(row, COL_DESTINATION_NAME),
+                      m_table->GetCellText(row, COL_DESTINATION_ADDRESS));
+    }
+    return !m_pairNames.empty();
+}
+
+// A name seen before, the row's own source included, is skipped together with its
+// address, so that names and addresses keep matching positions; a node that talks to
+// itself appears once.
+void CMatrixView::AddPairMember(const std::string& name, const std::string& address) {
+    for (const std::string& known : m_pairNames) {
+        if (known == name) {
+            return;
+        }
+    }
+    m_pairNames.push_back(name);
+    m_pairAddresses.push_back(address);
 }
 
 void CMatrixView::CloseView() {
@@ -87,6 +348,7 @@ void CMatrixView::CloseView() {
         delete m_table;
         m_table = nullptr;
     }
+    m_rowIndex.Clear();
     CallConvertMappedAddress(CONVERT_UNREGISTER, &m_conversionSlot);
 }
 

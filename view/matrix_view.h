@@ -1,28 +1,63 @@
 // CMatrixView: the window that fills the plug-in's tab in the host's per-node
 // window. It lists the matrix conversations of the selected probe in its table,
-// kept filled through its CMibWalker base.
+// kept filled through its CMibWalker base, offers the graph and conversation
+// commands, and shares the host tab window's scroll bars with its table.
 #pragma once
 
 #include "hostdb/mib_walker.h"
 #include "platform/afx.h"
 #include "res/resource.h"
+#include "view/matrix_row_index.h"
 
 #include <stdint.h>
 #include <string>
 #include <vector>
 
 class KSCTable;
+class SECTabWnd;
 
 // Room for the MIB object names of the walked columns.
 #define MAX_COLUMN_OBJECTS 10
 #define COLUMN_OBJECT_SIZE 100
 
+// Pairs linked in the conversation window, sent to the view. wParam is the head of the
+// sender's address list; lParam a 100-byte index text that the sender allocates with
+// new char[] and the receiver deletes.
+#define WM_MATRIX_UTILIZATION 3024
+#define WM_MATRIX_BYTES 3025
+#define WM_MATRIX_ERRORS 3026
+#define WM_MATRIX_PACKETS 3027
+
+// Walks start again this long after the previous walk ended.
+#define REFRESH_TIMER 1
+#define REFRESH_INTERVAL 10000
+
+// Graph categories.
+enum GraphCategory {
+    GRAPH_UTILIZATION = 1,
+    GRAPH_ERRORS = 2,
+    GRAPH_BYTES = 3,
+    GRAPH_PACKETS = 4,
+};
+
 class CMatrixView : public CWnd, public CMibWalker {
   public:
+    // The table's columns.
+    enum {
+        COL_INDEX = 0,
+        COL_SOURCE_NAME = 1,
+        COL_DESTINATION_NAME = 2,
+        COL_SOURCE_ADDRESS = 3,
+        COL_DESTINATION_ADDRESS = 4,
+        COL_BYTES = 5,
+        COL_PACKETS = 6,
+        COL_ERRORS = 7,
+    };
+
     CMatrixView();
     ~CMatrixView() override;
 
-    // Takes a newly selected node.
+    // Empties the table and walks the newly selected node.
     void ChangeNode(uint32_t nodeId);
     // Runs a menu or host command; every id is accepted.
     void DispatchCommand(UINT id);
@@ -31,6 +66,21 @@ class CMatrixView : public CWnd, public CMibWalker {
     void CloseView();
     // Whether the graph commands apply: the table is a window with a selected row.
     BOOL HasSelectedRows() const;
+    // A name from the conversion module for an address of row.
+    void OnNameConverted(const char* address, const char* name, intptr_t row);
+    // Copies the table's scroll state into the host tab window's shared bars, with an
+    // empty range when clear is set; only while this view is the active tab.
+    void SyncHostScrollBars(BOOL clear);
+    // Fills m_pairNames and m_pairAddresses from the selected rows, which must share
+    // one index (answered in index). FALSE when nothing was collected.
+    BOOL CollectPairs(std::string& index);
+
+    void RefreshWalk();
+    void ResolveColumnOids();
+    int FindMatrixRow(const char* index, const char* source, const char* destination);
+
+    int OnWalkRow(DbHandle answer) override;
+    void OnWalkDone(const char* lastInstance) override;
 
     uint32_t m_hostContext = 0;
     uint32_t m_nodeId = 0;
@@ -49,9 +99,44 @@ class CMatrixView : public CWnd, public CMibWalker {
     std::vector<std::string> m_pairAddresses;
 
   protected:
+    afx_msg void OnSize(UINT type, int cx, int cy);
     afx_msg int OnCreate(LPCREATESTRUCT createStruct);
+    afx_msg void OnContextMenu(CWnd* window, CPoint point);
+    afx_msg BOOL OnEraseBkgnd(CDC* dc);
+    afx_msg void OnTimer(UINT id);
+    afx_msg void OnDestroy();
+    afx_msg void OnVScroll(UINT code, UINT position, CScrollBar* bar);
+    afx_msg void OnHScroll(UINT code, UINT position, CScrollBar* bar);
+    afx_msg LRESULT OnTableLayout(WPARAM, LPARAM);
+    afx_msg void OnLButtonDblClk(UINT flags, CPoint point);
+    afx_msg LRESULT OnMatrixUtilization(WPARAM addresses, LPARAM indexText);
+    afx_msg LRESULT OnMatrixBytes(WPARAM addresses, LPARAM indexText);
+    afx_msg LRESULT OnMatrixErrors(WPARAM addresses, LPARAM indexText);
+    afx_msg LRESULT OnMatrixPackets(WPARAM addresses, LPARAM indexText);
     DECLARE_MESSAGE_MAP()
 
   private:
+    static BOOL IsWindowObject(const CWnd* window);
+
+    void CreateTable();
+    void InsertColumns();
+    void ForwardScroll(UINT message, int bar, UINT code, UINT position, CScrollBar* from);
+    SECTabWnd* ActiveHostTab() const;
+    void CopyScrollState(int bar, CScrollBar* target, BOOL clear);
+    void OpenCategoryGraph(GraphCategory category);
+    void OpenAllGraphs();
+    void OpenConversationWindow();
+    void AddPairMember(const std::string& name, const std::string& address);
+
     void ReadDeviceName();
+    int AppendConversation(DbHandle answer, const char* index);
+    void StoreCounters(DbHandle answer, int row);
+    void RequestName(const char* address, int row);
+    BOOL RowHoldsConversation(int row, const char* index, const char* source,
+                              const char* destination) const;
+    void RebuildRowIndex();
+    void PutNameIfAddress(int row, int addressColumn, int nameColumn, const char* address,
+                          const char* name);
+
+    MatrixRowIndex m_rowIndex;
 };

@@ -1,0 +1,365 @@
+// CMatrixView against the host library's in-memory agent, under the manual clock:
+// rows filled and refreshed, lookups, names, the refresh timer, scroll forwarding and
+// the shared bars, the context menu and the commands.
+#include "hostdb/ksmem32.h"
+#include "platform/platform_app.h"
+#include "platform/scripted_ui.h"
+#include "plugin/host_services.h"
+#include "plugin/tessaran_exports.h"
+#include "table/ksc_table.h"
+#include "tests/view/view_fixture.h"
+
+namespace {
+
+const std::string kHostA("\x00\xA0\xC9\x12\x34\x56", 6);
+const std::string kHostB("\x00\x05\x85\xC9\x65\xA5", 6);
+const std::string kBroadcast("\xFF\xFF\xFF\xFF\xFF\xFF", 6);
+const std::string kA = AddressText(kHostA);
+const std::string kB = AddressText(kHostB);
+const std::string kF = AddressText(kBroadcast);
+
+// In the agent's order, which is the order of the instances.
+const std::vector<TestConversation> kConversations = {
+    {1, kHostB, kHostA, 12, 4000, 2},
+    {1, kHostA, kHostB, 10, 1500, 0},
+    {2, kHostA, kBroadcast, 3, 180, 0},
+};
+
+using Cells = std::vector<std::string>;
+
+TEST_F(MatrixViewTest, NodeChangeFillsRowsInArrivalOrderAndRefreshUpdatesCounters) {
+    Serve(kConversations);
+    ShowNode(1);
+    EXPECT_EQ(m_view->m_deviceName, "probe-one");
+    ASSERT_EQ(RowCount(), 3);
+    EXPECT_EQ(Row(0), (Cells{"1", kB, kA, kB, kA, "4000", "12", "2"}));
+    EXPECT_EQ(Row(1), (Cells{"1", kA, kB, kA, kB, "1500", "10", "0"}));
+    EXPECT_EQ(Row(2), (Cells{"2", kA, kF, kA, kF, "180", "3", "0"}));
+
+    // A known conversation changes only its counters; a name already in place stays.
+    m_view->m_table->SetRowText(1, "alpha", CMatrixView::COL_SOURCE_NAME, 0, FALSE);
+    Serve({{1, kHostB, kHostA, 13, 4100, 2},
+           {1, kHostA, kHostB, 11, 1600, 1},
+           {3, kHostB, kBroadcast, 1, 60, 0},
+           {2, kHostA, kBroadcast, 3, 180, 0}});
+    const uint64_t before = RequestCount();
+    TimerClock::Advance(REFRESH_INTERVAL - 1);
+    EXPECT_EQ(RequestCount(), before) << "refreshed before ten seconds";
+    TimerClock::Advance(1);
+    FinishWalk();
+    ASSERT_EQ(RowCount(), 4);
+    EXPECT_EQ(Row(0), (Cells{"1", kB, kA, kB, kA, "4100", "13", "2"}));
+    EXPECT_EQ(Row(1), (Cells{"1", "alpha", kB, kA, kB, "1600", "11", "1"}));
+    EXPECT_EQ(Row(2), (Cells{"2", kA, kF, kA, kF, "180", "3", "0"}));
+    EXPECT_EQ(Row(3), (Cells{"3", kB, kF, kB, kF, "60", "1", "0"}));
+}
+
+TEST_F(MatrixViewTest, NodeChangeEmptiesTheTableAndNamesTheDevice) {
+    Serve(kConversations);
+    ShowNode(1);
+    Serve({{4, kHostA, kHostA, 1, 1, 0}});
+    ShowNode(2);
+    EXPECT_EQ(m_view->m_deviceName, "probe-two");
+    ASSERT_EQ(RowCount(), 1);
+    EXPECT_EQ(Row(0)[0], "4");
+    ShowNode(9);
+    EXPECT_EQ(m_view->m_deviceName, Localize("Unknown Device"));
+}
+
+TEST_F(MatrixViewTest, SameNodeAgainChangesNothing) {
+    Serve(kConversations);
+    ASSERT_TRUE(SetNode(1, nullptr));
+    FinishWalk();
+    const uint64_t requests = RequestCount();
+    EXPECT_FALSE(SetNode(1, nullptr));
+    PlatformApp::PumpMessages();
+    EXPECT_EQ(RowCount(), 3);
+    EXPECT_EQ(RequestCount(), requests);
+}
+
+TEST_F(MatrixViewTest, FindMatrixRowIgnoresCaseAndFollowsTheTable) {
+    Serve(kConversations);
+    ShowNode(1);
+    std::string lower = kA;
+    for (char& c : lower) {
+        c = static_cast<char>(tolower(c));
+    }
+    struct Lookup {
+        const char* index;
+        std::string source, destination;
+        int row;
+    };
+    const Lookup lookups[] = {
+        {"1", kA, kB, 1},  {"1", lower, kB, 1}, {"2", lower, kF, 2},
+        {"1", kB, kF, -1}, {"2", kB, kA, -1},   {"3", kA, kB, -1},
+    };
+    for (const Lookup& l : lookups) {
+        EXPECT_EQ(m_view->FindMatrixRow(l.index, l.source.c_str(), l.destination.c_str()), l.row)
+            << l.index << " " << l.source << " " << l.destination;
+    }
+    // Rows deleted or emptied behind the view's back still give the scan's answer.
+    m_view->m_table->DeleteRow(0, FALSE);
+    EXPECT_EQ(m_view->FindMatrixRow("1", kA.c_str(), kB.c_str()), 0);
+    EXPECT_EQ(m_view->FindMatrixRow("1", kB.c_str(), kA.c_str()), -1);
+    m_view->m_table->DeleteAllRows();
+    EXPECT_EQ(m_view->FindMatrixRow("1", kA.c_str(), kB.c_str()), -1);
+    TimerClock::Advance(REFRESH_INTERVAL);
+    FinishWalk();
+    EXPECT_EQ(RowCount(), 3);
+    EXPECT_EQ(m_view->FindMatrixRow("2", kA.c_str(), kF.c_str()), 2);
+}
+
+TEST_F(MatrixViewTest, NamesArriveForTheRowsThatHoldTheirAddresses) {
+    g_testNames[kA] = "alpha";
+    Serve({{1, kHostA, kHostB, 1, 1, 0}, {1, kHostA, kHostA, 1, 1, 0}});
+    ShowNode(1);
+    ASSERT_EQ(RowCount(), 2);
+    // Two requests per new row, source first; none for rows already known.
+    const std::vector<std::pair<std::string, intptr_t>> expected = {
+        {kA, 0}, {kB, 0}, {kA, 1}, {kA, 1}};
+    std::vector<std::pair<std::string, intptr_t>> requests;
+    for (const ConvertCall& call : g_convertCalls) {
+        if (call.command == CONVERT_REQUEST) {
+            requests.emplace_back(call.address, call.row);
+        }
+    }
+    EXPECT_EQ(requests, expected);
+    EXPECT_EQ(Row(0)[1], "alpha");
+    EXPECT_EQ(Row(0)[2], kB);
+    EXPECT_EQ(Row(1)[1], "alpha") << "both cells of a row that talks to itself";
+    EXPECT_EQ(Row(1)[2], "alpha");
+
+    struct Arrival {
+        std::string address;
+        const char* name;
+        intptr_t row;
+        Cells names; // cells 1 and 2 of row 0 afterwards
+    };
+    std::string lowerB = kB;
+    for (char& c : lowerB) {
+        c = static_cast<char>(tolower(c));
+    }
+    const Arrival arrivals[] = {
+        {kB, "ignored", -1, {"alpha", kB}},
+        {kF, "ignored", 0, {"alpha", kB}},
+        {lowerB, "beta", 0, {"alpha", "beta"}},
+        {kA, "late", 5, {"alpha", "beta"}},
+    };
+    for (const Arrival& a : arrivals) {
+        m_view->OnNameConverted(a.address.c_str(), a.name, a.row);
+        EXPECT_EQ((Cells{Row(0)[1], Row(0)[2]}), a.names) << a.address << " row " << a.row;
+    }
+    g_convertCalls.clear();
+    TimerClock::Advance(REFRESH_INTERVAL);
+    FinishWalk();
+    for (const ConvertCall& call : g_convertCalls) {
+        EXPECT_NE(call.command, CONVERT_REQUEST) << "asked again for a known row";
+    }
+}
+
+TEST_F(MatrixViewTest, TimerOfNodeZeroStartsNoWalk) {
+    m_view->SetTargetNode(0);
+    m_view->OnWalkDone("");
+    TimerClock::Advance(REFRESH_INTERVAL);
+    EXPECT_EQ(m_view->m_pendingRecord, 0u) << "a walk was posted for node 0";
+    PlatformApp::PumpMessages();
+    const int timers = TimerClock::ActiveTimerCount();
+    TimerClock::Advance(REFRESH_INTERVAL);
+    EXPECT_EQ(m_view->m_pendingRecord, 0u);
+    EXPECT_EQ(TimerClock::ActiveTimerCount(), timers);
+}
+
+TEST_F(MatrixViewTest, FailedWalkIsRetriedEveryTenSeconds) {
+    Serve(kConversations);
+    m_transport->SetAnswerHook(
+        [](const ksdb::NodeConfig&, const ksdb::SnmpRequest&, ksdb::SnmpAnswer& answer) {
+            answer.status = 5; // genErr
+        });
+    ShowNode(1);
+    EXPECT_EQ(RowCount(), 0);
+    const uint64_t requests = RequestCount();
+    TimerClock::Advance(REFRESH_INTERVAL);
+    EXPECT_EQ(RequestCount(), requests + 1);
+    FinishWalk();
+}
+
+TEST_F(MatrixViewTest, MissingColumnNameShiftsTheLaterColumns) {
+    Serve({{1, kHostA, kHostB, 10, 1500, 2}});
+    snprintf(m_view->m_columnObjects[1], COLUMN_OBJECT_SIZE, "%s", "matrixSDNoSuchColumn");
+    ShowNode(1);
+    ASSERT_EQ(RowCount(), 1);
+    // Index, destination, octets, packets, errors at positions 1 to 5; nothing at 6.
+    EXPECT_EQ(Row(0), (Cells{"1", kB, "1500", kB, "1500", "10", "2", ""}));
+}
+
+// Scroll messages from the host's shared bars move the table.
+class MatrixViewScrollTest : public MatrixViewTest {
+  protected:
+    void SetUp() override {
+        MatrixViewTest::SetUp();
+        std::vector<TestConversation> many;
+        for (int i = 0; i < 60; ++i) {
+            many.push_back({i + 1, kHostA, kHostB, 1, 1, 0});
+        }
+        Serve(many);
+        ShowNode(1);
+        m_view->m_table->SetColumnWidth(CMatrixView::COL_BYTES, 400, TRUE);
+        TimerClock::Advance(50); // the table's coalesced layout
+        PlatformApp::PumpMessages();
+    }
+
+    void Scroll(UINT message, UINT code, int position) {
+        const int bar = message == WM_VSCROLL ? SB_VERT : SB_HORZ;
+        CScrollBar* shared = m_tabs->GetScrollBar(bar, m_view);
+        ASSERT_NE(shared, nullptr);
+        m_view->SendMessage(message, MAKEWPARAM(code, position),
+                            reinterpret_cast<LPARAM>(shared->GetSafeHwnd()));
+    }
+};
+
+TEST_F(MatrixViewScrollTest, CodesReachTheTableAsTheyShould) {
+    struct Case {
+        UINT message;
+        UINT code;
+        int position;
+        int top, left; // the table's first row and column afterwards
+    };
+    const Case cases[] = {
+        {WM_VSCROLL, SB_LINEDOWN, 0, 1, 0},      {WM_VSCROLL, SB_THUMBTRACK, 5, 5, 0},
+        {WM_VSCROLL, SB_THUMBPOSITION, 7, 7, 0}, {WM_VSCROLL, SB_LINEUP, 0, 6, 0},
+        {WM_HSCROLL, SB_LINERIGHT, 0, 6, 1},     {WM_HSCROLL, SB_THUMBTRACK, 3, 6, 1},
+        {WM_HSCROLL, SB_THUMBPOSITION, 3, 6, 3}, {WM_HSCROLL, SB_LINELEFT, 0, 6, 2},
+    };
+    for (const Case& c : cases) {
+        Scroll(c.message, c.code, c.position);
+        EXPECT_EQ(m_view->m_table->GetTopRow(), c.top) << c.message << " code " << c.code;
+        EXPECT_EQ(m_view->m_table->GetLeftColumn(), c.left) << c.message << " code " << c.code;
+    }
+}
+
+TEST_F(MatrixViewScrollTest, SharedBarsFollowTheTableOnlyOnTheActiveTab) {
+    CScrollBar* vertical = m_tabs->GetScrollBar(SB_VERT, m_view);
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    vertical->GetScrollInfo(&info);
+    EXPECT_GT(info.nMax, 0) << "the table's range reached the shared bar";
+
+    // Another tab active: a layout message leaves the bars alone.
+    m_tabs->ActivateTab(1);
+    SCROLLINFO sentinel = info;
+    sentinel.nMin = 0;
+    sentinel.nMax = 3;
+    sentinel.nPage = 1;
+    sentinel.nPos = 2;
+    vertical->SetScrollInfo(&sentinel);
+    m_view->SendMessage(WM_TABLE_LAYOUT);
+    vertical->GetScrollInfo(&info);
+    EXPECT_EQ(info.nMax, 3);
+    EXPECT_EQ(info.nPos, 2);
+
+    // Back on the view's tab, a node change gives both bars an empty range.
+    m_tabs->ActivateTab(0);
+    m_view->ChangeNode(2);
+    for (int bar : {SB_HORZ, SB_VERT}) {
+        m_tabs->GetScrollBar(bar, m_view)->GetScrollInfo(&info);
+        EXPECT_EQ(info.nMin, 0);
+        EXPECT_EQ(info.nMax, 0);
+    }
+    FinishWalk();
+}
+
+// Selects rows by display position (the table shows them in insertion order here).
+void SelectRows(KSCTable* table, std::initializer_list<int> rows) {
+    for (int row : rows) {
+        table->SelectRow(row, TRUE);
+    }
+}
+
+TEST_F(MatrixViewTest, CollectPairsKeepsNamesAndAddressesAligned) {
+    g_testNames[kA] = "alpha";
+    Serve({{1, kHostA, kHostB, 1, 1, 0},
+           {1, kHostB, kBroadcast, 1, 1, 0},
+           {1, kHostA, kHostA, 1, 1, 0},
+           {2, kHostA, kHostB, 1, 1, 0}});
+    ShowNode(1);
+    SelectRows(m_view->m_table, {0, 1, 2});
+    std::string index;
+    ASSERT_TRUE(m_view->CollectPairs(index));
+    EXPECT_EQ(index, "1");
+    // Rows: 1 B->F, 1 A->B, 1 A->A, 2 A->B; a name seen before goes with its address.
+    EXPECT_EQ(m_view->m_pairNames, (std::vector<std::string>{kB, kF, "alpha"}));
+    EXPECT_EQ(m_view->m_pairAddresses, (std::vector<std::string>{kB, kF, kA}));
+    EXPECT_TRUE(platform::MessageBoxRecords().empty());
+
+    // A selection over two indexes is refused with a message, through the command.
+    SelectRows(m_view->m_table, {3});
+    EXPECT_TRUE(Command(ID_CONVERSATIONS));
+    ASSERT_EQ(platform::MessageBoxRecords().size(), 1u);
+    const platform::MessageBoxRecord& box = platform::MessageBoxRecords()[0];
+    EXPECT_EQ(box.text, Localize("Matrix can be viewed on nodes with same index"));
+    EXPECT_EQ(box.caption, Localize("RAZIZova"));
+    EXPECT_EQ(box.type & 0xF, static_cast<UINT>(MB_OK));
+
+    m_view->m_table->ClearSelection();
+    EXPECT_FALSE(m_view->CollectPairs(index));
+    EXPECT_TRUE(m_view->m_pairNames.empty());
+}
+
+TEST_F(MatrixViewTest, KeyboardContextMenuOpensBesideTheCornerOnTheTopWindow) {
+    m_view->SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_view->GetSafeHwnd()),
+                        MAKELPARAM(-1, -1));
+    ASSERT_EQ(platform::OfferedMenus().size(), 1u);
+    const platform::OfferedMenu& menu = platform::OfferedMenus()[0];
+    CPoint corner(0, 0);
+    m_view->ClientToScreen(&corner);
+    EXPECT_EQ(menu.point.x, corner.x + 5);
+    EXPECT_EQ(menu.point.y, corner.y + 5);
+    EXPECT_EQ(menu.owner, m_frame->GetSafeHwnd());
+    EXPECT_TRUE(menu.flags & TPM_RIGHTBUTTON);
+    std::vector<UINT> ids;
+    for (const platform::OfferedMenuItem& item : menu.items) {
+        ids.push_back(item.id);
+    }
+    EXPECT_EQ(ids, (std::vector<UINT>{ID_GRAPH_UTILIZATION, ID_GRAPH_ERRORS, ID_GRAPH_BYTES,
+                                      ID_GRAPH_PACKETS, ID_GRAPH_ALL}));
+
+    // A mouse click opens it where it happened; after Close there is no table and no menu.
+    m_view->SendMessage(WM_CONTEXTMENU, 0, MAKELPARAM(120, 90));
+    ASSERT_EQ(platform::OfferedMenus().size(), 2u);
+    EXPECT_EQ(platform::OfferedMenus()[1].point.x, 120);
+    EXPECT_EQ(platform::OfferedMenus()[1].point.y, 90);
+    m_view->CloseView();
+    m_view->SendMessage(WM_CONTEXTMENU, 0, MAKELPARAM(-1, -1));
+    EXPECT_EQ(platform::OfferedMenus().size(), 2u);
+}
+
+TEST_F(MatrixViewTest, DoubleClickAsksForAllGraphsNotTheConversationWindow) {
+    Serve({{1, kHostA, kHostB, 1, 1, 0}, {2, kHostA, kHostB, 1, 1, 0}});
+    ShowNode(1);
+    // Rows of two indexes would make the conversation command complain; "All" does not.
+    SelectRows(m_view->m_table, {0, 1});
+    m_view->SendMessage(WM_LBUTTONDBLCLK, 0, MAKELPARAM(10, 30));
+    PlatformApp::PumpMessages();
+    EXPECT_TRUE(platform::MessageBoxRecords().empty());
+    EXPECT_TRUE(MenuUpdate(ID_HOST_UTILIZATION));
+    m_view->m_table->ClearSelection();
+    EXPECT_FALSE(MenuUpdate(ID_HOST_UTILIZATION));
+}
+
+TEST_F(MatrixViewTest, PairMessagesReleaseTheirIndexText) {
+    struct Case {
+        UINT message;
+        LRESULT result;
+    };
+    for (const Case& c :
+         {Case{WM_MATRIX_UTILIZATION, 1}, Case{WM_MATRIX_BYTES, 0}, Case{WM_MATRIX_PACKETS, 0}}) {
+        char* index = new char[100];
+        snprintf(index, 100, "%s", "1");
+        // The sanitizer build reports the text if the view does not delete it.
+        EXPECT_EQ(m_view->SendMessage(c.message, 0, reinterpret_cast<LPARAM>(index)), c.result);
+    }
+    EXPECT_EQ(m_view->SendMessage(WM_MATRIX_ERRORS, 0, 0), 0);
+}
+
+} // namespace

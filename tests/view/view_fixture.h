@@ -1,0 +1,61 @@
+// A host for CMatrixView in tests: a frame, a tab window with shared scroll bars and
+// a second page, the view as the first tab, the host library serving an in-memory
+// matrix table, a recording conversion function and the manual timer clock.
+#pragma once
+
+#include "host/ksdbapi/ksdb_host.h"
+#include "platform/afx.h"
+#include "view/matrix_view.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct TestConversation {
+    int index;
+    std::string source; // six address bytes
+    std::string destination;
+    uint32_t packets, octets, errors;
+};
+
+// One call of the conversion function as it reached the recording double.
+struct ConvertCall {
+    int command;
+    std::string address;
+    intptr_t row;
+};
+
+// What the recording conversion function heard, and the names it answers with.
+extern std::vector<ConvertCall> g_convertCalls;
+extern std::map<std::string, std::string> g_testNames;
+
+// The address text the host library answers for six bytes: "00 A0 C9 12 34 56".
+std::string AddressText(const std::string& bytes);
+std::shared_ptr<ksdb::MemoryAgent> MakeMatrixAgent(const std::vector<TestConversation>& rows);
+
+class MatrixViewTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite();
+    void SetUp() override;
+    void TearDown() override;
+
+    // Serves the conversations from now on (a fresh agent).
+    void Serve(const std::vector<TestConversation>& rows);
+    // Pumps the event loop until no walk is in flight (bounded).
+    void FinishWalk();
+    // Selects a node and lets its first walk end.
+    void ShowNode(uint32_t node);
+    std::vector<std::string> Row(int row) const;
+    int RowCount() const;
+    uint64_t RequestCount() const { return m_transport->RequestCount(); }
+
+    SECMDIFrameWnd* m_frame = nullptr;
+    std::unique_ptr<SECTabWnd> m_tabs;
+    CWnd m_otherPage;
+    CMatrixView* m_view = nullptr;
+    ksdb::MemoryTransport* m_transport = nullptr;
+    std::shared_ptr<ksdb::MemoryAgent> m_agent;
+};
