@@ -1,0 +1,116 @@
+// quillon: the network-management console that hosts the Tessaran plug-in.
+//
+//   quillon [--nodes FILE] [--open NODE] [--script FILE]
+//
+// --nodes loads the host database's nodes from FILE (default: $TESSARAN_NODES, else the
+// installation's data/nodes). --open opens that node's window at start. --script runs a
+// console script (see script_runner.h) and exits with its result.
+#include "host/console/plugin_host.h"
+#include "host/console/quillon_frame.h"
+#include "host/console/script_runner.h"
+#include "host/console/walk_counter.h"
+#include "host/ksdbapi/ksdb_host.h"
+#include "platform/module.h"
+#include "platform/platform_app.h"
+#include "platform/profile.h"
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+namespace {
+
+const char TITLE[] = "Quillon Network Manager";
+const char PLUGIN_MODULE[] = "Tessaran.dll";
+// The id of the console's one database instance, handed to the plug-in as its host context.
+constexpr uint32_t HOST_CONTEXT = 1;
+
+struct Options {
+    std::string nodesFile;
+    std::string openNode;
+    std::string scriptFile;
+};
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        std::string* value = arg == "--nodes"    ? &options.nodesFile
+                             : arg == "--open"   ? &options.openNode
+                             : arg == "--script" ? &options.scriptFile
+                                                 : nullptr;
+        if (!value || i + 1 == argc) {
+            std::cerr << "usage: quillon [--nodes FILE] [--open NODE] [--script FILE]\n";
+            return false;
+        }
+        *value = argv[++i];
+    }
+    return true;
+}
+
+// The plug-in finds the name-conversion module through win.ini's "Dir=" entry; a console
+// without a win.ini writes one naming the folder that holds the modules.
+void EnsureWinIni() {
+    const std::string path = platform::ProfilePath();
+    if (std::filesystem::exists(path))
+        return;
+    WriteProfileString(TITLE, "Dir", platform::LibraryFolder().c_str());
+    std::cerr << "quillon: wrote " << path << std::endl;
+}
+
+std::vector<ConsoleNode> ConsoleNodes() {
+    std::vector<ConsoleNode> nodes;
+    for (const ksdb::NodeConfig& node : ksdb::Nodes())
+        nodes.push_back({node.id, node.name});
+    return nodes;
+}
+
+int RunConsole(const Options& options, PluginHost& plugin) {
+    WalkCounter walks;
+    auto* frame = new QuillonFrame(plugin, HOST_CONTEXT, ConsoleNodes());
+    if (!frame->CreateFrame(TITLE)) {
+        delete frame;
+        std::cerr << "quillon: cannot create the main window\n";
+        return 1;
+    }
+    AfxSetMainWnd(frame);
+    ScriptRunner script(*frame, plugin, [&walks] { return walks.Count(); });
+    if (!options.scriptFile.empty()) {
+        std::string error;
+        if (!script.Load(options.scriptFile, error)) {
+            std::cerr << "quillon: " << error << std::endl;
+            frame->DestroyWindow();
+            return 1;
+        }
+        script.Start();
+    } else if (!options.openNode.empty() && !frame->OpenNode(options.openNode)) {
+        std::cerr << "quillon: no node \"" << options.openNode << "\"\n";
+    }
+    const int exitCode = PlatformApp::Run();
+    if (IsWindow(frame->m_hWnd))
+        frame->DestroyWindow();
+    ksdb::EndConnections(HOST_CONTEXT);
+    return exitCode;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!ParseOptions(argc, argv, options))
+        return 2;
+    PlatformApp::Init(argc, argv);
+    if (!options.nodesFile.empty() && !ksdb::LoadNodes(options.nodesFile)) {
+        std::cerr << "quillon: cannot read nodes file " << options.nodesFile << std::endl;
+        return 1;
+    }
+    EnsureWinIni();
+    PluginHost plugin;
+    std::string error;
+    if (!plugin.Load(PLUGIN_MODULE, error)) {
+        std::cerr << "quillon: " << error << std::endl;
+        return 1;
+    }
+    const int exitCode = RunConsole(options, plugin);
+    plugin.Unload();
+    return exitCode;
+}

@@ -1,0 +1,46 @@
+// The per-node window: a multi-document child holding a tab window whose Matrix tab the
+// plug-in builds. The plug-in keeps one view, so the console keeps one node window and
+// points it at whichever node the user opens.
+#pragma once
+
+#include "platform/afx.h"
+#include "platform/sec_tab_wnd.h"
+#include "platform/sec_worksheet.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class PluginHost;
+
+class NodeWindow : public SECWorksheet {
+  public:
+    // onClosed runs when the window is being destroyed, after the plug-in's Close.
+    NodeWindow(PluginHost& plugin, uint32_t hostContext, std::function<void()> onClosed);
+
+    // Creates the window in frame, builds the Matrix tab through InitTab and shows the node.
+    BOOL Open(CMDIFrameWnd* frame, uint32_t nodeId, const std::string& nodeName);
+    // Points the Matrix tab at another node; FALSE when the plug-in did not take it.
+    BOOL ShowNode(uint32_t nodeId, const std::string& nodeName);
+
+    CWnd* View() const { return m_view; }
+    SECTabWnd& Tabs() { return m_tabs; }
+    uint32_t NodeId() const { return m_nodeId; }
+
+  protected:
+    afx_msg int OnCreate(LPCREATESTRUCT createStruct);
+    afx_msg void OnSize(UINT type, int cx, int cy);
+    afx_msg void OnDestroy();
+    DECLARE_MESSAGE_MAP()
+
+  private:
+    BOOL BuildMatrixTab(CWnd* frame);
+
+    PluginHost& m_plugin;
+    uint32_t m_hostContext;
+    std::function<void()> m_onClosed;
+    SECTabWnd m_tabs;
+    CWnd* m_view = nullptr;
+    uint32_t m_nodeId = 0;
+    std::string m_nodeName; // handed to the plug-in as the node's host data
+};

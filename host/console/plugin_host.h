@@ -1,0 +1,39 @@
+// The plug-in as the console sees it: a module loaded at run time through LoadLibrary
+// and its seven entry points resolved by name with GetProcAddress, as the host does.
+#pragma once
+
+#include "plugin/tessaran_exports.h"
+
+#include <string>
+
+class PluginHost {
+  public:
+    ~PluginHost();
+
+    // Loads the module and resolves every entry point; false (with the reason in error)
+    // when the module or one of its entry points is missing.
+    bool Load(const char* moduleName, std::string& error);
+    // Unloads the module; the entry points are forgotten.
+    void Unload();
+    bool IsLoaded() const { return m_module != nullptr; }
+
+    HWND InitTab(uint32_t hostContext, CWnd* parent, CWnd* frame, CWnd** viewOut, int tabIndex);
+    BOOL SetNode(uint32_t nodeId, void* nodeData);
+    BOOL Command(UINT id);
+    BOOL SetScrollBars(CScrollBar* horizontal, CScrollBar* vertical);
+    BOOL Close();
+    BOOL MenuUpdate(UINT id);
+    BOOL LoadSubMenu();
+
+  private:
+    template <typename Proc> bool Resolve(Proc& proc, const char* name, std::string& error);
+
+    HMODULE m_module = nullptr;
+    InitTabProc m_initTab = nullptr;
+    SetNodeProc m_setNode = nullptr;
+    CommandProc m_command = nullptr;
+    SetScrollBarsProc m_setScrollBars = nullptr;
+    CloseProc m_close = nullptr;
+    LoadSubMenuProc m_loadSubMenu = nullptr;
+    MenuUpdateProc m_menuUpdate = nullptr;
+};

@@ -1,0 +1,63 @@
+// The console's main window: a multi-document frame with a Nodes menu listing the nodes of
+// the host database, the node window, and a Matrix menu whose items the plug-in enables
+// (MenuUpdate) and carries out (Command).
+#pragma once
+
+#include "platform/afx.h"
+#include "platform/sec_mdi_frame_wnd.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class NodeWindow;
+class PluginHost;
+
+// Host menu ids the plug-in knows.
+constexpr UINT ID_HOST_UTILIZATION = 32786;
+constexpr UINT ID_HOST_ERRORS = 32787;
+constexpr UINT ID_HOST_BYTES = 32788;
+constexpr UINT ID_HOST_PACKETS = 32789;
+constexpr UINT ID_HOST_ALL = 40000;
+
+// Console menu ids: the nodes, then exit.
+constexpr UINT ID_NODE_FIRST = 1000;
+constexpr UINT ID_NODE_LAST = 1999;
+constexpr UINT ID_APP_EXIT = 57665;
+
+struct ConsoleNode {
+    uint32_t id;
+    std::string name;
+};
+
+class QuillonFrame : public SECMDIFrameWnd {
+  public:
+    QuillonFrame(PluginHost& plugin, uint32_t hostContext, std::vector<ConsoleNode> nodes);
+
+    BOOL CreateFrame(const char* title);
+    // Opens the node's window (or points the open one at the node) and activates it.
+    BOOL OpenNode(const std::string& name);
+    NodeWindow* NodeWnd() const { return m_nodeWindow; }
+    const std::vector<ConsoleNode>& Nodes() const { return m_nodes; }
+    // Enables each Matrix menu item as the plug-in says.
+    void UpdateMatrixMenu();
+
+  protected:
+    afx_msg void OnOpenNode(UINT id);
+    afx_msg void OnHostCommand(UINT id);
+    afx_msg void OnPluginCommand(UINT id);
+    afx_msg void OnExit();
+    afx_msg LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
+    afx_msg void OnClose();
+    DECLARE_MESSAGE_MAP()
+
+  private:
+    HMENU BuildMenuBar();
+    const ConsoleNode* FindNode(const std::string& name) const;
+
+    PluginHost& m_plugin;
+    uint32_t m_hostContext;
+    std::vector<ConsoleNode> m_nodes;
+    NodeWindow* m_nodeWindow = nullptr; // deletes itself when closed
+    HMENU m_matrixMenu = nullptr;
+};

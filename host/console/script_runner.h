@@ -1,0 +1,77 @@
+// Script mode: runs one console command per line, for tests, demos and CI.
+//
+//   open NODE                 open the node's window by name and select it
+//   wait-walks N [SECONDS]    wait until the view has finished N walks since `open`
+//   wait SECONDS              let the console run that long
+//   select ROW...             select these display rows (0 = top), clearing the rest
+//   sort COLUMN               double-click that column's header (title or index)
+//   command ID                hand a command id to the plug-in through Command
+//   dump-table FILE           write the table as tab-separated text
+//   messages FILE             write every message box shown so far
+//   screenshot FILE           write a PNG of the main window with its children
+//   quit                      end the run (exit code 0)
+//
+// Blank lines and lines starting with '#' are skipped. A command that fails or times out
+// ends the run with exit code 1 and a message naming the script line.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QuillonFrame;
+class PluginHost;
+
+class ScriptRunner {
+  public:
+    // walksDone answers how many walks of the view have finished so far.
+    ScriptRunner(QuillonFrame& frame, PluginHost& plugin, std::function<int()> walksDone);
+
+    bool Load(const std::string& path, std::string& error);
+    // Runs the script from the event loop; the run ends with PlatformApp::Quit.
+    void Start();
+
+  private:
+    using Clock = std::chrono::steady_clock;
+
+    struct Line {
+        int number;
+        std::vector<std::string> words;
+    };
+
+    // A command either finishes at once (ok or with an error) or waits for a condition.
+    struct Outcome {
+        std::string error;
+        std::function<bool()> until;
+        double timeoutSeconds = 0;
+        std::string timeoutMessage;
+    };
+
+    static Outcome Failed(std::string error);
+
+    void Step();
+    void Poll();
+    void Fail(const Line& line, const std::string& message);
+    Outcome Run(const Line& line);
+
+    Outcome Open(const std::vector<std::string>& args);
+    Outcome WaitWalks(const std::vector<std::string>& args);
+    Outcome Wait(const std::vector<std::string>& args);
+    Outcome Select(const std::vector<std::string>& args);
+    Outcome Sort(const std::vector<std::string>& args);
+    Outcome Command(const std::vector<std::string>& args);
+    Outcome DumpTable(const std::vector<std::string>& args);
+    Outcome Messages(const std::vector<std::string>& args);
+    Outcome Screenshot(const std::vector<std::string>& args);
+
+    QuillonFrame& m_frame;
+    PluginHost& m_plugin;
+    std::function<int()> m_walksDone;
+    std::string m_path;
+    std::vector<Line> m_lines;
+    size_t m_next = 0;
+    int m_walksAtOpen = 0;
+    Outcome m_waiting;
+    Clock::time_point m_deadline;
+};

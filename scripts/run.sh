@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The main job: sets up what is missing, builds, starts the demo probe and the console on it.
+# With a display the console opens interactively on the demo node; without one it runs
+# scripts/demo.script offscreen and writes a screenshot and the table into OUT
+# (default: out/ in the repository).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+bash "$root/scripts/setup.sh"
+bash "$root/scripts/build.sh"
+build="${BUILD_DIR:-$root/build}"
+out="${OUT:-$root/out}"
+probe_dir="${TMPDIR:-/tmp}/tessaran-probe"
+mkdir -p "$out"
+
+bash "$root/scripts/demo_probe.sh" start --dir "$probe_dir"
+export TESSARAN_NODES="$probe_dir/nodes"
+
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+    exec "$build/bin/quillon" --open demo-probe
+fi
+
+script="$out/demo.script"
+sed "s|\${OUT}|$out|g" "$root/scripts/demo.script" > "$script"
+QT_QPA_PLATFORM=offscreen "$build/bin/quillon" --script "$script"
+echo "run.sh: the demo wrote $out/console.png, $out/table.tsv and $out/messages.txt"
+echo "run.sh: the demo probe keeps running; stop it with: bash scripts/demo_probe.sh stop"
