@@ -460,6 +460,8 @@ void Database::Complete(uint64_t ticket, const SnmpAnswer& answer) {
         return;
     record->m_ticket = 0;
     ApplyAnswer(*record, flight.request, answer);
+    if (m_answerObserver)
+        m_answerObserver(flight.record);
     const Connection* connection = m_connections.Find(record->m_owner);
     if (connection && connection->proc)
         connection->proc(connection->userDatum, DB_TABLE_REQUESTS, DB_EVENT_ANSWERED, record->Id());

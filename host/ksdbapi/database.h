@@ -8,6 +8,7 @@
 #include "host/ksdbapi/transport.h"
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -44,11 +45,15 @@ class Database final : public AnswerSink {
     void SetTransport(std::unique_ptr<Transport> transport);
     // Ends the connections of one host context (or all) and tells each of them event 5.
     void EndConnections(uintptr_t hostContext, bool all);
+    void SetAnswerObserver(std::function<void(DbHandle)> observer) {
+        m_answerObserver = std::move(observer);
+    }
     std::vector<const Record*> Records(int table) const;
 
     void OnAnswer(uint64_t ticket, SnmpAnswer answer) override;
 
   private:
+    std::function<void(DbHandle)> m_answerObserver; // host side: sees every answer first
     struct Connection {
         uintptr_t hostContext;
         DbNotifyProc proc;

@@ -24,6 +24,10 @@ void EndAllConnections() {
     Database::Instance().EndConnections(0, true);
 }
 
+void SetAnswerObserver(std::function<void(DbHandle record)> observer) {
+    Database::Instance().SetAnswerObserver(std::move(observer));
+}
+
 std::vector<const Record*> GraphRecords() {
     return Database::Instance().Records(DB_TABLE_GRAPHS);
 }

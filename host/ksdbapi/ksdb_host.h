@@ -14,6 +14,7 @@
 #include "host/ksdbapi/transport.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,10 @@ void SetTransport(std::unique_ptr<Transport> transport);
 // DbNotifyProc hears event 5 once (table 0, record id 0), after its handles died.
 void EndConnections(uintptr_t hostContext);
 void EndAllConnections();
+
+// Sees every answered request record (table 13) just before its poster hears event 12;
+// null removes the observer. The console counts finished walks with it.
+void SetAnswerObserver(std::function<void(DbHandle record)> observer);
 
 // The posted graph records (table 12) in id order; valid until the next database call.
 std::vector<const Record*> GraphRecords();
