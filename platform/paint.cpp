@@ -266,7 +266,10 @@ HDC GetDC(HWND hWnd) {
     WindowRecord* record = LookupWindow(hWnd);
     if (record == nullptr)
         return nullptr;
-    return HandOut(GdiCreateSurfaceDC(&record->image, QPoint(0, 0), ClientQRect(record)), hWnd);
+    // A window without area still measures text, as on Windows: its DC draws into the
+    // 1x1 scratch image, clipped to the empty client rectangle.
+    QImage* image = record->image.isNull() ? &ScreenImage() : &record->image;
+    return HandOut(GdiCreateSurfaceDC(image, QPoint(0, 0), ClientQRect(record)), hWnd);
 }
 
 int ReleaseDC(HWND hWnd, HDC hDC) {
