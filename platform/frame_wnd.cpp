@@ -3,6 +3,7 @@
 #include "platform/extension_module.h"
 #include "platform/menu.h"
 #include "platform/resource.h"
+#include "platform/window_private.h"
 
 const CRect CFrameWnd::rectDefault(CW_USEDEFAULT, CW_USEDEFAULT, 0, 0);
 
@@ -10,6 +11,7 @@ IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
 
 BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
 ON_WM_NCDESTROY()
+ON_MESSAGE(WM_SETTEXT, OnSetText)
 END_MESSAGE_MAP()
 
 CFrameWnd::CFrameWnd() = default;
@@ -50,4 +52,12 @@ void CFrameWnd::OnNcDestroy() {
     if (AfxGetMainWnd() == this)
         AfxSetMainWnd(nullptr);
     CWnd::OnNcDestroy();
+}
+
+LRESULT CFrameWnd::OnSetText(WPARAM, LPARAM lParam) {
+    LRESULT result = Default();
+    if (QWidget* widget = platform::WindowWidget(m_hWnd))
+        widget->setWindowTitle(
+            QString::fromUtf8(lParam != 0 ? reinterpret_cast<LPCSTR>(lParam) : ""));
+    return result;
 }

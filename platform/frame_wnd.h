@@ -39,5 +39,7 @@ class CFrameWnd : public CWnd {
   protected:
     // Windows destroys a window's menu bar with the window.
     afx_msg void OnNcDestroy();
+    // The caption is shown by the Qt window that stands for the frame.
+    afx_msg LRESULT OnSetText(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 };

@@ -91,6 +91,7 @@ QWidget* CMDIChildWnd::CreateNativeWidget(QWidget* parentWidget) {
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     m_content = platform::CreatePaintingWidget(m_hWnd, window);
     window->setWidget(m_content);
+    window->setWindowTitle(QString::fromUtf8(platform::LookupWindow(m_hWnd)->text));
     window->installEventFilter(new CloseFilter(m_hWnd, window));
     FollowWindowState(window, m_hWnd);
     area->addSubWindow(window);

@@ -31,6 +31,7 @@ BOOL CMDIFrameWnd::Create(LPCSTR className, LPCSTR title, DWORD style, const REC
 QWidget* CMDIFrameWnd::CreateNativeWidget(QWidget* parentWidget) {
     auto* window = new QMainWindow(parentWidget);
     window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->setWindowTitle(QString::fromUtf8(platform::LookupWindow(m_hWnd)->text));
     return window;
 }
 

@@ -81,6 +81,14 @@ TEST_F(MdiTest, ActivationTellsBothChildren) {
     EXPECT_TRUE(MessageLog::Messages().empty());
 }
 
+TEST_F(MdiTest, CaptionIsShownOnTheChildFrame) {
+    HWND child = NewChild();
+    QWidget* window = platform::WindowWidget(child);
+    EXPECT_EQ(window->windowTitle(), "child");
+    CWnd::FromHandle(child)->SetWindowText("Utilization");
+    EXPECT_EQ(window->windowTitle(), "Utilization");
+}
+
 TEST_F(MdiTest, FrameWithoutChildrenIsItsOwnActiveFrame) {
     EXPECT_EQ(frame.GetActiveFrame(), &frame);
     EXPECT_EQ(frame.MDIGetActive(), nullptr);
