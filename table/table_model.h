@@ -36,9 +36,10 @@ constexpr int SORT_DESCENDING = 2;
 // hooks. BOOL results are int (1 or 0), as the platform's BOOL is.
 //
 // Rows are addressed by index (insertion order). Internally each row also has a stable
-// slot number; the sorted orders are kept per column as balanced trees over slots, so
-// placing a row, the n-th row of an order and a step to the next row cost O(log n), with
-// the same order a walk from the head of a linked list would give.
+// slot number; the sorted orders are kept per column as blocked lists over slots (see
+// SortedOrder), so placing a row costs two binary searches and a short move, with the same
+// order a walk from the head of a linked list would give. Deleting or inserting a row
+// anywhere but at the end renumbers the 4-byte slot index of the rows after it.
 class TableModel {
   public:
     explicit TableModel(uint32_t options = 0, uint32_t windowTextColor = 0);

@@ -193,6 +193,19 @@ void BM_ModelUpdate(benchmark::State& state) {
 }
 BENCHMARK(BM_ModelUpdate)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+// DeleteRow of row 0 renumbers every later row; a row is appended again to keep the size.
+void BM_ModelDeleteFirstRow(benchmark::State& state) {
+    const size_t rows = static_cast<size_t>(state.range(0));
+    std::unique_ptr<TableModel> model(FilledTable(rows));
+    const std::vector<Conversation>& conversations = Conversations(rows);
+    size_t next = 0;
+    for (auto _ : state) {
+        model->DeleteRow(0, 0);
+        AppendConversation(*model, conversations[next++ % rows]);
+    }
+}
+BENCHMARK(BM_ModelDeleteFirstRow)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
 void BM_ModelMemory(benchmark::State& state) {
     const size_t rows = static_cast<size_t>(state.range(0));
     Conversations(rows);
