@@ -117,14 +117,14 @@ class PluginTest : public ::testing::Test {
     }
 
     void CreateHostWindows() {
-        frame = new SECMDIFrameWnd;
+        frame = std::make_unique<SECMDIFrameWnd>();
         ASSERT_TRUE(frame->Create(nullptr, "Host", WS_OVERLAPPEDWINDOW, CRect(0, 0, 640, 480)));
         tabs = std::make_unique<SECTabWnd>();
-        ASSERT_TRUE(tabs->Create(frame, WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL));
+        ASSERT_TRUE(tabs->Create(frame.get(), WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL));
     }
 
     // The host destroys its tab window (and with it the view window) before it
-    // unloads the plug-in; the frame deletes itself.
+    // unloads the plug-in.
     void DestroyHostWindows() {
         if (tabs != nullptr) {
             tabs->DestroyWindow();
@@ -132,7 +132,7 @@ class PluginTest : public ::testing::Test {
         }
         if (frame != nullptr) {
             frame->DestroyWindow();
-            frame = nullptr;
+            frame.reset();
         }
     }
 
@@ -144,7 +144,7 @@ class PluginTest : public ::testing::Test {
 
     RecordingSibling sibling;
     HMODULE module = nullptr;
-    SECMDIFrameWnd* frame = nullptr;
+    std::unique_ptr<SECMDIFrameWnd> frame;
     std::unique_ptr<SECTabWnd> tabs;
     InitTabProc initTab = nullptr;
     SetNodeProc setNode = nullptr;
@@ -211,7 +211,7 @@ TEST_F(PluginTest, InitTabCreatesTheViewWindowOnce) {
     LoadWithRecordingSibling();
     CreateHostWindows();
     CWnd* view = nullptr;
-    const HWND hwnd = ShowTab(frame, &view);
+    const HWND hwnd = ShowTab(frame.get(), &view);
     ASSERT_TRUE(IsWindow(hwnd));
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->GetSafeHwnd(), hwnd);
@@ -220,15 +220,15 @@ TEST_F(PluginTest, InitTabCreatesTheViewWindowOnce) {
     EXPECT_EQ(view->GetStyle() & (WS_CHILD | WS_VISIBLE), DWORD(WS_CHILD | WS_VISIBLE));
     EXPECT_EQ(sibling.Commands(), std::vector<int>{CONVERT_REGISTER});
 
-    EXPECT_EQ(ShowTab(frame), hwnd);
+    EXPECT_EQ(ShowTab(frame.get()), hwnd);
     EXPECT_TRUE(MessageTexts().empty());
     EXPECT_EQ(sibling.Commands(), std::vector<int>{CONVERT_REGISTER});
 
     // A rebuilt tab gets a new window, and the menu loads again without a message.
     tabs->DestroyWindow();
     tabs = std::make_unique<SECTabWnd>();
-    ASSERT_TRUE(tabs->Create(frame, WS_CHILD | WS_VISIBLE));
-    const HWND rebuilt = ShowTab(frame);
+    ASSERT_TRUE(tabs->Create(frame.get(), WS_CHILD | WS_VISIBLE));
+    const HWND rebuilt = ShowTab(frame.get());
     EXPECT_TRUE(IsWindow(rebuilt));
     EXPECT_TRUE(MessageTexts().empty());
     EXPECT_EQ(sibling.Commands(), (std::vector<int>{CONVERT_REGISTER, CONVERT_REGISTER}));
@@ -257,7 +257,7 @@ TEST_F(PluginTest, InitTabReportsMissingFrameAndMenu) {
 TEST_F(PluginTest, ExportsWhileTheTabIsShown) {
     LoadWithRecordingSibling();
     CreateHostWindows();
-    const HWND hwnd = ShowTab(frame);
+    const HWND hwnd = ShowTab(frame.get());
     ASSERT_TRUE(IsWindow(hwnd));
 
     int nodeData = 0;
