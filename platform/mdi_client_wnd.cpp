@@ -19,8 +19,12 @@ END_MESSAGE_MAP()
 QWidget* CMDIClientWnd::CreateNativeWidget(QWidget* parentWidget) {
     m_area = new QMdiArea(parentWidget);
     m_area->setBackground(QColor(128, 128, 128)); // COLOR_APPWORKSPACE of the classic scheme
-    QObject::connect(m_area, &QMdiArea::subWindowActivated, m_area,
-                     [this](QMdiSubWindow* window) { OnSubWindowActivated(window); });
+    // The area may outlive this object (Qt deletes it later): find the object by handle.
+    HWND self = m_hWnd;
+    QObject::connect(m_area, &QMdiArea::subWindowActivated, m_area, [self](QMdiSubWindow* window) {
+        if (auto* client = dynamic_cast<CMDIClientWnd*>(CWnd::FromHandle(self)))
+            client->OnSubWindowActivated(window);
+    });
     return m_area;
 }
 

@@ -45,11 +45,11 @@ platform::HandleTable<Module>& Modules() {
 
 // The program's own module, made on first use with the resources it exports.
 HMODULE ProgramModule() {
+    static Module record{nullptr, {}, 1, nullptr};
     static HMODULE program = [] {
-        auto* module = new Module{nullptr, {}, 1, nullptr};
-        module->resources =
+        record.resources =
             static_cast<const RESOURCETABLE*>(dlsym(RTLD_DEFAULT, MODULE_RESOURCE_SYMBOL));
-        return reinterpret_cast<HMODULE>(Modules().Add(module));
+        return reinterpret_cast<HMODULE>(Modules().Add(&record));
     }();
     return program;
 }

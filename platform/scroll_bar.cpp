@@ -255,34 +255,37 @@ UINT CodeOfAction(int action) {
 QWidget* CScrollBar::CreateNativeWidget(QWidget* parentWidget) {
     auto* widget = new QScrollBar(m_vertical ? Qt::Vertical : Qt::Horizontal, parentWidget);
     widget->setRange(0, 100);
+    // The widget may outlive this object (Qt deletes it later), so the handlers know the bar
+    // by its handle only; a stale handle makes them do nothing.
+    HWND bar = m_hWnd;
+    bool vertical = m_vertical;
     // A Windows scroll bar does not move by itself: a click only tells the owner, whose
     // SetScrollPos moves the thumb. The slider is put back before Qt moves it.
-    QObject::connect(widget, &QAbstractSlider::actionTriggered, widget, [this, widget](int action) {
-        UINT code = CodeOfAction(action);
-        if (code == SB_ENDSCROLL)
-            return;
-        widget->setSliderPosition(GetScrollPos());
-        HWND bar = m_hWnd;
-        Notify(bar, m_vertical, code, 0);
-        Notify(bar, m_vertical, SB_ENDSCROLL, 0);
-    });
-    QObject::connect(widget, &QAbstractSlider::sliderMoved, widget, [this](int value) {
-        if (BarState* state = StateOf(m_hWnd, SB_CTL)) {
+    QObject::connect(widget, &QAbstractSlider::actionTriggered, widget,
+                     [bar, vertical, widget](int action) {
+                         UINT code = CodeOfAction(action);
+                         if (code == SB_ENDSCROLL)
+                             return;
+                         widget->setSliderPosition(::GetScrollPos(bar, SB_CTL));
+                         Notify(bar, vertical, code, 0);
+                         Notify(bar, vertical, SB_ENDSCROLL, 0);
+                     });
+    QObject::connect(widget, &QAbstractSlider::sliderMoved, widget, [bar, vertical](int value) {
+        if (BarState* state = StateOf(bar, SB_CTL)) {
             state->tracking = true;
             state->trackPos = value;
         }
-        Notify(m_hWnd, m_vertical, SB_THUMBTRACK, value);
+        Notify(bar, vertical, SB_THUMBTRACK, value);
     });
-    QObject::connect(widget, &QAbstractSlider::sliderReleased, widget, [this] {
-        HWND bar = m_hWnd;
+    QObject::connect(widget, &QAbstractSlider::sliderReleased, widget, [bar, vertical] {
         BarState* state = StateOf(bar, SB_CTL);
         if (state == nullptr)
             return;
         int value = state->tracking ? state->trackPos : state->pos;
-        Notify(bar, m_vertical, SB_THUMBPOSITION, value);
+        Notify(bar, vertical, SB_THUMBPOSITION, value);
         if ((state = StateOf(bar, SB_CTL)) != nullptr)
             state->tracking = false;
-        Notify(bar, m_vertical, SB_ENDSCROLL, 0);
+        Notify(bar, vertical, SB_ENDSCROLL, 0);
         if ((state = StateOf(bar, SB_CTL)) != nullptr)
             Show(bar, *state); // the thumb goes where the owner put the position
     });
