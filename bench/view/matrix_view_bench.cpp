@@ -63,9 +63,8 @@ void WaitIdle(const CMibWalker& walker) {
 // The view in a tab window of a frame, as the host shows it.
 struct ViewHost {
     ViewHost() {
-        frame = new SECMDIFrameWnd;
-        frame->Create(nullptr, "Bench", WS_OVERLAPPEDWINDOW, CRect(0, 0, 800, 600));
-        tabs.Create(frame, WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL);
+        frame.Create(nullptr, "Bench", WS_OVERLAPPEDWINDOW, CRect(0, 0, 800, 600));
+        tabs.Create(&frame, WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL);
         view.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), &tabs,
                     IDC_MATRIX_VIEW);
         view.m_tabIndex = tabs.AddTab(&view, "Matrix");
@@ -74,9 +73,9 @@ struct ViewHost {
         view.CloseView();
         view.DestroyWindow();
         tabs.DestroyWindow();
-        frame->DestroyWindow();
+        frame.DestroyWindow();
     }
-    SECMDIFrameWnd* frame = nullptr;
+    SECMDIFrameWnd frame;
     SECTabWnd tabs;
     CMatrixView view;
 };

@@ -169,20 +169,6 @@ TEST_F(MatrixViewTest, TimerOfNodeZeroStartsNoWalk) {
     EXPECT_EQ(TimerClock::ActiveTimerCount(), timers);
 }
 
-TEST_F(MatrixViewTest, FailedWalkIsRetriedEveryTenSeconds) {
-    Serve(kConversations);
-    m_transport->SetAnswerHook(
-        [](const ksdb::NodeConfig&, const ksdb::SnmpRequest&, ksdb::SnmpAnswer& answer) {
-            answer.status = 5; // genErr
-        });
-    ShowNode(1);
-    EXPECT_EQ(RowCount(), 0);
-    const uint64_t requests = RequestCount();
-    TimerClock::Advance(REFRESH_INTERVAL);
-    EXPECT_EQ(RequestCount(), requests + 1);
-    FinishWalk();
-}
-
 TEST_F(MatrixViewTest, MissingColumnNameShiftsTheLaterColumns) {
     Serve({{1, kHostA, kHostB, 10, 1500, 2}});
     snprintf(m_view->m_columnObjects[1], COLUMN_OBJECT_SIZE, "%s", "matrixSDNoSuchColumn");
@@ -323,15 +309,6 @@ TEST_F(MatrixViewTest, KeyboardContextMenuOpensBesideTheCornerOnTheTopWindow) {
     }
     EXPECT_EQ(ids, (std::vector<UINT>{ID_GRAPH_UTILIZATION, ID_GRAPH_ERRORS, ID_GRAPH_BYTES,
                                       ID_GRAPH_PACKETS, ID_GRAPH_ALL}));
-
-    // A mouse click opens it where it happened; after Close there is no table and no menu.
-    m_view->SendMessage(WM_CONTEXTMENU, 0, MAKELPARAM(120, 90));
-    ASSERT_EQ(platform::OfferedMenus().size(), 2u);
-    EXPECT_EQ(platform::OfferedMenus()[1].point.x, 120);
-    EXPECT_EQ(platform::OfferedMenus()[1].point.y, 90);
-    m_view->CloseView();
-    m_view->SendMessage(WM_CONTEXTMENU, 0, MAKELPARAM(-1, -1));
-    EXPECT_EQ(platform::OfferedMenus().size(), 2u);
 }
 
 TEST_F(MatrixViewTest, DoubleClickAsksForAllGraphsNotTheConversationWindow) {
@@ -345,21 +322,6 @@ TEST_F(MatrixViewTest, DoubleClickAsksForAllGraphsNotTheConversationWindow) {
     EXPECT_TRUE(MenuUpdate(ID_HOST_UTILIZATION));
     m_view->m_table->ClearSelection();
     EXPECT_FALSE(MenuUpdate(ID_HOST_UTILIZATION));
-}
-
-TEST_F(MatrixViewTest, PairMessagesReleaseTheirIndexText) {
-    struct Case {
-        UINT message;
-        LRESULT result;
-    };
-    for (const Case& c :
-         {Case{WM_MATRIX_UTILIZATION, 1}, Case{WM_MATRIX_BYTES, 0}, Case{WM_MATRIX_PACKETS, 0}}) {
-        char* index = new char[100];
-        snprintf(index, 100, "%s", "1");
-        // The sanitizer build reports the text if the view does not delete it.
-        EXPECT_EQ(m_view->SendMessage(c.message, 0, reinterpret_cast<LPARAM>(index)), c.result);
-    }
-    EXPECT_EQ(m_view->SendMessage(WM_MATRIX_ERRORS, 0, 0), 0);
 }
 
 } // namespace

@@ -89,10 +89,10 @@ void MatrixViewTest::SetUp() {
     g_convertMappedAddress = &RecordingConvert;
     g_popupMenu = MakePopupMenu();
 
-    m_frame = new SECMDIFrameWnd;
+    m_frame = std::make_unique<SECMDIFrameWnd>();
     ASSERT_TRUE(m_frame->Create(nullptr, "Host", WS_OVERLAPPEDWINDOW, CRect(0, 0, 640, 480)));
     m_tabs = std::make_unique<SECTabWnd>();
-    ASSERT_TRUE(m_tabs->Create(m_frame, WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL));
+    ASSERT_TRUE(m_tabs->Create(m_frame.get(), WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL));
     m_tabs->MoveWindow(0, 0, 400, 200);
     m_view = new CMatrixView;
     g_matrixView = m_view;
@@ -101,7 +101,7 @@ void MatrixViewTest::SetUp() {
     m_view->m_tabIndex = m_tabs->AddTab(m_view, "Matrix");
     ASSERT_TRUE(m_otherPage.Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 0, 0), m_tabs.get(), 1));
     m_tabs->AddTab(&m_otherPage, "Other");
-    m_view->m_frame = m_frame;
+    m_view->m_frame = m_frame.get();
 }
 
 void MatrixViewTest::TearDown() {
@@ -113,6 +113,7 @@ void MatrixViewTest::TearDown() {
     m_tabs->DestroyWindow();
     m_tabs.reset();
     m_frame->DestroyWindow();
+    m_frame.reset();
     delete g_popupMenu;
     g_popupMenu = nullptr;
     g_convertMappedAddress = nullptr;

@@ -52,7 +52,8 @@ class MatrixViewTest : public ::testing::Test {
     int RowCount() const;
     uint64_t RequestCount() const { return m_transport->RequestCount(); }
 
-    SECMDIFrameWnd* m_frame = nullptr;
+    // Main frames are not deleted by their window; the test owns it.
+    std::unique_ptr<SECMDIFrameWnd> m_frame;
     std::unique_ptr<SECTabWnd> m_tabs;
     CWnd m_otherPage;
     CMatrixView* m_view = nullptr;
