@@ -39,8 +39,10 @@ struct Module {
 };
 
 platform::HandleTable<Module>& Modules() {
-    static platform::HandleTable<Module> modules;
-    return modules;
+    // Never destroyed: a module still loaded at exit (the plug-in never frees the conversion
+    // module) keeps its record, reachable until the process ends.
+    static auto* modules = new platform::HandleTable<Module>();
+    return *modules;
 }
 
 // The program's own module, made on first use with the resources it exports.

@@ -66,13 +66,13 @@ std::vector<ConsoleNode> ConsoleNodes() {
 
 int RunConsole(const Options& options, PluginHost& plugin) {
     WalkCounter walks;
-    auto* frame = new QuillonFrame(plugin, HOST_CONTEXT, ConsoleNodes());
+    // The frame window does not delete its object; the console owns it.
+    auto frame = std::make_unique<QuillonFrame>(plugin, HOST_CONTEXT, ConsoleNodes());
     if (!frame->CreateFrame(TITLE)) {
-        delete frame;
         std::cerr << "quillon: cannot create the main window\n";
         return 1;
     }
-    AfxSetMainWnd(frame);
+    AfxSetMainWnd(frame.get());
     ScriptRunner script(*frame, plugin, [&walks] { return walks.Count(); });
     if (!options.scriptFile.empty()) {
         std::string error;
@@ -88,6 +88,7 @@ int RunConsole(const Options& options, PluginHost& plugin) {
     const int exitCode = PlatformApp::Run();
     if (IsWindow(frame->m_hWnd))
         frame->DestroyWindow();
+    AfxSetMainWnd(nullptr);
     ksdb::EndConnections(HOST_CONTEXT);
     return exitCode;
 }
