@@ -112,17 +112,31 @@ launch() {
         user_args=(--process-user=nobody --process-group=nogroup)
     fi
     # Own session and no inherited descriptors: ctest must not wait for the agent to exit.
-    setsid snmpsimd --data-dir="$dir/data" --cache-dir="$dir/cache" --v2c-arch \
+    # DEMO_PROBE_EXEC_DELAY (seconds) holds the child back before it execs snmpsimd, as a
+    # cold, loaded machine does; the first-run test uses it.
+    setsid sh -c 'sleep "$0"; exec snmpsimd "$@"' "${DEMO_PROBE_EXEC_DELAY:-0}" \
+        --data-dir="$dir/data" --cache-dir="$dir/cache" --v2c-arch \
         --agent-udpv4-endpoint="127.0.0.1:$1" "${user_args[@]}" \
         </dev/null >"$dir/log" 2>&1 &
-    echo $! >"$dir/pid"
+    local pid=$!
+    echo "$pid" >"$dir/pid"
+    # Checked by pid, not by command line: on a cold machine the child may not have
+    # exec'd snmpsimd yet, and Python takes seconds to compile it before it answers.
     local deadline=$((SECONDS + wait_seconds))
     while [ $SECONDS -lt $deadline ]; do
-        running_pid >/dev/null || return 1
+        kill -0 "$pid" 2>/dev/null || return 1
         answers "$1" && return 0
         sleep 0.2
     done
     return 1
+}
+
+# Ends the agent that launch started, whether or not it got as far as exec'ing snmpsimd.
+kill_launched() {
+    local pid
+    pid="$(cat "$dir/pid" 2>/dev/null)" || return 0
+    [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
+    rm -f "$dir/pid"
 }
 
 start_probe() {
@@ -139,9 +153,9 @@ start_probe() {
             echo "pid $(cat "$dir/pid") port $chosen"
             return 0
         fi
-        stop_probe
-        # A fixed port that fails will fail again.
-        [ "$port" = 0 ] || break
+        kill_launched
+        # A fixed port is tried again: a start that failed on a loaded machine may succeed.
+        sleep 1
     done
     echo "demo_probe.sh: snmpsimd did not answer on 127.0.0.1:$chosen (attempt $attempt)" >&2
     tail -n 20 "$dir/log" >&2 || true

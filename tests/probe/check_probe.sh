@@ -4,6 +4,8 @@
 #                                     the matrix table of SNMPREC, over v2c and v1
 #   check_probe.sh data ROOT          data/demo-*.snmprec and data/ethers match the generator
 #   check_probe.sh live DIR SCRIPT    a live agent's counters grow between two reads
+#   check_probe.sh cold DIR SCRIPT    the probe starts on a fixed port three times in a row
+#                                     as on a first run: no compiled Python, CPU loaded
 set -euo pipefail
 python=/usr/bin/python3
 matrix=1.3.6.1.2.1.16.6.2
@@ -67,6 +69,31 @@ live() {
     done
     echo "$oid stayed at $first" >&2
     return 1
+}
+
+# A first run: Python finds no compiled files (an empty pycache prefix), snmpsimd finds no
+# cache, both cores are busy, and the child waits a second before it execs snmpsimd, so
+# the agent takes seconds between fork and answer.
+load=()
+cold() {
+    local port
+    # shellcheck disable=SC2064 # the stop command is fixed now, the locals are gone at exit
+    trap "kill \${load[*]} 2>/dev/null || true; bash $(printf %q "$2") stop --dir $(printf %q "$1")" EXIT
+    for _ in 1 2 3; do
+        yes >/dev/null &
+        load+=($!)
+    done
+    port="$("$python" -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
+    for run in 1 2 3; do
+        local prefix
+        prefix="$(mktemp -d)"
+        DEMO_PROBE_EXEC_DELAY=1 PYTHONPYCACHEPREFIX="$prefix" bash "$2" start --static --port "$port" --dir "$1" ||
+            { echo "cold start $run failed" >&2; return 1; }
+        snmpget -v2c -c public -Oqv -t 2 -r 1 "127.0.0.1:$port" 1.3.6.1.2.1.1.1.0 >/dev/null
+        bash "$2" stop --dir "$1"
+        rm -rf "$prefix"
+    done
 }
 
 "$@"
