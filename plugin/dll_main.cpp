@@ -11,9 +11,9 @@ BOOL ProcessAttach(HINSTANCE instance) {
     }
     // The framework keeps the resource chain entry and deletes it at termination.
     new CDynLinkLibrary(g_extensionModule);
-    g_matrixView = new CMatrixView;
-    g_popupMenu = new CMenu;
-    BindConversionModule();
+    g_matrixView = new CMatrixView(g_hostServices);
+    g_hostServices.CreatePopupMenu();
+    g_hostServices.BindConversionModule();
     return TRUE;
 }
 
@@ -25,8 +25,7 @@ void ProcessDetach() {
         delete g_matrixView;
         g_matrixView = nullptr;
     }
-    delete g_popupMenu;
-    g_popupMenu = nullptr;
+    g_hostServices.DeletePopupMenu();
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The seven entry points; each forwards to the one Matrix view.
-#include "plugin/tessaran_exports.h"
+#include "hostapi/tessaran_exports.h"
 
-#include "hostdb/ksmem32.h"
+#include "hostapi/ksmem32.h"
 #include "plugin/host_services.h"
 #include "view/matrix_view.h"
 
@@ -17,16 +17,10 @@ bool ViewWindowExists() {
     return g_matrixView != nullptr && IsWindowObject(g_matrixView);
 }
 
-// Loads menu 150 from this library's resources into the popup menu object. A
-// menu left from an earlier window is replaced, so that rebuilding the tab does
-// not report a failure.
+// Loads menu 150 from this library's resources. A menu left from an earlier window is
+// replaced, so that rebuilding the tab does not report a failure.
 void LoadPopupMenu() {
-    g_popupMenu->DestroyMenu();
-    const HINSTANCE previous = AfxGetResourceHandle();
-    AfxSetResourceHandle(g_extensionModule.hResource);
-    const BOOL loaded = g_popupMenu->LoadMenu(IDR_MATRIX_POPUP);
-    AfxSetResourceHandle(previous);
-    if (!loaded) {
+    if (!g_hostServices.LoadPopupMenu(g_extensionModule.hResource)) {
         AfxMessageBox(Localize("Unable to load menu handle"), MB_OK);
     }
 }

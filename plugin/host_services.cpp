@@ -1,13 +1,13 @@
 #include "plugin/host_services.h"
+
+#include "res/resource.h"
 #include "view/matrix_view.h"
 
 #include <string.h>
 
 AFX_EXTENSION_MODULE g_extensionModule = {};
 CMatrixView* g_matrixView = nullptr;
-CMenu* g_popupMenu = nullptr;
-HMODULE g_parlanceModule = nullptr;
-ConvertMappedAddressProc g_convertMappedAddress = nullptr;
+PluginHostServices g_hostServices;
 
 namespace {
 
@@ -38,29 +38,43 @@ std::string InstallationDirectory() {
 
 } // namespace
 
-void CallConvertMappedAddress(int command, uint32_t* slot, const char* address, char* scratch,
-                              intptr_t row) {
-    if (g_convertMappedAddress == nullptr) {
+void PluginHostServices::ConvertAddress(int command, uint32_t* slot, const char* address,
+                                        char* scratch, intptr_t row) {
+    if (m_convertMappedAddress == nullptr) {
         return;
     }
-    g_convertMappedAddress(command, 0, slot, address, scratch, 0, 0, 0, 0, 0, &OnNameConverted,
+    m_convertMappedAddress(command, 0, slot, address, scratch, 0, 0, 0, 0, 0, &OnNameConverted,
                            row);
 }
 
-void BindConversionModule() {
-    g_convertMappedAddress = nullptr;
+void PluginHostServices::BindConversionModule() {
+    m_convertMappedAddress = nullptr;
     const std::string dir = InstallationDirectory();
     const std::string path = dir.empty() ? kParlanceModule : dir + "\\" + kParlanceModule;
-    g_parlanceModule = LoadLibrary(path.c_str());
-    if (g_parlanceModule == nullptr) {
+    m_parlanceModule = LoadLibrary(path.c_str());
+    if (m_parlanceModule == nullptr) {
         return;
     }
     // Through void (*)() as the framework does: the address has the sibling's own type.
-    g_convertMappedAddress =
+    m_convertMappedAddress =
         reinterpret_cast<ConvertMappedAddressProc>(reinterpret_cast<void (*)()>(
-            GetProcAddress(g_parlanceModule, CONVERT_MAPPED_ADDRESS_NAME)));
+            GetProcAddress(m_parlanceModule, CONVERT_MAPPED_ADDRESS_NAME)));
     // Without the function the module is forgotten but stays loaded.
-    if (g_convertMappedAddress == nullptr) {
-        g_parlanceModule = nullptr;
+    if (m_convertMappedAddress == nullptr) {
+        m_parlanceModule = nullptr;
     }
+}
+
+BOOL PluginHostServices::LoadPopupMenu(HINSTANCE module) {
+    m_popupMenu->DestroyMenu();
+    const HINSTANCE previous = AfxGetResourceHandle();
+    AfxSetResourceHandle(module);
+    const BOOL loaded = m_popupMenu->LoadMenu(IDR_MATRIX_POPUP);
+    AfxSetResourceHandle(previous);
+    return loaded;
+}
+
+void PluginHostServices::DeletePopupMenu() {
+    delete m_popupMenu;
+    m_popupMenu = nullptr;
 }

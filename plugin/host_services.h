@@ -1,24 +1,36 @@
-// The library-wide state of the plug-in: the one Matrix view, its popup menu and
-// the optional address-to-name conversion module, with the calls that reach it.
+// The library-wide state of the plug-in: the one Matrix view and the services bound for
+// it — its popup menu and the optional address-to-name conversion module.
 #pragma once
 
-#include "hostdb/convert_mapped_address.h"
+#include "hostapi/convert_mapped_address.h"
 #include "platform/afx.h"
+#include "view/view_host.h"
 
 class CMatrixView;
 
+// The plug-in's side of ViewHost. Names answered by the conversion module go to the one
+// view, g_matrixView: the module's callback carries no context of its own.
+class PluginHostServices : public ViewHost {
+  public:
+    CMenu* PopupMenu() override { return m_popupMenu; }
+    void ConvertAddress(int command, uint32_t* slot, const char* address, char* scratch,
+                        intptr_t row) override;
+
+    // Binds the conversion module named by the host's win.ini: "Dir=" in the first
+    // entry of its section gives the folder of Parlance.dll.
+    void BindConversionModule();
+    // Loads menu 150 from module's resources, replacing one left from an earlier window.
+    BOOL LoadPopupMenu(HINSTANCE module);
+    void CreatePopupMenu() { m_popupMenu = new CMenu; }
+    void DeletePopupMenu();
+
+  private:
+    CMenu* m_popupMenu = nullptr;
+    // Both set or both null. The module is never released once loaded.
+    HMODULE m_parlanceModule = nullptr;
+    ConvertMappedAddressProc m_convertMappedAddress = nullptr;
+};
+
 extern AFX_EXTENSION_MODULE g_extensionModule;
 extern CMatrixView* g_matrixView;
-extern CMenu* g_popupMenu;
-// Both set or both null.
-extern HMODULE g_parlanceModule;
-extern ConvertMappedAddressProc g_convertMappedAddress;
-
-// Calls the conversion function when it is bound; for CONVERT_REGISTER and
-// CONVERT_UNREGISTER address, scratch and row are 0.
-void CallConvertMappedAddress(int command, uint32_t* slot, const char* address = nullptr,
-                              char* scratch = nullptr, intptr_t row = 0);
-
-// Binds the conversion module named by the host's win.ini: "Dir=" in the first
-// entry of its section gives the folder of Parlance.dll.
-void BindConversionModule();
+extern PluginHostServices g_hostServices;

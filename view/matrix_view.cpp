@@ -2,8 +2,7 @@
 // shares with the host's tab window. The rows are in matrix_view_rows.cpp.
 #include "view/matrix_view.h"
 
-#include "hostdb/ksmem32.h"
-#include "plugin/host_services.h"
+#include "hostapi/ksmem32.h"
 #include "table/ksc_table.h"
 
 #include <stdio.h>
@@ -62,7 +61,7 @@ ON_MESSAGE(WM_MATRIX_ERRORS, OnMatrixErrors)
 ON_MESSAGE(WM_MATRIX_PACKETS, OnMatrixPackets)
 END_MESSAGE_MAP()
 
-CMatrixView::CMatrixView() {
+CMatrixView::CMatrixView(ViewHost& host) : m_host(host) {
     // The walker aims at no node until the host selects one.
     m_node = static_cast<uint32_t>(-1);
     for (const char* column : kMatrixColumns) {
@@ -95,7 +94,7 @@ int CMatrixView::OnCreate(LPCREATESTRUCT createStruct) {
     if (m_table == nullptr) {
         CreateTable();
     }
-    CallConvertMappedAddress(CONVERT_REGISTER, &m_conversionSlot);
+    m_host.ConvertAddress(CONVERT_REGISTER, &m_conversionSlot);
     return 0;
 }
 
@@ -125,7 +124,8 @@ void CMatrixView::InsertColumns() {
 // Tracked on the nearest window without WS_CHILD, the host's top-level window, which
 // hands the choice back through the Command export.
 void CMatrixView::OnContextMenu(CWnd*, CPoint point) {
-    if (!IsWindowObject(m_table) || g_popupMenu == nullptr) {
+    CMenu* menu = m_host.PopupMenu();
+    if (!IsWindowObject(m_table) || menu == nullptr) {
         return;
     }
     if (point.x == -1 && point.y == -1) {
@@ -139,7 +139,7 @@ void CMatrixView::OnContextMenu(CWnd*, CPoint point) {
     while (owner != nullptr && (owner->GetStyle() & WS_CHILD) != 0) {
         owner = owner->GetParent();
     }
-    CMenu* popup = g_popupMenu->GetSubMenu(0);
+    CMenu* popup = menu->GetSubMenu(0);
     if (popup != nullptr && owner != nullptr) {
         popup->TrackPopupMenu(TPM_RIGHTBUTTON, point.x, point.y, owner);
     }
@@ -349,7 +349,7 @@ void CMatrixView::CloseView() {
         m_table = nullptr;
     }
     m_rowIndex.Clear();
-    CallConvertMappedAddress(CONVERT_UNREGISTER, &m_conversionSlot);
+    m_host.ConvertAddress(CONVERT_UNREGISTER, &m_conversionSlot);
 }
 
 BOOL CMatrixView::HasSelectedRows() const {

@@ -4,10 +4,11 @@
 // commands, and shares the host tab window's scroll bars with its table.
 #pragma once
 
-#include "hostdb/mib_walker.h"
+#include "walker/mib_walker.h"
 #include "platform/afx.h"
 #include "res/resource.h"
 #include "view/matrix_row_index.h"
+#include "view/view_host.h"
 
 #include <stdint.h>
 #include <string>
@@ -54,7 +55,7 @@ class CMatrixView : public CWnd, public CMibWalker {
         COL_ERRORS = 7,
     };
 
-    CMatrixView();
+    explicit CMatrixView(ViewHost& host);
     ~CMatrixView() override;
 
     // Empties the table and walks the newly selected node.
@@ -138,5 +139,6 @@ class CMatrixView : public CWnd, public CMibWalker {
     void PutNameIfAddress(int row, int addressColumn, int nameColumn, const char* address,
                           const char* name);
 
+    ViewHost& m_host;
     MatrixRowIndex m_rowIndex;
 };

@@ -1,8 +1,7 @@
 // CMatrixView: the conversation rows. A node change empties the table and walks the
 // probe's matrixSDTable; every answer updates or appends one row; ten seconds after a
 // walk ends the next one starts.
-#include "hostdb/ksmem32.h"
-#include "plugin/host_services.h"
+#include "hostapi/ksmem32.h"
 #include "table/ksc_table.h"
 #include "view/matrix_view.h"
 
@@ -149,7 +148,7 @@ void CMatrixView::StoreCounters(DbHandle answer, int row) {
 
 void CMatrixView::RequestName(const char* address, int row) {
     char scratch[CONVERT_SCRATCH_SIZE];
-    CallConvertMappedAddress(CONVERT_REQUEST, &m_conversionSlot, address, scratch, row);
+    m_host.ConvertAddress(CONVERT_REQUEST, &m_conversionSlot, address, scratch, row);
 }
 
 // The first row whose index, source address and destination address equal the texts,

@@ -4,7 +4,7 @@
 // the cost of records, formatting and event-loop delivery.
 #include "host/ksdbapi/ksdb_host.h"
 #include "host/ksdbapi/oid_text.h"
-#include "hostdb/ksdbapi.h"
+#include "hostapi/ksdbapi.h"
 
 #include <QCoreApplication>
 

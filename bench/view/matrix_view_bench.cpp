@@ -6,7 +6,7 @@
 // runs inside the measurement; painting does not depend on the number of rows.
 #include "host/ksdbapi/ksdb_host.h"
 #include "host/ksdbapi/oid_text.h"
-#include "hostdb/mib_walker.h"
+#include "walker/mib_walker.h"
 #include "platform/afx.h"
 #include "platform/platform_app.h"
 #include "table/ksc_table.h"
@@ -60,21 +60,29 @@ void WaitIdle(const CMibWalker& walker) {
     }
 }
 
+// No popup menu and no name conversion: the walk alone is measured.
+class NoServices : public ViewHost {
+  public:
+    CMenu* PopupMenu() override { return nullptr; }
+    void ConvertAddress(int, uint32_t*, const char*, char*, intptr_t) override {}
+};
+
 // The view in a tab window of a frame, as the host shows it.
-struct ViewHost {
-    ViewHost() {
+struct BenchHost {
+    BenchHost() : view(services) {
         frame.Create(nullptr, "Bench", WS_OVERLAPPEDWINDOW, CRect(0, 0, 800, 600));
         tabs.Create(&frame, WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL);
         view.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), &tabs,
                     IDC_MATRIX_VIEW);
         view.m_tabIndex = tabs.AddTab(&view, "Matrix");
     }
-    ~ViewHost() {
+    ~BenchHost() {
         view.CloseView();
         view.DestroyWindow();
         tabs.DestroyWindow();
         frame.DestroyWindow();
     }
+    NoServices services;
     SECMDIFrameWnd frame;
     SECTabWnd tabs;
     CMatrixView view;
@@ -91,7 +99,7 @@ void ReportRows(benchmark::State& state, int rowsPerIteration) {
 void BM_ViewFirstWalk(benchmark::State& state) {
     const int conversations = static_cast<int>(state.range(0));
     Serve(conversations);
-    ViewHost host;
+    BenchHost host;
     uint32_t node = 1;
     for (auto _ : state) {
         host.view.ChangeNode(node);
@@ -108,7 +116,7 @@ void BM_ViewFirstWalk(benchmark::State& state) {
 void BM_ViewRefreshWalk(benchmark::State& state) {
     const int conversations = static_cast<int>(state.range(0));
     Serve(conversations);
-    ViewHost host;
+    BenchHost host;
     host.view.ChangeNode(1);
     WaitIdle(host.view);
     for (auto _ : state) {

@@ -2,7 +2,7 @@
 // and its seven entry points resolved by name with GetProcAddress, as the host does.
 #pragma once
 
-#include "plugin/tessaran_exports.h"
+#include "hostapi/tessaran_exports.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 // waits on this count; the plug-in stays a black box.
 #pragma once
 
-#include "hostdb/ksdbapi.h"
+#include "hostapi/ksdbapi.h"
 
 class WalkCounter {
   public:

@@ -3,7 +3,7 @@
 // generation, so a stale handle no longer resolves. Handles are never 0.
 #pragma once
 
-#include "hostdb/ksdbapi.h"
+#include "hostapi/ksdbapi.h"
 
 #include <memory>
 #include <vector>

@@ -1,6 +1,6 @@
 // The C interface of the host database: each operation resolves its handles through the
 // one database instance and answers the failure value (0, or nothing) for a bad one.
-#include "hostdb/ksdbapi.h"
+#include "hostapi/ksdbapi.h"
 
 #include "host/ksdbapi/database.h"
 

@@ -3,7 +3,7 @@
 #include "host/ksdbapi/mib_syntax.h"
 #include "host/ksdbapi/oid_text.h"
 #include "host/ksdbapi/value_format.h"
-#include "hostdb/ksdbapi.h"
+#include "hostapi/ksdbapi.h"
 
 #include <charconv>
 #include <fstream>

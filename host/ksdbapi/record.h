@@ -4,7 +4,7 @@
 #pragma once
 
 #include "host/ksdbapi/snmp_value.h"
-#include "hostdb/ksdbapi.h"
+#include "hostapi/ksdbapi.h"
 
 #include <string>
 #include <string_view>

@@ -18,7 +18,7 @@
 // the argument itself: it stays valid as long as the caller's text (the callers pass
 // string literals). A null argument gives "".
 #include "host/ksmem32/mo_catalog.h"
-#include "hostdb/ksmem32.h"
+#include "hostapi/ksmem32.h"
 
 #include <cstdlib>
 #include <dlfcn.h>

@@ -1,5 +1,5 @@
 // The module's entry point, looked up by name by the plug-in.
-#include "hostdb/convert_mapped_address.h"
+#include "hostapi/convert_mapped_address.h"
 #include "host/parlance/name_converter.h"
 
 extern "C" __attribute__((visibility("default"))) int

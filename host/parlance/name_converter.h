@@ -2,7 +2,7 @@
 #pragma once
 
 #include "host/parlance/name_resolver.h"
-#include "hostdb/convert_mapped_address.h"
+#include "hostapi/convert_mapped_address.h"
 
 #include <cstdint>
 #include <mutex>

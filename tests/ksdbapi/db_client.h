@@ -2,7 +2,7 @@
 // every notification it heard, and a get-next walk driven the way the walkers drive it.
 #pragma once
 
-#include "hostdb/ksdbapi.h"
+#include "hostapi/ksdbapi.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 // Localize picks the language from the environment on every call and hands out texts
 // that stay valid.
-#include "hostdb/ksmem32.h"
+#include "hostapi/ksmem32.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // The module as the plug-in uses it: loaded at run time, answering from the event loop.
-#include "hostdb/convert_mapped_address.h"
+#include "hostapi/convert_mapped_address.h"
 
 #include <QCoreApplication>
 #include <dlfcn.h>

@@ -1,14 +1,14 @@
 // A small host for libtessaran.so: it loads the library through the platform's
 // LoadLibrary with a prepared win.ini, builds a frame and a tab window and calls
 // the exports in the order the host does.
-#include "hostdb/convert_mapped_address.h"
-#include "hostdb/ksmem32.h"
+#include "hostapi/convert_mapped_address.h"
+#include "hostapi/ksmem32.h"
 #include "platform/afx.h"
 #include "platform/module.h"
 #include "platform/platform_app.h"
 #include "platform/resource.h"
 #include "platform/scripted_ui.h"
-#include "plugin/tessaran_exports.h"
+#include "hostapi/tessaran_exports.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>

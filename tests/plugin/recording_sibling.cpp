@@ -1,5 +1,5 @@
 // A stand-in for the conversion module that records every call it gets.
-#include "hostdb/convert_mapped_address.h"
+#include "hostapi/convert_mapped_address.h"
 
 #include <stddef.h>
 #include <vector>

@@ -3,7 +3,6 @@
 #include "host/ksdbapi/oid_text.h"
 #include "platform/platform_app.h"
 #include "platform/scripted_ui.h"
-#include "plugin/host_services.h"
 #include "table/ksc_table.h"
 
 #include <fstream>
@@ -13,22 +12,6 @@ std::vector<ConvertCall> g_convertCalls;
 std::map<std::string, std::string> g_testNames;
 
 namespace {
-
-// Records every call; answers a request at once when the address has a name, as a
-// module may do from inside the call.
-int RecordingConvert(int command, uintptr_t, uint32_t*, const char* address, char*, uintptr_t,
-                     uintptr_t, uintptr_t, uintptr_t, uintptr_t, OnNameConvertedProc callback,
-                     intptr_t row) {
-    g_convertCalls.push_back({command, address != nullptr ? address : "", row});
-    if (command != CONVERT_REQUEST) {
-        return 1;
-    }
-    const auto name = g_testNames.find(address);
-    if (name != g_testNames.end()) {
-        callback(address, name->second.c_str(), row);
-    }
-    return 1;
-}
 
 // Menu 150 as the module's resources hold it.
 CMenu* MakePopupMenu() {
@@ -46,6 +29,20 @@ CMenu* MakePopupMenu() {
 }
 
 } // namespace
+
+// Records every call; answers a request at once when the address has a name, as a
+// module may do from inside the call.
+void RecordingViewHost::ConvertAddress(int command, uint32_t*, const char* address, char*,
+                                       intptr_t row) {
+    g_convertCalls.push_back({command, address != nullptr ? address : "", row});
+    if (command != CONVERT_REQUEST || m_view == nullptr) {
+        return;
+    }
+    const auto name = g_testNames.find(address);
+    if (name != g_testNames.end()) {
+        m_view->OnNameConverted(address, name->second.c_str(), row);
+    }
+}
 
 std::string AddressText(const std::string& bytes) {
     std::string text;
@@ -86,16 +83,15 @@ void MatrixViewTest::SetUp() {
     g_testNames.clear();
     platform::ClearMessageBoxRecords();
     platform::ClearOfferedMenus();
-    g_convertMappedAddress = &RecordingConvert;
-    g_popupMenu = MakePopupMenu();
+    m_host.m_menu = MakePopupMenu();
 
     m_frame = std::make_unique<SECMDIFrameWnd>();
     ASSERT_TRUE(m_frame->Create(nullptr, "Host", WS_OVERLAPPEDWINDOW, CRect(0, 0, 640, 480)));
     m_tabs = std::make_unique<SECTabWnd>();
     ASSERT_TRUE(m_tabs->Create(m_frame.get(), WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL));
     m_tabs->MoveWindow(0, 0, 400, 200);
-    m_view = new CMatrixView;
-    g_matrixView = m_view;
+    m_view = new CMatrixView(m_host);
+    m_host.m_view = m_view;
     ASSERT_TRUE(m_view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0),
                                m_tabs.get(), IDC_MATRIX_VIEW));
     m_view->m_tabIndex = m_tabs->AddTab(m_view, "Matrix");
@@ -107,16 +103,15 @@ void MatrixViewTest::SetUp() {
 void MatrixViewTest::TearDown() {
     m_view->CloseView();
     m_view->DestroyWindow();
-    g_matrixView = nullptr;
     delete m_view;
     m_otherPage.DestroyWindow();
     m_tabs->DestroyWindow();
     m_tabs.reset();
     m_frame->DestroyWindow();
     m_frame.reset();
-    delete g_popupMenu;
-    g_popupMenu = nullptr;
-    g_convertMappedAddress = nullptr;
+    delete m_host.m_menu;
+    m_host.m_menu = nullptr;
+    m_host.m_view = nullptr;
     ksdb::ResetDatabase();
 }
 

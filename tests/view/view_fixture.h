@@ -32,6 +32,18 @@ struct ConvertCall {
 extern std::vector<ConvertCall> g_convertCalls;
 extern std::map<std::string, std::string> g_testNames;
 
+// The view's host services: the test's popup menu, and a conversion that records every call
+// and answers names from g_testNames at once.
+class RecordingViewHost : public ViewHost {
+  public:
+    CMenu* PopupMenu() override { return m_menu; }
+    void ConvertAddress(int command, uint32_t* slot, const char* address, char* scratch,
+                        intptr_t row) override;
+
+    CMenu* m_menu = nullptr;
+    CMatrixView* m_view = nullptr;
+};
+
 // The address text the host library answers for six bytes: "00 A0 C9 12 34 56".
 std::string AddressText(const std::string& bytes);
 std::shared_ptr<ksdb::MemoryAgent> MakeMatrixAgent(const std::vector<TestConversation>& rows);
@@ -56,6 +68,7 @@ class MatrixViewTest : public ::testing::Test {
     std::unique_ptr<SECMDIFrameWnd> m_frame;
     std::unique_ptr<SECTabWnd> m_tabs;
     CWnd m_otherPage;
+    RecordingViewHost m_host;
     CMatrixView* m_view = nullptr;
     ksdb::MemoryTransport* m_transport = nullptr;
     std::shared_ptr<ksdb::MemoryAgent> m_agent;

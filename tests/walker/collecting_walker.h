@@ -2,7 +2,7 @@
 // each variable. Shared by the tests that walk through the real host library.
 #pragma once
 
-#include "hostdb/mib_walker.h"
+#include "walker/mib_walker.h"
 
 #include <ostream>
 #include <string>

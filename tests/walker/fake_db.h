@@ -4,7 +4,7 @@
 // loop would. Failures are injected by flags.
 #pragma once
 
-#include "hostdb/ksdbapi.h"
+#include "hostapi/ksdbapi.h"
 
 #include <deque>
 #include <map>

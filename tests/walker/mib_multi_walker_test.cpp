@@ -1,7 +1,7 @@
 // CMibMultiWalker against the scripted host database: interleaved walks keep
 // their own node and tag, ended walks are released once, and the connection's
 // end and Disconnect treat the walks in flight as their owners expect.
-#include "hostdb/mib_multi_walker.h"
+#include "walker/mib_multi_walker.h"
 #include "tests/walker/fake_db.h"
 
 #include <gtest/gtest.h>

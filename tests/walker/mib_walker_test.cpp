@@ -1,6 +1,6 @@
 // CMibWalker against the scripted host database: request contents, the ways a
 // walk ends, notifications that must be ignored and the failure paths.
-#include "hostdb/mib_walker.h"
+#include "walker/mib_walker.h"
 #include "tests/walker/fake_db.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "hostdb/mib_walker.h"
+#include "walker/mib_walker.h"
 
 #include <string.h>
 

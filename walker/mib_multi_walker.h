@@ -2,7 +2,7 @@
 // carrying the node it addresses and a tag of the caller's.
 #pragma once
 
-#include "hostdb/ksdbapi.h"
+#include "hostapi/ksdbapi.h"
 
 #include <memory>
 #include <stdint.h>

@@ -3,7 +3,7 @@
 // every answer to the derived class as a row.
 #pragma once
 
-#include "hostdb/ksdbapi.h"
+#include "hostapi/ksdbapi.h"
 
 #include <stdint.h>
 #include <string>

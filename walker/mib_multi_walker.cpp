@@ -1,6 +1,6 @@
-#include "hostdb/mib_multi_walker.h"
+#include "walker/mib_multi_walker.h"
 
-#include "hostdb/mib_walker.h"
+#include "walker/mib_walker.h"
 
 CMibMultiWalker::CMibMultiWalker() = default;
 
