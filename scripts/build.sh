@@ -6,5 +6,12 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
 sanitize="${TESSARAN_SANITIZE:-0}"
 [ "$sanitize" = 1 ] && san=ON || san=OFF
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARAN_SANITIZE=$san >/dev/null
+# ccache, when installed, shares compiled objects between build trees and checkouts.
+launcher=()
+if command -v ccache >/dev/null; then
+    export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$root")}"
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARAN_SANITIZE=$san \
+    "${launcher[@]}" >/dev/null
 cmake --build "$build" -j "$(nproc)"

@@ -3,11 +3,12 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang-format
+  build-essential cmake ninja-build pkg-config clang-format ccache
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
   libsnmp-dev snmp snmpsim
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  ieee-data gettext python3 fonts-dejavu-core xvfb xauth
+  ieee-data gettext python3 fonts-dejavu-core fonts-wqy-zenhei xvfb xauth xdotool
+  libmuparser-dev libpcap-dev clang libclang-rt-14-dev tshark python3-scapy iproute2
 )
 
 missing=()
