@@ -35,10 +35,10 @@ const CategorySpec kCategories[] = {
 constexpr int32_t kSeriesCode = 174;
 constexpr int32_t kSeriesOn = 1;
 
-// A single graph's frame: WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW. The "All" frame is
-// made minimised and hidden and shown once its pages are in.
-constexpr DWORD kGraphFrameStyle = 0x50CF0000;
-constexpr DWORD kAllFrameStyle = 0x60CF0000;
+// The "All" frame is made minimised and hidden, and shown once its pages are in.
+constexpr DWORD kGraphFrameStyle = WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW;
+constexpr DWORD kAllFrameStyle = WS_CHILD | WS_MINIMIZE | WS_OVERLAPPEDWINDOW;
+static_assert(kGraphFrameStyle == 0x50CF0000 && kAllFrameStyle == 0x60CF0000);
 
 // Pieces of a graph title are cut at this length.
 constexpr size_t kTitlePieceLimit = 1024;
@@ -209,19 +209,21 @@ CWnd* CMatrixView::BuildCategoryGraph(GraphCategory category, CMDIChildWnd* cont
     }
     SetExpressions(definition, *spec);
     definition.instanceCount = static_cast<int>(definition.instances.size());
-    // The host names the graph as its window is titled.
+    // The host names the graph as its frame or page is titled.
     definition.title = BuildGraphTitle(category, titleMode);
     if (!inPage) {
         OpenSingleGraph(definition);
         return nullptr;
     }
     snprintf(titleOut, titleSize, "%s", definition.title.c_str());
+    definition.title = titleOut;
     return MakeGraphPage(container, definition);
 }
 
 void CMatrixView::OpenSingleGraph(GraphDefinition& definition) {
     auto* request = new GraphWindowRequest;
     snprintf(request->title, sizeof request->title, "%s", definition.title.c_str());
+    definition.title = request->title;
     request->style = kGraphFrameStyle;
     request->definition = &definition;
     OpenGraphWindow(request);
