@@ -35,18 +35,20 @@ constexpr Unit UNITS[] = {{1e9, "G"}, {1e6, "M"}, {1e3, "K"}};
 
 GraphChart::GraphChart(const QString& title, std::shared_ptr<const GraphHistory> history)
     : m_history(std::move(history)), m_lines(m_history->SeriesCount()) {
-    auto* chart = new QChart;
-    chart->setTitle(title);
-    chart->legend()->setAlignment(Qt::AlignBottom);
+    m_plot = new QChart;
+    m_plot->setTitle(title);
+    m_plot->legend()->setAlignment(Qt::AlignBottom);
     m_timeAxis = new QDateTimeAxis;
     m_timeAxis->setFormat(TIME_FORMAT);
-    chart->addAxis(m_timeAxis, Qt::AlignBottom);
+    m_plot->addAxis(m_timeAxis, Qt::AlignBottom);
     m_valueAxis = new QValueAxis;
-    chart->addAxis(m_valueAxis, Qt::AlignLeft);
-    setChart(chart);
+    m_plot->addAxis(m_valueAxis, Qt::AlignLeft);
+    // The lines go in before the chart is shown. Observed (Qt 6.4): a chart handed to its
+    // view before its first series never draws its time axis.
     for (int series = 0; series < m_history->SeriesCount(); ++series)
         AddSegment(series);
-    m_collecting = new QGraphicsSimpleTextItem(COLLECTING_TEXT, chart);
+    setChart(m_plot);
+    m_collecting = new QGraphicsSimpleTextItem(COLLECTING_TEXT, m_plot);
     Redraw();
 }
 
@@ -56,7 +58,7 @@ QLineSeries* GraphChart::AddSegment(int series) {
     Line& line = m_lines[series];
     auto* segment = new QLineSeries;
     segment->setName(QString::fromStdString(m_history->Legend(series)));
-    chart()->addSeries(segment);
+    m_plot->addSeries(segment);
     QPen pen = segment->pen();
     pen.setWidth(LINE_WIDTH);
     segment->setPen(pen);
@@ -66,7 +68,7 @@ QLineSeries* GraphChart::AddSegment(int series) {
         line.color = segment->color();
     } else {
         segment->setColor(line.color);
-        for (QLegendMarker* marker : chart()->legend()->markers(segment))
+        for (QLegendMarker* marker : m_plot->legend()->markers(segment))
             marker->setVisible(false);
     }
     QObject::connect(
@@ -122,7 +124,7 @@ void GraphChart::FillSeries(int series, double divisor) {
         line.segments[used]->clear();
 }
 
-// The axes move in steps, whole minutes of time and 1-2-5 steps of value, so that most
+// The axes move in steps, whole minutes of time and round steps of value, so that most
 // polls leave them alone: a change of range makes every line compute its geometry again,
 // which is most of a poll's cost.
 void GraphChart::UpdateAxes(double maximum) {
@@ -156,7 +158,7 @@ double GraphChart::NiceCeiling(double value) {
     if (!(value > 0))
         return 1;
     const double decade = std::pow(10.0, std::floor(std::log10(value)));
-    for (double step : {1.0, 2.0, 5.0, 10.0}) {
+    for (double step : {1.0, 1.2, 1.5, 2.0, 2.5, 3.0, 4.0, 5.0, 6.0, 8.0, 10.0}) {
         if (step * decade >= value)
             return step * decade;
     }

@@ -36,7 +36,8 @@ class GraphChart : public QChartView {
 
     // The unit letter and divisor for values up to `maximum`: "", K, M or G.
     static double UnitFor(double maximum, QString& letter);
-    // The top of the value axis for values up to `value`: 1, 2 or 5 times a power of ten.
+    // The top of the value axis for values up to `value`: a round step (1, 1.2, 1.5, 2,
+    // 2.5, 3, 4, 5, 6 or 8) times a power of ten.
     static double NiceCeiling(double value);
 
   protected:
@@ -59,6 +60,7 @@ class GraphChart : public QChartView {
     void PlaceCollectingText();
 
     std::shared_ptr<const GraphHistory> m_history;
+    QChart* m_plot = nullptr; // owned by the view
     std::vector<Line> m_lines;
     QDateTimeAxis* m_timeAxis = nullptr;
     QValueAxis* m_valueAxis = nullptr;
