@@ -50,6 +50,30 @@ HWND ParentOf(const ksdb::Record& record) {
     return reinterpret_cast<HWND>(static_cast<intptr_t>(record.GetInt(FLD_GRAPH_PARENT)));
 }
 
+// A window's rectangle in its parent's client coordinates.
+CRect PlacedRect(const CWnd& window) {
+    CRect rect;
+    window.GetWindowRect(&rect);
+    window.GetParent()->ScreenToClient(&rect);
+    return rect;
+}
+
+// A stand-in for the host's graph engine: every graph record gets a plain child window of
+// its parent, made while the record is posted.
+struct GraphEngineDouble {
+    GraphEngineDouble() {
+        ksdb::SetGraphEngine([this](const ksdb::Record& record) {
+            auto graph = std::make_unique<CWnd>();
+            graph->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 1, 1),
+                          CWnd::FromHandle(ParentOf(record)), 1);
+            graphs.push_back(std::move(graph));
+            return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(graphs.back()->m_hWnd));
+        });
+    }
+    ~GraphEngineDouble() { ksdb::SetGraphEngine(nullptr); }
+    std::vector<std::unique_ptr<CWnd>> graphs;
+};
+
 std::string WindowText(const CWnd* window) {
     std::string text;
     window->GetWindowText(text);
@@ -253,6 +277,35 @@ TEST_F(MatrixGraphTest, AllOpensFourTabsWhoseCaptionsFollowTheActiveTab) {
     tabs->ActivateTab(3);
     EXPECT_EQ(WindowText(container), "Packets for probe-one - " + kC + "->alpha");
     EXPECT_EQ(Records()[3]->GetText(FLD_NAME), WindowText(container));
+}
+
+TEST_F(MatrixGraphTest, HostGraphsAreKeptFillingTheirFrameAndPages) {
+    GraphEngineDouble engine;
+    Select({kRowAB});
+    m_view->DispatchCommand(ID_GRAPH_BYTES);
+    ASSERT_EQ(engine.graphs.size(), 1u);
+    CMDIChildWnd* frame = Children()[0];
+    CRect client;
+    frame->GetClientRect(&client);
+    ASSERT_GT(client.Width(), 0);
+    EXPECT_EQ(PlacedRect(*engine.graphs[0]), CRect(-2, -2, client.right, client.bottom));
+    // From then on the frame sizes its graph to the client area.
+    frame->MoveWindow(0, 0, 400, 300);
+    frame->GetClientRect(&client);
+    EXPECT_EQ(PlacedRect(*engine.graphs[0]), client);
+
+    m_view->DispatchCommand(ID_GRAPH_ALL);
+    ASSERT_EQ(engine.graphs.size(), 5u);
+    auto* tabs = static_cast<SECTabWnd*>(Children()[1]->GetDlgItem(AFX_IDW_PANE_FIRST));
+    for (int tab = 0; tab < 4; ++tab) {
+        const HWND page = tabs->GetTabWnd(tab)->GetSafeHwnd();
+        EXPECT_EQ(::GetWindowLongPtr(page, GWL_USERDATA),
+                  reinterpret_cast<LONG_PTR>(engine.graphs[tab + 1]->m_hWnd));
+    }
+    CWnd* page = tabs->GetTabWnd(0);
+    page->GetClientRect(&client);
+    ASSERT_GT(client.Width(), 0);
+    EXPECT_EQ(PlacedRect(*engine.graphs[1]), CRect(-2, -2, client.right, client.bottom));
 }
 
 TEST_F(MatrixGraphTest, GraphFramesFollowAMaximisedActiveFrame) {
