@@ -2,8 +2,8 @@
 """The graph commands in the console on the demo probe: select three rows, open their
 Utilization graph and the All window, and check what the console's graph engine made of
 the plug-in's graph records: titles, one series per row (two for Packets) named after
-the rows' pairs, instances built from the rows' addresses, and values that the probe
-answered for every series of the Bytes graph.
+the rows' pairs, instances built from the rows' addresses, and two polls answered for
+every series of the Bytes graph.
 
 usage: console_graphs_test.py QUILLON WORK_DIR
 """
@@ -79,9 +79,11 @@ def main():
     shown = [(title, [s[:3] for s in series]) for title, series in graphs]
     if shown != expected:
         fail("graphs %r, expected %r" % (shown, expected))
+    # The fixture's probe is static: its uptime stands still, so every interval is a gap
+    # ("-"), never a made-up rate; console_graph_values_test checks values on a live probe.
     for legend, _, _, values in graphs[3][1]:
-        if not any(value != "-" for value in values):
-            fail("no value for %s in %r" % (legend, values))
+        if len(values) < 2:
+            fail("%s polled %d times, not 2: %r" % (legend, len(values), values))
     print("ok: %d graphs, %d series" % (len(graphs), sum(len(s) for _, s in graphs)))
 
 
