@@ -4,7 +4,9 @@
 //
 // --nodes loads the host database's nodes from FILE (default: $TESSARAN_NODES, else the
 // installation's data/nodes). --open opens that node's window at start. --script runs a
-// console script (see script_runner.h) and exits with its result.
+// console script (see script_runner.h) and exits with its result. $TESSARAN_LOOP_STATS
+// names a file for the longest hold-up of the event loop (see loop_watch.h).
+#include "host/console/loop_watch.h"
 #include "host/console/plugin_host.h"
 #include "host/console/quillon_frame.h"
 #include "host/console/script_runner.h"
@@ -14,6 +16,7 @@
 #include "platform/platform_app.h"
 #include "platform/profile.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -85,6 +88,7 @@ int RunConsole(const Options& options, PluginHost& plugin) {
     } else if (!options.openNode.empty() && !frame->OpenNode(options.openNode)) {
         std::cerr << "quillon: no node \"" << options.openNode << "\"\n";
     }
+    LoopWatch watch(std::getenv("TESSARAN_LOOP_STATS"));
     const int exitCode = PlatformApp::Run();
     if (IsWindow(frame->m_hWnd))
         frame->DestroyWindow();
