@@ -67,9 +67,10 @@ running_pid() {
         echo "$pid"
         return 0
     fi
+    # The binary may have been rebuilt since: its path as launched is compared, not the file.
     [ "$(readlink "/proc/$pid/cwd" 2>/dev/null)" = "$(cd "$dir" && pwd -P)" ] &&
-        [ "$(readlink "/proc/$pid/exe" 2>/dev/null)" = "$(readlink -f "$fast_probe")" ] ||
-        return 1
+        [ "$(tr '\0' '\n' <"/proc/$pid/cmdline" 2>/dev/null | head -n 1)" = \
+            "$(cat "$dir/binary" 2>/dev/null)" ] || return 1
     echo "$pid"
 }
 
@@ -134,6 +135,7 @@ launch() {
     if [ "$fast" = 1 ]; then
         local fast_args=(--port "$1" --conversations "${conversations:-1000}")
         [ "$variant" = static ] && fast_args+=(--static)
+        echo "$fast_probe" >"$dir/binary"
         setsid sh -c 'sleep "$0"; cd "$1" && shift && exec "$@"' "${DEMO_PROBE_EXEC_DELAY:-0}" \
             "$dir" "$fast_probe" "${fast_args[@]}" </dev/null >"$dir/log" 2>&1 &
     else
