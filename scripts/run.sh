@@ -22,5 +22,6 @@ fi
 script="$out/demo.script"
 sed "s|\${OUT}|$out|g" "$root/scripts/demo.script" > "$script"
 QT_QPA_PLATFORM=offscreen "$build/bin/quillon" --script "$script"
-echo "run.sh: the demo wrote $out/console.png, $out/table.tsv and $out/messages.txt"
+echo "run.sh: the demo wrote $out/console.png, $out/table.tsv, $out/messages.txt," \
+    "$out/conversation.png and $out/conversation.tsv"
 echo "run.sh: the demo probe keeps running; stop it with: bash scripts/demo_probe.sh stop"

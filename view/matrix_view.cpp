@@ -34,6 +34,11 @@ const ColumnSpec kTableColumns[] = {
 
 constexpr UINT kTableOptions = TABLE_ROWSELECT | TABLE_NOSCROLLBARS | TABLE_SORTABLE;
 
+// The conversation matrix window: caption and style (WS_CHILD, WS_VISIBLE,
+// WS_OVERLAPPEDWINDOW).
+const char kConversationCaption[] = "Hi there!";
+constexpr DWORD kConversationStyle = 0x50CF0000;
+
 // A context menu opened from the keyboard appears this far inside the view's corner.
 constexpr int kKeyboardMenuOffset = 5;
 
@@ -277,11 +282,45 @@ void CMatrixView::OpenCategoryGraph(GraphCategory) {}
 
 void CMatrixView::OpenAllGraphs() {}
 
-// The conversation window is not built yet: the pairs are collected and checked (the
-// user hears of rows with different indexes), and nothing opens.
+// Half the frame's client area at its top-left corner, maximised when the host's active
+// child is. Without a frame no window object is made at all, so nothing is left behind.
 void CMatrixView::OpenConversationWindow() {
     std::string index;
-    CollectPairs(index);
+    if (!CollectPairs(index) || m_frame == nullptr) {
+        return;
+    }
+    ConversationWindow* window =
+        m_host.NewConversationWindow(m_node, m_pairNames, m_pairAddresses, index.c_str(), this);
+    if (window == nullptr) {
+        return;
+    }
+    CRect client;
+    m_frame->GetClientRect(&client);
+    const CRect rect(0, 0, client.Width() / 2, client.Height() / 2);
+    CMDIFrameWnd* parent = m_frame->IsKindOf(RUNTIME_CLASS(SECMDIFrameWnd))
+                               ? static_cast<CMDIFrameWnd*>(m_frame)
+                               : nullptr;
+    CMDIChildWnd* child = window->ChildFrame();
+    // A refused creation destroys the window, and the framework deletes the object.
+    if (!child->Create(nullptr, kConversationCaption, ChildStyle(kConversationStyle), rect,
+                       parent) ||
+        !IsWindowObject(child)) {
+        return;
+    }
+    window->StartPolling();
+    window->RequestAllPairs();
+}
+
+// WS_MAXIMIZE added when the frame's active child window is maximised.
+DWORD CMatrixView::ChildStyle(DWORD style) const {
+    if (!m_frame->IsKindOf(RUNTIME_CLASS(CFrameWnd))) {
+        return style;
+    }
+    CWnd* active = static_cast<CFrameWnd*>(m_frame)->GetActiveFrame();
+    if (IsWindowObject(active) && (active->GetStyle() & WS_MAXIMIZE) != 0) {
+        style |= WS_MAXIMIZE;
+    }
+    return style;
 }
 
 LRESULT CMatrixView::OnMatrixUtilization(WPARAM, LPARAM indexText) {

@@ -4,11 +4,11 @@
 // commands, and shares the host tab window's scroll bars with its table.
 #pragma once
 
-#include "walker/mib_walker.h"
 #include "platform/afx.h"
 #include "res/resource.h"
 #include "view/matrix_row_index.h"
 #include "view/view_host.h"
+#include "walker/mib_walker.h"
 
 #include <stdint.h>
 #include <string>
@@ -127,6 +127,7 @@ class CMatrixView : public CWnd, public CMibWalker {
     void OpenCategoryGraph(GraphCategory category);
     void OpenAllGraphs();
     void OpenConversationWindow();
+    DWORD ChildStyle(DWORD style) const;
     void AddPairMember(const std::string& name, const std::string& address);
 
     void ReadDeviceName();

@@ -6,11 +6,11 @@
 // runs inside the measurement; painting does not depend on the number of rows.
 #include "host/ksdbapi/ksdb_host.h"
 #include "host/ksdbapi/oid_text.h"
-#include "walker/mib_walker.h"
 #include "platform/afx.h"
 #include "platform/platform_app.h"
 #include "table/ksc_table.h"
 #include "view/matrix_view.h"
+#include "walker/mib_walker.h"
 
 #include <benchmark/benchmark.h>
 
@@ -60,11 +60,17 @@ void WaitIdle(const CMibWalker& walker) {
     }
 }
 
-// No popup menu and no name conversion: the walk alone is measured.
+// No popup menu, no name conversion and no conversation window: the walk alone is
+// measured.
 class NoServices : public ViewHost {
   public:
     CMenu* PopupMenu() override { return nullptr; }
     void ConvertAddress(int, uint32_t*, const char*, char*, intptr_t) override {}
+    ConversationWindow* NewConversationWindow(uint32_t, const std::vector<std::string>&,
+                                              const std::vector<std::string>&, const char*,
+                                              CWnd*) override {
+        return nullptr;
+    }
 };
 
 // The view in a tab window of a frame, as the host shows it.

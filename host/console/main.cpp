@@ -5,6 +5,7 @@
 // --nodes loads the host database's nodes from FILE (default: $TESSARAN_NODES, else the
 // installation's data/nodes). --open opens that node's window at start. --script runs a
 // console script (see script_runner.h) and exits with its result.
+#include "host/console/conversation_commands.h"
 #include "host/console/plugin_host.h"
 #include "host/console/quillon_frame.h"
 #include "host/console/script_runner.h"
@@ -74,6 +75,7 @@ int RunConsole(const Options& options, PluginHost& plugin) {
     }
     AfxSetMainWnd(frame.get());
     ScriptRunner script(*frame, plugin, [&walks] { return walks.Count(); });
+    RegisterConversationCommands(script, *frame);
     if (!options.scriptFile.empty()) {
         std::string error;
         if (!script.Load(options.scriptFile, error)) {

@@ -106,6 +106,10 @@ ScriptRunner::Outcome ScriptRunner::Failed(std::string error) {
 ScriptRunner::ScriptRunner(QuillonFrame& frame, PluginHost& plugin, std::function<int()> walksDone)
     : m_frame(frame), m_plugin(plugin), m_walksDone(std::move(walksDone)) {}
 
+void ScriptRunner::AddCommand(const std::string& name, CommandFunction command) {
+    m_addedCommands[name] = std::move(command);
+}
+
 bool ScriptRunner::Load(const std::string& path, std::string& error) {
     std::ifstream in(path);
     if (!in) {
@@ -192,6 +196,9 @@ ScriptRunner::Outcome ScriptRunner::Run(const Line& line) {
         if (line.words[0] == name)
             return (this->*handler)(args);
     }
+    const auto added = m_addedCommands.find(line.words[0]);
+    if (added != m_addedCommands.end())
+        return Failed(added->second(args));
     return Failed("unknown command");
 }
 

@@ -11,12 +11,15 @@
 //   screenshot FILE           write a PNG of the main window with its children
 //   quit                      end the run (exit code 0)
 //
+// Other commands register with AddCommand (conversation_commands.h).
+//
 // Blank lines and lines starting with '#' are skipped. A command that fails or times out
 // ends the run with exit code 1 and a message naming the script line.
 #pragma once
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -27,6 +30,10 @@ class ScriptRunner {
   public:
     // walksDone answers how many walks of the view have finished so far.
     ScriptRunner(QuillonFrame& frame, PluginHost& plugin, std::function<int()> walksDone);
+
+    // A command that finishes at once: it answers "" when done, else the error.
+    using CommandFunction = std::function<std::string(const std::vector<std::string>& args)>;
+    void AddCommand(const std::string& name, CommandFunction command);
 
     bool Load(const std::string& path, std::string& error);
     // Runs the script from the event loop; the run ends with PlatformApp::Quit.
@@ -68,6 +75,7 @@ class ScriptRunner {
     QuillonFrame& m_frame;
     PluginHost& m_plugin;
     std::function<int()> m_walksDone;
+    std::map<std::string, CommandFunction> m_addedCommands;
     std::string m_path;
     std::vector<Line> m_lines;
     size_t m_next = 0;

@@ -32,13 +32,17 @@ struct ConvertCall {
 extern std::vector<ConvertCall> g_convertCalls;
 extern std::map<std::string, std::string> g_testNames;
 
-// The view's host services: the test's popup menu, and a conversion that records every call
-// and answers names from g_testNames at once.
+// The view's host services: the test's popup menu, a conversion that records every call
+// and answers names from g_testNames at once, and the conversation window itself.
 class RecordingViewHost : public ViewHost {
   public:
     CMenu* PopupMenu() override { return m_menu; }
     void ConvertAddress(int command, uint32_t* slot, const char* address, char* scratch,
                         intptr_t row) override;
+    // The real conversation matrix window.
+    ConversationWindow* NewConversationWindow(uint32_t node, const std::vector<std::string>& names,
+                                              const std::vector<std::string>& addresses,
+                                              const char* index, CWnd* owner) override;
 
     CMenu* m_menu = nullptr;
     CMatrixView* m_view = nullptr;
