@@ -127,7 +127,7 @@ const char* CMatrixWindow::AddressAt(int position) const {
 void CMatrixWindow::LookupAddress(const char* name, char* address) const {
     for (size_t i = 0; i < m_names.size(); ++i) {
         if (m_names[i] == name) {
-            snprintf(address, ADDRESS_TEXT_SIZE, "%s", AddressAt(static_cast<int>(i)));
+            snprintf(address, ADDRESS_LIST_ADDRESS_SIZE, "%s", AddressAt(static_cast<int>(i)));
             return;
         }
     }
@@ -300,10 +300,10 @@ int CMatrixWindow::GatherSelectedPairs() {
 }
 
 void CMatrixWindow::AppendAddress(const char* name) {
-    auto* element = new AddressListNode;
-    LookupAddress(name, element->m_address);
+    auto* element = new AddressListNode{};
+    LookupAddress(name, element->address);
     if (m_listTail != nullptr) {
-        m_listTail->m_next = element;
+        m_listTail->next = element;
     } else {
         m_listHead = element;
     }
@@ -312,7 +312,7 @@ void CMatrixWindow::AppendAddress(const char* name) {
 
 void CMatrixWindow::FreeAddressList() {
     while (m_listHead != nullptr) {
-        AddressListNode* next = m_listHead->m_next;
+        AddressListNode* next = m_listHead->next;
         delete m_listHead;
         m_listHead = next;
     }
@@ -337,8 +337,8 @@ std::string CMatrixWindow::Report() const {
         report += "address\t" + m_names[i] + "\t" + AddressAt(static_cast<int>(i)) + "\n";
     }
     for (const AddressListNode* element = m_listHead; element != nullptr;
-         element = element->m_next) {
-        report += std::string("sent\t") + element->m_address + "\n";
+         element = element->next) {
+        report += std::string("sent\t") + element->address + "\n";
     }
     report += "walks\t" + std::to_string(m_walks.size()) + "\n";
     return report;

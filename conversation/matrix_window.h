@@ -24,8 +24,8 @@
 
 // The tag of one pair's walk; OnWalkDone deletes it.
 struct PairWalkTag {
-    char m_source[ADDRESS_TEXT_SIZE] = "";
-    char m_destination[ADDRESS_TEXT_SIZE] = "";
+    char m_source[ADDRESS_LIST_ADDRESS_SIZE] = "";
+    char m_destination[ADDRESS_LIST_ADDRESS_SIZE] = "";
     int m_direction = 0; // 0: the pair in node order, 1: reversed
 };
 

@@ -29,3 +29,4 @@
 // Child windows.
 #define IDC_MATRIX_VIEW 6001
 #define IDC_MATRIX_TABLE 6301
+#define IDC_GRAPH_PAGE 3000 // a graph's page in the "All" window

@@ -1,12 +1,12 @@
 // AddressListNode: one element of the address list that the conversation window hands to
-// the Matrix view with WM_MATRIX_UTILIZATION, WM_MATRIX_BYTES and WM_MATRIX_PACKETS. The
-// list holds two elements per chosen pair, the pair's first node's address and then its
-// second's, in dotted decimal ("0.160.201.18.52.86"). It stays the sender's.
+// the Matrix view with messages 3024 to 3027, two elements per chosen pair (the pair's
+// first node's address, then its second's), in converted dotted-decimal form. The list
+// stays the sender's.
 #pragma once
 
-#define ADDRESS_TEXT_SIZE 256
+#define ADDRESS_LIST_ADDRESS_SIZE 256
 
 struct AddressListNode {
-    char m_address[ADDRESS_TEXT_SIZE] = "";
-    AddressListNode* m_next = nullptr;
+    char address[ADDRESS_LIST_ADDRESS_SIZE];
+    AddressListNode* next;
 };

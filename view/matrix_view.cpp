@@ -42,11 +42,6 @@ constexpr DWORD kConversationStyle = 0x50CF0000;
 // A context menu opened from the keyboard appears this far inside the view's corner.
 constexpr int kKeyboardMenuOffset = 5;
 
-// The index text that comes with messages 3024 to 3027 belongs to the receiver.
-void ReleaseIndexText(LPARAM indexText) {
-    delete[] reinterpret_cast<char*>(indexText);
-}
-
 } // namespace
 
 BEGIN_MESSAGE_MAP(CMatrixView, CWnd)
@@ -60,10 +55,10 @@ ON_WM_VSCROLL()
 ON_WM_HSCROLL()
 ON_MESSAGE(WM_TABLE_LAYOUT, OnTableLayout)
 ON_WM_LBUTTONDBLCLK()
-ON_MESSAGE(WM_MATRIX_UTILIZATION, OnMatrixUtilization)
-ON_MESSAGE(WM_MATRIX_BYTES, OnMatrixBytes)
+ON_MATRIX_PAIRS(WM_MATRIX_UTILIZATION, OnMatrixUtilization)
+ON_MATRIX_PAIRS(WM_MATRIX_BYTES, OnMatrixBytes)
 ON_MESSAGE(WM_MATRIX_ERRORS, OnMatrixErrors)
-ON_MESSAGE(WM_MATRIX_PACKETS, OnMatrixPackets)
+ON_MATRIX_PAIRS(WM_MATRIX_PACKETS, OnMatrixPackets)
 END_MESSAGE_MAP()
 
 CMatrixView::CMatrixView(ViewHost& host) : m_host(host) {
@@ -277,16 +272,13 @@ void CMatrixView::DispatchCommand(UINT id) {
     }
 }
 
-// The graph windows are not built yet: the graph commands open nothing.
-void CMatrixView::OpenCategoryGraph(GraphCategory) {}
-
-void CMatrixView::OpenAllGraphs() {}
-
 // Half the frame's client area at its top-left corner, maximised when the host's active
-// child is. Without a frame no window object is made at all, so nothing is left behind.
+// child is. Like the graph frames it needs a live multi-document frame (the host's always
+// is); without one no window object is made, so nothing is left behind.
 void CMatrixView::OpenConversationWindow() {
     std::string index;
-    if (!CollectPairs(index) || m_frame == nullptr) {
+    CMDIFrameWnd* parent = GraphParentFrame();
+    if (!CollectPairs(index) || parent == nullptr) {
         return;
     }
     ConversationWindow* window =
@@ -297,13 +289,10 @@ void CMatrixView::OpenConversationWindow() {
     CRect client;
     m_frame->GetClientRect(&client);
     const CRect rect(0, 0, client.Width() / 2, client.Height() / 2);
-    CMDIFrameWnd* parent = m_frame->IsKindOf(RUNTIME_CLASS(SECMDIFrameWnd))
-                               ? static_cast<CMDIFrameWnd*>(m_frame)
-                               : nullptr;
+    const DWORD style = kConversationStyle | (ActiveFrameMaximized() ? WS_MAXIMIZE : 0);
     CMDIChildWnd* child = window->ChildFrame();
     // A refused creation destroys the window, and the framework deletes the object.
-    if (!child->Create(nullptr, kConversationCaption, ChildStyle(kConversationStyle), rect,
-                       parent) ||
+    if (!child->Create(nullptr, kConversationCaption, style, rect, parent) ||
         !IsWindowObject(child)) {
         return;
     }
@@ -311,34 +300,7 @@ void CMatrixView::OpenConversationWindow() {
     window->RequestAllPairs();
 }
 
-// WS_MAXIMIZE added when the frame's active child window is maximised.
-DWORD CMatrixView::ChildStyle(DWORD style) const {
-    if (!m_frame->IsKindOf(RUNTIME_CLASS(CFrameWnd))) {
-        return style;
-    }
-    CWnd* active = static_cast<CFrameWnd*>(m_frame)->GetActiveFrame();
-    if (IsWindowObject(active) && (active->GetStyle() & WS_MAXIMIZE) != 0) {
-        style |= WS_MAXIMIZE;
-    }
-    return style;
-}
-
-LRESULT CMatrixView::OnMatrixUtilization(WPARAM, LPARAM indexText) {
-    ReleaseIndexText(indexText);
-    return 1;
-}
-
-LRESULT CMatrixView::OnMatrixBytes(WPARAM, LPARAM indexText) {
-    ReleaseIndexText(indexText);
-    return 0;
-}
-
 LRESULT CMatrixView::OnMatrixErrors(WPARAM, LPARAM) {
-    return 0;
-}
-
-LRESULT CMatrixView::OnMatrixPackets(WPARAM, LPARAM indexText) {
-    ReleaseIndexText(indexText);
     return 0;
 }
 

@@ -4,6 +4,7 @@
 // walker that reads the same answers and keeps nothing, so the ratio is the view's
 // own cost per conversation. The clock is manual, so the table's 25 ms repaint never
 // runs inside the measurement; painting does not depend on the number of rows.
+#include "graphwnd/graph_window_maker.h"
 #include "host/ksdbapi/ksdb_host.h"
 #include "host/ksdbapi/oid_text.h"
 #include "platform/afx.h"
@@ -71,6 +72,10 @@ class NoServices : public ViewHost {
                                               CWnd*) override {
         return nullptr;
     }
+    GraphWindowFactory& GraphWindows() override { return m_graphWindows; }
+
+  private:
+    GraphWindowMaker m_graphWindows;
 };
 
 // The view in a tab window of a frame, as the host shows it.

@@ -49,13 +49,19 @@ HWND ActiveChild(const QuillonFrame& frame) {
     return reinterpret_cast<HWND>(SendMessage(frame.m_hWndMDIClient, WM_MDIGETACTIVE, 0, 0));
 }
 
-// The active child's conversation control, or null with the reason in error.
-HWND ActiveControl(const QuillonFrame& frame, std::string& error) {
+// The conversation control of the active child, else of the topmost conversation window
+// (a graph it opened is active now); null with the reason in error when there is none.
+HWND ConversationControl(const QuillonFrame& frame, std::string& error) {
     const HWND active = ActiveChild(frame);
-    const HWND control = active != nullptr ? GetDlgItem(active, IDC_CONVERSATION_CTRL) : nullptr;
-    if (control == nullptr)
-        error = "the active window is no conversation window";
-    return control;
+    if (const HWND control = active ? GetDlgItem(active, IDC_CONVERSATION_CTRL) : nullptr)
+        return control;
+    for (HWND child = GetWindow(frame.m_hWndMDIClient, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        if (const HWND control = GetDlgItem(child, IDC_CONVERSATION_CTRL))
+            return control;
+    }
+    error = "no conversation window is open";
+    return nullptr;
 }
 
 // A node by name, or "#N" for the node at position N when no node has that name.
@@ -97,7 +103,7 @@ std::string Drag(const QuillonFrame& frame, const std::vector<std::string>& args
     if (args.size() != 2 && !ctrl)
         return "usage: drag FROM TO [ctrl]";
     std::string error;
-    const HWND control = ActiveControl(frame, error);
+    const HWND control = ConversationControl(frame, error);
     if (control == nullptr)
         return error;
     const std::string report = ReportOf(control);
@@ -122,7 +128,7 @@ std::string DumpConversation(const QuillonFrame& frame, const std::vector<std::s
     if (args.size() != 1)
         return "usage: dump-conversation FILE";
     std::string error;
-    const HWND control = ActiveControl(frame, error);
+    const HWND control = ConversationControl(frame, error);
     if (control == nullptr)
         return error;
     const std::string windowReport = ReportOf(GetParent(control));
@@ -179,10 +185,16 @@ std::string ScreenshotActive(const QuillonFrame& frame, const std::vector<std::s
 } // namespace
 
 void RegisterConversationCommands(ScriptRunner& runner, QuillonFrame& frame) {
-    runner.AddCommand("drag", [&frame](const auto& args) { return Drag(frame, args); });
-    runner.AddCommand("dump-conversation",
-                      [&frame](const auto& args) { return DumpConversation(frame, args); });
-    runner.AddCommand("menu", [&frame](const auto& args) { return Menu(frame, args); });
-    runner.AddCommand("screenshot-active",
-                      [&frame](const auto& args) { return ScreenshotActive(frame, args); });
+    using Command = std::string (*)(const QuillonFrame&, const std::vector<std::string>&);
+    const std::pair<const char*, Command> commands[] = {
+        {"drag", &Drag},
+        {"dump-conversation", &DumpConversation},
+        {"menu", &Menu},
+        {"screenshot-active", &ScreenshotActive},
+    };
+    for (const auto& [name, command] : commands) {
+        runner.AddCommand(name, [&frame, command = command](const std::vector<std::string>& args) {
+            return ScriptRunner::Failed(command(frame, args));
+        });
+    }
 }

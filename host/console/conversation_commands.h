@@ -1,6 +1,7 @@
-// Script commands for the conversation matrix window that is the active child of the
-// console's frame. They see the window only through platform calls and its reports
-// (WM_GETREPORT), never through the plug-in's classes.
+// Script commands for the conversation matrix window: the active child of the console's
+// frame, or else the topmost conversation window (a graph it opened may be active). They
+// see the window only through platform calls and its reports (WM_GETREPORT), never
+// through the plug-in's classes.
 //
 //   drag FROM TO [ctrl]       press the left button on node FROM's centre, move along the
 //                             way, release on node TO's centre, with Ctrl held when `ctrl`

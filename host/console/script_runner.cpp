@@ -106,10 +106,6 @@ ScriptRunner::Outcome ScriptRunner::Failed(std::string error) {
 ScriptRunner::ScriptRunner(QuillonFrame& frame, PluginHost& plugin, std::function<int()> walksDone)
     : m_frame(frame), m_plugin(plugin), m_walksDone(std::move(walksDone)) {}
 
-void ScriptRunner::AddCommand(const std::string& name, CommandFunction command) {
-    m_addedCommands[name] = std::move(command);
-}
-
 bool ScriptRunner::Load(const std::string& path, std::string& error) {
     std::ifstream in(path);
     if (!in) {
@@ -125,6 +121,10 @@ bool ScriptRunner::Load(const std::string& path, std::string& error) {
             m_lines.push_back({number, std::move(words)});
     }
     return true;
+}
+
+void ScriptRunner::AddCommand(const std::string& name, Handler handler) {
+    m_added[name] = std::move(handler);
 }
 
 void ScriptRunner::Start() {
@@ -196,10 +196,8 @@ ScriptRunner::Outcome ScriptRunner::Run(const Line& line) {
         if (line.words[0] == name)
             return (this->*handler)(args);
     }
-    const auto added = m_addedCommands.find(line.words[0]);
-    if (added != m_addedCommands.end())
-        return Failed(added->second(args));
-    return Failed("unknown command");
+    auto added = m_added.find(line.words[0]);
+    return added != m_added.end() ? added->second(args) : Failed("unknown command");
 }
 
 ScriptRunner::Outcome ScriptRunner::Open(const std::vector<std::string>& args) {

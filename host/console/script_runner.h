@@ -11,8 +11,6 @@
 //   screenshot FILE           write a PNG of the main window with its children
 //   quit                      end the run (exit code 0)
 //
-// Other commands register with AddCommand (conversation_commands.h).
-//
 // Blank lines and lines starting with '#' are skipped. A command that fails or times out
 // ends the run with exit code 1 and a message naming the script line.
 #pragma once
@@ -28,16 +26,26 @@ class PluginHost;
 
 class ScriptRunner {
   public:
+    // A command either finishes at once (ok or with an error) or waits for a condition.
+    struct Outcome {
+        std::string error;
+        std::function<bool()> until;
+        double timeoutSeconds = 0;
+        std::string timeoutMessage;
+    };
+    // A command added from outside (its arguments are the words after its name).
+    using Handler = std::function<Outcome(const std::vector<std::string>& args)>;
+
     // walksDone answers how many walks of the view have finished so far.
     ScriptRunner(QuillonFrame& frame, PluginHost& plugin, std::function<int()> walksDone);
 
-    // A command that finishes at once: it answers "" when done, else the error.
-    using CommandFunction = std::function<std::string(const std::vector<std::string>& args)>;
-    void AddCommand(const std::string& name, CommandFunction command);
-
     bool Load(const std::string& path, std::string& error);
+    // Adds a command to those above (graph_commands.h adds the graph commands).
+    void AddCommand(const std::string& name, Handler handler);
     // Runs the script from the event loop; the run ends with PlatformApp::Quit.
     void Start();
+
+    static Outcome Failed(std::string error);
 
   private:
     using Clock = std::chrono::steady_clock;
@@ -46,16 +54,6 @@ class ScriptRunner {
         int number;
         std::vector<std::string> words;
     };
-
-    // A command either finishes at once (ok or with an error) or waits for a condition.
-    struct Outcome {
-        std::string error;
-        std::function<bool()> until;
-        double timeoutSeconds = 0;
-        std::string timeoutMessage;
-    };
-
-    static Outcome Failed(std::string error);
 
     void Step();
     void Poll();
@@ -75,7 +73,7 @@ class ScriptRunner {
     QuillonFrame& m_frame;
     PluginHost& m_plugin;
     std::function<int()> m_walksDone;
-    std::map<std::string, CommandFunction> m_addedCommands;
+    std::map<std::string, Handler> m_added;
     std::string m_path;
     std::vector<Line> m_lines;
     size_t m_next = 0;

@@ -49,11 +49,15 @@ class Database final : public AnswerSink {
         m_answerObserver = std::move(observer);
     }
     std::vector<const Record*> Records(int table) const;
+    void SetGraphEngine(std::function<uint32_t(const Record&)> engine) {
+        m_graphEngine = std::move(engine);
+    }
 
     void OnAnswer(uint64_t ticket, SnmpAnswer answer) override;
 
   private:
-    std::function<void(DbHandle)> m_answerObserver; // host side: sees every answer first
+    std::function<void(DbHandle)> m_answerObserver;       // host side: sees every answer first
+    std::function<uint32_t(const Record&)> m_graphEngine; // host side: makes graph windows
     struct Connection {
         uintptr_t hostContext;
         DbNotifyProc proc;
@@ -85,6 +89,7 @@ class Database final : public AnswerSink {
     void AdoptRecord(DbHandle record);
     bool LockConflicts(const TableView& view, int mode) const;
     void PostRequest(Record& record);
+    void MakeGraph(Record& record);
     void CancelRequest(Record& record);
     bool BuildRequest(const Record& record, SnmpRequest& request) const;
     void ApplyAnswer(Record& record, const SnmpRequest& request, const SnmpAnswer& answer) const;

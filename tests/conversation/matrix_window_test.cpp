@@ -102,8 +102,8 @@ class MatrixWindowTest : public ::testing::Test {
         }
         Request request{message, {}, reinterpret_cast<const char*>(lParam)};
         for (auto* e = reinterpret_cast<const AddressListNode*>(wParam); e != nullptr;
-             e = e->m_next) {
-            request.addresses.push_back(e->m_address);
+             e = e->next) {
+            request.addresses.push_back(e->address);
         }
         m_requests.push_back(request);
         delete[] reinterpret_cast<char*>(lParam);
@@ -252,7 +252,7 @@ TEST_F(MatrixWindowTest, ErrorsAndAllReachNoHandlerAndTheKeyboardMenuOpensInside
 TEST_F(MatrixWindowTest, SameNameTwiceMapsBothNodesToTheFirstAddress) {
     CMatrixWindow* window = Open({"alpha", "beta", "alpha"}, {kTextA, kTextB, kTextC});
     ASSERT_NE(window, nullptr);
-    char address[ADDRESS_TEXT_SIZE];
+    char address[ADDRESS_LIST_ADDRESS_SIZE];
     window->LookupAddress("alpha", address);
     EXPECT_STREQ(address, kDottedA);
     window->LookupAddress("nobody", address);
