@@ -42,9 +42,10 @@ int FewestValues(const GraphEngine& engine) {
 std::string PointLine(const GraphPoint& point) {
     char text[96];
     if (point.gap)
-        std::snprintf(text, sizeof text, "point\t%.3f\t-", point.timeMs / 1000.0);
+        std::snprintf(text, sizeof text, "point\t%.3f\t-\t-", point.timeMs / 1000.0);
     else
-        std::snprintf(text, sizeof text, "point\t%.3f\t%.17g", point.timeMs / 1000.0, point.value);
+        std::snprintf(text, sizeof text, "point\t%.3f\t%.17g\t%u", point.timeMs / 1000.0,
+                      point.value, point.interval);
     return text;
 }
 

@@ -37,15 +37,15 @@ bool GraphHistory::HasValues() const {
     return std::any_of(m_valueCounts.begin(), m_valueCounts.end(), [](int n) { return n > 0; });
 }
 
-void GraphHistory::AddValue(int series, int64_t timeMs, double value) {
-    m_series[series].push_back({timeMs, value, false});
+void GraphHistory::AddValue(int series, int64_t timeMs, double value, uint32_t interval) {
+    m_series[series].push_back({timeMs, value, interval, false});
     ++m_valueCounts[series];
 }
 
 void GraphHistory::AddGap(int series, int64_t timeMs) {
     std::deque<GraphPoint>& points = m_series[series];
     if (!points.empty() && !points.back().gap)
-        points.push_back({timeMs, 0, true});
+        points.push_back({timeMs, 0, 0, true});
 }
 
 void GraphHistory::Trim(int64_t nowMs) {

@@ -70,7 +70,7 @@ void LiveGraph::OnSample(int series, const SeriesSample* sample) {
     } else {
         const SeriesSampler::Result result = m_samplers[series].Take(*sample);
         if (result.outcome == SeriesSampler::Outcome::Point)
-            m_history->AddValue(series, m_pollTimeMs, result.value);
+            m_history->AddValue(series, m_pollTimeMs, result.value, result.interval);
         else if (result.outcome == SeriesSampler::Outcome::Gap)
             m_history->AddGap(series, m_pollTimeMs);
     }
