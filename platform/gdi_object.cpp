@@ -166,7 +166,7 @@ BOOL CBitmap::LoadBitmap(UINT resourceId) {
 }
 
 BOOL CBitmap::LoadBitmap(LPCSTR resourceName) {
-    return AttachNew(::LoadBitmap(AfxGetResourceHandle(), resourceName));
+    return AttachNew(::LoadBitmap(AfxFindResourceHandle(resourceName, RT_BITMAP), resourceName));
 }
 
 BOOL CBitmap::CreateCompatibleBitmap(CDC* dc, int width, int height) {

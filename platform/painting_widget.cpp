@@ -128,9 +128,22 @@ void NoteButtons(Qt::MouseButtons buttons) {
     NoteKeyState(VK_MBUTTON, buttons & Qt::MiddleButton);
 }
 
+// Qt keeps sending a pressed button's moves and release to the widget it was pressed on,
+// wherever the mouse goes. Windows sends them to the window under the mouse unless the
+// pressed window captured it: outside its client area an uncapturing window hears nothing.
+bool OutsideWithoutCapture(HWND source, QMouseEvent* event) {
+    if (GetCapture() != nullptr)
+        return false;
+    RECT client{};
+    GetClientRect(source, &client);
+    const QPoint at = event->position().toPoint();
+    const POINT point = {at.x(), at.y()};
+    return !PtInRect(&client, point);
+}
+
 // Mouse messages go to the capture window when there is one, in its client coordinates.
 void SendMouse(HWND source, QMouseEvent* event, UINT message) {
-    if (message == 0)
+    if (message == 0 || OutsideWithoutCapture(source, event))
         return;
     NoteModifiers(event->modifiers());
     NoteButtons(event->buttons());

@@ -1,5 +1,6 @@
 #include "plugin/host_services.h"
 
+#include "conversation/matrix_window.h"
 #include "res/resource.h"
 #include "view/matrix_view.h"
 
@@ -45,6 +46,13 @@ void PluginHostServices::ConvertAddress(int command, uint32_t* slot, const char*
     }
     m_convertMappedAddress(command, 0, slot, address, scratch, 0, 0, 0, 0, 0, &OnNameConverted,
                            row);
+}
+
+ConversationWindow*
+PluginHostServices::NewConversationWindow(uint32_t node, const std::vector<std::string>& names,
+                                          const std::vector<std::string>& addresses,
+                                          const char* index, CWnd* owner) {
+    return new CMatrixWindow(node, names, addresses, index, owner);
 }
 
 void PluginHostServices::BindConversionModule() {

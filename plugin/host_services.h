@@ -17,6 +17,9 @@ class PluginHostServices : public ViewHost {
     CMenu* PopupMenu() override { return m_popupMenu; }
     void ConvertAddress(int command, uint32_t* slot, const char* address, char* scratch,
                         intptr_t row) override;
+    ConversationWindow* NewConversationWindow(uint32_t node, const std::vector<std::string>& names,
+                                              const std::vector<std::string>& addresses,
+                                              const char* index, CWnd* owner) override;
     GraphWindowFactory& GraphWindows() override { return m_graphWindows; }
 
     // Binds the conversion module named by the host's win.ini: "Dir=" in the first

@@ -24,5 +24,6 @@ script="$out/demo.script"
 sed "s|\${OUT}|$out|g" "$root/scripts/demo.script" > "$script"
 QT_QPA_PLATFORM=offscreen "$build/bin/quillon" --script "$script"
 echo "run.sh: the demo wrote $out/console.png, $out/utilization.png, $out/all.png," \
-    "$out/table.tsv, $out/graphs.tsv and $out/messages.txt"
+    "$out/table.tsv, $out/graphs.tsv, $out/messages.txt, $out/conversation.png," \
+    "$out/conversation.tsv and $out/conversation-graph.png"
 echo "run.sh: the demo probe keeps running; stop it with: bash scripts/demo_probe.sh stop"

@@ -34,6 +34,11 @@ const ColumnSpec kTableColumns[] = {
 
 constexpr UINT kTableOptions = TABLE_ROWSELECT | TABLE_NOSCROLLBARS | TABLE_SORTABLE;
 
+// The conversation matrix window: caption and style (WS_CHILD, WS_VISIBLE,
+// WS_OVERLAPPEDWINDOW).
+const char kConversationCaption[] = "Hi there!";
+constexpr DWORD kConversationStyle = 0x50CF0000;
+
 // A context menu opened from the keyboard appears this far inside the view's corner.
 constexpr int kKeyboardMenuOffset = 5;
 
@@ -267,11 +272,32 @@ void CMatrixView::DispatchCommand(UINT id) {
     }
 }
 
-// The conversation window is not built yet: the pairs are collected and checked (the
-// user hears of rows with different indexes), and nothing opens.
+// Half the frame's client area at its top-left corner, maximised when the host's active
+// child is. Like the graph frames it needs a live multi-document frame (the host's always
+// is); without one no window object is made, so nothing is left behind.
 void CMatrixView::OpenConversationWindow() {
     std::string index;
-    CollectPairs(index);
+    CMDIFrameWnd* parent = GraphParentFrame();
+    if (!CollectPairs(index) || parent == nullptr) {
+        return;
+    }
+    ConversationWindow* window =
+        m_host.NewConversationWindow(m_node, m_pairNames, m_pairAddresses, index.c_str(), this);
+    if (window == nullptr) {
+        return;
+    }
+    CRect client;
+    m_frame->GetClientRect(&client);
+    const CRect rect(0, 0, client.Width() / 2, client.Height() / 2);
+    const DWORD style = kConversationStyle | (ActiveFrameMaximized() ? WS_MAXIMIZE : 0);
+    CMDIChildWnd* child = window->ChildFrame();
+    // A refused creation destroys the window, and the framework deletes the object.
+    if (!child->Create(nullptr, kConversationCaption, style, rect, parent) ||
+        !IsWindowObject(child)) {
+        return;
+    }
+    window->StartPolling();
+    window->RequestAllPairs();
 }
 
 LRESULT CMatrixView::OnMatrixErrors(WPARAM, LPARAM) {

@@ -61,11 +61,17 @@ void WaitIdle(const CMibWalker& walker) {
     }
 }
 
-// No popup menu and no name conversion: the walk alone is measured.
+// No popup menu, no name conversion and no conversation window: the walk alone is
+// measured.
 class NoServices : public ViewHost {
   public:
     CMenu* PopupMenu() override { return nullptr; }
     void ConvertAddress(int, uint32_t*, const char*, char*, intptr_t) override {}
+    ConversationWindow* NewConversationWindow(uint32_t, const std::vector<std::string>&,
+                                              const std::vector<std::string>&, const char*,
+                                              CWnd*) override {
+        return nullptr;
+    }
     GraphWindowFactory& GraphWindows() override { return m_graphWindows; }
 
   private:

@@ -7,6 +7,7 @@
 // console script (see script_runner.h and graph_commands.h) and exits with its result.
 // --graph-interval sets how often graphs poll (default: $TESSARAN_GRAPH_INTERVAL, else 5).
 // $TESSARAN_LOOP_STATS names a file for the hold-ups of the event loop (see loop_watch.h).
+#include "host/console/conversation_commands.h"
 #include "host/console/graph_commands.h"
 #include "host/console/loop_watch.h"
 #include "host/console/plugin_host.h"
@@ -99,6 +100,7 @@ int RunConsole(const Options& options, PluginHost& plugin) {
     AfxSetMainWnd(frame.get());
     ScriptRunner script(*frame, plugin, [&walks] { return walks.Count(); });
     AddGraphCommands(script, *frame, graphs);
+    RegisterConversationCommands(script, *frame);
     if (!options.scriptFile.empty()) {
         std::string error;
         if (!script.Load(options.scriptFile, error)) {

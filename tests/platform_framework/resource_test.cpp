@@ -100,6 +100,9 @@ TEST_F(ResourceTest, LookupsSearchCurrentHandleThenChain) {
     EXPECT_EQ(AfxFindResourceHandle(MAKEINTRESOURCE(200), RT_MENU), m_b);
     AfxSetResourceHandle(GetModuleHandle(nullptr));
     EXPECT_EQ(FrameworkMenu150(), "B item");
+    // A bitmap too: the program has none, an extension module in the chain has.
+    CBitmap bitmap;
+    EXPECT_TRUE(bitmap.LoadBitmap(133));
 }
 
 TEST_F(ResourceTest, UnloadedModuleLeavesChainAndCurrentHandle) {

@@ -1,6 +1,7 @@
 // CMatrixView against the host library's in-memory agent, under the manual clock:
 // rows filled and refreshed, lookups, names, the refresh timer, scroll forwarding and
 // the shared bars, the context menu and the commands.
+#include "conversation/matrix_window.h"
 #include "hostapi/ksmem32.h"
 #include "platform/platform_app.h"
 #include "platform/scripted_ui.h"
@@ -13,9 +14,11 @@ namespace {
 const std::string kHostA("\x00\xA0\xC9\x12\x34\x56", 6);
 const std::string kHostB("\x00\x05\x85\xC9\x65\xA5", 6);
 const std::string kBroadcast("\xFF\xFF\xFF\xFF\xFF\xFF", 6);
+const std::string kHostC("\x08\x00\x20\x01\x02\x03", 6);
 const std::string kA = AddressText(kHostA);
 const std::string kB = AddressText(kHostB);
 const std::string kF = AddressText(kBroadcast);
+const std::string kC = AddressText(kHostC);
 
 // In the agent's order, which is the order of the instances.
 const std::vector<TestConversation> kConversations = {
@@ -278,6 +281,31 @@ TEST_F(MatrixViewTest, CollectPairsKeepsNamesAndAddressesAligned) {
     m_view->m_table->ClearSelection();
     EXPECT_FALSE(m_view->CollectPairs(index));
     EXPECT_TRUE(m_view->m_pairNames.empty());
+}
+
+// Four hosts over two rows: one window over half the frame's client area, twelve walks at
+// once, the next pass five seconds on; closing the frame closes it too.
+TEST_F(MatrixViewTest, ConversationsOpensTheMatrixWindowAndStartsAPass) {
+    Serve({{1, kHostA, kHostB, 1, 1, 0}, {1, kBroadcast, kHostC, 1, 1, 0}});
+    ShowNode(1);
+    SelectRows(m_view->m_table, {0, 1});
+    m_view->DispatchCommand(ID_CONVERSATIONS);
+    auto* window = dynamic_cast<CMatrixWindow*>(m_frame->MDIGetActive());
+    ASSERT_NE(window, nullptr);
+    char caption[32] = "";
+    window->GetWindowText(caption, sizeof caption);
+    EXPECT_STREQ(caption, "Hi there!");
+    EXPECT_EQ(window->m_owner, m_view);
+    EXPECT_EQ(window->m_nodeId, 1u);
+    EXPECT_STREQ(window->m_matrixIndex, "1");
+    EXPECT_EQ(window->m_names, (std::vector<std::string>{kA, kB, kF, kC}));
+    CRect client, placed;
+    m_frame->GetClientRect(&client);
+    window->GetWindowRect(&placed);
+    window->GetParent()->ScreenToClient(&placed);
+    EXPECT_EQ(placed, CRect(0, 0, client.Width() / 2, client.Height() / 2));
+    EXPECT_EQ(window->m_walks.size(), 12u);
+    EXPECT_NE(window->GetDlgItem(IDC_CONVERSATION_CTRL), nullptr);
 }
 
 TEST_F(MatrixViewTest, KeyboardContextMenuOpensBesideTheCornerOnTheTopWindow) {

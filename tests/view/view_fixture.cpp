@@ -1,5 +1,6 @@
 #include "tests/view/view_fixture.h"
 
+#include "conversation/matrix_window.h"
 #include "host/ksdbapi/oid_text.h"
 #include "platform/platform_app.h"
 #include "platform/scripted_ui.h"
@@ -61,6 +62,13 @@ void RecordingViewHost::ConvertAddress(int command, uint32_t*, const char* addre
     if (name != g_testNames.end()) {
         m_view->OnNameConverted(address, name->second.c_str(), row);
     }
+}
+
+ConversationWindow*
+RecordingViewHost::NewConversationWindow(uint32_t node, const std::vector<std::string>& names,
+                                         const std::vector<std::string>& addresses,
+                                         const char* index, CWnd* owner) {
+    return new CMatrixWindow(node, names, addresses, index, owner);
 }
 
 std::string AddressText(const std::string& bytes) {

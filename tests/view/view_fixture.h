@@ -45,13 +45,17 @@ class FaultyGraphWindows : public GraphWindowMaker {
 };
 
 // The view's host services: the test's popup menu, a conversion that records every call
-// and answers names from g_testNames at once, and the graph windows.
+// and answers names from g_testNames at once, the graph windows and the conversation window.
 class RecordingViewHost : public ViewHost {
   public:
     CMenu* PopupMenu() override { return m_menu; }
     void ConvertAddress(int command, uint32_t* slot, const char* address, char* scratch,
                         intptr_t row) override;
     GraphWindowFactory& GraphWindows() override { return m_graphWindows; }
+    // The real conversation matrix window.
+    ConversationWindow* NewConversationWindow(uint32_t node, const std::vector<std::string>& names,
+                                              const std::vector<std::string>& addresses,
+                                              const char* index, CWnd* owner) override;
 
     CMenu* m_menu = nullptr;
     CMatrixView* m_view = nullptr;

@@ -1,0 +1,32 @@
+// Test set-up shared by the conversation tests: the platform under the manual clock with
+// scripted menus and message boxes, the module's resources, a host database serving an
+// in-memory matrix table, and helpers that drag with real Qt input.
+#pragma once
+
+#include "conversation/conversation_ctrl.h"
+#include "host/ksdbapi/ksdb_host.h"
+#include "platform/afx.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+struct MatrixRow {
+    int index;
+    std::string source; // six address bytes
+    std::string destination;
+};
+
+// Platform, resources and clock, once per test program.
+void SetUpConversationSuite();
+// Node 1 "probe-one" serving rows; answers the transport to count requests.
+ksdb::MemoryTransport* ServeMatrix(const std::vector<MatrixRow>& rows);
+
+CPoint NodeCenter(const CConversationCtrl& control, int node);
+// Button down on from's centre, moves half way and onto to, button up there; with Ctrl
+// held throughout when ctrl is set.
+void Drag(const CConversationCtrl& control, int from, int to, bool ctrl = false);
+// The colour of a pixel of a window's image as painted so far.
+COLORREF PixelAt(CWnd& window, int x, int y);
