@@ -5,13 +5,13 @@
 
 namespace {
 
-constexpr UINT_PTR REDRAW_TIMER = 99;
-constexpr UINT REDRAW_DELAY = 25;
-constexpr UINT OWN_HBAR_ID = 101;
-constexpr UINT OWN_VBAR_ID = 102;
-constexpr int ARROW_ROOM = 24; // room for the sort arrow in a title
-constexpr const char* CLASS_NAME = "KSCTable";
-constexpr const char* SAMPLE_TEXT = "XXXyyy"; // sets the least header height
+constexpr UINT_PTR kRedrawTimer = 99;
+constexpr UINT kRedrawDelay = 25;
+constexpr UINT kOwnHbarId = 101;
+constexpr UINT kOwnVbarId = 102;
+constexpr int kArrowRoom = 24; // room for the sort arrow in a title
+constexpr const char* kClassName = "KSCTable";
+constexpr const char* kSampleText = "XXXyyy"; // sets the least header height
 
 } // namespace
 
@@ -37,6 +37,8 @@ ON_WM_SETFOCUS()
 ON_WM_DESTROY()
 ON_WM_GETDLGCODE()
 ON_WM_MOUSEWHEEL()
+ON_MESSAGE(WM_GETREPORT, OnGetReport)
+ON_MESSAGE(WM_GETCELLRECT, OnGetCellRect)
 END_MESSAGE_MAP()
 
 KSCTable::KSCTable(CWnd* parent, UINT id, UINT options, const RECT* rect)
@@ -64,7 +66,7 @@ KSCTable::KSCTable(CWnd* parent, UINT id, UINT options, const RECT* rect)
     BOOL popup = (options & TABLE_POPUP) != 0;
     DWORD style = popup ? 0x92CF0000 : 0x52000000;
     DWORD exStyle = popup ? 0x300 : 0x10000;
-    CreateEx(exStyle, CLASS_NAME, "", style, area.left, area.top, area.right, area.bottom,
+    CreateEx(exStyle, kClassName, "", style, area.left, area.top, area.right, area.bottom,
              parent->GetSafeHwnd(), popup ? NULL : (HMENU)(UINT_PTR)id);
 }
 
@@ -83,8 +85,8 @@ int KSCTable::OnCreate(LPCREATESTRUCT create) {
     if (CWnd::OnCreate(create) == -1)
         return -1;
     CRect none(0, 0, 0, 0);
-    m_hBar.Create(WS_CHILD | WS_CLIPSIBLINGS | SBS_HORZ, none, this, OWN_HBAR_ID);
-    m_vBar.Create(WS_CHILD | WS_CLIPSIBLINGS | SBS_VERT, none, this, OWN_VBAR_ID);
+    m_hBar.Create(WS_CHILD | WS_CLIPSIBLINGS | SBS_HORZ, none, this, kOwnHbarId);
+    m_vBar.Create(WS_CHILD | WS_CLIPSIBLINGS | SBS_VERT, none, this, kOwnVbarId);
     m_hBarInUse = &m_hBar;
     m_vBarInUse = &m_vBar;
     m_hExternal = FALSE;
@@ -103,11 +105,11 @@ void KSCTable::SetFont(CFont* font, BOOL redraw) {
     m_fontDesc = desc;
     m_font.DeleteObject();
     m_font.CreateFontIndirect(&m_fontDesc);
-    int arrowRoom = IsSortable() ? ARROW_ROOM : 0;
+    int arrowRoom = IsSortable() ? kArrowRoom : 0;
     CClientDC dc(this);
     int saved = dc.SaveDC();
     dc.SelectObject(&m_font);
-    CSize sample = dc.GetTextExtent(SAMPLE_TEXT, lstrlen(SAMPLE_TEXT));
+    CSize sample = dc.GetTextExtent(kSampleText, lstrlen(kSampleText));
     m_titleWidth = 0;
     m_headerHeight = 0;
     if (GetColumnCount() == 0) {
@@ -148,15 +150,15 @@ void KSCTable::Redraw(uint32_t flags) {
     m_pendingRedraw |= flags;
     if (!GetSafeHwnd())
         return;
-    KillTimer(REDRAW_TIMER);
-    SetTimer(REDRAW_TIMER, REDRAW_DELAY, NULL);
+    KillTimer(kRedrawTimer);
+    SetTimer(kRedrawTimer, kRedrawDelay, NULL);
 }
 
 // The pending flags are taken before the layout runs: the parent's answer to the layout
 // message may schedule a further redraw, which then waits for its own timer event.
 void KSCTable::OnTimer(UINT id) {
-    if (id == REDRAW_TIMER) {
-        KillTimer(REDRAW_TIMER);
+    if (id == kRedrawTimer) {
+        KillTimer(kRedrawTimer);
         UINT pending = m_pendingRedraw;
         m_pendingRedraw = 0;
         if (pending & REDRAW_LAYOUT)
@@ -345,7 +347,7 @@ void KSCTable::OnDestroy() {
     while (GetColumnCount() > 0)
         DeleteColumn(GetColumnCount() - 1, FALSE);
     m_font.DeleteObject();
-    KillTimer(REDRAW_TIMER);
+    KillTimer(kRedrawTimer);
     m_pendingRedraw = 0;
     CWnd::OnDestroy();
 }
@@ -563,26 +565,40 @@ int KSCTable::ColumnToDisplayPos(int column, BOOL absolute) const {
 
 // The rectangle in which painting draws a cell. A scrollable column scrolled out to the left
 // lies left of the first scrollable one (under the frozen columns).
-void KSCTable::GetCellRect(int row, int column, RECT* out) const {
-    *out = RECT{};
-    if (row < 0 || row >= GetRowCount() || column < 0 || column >= GetColumnCount())
-        return;
+// The offset along the columns at which painting places a displayed column; FALSE when the
+// column is not displayed.
+BOOL KSCTable::ColumnOffset(int column, int* u) const {
     int position = -1;
     for (int p = 0; p < GetDisplayedCount() && position < 0; p++) {
-        if (GetDisplayColumn(p) == column)
+        if (GetDisplayColumn(p) == column) {
             position = p;
+        }
     }
-    if (position < 0)
-        return;
+    if (position < 0) {
+        return FALSE;
+    }
     int frozen = GetFrozenCount();
     int firstScrolled = frozen + m_leftColumn;
+    *u = 0;
+    for (int p = 0; p < std::min(position, frozen); p++) {
+        *u += GetColumnWidth(GetDisplayColumn(p));
+    }
+    for (int p = firstScrolled; p < position; p++) {
+        *u += GetColumnWidth(GetDisplayColumn(p));
+    }
+    for (int p = position; p < firstScrolled && position >= frozen; p++) {
+        *u -= GetColumnWidth(GetDisplayColumn(p));
+    }
+    return TRUE;
+}
+
+void KSCTable::GetCellRect(int row, int column, RECT* out) const {
+    *out = RECT{};
     int u = 0;
-    for (int p = 0; p < std::min(position, frozen); p++)
-        u += GetColumnWidth(GetDisplayColumn(p));
-    for (int p = firstScrolled; p < position; p++)
-        u += GetColumnWidth(GetDisplayColumn(p));
-    for (int p = position; p < firstScrolled && position >= frozen; p++)
-        u -= GetColumnWidth(GetDisplayColumn(p));
+    if (row < 0 || row >= GetRowCount() || column < 0 || column >= GetColumnCount() ||
+        !ColumnOffset(column, &u)) {
+        return;
+    }
     int v = HeaderExtent();
     int rowIndex = FirstRowAt(m_topRow);
     for (int p = m_topRow; p < row && rowIndex >= 0; p++) {
@@ -591,4 +607,12 @@ void KSCTable::GetCellRect(int row, int column, RECT* out) const {
     }
     int vSize = row < m_topRow ? 0 : RowExtent(DisplayRowToRow(row));
     *out = ToClient(u, v, GetColumnWidth(column), vSize);
+}
+
+void KSCTable::GetHeaderRect(int column, RECT* out) const {
+    *out = RECT{};
+    int u = 0;
+    if (column >= 0 && column < GetColumnCount() && ColumnOffset(column, &u)) {
+        *out = ToClient(u, 0, GetColumnWidth(column), HeaderExtent());
+    }
 }

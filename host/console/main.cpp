@@ -8,7 +8,6 @@
 #include "host/console/plugin_host.h"
 #include "host/console/quillon_frame.h"
 #include "host/console/script_runner.h"
-#include "host/console/walk_counter.h"
 #include "host/ksdbapi/ksdb_host.h"
 #include "platform/module.h"
 #include "platform/platform_app.h"
@@ -20,10 +19,10 @@
 
 namespace {
 
-const char TITLE[] = "Quillon Network Manager";
-const char PLUGIN_MODULE[] = "Tessaran.dll";
+const char kTitle[] = "Quillon Network Manager";
+const char kPluginModule[] = "Tessaran.dll";
 // The id of the console's one database instance, handed to the plug-in as its host context.
-constexpr uint32_t HOST_CONTEXT = 1;
+constexpr uint32_t kHostContext = 1;
 
 struct Options {
     std::string nodesFile;
@@ -53,7 +52,7 @@ void EnsureWinIni() {
     const std::string path = platform::ProfilePath();
     if (std::filesystem::exists(path))
         return;
-    WriteProfileString(TITLE, "Dir", platform::LibraryFolder().c_str());
+    WriteProfileString(kTitle, "Dir", platform::LibraryFolder().c_str());
     std::cerr << "quillon: wrote " << path << std::endl;
 }
 
@@ -65,15 +64,14 @@ std::vector<ConsoleNode> ConsoleNodes() {
 }
 
 int RunConsole(const Options& options, PluginHost& plugin) {
-    WalkCounter walks;
     // The frame window does not delete its object; the console owns it.
-    auto frame = std::make_unique<QuillonFrame>(plugin, HOST_CONTEXT, ConsoleNodes());
-    if (!frame->CreateFrame(TITLE)) {
+    auto frame = std::make_unique<QuillonFrame>(plugin, kHostContext, ConsoleNodes());
+    if (!frame->CreateFrame(kTitle)) {
         std::cerr << "quillon: cannot create the main window\n";
         return 1;
     }
     AfxSetMainWnd(frame.get());
-    ScriptRunner script(*frame, plugin, [&walks] { return walks.Count(); });
+    ScriptRunner script(*frame, plugin);
     if (!options.scriptFile.empty()) {
         std::string error;
         if (!script.Load(options.scriptFile, error)) {
@@ -89,7 +87,7 @@ int RunConsole(const Options& options, PluginHost& plugin) {
     if (IsWindow(frame->m_hWnd))
         frame->DestroyWindow();
     AfxSetMainWnd(nullptr);
-    ksdb::EndConnections(HOST_CONTEXT);
+    ksdb::EndConnections(kHostContext);
     return exitCode;
 }
 
@@ -107,7 +105,7 @@ int main(int argc, char** argv) {
     EnsureWinIni();
     PluginHost plugin;
     std::string error;
-    if (!plugin.Load(PLUGIN_MODULE, error)) {
+    if (!plugin.Load(kPluginModule, error)) {
         std::cerr << "quillon: " << error << std::endl;
         return 1;
     }

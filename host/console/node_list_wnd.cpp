@@ -3,8 +3,8 @@
 #include <utility>
 
 namespace {
-constexpr int ROW_HEIGHT = 20;
-constexpr int TEXT_INDENT = 8;
+constexpr int kRowHeight = 20;
+constexpr int kTextIndent = 8;
 const CRect LIST_RECT(8, 8, 228, 308);
 } // namespace
 
@@ -38,18 +38,18 @@ void NodeListWnd::OnPaint() {
     dc.SelectStockObject(DEFAULT_GUI_FONT);
     dc.SetBkMode(TRANSPARENT);
     for (int row = 0; row < static_cast<int>(m_names.size()); ++row) {
-        CRect line(0, row * ROW_HEIGHT, client.right, (row + 1) * ROW_HEIGHT);
+        CRect line(0, row * kRowHeight, client.right, (row + 1) * kRowHeight);
         const bool selected = row == m_selected;
         if (selected)
             dc.FillSolidRect(&line, GetSysColor(COLOR_HIGHLIGHT));
         dc.SetTextColor(GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        line.left += TEXT_INDENT;
+        line.left += kTextIndent;
         dc.DrawText(m_names[row], &line, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
 }
 
 int NodeListWnd::RowAt(CPoint point) const {
-    const int row = point.y / ROW_HEIGHT;
+    const int row = point.y / kRowHeight;
     return point.y >= 0 && row < static_cast<int>(m_names.size()) ? row : -1;
 }
 

@@ -6,7 +6,7 @@
 #include <utility>
 
 namespace {
-const char MATRIX_TAB_LABEL[] = "Matrix";
+const char kMatrixTabLabel[] = "Matrix";
 }
 
 BEGIN_MESSAGE_MAP(NodeWindow, SECWorksheet)
@@ -33,7 +33,7 @@ BOOL NodeWindow::BuildMatrixTab(CWnd* frame) {
     const int tabIndex = m_tabs.GetTabCount();
     if (!m_plugin.InitTab(m_hostContext, &m_tabs, frame, &m_view, tabIndex) || !m_view)
         return FALSE;
-    m_tabs.AddTab(m_view, MATRIX_TAB_LABEL);
+    m_tabs.AddTab(m_view, kMatrixTabLabel);
     m_tabs.ActivateTab(tabIndex);
     m_plugin.SetScrollBars(m_tabs.GetScrollBar(SB_HORZ, m_view),
                            m_tabs.GetScrollBar(SB_VERT, m_view));

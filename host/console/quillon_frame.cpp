@@ -14,15 +14,15 @@ struct HostMenuItem {
     const char* text;
 };
 
-const HostMenuItem MATRIX_MENU_ITEMS[] = {
+const HostMenuItem kMatrixMenuItems[] = {
     {ID_HOST_UTILIZATION, "&Utilization"}, {ID_HOST_ERRORS, "&Errors"}, {ID_HOST_BYTES, "&Bytes"},
     {ID_HOST_PACKETS, "&Packets"},         {ID_HOST_ALL, "&All"},
 };
 
 // Command ids of the plug-in's context menu; the top-level window receives the choice and
 // hands it back through Command.
-constexpr UINT ID_PLUGIN_FIRST = 32779;
-constexpr UINT ID_PLUGIN_LAST = 32784;
+constexpr UINT kIdPluginFirst = 32779;
+constexpr UINT kIdPluginLast = 32784;
 
 } // namespace
 
@@ -30,7 +30,7 @@ BEGIN_MESSAGE_MAP(QuillonFrame, SECMDIFrameWnd)
 ON_COMMAND_RANGE(ID_NODE_FIRST, ID_NODE_LAST, OnOpenNode)
 ON_COMMAND_RANGE(ID_HOST_UTILIZATION, ID_HOST_PACKETS, OnHostCommand)
 ON_COMMAND_RANGE(ID_HOST_ALL, ID_HOST_ALL, OnHostCommand)
-ON_COMMAND_RANGE(ID_PLUGIN_FIRST, ID_PLUGIN_LAST, OnPluginCommand)
+ON_COMMAND_RANGE(kIdPluginFirst, kIdPluginLast, OnPluginCommand)
 ON_COMMAND(ID_APP_EXIT, OnExit)
 ON_MESSAGE(WM_INITMENUPOPUP, OnInitMenuPopup)
 ON_WM_CLOSE()
@@ -65,7 +65,7 @@ HMENU QuillonFrame::BuildMenuBar() {
 
     m_plugin.LoadSubMenu();
     m_matrixMenu = CreatePopupMenu();
-    for (const HostMenuItem& item : MATRIX_MENU_ITEMS)
+    for (const HostMenuItem& item : kMatrixMenuItems)
         AppendMenu(m_matrixMenu, MF_STRING | MF_GRAYED, item.id, item.text);
 
     HMENU bar = CreateMenu();
@@ -104,7 +104,7 @@ BOOL QuillonFrame::OpenNode(const std::string& name) {
 }
 
 void QuillonFrame::UpdateMatrixMenu() {
-    for (const HostMenuItem& item : MATRIX_MENU_ITEMS) {
+    for (const HostMenuItem& item : kMatrixMenuItems) {
         const UINT state = m_plugin.MenuUpdate(item.id) ? MF_ENABLED : MF_GRAYED;
         EnableMenuItem(m_matrixMenu, item.id, MF_BYCOMMAND | state);
     }

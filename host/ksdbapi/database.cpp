@@ -201,6 +201,7 @@ void Database::DropRecord(DbHandle handle) {
     if (!record)
         return;
     CancelRequest(*record);
+    m_walkLog.Forget(handle);
     TableStore& store = m_stores[record->Table()];
     auto it = store.byId.find(record->Id());
     if (it != store.byId.end() && it->second == handle)
@@ -339,6 +340,9 @@ void Database::CancelRequest(Record& record) {
 
 void Database::PostRequest(Record& record) {
     CancelRequest(record);
+    const RecordRow* first = record.Row(1);
+    m_walkLog.OnPosted(record.m_handle, record.GetInt(FLD_TYPE) == DB_REQ_GET_NEXT,
+                       first && !first->continueFromAnswer);
     uint64_t ticket = ++m_nextTicket;
     record.m_ticket = ticket;
     InFlight& flight = m_inFlight[ticket];
@@ -460,8 +464,9 @@ void Database::Complete(uint64_t ticket, const SnmpAnswer& answer) {
         return;
     record->m_ticket = 0;
     ApplyAnswer(*record, flight.request, answer);
-    if (m_answerObserver)
-        m_answerObserver(flight.record);
+    m_walkLog.OnAnswered(flight.record, static_cast<uint32_t>(record->GetInt(FLD_REQ_TARGET)),
+                         record->GetInt(FLD_REQ_ERROR),
+                         record->RowText(1, FLD_VAR_INSTANCE).empty());
     const Connection* connection = m_connections.Find(record->m_owner);
     if (connection && connection->proc)
         connection->proc(connection->userDatum, DB_TABLE_REQUESTS, DB_EVENT_ANSWERED, record->Id());

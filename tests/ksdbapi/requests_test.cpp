@@ -241,3 +241,43 @@ TEST_F(RequestsTest, SnmprecFileLoadsIntoTheAgent) {
     EXPECT_FALSE(agent.LoadSnmprec(path));
     EXPECT_FALSE(agent.LoadSnmprec(path + ".missing"));
 }
+
+// What the host reads of a node's walks comes from the database's own records: a walk ends
+// when its first variable leaves the column or an error is answered; one abandoned midway
+// does not end; errors of any request are kept with their time.
+TEST_F(RequestsTest, ActivityOfANodeCountsTheWalksThatEndedAndKeepsTheLastError) {
+    FillMatrix(5);
+    EXPECT_EQ(ActivityOf(1).walksEnded, 0);
+    const auto before = std::chrono::system_clock::now();
+    int error = -1;
+    ASSERT_EQ(m_client->Walk(1, kMatrixColumns, &error).size(), 5u);
+    NodeActivity activity = ActivityOf(1);
+    EXPECT_EQ(activity.walksEnded, 1);
+    EXPECT_EQ(activity.lastWalkRows, 5);
+    EXPECT_EQ(activity.lastWalkStatus, 0);
+    EXPECT_GE(activity.lastWalkEndedAt, before);
+    EXPECT_GE(activity.lastWalkTook.count(), 0);
+    EXPECT_EQ(activity.lastError, 0);
+    EXPECT_EQ(ActivityOf(2).walksEnded, 0) << "walks belong to their node";
+
+    // Abandoned after its first answer: no walk ends.
+    DbHandle abandoned = m_client->NewRequest(DB_REQ_GET_NEXT, 1, kMatrixColumns);
+    ASSERT_TRUE(m_client->PostAndWait(abandoned));
+    DbFreeRecord(abandoned);
+    EXPECT_EQ(ActivityOf(1).walksEnded, 1);
+
+    // Past the agent's last object: the walk ends with its error.
+    DbHandle past = Ask(DB_REQ_GET_NEXT, 1, "1.3.6.1.4.1.99.1.0");
+    activity = ActivityOf(1);
+    EXPECT_EQ(activity.walksEnded, 2);
+    EXPECT_EQ(activity.lastWalkRows, 0);
+    EXPECT_EQ(activity.lastWalkStatus, KSDB_ERR_END_OF_MIB_VIEW);
+    EXPECT_EQ(activity.lastError, KSDB_ERR_END_OF_MIB_VIEW);
+    EXPECT_GE(activity.lastErrorAt, before);
+    DbFreeRecord(past);
+
+    // A get is no walk, but its error is the node's last.
+    DbFreeRecord(Ask(DB_REQ_GET, 3, "1.3.6.1.2.1.1.5.0"));
+    EXPECT_EQ(ActivityOf(3).walksEnded, 0);
+    EXPECT_EQ(ActivityOf(3).lastError, KSDB_ERR_UNREACHABLE);
+}
