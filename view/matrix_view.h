@@ -4,11 +4,11 @@
 // commands, and shares the host tab window's scroll bars with its table.
 #pragma once
 
-#include "walker/mib_walker.h"
 #include "platform/afx.h"
 #include "res/resource.h"
 #include "view/matrix_row_index.h"
 #include "view/view_host.h"
+#include "walker/mib_walker.h"
 
 #include <stdint.h>
 #include <string>
@@ -120,7 +120,7 @@ class CMatrixView : public CWnd, public CMibWalker {
     static BOOL IsWindowObject(const CWnd* window);
 
     void CreateTable();
-    void InsertColumns();
+    void ReleaseTable();
     void ForwardScroll(UINT message, int bar, UINT code, UINT position, CScrollBar* from);
     SECTabWnd* ActiveHostTab() const;
     void CopyScrollState(int bar, CScrollBar* target, BOOL clear);
