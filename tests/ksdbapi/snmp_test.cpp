@@ -3,6 +3,7 @@
 #include "host/ksdbapi/ksdb_host.h"
 #include "tests/ksdbapi/db_client.h"
 #include "tests/ksdbapi/memory_fixture.h"
+#include "tests/support/snmpwalk_reader.h"
 
 #include <QTimer>
 
@@ -13,46 +14,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::string ProbePort() {
-    std::ifstream file(std::string(TESSARAN_PROBE_DIR) + "/port");
-    std::string port;
-    file >> port;
-    return port;
-}
-
-std::string Trim(std::string text) {
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\n'))
-        text.pop_back();
-    return text;
-}
-
-std::string Unquote(std::string text) {
-    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
-        text = Trim(text.substr(1, text.size() - 2));
-    return text;
-}
-
-// snmpwalk of one subtree: numeric names without the leading dot, bare values, every
-// octet string in hexadecimal (observed: printed in quotes with a trailing blank).
-std::vector<std::pair<std::string, std::string>> SnmpWalk(const std::string& port,
-                                                          const std::string& oid) {
-    std::string command = "snmpwalk -v2c -c public -On -Oe -Oq -Ot -Ox -Cc 127.0.0.1:" + port +
-                          " " + oid + " 2>/dev/null";
-    std::vector<std::pair<std::string, std::string>> lines;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return lines;
-    char buffer[1024];
-    while (fgets(buffer, sizeof buffer, pipe)) {
-        std::string line = Trim(buffer);
-        size_t blank = line.find(' ');
-        if (line.size() > 1 && line[0] == '.' && blank != std::string::npos)
-            lines.emplace_back(line.substr(1, blank - 1), Unquote(line.substr(blank + 1)));
-    }
-    pclose(pipe);
-    return lines;
-}
 
 // A loopback UDP socket on a free port; the caller closes it (a closed port) or keeps it
 // open without ever reading (an agent that does not answer).
@@ -77,11 +38,11 @@ class SnmpTest : public testing::Test {
 } // namespace
 
 TEST_F(SnmpTest, WalkOfTheMatrixColumnsMatchesSnmpwalk) {
-    std::string port = ProbePort();
+    const std::string port = ProbePort(TESSARAN_PROBE_DIR);
     ASSERT_FALSE(port.empty()) << "the demo_probe fixture did not run";
-    std::vector<std::vector<std::pair<std::string, std::string>>> expected;
+    std::vector<std::vector<WalkedVariable>> expected;
     for (const std::string& column : kMatrixColumns)
-        expected.push_back(SnmpWalk(port, column));
+        expected.push_back(Snmpwalk("127.0.0.1:" + port, column));
     ASSERT_GT(expected[0].size(), 100u);
 
     DbClient client;
@@ -94,8 +55,8 @@ TEST_F(SnmpTest, WalkOfTheMatrixColumnsMatchesSnmpwalk) {
     for (size_t row = 0; row < rows.size(); ++row) {
         for (size_t column = 0; column < kMatrixColumns.size(); ++column) {
             ASSERT_LT(row, expected[column].size());
-            EXPECT_EQ(rows[row].names[column], expected[column][row].first);
-            EXPECT_EQ(rows[row].values[column], expected[column][row].second);
+            EXPECT_EQ(rows[row].names[column], expected[column][row].name);
+            EXPECT_EQ(rows[row].values[column], expected[column][row].value);
         }
     }
 }
