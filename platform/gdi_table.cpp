@@ -1,6 +1,8 @@
 // GDI handle table, object creation and deletion, stock objects and the image seam.
 #include "platform/gdi_private.h"
 #include "platform/gdi_surface.h"
+#include "platform/handle_table.h"
+#include "platform/window_private.h"
 
 #include <cstring>
 
@@ -8,37 +10,12 @@ namespace {
 
 // A handle is (generation << 24) | index with generation >= 1, so no handle is below 2^24
 // and the system-colour brush values (COLOR_xxx + 1) never look like one.
-constexpr uintptr_t kIndexBits = 24;
-constexpr uintptr_t kIndexMask = (uintptr_t(1) << kIndexBits) - 1;
-
-struct Slot {
-    uint32_t generation = 0;
-    std::shared_ptr<GdiObject> object;
-};
-
-struct HandleTable {
-    std::vector<Slot> entries;
-    std::vector<uint32_t> freeSlots;
-    size_t live = 0;
-};
+using GdiTable = platform::HandleTable<std::shared_ptr<GdiObject>, 24, 24>;
 
 // Never destroyed: objects in static storage may delete their handles at exit.
-HandleTable& Table() {
-    static auto* table = new HandleTable;
+GdiTable& Table() {
+    static auto* table = new GdiTable;
     return *table;
-}
-
-Slot* FindSlot(HGDIOBJ handle) {
-    auto value = reinterpret_cast<uintptr_t>(handle);
-    auto index = value & kIndexMask;
-    auto generation = value >> kIndexBits;
-    auto& entries = Table().entries;
-    if (generation == 0 || index >= entries.size())
-        return nullptr;
-    Slot& slot = entries[index];
-    if (slot.generation != generation || !slot.object)
-        return nullptr;
-    return &slot;
 }
 
 template <class T> HGDIOBJ InsertPermanent(std::shared_ptr<T> object) {
@@ -115,43 +92,24 @@ HBITMAP InsertBitmap(QImage image) {
 } // namespace
 
 HGDIOBJ GdiInsert(std::shared_ptr<GdiObject> object) {
-    auto& table = Table();
-    uint32_t index;
-    if (!table.freeSlots.empty()) {
-        index = table.freeSlots.back();
-        table.freeSlots.pop_back();
-    } else {
-        if (table.entries.size() > kIndexMask)
-            return nullptr;
-        index = static_cast<uint32_t>(table.entries.size());
-        table.entries.emplace_back();
-    }
-    Slot& slot = table.entries[index];
-    slot.generation = slot.generation % 0xFFFFFF + 1; // wraps but never reaches 0
-    slot.object = std::move(object);
-    ++table.live;
-    return reinterpret_cast<HGDIOBJ>((uintptr_t(slot.generation) << kIndexBits) | index);
+    return reinterpret_cast<HGDIOBJ>(Table().Add(std::move(object)));
 }
 
 std::shared_ptr<GdiObject> GdiLookup(HGDIOBJ handle) {
-    Slot* slot = FindSlot(handle);
-    return slot ? slot->object : nullptr;
+    return Table().Lookup(reinterpret_cast<uintptr_t>(handle));
 }
 
+// The slot is free before the object goes: its destructor finds its handle stale. Once the
+// program is ending nothing is removed: an object's Qt side may outlive Qt.
 bool GdiRemove(HGDIOBJ handle) {
-    Slot* slot = FindSlot(handle);
-    if (!slot)
+    if (platform::ApplicationEnded()) {
         return false;
-    // Release the slot first: an object's destructor must find its handle already stale.
-    auto object = std::move(slot->object);
-    auto& table = Table();
-    table.freeSlots.push_back(static_cast<uint32_t>(slot - table.entries.data()));
-    --table.live;
-    return true;
+    }
+    return Table().Remove(reinterpret_cast<uintptr_t>(handle)) != nullptr;
 }
 
 size_t GdiLiveObjectCount() {
-    return Table().live;
+    return Table().Count();
 }
 
 QColor GdiColor(COLORREF color) {

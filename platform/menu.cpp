@@ -21,8 +21,8 @@ struct Menu {
     std::unique_ptr<CMenu> temporary; // made by CMenu::FromHandle when none is attached
 };
 
-platform::HandleTable<Menu>& Menus() {
-    static platform::HandleTable<Menu> menus;
+platform::HandleTable<Menu*>& Menus() {
+    static platform::HandleTable<Menu*> menus;
     return menus;
 }
 
@@ -62,11 +62,11 @@ Found FindItem(HMENU handle, UINT item, UINT flags) {
     return {};
 }
 
-constexpr UINT stateBits = MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_SEPARATOR | MF_DEFAULT |
-                           MF_MENUBARBREAK | MF_MENUBREAK;
+constexpr UINT kStateBits = MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_SEPARATOR | MF_DEFAULT |
+                            MF_MENUBARBREAK | MF_MENUBREAK;
 
 BOOL MakeItem(UINT flags, UINT_PTR idOrPopup, LPCSTR text, MenuItem& item) {
-    item.state = flags & stateBits;
+    item.state = flags & kStateBits;
     item.text = (flags & MF_SEPARATOR) || text == nullptr ? "" : text;
     if (flags & MF_POPUP) {
         item.popup = reinterpret_cast<HMENU>(idOrPopup);

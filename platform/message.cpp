@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QPixmap>
 
 #include <deque>
 #include <vector>
@@ -71,6 +72,8 @@ void DeferRelease(WindowRecord* record) {
 }
 
 void ForgetWindowObject(CWnd* wnd) {
+    if (ApplicationEnded())
+        return;
     for (WindowRecord* record : g_released) {
         if (record->wnd == wnd)
             record->wnd = nullptr;
@@ -169,7 +172,7 @@ void PlatformApp::Init(int argc, char** argv) {
         return;
     }
     static int keptArgc = argc;
-    new QApplication(keptArgc, argv);
+    CreateApplication(keptArgc, argv);
 }
 
 int PlatformApp::Run() {
@@ -180,6 +183,13 @@ int PlatformApp::Run() {
 void PlatformApp::Quit(int exitCode) {
     if (QCoreApplication::instance() != nullptr)
         QCoreApplication::exit(exitCode);
+}
+
+BOOL PlatformApp::SaveWindowImage(HWND hWnd, const char* path) {
+    QWidget* widget = platform::WindowWidget(hWnd);
+    if (widget == nullptr || path == nullptr)
+        return FALSE;
+    return widget->grab().save(QString::fromUtf8(path), "PNG") ? TRUE : FALSE;
 }
 
 int PlatformApp::PumpMessages(int maxRounds) {

@@ -28,8 +28,8 @@ int DefaultClose(void* handle) {
     return dlclose(handle);
 }
 
-const platform::ModuleLoader defaultLoader{DefaultOpen, DefaultSymbol, DefaultClose};
-const platform::ModuleLoader* loader = &defaultLoader;
+const platform::ModuleLoader kDefaultLoader{DefaultOpen, DefaultSymbol, DefaultClose};
+const platform::ModuleLoader* loader = &kDefaultLoader;
 
 struct Module {
     void* handle = nullptr; // dlopen handle; nullptr for the program itself
@@ -38,10 +38,10 @@ struct Module {
     const RESOURCETABLE* resources = nullptr;
 };
 
-platform::HandleTable<Module>& Modules() {
+platform::HandleTable<Module*>& Modules() {
     // Never destroyed: a module still loaded at exit (the plug-in never frees the conversion
     // module) keeps its record, reachable until the process ends.
-    static auto* modules = new platform::HandleTable<Module>();
+    static auto* modules = new platform::HandleTable<Module*>();
     return *modules;
 }
 
@@ -137,7 +137,7 @@ std::string LibraryFolder() {
 }
 
 void SetModuleLoader(const ModuleLoader* newLoader) {
-    loader = newLoader != nullptr ? newLoader : &defaultLoader;
+    loader = newLoader != nullptr ? newLoader : &kDefaultLoader;
 }
 
 const RESOURCETABLE* ModuleResources(HMODULE module) {

@@ -8,6 +8,7 @@
 #include <QEvent>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace platform {
@@ -166,12 +167,40 @@ void HideForDestruction(WindowRecord* record) {
 
 } // namespace
 
-HandleTable<WindowRecord>& WindowTable() {
-    static HandleTable<WindowRecord> table;
+HandleTable<WindowRecord*>& WindowTable() {
+    static HandleTable<WindowRecord*> table;
     return table;
 }
 
+namespace {
+
+// Set once the program is ending: by exit, after the destructors of statics constructed
+// later than the application, or when the application object goes. Observed: a table held
+// in a static of a benchmark was destroyed after Qt's own statics and crashed in
+// QWidget::hide. From then on every window call is refused and nothing reaches Qt.
+bool g_applicationEnded = false;
+
+void MarkApplicationEnded() {
+    g_applicationEnded = true;
+}
+
+} // namespace
+
+BOOL ApplicationEnded() {
+    return g_applicationEnded ? TRUE : FALSE;
+}
+
+void CreateApplication(int& argc, char** argv) {
+    if (g_applicationEnded || QApplication::instance() != nullptr)
+        return;
+    new QApplication(argc, argv);
+    std::atexit(MarkApplicationEnded);
+    qAddPostRoutine(MarkApplicationEnded);
+}
+
 WindowRecord* LookupWindow(HWND hWnd) {
+    if (g_applicationEnded)
+        return nullptr;
     WindowRecord* record = WindowTable().Lookup(reinterpret_cast<uintptr_t>(hWnd));
     if (record == nullptr || record->destroyed)
         return nullptr;
@@ -200,12 +229,10 @@ QWidget* WindowClientWidget(HWND hWnd) {
 }
 
 void EnsureApplication() {
-    if (QApplication::instance() != nullptr)
-        return;
     static int argc = 1;
     static char name[] = "tessaran";
     static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
+    CreateApplication(argc, argv);
 }
 
 // Creates the window of a CWnd: record, widget, then the creation messages. Answers FALSE
@@ -217,7 +244,7 @@ BOOL CreateWindowFor(CWnd* wnd, CREATESTRUCT& cs) {
         if (parent == nullptr)
             return FALSE;
     }
-    if ((cs.style & WS_CHILD) && parent == nullptr)
+    if (((cs.style & WS_CHILD) && parent == nullptr) || g_applicationEnded)
         return FALSE;
     EnsureApplication();
     DispatchScope scope;
