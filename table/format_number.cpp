@@ -7,15 +7,15 @@
 
 namespace {
 
-constexpr size_t NUMBER_BUFFER_SIZE = 256;
-constexpr int FIELD_BUFFER_SIZE = 255;
+constexpr size_t kNumberBufferSize = 256;
+constexpr int kFieldBufferSize = 255;
 
 struct UnitPrefix {
     double threshold;
     const char* suffix;
 };
 
-constexpr UnitPrefix UNIT_PREFIXES[] = {
+constexpr UnitPrefix kUnitPrefixes[] = {
     {1e24, "Y"}, {1e21, "Z"}, {1e18, "E"}, {1e15, "P"},
     {1e12, "T"}, {1e9, "G"},  {1e6, "M"},  {1000.0, "K"},
 };
@@ -71,29 +71,29 @@ size_t FieldLength(const char* start, char delimiter) {
 } // namespace
 
 char* FormatNumber(char* buffer, double value, int asSigned) {
-    static char staticBuffer[NUMBER_BUFFER_SIZE];
+    static char staticBuffer[kNumberBufferSize];
     if (buffer == nullptr)
         buffer = staticBuffer;
     if (UsesIntegerForm(value)) {
         int32_t whole = static_cast<int32_t>(value);
         if (asSigned)
-            std::snprintf(buffer, NUMBER_BUFFER_SIZE, "%d", whole);
+            std::snprintf(buffer, kNumberBufferSize, "%d", whole);
         else
-            std::snprintf(buffer, NUMBER_BUFFER_SIZE, "%u", static_cast<uint32_t>(whole));
+            std::snprintf(buffer, kNumberBufferSize, "%u", static_cast<uint32_t>(whole));
         return buffer;
     }
     const char* suffix = "";
-    for (const UnitPrefix& prefix : UNIT_PREFIXES) {
+    for (const UnitPrefix& prefix : kUnitPrefixes) {
         if (value >= prefix.threshold) {
             value /= prefix.threshold;
             suffix = prefix.suffix;
             break;
         }
     }
-    std::snprintf(buffer, NUMBER_BUFFER_SIZE, "%0g", value);
+    std::snprintf(buffer, kNumberBufferSize, "%0g", value);
     if (std::strchr(buffer, 'e') == nullptr)
         TrimDecimals(buffer);
-    std::strncat(buffer, suffix, NUMBER_BUFFER_SIZE - std::strlen(buffer) - 1);
+    std::strncat(buffer, suffix, kNumberBufferSize - std::strlen(buffer) - 1);
     return buffer;
 }
 
@@ -108,10 +108,10 @@ int IsAllDigits(const char* text) {
 }
 
 char* GetField(int index, const char* text, char* buffer, int size, char delimiter) {
-    static char staticBuffer[FIELD_BUFFER_SIZE];
+    static char staticBuffer[kFieldBufferSize];
     if (buffer == nullptr) {
         buffer = staticBuffer;
-        size = size < FIELD_BUFFER_SIZE ? size : FIELD_BUFFER_SIZE;
+        size = size < kFieldBufferSize ? size : kFieldBufferSize;
     }
     const char* start = FieldStart(index, text, delimiter);
     if (start == nullptr || size < 1)

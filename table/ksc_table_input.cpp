@@ -8,10 +8,10 @@
 
 namespace {
 
-constexpr int BORDER_SLOP = 4; // a border is hit within this distance
-constexpr int MIN_EXTENT = 5;  // least width or height left by a border drag
-constexpr int TRACK_END = 65535;
-constexpr int WHEEL_NOTCH = 120;
+constexpr int kBorderSlop = 4; // a border is hit within this distance
+constexpr int kMinExtent = 5;  // least width or height left by a border drag
+constexpr int kTrackEnd = 65535;
+constexpr int kWheelNotch = 120;
 
 } // namespace
 
@@ -33,7 +33,7 @@ int KSCTable::HitLogical(POINT point, int* column, int* columnLeft, int* row, in
         int index = DisplayColumn(p);
         int left = right;
         right += GetColumnWidth(index);
-        if (std::abs(right - point.x) < BORDER_SLOP && point.y < header) {
+        if (std::abs(right - point.x) < kBorderSlop && point.y < header) {
             *column = index;
             *columnLeft = left;
             return HIT_COLUMN_BORDER;
@@ -55,7 +55,7 @@ int KSCTable::HitLogical(POINT point, int* column, int* columnLeft, int* row, in
     for (int index = FirstRowAt(position); index >= 0; position++) {
         int top = bottom;
         bottom += RowExtent(index);
-        if (std::abs(bottom - point.y) < BORDER_SLOP && point.x < GetColumnWidth(0)) {
+        if (std::abs(bottom - point.y) < kBorderSlop && point.x < GetColumnWidth(0)) {
             *row = position;
             *rowTop = top;
             return HIT_ROW_BORDER;
@@ -87,7 +87,7 @@ void KSCTable::BeginPress(UINT, CPoint point) {
     m_pressKind = HitLogical(logical, &m_hitColumn, &m_hitColumnLeft, &m_hitRow, &m_hitRowTop);
     m_pressPoint = logical;
     m_trackLine = POINT{-1, -1};
-    m_trackMax = POINT{TRACK_END, TRACK_END};
+    m_trackMax = POINT{kTrackEnd, kTrackEnd};
     switch (m_pressKind) {
     case HIT_COLUMN_BORDER:
         ClearFocus();
@@ -127,9 +127,9 @@ BOOL KSCTable::IsColumnPress() const {
 
 POINT KSCTable::ClampTrack(POINT point) const {
     if (IsColumnPress())
-        point.x = std::clamp<LONG>(point.x, m_trackMin.x + MIN_EXTENT, m_trackMax.x);
+        point.x = std::clamp<LONG>(point.x, m_trackMin.x + kMinExtent, m_trackMax.x);
     else
-        point.y = std::clamp<LONG>(point.y, m_trackMin.y + MIN_EXTENT, m_trackMax.y);
+        point.y = std::clamp<LONG>(point.y, m_trackMin.y + kMinExtent, m_trackMax.y);
     return point;
 }
 

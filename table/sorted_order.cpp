@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr double NOT_A_NUMBER = std::numeric_limits<double>::quiet_NaN();
+constexpr double kNotANumber = std::numeric_limits<double>::quiet_NaN();
 
 // Up to eight bytes of a text as a big-endian number, zero-padded after the end:
 // comparing two of them orders texts as strcmp does on those bytes.
@@ -161,7 +161,7 @@ uint32_t SortedOrder::NewBlock() {
 
 void SortedOrder::InsertSummary(uint32_t position, uint32_t block) {
     m_directory.insert(m_directory.begin() + position, Summary{block, 0, NIL});
-    m_bounds.insert(m_bounds.begin() + position, Key{std::bit_cast<uint64_t>(NOT_A_NUMBER), 0});
+    m_bounds.insert(m_bounds.begin() + position, Key{std::bit_cast<uint64_t>(kNotANumber), 0});
     for (uint32_t p = position; p < m_directory.size(); ++p)
         m_positionOf[m_directory[p].block] = p;
 }

@@ -9,8 +9,8 @@
 
 namespace {
 
-constexpr int32_t SORT_ARROW_ROOM = 24;
-constexpr TableExtent FALLBACK_CHARACTER = {7, 13};
+constexpr int32_t kSortArrowRoom = 24;
+constexpr TableExtent kFallbackCharacter = {7, 13};
 
 } // namespace
 
@@ -22,7 +22,7 @@ TableModel::~TableModel() = default;
 void TableModel::Redraw(uint32_t) {}
 
 TableExtent TableModel::MeasureText(const char*, size_t length) {
-    return {FALLBACK_CHARACTER.cx * static_cast<int32_t>(length), FALLBACK_CHARACTER.cy};
+    return {kFallbackCharacter.cx * static_cast<int32_t>(length), kFallbackCharacter.cy};
 }
 
 // ---- columns ----
@@ -414,7 +414,7 @@ int TableModel::AutoSizeColumn(int column, int force) {
         return 0;
     int32_t width = m_headerHeight;
     if (!m_transposed) {
-        int32_t arrowRoom = IsSortable() ? SORT_ARROW_ROOM : 0;
+        int32_t arrowRoom = IsSortable() ? kSortArrowRoom : 0;
         width = col.m_titleExtent.cx;
         for (uint32_t slot : m_rowSlots)
             width = std::max(width, SlotRow(slot).GetCellExtent(column).cx + arrowRoom);

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr int FIELD_BUFFER_SIZE = 255;
+constexpr int kFieldBufferSize = 255;
 
 bool IsKeyColumn(const std::vector<std::unique_ptr<TableColumn>>& columns, size_t column) {
     return column < columns.size() && (columns[column]->m_flags & COLUMN_KEY) != 0;
@@ -181,9 +181,9 @@ void TableModel::BuildLookupIndex(bool withKey) {
 int TableModel::FindRowBy(bool withKey, uint32_t key, const char* text, char delimiter) {
     uint32_t hash = 0;
     for (size_t c = 0; IsKeyColumn(m_columns, c); ++c) {
-        char buffer[FIELD_BUFFER_SIZE];
+        char buffer[kFieldBufferSize];
         const char* field =
-            GetField(static_cast<int>(c), text, buffer, FIELD_BUFFER_SIZE, delimiter);
+            GetField(static_cast<int>(c), text, buffer, kFieldBufferSize, delimiter);
         if (field != nullptr)
             hash = MixKeyText(hash, field, std::strlen(field));
     }

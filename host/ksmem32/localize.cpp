@@ -30,7 +30,7 @@
 
 namespace {
 
-const char* const DOMAIN = "tessaran";
+const char* const kDomain = "tessaran";
 
 std::string LocaleDir() {
     if (const char* dir = std::getenv("TESSARAN_LOCALEDIR"); dir && *dir)
@@ -107,7 +107,7 @@ class CatalogCache {
         if (inserted) {
             auto catalog = std::make_unique<MoCatalog>();
             std::string path =
-                LocaleDir() + "/" + language + "/LC_MESSAGES/" + std::string(DOMAIN) + ".mo";
+                LocaleDir() + "/" + language + "/LC_MESSAGES/" + std::string(kDomain) + ".mo";
             if (catalog->Load(path))
                 entry->second = std::move(catalog);
         }

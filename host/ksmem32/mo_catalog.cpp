@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr uint32_t MO_MAGIC = 0x950412de;
-constexpr uint32_t MO_MAGIC_SWAPPED = 0xde120495;
+constexpr uint32_t kMoMagic = 0x950412de;
+constexpr uint32_t kMoMagicSwapped = 0xde120495;
 
 // The file's bytes with bounds-checked 32-bit reads in the file's byte order.
 class MoReader {
@@ -29,8 +29,8 @@ class MoReader {
         uint32_t magic = 0;
         if (!ReadWord(0, magic))
             return false;
-        m_swapped = magic == MO_MAGIC_SWAPPED;
-        return magic == MO_MAGIC || m_swapped;
+        m_swapped = magic == kMoMagicSwapped;
+        return magic == kMoMagic || m_swapped;
     }
 
     // The string described by the (length, offset) pair at descriptor.

@@ -9,7 +9,7 @@
 namespace {
 
 // Every text the plug-in passes through Localize.
-const char* const PLUGIN_TEXTS[] = {
+const char* const kPluginTexts[] = {
     "Unable to load menu handle",
     "Error in Frame window",
     "Matrix can be viewed on nodes with same index",
@@ -49,7 +49,7 @@ class LocalizeTest : public ::testing::Test {
 TEST_F(LocalizeTest, EnglishIsTheArgumentItself) {
     for (const char* lang : {"", "C", "C.UTF-8", "en_US.UTF-8", "POSIX"}) {
         setenv("LANG", lang, 1);
-        for (const char* text : PLUGIN_TEXTS)
+        for (const char* text : kPluginTexts)
             EXPECT_EQ(Localize(text), text) << lang << ": " << text;
     }
 }
@@ -57,7 +57,7 @@ TEST_F(LocalizeTest, EnglishIsTheArgumentItself) {
 // Guards against a plug-in text missing from the catalog (it would show in English).
 TEST_F(LocalizeTest, ChineseTranslatesEveryPluginText) {
     setenv("LANGUAGE", "zh_CN", 1);
-    for (const char* text : PLUGIN_TEXTS)
+    for (const char* text : kPluginTexts)
         EXPECT_STRNE(Localize(text), text);
     // The caption is a proper name and stays as it is.
     EXPECT_STREQ(Localize("RAZIZova"), "RAZIZova");
@@ -99,10 +99,10 @@ TEST_F(LocalizeTest, ResultsStayValidAcrossCallsAndLanguageChanges) {
     setenv("LANGUAGE", "zh_CN", 1);
     const char* text = Localize("Matrix can be viewed on nodes with same index");
     const char* caption = Localize("RAZIZova");
-    for (const char* t : PLUGIN_TEXTS)
+    for (const char* t : kPluginTexts)
         Localize(t);
     setenv("LANGUAGE", "en", 1);
-    for (const char* t : PLUGIN_TEXTS)
+    for (const char* t : kPluginTexts)
         Localize(t);
     EXPECT_STREQ(text, "只能查看索引相同的节点的矩阵");
     EXPECT_STREQ(caption, "RAZIZova");

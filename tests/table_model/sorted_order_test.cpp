@@ -317,11 +317,11 @@ class LinkedListTable {
 
 class OrderAgainstLinkedList : public ::testing::Test {
   protected:
-    static constexpr uint32_t FLAGS[] = {COLUMN_NUMERIC, 0, COLUMN_NUMERIC | COLUMN_SIGNED,
-                                         COLUMN_HIDDEN, COLUMN_NUMERIC | COLUMN_KEY};
+    static constexpr uint32_t kFlags[] = {COLUMN_NUMERIC, 0, COLUMN_NUMERIC | COLUMN_SIGNED,
+                                          COLUMN_HIDDEN, COLUMN_NUMERIC | COLUMN_KEY};
 
     OrderAgainstLinkedList() : m_reference({true, false, true, false, true}) {
-        for (uint32_t f : FLAGS)
+        for (uint32_t f : kFlags)
             m_model.InsertColumn(m_model.GetColumnCount(), MakeColumn(f), 0);
     }
 
@@ -360,14 +360,14 @@ class OrderAgainstLinkedList : public ::testing::Test {
             Mirror(row, 1, 3);
         } else {
             int row = RandomRow();
-            int column = static_cast<int>(m_random() % std::size(FLAGS));
+            int column = static_cast<int>(m_random() % std::size(kFlags));
             m_model.SetRowText(row, RandomText().c_str(), column, '\0', 0);
             Mirror(row, column, column);
         }
     }
 
     void ExpectSameOrders(int step) {
-        for (size_t c = 0; c < std::size(FLAGS); ++c) {
+        for (size_t c = 0; c < std::size(kFlags); ++c) {
             int column = static_cast<int>(c);
             std::vector<int> expected = m_reference.Order(c);
             m_model.SetSortColumn(column, SORT_ASCENDING);

@@ -7,12 +7,12 @@
 
 namespace {
 
-constexpr uint32_t WINDOW_TEXT = 0x00123456;
+constexpr uint32_t kWindowText = 0x00123456;
 
 // A model that records the redraws it asks for. Text measures 7x13 pixels per character.
 class RecordingModel : public TableModel {
   public:
-    explicit RecordingModel(uint32_t options = 0) : TableModel(options, WINDOW_TEXT) {}
+    explicit RecordingModel(uint32_t options = 0) : TableModel(options, kWindowText) {}
     void Redraw(uint32_t flags) override { m_redraws |= flags; }
     uint32_t TakeRedraws() { return std::exchange(m_redraws, 0u); }
 
@@ -168,7 +168,7 @@ TEST(InsertColumn, AppendsAtTheCountAndRefusesBeyond) {
     EXPECT_EQ(model.InsertColumn(1, MakeColumn("M"), 1), 1);
     EXPECT_EQ(model.TakeRedraws(), REDRAW_LAYOUT | REDRAW_PAINT);
     EXPECT_EQ(Cells(model, 0), (std::vector<std::string>{"a", "", "b"}));
-    EXPECT_EQ(model.GetCellState(0, 1), WINDOW_TEXT); // added to an existing row
+    EXPECT_EQ(model.GetCellState(0, 1), kWindowText); // added to an existing row
     EXPECT_EQ(model.GetCellState(0, 2), 0x0000FFu);   // moved with its cell
 
     EXPECT_EQ(model.InsertColumn(3, MakeColumn("Z"), 0), 1);

@@ -51,8 +51,8 @@ void TableWindowTest::SetUpTestSuite() {
 }
 
 void TableWindowTest::SetUp() {
-    ASSERT_TRUE(parent.CreateEx(0, "TableParent", "", WS_POPUP | WS_VISIBLE, 0, 0, PARENT_WIDTH,
-                                PARENT_HEIGHT, NULL, NULL));
+    ASSERT_TRUE(parent.CreateEx(0, "TableParent", "", WS_POPUP | WS_VISIBLE, 0, 0, kParentWidth,
+                                kParentHeight, NULL, NULL));
 }
 
 void TableWindowTest::TearDown() {
