@@ -10,6 +10,7 @@ const CRect CFrameWnd::rectDefault(CW_USEDEFAULT, CW_USEDEFAULT, 0, 0);
 IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
 
 BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
+ON_WM_SIZE()
 ON_WM_NCDESTROY()
 ON_MESSAGE(WM_SETTEXT, OnSetText)
 END_MESSAGE_MAP()
@@ -43,6 +44,22 @@ CFrameWnd* CFrameWnd::GetParentFrame() const {
             return static_cast<CFrameWnd*>(parent);
     }
     return nullptr;
+}
+
+// A minimised frame keeps its pane as it was.
+void CFrameWnd::OnSize(UINT type, int cx, int cy) {
+    CWnd::OnSize(type, cx, cy);
+    if (type != SIZE_MINIMIZED)
+        RecalcLayout();
+}
+
+void CFrameWnd::RecalcLayout() {
+    CWnd* pane = GetDlgItem(AFX_IDW_PANE_FIRST);
+    if (pane == nullptr)
+        return;
+    CRect client;
+    GetClientRect(&client);
+    pane->MoveWindow(&client, TRUE);
 }
 
 void CFrameWnd::OnNcDestroy() {

@@ -35,8 +35,12 @@ class CFrameWnd : public CWnd {
     virtual CFrameWnd* GetActiveFrame();
     // The frame that holds this window (for a multi-document child: its multi-document frame).
     CFrameWnd* GetParentFrame() const;
+    // Lays out the client area: the child with id AFX_IDW_PANE_FIRST fills it. Runs after
+    // every WM_SIZE but a minimising one.
+    virtual void RecalcLayout();
 
   protected:
+    afx_msg void OnSize(UINT type, int cx, int cy);
     // Windows destroys a window's menu bar with the window.
     afx_msg void OnNcDestroy();
     // The caption is shown by the Qt window that stands for the frame.

@@ -20,6 +20,9 @@ class CMDIFrameWnd : public CFrameWnd {
                 const RECT& rect = rectDefault, CWnd* parent = nullptr, LPCSTR menuName = nullptr,
                 DWORD exStyle = 0, CCreateContext* context = nullptr) override;
     CFrameWnd* GetActiveFrame() override;
+    // The MDI client is the main window's central widget, placed by Qt's layout under the
+    // menu bar; the frame moves nothing itself.
+    void RecalcLayout() override {}
 
     CMDIChildWnd* MDIGetActive(BOOL* maximized = nullptr) const;
     void MDIActivate(CWnd* child);

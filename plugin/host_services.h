@@ -1,7 +1,9 @@
 // The library-wide state of the plug-in: the one Matrix view and the services bound for
-// it — its popup menu and the optional address-to-name conversion module.
+// it — its popup menu, the optional address-to-name conversion module and the graph
+// host windows.
 #pragma once
 
+#include "graphwnd/graph_window_maker.h"
 #include "hostapi/convert_mapped_address.h"
 #include "platform/afx.h"
 #include "view/view_host.h"
@@ -15,6 +17,7 @@ class PluginHostServices : public ViewHost {
     CMenu* PopupMenu() override { return m_popupMenu; }
     void ConvertAddress(int command, uint32_t* slot, const char* address, char* scratch,
                         intptr_t row) override;
+    GraphWindowFactory& GraphWindows() override { return m_graphWindows; }
 
     // Binds the conversion module named by the host's win.ini: "Dir=" in the first
     // entry of its section gives the folder of Parlance.dll.
@@ -29,6 +32,7 @@ class PluginHostServices : public ViewHost {
     // Both set or both null. The module is never released once loaded.
     HMODULE m_parlanceModule = nullptr;
     ConvertMappedAddressProc m_convertMappedAddress = nullptr;
+    GraphWindowMaker m_graphWindows;
 };
 
 extern AFX_EXTENSION_MODULE g_extensionModule;

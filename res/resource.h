@@ -21,3 +21,6 @@
 
 // The host's menu commands and the child-window ids the host knows.
 #include "hostapi/tessaran_ids.h"
+
+// Child windows the host does not look for.
+#define IDC_GRAPH_PAGE 3000 // a graph's page in the "All" window

@@ -18,11 +18,6 @@ const char* const kMatrixColumns[] = {"matrixSDIndex",       "matrixSDSourceAddr
 // A context menu opened from the keyboard appears this far inside the view's corner.
 constexpr int kKeyboardMenuOffset = 5;
 
-// The index text that comes with messages 3024 to 3027 belongs to the receiver.
-void ReleaseIndexText(LPARAM indexText) {
-    delete[] reinterpret_cast<char*>(indexText);
-}
-
 } // namespace
 
 BEGIN_MESSAGE_MAP(CMatrixView, CWnd)
@@ -36,10 +31,10 @@ ON_WM_VSCROLL()
 ON_WM_HSCROLL()
 ON_MESSAGE(WM_TABLE_LAYOUT, OnTableLayout)
 ON_WM_LBUTTONDBLCLK()
-ON_MESSAGE(WM_MATRIX_UTILIZATION, OnMatrixUtilization)
-ON_MESSAGE(WM_MATRIX_BYTES, OnMatrixBytes)
+ON_MATRIX_PAIRS(WM_MATRIX_UTILIZATION, OnMatrixUtilization)
+ON_MATRIX_PAIRS(WM_MATRIX_BYTES, OnMatrixBytes)
 ON_MESSAGE(WM_MATRIX_ERRORS, OnMatrixErrors)
-ON_MESSAGE(WM_MATRIX_PACKETS, OnMatrixPackets)
+ON_MATRIX_PAIRS(WM_MATRIX_PACKETS, OnMatrixPackets)
 END_MESSAGE_MAP()
 
 CMatrixView::CMatrixView(ViewHost& host) : m_host(host) {
@@ -247,11 +242,6 @@ void CMatrixView::DispatchCommand(UINT id) {
     }
 }
 
-// The graph windows are not built yet: the graph commands open nothing.
-void CMatrixView::OpenCategoryGraph(GraphCategory) {}
-
-void CMatrixView::OpenAllGraphs() {}
-
 // The conversation window is not built yet: the pairs are collected and checked (the
 // user hears of rows with different indexes), and nothing opens.
 void CMatrixView::OpenConversationWindow() {
@@ -259,22 +249,7 @@ void CMatrixView::OpenConversationWindow() {
     CollectPairs(index);
 }
 
-LRESULT CMatrixView::OnMatrixUtilization(WPARAM, LPARAM indexText) {
-    ReleaseIndexText(indexText);
-    return 1;
-}
-
-LRESULT CMatrixView::OnMatrixBytes(WPARAM, LPARAM indexText) {
-    ReleaseIndexText(indexText);
-    return 0;
-}
-
 LRESULT CMatrixView::OnMatrixErrors(WPARAM, LPARAM) {
-    return 0;
-}
-
-LRESULT CMatrixView::OnMatrixPackets(WPARAM, LPARAM indexText) {
-    ReleaseIndexText(indexText);
     return 0;
 }
 

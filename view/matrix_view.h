@@ -6,10 +6,13 @@
 
 #include "platform/afx.h"
 #include "res/resource.h"
+#include "view/address_list_node.h"
+#include "view/graph_definition.h"
 #include "view/matrix_row_index.h"
 #include "view/view_host.h"
 #include "walker/mib_walker.h"
 
+#include <memory>
 #include <stdint.h>
 #include <string>
 #include <vector>
@@ -28,6 +31,14 @@ class SECTabWnd;
 #define WM_MATRIX_BYTES 3025
 #define WM_MATRIX_ERRORS 3026
 #define WM_MATRIX_PACKETS 3027
+#define MATRIX_INDEX_TEXT_SIZE 100
+
+// LRESULT memberFxn(const AddressListNode* addresses, std::unique_ptr<char[]> indexText):
+// the pair messages. The handler owns the index text, so it is freed however it returns.
+#define ON_MATRIX_PAIRS(message, memberFxn)                                                        \
+    AFX_CRACK_(message,                                                                            \
+               return self->memberFxn(reinterpret_cast<const AddressListNode*>(wParam),            \
+                                      std::unique_ptr<char[]>(reinterpret_cast<char*>(lParam)));)
 
 // Walks start again this long after the previous walk ended.
 #define REFRESH_TIMER 1
@@ -40,6 +51,13 @@ enum GraphCategory {
     GRAPH_BYTES = 3,
     GRAPH_PACKETS = 4,
 };
+
+// Legend and title modes of the category builder: the pair label alone, the series name
+// alone, the series name with the pair label in brackets.
+enum { LEGEND_PAIR = 1, LEGEND_SERIES = 3, LEGEND_SERIES_AND_PAIR = 4 };
+
+// Size of the title buffer of one page of the "All" window.
+#define GRAPH_PAGE_TITLE_SIZE 1024
 
 class CMatrixView : public CWnd, public CMibWalker {
   public:
@@ -76,6 +94,25 @@ class CMatrixView : public CWnd, public CMibWalker {
     // one index (answered in index). FALSE when nothing was collected.
     BOOL CollectPairs(std::string& index);
 
+    // Category graphs of the selected rows: with inPage, a page in container's tab window
+    // (its title written to titleOut), else a graph frame of its own (null returned).
+    CWnd* BuildCategoryGraph(GraphCategory category, CMDIChildWnd* container, BOOL inPage,
+                             char* titleOut, int titleSize);
+    // The four categories as tabs of one frame.
+    void OpenAllGraphs();
+    // A single graph's frame as the request says, with the graph the host makes in it.
+    BOOL OpenGraphWindow(GraphWindowRequest* request);
+    // Writes the definition as one graph record; the graph window the host made, or null.
+    HWND PostGraph(const GraphDefinition& definition);
+
+    // Text builders over m_currentRow.
+    int CollectSelectedRows(std::vector<std::string>& rows);
+    static void AddressToOid(std::string& text);
+    std::string BuildInstance() const;
+    std::string BuildPairLabel() const;
+    std::string BuildLegend(const std::string& prefix, int mode) const;
+    std::string BuildGraphTitle(GraphCategory category, int mode) const;
+
     void RefreshWalk();
     void ResolveColumnOids();
     int FindMatrixRow(const char* index, const char* source, const char* destination);
@@ -110,10 +147,13 @@ class CMatrixView : public CWnd, public CMibWalker {
     afx_msg void OnHScroll(UINT code, UINT position, CScrollBar* bar);
     afx_msg LRESULT OnTableLayout(WPARAM, LPARAM);
     afx_msg void OnLButtonDblClk(UINT flags, CPoint point);
-    afx_msg LRESULT OnMatrixUtilization(WPARAM addresses, LPARAM indexText);
-    afx_msg LRESULT OnMatrixBytes(WPARAM addresses, LPARAM indexText);
+    afx_msg LRESULT OnMatrixUtilization(const AddressListNode* addresses,
+                                        std::unique_ptr<char[]> indexText);
+    afx_msg LRESULT OnMatrixBytes(const AddressListNode* addresses,
+                                  std::unique_ptr<char[]> indexText);
     afx_msg LRESULT OnMatrixErrors(WPARAM addresses, LPARAM indexText);
-    afx_msg LRESULT OnMatrixPackets(WPARAM addresses, LPARAM indexText);
+    afx_msg LRESULT OnMatrixPackets(const AddressListNode* addresses,
+                                    std::unique_ptr<char[]> indexText);
     DECLARE_MESSAGE_MAP()
 
   private:
@@ -125,7 +165,13 @@ class CMatrixView : public CWnd, public CMibWalker {
     SECTabWnd* ActiveHostTab() const;
     void CopyScrollState(int bar, CScrollBar* target, BOOL clear);
     void OpenCategoryGraph(GraphCategory category);
-    void OpenAllGraphs();
+    void OpenPairGraph(GraphCategory category, const AddressListNode* addresses,
+                       const char* indexText);
+    void OpenSingleGraph(GraphDefinition& definition);
+    CWnd* MakeGraphPage(CMDIChildWnd* container, GraphDefinition& definition);
+    CMDIFrameWnd* GraphParentFrame() const;
+    BOOL ActiveFrameMaximized() const;
+    void WriteSeries(DbHandle record, const GraphDefinition& definition) const;
     void OpenConversationWindow();
     void AddPairMember(const std::string& name, const std::string& address);
 

@@ -4,13 +4,14 @@
 // walker that reads the same answers and keeps nothing, so the ratio is the view's
 // own cost per conversation. The clock is manual, so the table's 25 ms repaint never
 // runs inside the measurement; painting does not depend on the number of rows.
+#include "graphwnd/graph_window_maker.h"
 #include "host/ksdbapi/ksdb_host.h"
 #include "host/ksdbapi/oid_text.h"
-#include "walker/mib_walker.h"
 #include "platform/afx.h"
 #include "platform/platform_app.h"
 #include "table/ksc_table.h"
 #include "view/matrix_view.h"
+#include "walker/mib_walker.h"
 
 #include <benchmark/benchmark.h>
 
@@ -65,6 +66,10 @@ class NoServices : public ViewHost {
   public:
     CMenu* PopupMenu() override { return nullptr; }
     void ConvertAddress(int, uint32_t*, const char*, char*, intptr_t) override {}
+    GraphWindowFactory& GraphWindows() override { return m_graphWindows; }
+
+  private:
+    GraphWindowMaker m_graphWindows;
 };
 
 // The view in a tab window of a frame, as the host shows it.

@@ -1,13 +1,16 @@
 // quillon: the network-management console that hosts the Tessaran plug-in.
 //
-//   quillon [--nodes FILE] [--open NODE] [--script FILE]
+//   quillon [--nodes FILE] [--open NODE] [--script FILE] [--graph-interval SECONDS]
 //
 // --nodes loads the host database's nodes from FILE (default: $TESSARAN_NODES, else the
 // installation's data/nodes). --open opens that node's window at start. --script runs a
-// console script (see script_runner.h) and exits with its result.
+// console script (see script_runner.h and graph_commands.h) and exits with its result.
+// --graph-interval sets how often graphs poll (default: $TESSARAN_GRAPH_INTERVAL, else 5).
+#include "host/console/graph_commands.h"
 #include "host/console/plugin_host.h"
 #include "host/console/quillon_frame.h"
 #include "host/console/script_runner.h"
+#include "host/graphs/graph_engine.h"
 #include "host/ksdbapi/ksdb_host.h"
 #include "platform/module.h"
 #include "platform/platform_app.h"
@@ -28,20 +31,29 @@ struct Options {
     std::string nodesFile;
     std::string openNode;
     std::string scriptFile;
+    std::string graphInterval;
 };
 
 bool ParseOptions(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        std::string* value = arg == "--nodes"    ? &options.nodesFile
-                             : arg == "--open"   ? &options.openNode
-                             : arg == "--script" ? &options.scriptFile
-                                                 : nullptr;
+        std::string* value = arg == "--nodes"            ? &options.nodesFile
+                             : arg == "--open"           ? &options.openNode
+                             : arg == "--script"         ? &options.scriptFile
+                             : arg == "--graph-interval" ? &options.graphInterval
+                                                         : nullptr;
         if (!value || i + 1 == argc) {
-            std::cerr << "usage: quillon [--nodes FILE] [--open NODE] [--script FILE]\n";
+            std::cerr << "usage: quillon [--nodes FILE] [--open NODE] [--script FILE] "
+                         "[--graph-interval SECONDS]\n";
             return false;
         }
         *value = argv[++i];
+    }
+    if (!options.graphInterval.empty() &&
+        !GraphEngine::ParseInterval(options.graphInterval.c_str())) {
+        std::cerr << "quillon: --graph-interval wants seconds, not " << options.graphInterval
+                  << "\n";
+        return false;
     }
     return true;
 }
@@ -63,7 +75,16 @@ std::vector<ConsoleNode> ConsoleNodes() {
     return nodes;
 }
 
+UINT GraphInterval(const Options& options) {
+    const UINT interval = GraphEngine::ParseInterval(options.graphInterval.c_str());
+    return interval ? interval : GraphEngine::IntervalFromEnvironment();
+}
+
 int RunConsole(const Options& options, PluginHost& plugin) {
+    // Graphs the plug-in posts are drawn by the host's engine, polling as the console's
+    // own database instance.
+    GraphEngine graphs(kHostContext, GraphInterval(options));
+    graphs.Install();
     // The frame window does not delete its object; the console owns it.
     auto frame = std::make_unique<QuillonFrame>(plugin, kHostContext, ConsoleNodes());
     if (!frame->CreateFrame(kTitle)) {
@@ -72,6 +93,7 @@ int RunConsole(const Options& options, PluginHost& plugin) {
     }
     AfxSetMainWnd(frame.get());
     ScriptRunner script(*frame, plugin);
+    AddGraphCommands(script, *frame, graphs);
     if (!options.scriptFile.empty()) {
         std::string error;
         if (!script.Load(options.scriptFile, error)) {

@@ -83,6 +83,10 @@ bool ScriptRunner::Load(const std::string& path, std::string& error) {
     return true;
 }
 
+void ScriptRunner::AddCommand(const std::string& name, Handler handler) {
+    m_added[name] = std::move(handler);
+}
+
 void ScriptRunner::Start() {
     QTimer::singleShot(0, [this] { Step(); });
 }
@@ -152,7 +156,8 @@ ScriptRunner::Outcome ScriptRunner::Run(const Line& line) {
         if (line.words[0] == name)
             return (this->*handler)(args);
     }
-    return Failed("unknown command");
+    auto added = m_added.find(line.words[0]);
+    return added != m_added.end() ? added->second(args) : Failed("unknown command");
 }
 
 ScriptRunner::Outcome ScriptRunner::Open(const std::vector<std::string>& args) {

@@ -20,6 +20,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,11 +29,25 @@ class PluginHost;
 
 class ScriptRunner {
   public:
+    // A command either finishes at once (ok or with an error) or waits for a condition.
+    struct Outcome {
+        std::string error;
+        std::function<bool()> until;
+        double timeoutSeconds = 0;
+        std::string timeoutMessage;
+    };
+    // A command added from outside (its arguments are the words after its name).
+    using Handler = std::function<Outcome(const std::vector<std::string>& args)>;
+
     ScriptRunner(QuillonFrame& frame, PluginHost& plugin);
 
     bool Load(const std::string& path, std::string& error);
+    // Adds a command to those above (graph_commands.h adds the graph commands).
+    void AddCommand(const std::string& name, Handler handler);
     // Runs the script from the event loop; the run ends with PlatformApp::Quit.
     void Start();
+
+    static Outcome Failed(std::string error);
 
   private:
     using Clock = std::chrono::steady_clock;
@@ -41,16 +56,6 @@ class ScriptRunner {
         int number;
         std::vector<std::string> words;
     };
-
-    // A command either finishes at once (ok or with an error) or waits for a condition.
-    struct Outcome {
-        std::string error;
-        std::function<bool()> until;
-        double timeoutSeconds = 0;
-        std::string timeoutMessage;
-    };
-
-    static Outcome Failed(std::string error);
 
     int WalksEnded() const;
     void Step();
@@ -70,6 +75,7 @@ class ScriptRunner {
 
     QuillonFrame& m_frame;
     PluginHost& m_plugin;
+    std::map<std::string, Handler> m_added;
     std::string m_path;
     std::vector<Line> m_lines;
     size_t m_next = 0;

@@ -299,7 +299,8 @@ int Database::PostRecord(DbHandle handle) {
     if (request && (kind < DB_REQ_GET || kind > DB_REQ_SET))
         return 0;
     TableStore& store = m_stores[record->Table()];
-    if (!record->Id()) {
+    const bool first = !record->Id();
+    if (first) {
         while (store.byId.count(store.nextId))
             ++store.nextId;
         record->SetId(store.nextId++);
@@ -307,7 +308,16 @@ int Database::PostRecord(DbHandle handle) {
     }
     if (request)
         PostRequest(*record);
+    else if (first && record->Table() == DB_TABLE_GRAPHS)
+        MakeGraph(*record);
     return 1;
+}
+
+// The engine runs inside DbPostRecord so that the poster reads FLD_GRAPH_WINDOW right
+// after it. A record posted again keeps the graph it has.
+void Database::MakeGraph(Record& record) {
+    const uint32_t window = m_graphEngine ? m_graphEngine(record) : 0;
+    record.SetInt(FLD_GRAPH_WINDOW, static_cast<int32_t>(window));
 }
 
 void Database::FreeRecord(DbHandle handle) {

@@ -48,10 +48,14 @@ class Database final : public AnswerSink {
     void EndConnections(uintptr_t hostContext, bool all);
     NodeActivity Activity(uint32_t node) const { return m_walkLog.Of(node); }
     std::vector<const Record*> Records(int table) const;
+    void SetGraphEngine(std::function<uint32_t(const Record&)> engine) {
+        m_graphEngine = std::move(engine);
+    }
 
     void OnAnswer(uint64_t ticket, SnmpAnswer answer) override;
 
   private:
+    std::function<uint32_t(const Record&)> m_graphEngine; // host side: makes graph windows
     struct Connection {
         uintptr_t hostContext;
         DbNotifyProc proc;
@@ -83,6 +87,7 @@ class Database final : public AnswerSink {
     void AdoptRecord(DbHandle record);
     bool LockConflicts(const TableView& view, int mode) const;
     void PostRequest(Record& record);
+    void MakeGraph(Record& record);
     void CancelRequest(Record& record);
     bool BuildRequest(const Record& record, SnmpRequest& request) const;
     void ApplyAnswer(Record& record, const SnmpRequest& request, const SnmpAnswer& answer) const;

@@ -32,6 +32,10 @@ std::vector<const Record*> GraphRecords() {
     return Database::Instance().Records(DB_TABLE_GRAPHS);
 }
 
+void SetGraphEngine(GraphEngineHook engine) {
+    Database::Instance().SetGraphEngine(std::move(engine));
+}
+
 void ResetDatabase() {
     Database::Reset();
 }

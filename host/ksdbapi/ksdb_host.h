@@ -56,6 +56,13 @@ NodeActivity ActivityOf(uint32_t node);
 // The posted graph records (table 12) in id order; valid until the next database call.
 std::vector<const Record*> GraphRecords();
 
+// The graph engine the host registered: it sees a graph record (table 12) the first time
+// it is posted, inside DbPostRecord, and answers the handle of the graph window it made
+// (0: none), which FLD_GRAPH_WINDOW then holds before DbPostRecord returns. Without an
+// engine a graph record is stored all the same, with window 0. Null removes the engine.
+using GraphEngineHook = std::function<uint32_t(const Record& record)>;
+void SetGraphEngine(GraphEngineHook engine);
+
 // A fresh database: no connections, no posted records, tables reloaded on first use,
 // the default transport. For tests.
 void ResetDatabase();

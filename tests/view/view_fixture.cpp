@@ -28,7 +28,26 @@ CMenu* MakePopupMenu() {
     return menu;
 }
 
+// A child frame whose window refuses to be created.
+class RefusingFrame : public CMDIChildWnd {
+  protected:
+    afx_msg int OnCreate(LPCREATESTRUCT) { return -1; }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(RefusingFrame, CMDIChildWnd)
+ON_WM_CREATE()
+END_MESSAGE_MAP()
+
 } // namespace
+
+CMDIChildWnd* FaultyGraphWindows::NewGraphFrame() {
+    return m_refuseFrames ? new RefusingFrame : GraphWindowMaker::NewGraphFrame();
+}
+
+BOOL FaultyGraphWindows::CreateTabWnd(CMDIChildWnd* tabFrame, DWORD style) {
+    return !m_refuseTabWnd && GraphWindowMaker::CreateTabWnd(tabFrame, style);
+}
 
 // Records every call; answers a request at once when the address has a name, as a
 // module may do from inside the call.
@@ -84,6 +103,7 @@ void MatrixViewTest::SetUp() {
     platform::ClearMessageBoxRecords();
     platform::ClearOfferedMenus();
     m_host.m_menu = MakePopupMenu();
+    m_host.m_graphWindows = FaultyGraphWindows();
 
     m_frame = std::make_unique<SECMDIFrameWnd>();
     ASSERT_TRUE(m_frame->Create(nullptr, "Host", WS_OVERLAPPEDWINDOW, CRect(0, 0, 640, 480)));

@@ -3,6 +3,7 @@
 // matrix table, a recording conversion function and the manual timer clock.
 #pragma once
 
+#include "graphwnd/graph_window_maker.h"
 #include "host/ksdbapi/ksdb_host.h"
 #include "platform/afx.h"
 #include "view/matrix_view.h"
@@ -32,16 +33,29 @@ struct ConvertCall {
 extern std::vector<ConvertCall> g_convertCalls;
 extern std::map<std::string, std::string> g_testNames;
 
-// The view's host services: the test's popup menu, and a conversion that records every call
-// and answers names from g_testNames at once.
+// The real graph host windows, with two faults on command: graph frames whose window
+// refuses creation, and multi-tab frames that cannot make their tab window.
+class FaultyGraphWindows : public GraphWindowMaker {
+  public:
+    CMDIChildWnd* NewGraphFrame() override;
+    BOOL CreateTabWnd(CMDIChildWnd* tabFrame, DWORD style) override;
+
+    bool m_refuseFrames = false;
+    bool m_refuseTabWnd = false;
+};
+
+// The view's host services: the test's popup menu, a conversion that records every call
+// and answers names from g_testNames at once, and the graph windows.
 class RecordingViewHost : public ViewHost {
   public:
     CMenu* PopupMenu() override { return m_menu; }
     void ConvertAddress(int command, uint32_t* slot, const char* address, char* scratch,
                         intptr_t row) override;
+    GraphWindowFactory& GraphWindows() override { return m_graphWindows; }
 
     CMenu* m_menu = nullptr;
     CMatrixView* m_view = nullptr;
+    FaultyGraphWindows m_graphWindows;
 };
 
 // The address text the host library answers for six bytes: "00 A0 C9 12 34 56".

@@ -1,0 +1,20 @@
+// CMibGraph: a multi-document child frame that holds one graph window made by the host,
+// kept filling its client area.
+#pragma once
+
+#include "platform/afx.h"
+
+class CMibGraph : public SECWorksheet {
+    DECLARE_DYNCREATE(CMibGraph)
+  public:
+    CMibGraph();
+    ~CMibGraph() override;
+
+    // The hosted graph; null until the creator stores it.
+    HWND m_hWndGraph;
+
+  protected:
+    afx_msg void OnSize(UINT type, int cx, int cy);
+    afx_msg BOOL OnEraseBkgnd(CDC* dc);
+    DECLARE_MESSAGE_MAP()
+};

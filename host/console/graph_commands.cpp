@@ -1,0 +1,110 @@
+#include "host/console/graph_commands.h"
+
+#include "host/console/quillon_frame.h"
+#include "host/graphs/graph_engine.h"
+#include "platform/mdi_child_wnd.h"
+#include "platform/sec_tab_wnd.h"
+
+#include <cstdio>
+#include <fstream>
+
+namespace {
+
+constexpr int TAB_WINDOW_ID = 59648; // the framework's first pane id
+constexpr double DEFAULT_GRAPH_TIMEOUT_SECONDS = 60;
+
+bool ParseCount(const std::string& text, int& count) {
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    count = static_cast<int>(value);
+    return !text.empty() && *end == '\0' && value >= 0 && value < 1000000;
+}
+
+bool ParseSeconds(const std::string& text, double& seconds) {
+    char* end = nullptr;
+    seconds = std::strtod(text.c_str(), &end);
+    return !text.empty() && *end == '\0' && seconds >= 0;
+}
+
+// The fewest values any series of any open graph has; -1 without an open graph.
+int FewestValues(const GraphEngine& engine) {
+    int fewest = -1;
+    for (const LiveGraph* graph : engine.Graphs()) {
+        const GraphHistory& history = graph->History();
+        for (int series = 0; series < history.SeriesCount(); ++series) {
+            const int count = history.ValueCount(series);
+            fewest = fewest < 0 ? count : std::min(fewest, count);
+        }
+    }
+    return fewest;
+}
+
+std::string PointLine(const GraphPoint& point) {
+    char text[96];
+    if (point.gap)
+        std::snprintf(text, sizeof text, "point\t%.3f\t-", point.timeMs / 1000.0);
+    else
+        std::snprintf(text, sizeof text, "point\t%.3f\t%.17g", point.timeMs / 1000.0, point.value);
+    return text;
+}
+
+void WriteGraph(const LiveGraph& graph, std::ostream& out) {
+    out << "graph\t" << graph.Definition().title << '\n';
+    for (const GraphSeries& series : graph.Definition().series) {
+        out << "series\t" << series.index << '\t' << series.legend << '\t' << series.instance
+            << '\t' << series.expression << '\n';
+        for (const GraphPoint& point : graph.History().Points(series.index))
+            out << PointLine(point) << '\n';
+    }
+}
+
+ScriptRunner::Outcome WaitGraphs(const GraphEngine& engine, const std::vector<std::string>& args) {
+    int count = 0;
+    double seconds = DEFAULT_GRAPH_TIMEOUT_SECONDS;
+    if (args.empty() || args.size() > 2 || !ParseCount(args[0], count) ||
+        (args.size() > 1 && !ParseSeconds(args[1], seconds)))
+        return ScriptRunner::Failed("usage: wait-graphs N [SECONDS]");
+    ScriptRunner::Outcome outcome;
+    outcome.until = [&engine, count] { return FewestValues(engine) >= count; };
+    outcome.timeoutSeconds = seconds;
+    outcome.timeoutMessage = "timed out: " + std::to_string(engine.Graphs().size()) +
+                             " graphs open, waiting for " + std::to_string(count) +
+                             " values per series";
+    return outcome;
+}
+
+ScriptRunner::Outcome DumpGraphs(const GraphEngine& engine, const std::vector<std::string>& args) {
+    if (args.size() != 1)
+        return ScriptRunner::Failed("usage: dump-graphs FILE");
+    std::ofstream out(args[0]);
+    for (const LiveGraph* graph : engine.Graphs())
+        WriteGraph(*graph, out);
+    return out ? ScriptRunner::Outcome{} : ScriptRunner::Failed("cannot write " + args[0]);
+}
+
+// The active multi-document child's tab window (pane 59648) activates the tab, telling
+// the frame as a click on it would.
+ScriptRunner::Outcome Tab(QuillonFrame& frame, const std::vector<std::string>& args) {
+    int position = 0;
+    if (args.size() != 1 || !ParseCount(args[0], position))
+        return ScriptRunner::Failed("usage: tab N");
+    CMDIChildWnd* active = frame.MDIGetActive();
+    CWnd* pane = active ? active->GetDlgItem(TAB_WINDOW_ID) : nullptr;
+    auto* tabs = dynamic_cast<SECTabWnd*>(pane);
+    if (!tabs)
+        return ScriptRunner::Failed("the active window has no tabs");
+    if (!tabs->ActivateTab(position))
+        return ScriptRunner::Failed("no tab " + args[0] + " (there are " +
+                                    std::to_string(tabs->GetTabCount()) + ")");
+    return {};
+}
+
+} // namespace
+
+void AddGraphCommands(ScriptRunner& runner, QuillonFrame& frame, const GraphEngine& engine) {
+    runner.AddCommand("wait-graphs",
+                      [&engine](const auto& args) { return WaitGraphs(engine, args); });
+    runner.AddCommand("dump-graphs",
+                      [&engine](const auto& args) { return DumpGraphs(engine, args); });
+    runner.AddCommand("tab", [&frame](const auto& args) { return Tab(frame, args); });
+}
