@@ -75,10 +75,12 @@ HGDIOBJ MakeStockObject(int index) {
 }
 
 template <class T> int CopyRecord(const T& record, int size, LPVOID buffer) {
-    if (!buffer)
+    if (!buffer) {
         return sizeof(T);
-    if (size < static_cast<int>(sizeof(T)))
+    }
+    if (size < static_cast<int>(sizeof(T))) {
         return 0;
+    }
     std::memcpy(buffer, &record, sizeof(T));
     return sizeof(T);
 }
@@ -122,25 +124,29 @@ COLORREF GdiColorRef(QRgb pixel) {
 
 HGDIOBJ GetStockObject(int index) {
     static HGDIOBJ stock[DEFAULT_GUI_FONT + 1] = {};
-    if (index < 0 || index > DEFAULT_GUI_FONT)
+    if (index < 0 || index > DEFAULT_GUI_FONT) {
         return nullptr;
+    }
     if (!stock[index]) {
         stock[index] = MakeStockObject(index);
-        if (auto object = GdiLookup(stock[index]))
+        if (auto object = GdiLookup(stock[index])) {
             object->permanent = true;
+        }
     }
     return stock[index];
 }
 
 HPEN CreatePen(int style, int width, COLORREF color) {
-    if (style < PS_SOLID || style > PS_INSIDEFRAME)
+    if (style < PS_SOLID || style > PS_INSIDEFRAME) {
         return nullptr;
+    }
     return static_cast<HPEN>(MakePen(style, width < 0 ? 0 : width, color));
 }
 
 HPEN CreatePenIndirect(const LOGPEN* logPen) {
-    if (!logPen)
+    if (!logPen) {
         return nullptr;
+    }
     return CreatePen(logPen->lopnStyle, logPen->lopnWidth.x, logPen->lopnColor);
 }
 
@@ -149,8 +155,9 @@ HBRUSH CreateSolidBrush(COLORREF color) {
 }
 
 HBRUSH CreateBrushIndirect(const LOGBRUSH* logBrush) {
-    if (!logBrush || logBrush->lbStyle > BS_NULL)
+    if (!logBrush || logBrush->lbStyle > BS_NULL) {
         return nullptr;
+    }
     return static_cast<HBRUSH>(MakeBrush(logBrush->lbStyle, logBrush->lbColor & 0xFFFFFF));
 }
 
@@ -161,8 +168,9 @@ HBRUSH GdiCreatePermanentBrush(COLORREF color) {
 }
 
 HFONT CreateFontIndirect(const LOGFONT* logFont) {
-    if (!logFont)
+    if (!logFont) {
         return nullptr;
+    }
     LOGFONT log = *logFont;
     log.lfFaceName[LF_FACESIZE - 1] = '\0';
     return static_cast<HFONT>(MakeFont(log));
@@ -185,32 +193,37 @@ HFONT CreateFont(int height, int width, int escapement, int orientation, int wei
                 static_cast<BYTE>(quality),
                 static_cast<BYTE>(pitchAndFamily),
                 {}};
-    if (faceName)
+    if (faceName) {
         std::strncpy(log.lfFaceName, faceName, LF_FACESIZE - 1);
+    }
     return CreateFontIndirect(&log);
 }
 
 HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height) {
-    if ((hdc && !GdiDc(hdc)) || width < 0 || height < 0)
+    if ((hdc && !GdiDc(hdc)) || width < 0 || height < 0) {
         return nullptr; // a null DC stands for the screen
+    }
     // Windows answers a 1 x 1 bitmap for an empty size. Every bitmap here is 32-bit colour,
     // even when the DC is a memory DC still holding its monochrome stock bitmap.
     QImage image(width ? width : 1, height ? height : 1, QImage::Format_RGB32);
-    if (image.isNull())
+    if (image.isNull()) {
         return nullptr;
+    }
     image.fill(Qt::black);
     return InsertBitmap(std::move(image));
 }
 
 HBITMAP GdiCreateBitmapFromImage(const QImage& image) {
-    if (image.isNull())
+    if (image.isNull()) {
         return nullptr;
+    }
     return InsertBitmap(image.convertToFormat(QImage::Format_RGB32));
 }
 
 HICON GdiCreateIconFromImage(const QImage& image) {
-    if (image.isNull())
+    if (image.isNull()) {
         return nullptr;
+    }
     auto icon = std::make_shared<IconObject>();
     icon->image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     return static_cast<HICON>(GdiInsert(icon));
@@ -233,23 +246,27 @@ QFont GdiQFont(HFONT font) {
 
 BOOL DeleteObject(HGDIOBJ handle) {
     auto object = GdiLookup(handle);
-    if (!object || object->kind == GdiKind::Dc || object->kind == GdiKind::Icon)
+    if (!object || object->kind == GdiKind::Dc || object->kind == GdiKind::Icon) {
         return FALSE;
-    if (object->permanent)
+    }
+    if (object->permanent) {
         return TRUE;
+    }
     return GdiRemove(handle);
 }
 
 BOOL DestroyIcon(HICON icon) {
-    if (!GdiLookupAs<IconObject>(icon, GdiKind::Icon))
+    if (!GdiLookupAs<IconObject>(icon, GdiKind::Icon)) {
         return FALSE;
+    }
     return GdiRemove(icon);
 }
 
 DWORD GetObjectType(HGDIOBJ handle) {
     auto object = GdiLookup(handle);
-    if (!object)
+    if (!object) {
         return 0;
+    }
     switch (object->kind) {
     case GdiKind::Pen:
         return OBJ_PEN;
@@ -269,8 +286,9 @@ DWORD GetObjectType(HGDIOBJ handle) {
 
 int GetObject(HGDIOBJ handle, int size, LPVOID buffer) {
     auto object = GdiLookup(handle);
-    if (!object)
+    if (!object) {
         return 0;
+    }
     switch (object->kind) {
     case GdiKind::Pen:
         return CopyRecord(std::static_pointer_cast<PenObject>(object)->log, size, buffer);

@@ -27,8 +27,9 @@ QRect ToQRect(const RECT& rect) {
 }
 
 RECT ToRECT(const QRect& rect) {
-    if (rect.isEmpty())
+    if (rect.isEmpty()) {
         return RECT{0, 0, 0, 0};
+    }
     return RECT{rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1};
 }
 
@@ -43,16 +44,18 @@ QRect ClientPart(const WindowRecord* record, const RECT* rect) {
 }
 
 HDC HandOut(HDC hdc, HWND hWnd) {
-    if (hdc != nullptr)
+    if (hdc != nullptr) {
         g_handedDCs.push_back(HandedDC{hdc, hWnd});
+    }
     return hdc;
 }
 
 bool TakeBack(HDC hdc) {
     auto it = std::find_if(g_handedDCs.begin(), g_handedDCs.end(),
                            [hdc](const HandedDC& handed) { return handed.hdc == hdc; });
-    if (it == g_handedDCs.end())
+    if (it == g_handedDCs.end()) {
         return false;
+    }
     g_handedDCs.erase(it);
     DeleteDC(hdc);
     return true;
@@ -66,17 +69,20 @@ QImage& ScreenImage() {
 } // namespace
 
 QSize ClientSize(const WindowRecord* record) {
-    if (record->client != nullptr && record->client != record->widget)
+    if (record->client != nullptr && record->client != record->widget) {
         return record->client->size();
+    }
     return QSize(record->rect.right - record->rect.left, record->rect.bottom - record->rect.top);
 }
 
 bool IsShown(const WindowRecord* record) {
     while (record != nullptr) {
-        if (!(record->style & WS_VISIBLE))
+        if (!(record->style & WS_VISIBLE)) {
             return false;
-        if (!(record->style & WS_CHILD))
+        }
+        if (!(record->style & WS_CHILD)) {
             return true;
+        }
         record = LookupWindow(record->parent);
     }
     return false;
@@ -89,8 +95,9 @@ void InvalidateWhole(WindowRecord* record, bool erase) {
 // The new image keeps the old pixels where they overlap; the rest is the window colour.
 void ResizeBackingImage(WindowRecord* record) {
     QSize size = ClientSize(record).expandedTo(QSize(0, 0));
-    if (record->image.size() == size)
+    if (record->image.size() == size) {
         return;
+    }
     QImage next(size, QImage::Format_RGB32);
     DWORD color = GetSysColor(COLOR_WINDOW);
     next.fill(QColor(GetRValue(color), GetGValue(color), GetBValue(color)));
@@ -109,8 +116,9 @@ void ReleaseBackingImage(WindowRecord* record) {
 
 bool PaintIfInvalid(HWND hWnd) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr || record->invalid.isEmpty() || !IsShown(record))
+    if (record == nullptr || record->invalid.isEmpty() || !IsShown(record)) {
         return false;
+    }
     Dispatch(record, WM_PAINT, 0, 0);
     return true;
 }
@@ -119,12 +127,14 @@ bool PaintIfInvalid(HWND hWnd) {
 int DeliverPaints() {
     std::vector<HWND> due;
     WindowTable().ForEach([&due](uintptr_t, WindowRecord* record) {
-        if (!record->destroyed && !record->invalid.isEmpty() && IsShown(record))
+        if (!record->destroyed && !record->invalid.isEmpty() && IsShown(record)) {
             due.push_back(record->hwnd);
+        }
     });
     int painted = 0;
-    for (HWND hWnd : due)
+    for (HWND hWnd : due) {
         painted += PaintIfInvalid(hWnd) ? 1 : 0;
+    }
     CountDelivered(painted);
     return painted;
 }
@@ -144,15 +154,18 @@ QImage* WindowImage(HWND hWnd) {
 
 void FlushWindow(HWND hWnd, const QRect& dirty) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return;
+    }
     QWidget* widget = PaintingWidgetOf(record);
-    if (widget == nullptr)
+    if (widget == nullptr) {
         return;
-    if (dirty.isNull())
+    }
+    if (dirty.isNull()) {
         widget->update();
-    else
+    } else {
         widget->update(dirty);
+    }
 }
 
 } // namespace platform
@@ -162,11 +175,13 @@ using namespace platform;
 // A NULL window would mean every window on the desktop; there is none here: refused.
 BOOL InvalidateRect(HWND hWnd, const RECT* rect, BOOL erase) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return FALSE;
+    }
     QRect part = ClientPart(record, rect);
-    if (part.isEmpty())
+    if (part.isEmpty()) {
         return TRUE;
+    }
     record->invalid += part;
     record->erasePending = record->erasePending || erase != FALSE;
     SchedulePump();
@@ -175,31 +190,37 @@ BOOL InvalidateRect(HWND hWnd, const RECT* rect, BOOL erase) {
 
 BOOL ValidateRect(HWND hWnd, const RECT* rect) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return FALSE;
-    if (rect == nullptr)
+    }
+    if (rect == nullptr) {
         record->invalid = QRegion();
-    else
+    } else {
         record->invalid -= ToQRect(*rect);
-    if (record->invalid.isEmpty())
+    }
+    if (record->invalid.isEmpty()) {
         record->erasePending = false;
+    }
     return TRUE;
 }
 
 BOOL UpdateWindow(HWND hWnd) {
-    if (!IsWindow(hWnd))
+    if (!IsWindow(hWnd)) {
         return FALSE;
+    }
     PaintIfInvalid(hWnd);
     return TRUE;
 }
 
 BOOL GetUpdateRect(HWND hWnd, LPRECT rect, BOOL erase) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return FALSE;
+    }
     bool invalid = !record->invalid.isEmpty();
-    if (rect != nullptr)
+    if (rect != nullptr) {
         *rect = ToRECT(record->invalid.boundingRect());
+    }
     if (invalid && erase && record->erasePending) {
         record->erasePending = false;
         HDC hdc = GetDC(hWnd);
@@ -212,19 +233,23 @@ BOOL GetUpdateRect(HWND hWnd, LPRECT rect, BOOL erase) {
 // Regions are not kept as objects here: an update region counts as the whole client area.
 BOOL RedrawWindow(HWND hWnd, const RECT* rectUpdate, HRGN hrgnUpdate, UINT flags) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return FALSE;
+    }
     const RECT* rect = hrgnUpdate != nullptr ? nullptr : rectUpdate;
-    if (flags & RDW_INVALIDATE)
+    if (flags & RDW_INVALIDATE) {
         InvalidateRect(hWnd, rect, (flags & RDW_ERASE) != 0);
-    if (flags & RDW_VALIDATE)
+    }
+    if (flags & RDW_VALIDATE) {
         ValidateRect(hWnd, rect);
+    }
     if (flags & RDW_UPDATENOW) {
         UpdateWindow(hWnd);
         if ((flags & RDW_ALLCHILDREN) && IsWindow(hWnd)) {
             std::vector<HWND> children = LookupWindow(hWnd)->children;
-            for (HWND child : children)
+            for (HWND child : children) {
                 RedrawWindow(child, nullptr, nullptr, flags & ~RDW_INVALIDATE);
+            }
         }
     }
     return TRUE;
@@ -234,8 +259,9 @@ BOOL RedrawWindow(HWND hWnd, const RECT* rectUpdate, HRGN hrgnUpdate, UINT flags
 // painting is kept for the next WM_PAINT, as on Windows.
 HDC BeginPaint(HWND hWnd, LPPAINTSTRUCT paint) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr || paint == nullptr)
+    if (record == nullptr || paint == nullptr) {
         return nullptr;
+    }
     QRect bounds = record->invalid.boundingRect();
     bool erase = record->erasePending;
     record->invalid = QRegion();
@@ -244,14 +270,16 @@ HDC BeginPaint(HWND hWnd, LPPAINTSTRUCT paint) {
     *paint = PAINTSTRUCT{};
     paint->hdc = hdc;
     paint->rcPaint = ToRECT(bounds);
-    if (erase && hdc != nullptr)
+    if (erase && hdc != nullptr) {
         paint->fErase = SendMessage(hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0) == 0;
+    }
     return hdc;
 }
 
 BOOL EndPaint(HWND hWnd, const PAINTSTRUCT* paint) {
-    if (paint == nullptr)
+    if (paint == nullptr) {
         return FALSE;
+    }
     TakeBack(paint->hdc);
     FlushWindow(hWnd, ToQRect(paint->rcPaint));
     return TRUE;
@@ -260,12 +288,14 @@ BOOL EndPaint(HWND hWnd, const PAINTSTRUCT* paint) {
 // GetDC(NULL) stands for the screen: a one-pixel surface that DCs and bitmaps are made
 // compatible with and that text is measured on.
 HDC GetDC(HWND hWnd) {
-    if (hWnd == nullptr)
+    if (hWnd == nullptr) {
         return HandOut(GdiCreateSurfaceDC(&ScreenImage(), QPoint(0, 0), QRect(0, 0, 1, 1)),
                        nullptr);
+    }
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return nullptr;
+    }
     // A window without area still measures text, as on Windows: its DC draws into the
     // 1x1 scratch image, clipped to the empty client rectangle.
     QImage* image = record->image.isNull() ? &ScreenImage() : &record->image;
@@ -273,16 +303,18 @@ HDC GetDC(HWND hWnd) {
 }
 
 int ReleaseDC(HWND hWnd, HDC hDC) {
-    if (!TakeBack(hDC))
+    if (!TakeBack(hDC)) {
         return 0;
+    }
     FlushWindow(hWnd, QRect());
     return 1;
 }
 
 HWND WindowFromDC(HDC hDC) {
     for (const HandedDC& handed : g_handedDCs) {
-        if (handed.hdc == hDC)
+        if (handed.hdc == hDC) {
             return IsWindow(handed.hwnd) ? handed.hwnd : nullptr;
+        }
     }
     return nullptr;
 }

@@ -56,13 +56,15 @@ KSCTable::KSCTable(CWnd* parent, UINT id, UINT options, const RECT* rect)
     m_noScrollBars = (options & TABLE_NOSCROLLBARS) != 0;
     // The platform keeps the class name and needs no registration: every window gets double
     // clicks (the class style CS_DBLCLKS) and is drawn by its own message map.
-    if (!parent)
+    if (!parent) {
         return;
+    }
     CRect area;
-    if (rect)
+    if (rect) {
         area = *rect;
-    else
+    } else {
         parent->GetClientRect(&area);
+    }
     BOOL popup = (options & TABLE_POPUP) != 0;
     DWORD style = popup ? 0x92CF0000 : 0x52000000;
     DWORD exStyle = popup ? 0x300 : 0x10000;
@@ -71,8 +73,9 @@ KSCTable::KSCTable(CWnd* parent, UINT id, UINT options, const RECT* rect)
 }
 
 KSCTable::~KSCTable() {
-    if (GetSafeHwnd())
+    if (GetSafeHwnd()) {
         DestroyWindow();
+    }
 }
 
 int KSCTable::OnCreate(LPCREATESTRUCT create) {
@@ -80,10 +83,12 @@ int KSCTable::OnCreate(LPCREATESTRUCT create) {
     m_topRow = 0;
     m_pressKind = HIT_NONE;
     m_painting = FALSE;
-    if (m_font.GetSafeHandle())
+    if (m_font.GetSafeHandle()) {
         SetFont(&m_font, TRUE);
-    if (CWnd::OnCreate(create) == -1)
+    }
+    if (CWnd::OnCreate(create) == -1) {
         return -1;
+    }
     CRect none(0, 0, 0, 0);
     m_hBar.Create(WS_CHILD | WS_CLIPSIBLINGS | SBS_HORZ, none, this, kOwnHbarId);
     m_vBar.Create(WS_CHILD | WS_CLIPSIBLINGS | SBS_VERT, none, this, kOwnVbarId);
@@ -98,8 +103,9 @@ int KSCTable::OnCreate(LPCREATESTRUCT create) {
 // The font's metrics set the header height and the title column width; rows made later take
 // the header height.
 void KSCTable::SetFont(CFont* font, BOOL redraw) {
-    if (!font)
+    if (!font) {
         return;
+    }
     LOGFONT desc{};
     font->GetLogFont(&desc);
     m_fontDesc = desc;
@@ -122,34 +128,39 @@ void KSCTable::SetFont(CFont* font, BOOL redraw) {
         m_headerHeight = std::max<int>({m_headerHeight, title.cy + 6, sample.cy + 6});
     }
     dc.RestoreDC(saved);
-    if (redraw)
+    if (redraw) {
         Redraw(REDRAW_LAYOUT | REDRAW_ERASE);
+    }
 }
 
 void KSCTable::BeginMeasure() {
-    if (GetSafeHwnd())
+    if (GetSafeHwnd()) {
         m_measureDC = ::GetDC(m_hWnd);
+    }
 }
 
 TableExtent KSCTable::MeasureText(const char* text, size_t length) {
-    if (!m_measureDC)
+    if (!m_measureDC) {
         return TableModel::MeasureText(text, length);
+    }
     SIZE size{};
     GetTextExtentPoint32(m_measureDC, text, static_cast<int>(length), &size);
     return TableExtent{size.cx, size.cy};
 }
 
 void KSCTable::EndMeasure() {
-    if (m_measureDC)
+    if (m_measureDC) {
         ::ReleaseDC(m_hWnd, m_measureDC);
+    }
     m_measureDC = NULL;
 }
 
 // Any number of changes within the delay collapse into one timer event.
 void KSCTable::Redraw(uint32_t flags) {
     m_pendingRedraw |= flags;
-    if (!GetSafeHwnd())
+    if (!GetSafeHwnd()) {
         return;
+    }
     KillTimer(kRedrawTimer);
     SetTimer(kRedrawTimer, kRedrawDelay, NULL);
 }
@@ -161,12 +172,14 @@ void KSCTable::OnTimer(UINT id) {
         KillTimer(kRedrawTimer);
         UINT pending = m_pendingRedraw;
         m_pendingRedraw = 0;
-        if (pending & REDRAW_LAYOUT)
+        if (pending & REDRAW_LAYOUT) {
             Layout(0, 0, 0);
-        if (pending & REDRAW_ERASE)
+        }
+        if (pending & REDRAW_ERASE) {
             Invalidate(TRUE);
-        else if (pending & REDRAW_PAINT)
+        } else if (pending & REDRAW_PAINT) {
             Invalidate(FALSE);
+        }
     }
     CWnd::OnTimer(id);
 }
@@ -177,10 +190,12 @@ void KSCTable::OnSize(UINT type, int cx, int cy) {
 }
 
 CScrollBar* KSCTable::GetScrollBarCtrl(int bar) const {
-    if (bar == SB_HORZ)
+    if (bar == SB_HORZ) {
         return m_hBarInUse;
-    if (bar == SB_VERT)
+    }
+    if (bar == SB_VERT) {
         return m_vBarInUse;
+    }
     return nullptr;
 }
 
@@ -199,33 +214,41 @@ void KSCTable::SetScrollBarCtrls(CScrollBar* vertical, CScrollBar* horizontal) {
     m_vBarInUse = vertical ? vertical : &m_vBar;
     m_hExternal = horizontal != nullptr;
     m_hBarInUse = horizontal ? horizontal : &m_hBar;
-    if (vertical && m_vBar.GetSafeHwnd())
+    if (vertical && m_vBar.GetSafeHwnd()) {
         m_vBar.ShowWindow(SW_HIDE);
-    if (horizontal && m_hBar.GetSafeHwnd())
+    }
+    if (horizontal && m_hBar.GetSafeHwnd()) {
         m_hBar.ShowWindow(SW_HIDE);
+    }
     Redraw(REDRAW_LAYOUT);
 }
 
 void KSCTable::GetTableScrollInfo(int bar, SCROLLINFO* info, UINT mask) {
-    if (info->cbSize != sizeof(SCROLLINFO))
+    if (info->cbSize != sizeof(SCROLLINFO)) {
         return;
+    }
     info->fMask = mask;
     auto copy = [info, mask](const SCROLLINFO& record) {
         if (mask & SIF_RANGE) {
             info->nMin = record.nMin;
             info->nMax = record.nMax;
         }
-        if (mask & SIF_PAGE)
+        if (mask & SIF_PAGE) {
             info->nPage = record.nPage;
-        if (mask & SIF_POS)
+        }
+        if (mask & SIF_POS) {
             info->nPos = record.nPos;
-        if (mask & SIF_TRACKPOS)
+        }
+        if (mask & SIF_TRACKPOS) {
             info->nTrackPos = record.nTrackPos;
+        }
     };
-    if (bar == SB_HORZ || bar == SB_BOTH)
+    if (bar == SB_HORZ || bar == SB_BOTH) {
         copy(m_hScrollRecord);
-    if (bar == SB_VERT || bar == SB_BOTH)
+    }
+    if (bar == SB_VERT || bar == SB_BOTH) {
         copy(m_vScrollRecord);
+    }
 }
 
 // Stores pos into the record, kept within the scrollable range, and into target.
@@ -236,26 +259,31 @@ void KSCTable::ClampRecordPos(SCROLLINFO& record, int pos, int& target) {
 }
 
 void KSCTable::SetTableScrollInfo(int bar, const SCROLLINFO* info, BOOL) {
-    if (info->cbSize != sizeof(SCROLLINFO))
+    if (info->cbSize != sizeof(SCROLLINFO)) {
         return;
-    if ((bar == SB_HORZ || bar == SB_BOTH) && (info->fMask & SIF_POS))
+    }
+    if ((bar == SB_HORZ || bar == SB_BOTH) && (info->fMask & SIF_POS)) {
         ClampRecordPos(m_hScrollRecord, info->nPos, m_transposed ? m_topRow : m_leftColumn);
-    if ((bar == SB_VERT || bar == SB_BOTH) && (info->fMask & SIF_POS))
+    }
+    if ((bar == SB_VERT || bar == SB_BOTH) && (info->fMask & SIF_POS)) {
         ClampRecordPos(m_vScrollRecord, info->nPos, m_transposed ? m_leftColumn : m_topRow);
+    }
     Layout(0, 0, 0);
 }
 
 int KSCTable::SetTopRow(int row) {
-    if (row == m_topRow)
+    if (row == m_topRow) {
         return m_topRow;
+    }
     m_topRow = std::max(0, std::min(row, GetRowCount() - 1));
     Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
     return m_topRow;
 }
 
 int KSCTable::SetLeftColumn(int position) {
-    if (position == m_leftColumn)
+    if (position == m_leftColumn) {
         return m_leftColumn;
+    }
     m_leftColumn = std::max(0, std::min(position, GetDisplayedCount() - 1));
     Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
     return m_leftColumn;
@@ -263,8 +291,9 @@ int KSCTable::SetLeftColumn(int position) {
 
 void KSCTable::Scroll(int bar, UINT code, UINT position, CScrollBar* given) {
     CScrollBar* control = given ? given : GetScrollBarCtrl(bar);
-    if (!control || code == SB_ENDSCROLL)
+    if (!control || code == SB_ENDSCROLL) {
         return;
+    }
     SCROLLINFO info{};
     info.cbSize = sizeof(SCROLLINFO);
     info.fMask = SIF_ALL;
@@ -335,8 +364,9 @@ void KSCTable::OnClose() {
     m_backgroundBrush.DeleteObject();
     m_font.DeleteObject();
     DeleteAllRows();
-    while (GetColumnCount() > 0)
+    while (GetColumnCount() > 0) {
         DeleteColumn(GetColumnCount() - 1, FALSE);
+    }
     DestroyWindow();
 }
 
@@ -344,8 +374,9 @@ void KSCTable::OnClose() {
 // time, with the same end result.
 void KSCTable::OnDestroy() {
     DeleteAllRows();
-    while (GetColumnCount() > 0)
+    while (GetColumnCount() > 0) {
         DeleteColumn(GetColumnCount() - 1, FALSE);
+    }
     m_font.DeleteObject();
     KillTimer(kRedrawTimer);
     m_pendingRedraw = 0;
@@ -360,17 +391,20 @@ POINT KSCTable::ToLogical(POINT point) const {
 }
 
 RECT KSCTable::ToClient(int u, int v, int uSize, int vSize) const {
-    if (m_transposed)
+    if (m_transposed) {
         return RECT{v, u, v + vSize, u + uSize};
+    }
     return RECT{u, v, u + uSize, v + vSize};
 }
 
 SIZE KSCTable::LogicalClientSize() const {
     CRect client(0, 0, 0, 0);
-    if (GetSafeHwnd())
+    if (GetSafeHwnd()) {
         GetClientRect(&client);
-    if (m_transposed)
+    }
+    if (m_transposed) {
         return SIZE{client.Height(), client.Width()};
+    }
     return SIZE{client.Width(), client.Height()};
 }
 
@@ -382,8 +416,9 @@ int KSCTable::HeaderExtent() const {
 // Column painted at position p (counted from the left edge): frozen columns, then the
 // scrollable ones from leftColumn.
 int KSCTable::DisplayColumn(int position) const {
-    if (position < GetFrozenCount())
+    if (position < GetFrozenCount()) {
         return GetDisplayColumn(position);
+    }
     return GetDisplayColumn(position + m_leftColumn);
 }
 
@@ -394,16 +429,19 @@ int KSCTable::PaintedColumnCount() const {
 // The row shown at display position p, or -1 past the end. Sorted tables follow the sort
 // column's order, which NextRow steps along without a new lookup.
 int KSCTable::FirstRowAt(int position) const {
-    if (position < 0 || position >= GetRowCount())
+    if (position < 0 || position >= GetRowCount()) {
         return -1;
-    if (!IsSortable() || m_sortMode == SORT_NONE)
+    }
+    if (!IsSortable() || m_sortMode == SORT_NONE) {
         return position;
+    }
     return GetSortedRow(position, nullptr, m_sortColumn);
 }
 
 int KSCTable::NextRow(int position, int row) const {
-    if (!IsSortable() || m_sortMode == SORT_NONE)
+    if (!IsSortable() || m_sortMode == SORT_NONE) {
         return position + 1 < GetRowCount() ? position + 1 : -1;
+    }
     return GetNextSortedRow(row, nullptr, m_sortColumn);
 }
 
@@ -431,18 +469,21 @@ int KSCTable::RowsEnd(int extent, int start) const {
     int position = start;
     for (int row = FirstRowAt(start); position < GetRowCount(); position++) {
         v += RowExtent(row < 0 ? 0 : row);
-        if (v > extent)
+        if (v > extent) {
             return position;
-        if (row >= 0)
+        }
+        if (row >= 0) {
             row = NextRow(position, row);
+        }
     }
     return position;
 }
 
 int KSCTable::FrozenWidth() const {
     int width = 0;
-    for (int p = 0; p < GetDisplayedCount() && IsKeyColumn(GetDisplayColumn(p)); p++)
+    for (int p = 0; p < GetDisplayedCount() && IsKeyColumn(GetDisplayColumn(p)); p++) {
         width += GetColumnWidth(GetDisplayColumn(p));
+    }
     return width;
 }
 
@@ -452,8 +493,9 @@ int KSCTable::ColumnsEnd(int extent, int frozenWidth) const {
     int position = GetFrozenCount() + m_leftColumn;
     for (; position < GetDisplayedCount(); position++) {
         sum += GetColumnWidth(GetDisplayColumn(position));
-        if (frozenWidth + sum > extent)
+        if (frozenWidth + sum > extent) {
             return position;
+        }
     }
     return position;
 }
@@ -465,21 +507,24 @@ void KSCTable::SetRecord(SCROLLINFO& record, int max, int page, int pos, CScroll
     record.nMax = max;
     record.nPage = static_cast<UINT>(std::max(page, 1));
     record.nPos = pos;
-    if (bar && bar->GetSafeHwnd())
+    if (bar && bar->GetSafeHwnd()) {
         bar->SetScrollInfo(&record, TRUE);
+    }
 }
 
 void KSCTable::ResetRecord(SCROLLINFO& record, CScrollBar* bar, BOOL external) {
     record = SCROLLINFO{};
-    if (external || !bar || !bar->GetSafeHwnd())
+    if (external || !bar || !bar->GetSafeHwnd()) {
         return;
+    }
     bar->SetScrollRange(0, 0, TRUE);
     bar->SetScrollPos(0, TRUE);
 }
 
 void KSCTable::PlaceBar(CScrollBar* bar, BOOL external, BOOL shown, const RECT& rect) {
-    if (!bar || !bar->GetSafeHwnd())
+    if (!bar || !bar->GetSafeHwnd()) {
         return;
+    }
     if (external) {
         bar->EnableWindow(shown);
         return;
@@ -550,15 +595,17 @@ void KSCTable::Layout(int width, int height, int extra) {
 
     PlaceBar(rowBar, rowExternal, BarShown(rowNeeded), rowBarRect);
     PlaceBar(columnBar, columnExternal, BarShown(columnNeeded), columnBarRect);
-    if (m_parent && m_parent->GetSafeHwnd())
+    if (m_parent && m_parent->GetSafeHwnd()) {
         m_parent->SendMessage(WM_TABLE_LAYOUT, 0, 0);
+    }
 }
 
 int KSCTable::ColumnToDisplayPos(int column, BOOL absolute) const {
     int from = absolute ? 0 : m_leftColumn;
     for (int p = from; p < GetDisplayedCount(); p++) {
-        if (GetDisplayColumn(p) == column)
+        if (GetDisplayColumn(p) == column) {
             return p - from;
+        }
     }
     return 0;
 }

@@ -38,8 +38,9 @@ BENCHMARK(BM_LoadRegistry)->Unit(benchmark::kMillisecond);
 void BM_VendorName(benchmark::State& state) {
     NameResolver resolver("/nonexistent/ethers", kRegistry);
     resolver.Name("00 A0 C9 12 34 56");
-    for (auto _ : state)
+    for (auto _ : state) {
         benchmark::DoNotOptimize(resolver.Name("70 B3 D5 F2 F1 23"));
+    }
 }
 BENCHMARK(BM_VendorName);
 

@@ -49,12 +49,14 @@ std::string MacText(std::mt19937& random) {
 
 const std::vector<Conversation>& Conversations(size_t count) {
     static std::vector<Conversation> all;
-    if (all.size() >= count)
+    if (all.size() >= count) {
         return all;
+    }
     std::mt19937 random(7);
     std::vector<std::string> hosts;
-    for (int i = 0; i < 20000; ++i)
+    for (int i = 0; i < 20000; ++i) {
         hosts.push_back(MacText(random));
+    }
     all.clear();
     for (size_t i = 0; i < count; ++i) {
         uint32_t packets = random() % 1000000;
@@ -101,8 +103,9 @@ void AppendConversation(TableModel& model, const Conversation& c) {
 TableModel* FilledTable(size_t rows, TableModel* (*make)() = NewMatrixTable) {
     const std::vector<Conversation>& conversations = Conversations(rows);
     TableModel* model = make();
-    for (size_t i = 0; i < rows; ++i)
+    for (size_t i = 0; i < rows; ++i) {
         AppendConversation(*model, conversations[i]);
+    }
     return model;
 }
 
@@ -135,8 +138,9 @@ double Ingest(benchmark::State& state, TableModel* (*make)()) {
 void BM_ModelIngest(benchmark::State& state) {
     double perRow = Ingest(state, NewMatrixTable);
     g_ingestSecondsPerRow[state.range(0)] = perRow;
-    if (g_ingestSecondsPerRow.count(1000) != 0)
+    if (g_ingestSecondsPerRow.count(1000) != 0) {
         state.counters["per_row_vs_1k"] = perRow / g_ingestSecondsPerRow[1000];
+    }
 }
 BENCHMARK(BM_ModelIngest)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 

@@ -25,8 +25,9 @@ struct PaintedTable {
 KSCTable& TableOf(int rows) {
     static std::map<int, std::unique_ptr<PaintedTable>> tables;
     std::unique_ptr<PaintedTable>& entry = tables[rows];
-    if (entry)
+    if (entry) {
         return *entry->table;
+    }
     PlatformApp::Init();
     TimerClock::UseManualClock(true);
     entry = std::make_unique<PaintedTable>();

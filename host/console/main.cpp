@@ -62,16 +62,18 @@ bool ParseOptions(int argc, char** argv, Options& options) {
 // without a win.ini writes one naming the folder that holds the modules.
 void EnsureWinIni() {
     const std::string path = platform::ProfilePath();
-    if (std::filesystem::exists(path))
+    if (std::filesystem::exists(path)) {
         return;
+    }
     WriteProfileString(kTitle, "Dir", platform::LibraryFolder().c_str());
     std::cerr << "quillon: wrote " << path << std::endl;
 }
 
 std::vector<ConsoleNode> ConsoleNodes() {
     std::vector<ConsoleNode> nodes;
-    for (const ksdb::NodeConfig& node : ksdb::Nodes())
+    for (const ksdb::NodeConfig& node : ksdb::Nodes()) {
         nodes.push_back({node.id, node.name});
+    }
     return nodes;
 }
 
@@ -106,8 +108,9 @@ int RunConsole(const Options& options, PluginHost& plugin) {
         std::cerr << "quillon: no node \"" << options.openNode << "\"\n";
     }
     const int exitCode = PlatformApp::Run();
-    if (IsWindow(frame->m_hWnd))
+    if (IsWindow(frame->m_hWnd)) {
         frame->DestroyWindow();
+    }
     AfxSetMainWnd(nullptr);
     ksdb::EndConnections(kHostContext);
     return exitCode;
@@ -117,8 +120,9 @@ int RunConsole(const Options& options, PluginHost& plugin) {
 
 int main(int argc, char** argv) {
     Options options;
-    if (!ParseOptions(argc, argv, options))
+    if (!ParseOptions(argc, argv, options)) {
         return 2;
+    }
     PlatformApp::Init(argc, argv);
     if (!options.nodesFile.empty() && !ksdb::LoadNodes(options.nodesFile)) {
         std::cerr << "quillon: cannot read nodes file " << options.nodesFile << std::endl;

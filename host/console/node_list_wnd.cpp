@@ -40,8 +40,9 @@ void NodeListWnd::OnPaint() {
     for (int row = 0; row < static_cast<int>(m_names.size()); ++row) {
         CRect line(0, row * kRowHeight, client.right, (row + 1) * kRowHeight);
         const bool selected = row == m_selected;
-        if (selected)
+        if (selected) {
             dc.FillSolidRect(&line, GetSysColor(COLOR_HIGHLIGHT));
+        }
         dc.SetTextColor(GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
         line.left += kTextIndent;
         dc.DrawText(m_names[row], &line, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
@@ -54,32 +55,36 @@ int NodeListWnd::RowAt(CPoint point) const {
 }
 
 void NodeListWnd::OpenSelected() {
-    if (m_selected >= 0 && m_selected < static_cast<int>(m_names.size()))
+    if (m_selected >= 0 && m_selected < static_cast<int>(m_names.size())) {
         m_open(m_names[m_selected]);
+    }
 }
 
 void NodeListWnd::OnLButtonDown(UINT, CPoint point) {
     SetFocus();
     const int row = RowAt(point);
-    if (row < 0)
+    if (row < 0) {
         return;
+    }
     m_selected = row;
     Invalidate();
 }
 
 void NodeListWnd::OnLButtonDblClk(UINT flags, CPoint point) {
     OnLButtonDown(flags, point);
-    if (RowAt(point) >= 0)
+    if (RowAt(point) >= 0) {
         OpenSelected();
+    }
 }
 
 void NodeListWnd::OnKeyDown(UINT key, UINT, UINT) {
     const int last = static_cast<int>(m_names.size()) - 1;
-    if (key == VK_RETURN)
+    if (key == VK_RETURN) {
         OpenSelected();
-    else if (key == VK_UP && m_selected > 0)
+    } else if (key == VK_UP && m_selected > 0) {
         --m_selected;
-    else if (key == VK_DOWN && m_selected < last)
+    } else if (key == VK_DOWN && m_selected < last) {
         ++m_selected;
+    }
     Invalidate();
 }

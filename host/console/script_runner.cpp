@@ -24,8 +24,9 @@ constexpr double kDefaultWalkTimeoutSeconds = 60;
 std::vector<std::string> SplitWords(const std::string& text) {
     std::istringstream in(text);
     std::vector<std::string> words;
-    for (std::string word; in >> word;)
+    for (std::string word; in >> word;) {
         words.push_back(word);
+    }
     return words;
 }
 
@@ -37,8 +38,9 @@ bool ParseNumber(const std::string& text, double& value) {
 
 bool ParseInt(const std::string& text, int& value) {
     double number = 0;
-    if (!ParseNumber(text, number) || number != static_cast<int>(number))
+    if (!ParseNumber(text, number) || number != static_cast<int>(number)) {
         return false;
+    }
     value = static_cast<int>(number);
     return true;
 }
@@ -77,8 +79,9 @@ bool ScriptRunner::Load(const std::string& path, std::string& error) {
     for (std::string text; std::getline(in, text);) {
         ++number;
         std::vector<std::string> words = SplitWords(text);
-        if (!words.empty() && words[0][0] != '#')
+        if (!words.empty() && words[0][0] != '#') {
             m_lines.push_back({number, std::move(words)});
+        }
     }
     return true;
 }
@@ -132,8 +135,9 @@ void ScriptRunner::Poll() {
 
 void ScriptRunner::Fail(const Line& line, const std::string& message) {
     std::string text;
-    for (const std::string& word : line.words)
+    for (const std::string& word : line.words) {
         text += (text.empty() ? "" : " ") + word;
+    }
     std::cerr << m_path << ":" << line.number << ": " << text << ": " << message << std::endl;
     PlatformApp::Quit(1);
 }
@@ -153,21 +157,25 @@ ScriptRunner::Outcome ScriptRunner::Run(const Line& line) {
     };
     const std::vector<std::string> args(line.words.begin() + 1, line.words.end());
     for (const auto& [name, handler] : commands) {
-        if (line.words[0] == name)
+        if (line.words[0] == name) {
             return (this->*handler)(args);
+        }
     }
     auto added = m_added.find(line.words[0]);
     return added != m_added.end() ? added->second(args) : Failed("unknown command");
 }
 
 ScriptRunner::Outcome ScriptRunner::Open(const std::vector<std::string>& args) {
-    if (args.empty())
+    if (args.empty()) {
         return Failed("open needs a node name");
+    }
     std::string name;
-    for (const std::string& word : args)
+    for (const std::string& word : args) {
         name += (name.empty() ? "" : " ") + word;
-    if (!m_frame.OpenNode(name))
+    }
+    if (!m_frame.OpenNode(name)) {
         return Failed("cannot open node \"" + name + "\"");
+    }
     m_walkNode = m_frame.NodeWnd()->NodeId();
     m_walksAtOpen = WalksEnded();
     return {};
@@ -177,8 +185,9 @@ ScriptRunner::Outcome ScriptRunner::WaitWalks(const std::vector<std::string>& ar
     int count = 0;
     double seconds = kDefaultWalkTimeoutSeconds;
     if (args.empty() || !ParseInt(args[0], count) ||
-        (args.size() > 1 && !ParseNumber(args[1], seconds)))
+        (args.size() > 1 && !ParseNumber(args[1], seconds))) {
         return Failed("usage: wait-walks N [SECONDS]");
+    }
     Outcome outcome;
     outcome.until = [this, count] { return WalksEnded() - m_walksAtOpen >= count; };
     outcome.timeoutSeconds = seconds;
@@ -189,8 +198,9 @@ ScriptRunner::Outcome ScriptRunner::WaitWalks(const std::vector<std::string>& ar
 
 ScriptRunner::Outcome ScriptRunner::Wait(const std::vector<std::string>& args) {
     double seconds = 0;
-    if (args.size() != 1 || !ParseNumber(args[0], seconds))
+    if (args.size() != 1 || !ParseNumber(args[0], seconds)) {
         return Failed("usage: wait SECONDS");
+    }
     const Clock::time_point end =
         Clock::now() + std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000));
     Outcome outcome;
@@ -203,72 +213,87 @@ ScriptRunner::Outcome ScriptRunner::Wait(const std::vector<std::string>& args) {
 // row, scrolled into view when it is out of sight.
 ScriptRunner::Outcome ScriptRunner::Select(const std::vector<std::string>& args) {
     TableDriver table = MatrixTable(m_frame);
-    if (!table.IsOpen())
+    if (!table.IsOpen()) {
         return Failed("no table is open");
+    }
     const int rowCount = table.RowCount();
     std::vector<int> rows;
     for (const std::string& arg : args) {
         int row = -1;
-        if (!ParseInt(arg, row) || row >= rowCount)
+        if (!ParseInt(arg, row) || row >= rowCount) {
             return Failed("no display row " + arg + " (the table has " + std::to_string(rowCount) +
                           " rows)");
+        }
         rows.push_back(row);
     }
-    if (!table.ClearSelection())
+    if (!table.ClearSelection()) {
         return Failed("the table shows no column header");
+    }
     for (int row : rows) {
-        if (!table.CtrlClickRow(row))
+        if (!table.CtrlClickRow(row)) {
             return Failed("display row " + std::to_string(row) + " cannot be shown");
+        }
     }
     return {};
 }
 
 ScriptRunner::Outcome ScriptRunner::Sort(const std::vector<std::string>& args) {
     TableDriver table = MatrixTable(m_frame);
-    if (!table.IsOpen())
+    if (!table.IsOpen()) {
         return Failed("no table is open");
-    if (args.size() != 1)
+    }
+    if (args.size() != 1) {
         return Failed("usage: sort COLUMN");
+    }
     const int column = table.ColumnByName(args[0]);
-    if (column < 0 || !table.DoubleClickHeader(column))
+    if (column < 0 || !table.DoubleClickHeader(column)) {
         return Failed("no visible column " + args[0]);
+    }
     return {};
 }
 
 ScriptRunner::Outcome ScriptRunner::Command(const std::vector<std::string>& args) {
     int id = 0;
-    if (args.size() != 1 || !ParseInt(args[0], id))
+    if (args.size() != 1 || !ParseInt(args[0], id)) {
         return Failed("usage: command ID");
-    if (!m_plugin.Command(static_cast<UINT>(id)))
+    }
+    if (!m_plugin.Command(static_cast<UINT>(id))) {
         return Failed("the plug-in has no view to take the command");
+    }
     return {};
 }
 
 // The table's own report (WM_GETREPORT), written as it comes.
 ScriptRunner::Outcome ScriptRunner::DumpTable(const std::vector<std::string>& args) {
     TableDriver table = MatrixTable(m_frame);
-    if (!table.IsOpen())
+    if (!table.IsOpen()) {
         return Failed("no table is open");
-    if (args.size() != 1)
+    }
+    if (args.size() != 1) {
         return Failed("usage: dump-table FILE");
+    }
     std::ofstream out(args[0]);
     out << table.Report();
     return out ? Outcome{} : Failed("cannot write " + args[0]);
 }
 
 ScriptRunner::Outcome ScriptRunner::Messages(const std::vector<std::string>& args) {
-    if (args.size() != 1)
+    if (args.size() != 1) {
         return Failed("usage: messages FILE");
+    }
     std::ofstream out(args[0]);
-    for (const platform::MessageBoxRecord& record : platform::MessageBoxRecords())
+    for (const platform::MessageBoxRecord& record : platform::MessageBoxRecords()) {
         out << record.caption << '\t' << record.text << '\n';
+    }
     return out ? Outcome{} : Failed("cannot write " + args[0]);
 }
 
 ScriptRunner::Outcome ScriptRunner::Screenshot(const std::vector<std::string>& args) {
-    if (args.size() != 1)
+    if (args.size() != 1) {
         return Failed("usage: screenshot FILE");
-    if (!PlatformApp::SaveWindowImage(m_frame.m_hWnd, args[0].c_str()))
+    }
+    if (!PlatformApp::SaveWindowImage(m_frame.m_hWnd, args[0].c_str())) {
         return Failed("cannot write " + args[0]);
+    }
     return {};
 }

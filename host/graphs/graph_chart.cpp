@@ -16,16 +16,16 @@
 
 namespace {
 
-const char COLLECTING_TEXT[] = "Collecting data...";
-const char TIME_FORMAT[] = "hh:mm:ss";
+const char kCollectingText[] = "Collecting data...";
+const char kTimeFormat[] = "hh:mm:ss";
 // A chart whose points all lie at one time still shows a minute around them.
-constexpr qint64 MIN_TIME_SPAN_MS = 60 * 1000;
+constexpr qint64 kMinTimeSpanMs = 60 * 1000;
 
 struct Unit {
     double divisor;
     const char* letter;
 };
-constexpr Unit UNITS[] = {{1e9, "G"}, {1e6, "M"}, {1e3, "K"}};
+constexpr Unit kUnits[] = {{1e9, "G"}, {1e6, "M"}, {1e3, "K"}};
 
 } // namespace
 
@@ -35,14 +35,15 @@ GraphChart::GraphChart(const QString& title, std::shared_ptr<const GraphHistory>
     chart->setTitle(title);
     chart->legend()->setAlignment(Qt::AlignBottom);
     m_timeAxis = new QDateTimeAxis;
-    m_timeAxis->setFormat(TIME_FORMAT);
+    m_timeAxis->setFormat(kTimeFormat);
     chart->addAxis(m_timeAxis, Qt::AlignBottom);
     m_valueAxis = new QValueAxis;
     chart->addAxis(m_valueAxis, Qt::AlignLeft);
     setChart(chart);
-    for (int series = 0; series < m_history->SeriesCount(); ++series)
+    for (int series = 0; series < m_history->SeriesCount(); ++series) {
         AddSegment(series);
-    m_collecting = new QGraphicsSimpleTextItem(COLLECTING_TEXT, chart);
+    }
+    m_collecting = new QGraphicsSimpleTextItem(kCollectingText, chart);
     Redraw();
 }
 
@@ -59,8 +60,9 @@ QLineSeries* GraphChart::AddSegment(int series) {
         line.color = segment->color();
     } else {
         segment->setColor(line.color);
-        for (QLegendMarker* marker : chart()->legend()->markers(segment))
+        for (QLegendMarker* marker : chart()->legend()->markers(segment)) {
             marker->setVisible(false);
+        }
     }
     QObject::connect(
         segment, &QLineSeries::hovered, this,
@@ -70,7 +72,7 @@ QLineSeries* GraphChart::AddSegment(int series) {
 }
 
 double GraphChart::UnitFor(double maximum, QString& letter) {
-    for (const Unit& unit : UNITS) {
+    for (const Unit& unit : kUnits) {
         if (maximum >= unit.divisor) {
             letter = unit.letter;
             return unit.divisor;
@@ -86,19 +88,22 @@ void GraphChart::FillSeries(int series, double divisor) {
     const std::deque<GraphPoint>& points = m_history->Points(series);
     for (auto it = points.begin(); it != points.end();) {
         m_scratch.clear();
-        for (; it != points.end() && !it->gap; ++it)
+        for (; it != points.end() && !it->gap; ++it) {
             m_scratch.append(QPointF(static_cast<qreal>(it->timeMs), it->value / divisor));
+        }
         for (; it != points.end() && it->gap; ++it) {
         }
-        if (m_scratch.isEmpty())
+        if (m_scratch.isEmpty()) {
             continue;
+        }
         QLineSeries* segment =
             used < line.segments.size() ? line.segments[used] : AddSegment(series);
         segment->replace(m_scratch);
         ++used;
     }
-    for (; used < line.segments.size(); ++used)
+    for (; used < line.segments.size(); ++used) {
         line.segments[used]->clear();
+    }
 }
 
 void GraphChart::UpdateAxes(double maximum) {
@@ -106,15 +111,18 @@ void GraphChart::UpdateAxes(double maximum) {
     qint64 last = std::numeric_limits<qint64>::min();
     for (int series = 0; series < m_history->SeriesCount(); ++series) {
         const std::deque<GraphPoint>& points = m_history->Points(series);
-        if (points.empty())
+        if (points.empty()) {
             continue;
+        }
         first = std::min<qint64>(first, points.front().timeMs);
         last = std::max<qint64>(last, points.back().timeMs);
     }
-    if (first > last)
+    if (first > last) {
         first = last = QDateTime::currentMSecsSinceEpoch();
-    if (last - first < MIN_TIME_SPAN_MS)
-        first = last - MIN_TIME_SPAN_MS;
+    }
+    if (last - first < kMinTimeSpanMs) {
+        first = last - kMinTimeSpanMs;
+    }
     m_timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(first),
                          QDateTime::fromMSecsSinceEpoch(last));
     const double top = maximum > 0 ? maximum / m_divisor * 1.1 : 1;
@@ -124,12 +132,15 @@ void GraphChart::UpdateAxes(double maximum) {
 
 void GraphChart::Redraw() {
     double maximum = 0;
-    for (int series = 0; series < m_history->SeriesCount(); ++series)
-        for (const GraphPoint& point : m_history->Points(series))
+    for (int series = 0; series < m_history->SeriesCount(); ++series) {
+        for (const GraphPoint& point : m_history->Points(series)) {
             maximum = point.gap ? maximum : std::max(maximum, point.value);
+        }
+    }
     m_divisor = UnitFor(maximum, m_unit);
-    for (int series = 0; series < m_history->SeriesCount(); ++series)
+    for (int series = 0; series < m_history->SeriesCount(); ++series) {
         FillSeries(series, m_divisor);
+    }
     UpdateAxes(maximum);
     m_collecting->setVisible(!m_history->HasValues());
     PlaceCollectingText();
@@ -152,7 +163,7 @@ void GraphChart::ShowTip(int series, const QPointF& point, bool state) {
         return;
     }
     const QString time =
-        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(point.x())).toString(TIME_FORMAT);
+        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(point.x())).toString(kTimeFormat);
     const QString value =
         QString::number(point.y(), 'g', 4) + (m_unit.isEmpty() ? "" : " " + m_unit);
     QToolTip::showText(
@@ -179,16 +190,19 @@ void GraphChart::contextMenuEvent(QContextMenuEvent* event) {
     QAction* png = menu.addAction("Save as PNG...");
     QAction* csv = menu.addAction("Save as CSV...");
     QAction* chosen = menu.exec(event->globalPos());
-    if (!chosen)
+    if (!chosen) {
         return;
+    }
     const bool asPng = chosen == png;
     const QString path = QFileDialog::getSaveFileName(
         this, chosen->text(), chart()->title() + (asPng ? ".png" : ".csv"),
         asPng ? "PNG images (*.png)" : "CSV files (*.csv)");
-    if (path.isEmpty())
+    if (path.isEmpty()) {
         return;
-    if (asPng)
+    }
+    if (asPng) {
         SavePng(path);
-    else if (chosen == csv)
+    } else if (chosen == csv) {
         SaveCsv(path);
+    }
 }

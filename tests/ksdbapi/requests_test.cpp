@@ -34,9 +34,10 @@ class RequestsTest : public MemoryDatabaseTest {
     // Conversations 1.(h -> h+1) for h = 1..count, a sysName before the table and one
     // enterprise object after it.
     void FillMatrix(int count) {
-        for (int host = 1; host <= count; ++host)
+        for (int host = 1; host <= count; ++host) {
             m_agent->AddConversation(1, Mac(host), Mac(host + 1), 10u * host, 4000000000u + host,
                                      host % 2);
+        }
         Oid sysName;
         ParseOid("1.3.6.1.2.1.1.5.0", sysName);
         m_agent->Set(sysName, SnmpValue::Octets("probe"));
@@ -65,8 +66,9 @@ TEST_F(RequestsTest, WalkOfTheMatrixColumnsAnswersEveryRowInOrder) {
     for (int host = 1; host <= 40; ++host) {
         const DbClient::Row& row = rows[host - 1];
         std::string instance = ".1.6" + DottedMac(host) + ".6" + DottedMac(host + 1);
-        for (size_t column = 0; column < kMatrixColumns.size(); ++column)
+        for (size_t column = 0; column < kMatrixColumns.size(); ++column) {
             EXPECT_EQ(row.names[column], kMatrixColumns[column] + instance);
+        }
         EXPECT_EQ(row.values[0], FormatHex(Mac(host)));
         EXPECT_EQ(row.values[1], FormatHex(Mac(host + 1)));
         EXPECT_EQ(row.values[2], "1");

@@ -41,8 +41,9 @@ TEST_F(SnmpTest, WalkOfTheMatrixColumnsMatchesSnmpwalk) {
     const std::string port = ProbePort(TESSARAN_PROBE_DIR);
     ASSERT_FALSE(port.empty()) << "the demo_probe fixture did not run";
     std::vector<std::vector<WalkedVariable>> expected;
-    for (const std::string& column : kMatrixColumns)
+    for (const std::string& column : kMatrixColumns) {
         expected.push_back(Snmpwalk("127.0.0.1:" + port, column));
+    }
     ASSERT_GT(expected[0].size(), 100u);
 
     DbClient client;

@@ -77,8 +77,9 @@ TEST(OuiRegistryTest, ShortNames) {
         {"", ""},
         {"., -", ""},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(OuiRegistry::ShortName(c.organisation), c.name) << c.organisation;
+    }
 }
 
 TEST(OuiRegistryTest, LongestBlockNamesTheAddress) {
@@ -169,8 +170,9 @@ TEST(NameResolverTest, NamesFileBeforeVendor) {
         {"00 A0 C9 12 34", ""},
         {nullptr, ""},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(resolver.Name(c.text), c.name) << (c.text ? c.text : "null");
+    }
 }
 
 } // namespace

@@ -25,14 +25,16 @@ class Paint : public ::testing::Test {
   protected:
     void SetUp() override {
         wnd.SetHandler([this](LoggingWnd& self, UINT message, WPARAM, LPARAM, LRESULT&) {
-            if (message != WM_PAINT)
+            if (message != WM_PAINT) {
                 return false;
+            }
             PAINTSTRUCT paint;
             self.BeginPaint(&paint);
             painted.push_back(CRect(paint.rcPaint));
             erasedByPaint.push_back(paint.fErase);
-            if (onPaint)
+            if (onPaint) {
                 onPaint();
+            }
             self.EndPaint(&paint);
             return true;
         });
@@ -100,8 +102,9 @@ TEST_F(Paint, ValidatedOrHiddenWindowsGetNoPaint) {
 TEST_F(Paint, InvalidationWhilePaintingIsKept) {
     bool again = true;
     onPaint = [&]() {
-        if (again)
+        if (again) {
             wnd.InvalidateRect(CRect(1, 1, 2, 2), FALSE);
+        }
         again = false;
     };
     wnd.Invalidate(FALSE);

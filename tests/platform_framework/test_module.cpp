@@ -56,8 +56,10 @@ extern "C" MODULE_EXPORT const RESOURCETABLE ModuleResourceTable = {
 extern "C" MODULE_EXPORT BOOL DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     RecordModuleEvent(kModuleName, reason);
     if (reason == DLL_PROCESS_ATTACH) {
-        if (!ModuleAttachAnswer(kModuleName) || !AfxInitExtensionModule(extensionModule, instance))
+        if (!ModuleAttachAnswer(kModuleName) ||
+            !AfxInitExtensionModule(extensionModule, instance)) {
             return FALSE;
+        }
         new CDynLinkLibrary(extensionModule);
     } else if (reason == DLL_PROCESS_DETACH) {
         AfxTermExtensionModule(extensionModule);

@@ -108,16 +108,18 @@ TEST_F(TableInputTest, HeaderDoubleClickTogglesSortAndArrow) {
     Settle();
     EXPECT_EQ(table->GetSortColumn(), kBytes);
     EXPECT_EQ(table->GetSortMode(), SORT_DESCENDING);
-    for (int p = 1; p < table->GetRowCount(); p++)
+    for (int p = 1; p < table->GetRowCount(); p++) {
         EXPECT_GE(Bytes(p - 1), Bytes(p));
+    }
     EXPECT_EQ(Pixel(arrowX, middle - 4), kShadow); // dark top edge
     EXPECT_EQ(Pixel(arrowX, middle + 4), kFace);
 
     DoubleClick(header);
     Settle();
     EXPECT_EQ(table->GetSortMode(), SORT_ASCENDING);
-    for (int p = 1; p < table->GetRowCount(); p++)
+    for (int p = 1; p < table->GetRowCount(); p++) {
         EXPECT_LE(Bytes(p - 1), Bytes(p));
+    }
     EXPECT_EQ(Pixel(arrowX, middle + 4), kWhite); // lit base
     EXPECT_EQ(Pixel(arrowX, middle - 4), kFace);
     PlatformApp::PumpMessages();
@@ -129,8 +131,9 @@ TEST_F(TableInputTest, HeaderDoubleClickTogglesSortAndArrow) {
 TEST_F(TableInputTest, RowSelectClickAndShiftClick) {
     Click(CellCenter(3, kSource));
     EXPECT_EQ(SelectedRows(), (std::vector<int>{3}));
-    for (int column = 0; column < table->GetColumnCount(); column++)
+    for (int column = 0; column < table->GetColumnCount(); column++) {
         EXPECT_TRUE(table->GetCellState(3, column) & CELL_SELECTED) << column;
+    }
     Click(CellCenter(6, kIndex), MK_SHIFT);
     EXPECT_EQ(SelectedRows(), (std::vector<int>{3, 4, 5, 6}));
     Click(CellCenter(1, kBytes));
@@ -163,8 +166,9 @@ TEST_F(TableInputTest, DragBeyondDragDistanceCancelsClick) {
 // Every key but Left and Right reaches the parent; Up and Down also move the focus.
 TEST_F(TableInputTest, KeysPostedToParentExceptLeftRight) {
     Click(CellCenter(0, kSource));
-    for (UINT key : {VK_LEFT, VK_DOWN, VK_RIGHT, 0x41, VK_RETURN, VK_UP, VK_SHIFT})
+    for (UINT key : {VK_LEFT, VK_DOWN, VK_RIGHT, 0x41, VK_RETURN, VK_UP, VK_SHIFT}) {
         Key(key);
+    }
     PlatformApp::PumpMessages();
     EXPECT_EQ(parent.Keys(), (std::vector<WPARAM>{VK_DOWN, 'A', VK_RETURN, VK_UP, VK_SHIFT}));
     EXPECT_EQ(SelectedRows(), (std::vector<int>{0}));

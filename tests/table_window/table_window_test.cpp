@@ -51,8 +51,9 @@ TEST_F(TableWindowTest, LayoutFillsRecordsAndTellsTheParent) {
         // Six displayed columns; those that fit beside the vertical bar make the page.
         int right = barSize;
         UINT fitting = 0;
-        while (right + table->GetColumnWidth(table->GetDisplayColumn(fitting)) <= kParentWidth)
+        while (right + table->GetColumnWidth(table->GetDisplayColumn(fitting)) <= kParentWidth) {
             right += table->GetColumnWidth(table->GetDisplayColumn(fitting++));
+        }
         SCROLLINFO h = Record(*table, SB_HORZ);
         EXPECT_EQ(h.nMax, 5);
         EXPECT_EQ(h.nPage, fitting);
@@ -86,8 +87,9 @@ TEST_F(TableWindowTest, VerticalBarOnlyWhenRowsOverflowOrScrolled) {
         MakeTable(kMatrixOptions);
         AddMatrixColumns();
         AddRows(c.rows);
-        for (int row = 0; row < c.rows; row++)
+        for (int row = 0; row < c.rows; row++) {
             table->SetRowHeight(row, 20, TRUE);
+        }
         table->MoveWindow(0, 0, 600, table->GetHeaderHeight() + 10 * 20);
         table->SetTopRow(c.topRow);
         Settle();
