@@ -50,6 +50,9 @@ BOOL CMultiTabMDIChildWnd::CreateTabWnd(DWORD style) {
     m_tabWnd.SetFontActiveTab(&fontActive);
     m_tabWnd.SetFontSelectedTab(&fontSelected);
     m_tabWnd.SetFontInactiveTab(&fontNormal);
+    // The frame may be made minimised and hidden, and sized before its pane exists: the
+    // pane is laid out now, not only at the next WM_SIZE.
+    RecalcLayout();
     return ::IsWindow(m_tabWnd.GetSafeHwnd());
 }
 

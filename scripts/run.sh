@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job: sets up what is missing, builds, starts the demo probe and the console on it.
 # With a display the console opens interactively on the demo node; without one it runs
-# scripts/demo.script offscreen and writes a screenshot and the table into OUT
+# scripts/demo.script offscreen and writes screenshots (the table, a Utilization graph of
+# three conversations, the All window), the table and the graphs' points into OUT
 # (default: out/ in the repository).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -22,5 +23,6 @@ fi
 script="$out/demo.script"
 sed "s|\${OUT}|$out|g" "$root/scripts/demo.script" > "$script"
 QT_QPA_PLATFORM=offscreen "$build/bin/quillon" --script "$script"
-echo "run.sh: the demo wrote $out/console.png, $out/table.tsv and $out/messages.txt"
+echo "run.sh: the demo wrote $out/console.png, $out/utilization.png, $out/all.png," \
+    "$out/table.tsv, $out/graphs.tsv and $out/messages.txt"
 echo "run.sh: the demo probe keeps running; stop it with: bash scripts/demo_probe.sh stop"

@@ -9,7 +9,9 @@
 // dump-graphs writes tab-separated lines:
 //   graph   TITLE
 //   series  INDEX  LEGEND  INSTANCE  EXPRESSION
-//   point   SECONDS  VALUE          (seconds since the epoch; VALUE "-" for a gap)
+//   point   SECONDS  VALUE  INTERVAL
+// SECONDS: the poll's time since the epoch; INTERVAL: the agent's interval behind the
+// value in hundredths of a second; both VALUE and INTERVAL are "-" for a gap.
 #pragma once
 
 #include "host/console/script_runner.h"

@@ -12,38 +12,46 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 
 namespace {
 
-const char kCollectingText[] = "Collecting data...";
-const char kTimeFormat[] = "hh:mm:ss";
-// A chart whose points all lie at one time still shows a minute around them.
-constexpr qint64 kMinTimeSpanMs = 60 * 1000;
+const char COLLECTING_TEXT[] = "Collecting data...";
+const char TIME_FORMAT[] = "hh:mm:ss";
+// One-pixel lines are drawn by the raster engine's line path; wider ones go through its
+// stroker, which doubled the cost of painting twenty lines of an hour.
+constexpr int LINE_WIDTH = 1;
+// The time axis spans whole minutes, at least one.
+constexpr qint64 TIME_STEP_MS = 60 * 1000;
 
 struct Unit {
     double divisor;
     const char* letter;
 };
-constexpr Unit kUnits[] = {{1e9, "G"}, {1e6, "M"}, {1e3, "K"}};
+constexpr Unit UNITS[] = {{1e9, "G"}, {1e6, "M"}, {1e3, "K"}};
 
 } // namespace
 
 GraphChart::GraphChart(const QString& title, std::shared_ptr<const GraphHistory> history)
     : m_history(std::move(history)), m_lines(m_history->SeriesCount()) {
-    auto* chart = new QChart;
-    chart->setTitle(title);
-    chart->legend()->setAlignment(Qt::AlignBottom);
+    m_plot = new QChart;
+    m_plot->setTitle(title);
+    m_plot->legend()->setAlignment(Qt::AlignBottom);
     m_timeAxis = new QDateTimeAxis;
-    m_timeAxis->setFormat(kTimeFormat);
-    chart->addAxis(m_timeAxis, Qt::AlignBottom);
+    m_timeAxis->setFormat(TIME_FORMAT);
+    m_plot->addAxis(m_timeAxis, Qt::AlignBottom);
     m_valueAxis = new QValueAxis;
-    chart->addAxis(m_valueAxis, Qt::AlignLeft);
-    setChart(chart);
-    for (int series = 0; series < m_history->SeriesCount(); ++series) {
+    m_plot->addAxis(m_valueAxis, Qt::AlignLeft);
+    // The lines go in before the chart is shown. Observed (Qt 6.4): a chart handed to its
+    // view before its first series never draws its time axis.
+    for (int series = 0; series < m_history->SeriesCount(); ++series)
         AddSegment(series);
-    }
-    m_collecting = new QGraphicsSimpleTextItem(kCollectingText, chart);
+    // The view made a default chart of its own, which setChart releases without deleting.
+    QChart* defaultChart = chart();
+    setChart(m_plot);
+    delete defaultChart;
+    m_collecting = new QGraphicsSimpleTextItem(COLLECTING_TEXT, m_plot);
     Redraw();
 }
 
@@ -53,16 +61,18 @@ QLineSeries* GraphChart::AddSegment(int series) {
     Line& line = m_lines[series];
     auto* segment = new QLineSeries;
     segment->setName(QString::fromStdString(m_history->Legend(series)));
-    chart()->addSeries(segment);
+    m_plot->addSeries(segment);
+    QPen pen = segment->pen();
+    pen.setWidth(LINE_WIDTH);
+    segment->setPen(pen);
     segment->attachAxis(m_timeAxis);
     segment->attachAxis(m_valueAxis);
     if (line.segments.empty()) {
         line.color = segment->color();
     } else {
         segment->setColor(line.color);
-        for (QLegendMarker* marker : chart()->legend()->markers(segment)) {
+        for (QLegendMarker* marker : m_plot->legend()->markers(segment))
             marker->setVisible(false);
-        }
     }
     QObject::connect(
         segment, &QLineSeries::hovered, this,
@@ -72,7 +82,7 @@ QLineSeries* GraphChart::AddSegment(int series) {
 }
 
 double GraphChart::UnitFor(double maximum, QString& letter) {
-    for (const Unit& unit : kUnits) {
+    for (const Unit& unit : UNITS) {
         if (maximum >= unit.divisor) {
             letter = unit.letter;
             return unit.divisor;
@@ -82,66 +92,91 @@ double GraphChart::UnitFor(double maximum, QString& letter) {
     return 1;
 }
 
+// Appends the stretch of values from `it` up to the next gap, each run of `step` values
+// drawn as one point at their mean time and value; answers where the stretch ended.
+GraphChart::PointIterator GraphChart::AppendStretch(PointIterator it, PointIterator end,
+                                                    size_t step, double divisor) {
+    m_scratch.clear();
+    while (it != end && !it->gap) {
+        double time = 0, value = 0;
+        size_t taken = 0;
+        for (; taken < step && it != end && !it->gap; ++taken, ++it) {
+            time += static_cast<double>(it->timeMs);
+            value += it->value;
+        }
+        m_scratch.append(QPointF(time / taken, value / taken / divisor));
+    }
+    return std::find_if(it, end, [](const GraphPoint& point) { return !point.gap; });
+}
+
 void GraphChart::FillSeries(int series, double divisor) {
     Line& line = m_lines[series];
     size_t used = 0;
     const std::deque<GraphPoint>& points = m_history->Points(series);
+    const size_t step = (points.size() + kMaxDrawnPoints - 1) / kMaxDrawnPoints;
     for (auto it = points.begin(); it != points.end();) {
-        m_scratch.clear();
-        for (; it != points.end() && !it->gap; ++it) {
-            m_scratch.append(QPointF(static_cast<qreal>(it->timeMs), it->value / divisor));
-        }
-        for (; it != points.end() && it->gap; ++it) {
-        }
-        if (m_scratch.isEmpty()) {
+        it = AppendStretch(it, points.end(), step, divisor);
+        if (m_scratch.isEmpty())
             continue;
-        }
         QLineSeries* segment =
             used < line.segments.size() ? line.segments[used] : AddSegment(series);
         segment->replace(m_scratch);
         ++used;
     }
-    for (; used < line.segments.size(); ++used) {
+    for (; used < line.segments.size(); ++used)
         line.segments[used]->clear();
-    }
 }
 
+// The axes move in steps, whole minutes of time and round steps of value, so that most
+// polls leave them alone: a change of range makes every line compute its geometry again,
+// which is most of a poll's cost.
 void GraphChart::UpdateAxes(double maximum) {
     qint64 first = std::numeric_limits<qint64>::max();
     qint64 last = std::numeric_limits<qint64>::min();
     for (int series = 0; series < m_history->SeriesCount(); ++series) {
         const std::deque<GraphPoint>& points = m_history->Points(series);
-        if (points.empty()) {
+        if (points.empty())
             continue;
-        }
         first = std::min<qint64>(first, points.front().timeMs);
         last = std::max<qint64>(last, points.back().timeMs);
     }
-    if (first > last) {
+    if (first > last)
         first = last = QDateTime::currentMSecsSinceEpoch();
+    const qint64 end = (last / TIME_STEP_MS + 1) * TIME_STEP_MS;
+    const qint64 start = std::min(end - TIME_STEP_MS, first / TIME_STEP_MS * TIME_STEP_MS);
+    if (start != m_timeRange.first || end != m_timeRange.second) {
+        m_timeRange = {start, end};
+        m_timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(start),
+                             QDateTime::fromMSecsSinceEpoch(end));
     }
-    if (last - first < kMinTimeSpanMs) {
-        first = last - kMinTimeSpanMs;
+    const double top = NiceCeiling(maximum / m_divisor);
+    if (top != m_valueAxis->max())
+        m_valueAxis->setRange(0, top);
+    const QString format = m_unit.isEmpty() ? "%.4g" : "%.4g " + m_unit;
+    if (format != m_valueAxis->labelFormat())
+        m_valueAxis->setLabelFormat(format);
+}
+
+double GraphChart::NiceCeiling(double value) {
+    if (!(value > 0))
+        return 1;
+    const double decade = std::pow(10.0, std::floor(std::log10(value)));
+    for (double step : {1.0, 1.2, 1.5, 2.0, 2.5, 3.0, 4.0, 5.0, 6.0, 8.0, 10.0}) {
+        if (step * decade >= value)
+            return step * decade;
     }
-    m_timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(first),
-                         QDateTime::fromMSecsSinceEpoch(last));
-    const double top = maximum > 0 ? maximum / m_divisor * 1.1 : 1;
-    m_valueAxis->setRange(0, top);
-    m_valueAxis->setLabelFormat(m_unit.isEmpty() ? "%.4g" : "%.4g " + m_unit);
+    return 10 * decade;
 }
 
 void GraphChart::Redraw() {
     double maximum = 0;
-    for (int series = 0; series < m_history->SeriesCount(); ++series) {
-        for (const GraphPoint& point : m_history->Points(series)) {
+    for (int series = 0; series < m_history->SeriesCount(); ++series)
+        for (const GraphPoint& point : m_history->Points(series))
             maximum = point.gap ? maximum : std::max(maximum, point.value);
-        }
-    }
     m_divisor = UnitFor(maximum, m_unit);
-    for (int series = 0; series < m_history->SeriesCount(); ++series) {
-        FillSeries(series, m_divisor);
-    }
     UpdateAxes(maximum);
+    for (int series = 0; series < m_history->SeriesCount(); ++series)
+        FillSeries(series, m_divisor);
     m_collecting->setVisible(!m_history->HasValues());
     PlaceCollectingText();
 }
@@ -163,7 +198,7 @@ void GraphChart::ShowTip(int series, const QPointF& point, bool state) {
         return;
     }
     const QString time =
-        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(point.x())).toString(kTimeFormat);
+        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(point.x())).toString(TIME_FORMAT);
     const QString value =
         QString::number(point.y(), 'g', 4) + (m_unit.isEmpty() ? "" : " " + m_unit);
     QToolTip::showText(
@@ -190,19 +225,16 @@ void GraphChart::contextMenuEvent(QContextMenuEvent* event) {
     QAction* png = menu.addAction("Save as PNG...");
     QAction* csv = menu.addAction("Save as CSV...");
     QAction* chosen = menu.exec(event->globalPos());
-    if (!chosen) {
+    if (!chosen)
         return;
-    }
     const bool asPng = chosen == png;
     const QString path = QFileDialog::getSaveFileName(
         this, chosen->text(), chart()->title() + (asPng ? ".png" : ".csv"),
         asPng ? "PNG images (*.png)" : "CSV files (*.csv)");
-    if (path.isEmpty()) {
+    if (path.isEmpty())
         return;
-    }
-    if (asPng) {
+    if (asPng)
         SavePng(path);
-    } else if (chosen == csv) {
+    else if (chosen == csv)
         SaveCsv(path);
-    }
 }

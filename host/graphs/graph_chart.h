@@ -19,6 +19,12 @@ class QValueAxis;
 
 class GraphChart : public QChartView {
   public:
+    // A line draws at most this many points: beyond (after 20 minutes of 5-second polls)
+    // runs of values are drawn as their mean, about one point per 3 pixels of a full-width
+    // chart. The history keeps every value; only the drawing is thinned, because Qt Charts
+    // spends its time per point drawn.
+    static constexpr size_t kMaxDrawnPoints = 240;
+
     GraphChart(const QString& title, std::shared_ptr<const GraphHistory> history);
 
     // Takes the history's points into the lines and axes; call after it changed.
@@ -30,6 +36,9 @@ class GraphChart : public QChartView {
 
     // The unit letter and divisor for values up to `maximum`: "", K, M or G.
     static double UnitFor(double maximum, QString& letter);
+    // The top of the value axis for values up to `value`: a round step (1, 1.2, 1.5, 2,
+    // 2.5, 3, 4, 5, 6 or 8) times a power of ten.
+    static double NiceCeiling(double value);
 
   protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -41,17 +50,22 @@ class GraphChart : public QChartView {
         QColor color;
     };
 
+    using PointIterator = std::deque<GraphPoint>::const_iterator;
+
     QLineSeries* AddSegment(int series);
+    PointIterator AppendStretch(PointIterator it, PointIterator end, size_t step, double divisor);
     void FillSeries(int series, double divisor);
     void UpdateAxes(double maximum);
     void ShowTip(int series, const QPointF& point, bool state);
     void PlaceCollectingText();
 
     std::shared_ptr<const GraphHistory> m_history;
+    QChart* m_plot = nullptr; // owned by the view
     std::vector<Line> m_lines;
     QDateTimeAxis* m_timeAxis = nullptr;
     QValueAxis* m_valueAxis = nullptr;
     QGraphicsSimpleTextItem* m_collecting = nullptr;
+    std::pair<qint64, qint64> m_timeRange{0, 0};
     double m_divisor = 1;
     QString m_unit;
     QList<QPointF> m_scratch; // reused between redraws

@@ -12,6 +12,7 @@
 struct GraphPoint {
     int64_t timeMs = 0; // milliseconds since the epoch (UTC)
     double value = 0;
+    uint32_t interval = 0; // the agent's interval behind the value, hundredths of a second
     bool gap = false;
 };
 
@@ -28,7 +29,7 @@ class GraphHistory {
     int ValueCount(int series) const;
     bool HasValues() const;
 
-    void AddValue(int series, int64_t timeMs, double value);
+    void AddValue(int series, int64_t timeMs, double value, uint32_t interval);
     // A gap right after another gap (or at the start) adds nothing.
     void AddGap(int series, int64_t timeMs);
     // Drops every point older than an hour before nowMs.

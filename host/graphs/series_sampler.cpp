@@ -40,6 +40,7 @@ SeriesSampler::Result SeriesSampler::Take(const SeriesSample& sample) {
     if (std::optional<double> value = m_expression.Evaluate(m_increases, interval)) {
         result.outcome = Outcome::Point;
         result.value = *value;
+        result.interval = interval;
     }
     return result;
 }

@@ -27,6 +27,7 @@ class SeriesSampler {
     struct Result {
         Outcome outcome = Outcome::Baseline;
         double value = 0;
+        uint32_t interval = 0; // hundredths of a second, for a point
     };
 
     // Intervals shorter than this (hundredths of a second) give a gap instead of a rate

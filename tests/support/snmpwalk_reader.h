@@ -9,10 +9,11 @@ struct WalkedVariable {
     std::string value; // bare: numbers in decimal, octet strings as "00 A0 C9 12 34 56"
 };
 
-// Walks the subtree of oid on agent ("127.0.0.1:1161") with v2c and community "public";
-// empty when snmpwalk fails. The endOfMibView notice that ends a walk at the agent's last
-// variable is not a variable.
-std::vector<WalkedVariable> Snmpwalk(const std::string& agent, const std::string& oid);
+// Walks the subtree of oid on agent ("127.0.0.1:1161") with community "public" and SNMP
+// version "2c" or "1"; empty when snmpwalk fails. The endOfMibView notice that ends a walk
+// at the agent's last variable is not a variable.
+std::vector<WalkedVariable> Snmpwalk(const std::string& agent, const std::string& oid,
+                                     const std::string& version = "2c");
 
 // The port of the demo probe that the test fixture started (its folder's "port" file).
 std::string ProbePort(const std::string& probeDir);
