@@ -139,19 +139,22 @@ void KSCTable::SetFont(CFont* font, BOOL redraw) {
 // lives as long as the table.
 void KSCTable::BeginMeasure() {
     m_measuring = GetSafeHwnd() != NULL;
-    if (!m_measureSource)
+    if (!m_measureSource) {
         m_measureSource = [this] { return MeasureDC(); };
+    }
 }
 
 TableExtent KSCTable::MeasureText(const char* text, size_t length) {
-    if (!m_measuring)
+    if (!m_measuring) {
         return TableModel::MeasureText(text, length);
+    }
     return m_charWidths.Measure(text, length, m_measureSource);
 }
 
 HDC KSCTable::MeasureDC() {
-    if (!m_measureDC)
+    if (!m_measureDC) {
         m_measureDC = ::GetDC(m_hWnd);
+    }
     return m_measureDC;
 }
 

@@ -40,8 +40,9 @@ BOOL KSCTable::OffScreenBitmap(CDC* screen, const CRect& client) {
 // Without a table font, the font made from fontDesc is kept from one paint to the next
 // (and made again when fontDesc changes), so that its shaped cell texts are kept too.
 CFont* KSCTable::PaintFont() {
-    if (m_font.GetSafeHandle())
+    if (m_font.GetSafeHandle()) {
         return &m_font;
+    }
     if (!m_paintFont.GetSafeHandle() ||
         std::memcmp(&m_paintFontDesc, &m_fontDesc, sizeof m_fontDesc) != 0) {
         m_paintFont.DeleteObject();

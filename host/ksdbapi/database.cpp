@@ -146,8 +146,9 @@ void Database::SetTransport(std::unique_ptr<Transport> transport) {
 }
 
 Transport& Database::ActiveTransport() {
-    if (!m_transport)
+    if (!m_transport) {
         m_transport = std::make_unique<ReadAheadTransport>(std::make_unique<NetSnmpTransport>());
+    }
     return *m_transport;
 }
 

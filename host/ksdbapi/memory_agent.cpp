@@ -176,20 +176,24 @@ SnmpAnswer MemoryAgent::AnswerBulk(const SnmpRequest& request) {
     std::vector<SnmpVarBind> row = request.vars;
     for (int repetition = 0; repetition < request.maxRepetitions; ++repetition) {
         bool any = false;
-        for (SnmpVarBind& var : row)
+        for (SnmpVarBind& var : row) {
             any = AnswerGetNext(var) || any;
-        if (m_maxAnswerVars && answer.vars.size() + row.size() > m_maxAnswerVars)
+        }
+        if (m_maxAnswerVars && answer.vars.size() + row.size() > m_maxAnswerVars) {
             break;
+        }
         answer.vars.insert(answer.vars.end(), row.begin(), row.end());
-        if (!any)
+        if (!any) {
             break;
+        }
     }
     return answer;
 }
 
 SnmpAnswer MemoryAgent::Answer(const SnmpRequest& request, int version) {
-    if (request.kind == kReqGetBulk)
+    if (request.kind == kReqGetBulk) {
         return version == 0 ? SnmpAnswer{kGenErr, request.vars} : AnswerBulk(request);
+    }
     SnmpAnswer answer;
     answer.vars = request.vars;
     for (SnmpVarBind& var : answer.vars) {

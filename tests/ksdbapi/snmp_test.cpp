@@ -181,8 +181,9 @@ TEST_F(SnmpTest, SparseTableWalksAsGetNext) {
         for (int number = 0; std::getline(in, line); ++number) {
             bool packets = line.rfind("1.3.6.1.2.1.16.6.2.1.4.", 0) == 0 && number % 4 == 0;
             bool errors = line.rfind("1.3.6.1.2.1.16.6.2.1.6.", 0) == 0 && number % 9 == 0;
-            if (!packets && !errors)
+            if (!packets && !errors) {
                 out << line << '\n';
+            }
         }
     }
     OwnProbe probe("ksdbapi_sparse_probe");
@@ -212,8 +213,9 @@ TEST_F(SnmpTest, AgentRestartingMidWalk) {
     for (int step = 0; step < 1000 && client.PostAndWait(record); ++step) {
         DbSetInt(record, FLD_VAR_INDEX, 1);
         std::string name = Text(record, FLD_VAR_NAME);
-        if (DbGetInt(record, FLD_REQ_ERROR) != 0 || name.rfind(kMatrixColumns[0], 0) != 0)
+        if (DbGetInt(record, FLD_REQ_ERROR) != 0 || name.rfind(kMatrixColumns[0], 0) != 0) {
             break;
+        }
         names.push_back(name + "=" + Text(record, FLD_VAR_VALUE));
         if (step == 250) {
             ASSERT_TRUE(probe.Start("--fast --static --conversations 600 --port " + port));
@@ -223,6 +225,7 @@ TEST_F(SnmpTest, AgentRestartingMidWalk) {
     int error = -1;
     std::vector<DbClient::Row> expected = client.Walk(3, kMatrixColumns, &error);
     ASSERT_EQ(names.size(), expected.size());
-    for (size_t row = 0; row < names.size(); ++row)
+    for (size_t row = 0; row < names.size(); ++row) {
         EXPECT_EQ(names[row], expected[row].names[0] + "=" + expected[row].values[0]);
+    }
 }

@@ -28,8 +28,9 @@ QRgb White() {
 void RunFor(int ms) {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < ms)
+    while (clock.elapsed() < ms) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
 }
 
 class Paint : public ::testing::Test {
