@@ -5,6 +5,7 @@
 // library is unloaded. Hosts look them up by these names.
 #pragma once
 
+#include "hostapi/tessaran_ids.h"
 #include "platform/afx.h"
 
 #include <stdint.h>

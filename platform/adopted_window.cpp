@@ -16,15 +16,17 @@ class AdoptedWnd : public CWnd {
         : m_widget(widget), m_onDestroy(std::move(onDestroy)) {}
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == WM_DESTROY && m_onDestroy)
+        if (message == WM_DESTROY && m_onDestroy) {
             std::exchange(m_onDestroy, nullptr)();
+        }
         return CWnd::WindowProc(message, wParam, lParam);
     }
 
   protected:
     QWidget* CreateNativeWidget(QWidget* parentWidget) override {
-        if (m_widget)
+        if (m_widget) {
             m_widget->setParent(parentWidget);
+        }
         return m_widget;
     }
     void PostNcDestroy() override { delete this; }
@@ -46,8 +48,9 @@ HWND AdoptWidget(QWidget* widget, HWND parent, UINT id, DWORD style,
     auto* wnd = new AdoptedWnd(widget, std::move(onDestroy));
     // With a live parent a refused creation ends in PostNcDestroy, which deletes the
     // object; the widget, once given to the platform, goes with the window.
-    if (!wnd->Create(nullptr, "", style | WS_CHILD, RECT{0, 0, 0, 0}, parentWnd, id))
+    if (!wnd->Create(nullptr, "", style | WS_CHILD, RECT{0, 0, 0, 0}, parentWnd, id)) {
         return nullptr;
+    }
     return wnd->m_hWnd;
 }
 

@@ -22,8 +22,9 @@ template <class T> T* Previous(HGDIOBJ previous) {
 } // namespace
 
 CDC::~CDC() {
-    if (m_hDC)
+    if (m_hDC) {
         ::DeleteDC(Detach());
+    }
 }
 
 CDC* CDC::FromHandle(HDC hdc) {
@@ -35,8 +36,9 @@ CDC* CDC::FromHandle(HDC hdc) {
 }
 
 BOOL CDC::Attach(HDC hdc) {
-    if (!hdc || m_hDC || !GdiDc(hdc))
+    if (!hdc || m_hDC || !GdiDc(hdc)) {
         return FALSE;
+    }
     m_hDC = m_hAttribDC = hdc;
     Dcs().Attach(hdc, this);
     return TRUE;
@@ -44,23 +46,26 @@ BOOL CDC::Attach(HDC hdc) {
 
 HDC CDC::Detach() {
     HDC hdc = m_hDC;
-    if (hdc)
+    if (hdc) {
         Dcs().Detach(hdc);
+    }
     m_hDC = m_hAttribDC = nullptr;
     return hdc;
 }
 
 BOOL CDC::CreateCompatibleDC(CDC* dc) {
     HDC hdc = ::CreateCompatibleDC(dc ? dc->m_hDC : nullptr);
-    if (Attach(hdc))
+    if (Attach(hdc)) {
         return TRUE;
+    }
     ::DeleteDC(hdc);
     return FALSE;
 }
 
 BOOL CDC::DeleteDC() {
-    if (!m_hDC)
+    if (!m_hDC) {
         return FALSE;
+    }
     return ::DeleteDC(Detach());
 }
 
@@ -297,8 +302,9 @@ CPaintDC::CPaintDC(CWnd* wnd) : m_hWnd(wnd ? wnd->m_hWnd : nullptr) {
 }
 
 CPaintDC::~CPaintDC() {
-    if (m_hDC)
+    if (m_hDC) {
         ::EndPaint(m_hWnd, &m_ps);
+    }
     Detach();
 }
 
@@ -307,6 +313,7 @@ CClientDC::CClientDC(CWnd* wnd) : m_hWnd(wnd ? wnd->m_hWnd : nullptr) {
 }
 
 CClientDC::~CClientDC() {
-    if (m_hDC)
+    if (m_hDC) {
         ::ReleaseDC(m_hWnd, Detach());
+    }
 }

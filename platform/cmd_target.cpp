@@ -19,16 +19,18 @@ namespace {
 // WM_COMMAND matches on the notification code and a range of ids, WM_NOTIFY on the code
 // and the sender's id; every other message on the message alone.
 bool EntryMatches(const AFX_MSGMAP_ENTRY& entry, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (entry.nMessage != message)
+    if (entry.nMessage != message) {
         return false;
+    }
     if (message == WM_COMMAND) {
         UINT id = LOWORD(wParam);
         return entry.nCode == HIWORD(wParam) && id >= entry.nID && id <= entry.nLastID;
     }
     if (message == WM_NOTIFY && entry.nID != 0) {
         const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header == nullptr)
+        if (header == nullptr) {
             return false;
+        }
         return entry.nCode == header->code && header->idFrom >= entry.nID &&
                header->idFrom <= entry.nLastID;
     }
@@ -43,8 +45,9 @@ const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT message, WPARAM wParam
          map = map->pfnGetBaseMap == nullptr ? nullptr : map->pfnGetBaseMap()) {
         for (const AFX_MSGMAP_ENTRY* entry = map->lpEntries; entry->pfnCracker != nullptr;
              ++entry) {
-            if (EntryMatches(*entry, message, wParam, lParam))
+            if (EntryMatches(*entry, message, wParam, lParam)) {
                 return entry;
+            }
         }
     }
     return nullptr;

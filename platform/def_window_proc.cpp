@@ -12,18 +12,21 @@ using namespace platform;
 namespace {
 
 LRESULT SendToParent(WindowRecord* record, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (!(record->style & WS_CHILD))
+    if (!(record->style & WS_CHILD)) {
         return 0;
+    }
     return SendMessage(record->parent, msg, wParam, lParam);
 }
 
 // The parent decides first; then the client area gets the arrow (the class cursor of
 // every window here).
 LRESULT OnSetCursor(WindowRecord* record, WPARAM wParam, LPARAM lParam) {
-    if (SendToParent(record, WM_SETCURSOR, wParam, lParam) != 0)
+    if (SendToParent(record, WM_SETCURSOR, wParam, lParam) != 0) {
         return TRUE;
-    if (LOWORD(lParam) != HTCLIENT)
+    }
+    if (LOWORD(lParam) != HTCLIENT) {
         return FALSE;
+    }
     SetCursor(LoadCursor(nullptr, IDC_ARROW));
     return TRUE;
 }
@@ -36,18 +39,21 @@ LRESULT OnRButtonUp(HWND hWnd, LPARAM lParam) {
 }
 
 LRESULT OnWindowPosChanged(HWND hWnd, const WINDOWPOS* pos) {
-    if (pos == nullptr)
+    if (pos == nullptr) {
         return 0;
+    }
     if (!(pos->flags & SWP_NOMOVE)) {
         WindowRecord* record = LookupWindow(hWnd);
-        if (record == nullptr)
+        if (record == nullptr) {
             return 0;
+        }
         SendMessage(hWnd, WM_MOVE, 0, MAKELPARAM(record->rect.left, record->rect.top));
     }
     if (!(pos->flags & SWP_NOSIZE)) {
         WindowRecord* record = LookupWindow(hWnd);
-        if (record == nullptr)
+        if (record == nullptr) {
             return 0;
+        }
         QSize size = ClientSize(record);
         SendMessage(hWnd, WM_SIZE, SizeType(record), MAKELPARAM(size.width(), size.height()));
     }
@@ -56,24 +62,27 @@ LRESULT OnWindowPosChanged(HWND hWnd, const WINDOWPOS* pos) {
 
 LRESULT OnGetText(WindowRecord* record, WPARAM wParam, LPARAM lParam) {
     LPSTR buffer = reinterpret_cast<LPSTR>(lParam);
-    if (buffer == nullptr || wParam == 0)
+    if (buffer == nullptr || wParam == 0) {
         return 0;
+    }
     lstrcpyn(buffer, record->text.c_str(), int(std::min<WPARAM>(wParam, 0x7fffffff)));
     return lstrlen(buffer);
 }
 
 LRESULT OnSetFont(WindowRecord* record, WPARAM wParam, LPARAM lParam) {
     record->font = reinterpret_cast<HFONT>(wParam);
-    if (LOWORD(lParam) != 0)
+    if (LOWORD(lParam) != 0) {
         InvalidateRect(record->hwnd, nullptr, TRUE);
+    }
     return 0;
 }
 
 // Every window here has the window colour as its class background.
 LRESULT OnEraseBkgnd(HDC hDC) {
     RECT box;
-    if (hDC == nullptr || GetClipBox(hDC, &box) == 0)
+    if (hDC == nullptr || GetClipBox(hDC, &box) == 0) {
         return 0;
+    }
     FillRect(hDC, &box, GetSysColorBrush(COLOR_WINDOW));
     return 1;
 }
@@ -89,8 +98,9 @@ LRESULT OnPaint(HWND hWnd) {
 
 LRESULT DefWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return 0;
+    }
     switch (msg) {
     case WM_NCCREATE:
         return TRUE;

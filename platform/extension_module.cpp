@@ -12,10 +12,12 @@ HINSTANCE currentResource = nullptr; // nullptr until set: the program's module
 } // namespace
 
 BOOL AfxInitExtensionModule(AFX_EXTENSION_MODULE& state, HMODULE module) {
-    if (state.bInitialized)
+    if (state.bInitialized) {
         return TRUE;
-    if (!platform::IsModule(module))
+    }
+    if (!platform::IsModule(module)) {
         return FALSE;
+    }
     state.hModule = module;
     state.hResource = module;
     state.pFirstSharedClass = nullptr;
@@ -25,17 +27,20 @@ BOOL AfxInitExtensionModule(AFX_EXTENSION_MODULE& state, HMODULE module) {
 }
 
 void AfxTermExtensionModule(AFX_EXTENSION_MODULE& state, BOOL bAll) {
-    if (!state.bInitialized)
+    if (!state.bInitialized) {
         return;
+    }
     CDynLinkLibrary* entry = chainHead;
     while (entry != nullptr) {
         CDynLinkLibrary* next = entry->m_pNextDLL;
-        if (bAll || entry->m_hModule == state.hModule)
+        if (bAll || entry->m_hModule == state.hModule) {
             delete entry; // takes itself out of the chain
+        }
         entry = next;
     }
-    if (currentResource == state.hResource)
+    if (currentResource == state.hResource) {
         currentResource = nullptr;
+    }
     state.bInitialized = FALSE;
 }
 
@@ -70,11 +75,13 @@ HINSTANCE AfxGetInstanceHandle() {
 
 HINSTANCE AfxFindResourceHandle(LPCSTR name, LPCSTR type) {
     HINSTANCE current = AfxGetResourceHandle();
-    if (FindResource(current, name, type) != nullptr)
+    if (FindResource(current, name, type) != nullptr) {
         return current;
+    }
     for (CDynLinkLibrary* entry = chainHead; entry != nullptr; entry = entry->m_pNextDLL) {
-        if (FindResource(entry->m_hResource, name, type) != nullptr)
+        if (FindResource(entry->m_hResource, name, type) != nullptr) {
             return entry->m_hResource;
+        }
     }
     return current;
 }

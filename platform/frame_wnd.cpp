@@ -21,10 +21,12 @@ CFrameWnd::~CFrameWnd() = default;
 
 BOOL CFrameWnd::Create(LPCSTR className, LPCSTR title, DWORD style, const RECT& rect, CWnd* parent,
                        LPCSTR menuName, DWORD exStyle, CCreateContext* context) {
-    if (!CreateEx(exStyle, className, title, style, rect, parent, 0, context))
+    if (!CreateEx(exStyle, className, title, style, rect, parent, 0, context)) {
         return FALSE;
-    if (menuName == nullptr)
+    }
+    if (menuName == nullptr) {
         return TRUE;
+    }
     // The frame keeps the loaded menu as its menu bar for its whole life.
     HMENU menu = ::LoadMenu(AfxFindResourceHandle(menuName, RT_MENU), menuName);
     if (menu == nullptr || !::SetMenu(m_hWnd, menu)) {
@@ -40,8 +42,9 @@ CFrameWnd* CFrameWnd::GetActiveFrame() {
 
 CFrameWnd* CFrameWnd::GetParentFrame() const {
     for (CWnd* parent = GetParent(); parent != nullptr; parent = parent->GetParent()) {
-        if (parent->IsKindOf(RUNTIME_CLASS(CFrameWnd)))
+        if (parent->IsKindOf(RUNTIME_CLASS(CFrameWnd))) {
             return static_cast<CFrameWnd*>(parent);
+        }
     }
     return nullptr;
 }
@@ -49,14 +52,16 @@ CFrameWnd* CFrameWnd::GetParentFrame() const {
 // A minimised frame keeps its pane as it was.
 void CFrameWnd::OnSize(UINT type, int cx, int cy) {
     CWnd::OnSize(type, cx, cy);
-    if (type != SIZE_MINIMIZED)
+    if (type != SIZE_MINIMIZED) {
         RecalcLayout();
+    }
 }
 
 void CFrameWnd::RecalcLayout() {
     CWnd* pane = GetDlgItem(AFX_IDW_PANE_FIRST);
-    if (pane == nullptr)
+    if (pane == nullptr) {
         return;
+    }
     CRect client;
     GetClientRect(&client);
     pane->MoveWindow(&client, TRUE);
@@ -66,15 +71,17 @@ void CFrameWnd::OnNcDestroy() {
     HMENU menu = ::GetMenu(m_hWnd);
     ::SetMenu(m_hWnd, nullptr);
     ::DestroyMenu(menu);
-    if (AfxGetMainWnd() == this)
+    if (AfxGetMainWnd() == this) {
         AfxSetMainWnd(nullptr);
+    }
     CWnd::OnNcDestroy();
 }
 
 LRESULT CFrameWnd::OnSetText(WPARAM, LPARAM lParam) {
     LRESULT result = Default();
-    if (QWidget* widget = platform::WindowWidget(m_hWnd))
+    if (QWidget* widget = platform::WindowWidget(m_hWnd)) {
         widget->setWindowTitle(
             QString::fromUtf8(lParam != 0 ? reinterpret_cast<LPCSTR>(lParam) : ""));
+    }
     return result;
 }

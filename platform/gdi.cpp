@@ -63,14 +63,18 @@ HDC InsertDc(std::shared_ptr<DcObject> dc) {
 QRgb Rop2Pixel(int rop2, QRgb pen, QRgb dest) {
     unsigned table = static_cast<unsigned>(rop2 - 1);
     QRgb result = 0;
-    if (table & 1)
+    if (table & 1) {
         result |= ~pen & ~dest;
-    if (table & 2)
+    }
+    if (table & 2) {
         result |= ~pen & dest;
-    if (table & 4)
+    }
+    if (table & 4) {
         result |= pen & ~dest;
-    if (table & 8)
+    }
+    if (table & 8) {
         result |= pen & dest;
+    }
     return (result & 0x00FFFFFF) | 0xFF000000;
 }
 
@@ -79,8 +83,9 @@ void ApplyLayer(QImage& target, QPoint at, const QImage& layer, int rop2) {
         auto* src = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
         auto* dst = reinterpret_cast<QRgb*>(target.scanLine(y + at.y())) + at.x();
         for (int x = 0; x < layer.width(); ++x) {
-            if (qAlpha(src[x]) != 0)
+            if (qAlpha(src[x]) != 0) {
                 dst[x] = Rop2Pixel(rop2, src[x], dst[x]);
+            }
         }
     }
 }
@@ -91,15 +96,17 @@ template <class Paint> BOOL DrawThrough(DcObject& dc, QRect bounds, Paint&& pain
     QImage* target = dc.DrawTarget();
     QRect clip = dc.DeviceClip();
     int rop2 = dc.state.rop2;
-    if (!target || clip.isEmpty() || rop2 == R2_NOP)
+    if (!target || clip.isEmpty() || rop2 == R2_NOP) {
         return TRUE;
+    }
     if (rop2 == R2_COPYPEN) {
         GdiPaint(dc, paint);
         return TRUE;
     }
     QRect area = bounds.translated(dc.DeviceOffset()) & clip;
-    if (area.isEmpty())
+    if (area.isEmpty()) {
         return TRUE;
+    }
     QImage layer(area.size(), QImage::Format_ARGB32);
     layer.fill(0);
     {
@@ -136,22 +143,25 @@ QList<qreal> DashPattern(UINT style) {
 }
 
 QPen MakeQPen(const DcState& state) {
-    if (IsNullPen(state))
+    if (IsNullPen(state)) {
         return Qt::NoPen;
+    }
     int width = PenWidth(state);
     QPen pen(GdiColor(state.pen->log.lopnColor));
     pen.setWidth(width == 1 ? 0 : width);
     pen.setCapStyle(Qt::RoundCap);
     pen.setJoinStyle(width == 1 ? Qt::MiterJoin : Qt::RoundJoin);
     auto dashes = width == 1 ? DashPattern(state.pen->log.lopnStyle) : QList<qreal>{};
-    if (!dashes.isEmpty())
+    if (!dashes.isEmpty()) {
         pen.setDashPattern(dashes);
+    }
     return pen;
 }
 
 QBrush MakeQBrush(const DcState& state) {
-    if (!state.brush || state.brush->log.lbStyle == BS_NULL)
+    if (!state.brush || state.brush->log.lbStyle == BS_NULL) {
         return Qt::NoBrush;
+    }
     return QBrush(GdiColor(state.brush->log.lbColor));
 }
 
@@ -171,10 +181,12 @@ void StrokePath(QPainter& painter, const DcState& state, const QPainterPath& pat
 }
 
 QRect Normalized(int left, int top, int right, int bottom) {
-    if (right < left)
+    if (right < left) {
         std::swap(left, right);
-    if (bottom < top)
+    }
+    if (bottom < top) {
         std::swap(top, bottom);
+    }
     return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
@@ -220,11 +232,13 @@ QPolygon LinePixels(QPoint from, QPoint to) {
 
 // Splits line pixels into the pen's dashes and the gaps between them.
 std::pair<QPolygon, QPolygon> SplitDashes(const QPolygon& pixels, const QList<qreal>& dashes) {
-    if (dashes.isEmpty())
+    if (dashes.isEmpty()) {
         return {pixels, {}};
+    }
     int period = 0;
-    for (qreal length : dashes)
+    for (qreal length : dashes) {
         period += static_cast<int>(length);
+    }
     QPolygon on, off;
     for (int i = 0; i < pixels.size(); ++i) {
         int phase = i % period, segment = 0;
@@ -254,10 +268,12 @@ BOOL DrawThinLine(DcObject& dc, QPoint from, QPoint to) {
 BOOL DrawLine(DcObject& dc, QPoint to) {
     QPoint from = dc.state.position;
     dc.state.position = to;
-    if (from == to || IsNullPen(dc.state))
+    if (from == to || IsNullPen(dc.state)) {
         return TRUE;
-    if (PenWidth(dc.state) == 1)
+    }
+    if (PenWidth(dc.state) == 1) {
         return DrawThinLine(dc, from, to);
+    }
     QPainterPath path(from);
     path.lineTo(to);
     QRect bounds = Reach(Span(from, to), dc.state);
@@ -267,16 +283,19 @@ BOOL DrawLine(DcObject& dc, QPoint to) {
 // Walks the device pixels of a logical rectangle inside the clip.
 template <class Visit> BOOL ForEachPixel(HDC hdc, QRect logical, Visit&& visit) {
     auto dc = GdiDc(hdc);
-    if (!dc)
+    if (!dc) {
         return FALSE;
+    }
     QImage* target = dc->DrawTarget();
     QRect area = logical.translated(dc->DeviceOffset()) & dc->DeviceClip();
-    if (!target || area.isEmpty())
+    if (!target || area.isEmpty()) {
         return TRUE;
+    }
     for (int y = area.top(); y <= area.bottom(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(target->scanLine(y));
-        for (int x = area.left(); x <= area.right(); ++x)
+        for (int x = area.left(); x <= area.right(); ++x) {
             visit(line[x], x, y);
+        }
     }
     return TRUE;
 }
@@ -288,13 +307,16 @@ BOOL FillColor(HDC hdc, QRect logical, COLORREF color) {
 
 std::optional<COLORREF> BrushColor(HBRUSH brush) {
     auto value = reinterpret_cast<uintptr_t>(brush);
-    if (value >= 1 && value <= COLOR_INFOBK + 1)
+    if (value >= 1 && value <= COLOR_INFOBK + 1) {
         return GetSysColor(static_cast<int>(value - 1));
+    }
     auto object = GdiLookupAs<BrushObject>(brush, GdiKind::Brush);
-    if (!object)
+    if (!object) {
         return std::nullopt;
-    if (object->log.lbStyle == BS_NULL)
+    }
+    if (object->log.lbStyle == BS_NULL) {
         return CLR_INVALID;
+    }
     return object->log.lbColor;
 }
 
@@ -305,23 +327,27 @@ QRect FromRect(const RECT& rect) {
 template <class Op> BOOL Transfer(HDC dest, QRect destRect, HDC src, QPoint srcPos, Op&& op) {
     auto to = GdiDc(dest);
     auto from = GdiDc(src);
-    if (!to || !from)
+    if (!to || !from) {
         return FALSE;
+    }
     QImage* target = to->DrawTarget();
     QImage* source = from->Target();
-    if (!target || !source)
+    if (!target || !source) {
         return TRUE;
+    }
     QRect device = destRect.translated(to->DeviceOffset());
     QPoint shift = srcPos + from->DeviceOffset() - device.topLeft();
     QRect area = device & to->DeviceClip() & source->rect().translated(-shift);
-    if (area.isEmpty())
+    if (area.isEmpty()) {
         return TRUE;
+    }
     QImage copy = source->copy(area.translated(shift)); // source and target may be one image
     for (int y = 0; y < area.height(); ++y) {
         auto* s = reinterpret_cast<const QRgb*>(copy.constScanLine(y));
         auto* d = reinterpret_cast<QRgb*>(target->scanLine(area.top() + y)) + area.left();
-        for (int x = 0; x < area.width(); ++x)
+        for (int x = 0; x < area.width(); ++x) {
             d[x] = op(s[x], d[x]) | 0xFF000000;
+        }
     }
     return TRUE;
 }
@@ -331,8 +357,9 @@ template <class Op> BOOL Transfer(HDC dest, QRect destRect, HDC src, QPoint srcP
 void GdiPaint(DcObject& dc, const std::function<void(QPainter&)>& paint) {
     QImage* target = dc.DrawTarget();
     QRect clip = dc.DeviceClip();
-    if (!target || clip.isEmpty())
+    if (!target || clip.isEmpty()) {
         return;
+    }
     QPainter painter(target);
     painter.setClipRect(clip);
     painter.translate(dc.DeviceOffset());
@@ -340,8 +367,9 @@ void GdiPaint(DcObject& dc, const std::function<void(QPainter&)>& paint) {
 }
 
 QImage* DcObject::Target() const {
-    if (memory)
+    if (memory) {
         return state.bitmap ? &state.bitmap->image : nullptr;
+    }
     return surface;
 }
 
@@ -357,19 +385,23 @@ bool GdiSurfaceDrawn(HDC hdc) {
 
 QRect DcObject::DeviceClip() const {
     QImage* target = Target();
-    if (!target)
+    if (!target) {
         return {};
+    }
     QRect area = memory ? target->rect() : bounds & target->rect();
-    if (state.clip)
+    if (state.clip) {
         area &= *state.clip;
+    }
     return area;
 }
 
 HDC GdiCreateSurfaceDC(QImage* image, QPoint origin, QRect clip) {
-    if (!image || image->isNull())
+    if (!image || image->isNull()) {
         return nullptr;
-    if (image->format() != QImage::Format_RGB32)
+    }
+    if (image->format() != QImage::Format_RGB32) {
         *image = image->convertToFormat(QImage::Format_RGB32);
+    }
     auto dc = std::make_shared<DcObject>();
     dc->surface = image;
     dc->origin = origin;
@@ -384,14 +416,16 @@ HDC GdiCreateSurfaceDC(QImage* image, QPoint origin, QRect clip) {
 void GdiReleaseSurface(const QImage* image) {
     for (auto& weak : SurfaceDcs()) {
         auto dc = weak.lock();
-        if (dc && dc->surface == image)
+        if (dc && dc->surface == image) {
             dc->surface = nullptr;
+        }
     }
 }
 
 HDC CreateCompatibleDC(HDC hdc) {
-    if (hdc && !GdiDc(hdc))
+    if (hdc && !GdiDc(hdc)) {
         return nullptr;
+    }
     auto dc = std::make_shared<DcObject>();
     dc->memory = true;
     dc->state = DefaultState(true);
@@ -399,27 +433,31 @@ HDC CreateCompatibleDC(HDC hdc) {
 }
 
 BOOL DeleteDC(HDC hdc) {
-    if (!GdiDc(hdc))
+    if (!GdiDc(hdc)) {
         return FALSE;
+    }
     return GdiRemove(hdc);
 }
 
 int SaveDC(HDC hdc) {
     auto dc = GdiDc(hdc);
-    if (!dc)
+    if (!dc) {
         return 0;
+    }
     dc->saved.push_back(dc->state);
     return static_cast<int>(dc->saved.size());
 }
 
 BOOL RestoreDC(HDC hdc, int savedDc) {
     auto dc = GdiDc(hdc);
-    if (!dc)
+    if (!dc) {
         return FALSE;
+    }
     int count = static_cast<int>(dc->saved.size());
     int level = savedDc < 0 ? count + 1 + savedDc : savedDc;
-    if (level < 1 || level > count)
+    if (level < 1 || level > count) {
         return FALSE;
+    }
     dc->state = dc->saved[level - 1];
     dc->saved.resize(level - 1);
     return TRUE;
@@ -428,8 +466,9 @@ BOOL RestoreDC(HDC hdc, int savedDc) {
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ handle) {
     auto dc = GdiDc(hdc);
     auto object = GdiLookup(handle);
-    if (!dc || !object)
+    if (!dc || !object) {
         return nullptr;
+    }
     DcState& state = dc->state;
     switch (object->kind) {
     case GdiKind::Pen:
@@ -442,8 +481,9 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ handle) {
         state.font = std::static_pointer_cast<FontObject>(object);
         return std::exchange(state.fontHandle, static_cast<HFONT>(handle));
     case GdiKind::Bitmap:
-        if (!dc->memory)
+        if (!dc->memory) {
             return nullptr;
+        }
         state.bitmap = std::static_pointer_cast<BitmapObject>(object);
         return std::exchange(state.bitmapHandle, static_cast<HBITMAP>(handle));
     default:
@@ -453,8 +493,9 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ handle) {
 
 HGDIOBJ GetCurrentObject(HDC hdc, UINT type) {
     auto dc = GdiDc(hdc);
-    if (!dc)
+    if (!dc) {
         return nullptr;
+    }
     switch (type) {
     case OBJ_PEN:
         return dc->state.penHandle;
@@ -491,8 +532,9 @@ COLORREF GetBkColor(HDC hdc) {
 
 int SetBkMode(HDC hdc, int mode) {
     auto dc = GdiDc(hdc);
-    if (!dc || (mode != TRANSPARENT && mode != OPAQUE))
+    if (!dc || (mode != TRANSPARENT && mode != OPAQUE)) {
         return 0;
+    }
     return std::exchange(dc->state.bkMode, mode);
 }
 
@@ -503,8 +545,9 @@ int GetBkMode(HDC hdc) {
 
 int SetROP2(HDC hdc, int rop2) {
     auto dc = GdiDc(hdc);
-    if (!dc || rop2 < R2_BLACK || rop2 > R2_WHITE)
+    if (!dc || rop2 < R2_BLACK || rop2 > R2_WHITE) {
         return 0;
+    }
     return std::exchange(dc->state.rop2, rop2);
 }
 
@@ -525,34 +568,39 @@ UINT GetTextAlign(HDC hdc) {
 
 BOOL GetViewportOrgEx(HDC hdc, LPPOINT origin) {
     auto dc = GdiDc(hdc);
-    if (!dc || !origin)
+    if (!dc || !origin) {
         return FALSE;
+    }
     *origin = {dc->state.viewportOrg.x(), dc->state.viewportOrg.y()};
     return TRUE;
 }
 
 BOOL SetViewportOrgEx(HDC hdc, int x, int y, LPPOINT oldOrigin) {
     auto dc = GdiDc(hdc);
-    if (!dc)
+    if (!dc) {
         return FALSE;
-    if (oldOrigin)
+    }
+    if (oldOrigin) {
         *oldOrigin = {dc->state.viewportOrg.x(), dc->state.viewportOrg.y()};
+    }
     dc->state.viewportOrg = QPoint(x, y);
     return TRUE;
 }
 
 BOOL OffsetViewportOrgEx(HDC hdc, int dx, int dy, LPPOINT oldOrigin) {
     auto dc = GdiDc(hdc);
-    if (!dc)
+    if (!dc) {
         return FALSE;
+    }
     QPoint origin = dc->state.viewportOrg;
     return SetViewportOrgEx(hdc, origin.x() + dx, origin.y() + dy, oldOrigin);
 }
 
 int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) {
     auto dc = GdiDc(hdc);
-    if (!dc)
+    if (!dc) {
         return 0;
+    }
     QRect device =
         QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)).translated(dc->DeviceOffset());
     dc->state.clip = dc->state.clip ? (*dc->state.clip & device) : device;
@@ -561,8 +609,9 @@ int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) {
 
 int GetClipBox(HDC hdc, LPRECT rect) {
     auto dc = GdiDc(hdc);
-    if (!dc || !rect)
+    if (!dc || !rect) {
         return 0;
+    }
     QRect clip = dc->DeviceClip();
     if (clip.isEmpty()) {
         *rect = {0, 0, 0, 0};
@@ -575,10 +624,12 @@ int GetClipBox(HDC hdc, LPRECT rect) {
 
 BOOL MoveToEx(HDC hdc, int x, int y, LPPOINT oldPoint) {
     auto dc = GdiDc(hdc);
-    if (!dc)
+    if (!dc) {
         return FALSE;
-    if (oldPoint)
+    }
+    if (oldPoint) {
         *oldPoint = {dc->state.position.x(), dc->state.position.y()};
+    }
     dc->state.position = QPoint(x, y);
     return TRUE;
 }
@@ -590,23 +641,27 @@ BOOL LineTo(HDC hdc, int x, int y) {
 
 BOOL Polyline(HDC hdc, const POINT* points, int count) {
     auto dc = GdiDc(hdc);
-    if (!dc || !points || count < 2)
+    if (!dc || !points || count < 2) {
         return FALSE;
+    }
     QPoint saved = dc->state.position;
     dc->state.position = QPoint(points[0].x, points[0].y);
-    for (int i = 1; i < count; ++i)
+    for (int i = 1; i < count; ++i) {
         DrawLine(*dc, QPoint(points[i].x, points[i].y));
+    }
     dc->state.position = saved; // Polyline leaves the current position alone
     return TRUE;
 }
 
 BOOL Polygon(HDC hdc, const POINT* points, int count) {
     auto dc = GdiDc(hdc);
-    if (!dc || !points || count < 2)
+    if (!dc || !points || count < 2) {
         return FALSE;
+    }
     QPolygon polygon;
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
         polygon << QPoint(points[i].x, points[i].y);
+    }
     return DrawThrough(*dc, Reach(polygon.boundingRect(), dc->state), [&](QPainter& p) {
         p.setPen(MakeQPen(dc->state));
         p.setBrush(MakeQBrush(dc->state));
@@ -616,18 +671,21 @@ BOOL Polygon(HDC hdc, const POINT* points, int count) {
 
 BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
     auto dc = GdiDc(hdc);
-    if (!dc)
+    if (!dc) {
         return FALSE;
+    }
     QRect shape = Normalized(left, top, right, bottom);
-    if (shape.isEmpty())
+    if (shape.isEmpty()) {
         return TRUE;
+    }
     const DcState& state = dc->state;
     return DrawThrough(*dc, Reach(shape, state), [&](QPainter& p) {
         p.setPen(Qt::NoPen);
         p.setBrush(MakeQBrush(state));
         p.drawRect(OutlineRect(shape));
-        if (IsNullPen(state))
+        if (IsNullPen(state)) {
             return;
+        }
         QPainterPath outline;
         outline.addRect(OutlineRect(shape));
         StrokePath(p, state, outline);
@@ -636,11 +694,13 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
 
 BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) {
     auto dc = GdiDc(hdc);
-    if (!dc)
+    if (!dc) {
         return FALSE;
+    }
     QRect shape = Normalized(left, top, right, bottom);
-    if (shape.isEmpty())
+    if (shape.isEmpty()) {
         return TRUE;
+    }
     const DcState& state = dc->state;
     return DrawThrough(*dc, Reach(shape, state), [&](QPainter& p) {
         p.setPen(MakeQPen(state));
@@ -666,22 +726,27 @@ COLORREF GetPixel(HDC hdc, int x, int y) {
 
 int FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
     auto color = BrushColor(brush);
-    if (!rect || !color || !GdiDc(hdc))
+    if (!rect || !color || !GdiDc(hdc)) {
         return 0;
-    if (*color == CLR_INVALID)
+    }
+    if (*color == CLR_INVALID) {
         return 1;
+    }
     return FillColor(hdc, FromRect(*rect), *color);
 }
 
 int FrameRect(HDC hdc, const RECT* rect, HBRUSH brush) {
     auto color = BrushColor(brush);
-    if (!rect || !color || !GdiDc(hdc))
+    if (!rect || !color || !GdiDc(hdc)) {
         return 0;
-    if (*color == CLR_INVALID)
+    }
+    if (*color == CLR_INVALID) {
         return 1;
+    }
     QRect r = FromRect(*rect);
-    if (r.isEmpty())
+    if (r.isEmpty()) {
         return 1;
+    }
     FillColor(hdc, QRect(r.left(), r.top(), r.width(), 1), *color);
     FillColor(hdc, QRect(r.left(), r.bottom(), r.width(), 1), *color);
     FillColor(hdc, QRect(r.left(), r.top(), 1, r.height()), *color);
@@ -692,36 +757,43 @@ int FrameRect(HDC hdc, const RECT* rect, HBRUSH brush) {
 // The focus rectangle inverts every other pixel of the outline (a checkerboard aligned to
 // the device), as the dotted XOR pattern brush of Windows does.
 BOOL DrawFocusRect(HDC hdc, const RECT* rect) {
-    if (!rect || !GdiDc(hdc))
+    if (!rect || !GdiDc(hdc)) {
         return FALSE;
+    }
     QRect r = FromRect(*rect);
-    if (r.isEmpty())
+    if (r.isEmpty()) {
         return TRUE;
+    }
     auto invertDots = [&](QRect edge) {
         ForEachPixel(hdc, edge, [](QRgb& px, int x, int y) {
-            if ((x + y) % 2 == 0)
+            if ((x + y) % 2 == 0) {
                 px ^= 0x00FFFFFF;
+            }
         });
     };
     invertDots(QRect(r.left(), r.top(), r.width(), 1));
-    if (r.height() > 1)
+    if (r.height() > 1) {
         invertDots(QRect(r.left(), r.bottom(), r.width(), 1));
+    }
     if (r.height() > 2) {
         invertDots(QRect(r.left(), r.top() + 1, 1, r.height() - 2));
-        if (r.width() > 1)
+        if (r.width() > 1) {
             invertDots(QRect(r.right(), r.top() + 1, 1, r.height() - 2));
+        }
     }
     return TRUE;
 }
 
 BOOL PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop) {
     auto dc = GdiDc(hdc);
-    if (!dc)
+    if (!dc) {
         return FALSE;
+    }
     QRect area = Span(QPoint(x, y), QPoint(x + width, y + height)).adjusted(0, 0, -1, -1);
     QRgb brush = 0;
-    if (auto color = BrushColor(dc->state.brushHandle); color && *color != CLR_INVALID)
+    if (auto color = BrushColor(dc->state.brushHandle); color && *color != CLR_INVALID) {
         brush = GdiColor(*color).rgb() & 0x00FFFFFF;
+    }
     switch (rop) {
     case PATCOPY:
         return ForEachPixel(hdc, area, [&](QRgb& px, int, int) { px = brush | 0xFF000000; });
@@ -739,8 +811,9 @@ BOOL PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop) {
 }
 
 BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX, int srcY, DWORD rop) {
-    if (width <= 0 || height <= 0)
+    if (width <= 0 || height <= 0) {
         return GdiDc(dest) ? TRUE : FALSE;
+    }
     QRect area(x, y, width, height);
     QPoint from(srcX, srcY);
     switch (rop) {
@@ -762,8 +835,9 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX, in
 BOOL DrawIcon(HDC hdc, int x, int y, HICON icon) {
     auto dc = GdiDc(hdc);
     auto object = GdiLookupAs<IconObject>(icon, GdiKind::Icon);
-    if (!dc || !object)
+    if (!dc || !object) {
         return FALSE;
+    }
     GdiPaint(*dc, [&](QPainter& p) { p.drawImage(QPoint(x, y), object->image); });
     return TRUE;
 }

@@ -53,8 +53,9 @@ CGdiObject* CGdiObject::FromHandle(HGDIOBJ object) {
 }
 
 BOOL CGdiObject::Attach(HGDIOBJ object) {
-    if (!object || m_hObject || !GdiLookup(object))
+    if (!object || m_hObject || !GdiLookup(object)) {
         return FALSE;
+    }
     m_hObject = object;
     Objects().Attach(object, this);
     return TRUE;
@@ -62,22 +63,25 @@ BOOL CGdiObject::Attach(HGDIOBJ object) {
 
 HGDIOBJ CGdiObject::Detach() {
     HGDIOBJ object = m_hObject;
-    if (object)
+    if (object) {
         Objects().Detach(object);
+    }
     m_hObject = nullptr;
     return object;
 }
 
 BOOL CGdiObject::AttachNew(HGDIOBJ object) {
-    if (Attach(object))
+    if (Attach(object)) {
         return TRUE;
+    }
     ::DeleteObject(object); // the wrapper already holds an object: do not leak the new one
     return FALSE;
 }
 
 BOOL CGdiObject::DeleteObject() {
-    if (!m_hObject)
+    if (!m_hObject) {
         return FALSE;
+    }
     return ::DeleteObject(Detach());
 }
 

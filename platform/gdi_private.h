@@ -115,8 +115,9 @@ size_t GdiLiveObjectCount();
 
 template <class T> std::shared_ptr<T> GdiLookupAs(HGDIOBJ handle, GdiKind kind) {
     auto object = GdiLookup(handle);
-    if (!object || object->kind != kind)
+    if (!object || object->kind != kind) {
         return nullptr;
+    }
     return std::static_pointer_cast<T>(object);
 }
 
@@ -145,12 +146,15 @@ template <class T> class GdiHandleMap {
     void Detach(void* handle) { m_permanent.erase(handle); }
 
     template <class Make> T* FromHandle(void* handle, Make&& make) {
-        if (!handle || !GdiLookup(handle))
+        if (!handle || !GdiLookup(handle)) {
             return nullptr;
-        if (auto it = m_permanent.find(handle); it != m_permanent.end())
+        }
+        if (auto it = m_permanent.find(handle); it != m_permanent.end()) {
             return it->second;
-        if (auto it = m_temporary.find(handle); it != m_temporary.end())
+        }
+        if (auto it = m_temporary.find(handle); it != m_temporary.end()) {
             return it->second.get();
+        }
         PruneStale();
         auto& object = m_temporary[handle];
         object = make(); // attached to the handle, which also lists it as permanent
@@ -160,11 +164,13 @@ template <class T> class GdiHandleMap {
 
   private:
     void PruneStale() {
-        if (m_temporary.size() < m_pruneAt)
+        if (m_temporary.size() < m_pruneAt) {
             return;
+        }
         std::erase_if(m_temporary, [](auto& entry) {
-            if (GdiLookup(entry.first))
+            if (GdiLookup(entry.first)) {
                 return false;
+            }
             entry.second->Detach();
             return true;
         });

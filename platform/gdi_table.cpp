@@ -1,6 +1,8 @@
 // GDI handle table, object creation and deletion, stock objects and the image seam.
 #include "platform/gdi_private.h"
 #include "platform/gdi_surface.h"
+#include "platform/handle_table.h"
+#include "platform/window_private.h"
 
 #include <cstring>
 
@@ -8,37 +10,12 @@ namespace {
 
 // A handle is (generation << 24) | index with generation >= 1, so no handle is below 2^24
 // and the system-colour brush values (COLOR_xxx + 1) never look like one.
-constexpr uintptr_t kIndexBits = 24;
-constexpr uintptr_t kIndexMask = (uintptr_t(1) << kIndexBits) - 1;
-
-struct Slot {
-    uint32_t generation = 0;
-    std::shared_ptr<GdiObject> object;
-};
-
-struct HandleTable {
-    std::vector<Slot> entries;
-    std::vector<uint32_t> freeSlots;
-    size_t live = 0;
-};
+using GdiTable = platform::HandleTable<std::shared_ptr<GdiObject>, 24, 24>;
 
 // Never destroyed: objects in static storage may delete their handles at exit.
-HandleTable& Table() {
-    static auto* table = new HandleTable;
+GdiTable& Table() {
+    static auto* table = new GdiTable;
     return *table;
-}
-
-Slot* FindSlot(HGDIOBJ handle) {
-    auto value = reinterpret_cast<uintptr_t>(handle);
-    auto index = value & kIndexMask;
-    auto generation = value >> kIndexBits;
-    auto& entries = Table().entries;
-    if (generation == 0 || index >= entries.size())
-        return nullptr;
-    Slot& slot = entries[index];
-    if (slot.generation != generation || !slot.object)
-        return nullptr;
-    return &slot;
 }
 
 template <class T> HGDIOBJ InsertPermanent(std::shared_ptr<T> object) {
@@ -98,10 +75,12 @@ HGDIOBJ MakeStockObject(int index) {
 }
 
 template <class T> int CopyRecord(const T& record, int size, LPVOID buffer) {
-    if (!buffer)
+    if (!buffer) {
         return sizeof(T);
-    if (size < static_cast<int>(sizeof(T)))
+    }
+    if (size < static_cast<int>(sizeof(T))) {
         return 0;
+    }
     std::memcpy(buffer, &record, sizeof(T));
     return sizeof(T);
 }
@@ -115,43 +94,24 @@ HBITMAP InsertBitmap(QImage image) {
 } // namespace
 
 HGDIOBJ GdiInsert(std::shared_ptr<GdiObject> object) {
-    auto& table = Table();
-    uint32_t index;
-    if (!table.freeSlots.empty()) {
-        index = table.freeSlots.back();
-        table.freeSlots.pop_back();
-    } else {
-        if (table.entries.size() > kIndexMask)
-            return nullptr;
-        index = static_cast<uint32_t>(table.entries.size());
-        table.entries.emplace_back();
-    }
-    Slot& slot = table.entries[index];
-    slot.generation = slot.generation % 0xFFFFFF + 1; // wraps but never reaches 0
-    slot.object = std::move(object);
-    ++table.live;
-    return reinterpret_cast<HGDIOBJ>((uintptr_t(slot.generation) << kIndexBits) | index);
+    return reinterpret_cast<HGDIOBJ>(Table().Add(std::move(object)));
 }
 
 std::shared_ptr<GdiObject> GdiLookup(HGDIOBJ handle) {
-    Slot* slot = FindSlot(handle);
-    return slot ? slot->object : nullptr;
+    return Table().Lookup(reinterpret_cast<uintptr_t>(handle));
 }
 
+// The slot is free before the object goes: its destructor finds its handle stale. Once the
+// program is ending nothing is removed: an object's Qt side may outlive Qt.
 bool GdiRemove(HGDIOBJ handle) {
-    Slot* slot = FindSlot(handle);
-    if (!slot)
+    if (platform::ApplicationEnded()) {
         return false;
-    // Release the slot first: an object's destructor must find its handle already stale.
-    auto object = std::move(slot->object);
-    auto& table = Table();
-    table.freeSlots.push_back(static_cast<uint32_t>(slot - table.entries.data()));
-    --table.live;
-    return true;
+    }
+    return Table().Remove(reinterpret_cast<uintptr_t>(handle)) != nullptr;
 }
 
 size_t GdiLiveObjectCount() {
-    return Table().live;
+    return Table().Count();
 }
 
 QColor GdiColor(COLORREF color) {
@@ -164,25 +124,29 @@ COLORREF GdiColorRef(QRgb pixel) {
 
 HGDIOBJ GetStockObject(int index) {
     static HGDIOBJ stock[DEFAULT_GUI_FONT + 1] = {};
-    if (index < 0 || index > DEFAULT_GUI_FONT)
+    if (index < 0 || index > DEFAULT_GUI_FONT) {
         return nullptr;
+    }
     if (!stock[index]) {
         stock[index] = MakeStockObject(index);
-        if (auto object = GdiLookup(stock[index]))
+        if (auto object = GdiLookup(stock[index])) {
             object->permanent = true;
+        }
     }
     return stock[index];
 }
 
 HPEN CreatePen(int style, int width, COLORREF color) {
-    if (style < PS_SOLID || style > PS_INSIDEFRAME)
+    if (style < PS_SOLID || style > PS_INSIDEFRAME) {
         return nullptr;
+    }
     return static_cast<HPEN>(MakePen(style, width < 0 ? 0 : width, color));
 }
 
 HPEN CreatePenIndirect(const LOGPEN* logPen) {
-    if (!logPen)
+    if (!logPen) {
         return nullptr;
+    }
     return CreatePen(logPen->lopnStyle, logPen->lopnWidth.x, logPen->lopnColor);
 }
 
@@ -191,8 +155,9 @@ HBRUSH CreateSolidBrush(COLORREF color) {
 }
 
 HBRUSH CreateBrushIndirect(const LOGBRUSH* logBrush) {
-    if (!logBrush || logBrush->lbStyle > BS_NULL)
+    if (!logBrush || logBrush->lbStyle > BS_NULL) {
         return nullptr;
+    }
     return static_cast<HBRUSH>(MakeBrush(logBrush->lbStyle, logBrush->lbColor & 0xFFFFFF));
 }
 
@@ -203,8 +168,9 @@ HBRUSH GdiCreatePermanentBrush(COLORREF color) {
 }
 
 HFONT CreateFontIndirect(const LOGFONT* logFont) {
-    if (!logFont)
+    if (!logFont) {
         return nullptr;
+    }
     LOGFONT log = *logFont;
     log.lfFaceName[LF_FACESIZE - 1] = '\0';
     return static_cast<HFONT>(MakeFont(log));
@@ -227,32 +193,37 @@ HFONT CreateFont(int height, int width, int escapement, int orientation, int wei
                 static_cast<BYTE>(quality),
                 static_cast<BYTE>(pitchAndFamily),
                 {}};
-    if (faceName)
+    if (faceName) {
         std::strncpy(log.lfFaceName, faceName, LF_FACESIZE - 1);
+    }
     return CreateFontIndirect(&log);
 }
 
 HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height) {
-    if ((hdc && !GdiDc(hdc)) || width < 0 || height < 0)
+    if ((hdc && !GdiDc(hdc)) || width < 0 || height < 0) {
         return nullptr; // a null DC stands for the screen
+    }
     // Windows answers a 1 x 1 bitmap for an empty size. Every bitmap here is 32-bit colour,
     // even when the DC is a memory DC still holding its monochrome stock bitmap.
     QImage image(width ? width : 1, height ? height : 1, QImage::Format_RGB32);
-    if (image.isNull())
+    if (image.isNull()) {
         return nullptr;
+    }
     image.fill(Qt::black);
     return InsertBitmap(std::move(image));
 }
 
 HBITMAP GdiCreateBitmapFromImage(const QImage& image) {
-    if (image.isNull())
+    if (image.isNull()) {
         return nullptr;
+    }
     return InsertBitmap(image.convertToFormat(QImage::Format_RGB32));
 }
 
 HICON GdiCreateIconFromImage(const QImage& image) {
-    if (image.isNull())
+    if (image.isNull()) {
         return nullptr;
+    }
     auto icon = std::make_shared<IconObject>();
     icon->image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     return static_cast<HICON>(GdiInsert(icon));
@@ -275,23 +246,27 @@ QFont GdiQFont(HFONT font) {
 
 BOOL DeleteObject(HGDIOBJ handle) {
     auto object = GdiLookup(handle);
-    if (!object || object->kind == GdiKind::Dc || object->kind == GdiKind::Icon)
+    if (!object || object->kind == GdiKind::Dc || object->kind == GdiKind::Icon) {
         return FALSE;
-    if (object->permanent)
+    }
+    if (object->permanent) {
         return TRUE;
+    }
     return GdiRemove(handle);
 }
 
 BOOL DestroyIcon(HICON icon) {
-    if (!GdiLookupAs<IconObject>(icon, GdiKind::Icon))
+    if (!GdiLookupAs<IconObject>(icon, GdiKind::Icon)) {
         return FALSE;
+    }
     return GdiRemove(icon);
 }
 
 DWORD GetObjectType(HGDIOBJ handle) {
     auto object = GdiLookup(handle);
-    if (!object)
+    if (!object) {
         return 0;
+    }
     switch (object->kind) {
     case GdiKind::Pen:
         return OBJ_PEN;
@@ -311,8 +286,9 @@ DWORD GetObjectType(HGDIOBJ handle) {
 
 int GetObject(HGDIOBJ handle, int size, LPVOID buffer) {
     auto object = GdiLookup(handle);
-    if (!object)
+    if (!object) {
         return 0;
+    }
     switch (object->kind) {
     case GdiKind::Pen:
         return CopyRecord(std::static_pointer_cast<PenObject>(object)->log, size, buffer);

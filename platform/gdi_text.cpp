@@ -18,8 +18,9 @@ namespace {
 
 bool FaceHas(const QString& face, std::initializer_list<const char*> parts) {
     for (const char* part : parts) {
-        if (face.contains(QLatin1String(part), Qt::CaseInsensitive))
+        if (face.contains(QLatin1String(part), Qt::CaseInsensitive)) {
             return true;
+        }
     }
     return false;
 }
@@ -28,18 +29,21 @@ QString FamilyFor(const LOGFONT& log) {
     QString face = QString::fromLatin1(log.lfFaceName, qstrnlen(log.lfFaceName, LF_FACESIZE));
     int family = log.lfPitchAndFamily & 0xF0;
     if ((log.lfPitchAndFamily & 3) == FIXED_PITCH || family == FF_MODERN ||
-        FaceHas(face, {"courier", "fixedsys", "terminal", "console", "consolas", "mono"}))
+        FaceHas(face, {"courier", "fixedsys", "terminal", "console", "consolas", "mono"})) {
         return QStringLiteral("DejaVu Sans Mono");
+    }
     if (!FaceHas(face, {"sans"}) &&
-        (family == FF_ROMAN || FaceHas(face, {"times", "roman", "serif", "georgia"})))
+        (family == FF_ROMAN || FaceHas(face, {"times", "roman", "serif", "georgia"}))) {
         return QStringLiteral("DejaVu Serif");
+    }
     return QStringLiteral("DejaVu Sans");
 }
 
 // A positive height is the cell height (ascent + descent); find the em size that gives it.
 int EmPixels(const QFont& base, LONG height) {
-    if (height < 0)
+    if (height < 0) {
         return -height;
+    }
     LONG cell = height == 0 ? 16 : height; // 0 asks for the default size
     QFont probe = base;
     probe.setPixelSize(100);
@@ -49,8 +53,9 @@ int EmPixels(const QFont& base, LONG height) {
 }
 
 QString Utf8(LPCSTR text, int count) {
-    if (!text || count <= 0)
+    if (!text || count <= 0) {
         return {};
+    }
     return QString::fromUtf8(text, count);
 }
 
@@ -60,10 +65,11 @@ QString StripPrefixes(const QString& text) {
     QString result;
     result.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('&') && i + 1 < text.size())
+        if (text[i] == QLatin1Char('&') && i + 1 < text.size()) {
             ++i;
-        else if (text[i] == QLatin1Char('&'))
+        } else if (text[i] == QLatin1Char('&')) {
             continue;
+        }
         result += text[i];
     }
     return result;
@@ -88,43 +94,52 @@ QStringList WrapParagraph(const QString& paragraph, const QFontMetrics& metrics,
 }
 
 QString EndEllipsis(QString line, const QFontMetrics& metrics, int width) {
-    if (metrics.horizontalAdvance(line) <= width)
+    if (metrics.horizontalAdvance(line) <= width) {
         return line;
+    }
     const QString dots = QStringLiteral("...");
-    while (!line.isEmpty() && metrics.horizontalAdvance(line + dots) > width)
+    while (!line.isEmpty() && metrics.horizontalAdvance(line + dots) > width) {
         line.chop(1);
+    }
     return line + dots;
 }
 
 QStringList LayoutLines(QString text, UINT format, const QFontMetrics& metrics, int width) {
     text.remove(QLatin1Char('\r'));
-    if (format & DT_SINGLELINE)
+    if (format & DT_SINGLELINE) {
         return {text.replace(QLatin1Char('\n'), QLatin1Char(' '))};
+    }
     QStringList lines;
     for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
-        if (format & DT_WORDBREAK)
+        if (format & DT_WORDBREAK) {
             lines << WrapParagraph(paragraph, metrics, width);
-        else
+        } else {
             lines << paragraph;
+        }
     }
     return lines;
 }
 
 int LineLeft(UINT format, const RECT& rect, int lineWidth) {
-    if (format & DT_CENTER)
+    if (format & DT_CENTER) {
         return rect.left + (rect.right - rect.left - lineWidth) / 2;
-    if (format & DT_RIGHT)
+    }
+    if (format & DT_RIGHT) {
         return rect.right - lineWidth;
+    }
     return rect.left;
 }
 
 int FirstLineTop(UINT format, const RECT& rect, int lineHeight) {
-    if (!(format & DT_SINGLELINE))
+    if (!(format & DT_SINGLELINE)) {
         return rect.top;
-    if (format & DT_VCENTER)
+    }
+    if (format & DT_VCENTER) {
         return rect.top + (rect.bottom - rect.top - lineHeight) / 2;
-    if (format & DT_BOTTOM)
+    }
+    if (format & DT_BOTTOM) {
         return rect.bottom - lineHeight;
+    }
     return rect.top;
 }
 
@@ -137,10 +152,12 @@ void DrawRun(DcObject& dc, QPoint topLeft, const QString& text, const QRect* cli
     QRect cell(topLeft, QSize(shaped.width, metrics.ascent() + metrics.descent()));
     DcState& state = dc.state;
     GdiPaint(dc, [&](QPainter& p) {
-        if (clip)
+        if (clip) {
             p.setClipRect(*clip, Qt::IntersectClip);
-        if (state.bkMode == OPAQUE)
+        }
+        if (state.bkMode == OPAQUE) {
             p.fillRect(cell, GdiColor(state.bkColor));
+        }
         p.setFont(font.Font());
         p.setPen(GdiColor(state.textColor));
         p.drawStaticText(topLeft, shaped.text);
@@ -150,29 +167,33 @@ void DrawRun(DcObject& dc, QPoint topLeft, const QString& text, const QRect* cli
 // Top-left of a TextOut run from its reference point and the DC's text alignment.
 QPoint AlignedTopLeft(UINT align, QPoint reference, QSize extent, int ascent) {
     int x = reference.x();
-    if ((align & TA_CENTER) == TA_CENTER)
+    if ((align & TA_CENTER) == TA_CENTER) {
         x -= extent.width() / 2;
-    else if (align & TA_RIGHT)
+    } else if (align & TA_RIGHT) {
         x -= extent.width();
+    }
     int y = reference.y();
-    if ((align & TA_BASELINE) == TA_BASELINE)
+    if ((align & TA_BASELINE) == TA_BASELINE) {
         y -= ascent;
-    else if (align & TA_BOTTOM)
+    } else if (align & TA_BOTTOM) {
         y -= extent.height();
+    }
     return QPoint(x, y);
 }
 
 BOOL TextRun(HDC hdc, int x, int y, const QString& text, const QRect* clip) {
     auto dc = GdiDc(hdc);
-    if (!dc)
+    if (!dc) {
         return FALSE;
+    }
     const QFontMetrics& metrics = dc->state.font->Metrics();
     QSize extent(metrics.horizontalAdvance(text), metrics.ascent() + metrics.descent());
     UINT align = dc->state.textAlign;
     QPoint reference = (align & TA_UPDATECP) ? dc->state.position : QPoint(x, y);
     DrawRun(*dc, AlignedTopLeft(align, reference, extent, metrics.ascent()), text, clip);
-    if ((align & TA_UPDATECP) && !(align & TA_RIGHT))
+    if ((align & TA_UPDATECP) && !(align & TA_RIGHT)) {
         dc->state.position.rx() += extent.width();
+    }
     return TRUE;
 }
 
@@ -200,8 +221,9 @@ QFont GdiMakeQFont(const LOGFONT& log) {
     font.setHintingPreference(QFont::PreferFullHinting);
     if (log.lfWidth > 0) {
         int natural = QFontMetrics(font).averageCharWidth();
-        if (natural > 0)
+        if (natural > 0) {
             font.setStretch(std::clamp<int>(log.lfWidth * 100 / natural, 1, 4000));
+        }
     }
     return font;
 }
@@ -225,23 +247,27 @@ LOGFONT GdiStockLogFont(int index) {
 }
 
 const QFont& FontObject::Font() {
-    if (!m_font)
+    if (!m_font) {
         m_font = GdiMakeQFont(log);
+    }
     return *m_font;
 }
 
 const QFontMetrics& FontObject::Metrics() {
-    if (!m_metrics)
+    if (!m_metrics) {
         m_metrics.emplace(Font());
+    }
     return *m_metrics;
 }
 
 const FontObject::Shaped& FontObject::ShapedLine(const QString& line) {
     auto it = m_shaped.find(line);
-    if (it != m_shaped.end())
+    if (it != m_shaped.end()) {
         return *it;
-    if (m_shaped.size() >= kShapedLimit)
+    }
+    if (m_shaped.size() >= kShapedLimit) {
         m_shaped.clear();
+    }
     Shaped shaped;
     shaped.text.setText(line);
     shaped.text.setTextFormat(Qt::PlainText);
@@ -251,8 +277,9 @@ const FontObject::Shaped& FontObject::ShapedLine(const QString& line) {
 }
 
 BOOL TextOut(HDC hdc, int x, int y, LPCSTR text, int count) {
-    if (!text || count < 0)
+    if (!text || count < 0) {
         return FALSE;
+    }
     return TextRun(hdc, x, y, Utf8(text, count), nullptr);
 }
 
@@ -260,28 +287,33 @@ BOOL TextOut(HDC hdc, int x, int y, LPCSTR text, int count) {
 BOOL ExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCSTR text, UINT count,
                 const INT*) {
     auto dc = GdiDc(hdc);
-    if (!dc)
+    if (!dc) {
         return FALSE;
+    }
     std::optional<QRect> box;
-    if (rect)
+    if (rect) {
         box = QRect(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1));
+    }
     if ((options & ETO_OPAQUE) && box) {
         QColor color = GdiColor(dc->state.bkColor);
         GdiPaint(*dc, [&](QPainter& p) { p.fillRect(*box, color); });
     }
-    if (!text || count == 0)
+    if (!text || count == 0) {
         return TRUE;
+    }
     const QRect* clip = (options & ETO_CLIPPED) && box ? &*box : nullptr;
     return TextRun(hdc, x, y, Utf8(text, static_cast<int>(count)), clip);
 }
 
 int DrawText(HDC hdc, LPCSTR text, int count, LPRECT rect, UINT format) {
     auto dc = GdiDc(hdc);
-    if (!dc || !text || !rect)
+    if (!dc || !text || !rect) {
         return 0;
+    }
     QString string = Utf8(text, count < 0 ? static_cast<int>(std::strlen(text)) : count);
-    if (!(format & DT_NOPREFIX))
+    if (!(format & DT_NOPREFIX)) {
         string = StripPrefixes(string);
+    }
     const QFontMetrics& metrics = dc->state.font->Metrics();
     int lineHeight = metrics.ascent() + metrics.descent();
     int width = rect->right - rect->left;
@@ -289,8 +321,9 @@ int DrawText(HDC hdc, LPCSTR text, int count, LPRECT rect, UINT format) {
     int height = static_cast<int>(lines.size()) * lineHeight;
     if (format & DT_CALCRECT) {
         int widest = 0;
-        for (const QString& line : lines)
+        for (const QString& line : lines) {
             widest = std::max(widest, metrics.horizontalAdvance(line));
+        }
         rect->right = rect->left + widest;
         rect->bottom = rect->top + height;
         return height;
@@ -298,8 +331,9 @@ int DrawText(HDC hdc, LPCSTR text, int count, LPRECT rect, UINT format) {
     QRect box(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1));
     int top = FirstLineTop(format, *rect, lineHeight);
     for (QString line : lines) {
-        if (format & DT_END_ELLIPSIS)
+        if (format & DT_END_ELLIPSIS) {
             line = EndEllipsis(line, metrics, width);
+        }
         QPoint at(LineLeft(format, *rect, dc->state.font->ShapedLine(line).width), top);
         DrawRun(*dc, at, line, (format & DT_NOCLIP) ? nullptr : &box);
         top += lineHeight;
@@ -309,8 +343,9 @@ int DrawText(HDC hdc, LPCSTR text, int count, LPRECT rect, UINT format) {
 
 BOOL GetTextExtentPoint32(HDC hdc, LPCSTR text, int count, LPSIZE size) {
     auto dc = GdiDc(hdc);
-    if (!dc || !size || count < 0 || (!text && count > 0))
+    if (!dc || !size || count < 0 || (!text && count > 0)) {
         return FALSE;
+    }
     const QFontMetrics& metrics = dc->state.font->Metrics();
     size->cx = metrics.horizontalAdvance(Utf8(text, count));
     size->cy = metrics.ascent() + metrics.descent();
@@ -319,18 +354,21 @@ BOOL GetTextExtentPoint32(HDC hdc, LPCSTR text, int count, LPSIZE size) {
 
 BOOL GetCharWidth32(HDC hdc, UINT first, UINT last, LPINT buffer) {
     auto dc = GdiDc(hdc);
-    if (!dc || !buffer || first > last || last > 0xFF)
+    if (!dc || !buffer || first > last || last > 0xFF) {
         return FALSE;
+    }
     const QFontMetrics& metrics = dc->state.font->Metrics();
-    for (UINT code = first; code <= last; ++code)
+    for (UINT code = first; code <= last; ++code) {
         buffer[code - first] = metrics.horizontalAdvance(QChar(char16_t(code)));
+    }
     return TRUE;
 }
 
 BOOL GetTextMetrics(HDC hdc, LPTEXTMETRIC tm) {
     auto dc = GdiDc(hdc);
-    if (!dc || !tm)
+    if (!dc || !tm) {
         return FALSE;
+    }
     FontObject& font = *dc->state.font;
     const QFontMetrics& metrics = font.Metrics();
     *tm = TEXTMETRIC{};

@@ -1,95 +1,128 @@
-// A table of objects addressed by handles. A handle value is (generation << 16) | index,
-// never 0 and below 2^31; freeing a slot bumps its generation so that every handle given
-// out for it before is rejected by Lookup. Freed slots are reused oldest first, which
-// keeps a slot's generation from wrapping back for as long as possible.
+// A table of objects addressed by handles, the one behind every handle of the system:
+// windows, menus, modules and GDI objects of the platform, and the host database's
+// connections, tables and records.
+//
+// A handle value is (generation << IndexBits) | index and never 0: index 0 is unused and
+// generations start at 1. Removing an object bumps its slot's generation, so every handle
+// given out for the slot before is rejected. Freed slots are reused oldest first, so a
+// slot comes back only after every other free slot did; a slot whose generation has run
+// through all its values is retired for good instead of wrapping, so no stale handle can
+// ever resolve again, however often one slot is reused.
+//
+// Value is a nullable pointer type (T*, std::unique_ptr<T>, std::shared_ptr<T>); the
+// table holds it, so an owning pointer makes the table the owner.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <utility>
 #include <vector>
 
 namespace platform {
 
-template <typename T> class HandleTable {
+template <typename Value, unsigned IndexBits = 16, unsigned GenerationBits = 15> class HandleTable {
+    static_assert(IndexBits + GenerationBits <= 8 * sizeof(uintptr_t), "handles overflow");
+
   public:
-    static constexpr uint32_t kIndexBits = 16;
-    static constexpr uint32_t kIndexMask = (1u << kIndexBits) - 1;
-    static constexpr uint32_t kGenerationMask = 0x7fff;
+    static constexpr uintptr_t kIndexMask = (uintptr_t(1) << IndexBits) - 1;
+    static constexpr uintptr_t kLastGeneration = (uintptr_t(1) << GenerationBits) - 1;
 
-    // The handle of a new slot holding object, or 0 when the table is full.
-    uintptr_t Add(T* object) {
-        uint32_t index = TakeFreeIndex();
-        if (index == 0)
+    // The handle of a new slot holding value; 0 when value is null or the table is full.
+    uintptr_t Add(Value value) {
+        if (!value) {
             return 0;
+        }
+        const uintptr_t index = TakeFreeIndex();
+        if (index == 0) {
+            return 0;
+        }
         Slot& slot = m_slots[index];
-        slot.object = object;
-        return (uintptr_t(slot.generation) << kIndexBits) | index;
+        slot.value = std::move(value);
+        ++m_live;
+        return HandleOf(index);
     }
 
-    // The object of a live handle, nullptr for 0, a stale handle or garbage.
-    T* Lookup(uintptr_t handle) const {
-        uint32_t index = uint32_t(handle & kIndexMask);
-        uintptr_t generation = handle >> kIndexBits;
-        if (index == 0 || index >= m_slots.size())
+    // The slot's value for a live handle; nullptr for 0, a stale handle or garbage.
+    Value* Find(uintptr_t handle) {
+        const uintptr_t index = handle & kIndexMask;
+        if (index == 0 || index >= m_slots.size()) {
             return nullptr;
-        const Slot& slot = m_slots[index];
-        if (slot.object == nullptr || slot.generation != generation)
-            return nullptr;
-        return slot.object;
-    }
-
-    // Frees the slot of a live handle and answers its object (nullptr if none).
-    T* Remove(uintptr_t handle) {
-        T* object = Lookup(handle);
-        if (object == nullptr)
-            return nullptr;
-        uint32_t index = uint32_t(handle & kIndexMask);
+        }
         Slot& slot = m_slots[index];
-        slot.object = nullptr;
-        slot.generation = NextGeneration(slot.generation);
-        m_free.push_back(index);
-        return object;
+        return slot.value && HandleOf(index) == handle ? &slot.value : nullptr;
+    }
+    const Value* Find(uintptr_t handle) const {
+        return const_cast<HandleTable*>(this)->Find(handle);
     }
 
-    // Calls f(handle, object) for every live slot in index order.
+    // A copy of the value of a live handle, or a null one (for copyable Value).
+    Value Lookup(uintptr_t handle) const {
+        const Value* value = Find(handle);
+        return value ? *value : Value{};
+    }
+
+    // Frees the slot of a live handle and hands its value back (null when stale).
+    Value Remove(uintptr_t handle) {
+        Value* found = Find(handle);
+        if (found == nullptr) {
+            return Value{};
+        }
+        const uintptr_t index = handle & kIndexMask;
+        Slot& slot = m_slots[index];
+        Value value = std::move(*found);
+        slot.value = Value{};
+        --m_live;
+        if (slot.generation == kLastGeneration) {
+            slot.retired = true;
+        } else {
+            ++slot.generation;
+            m_free.push_back(index);
+        }
+        return value;
+    }
+
+    // Calls f(handle, value) for every live slot in index order.
     template <typename F> void ForEach(F f) const {
-        for (uint32_t index = 1; index < m_slots.size(); ++index) {
-            const Slot& slot = m_slots[index];
-            if (slot.object != nullptr)
-                f((uintptr_t(slot.generation) << kIndexBits) | index, slot.object);
+        for (uintptr_t index = 1; index < m_slots.size(); ++index) {
+            if (m_slots[index].value) {
+                f(HandleOf(index), m_slots[index].value);
+            }
         }
     }
 
-    size_t Count() const { return m_slots.empty() ? 0 : m_slots.size() - 1 - m_free.size(); }
+    size_t Count() const { return m_live; }
 
   private:
     struct Slot {
-        T* object = nullptr;
-        uint32_t generation = 1;
+        Value value{};
+        uintptr_t generation = 1;
+        bool retired = false;
     };
 
-    static uint32_t NextGeneration(uint32_t generation) {
-        uint32_t next = (generation + 1) & kGenerationMask;
-        return next == 0 ? 1 : next;
+    uintptr_t HandleOf(uintptr_t index) const {
+        return (m_slots[index].generation << IndexBits) | index;
     }
 
-    uint32_t TakeFreeIndex() {
-        if (m_slots.empty())
+    uintptr_t TakeFreeIndex() {
+        if (m_slots.empty()) {
             m_slots.resize(1); // index 0 is never used: handle 0 is NULL
+        }
         if (!m_free.empty()) {
-            uint32_t index = m_free.front();
+            const uintptr_t index = m_free.front();
             m_free.pop_front();
             return index;
         }
-        if (m_slots.size() > kIndexMask)
+        if (m_slots.size() > kIndexMask) {
             return 0;
+        }
         m_slots.emplace_back();
-        return uint32_t(m_slots.size() - 1);
+        return m_slots.size() - 1;
     }
 
     std::vector<Slot> m_slots;
-    std::deque<uint32_t> m_free;
+    std::deque<uintptr_t> m_free;
+    size_t m_live = 0;
 };
 
 } // namespace platform

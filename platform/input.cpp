@@ -34,8 +34,9 @@ const CursorShape kCursors[] = {
 
 const CursorShape* FindCursor(uintptr_t id) {
     for (const CursorShape& cursor : kCursors) {
-        if (cursor.id == id)
+        if (cursor.id == id) {
             return &cursor;
+        }
     }
     return nullptr;
 }
@@ -47,15 +48,17 @@ bool InSubtree(HWND root, HWND hWnd) {
 } // namespace
 
 void ForgetInputWindow(HWND hWnd) {
-    if (g_capture == hWnd)
+    if (g_capture == hWnd) {
         ReleaseCapture();
+    }
     if (g_focus != nullptr && InSubtree(hWnd, g_focus)) {
         HWND focus = g_focus;
         g_focus = nullptr;
         SendMessage(focus, WM_KILLFOCUS, 0, 0);
     }
-    if (g_mouseWindow == hWnd)
+    if (g_mouseWindow == hWnd) {
         g_mouseWindow = nullptr;
+    }
 }
 
 void NoteMouseWindow(HWND hWnd, POINT screenPoint) {
@@ -68,8 +71,9 @@ void NoteKeyState(int virtKey, bool down) {
 }
 
 void ApplyCursorTo(QWidget* widget) {
-    if (widget == nullptr)
+    if (widget == nullptr) {
         return;
+    }
     const CursorShape* cursor = FindCursor(reinterpret_cast<uintptr_t>(g_cursor));
     widget->setCursor(cursor != nullptr ? cursor->shape : Qt::BlankCursor);
 }
@@ -81,18 +85,22 @@ using namespace platform;
 // WM_KILLFOCUS to the window losing the focus, then WM_SETFOCUS to the one gaining it, each
 // naming the other. Answers the previous focus window.
 HWND SetFocus(HWND hWnd) {
-    if (hWnd != nullptr && !IsWindow(hWnd))
+    if (hWnd != nullptr && !IsWindow(hWnd)) {
         return nullptr;
+    }
     HWND previous = GetFocus();
-    if (hWnd == previous)
+    if (hWnd == previous) {
         return previous;
+    }
     DispatchScope scope;
     g_focus = hWnd;
-    if (previous != nullptr)
+    if (previous != nullptr) {
         SendMessage(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hWnd), 0);
+    }
     if (hWnd != nullptr && g_focus == hWnd && IsWindow(hWnd)) {
-        if (QWidget* widget = WindowClientWidget(hWnd))
+        if (QWidget* widget = WindowClientWidget(hWnd)) {
             widget->setFocus(Qt::OtherFocusReason);
+        }
         SendMessage(hWnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
     }
     return previous;
@@ -105,20 +113,23 @@ HWND GetFocus() {
 // Qt already keeps the pressed widget's mouse until the release, which is where programs
 // capture; the capture here redirects the messages to the capturing window.
 HWND SetCapture(HWND hWnd) {
-    if (!IsWindow(hWnd))
+    if (!IsWindow(hWnd)) {
         return nullptr;
+    }
     HWND previous = GetCapture();
     g_capture = hWnd;
-    if (previous != nullptr && previous != hWnd)
+    if (previous != nullptr && previous != hWnd) {
         SendMessage(previous, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hWnd));
+    }
     return previous;
 }
 
 BOOL ReleaseCapture() {
     HWND previous = GetCapture();
     g_capture = nullptr;
-    if (previous != nullptr)
+    if (previous != nullptr) {
         SendMessage(previous, WM_CAPTURECHANGED, 0, 0);
+    }
     return TRUE;
 }
 
@@ -129,8 +140,9 @@ HWND GetCapture() {
 // Only the system cursors exist (LoadCursor(NULL, IDC_...)); a cursor's handle is its id.
 HCURSOR LoadCursor(HINSTANCE hInstance, LPCSTR cursorName) {
     uintptr_t id = reinterpret_cast<uintptr_t>(cursorName);
-    if (hInstance != nullptr || !IS_INTRESOURCE(cursorName) || FindCursor(id) == nullptr)
+    if (hInstance != nullptr || !IS_INTRESOURCE(cursorName) || FindCursor(id) == nullptr) {
         return nullptr;
+    }
     return reinterpret_cast<HCURSOR>(id);
 }
 
@@ -148,15 +160,17 @@ HCURSOR GetCursor() {
 }
 
 BOOL GetCursorPos(LPPOINT point) {
-    if (point == nullptr)
+    if (point == nullptr) {
         return FALSE;
+    }
     *point = g_cursorPos;
     return TRUE;
 }
 
 SHORT GetKeyState(int virtKey) {
-    if (virtKey < 0 || virtKey > 0xff)
+    if (virtKey < 0 || virtKey > 0xff) {
         return 0;
+    }
     return g_keysDown[size_t(virtKey)] ? SHORT(0x8000) : SHORT(0);
 }
 

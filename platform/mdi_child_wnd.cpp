@@ -18,11 +18,13 @@ class CloseFilter : public QObject {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::Close)
+        if (event->type() != QEvent::Close) {
             return QObject::eventFilter(watched, event);
+        }
         event->ignore();
-        if (IsWindow(m_child))
+        if (IsWindow(m_child)) {
             SendMessage(m_child, WM_CLOSE, 0, 0);
+        }
         return true;
     }
 
@@ -36,10 +38,12 @@ void FollowWindowState(QMdiSubWindow* window, HWND child) {
                      [child](Qt::WindowStates, Qt::WindowStates state) {
                          LONG style = GetWindowLong(child, GWL_STYLE);
                          style &= ~(WS_MAXIMIZE | WS_MINIMIZE);
-                         if (state & Qt::WindowMaximized)
+                         if (state & Qt::WindowMaximized) {
                              style |= WS_MAXIMIZE;
-                         if (state & Qt::WindowMinimized)
+                         }
+                         if (state & Qt::WindowMinimized) {
                              style |= WS_MINIMIZE;
+                         }
                          SetWindowLong(child, GWL_STYLE, style);
                      });
 }
@@ -68,25 +72,30 @@ BOOL CMDIChildWnd::Create(LPCSTR className, LPCSTR title, DWORD style, const REC
                           CMDIFrameWnd* parent, CCreateContext* context) {
     if (parent == nullptr) {
         CWnd* main = AfxGetMainWnd();
-        if (main == nullptr || !main->IsKindOf(RUNTIME_CLASS(CMDIFrameWnd)))
+        if (main == nullptr || !main->IsKindOf(RUNTIME_CLASS(CMDIFrameWnd))) {
             return FALSE;
+        }
         parent = static_cast<CMDIFrameWnd*>(main);
     }
     CWnd* client = CWnd::FromHandle(parent->m_hWndMDIClient);
-    if (client == nullptr)
+    if (client == nullptr) {
         return FALSE;
+    }
     CRect placed = rect.left == CW_USEDEFAULT ? DefaultChildRect(client->m_hWnd) : CRect(rect);
-    if (!CWnd::Create(className, title, style | WS_CHILD, placed, client, 0, context))
+    if (!CWnd::Create(className, title, style | WS_CHILD, placed, client, 0, context)) {
         return FALSE;
-    if (style & WS_VISIBLE)
+    }
+    if (style & WS_VISIBLE) {
         client->SendMessage(WM_MDIACTIVATE, reinterpret_cast<WPARAM>(m_hWnd));
+    }
     return TRUE;
 }
 
 QWidget* CMDIChildWnd::CreateNativeWidget(QWidget* parentWidget) {
     auto* area = qobject_cast<QMdiArea*>(parentWidget);
-    if (area == nullptr)
+    if (area == nullptr) {
         return nullptr; // a child frame lives only in an MDI client
+    }
     auto* window = new QMdiSubWindow;
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     m_content = platform::CreatePaintingWidget(m_hWnd, window);
@@ -108,8 +117,9 @@ void CMDIChildWnd::PostNcDestroy() {
 
 CMDIFrameWnd* CMDIChildWnd::GetMDIFrame() const {
     CFrameWnd* frame = GetParentFrame();
-    if (frame == nullptr || !frame->IsKindOf(RUNTIME_CLASS(CMDIFrameWnd)))
+    if (frame == nullptr || !frame->IsKindOf(RUNTIME_CLASS(CMDIFrameWnd))) {
         return nullptr;
+    }
     return static_cast<CMDIFrameWnd*>(frame);
 }
 

@@ -22,8 +22,9 @@ QWidget* CMDIClientWnd::CreateNativeWidget(QWidget* parentWidget) {
     // The area may outlive this object (Qt deletes it later): find the object by handle.
     HWND self = m_hWnd;
     QObject::connect(m_area, &QMdiArea::subWindowActivated, m_area, [self](QMdiSubWindow* window) {
-        if (auto* client = dynamic_cast<CMDIClientWnd*>(CWnd::FromHandle(self)))
+        if (auto* client = dynamic_cast<CMDIClientWnd*>(CWnd::FromHandle(self))) {
             client->OnSubWindowActivated(window);
+        }
     });
     return m_area;
 }
@@ -36,8 +37,9 @@ void CMDIClientWnd::PostNcDestroy() {
 // child then, as on Windows.
 void CMDIClientWnd::OnSubWindowActivated(QMdiSubWindow* window) {
     HWND child = window == nullptr ? nullptr : platform::WindowFromWidget(window);
-    if (child != nullptr && IsChildOfThis(child))
+    if (child != nullptr && IsChildOfThis(child)) {
         Activate(child);
+    }
 }
 
 bool CMDIClientWnd::IsChildOfThis(HWND child) const {
@@ -49,16 +51,19 @@ HWND CMDIClientWnd::ActiveChild() const {
 }
 
 void CMDIClientWnd::Activate(HWND child) {
-    if (child == ActiveChild() || !IsChildOfThis(child))
+    if (child == ActiveChild() || !IsChildOfThis(child)) {
         return;
+    }
     HWND previous = ActiveChild();
     m_active = child;
-    if (auto* window = qobject_cast<QMdiSubWindow*>(platform::WindowWidget(child)))
+    if (auto* window = qobject_cast<QMdiSubWindow*>(platform::WindowWidget(child))) {
         m_area->setActiveSubWindow(window);
+    }
     WPARAM wParam = reinterpret_cast<WPARAM>(previous);
     LPARAM lParam = reinterpret_cast<LPARAM>(child);
-    if (previous != nullptr)
+    if (previous != nullptr) {
         ::SendMessage(previous, WM_MDIACTIVATE, wParam, lParam);
+    }
     ::SendMessage(child, WM_MDIACTIVATE, wParam, lParam);
 }
 
@@ -69,22 +74,25 @@ LRESULT CMDIClientWnd::OnMDIActivate(WPARAM wParam, LPARAM) {
 
 LRESULT CMDIClientWnd::OnMDIDestroy(WPARAM wParam, LPARAM) {
     HWND child = reinterpret_cast<HWND>(wParam);
-    if (IsChildOfThis(child))
+    if (IsChildOfThis(child)) {
         ::DestroyWindow(child);
+    }
     return 0;
 }
 
 LRESULT CMDIClientWnd::OnMDIMaximize(WPARAM wParam, LPARAM) {
     HWND child = reinterpret_cast<HWND>(wParam);
-    if (IsChildOfThis(child))
+    if (IsChildOfThis(child)) {
         ::ShowWindow(child, SW_SHOWMAXIMIZED);
+    }
     return 0;
 }
 
 LRESULT CMDIClientWnd::OnMDIRestore(WPARAM wParam, LPARAM) {
     HWND child = reinterpret_cast<HWND>(wParam);
-    if (IsChildOfThis(child))
+    if (IsChildOfThis(child)) {
         ::ShowWindow(child, SW_RESTORE);
+    }
     return 0;
 }
 
@@ -105,7 +113,8 @@ LRESULT CMDIClientWnd::OnMDITile(WPARAM, LPARAM) {
 
 LRESULT CMDIClientWnd::OnMDIGetActive(WPARAM, LPARAM lParam) {
     HWND active = ActiveChild();
-    if (auto* maximized = reinterpret_cast<BOOL*>(lParam))
+    if (auto* maximized = reinterpret_cast<BOOL*>(lParam)) {
         *maximized = active != nullptr && ::IsZoomed(active);
+    }
     return reinterpret_cast<LRESULT>(active);
 }

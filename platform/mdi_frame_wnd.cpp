@@ -19,12 +19,14 @@ CMDIFrameWnd::~CMDIFrameWnd() = default;
 
 BOOL CMDIFrameWnd::Create(LPCSTR className, LPCSTR title, DWORD style, const RECT& rect,
                           CWnd* parent, LPCSTR menuName, DWORD exStyle, CCreateContext* context) {
-    if (!CFrameWnd::Create(className, title, style, rect, parent, menuName, exStyle, context))
+    if (!CFrameWnd::Create(className, title, style, rect, parent, menuName, exStyle, context)) {
         return FALSE;
+    }
     // The first multi-document frame is the program's main window, as the framework's
     // application makes it.
-    if (AfxGetMainWnd() == nullptr)
+    if (AfxGetMainWnd() == nullptr) {
         AfxSetMainWnd(this);
+    }
     return TRUE;
 }
 
@@ -37,8 +39,9 @@ QWidget* CMDIFrameWnd::CreateNativeWidget(QWidget* parentWidget) {
 
 // The MDI client is made with the frame and fills it as the main window's central widget.
 int CMDIFrameWnd::OnCreate(LPCREATESTRUCT createStruct) {
-    if (CFrameWnd::OnCreate(createStruct) == -1)
+    if (CFrameWnd::OnCreate(createStruct) == -1) {
         return -1;
+    }
     auto* client = new CMDIClientWnd;
     CRect none(0, 0, 0, 0);
     if (!client->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, none, this,
@@ -65,8 +68,9 @@ CMDIChildWnd* CMDIFrameWnd::MDIGetActive(BOOL* maximized) const {
     HWND active = reinterpret_cast<HWND>(
         SendToClient(WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(maximized)));
     CWnd* child = CWnd::FromHandle(active);
-    if (child == nullptr || !child->IsKindOf(RUNTIME_CLASS(CMDIChildWnd)))
+    if (child == nullptr || !child->IsKindOf(RUNTIME_CLASS(CMDIChildWnd))) {
         return nullptr;
+    }
     return static_cast<CMDIChildWnd*>(child);
 }
 

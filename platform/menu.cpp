@@ -21,8 +21,8 @@ struct Menu {
     std::unique_ptr<CMenu> temporary; // made by CMenu::FromHandle when none is attached
 };
 
-platform::HandleTable<Menu>& Menus() {
-    static platform::HandleTable<Menu> menus;
+platform::HandleTable<Menu*>& Menus() {
+    static platform::HandleTable<Menu*> menus;
     return menus;
 }
 
@@ -43,18 +43,21 @@ struct Found {
 
 Found FindItem(HMENU handle, UINT item, UINT flags) {
     Menu* menu = Lookup(handle);
-    if (menu == nullptr)
+    if (menu == nullptr) {
         return {};
+    }
     if (flags & MF_BYPOSITION) {
-        if (item >= menu->items.size())
+        if (item >= menu->items.size()) {
             return {};
+        }
         return {menu, &menu->items[item]};
     }
     for (MenuItem& candidate : menu->items) {
         if (candidate.popup != nullptr) {
             Found inner = FindItem(candidate.popup, item, flags);
-            if (inner.item != nullptr)
+            if (inner.item != nullptr) {
                 return inner;
+            }
         } else if (candidate.id == item && !(candidate.state & MF_SEPARATOR)) {
             return {menu, &candidate};
         }
@@ -62,11 +65,11 @@ Found FindItem(HMENU handle, UINT item, UINT flags) {
     return {};
 }
 
-constexpr UINT stateBits = MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_SEPARATOR | MF_DEFAULT |
-                           MF_MENUBARBREAK | MF_MENUBREAK;
+constexpr UINT kStateBits = MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_SEPARATOR | MF_DEFAULT |
+                            MF_MENUBARBREAK | MF_MENUBREAK;
 
 BOOL MakeItem(UINT flags, UINT_PTR idOrPopup, LPCSTR text, MenuItem& item) {
-    item.state = flags & stateBits;
+    item.state = flags & kStateBits;
     item.text = (flags & MF_SEPARATOR) || text == nullptr ? "" : text;
     if (flags & MF_POPUP) {
         item.popup = reinterpret_cast<HMENU>(idOrPopup);
@@ -101,29 +104,35 @@ BOOL IsMenu(HMENU menu) {
 
 BOOL DestroyMenu(HMENU menu) {
     Menu* record = Lookup(menu);
-    if (record == nullptr)
+    if (record == nullptr) {
         return FALSE;
+    }
     std::vector<MenuItem> items = std::move(record->items);
-    if (record->permanent != nullptr)
+    if (record->permanent != nullptr) {
         record->permanent->m_hMenu = nullptr;
-    if (record->temporary)
+    }
+    if (record->temporary) {
         record->temporary->m_hMenu = nullptr;
+    }
     delete Menus().Remove(reinterpret_cast<uintptr_t>(menu));
-    for (const MenuItem& item : items)
+    for (const MenuItem& item : items) {
         DestroyMenu(item.popup);
+    }
     return TRUE;
 }
 
 BOOL InsertMenu(HMENU menu, UINT position, UINT flags, UINT_PTR idOrPopup, LPCSTR text) {
     Menu* record = Lookup(menu);
     MenuItem item;
-    if (record == nullptr || !MakeItem(flags, idOrPopup, text, item))
+    if (record == nullptr || !MakeItem(flags, idOrPopup, text, item)) {
         return FALSE;
+    }
     auto at = record->items.end();
     if (position != static_cast<UINT>(-1)) {
         Found found = FindItem(menu, position, flags);
-        if (found.item == nullptr)
+        if (found.item == nullptr) {
             return FALSE;
+        }
         // By command the item goes before the found item, in the menu that holds it.
         record = found.menu;
         at = record->items.begin() + (found.item - record->items.data());
@@ -138,20 +147,23 @@ BOOL AppendMenu(HMENU menu, UINT flags, UINT_PTR idOrPopup, LPCSTR text) {
 
 BOOL RemoveMenu(HMENU menu, UINT position, UINT flags) {
     Found found = FindItem(menu, position, flags);
-    if (found.item == nullptr)
+    if (found.item == nullptr) {
         return FALSE;
+    }
     found.menu->items.erase(found.menu->items.begin() + (found.item - found.menu->items.data()));
     return TRUE;
 }
 
 BOOL DeleteMenu(HMENU menu, UINT position, UINT flags) {
     Found found = FindItem(menu, position, flags);
-    if (found.item == nullptr)
+    if (found.item == nullptr) {
         return FALSE;
+    }
     HMENU popup = found.item->popup;
     RemoveMenu(menu, position, flags);
-    if (popup != nullptr)
+    if (popup != nullptr) {
         DestroyMenu(popup);
+    }
     return TRUE;
 }
 
@@ -167,18 +179,21 @@ int GetMenuItemCount(HMENU menu) {
 
 UINT GetMenuItemID(HMENU menu, int position) {
     Found found = FindItem(menu, static_cast<UINT>(position), MF_BYPOSITION);
-    if (found.item == nullptr || position < 0 || found.item->popup != nullptr)
+    if (found.item == nullptr || position < 0 || found.item->popup != nullptr) {
         return static_cast<UINT>(-1);
+    }
     return found.item->id;
 }
 
 int GetMenuString(HMENU menu, UINT item, LPSTR text, int maxCount, UINT flags) {
     Found found = FindItem(menu, item, flags);
-    if (found.item == nullptr)
+    if (found.item == nullptr) {
         return 0;
+    }
     const std::string& label = found.item->text;
-    if (text == nullptr || maxCount <= 0)
+    if (text == nullptr || maxCount <= 0) {
         return static_cast<int>(label.size());
+    }
     size_t copied = std::min(label.size(), static_cast<size_t>(maxCount - 1));
     std::memcpy(text, label.data(), copied);
     text[copied] = '\0';
@@ -187,10 +202,12 @@ int GetMenuString(HMENU menu, UINT item, LPSTR text, int maxCount, UINT flags) {
 
 UINT GetMenuState(HMENU menu, UINT item, UINT flags) {
     Found found = FindItem(menu, item, flags);
-    if (found.item == nullptr)
+    if (found.item == nullptr) {
         return static_cast<UINT>(-1);
-    if (found.item->popup == nullptr)
+    }
+    if (found.item->popup == nullptr) {
         return found.item->state;
+    }
     // A popup answers its item count in the high byte of the low word, as Windows does.
     UINT count = static_cast<UINT>(GetMenuItemCount(found.item->popup));
     return (count << 8) | MF_POPUP | (found.item->state & 0xff);
@@ -198,8 +215,9 @@ UINT GetMenuState(HMENU menu, UINT item, UINT flags) {
 
 UINT EnableMenuItem(HMENU menu, UINT item, UINT enable) {
     Found found = FindItem(menu, item, enable & MF_BYPOSITION);
-    if (found.item == nullptr)
+    if (found.item == nullptr) {
         return static_cast<UINT>(-1);
+    }
     UINT previous = found.item->state & (MF_GRAYED | MF_DISABLED);
     found.item->state =
         (found.item->state & ~(MF_GRAYED | MF_DISABLED)) | (enable & (MF_GRAYED | MF_DISABLED));
@@ -208,8 +226,9 @@ UINT EnableMenuItem(HMENU menu, UINT item, UINT enable) {
 
 DWORD CheckMenuItem(HMENU menu, UINT item, UINT check) {
     Found found = FindItem(menu, item, check & MF_BYPOSITION);
-    if (found.item == nullptr)
+    if (found.item == nullptr) {
         return static_cast<DWORD>(-1);
+    }
     DWORD previous = found.item->state & MF_CHECKED;
     found.item->state = (found.item->state & ~MF_CHECKED) | (check & MF_CHECKED);
     return previous;
@@ -225,10 +244,12 @@ CMenu::~CMenu() {
 
 CMenu* CMenu::FromHandle(HMENU menu) {
     Menu* record = Lookup(menu);
-    if (record == nullptr)
+    if (record == nullptr) {
         return nullptr;
-    if (record->permanent != nullptr)
+    }
+    if (record->permanent != nullptr) {
         return record->permanent;
+    }
     if (!record->temporary) {
         record->temporary = std::make_unique<CMenu>();
         record->temporary->m_hMenu = menu;
@@ -238,8 +259,9 @@ CMenu* CMenu::FromHandle(HMENU menu) {
 
 BOOL CMenu::Attach(HMENU menu) {
     Menu* record = Lookup(menu);
-    if (record == nullptr || m_hMenu != nullptr || record->permanent != nullptr)
+    if (record == nullptr || m_hMenu != nullptr || record->permanent != nullptr) {
         return FALSE;
+    }
     record->permanent = this;
     m_hMenu = menu;
     return TRUE;
@@ -247,8 +269,9 @@ BOOL CMenu::Attach(HMENU menu) {
 
 HMENU CMenu::Detach() {
     HMENU menu = m_hMenu;
-    if (Menu* record = Lookup(menu); record != nullptr && record->permanent == this)
+    if (Menu* record = Lookup(menu); record != nullptr && record->permanent == this) {
         record->permanent = nullptr;
+    }
     m_hMenu = nullptr;
     return menu;
 }
@@ -267,10 +290,12 @@ BOOL CMenu::LoadMenu(UINT resourceId) {
 
 BOOL CMenu::LoadMenu(LPCSTR resourceName) {
     HMENU menu = ::LoadMenu(AfxFindResourceHandle(resourceName, RT_MENU), resourceName);
-    if (menu == nullptr)
+    if (menu == nullptr) {
         return FALSE;
-    if (Attach(menu))
+    }
+    if (Attach(menu)) {
         return TRUE;
+    }
     ::DestroyMenu(menu);
     return FALSE;
 }

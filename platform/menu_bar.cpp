@@ -20,13 +20,15 @@ std::map<HWND, HMENU>& Bars() {
 // gave the window its chance to enable and check them; a chosen item posts WM_COMMAND.
 void ShowBar(HWND window, HMENU menu) {
     auto* main = qobject_cast<QMainWindow*>(platform::WindowWidget(window));
-    if (main == nullptr)
+    if (main == nullptr) {
         return;
+    }
     QMenuBar* bar = main->menuBar();
     bar->clear();
     const std::vector<platform::MenuItem>* items = platform::MenuItems(menu);
-    if (items == nullptr)
+    if (items == nullptr) {
         return;
+    }
     auto post = [window](UINT id) { PostMessage(window, WM_COMMAND, MAKEWPARAM(id, 0), 0); };
     for (size_t position = 0; position < items->size(); ++position) {
         const platform::MenuItem& item = (*items)[position];
@@ -56,8 +58,9 @@ int PopupHolding(HMENU bar, UINT id) {
     int count = GetMenuItemCount(bar);
     for (int position = 0; position < count; ++position) {
         HMENU popup = GetSubMenu(bar, position);
-        if (popup != nullptr && GetMenuState(popup, id, MF_BYCOMMAND) != static_cast<UINT>(-1))
+        if (popup != nullptr && GetMenuState(popup, id, MF_BYCOMMAND) != static_cast<UINT>(-1)) {
             return position;
+        }
     }
     return -1;
 }
@@ -65,29 +68,34 @@ int PopupHolding(HMENU bar, UINT id) {
 } // namespace
 
 BOOL SetMenu(HWND window, HMENU menu) {
-    if (!IsWindow(window) || (menu != nullptr && !IsMenu(menu)))
+    if (!IsWindow(window) || (menu != nullptr && !IsMenu(menu))) {
         return FALSE;
-    if (GetWindowLong(window, GWL_STYLE) & WS_CHILD)
+    }
+    if (GetWindowLong(window, GWL_STYLE) & WS_CHILD) {
         return FALSE; // only top-level windows have menu bars
-    if (menu == nullptr)
+    }
+    if (menu == nullptr) {
         Bars().erase(window);
-    else
+    } else {
         Bars()[window] = menu;
+    }
     ShowBar(window, menu);
     return TRUE;
 }
 
 HMENU GetMenu(HWND window) {
     auto found = Bars().find(window);
-    if (found == Bars().end() || !IsWindow(window))
+    if (found == Bars().end() || !IsWindow(window)) {
         return nullptr;
+    }
     return IsMenu(found->second) ? found->second : nullptr;
 }
 
 BOOL DrawMenuBar(HWND window) {
     HMENU menu = GetMenu(window);
-    if (menu == nullptr)
+    if (menu == nullptr) {
         return FALSE;
+    }
     ShowBar(window, menu);
     return TRUE;
 }
@@ -97,13 +105,15 @@ namespace platform {
 BOOL PickMenuBarCommand(HWND window, UINT id) {
     HMENU bar = GetMenu(window);
     int position = PopupHolding(bar, id);
-    if (position < 0)
+    if (position < 0) {
         return FALSE;
+    }
     HMENU popup = GetSubMenu(bar, position);
     SendMessage(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup),
                 MAKELPARAM(position, FALSE));
-    if (GetMenuState(popup, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED))
+    if (GetMenuState(popup, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) {
         return FALSE;
+    }
     PostMessage(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
     return TRUE;
 }

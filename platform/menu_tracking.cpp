@@ -22,8 +22,9 @@ std::vector<platform::OfferedMenu> offeredMenus;
 std::vector<platform::OfferedMenuItem> Offer(HMENU menu) {
     std::vector<platform::OfferedMenuItem> offered;
     const std::vector<platform::MenuItem>* items = platform::MenuItems(menu);
-    if (items == nullptr)
+    if (items == nullptr) {
         return offered;
+    }
     for (const platform::MenuItem& item : *items) {
         UINT state = item.state | (item.popup != nullptr ? MF_POPUP : 0);
         offered.push_back({item.text, item.id, state, Offer(item.popup)});
@@ -39,8 +40,9 @@ bool Choosable(const platform::OfferedMenuItem& item) {
 bool HasCommand(const std::vector<platform::OfferedMenuItem>& items, UINT id) {
     for (const platform::OfferedMenuItem& item : items) {
         if (item.state & MF_POPUP) {
-            if (!(item.state & (MF_GRAYED | MF_DISABLED)) && HasCommand(item.popup, id))
+            if (!(item.state & (MF_GRAYED | MF_DISABLED)) && HasCommand(item.popup, id)) {
                 return true;
+            }
         } else if (item.id == id && Choosable(item)) {
             return true;
         }
@@ -49,28 +51,33 @@ bool HasCommand(const std::vector<platform::OfferedMenuItem>& items, UINT id) {
 }
 
 UINT ScriptedChoice(const std::vector<platform::OfferedMenuItem>& items) {
-    if (menuChoices.empty())
+    if (menuChoices.empty()) {
         return 0;
+    }
     MenuChoice choice = menuChoices.front();
     menuChoices.pop_front();
-    if (choice.kind == MenuChoice::Command)
+    if (choice.kind == MenuChoice::Command) {
         return HasCommand(items, choice.value) ? choice.value : 0;
+    }
     if (choice.kind == MenuChoice::Position && choice.value < items.size() &&
-        Choosable(items[choice.value]))
+        Choosable(items[choice.value])) {
         return items[choice.value].id;
+    }
     return 0;
 }
 
 QPoint Placed(QMenu& view, UINT flags, int x, int y) {
     QSize size = view.sizeHint();
-    if (flags & TPM_RIGHTALIGN)
+    if (flags & TPM_RIGHTALIGN) {
         x -= size.width();
-    else if (flags & TPM_CENTERALIGN)
+    } else if (flags & TPM_CENTERALIGN) {
         x -= size.width() / 2;
-    if (flags & TPM_BOTTOMALIGN)
+    }
+    if (flags & TPM_BOTTOMALIGN) {
         y -= size.height();
-    else if (flags & TPM_VCENTERALIGN)
+    } else if (flags & TPM_VCENTERALIGN) {
         y -= size.height() / 2;
+    }
     return QPoint(x, y);
 }
 
@@ -110,8 +117,9 @@ void ClearOfferedMenus() {
 void FillQMenu(QMenu* view, HMENU menu, HWND owner, const std::function<void(UINT)>& chosen) {
     view->clear();
     const std::vector<MenuItem>* items = MenuItems(menu);
-    if (items == nullptr)
+    if (items == nullptr) {
         return;
+    }
     for (const MenuItem& item : *items) {
         if (item.state & MF_SEPARATOR) {
             view->addSeparator();
@@ -142,11 +150,13 @@ void FillQMenu(QMenu* view, HMENU menu, HWND owner, const std::function<void(UIN
 } // namespace platform
 
 BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const RECT*) {
-    if (!IsMenu(menu) || !IsWindow(owner))
+    if (!IsMenu(menu) || !IsWindow(owner)) {
         return FALSE;
+    }
     SendMessage(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
-    if (!IsMenu(menu) || !IsWindow(owner))
+    if (!IsMenu(menu) || !IsWindow(owner)) {
         return FALSE; // the owner destroyed the menu or itself while preparing it
+    }
     UINT chosen = 0;
     if (platform::IsScriptedUi()) {
         platform::OfferedMenu offered{owner, flags, POINT{x, y}, Offer(menu), 0};
@@ -156,10 +166,12 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const
     } else {
         chosen = ShowMenu(menu, flags, x, y, owner);
     }
-    if (flags & TPM_RETURNCMD)
+    if (flags & TPM_RETURNCMD) {
         return static_cast<BOOL>(chosen);
+    }
     // Windows posts the chosen command to the owner after the menu closes.
-    if (chosen != 0)
+    if (chosen != 0) {
         PostMessage(owner, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
+    }
     return TRUE;
 }

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QPixmap>
 
 #include <deque>
 #include <vector>
@@ -26,14 +27,16 @@ const QEvent::Type kPumpEvent = QEvent::Type(QEvent::User + 0x5A1);
 
 void ReleasePending() {
     static bool releasing = false;
-    if (releasing)
+    if (releasing) {
         return;
+    }
     releasing = true;
     while (!g_released.empty()) {
         std::vector<WindowRecord*> batch;
         batch.swap(g_released);
-        for (WindowRecord* record : batch)
+        for (WindowRecord* record : batch) {
             ReleaseRecord(record);
+        }
     }
     releasing = false;
 }
@@ -42,8 +45,9 @@ void ReleasePending() {
 class MessagePump : public QObject {
   protected:
     void customEvent(QEvent* event) override {
-        if (event->type() != kPumpEvent)
+        if (event->type() != kPumpEvent) {
             return;
+        }
         g_pumpScheduled = false;
         DeliverPostedMessages();
         DeliverPaints();
@@ -62,8 +66,9 @@ DispatchScope::DispatchScope() {
 }
 
 DispatchScope::~DispatchScope() {
-    if (--g_depth == 0)
+    if (--g_depth == 0) {
         ReleasePending();
+    }
 }
 
 void DeferRelease(WindowRecord* record) {
@@ -71,13 +76,18 @@ void DeferRelease(WindowRecord* record) {
 }
 
 void ForgetWindowObject(CWnd* wnd) {
+    if (ApplicationEnded()) {
+        return;
+    }
     for (WindowRecord* record : g_released) {
-        if (record->wnd == wnd)
+        if (record->wnd == wnd) {
             record->wnd = nullptr;
+        }
     }
     WindowTable().ForEach([wnd](uintptr_t, WindowRecord* record) {
-        if (record->wnd == wnd)
+        if (record->wnd == wnd) {
             record->wnd = nullptr;
+        }
     });
 }
 
@@ -100,8 +110,9 @@ const MSG* CurrentMessage() {
 }
 
 void SchedulePump() {
-    if (g_pumpScheduled || QCoreApplication::instance() == nullptr)
+    if (g_pumpScheduled || QCoreApplication::instance() == nullptr) {
         return;
+    }
     g_pumpScheduled = true;
     QCoreApplication::postEvent(Pump(), new QEvent(kPumpEvent), Qt::LowEventPriority);
 }
@@ -116,14 +127,16 @@ int DeliverPostedMessages() {
         MSG msg = g_posted.front();
         g_posted.pop_front();
         WindowRecord* record = LookupWindow(msg.hwnd);
-        if (record == nullptr)
+        if (record == nullptr) {
             continue;
+        }
         Dispatch(record, msg.message, msg.wParam, msg.lParam);
         ++delivered;
     }
     g_delivered += delivered;
-    if (!g_posted.empty())
+    if (!g_posted.empty()) {
         SchedulePump();
+    }
     return delivered;
 }
 
@@ -143,15 +156,17 @@ using namespace platform;
 
 LRESULT SendMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return 0;
+    }
     return Dispatch(record, msg, wParam, lParam);
 }
 
 // A NULL window would make a thread message, which nothing here reads: refused.
 BOOL PostMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (LookupWindow(hWnd) == nullptr)
+    if (LookupWindow(hWnd) == nullptr) {
         return FALSE;
+    }
     g_posted.push_back(MSG{hWnd, msg, wParam, lParam, GetTickCount(), {0, 0}});
     SchedulePump();
     return TRUE;
@@ -162,14 +177,15 @@ void PostQuitMessage(int exitCode) {
 }
 
 void PlatformApp::Init(int argc, char** argv) {
-    if (QApplication::instance() != nullptr)
+    if (QApplication::instance() != nullptr) {
         return;
+    }
     if (argc <= 0 || argv == nullptr) {
         EnsureApplication();
         return;
     }
     static int keptArgc = argc;
-    new QApplication(keptArgc, argv);
+    CreateApplication(keptArgc, argv);
 }
 
 int PlatformApp::Run() {
@@ -178,8 +194,17 @@ int PlatformApp::Run() {
 }
 
 void PlatformApp::Quit(int exitCode) {
-    if (QCoreApplication::instance() != nullptr)
+    if (QCoreApplication::instance() != nullptr) {
         QCoreApplication::exit(exitCode);
+    }
+}
+
+BOOL PlatformApp::SaveWindowImage(HWND hWnd, const char* path) {
+    QWidget* widget = platform::WindowWidget(hWnd);
+    if (widget == nullptr || path == nullptr) {
+        return FALSE;
+    }
+    return widget->grab().save(QString::fromUtf8(path), "PNG") ? TRUE : FALSE;
 }
 
 int PlatformApp::PumpMessages(int maxRounds) {
@@ -192,8 +217,9 @@ int PlatformApp::PumpMessages(int maxRounds) {
         DeliverPostedMessages();
         DeliverPaints();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        if (DeliveredCount() == roundStart && !HasPostedMessages() && !HasPendingPaints())
+        if (DeliveredCount() == roundStart && !HasPostedMessages() && !HasPendingPaints()) {
             break;
+        }
     }
     return DeliveredCount() - before;
 }

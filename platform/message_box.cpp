@@ -65,8 +65,9 @@ int AnswerOf(int button) {
 int MessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     // Windows captions a box "Error" when it is given no caption.
     const char* shownCaption = caption != nullptr ? caption : "Error";
-    if (platform::IsScriptedUi())
+    if (platform::IsScriptedUi()) {
         return platform::RecordMessageBox(owner, text, shownCaption, type);
+    }
     QMessageBox box(IconOf(type), QString::fromUtf8(shownCaption),
                     QString::fromUtf8(text != nullptr ? text : ""), ButtonsOf(type),
                     platform::WindowWidget(owner));

@@ -28,8 +28,8 @@ int DefaultClose(void* handle) {
     return dlclose(handle);
 }
 
-const platform::ModuleLoader defaultLoader{DefaultOpen, DefaultSymbol, DefaultClose};
-const platform::ModuleLoader* loader = &defaultLoader;
+const platform::ModuleLoader kDefaultLoader{DefaultOpen, DefaultSymbol, DefaultClose};
+const platform::ModuleLoader* loader = &kDefaultLoader;
 
 struct Module {
     void* handle = nullptr; // dlopen handle; nullptr for the program itself
@@ -38,10 +38,10 @@ struct Module {
     const RESOURCETABLE* resources = nullptr;
 };
 
-platform::HandleTable<Module>& Modules() {
+platform::HandleTable<Module*>& Modules() {
     // Never destroyed: a module still loaded at exit (the plug-in never frees the conversion
     // module) keeps its record, reachable until the process ends.
-    static auto* modules = new platform::HandleTable<Module>();
+    static auto* modules = new platform::HandleTable<Module*>();
     return *modules;
 }
 
@@ -64,8 +64,9 @@ Module* Lookup(HMODULE module) {
 HMODULE FindModule(const std::function<bool(const Module&)>& match) {
     HMODULE found = nullptr;
     Modules().ForEach([&](uintptr_t handle, Module* module) {
-        if (found == nullptr && module->handle != nullptr && match(*module))
+        if (found == nullptr && module->handle != nullptr && match(*module)) {
             found = reinterpret_cast<HMODULE>(handle);
+        }
     });
     return found;
 }
@@ -90,15 +91,17 @@ BOOL CallEntry(HMODULE module, void* handle, DWORD reason) {
 
 std::string LoadedPath(void* handle, const std::string& fallback) {
     link_map* map = nullptr;
-    if (dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name[0] != '\0')
+    if (dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name[0] != '\0') {
         return map->l_name;
+    }
     return fallback;
 }
 
 void* OpenByRule(const char* windowsName, std::string& path) {
     path = platform::ModulePathFromName(windowsName);
-    if (path.find('/') != std::string::npos)
+    if (path.find('/') != std::string::npos) {
         return loader->open(path.c_str());
+    }
     std::string local = platform::LibraryFolder() + "/" + path;
     if (access(local.c_str(), F_OK) == 0) {
         path = local;
@@ -117,8 +120,9 @@ std::string ModulePathFromName(const char* windowsName) {
     size_t slash = name.rfind('/');
     size_t start = slash == std::string::npos ? 0 : slash + 1;
     std::string last = name.substr(start);
-    if (last.size() <= 4 || strcasecmp(last.c_str() + last.size() - 4, ".dll") != 0)
+    if (last.size() <= 4 || strcasecmp(last.c_str() + last.size() - 4, ".dll") != 0) {
         return name;
+    }
     std::string stem = last.substr(0, last.size() - 4);
     std::transform(stem.begin(), stem.end(), stem.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -127,8 +131,9 @@ std::string ModulePathFromName(const char* windowsName) {
 
 std::string LibraryFolder() {
     Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&LibraryFolder), &info) == 0 || info.dli_fname == nullptr)
+    if (dladdr(reinterpret_cast<void*>(&LibraryFolder), &info) == 0 || info.dli_fname == nullptr) {
         return ".";
+    }
     char* resolved = realpath(info.dli_fname, nullptr);
     std::string path = resolved != nullptr ? resolved : info.dli_fname;
     free(resolved);
@@ -137,7 +142,7 @@ std::string LibraryFolder() {
 }
 
 void SetModuleLoader(const ModuleLoader* newLoader) {
-    loader = newLoader != nullptr ? newLoader : &defaultLoader;
+    loader = newLoader != nullptr ? newLoader : &kDefaultLoader;
 }
 
 const RESOURCETABLE* ModuleResources(HMODULE module) {
@@ -150,26 +155,30 @@ bool IsModule(HMODULE module) {
 }
 
 void RegisterModuleResources(HMODULE module, const RESOURCETABLE* table) {
-    if (Module* record = Lookup(module))
+    if (Module* record = Lookup(module)) {
         record->resources = table;
+    }
 }
 
 } // namespace platform
 
 HMODULE LoadLibrary(LPCSTR fileName) {
-    if (fileName == nullptr || *fileName == '\0')
+    if (fileName == nullptr || *fileName == '\0') {
         return nullptr;
+    }
     std::string path;
     void* handle = OpenByRule(fileName, path);
-    if (handle == nullptr)
+    if (handle == nullptr) {
         return nullptr;
+    }
     if (HMODULE loaded = FindModule([handle](const Module& m) { return m.handle == handle; })) {
         ++Lookup(loaded)->references;
         return loaded;
     }
     HMODULE module = AddModule(handle, LoadedPath(handle, path));
-    if (CallEntry(module, handle, DLL_PROCESS_ATTACH))
+    if (CallEntry(module, handle, DLL_PROCESS_ATTACH)) {
         return module;
+    }
     // Windows calls the entry function with DLL_PROCESS_DETACH when attach answers FALSE.
     CallEntry(module, handle, DLL_PROCESS_DETACH);
     DropModule(module);
@@ -182,16 +191,18 @@ HMODULE LoadLibraryA(LPCSTR fileName) {
 
 FARPROC GetProcAddress(HMODULE module, LPCSTR procName) {
     Module* record = Lookup(module);
-    if (record == nullptr || procName == nullptr || IS_INTRESOURCE(procName))
+    if (record == nullptr || procName == nullptr || IS_INTRESOURCE(procName)) {
         return nullptr; // no ordinals: modules here export by name only
+    }
     void* handle = record->handle != nullptr ? record->handle : RTLD_DEFAULT;
     return reinterpret_cast<FARPROC>(loader->symbol(handle, procName));
 }
 
 BOOL FreeLibrary(HMODULE module) {
     Module* record = Lookup(module);
-    if (record == nullptr || record->handle == nullptr)
+    if (record == nullptr || record->handle == nullptr) {
         return FALSE;
+    }
     if (--record->references > 0) {
         loader->close(record->handle);
         return TRUE;
@@ -202,8 +213,9 @@ BOOL FreeLibrary(HMODULE module) {
 }
 
 HMODULE GetModuleHandle(LPCSTR moduleName) {
-    if (moduleName == nullptr)
+    if (moduleName == nullptr) {
         return ProgramModule();
+    }
     // The same name rule as LoadLibrary, compared with the end of each loaded module's path.
     std::string wanted = "/" + platform::ModulePathFromName(moduleName);
     return FindModule([&wanted](const Module& module) {
@@ -215,8 +227,9 @@ HMODULE GetModuleHandle(LPCSTR moduleName) {
 
 DWORD GetModuleFileName(HMODULE module, LPSTR fileName, DWORD size) {
     Module* record = Lookup(module);
-    if (record == nullptr || fileName == nullptr || size == 0)
+    if (record == nullptr || fileName == nullptr || size == 0) {
         return 0;
+    }
     std::string path = record->path;
     if (record->handle == nullptr) {
         char exe[4096];

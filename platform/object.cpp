@@ -15,11 +15,13 @@ CObject* CRuntimeClass::CreateObject() const {
 }
 
 BOOL CRuntimeClass::IsDerivedFrom(const CRuntimeClass* pBaseClass) const {
-    if (pBaseClass == nullptr)
+    if (pBaseClass == nullptr) {
         return FALSE;
+    }
     for (const CRuntimeClass* cls = this; cls != nullptr; cls = cls->m_pBaseClass) {
-        if (cls == pBaseClass)
+        if (cls == pBaseClass) {
             return TRUE;
+        }
     }
     return FALSE;
 }

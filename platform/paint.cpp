@@ -31,8 +31,9 @@ QRect ToQRect(const RECT& rect) {
 }
 
 RECT ToRECT(const QRect& rect) {
-    if (rect.isEmpty())
+    if (rect.isEmpty()) {
         return RECT{0, 0, 0, 0};
+    }
     return RECT{rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1};
 }
 
@@ -47,16 +48,18 @@ QRect ClientPart(const WindowRecord* record, const RECT* rect) {
 }
 
 HDC HandOut(HDC hdc, HWND hWnd) {
-    if (hdc != nullptr)
+    if (hdc != nullptr) {
         g_handedDCs.push_back(HandedDC{hdc, hWnd});
+    }
     return hdc;
 }
 
 bool TakeBack(HDC hdc) {
     auto it = std::find_if(g_handedDCs.begin(), g_handedDCs.end(),
                            [hdc](const HandedDC& handed) { return handed.hdc == hdc; });
-    if (it == g_handedDCs.end())
+    if (it == g_handedDCs.end()) {
         return false;
+    }
     g_handedDCs.erase(it);
     DeleteDC(hdc);
     return true;
@@ -70,17 +73,20 @@ QImage& ScreenImage() {
 } // namespace
 
 QSize ClientSize(const WindowRecord* record) {
-    if (record->client != nullptr && record->client != record->widget)
+    if (record->client != nullptr && record->client != record->widget) {
         return record->client->size();
+    }
     return QSize(record->rect.right - record->rect.left, record->rect.bottom - record->rect.top);
 }
 
 bool IsShown(const WindowRecord* record) {
     while (record != nullptr) {
-        if (!(record->style & WS_VISIBLE))
+        if (!(record->style & WS_VISIBLE)) {
             return false;
-        if (!(record->style & WS_CHILD))
+        }
+        if (!(record->style & WS_CHILD)) {
             return true;
+        }
         record = LookupWindow(record->parent);
     }
     return false;
@@ -93,8 +99,9 @@ void InvalidateWhole(WindowRecord* record, bool erase) {
 // The new image keeps the old pixels where they overlap; the rest is the window colour.
 void ResizeBackingImage(WindowRecord* record) {
     QSize size = ClientSize(record).expandedTo(QSize(0, 0));
-    if (record->image.size() == size)
+    if (record->image.size() == size) {
         return;
+    }
     QImage next(size, QImage::Format_RGB32);
     DWORD color = GetSysColor(COLOR_WINDOW);
     next.fill(QColor(GetRValue(color), GetGValue(color), GetBValue(color)));
@@ -113,8 +120,9 @@ void ReleaseBackingImage(WindowRecord* record) {
 
 bool PaintIfInvalid(HWND hWnd) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr || record->invalid.isEmpty() || !IsShown(record))
+    if (record == nullptr || record->invalid.isEmpty() || !IsShown(record)) {
         return false;
+    }
     Dispatch(record, WM_PAINT, 0, 0);
     return true;
 }
@@ -123,12 +131,14 @@ bool PaintIfInvalid(HWND hWnd) {
 int DeliverPaints() {
     std::vector<HWND> due;
     WindowTable().ForEach([&due](uintptr_t, WindowRecord* record) {
-        if (!record->destroyed && !record->invalid.isEmpty() && IsShown(record))
+        if (!record->destroyed && !record->invalid.isEmpty() && IsShown(record)) {
             due.push_back(record->hwnd);
+        }
     });
     int painted = 0;
-    for (HWND hWnd : due)
+    for (HWND hWnd : due) {
         painted += PaintIfInvalid(hWnd) ? 1 : 0;
+    }
     CountDelivered(painted);
     return painted;
 }
@@ -153,11 +163,13 @@ void FlushFrame() {
         QRegion region = record->unflushed;
         record->unflushed = QRegion();
         QWidget* widget = record->destroyed ? nullptr : PaintingWidgetOf(record);
-        if (region.isEmpty() || widget == nullptr || !widget->isVisible())
+        if (region.isEmpty() || widget == nullptr || !widget->isVisible()) {
             return;
+        }
         region &= widget->visibleRegion();
-        if (!region.isEmpty())
+        if (!region.isEmpty()) {
             widget->update(region);
+        }
     });
 }
 
@@ -175,19 +187,22 @@ void ScheduleFrame() {
             FlushFrame();
         });
     }
-    if (timer->isActive())
+    if (timer->isActive()) {
         return;
+    }
     qint64 wait = sinceFrame.isValid() ? kFrameMs - sinceFrame.elapsed() : 0;
     timer->start(int(std::max<qint64>(0, wait)));
 }
 
 void FlushWindow(HWND hWnd, const QRect& dirty) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr || PaintingWidgetOf(record) == nullptr)
+    if (record == nullptr || PaintingWidgetOf(record) == nullptr) {
         return;
+    }
     record->unflushed += dirty.isNull() ? ClientQRect(record) : dirty;
-    if (QCoreApplication::instance() != nullptr)
+    if (QCoreApplication::instance() != nullptr) {
         ScheduleFrame();
+    }
 }
 
 } // namespace platform
@@ -197,11 +212,13 @@ using namespace platform;
 // A NULL window would mean every window on the desktop; there is none here: refused.
 BOOL InvalidateRect(HWND hWnd, const RECT* rect, BOOL erase) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return FALSE;
+    }
     QRect part = ClientPart(record, rect);
-    if (part.isEmpty())
+    if (part.isEmpty()) {
         return TRUE;
+    }
     record->invalid += part;
     record->erasePending = record->erasePending || erase != FALSE;
     SchedulePump();
@@ -210,31 +227,37 @@ BOOL InvalidateRect(HWND hWnd, const RECT* rect, BOOL erase) {
 
 BOOL ValidateRect(HWND hWnd, const RECT* rect) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return FALSE;
-    if (rect == nullptr)
+    }
+    if (rect == nullptr) {
         record->invalid = QRegion();
-    else
+    } else {
         record->invalid -= ToQRect(*rect);
-    if (record->invalid.isEmpty())
+    }
+    if (record->invalid.isEmpty()) {
         record->erasePending = false;
+    }
     return TRUE;
 }
 
 BOOL UpdateWindow(HWND hWnd) {
-    if (!IsWindow(hWnd))
+    if (!IsWindow(hWnd)) {
         return FALSE;
+    }
     PaintIfInvalid(hWnd);
     return TRUE;
 }
 
 BOOL GetUpdateRect(HWND hWnd, LPRECT rect, BOOL erase) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return FALSE;
+    }
     bool invalid = !record->invalid.isEmpty();
-    if (rect != nullptr)
+    if (rect != nullptr) {
         *rect = ToRECT(record->invalid.boundingRect());
+    }
     if (invalid && erase && record->erasePending) {
         record->erasePending = false;
         HDC hdc = GetDC(hWnd);
@@ -247,19 +270,23 @@ BOOL GetUpdateRect(HWND hWnd, LPRECT rect, BOOL erase) {
 // Regions are not kept as objects here: an update region counts as the whole client area.
 BOOL RedrawWindow(HWND hWnd, const RECT* rectUpdate, HRGN hrgnUpdate, UINT flags) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return FALSE;
+    }
     const RECT* rect = hrgnUpdate != nullptr ? nullptr : rectUpdate;
-    if (flags & RDW_INVALIDATE)
+    if (flags & RDW_INVALIDATE) {
         InvalidateRect(hWnd, rect, (flags & RDW_ERASE) != 0);
-    if (flags & RDW_VALIDATE)
+    }
+    if (flags & RDW_VALIDATE) {
         ValidateRect(hWnd, rect);
+    }
     if (flags & RDW_UPDATENOW) {
         UpdateWindow(hWnd);
         if ((flags & RDW_ALLCHILDREN) && IsWindow(hWnd)) {
             std::vector<HWND> children = LookupWindow(hWnd)->children;
-            for (HWND child : children)
+            for (HWND child : children) {
                 RedrawWindow(child, nullptr, nullptr, flags & ~RDW_INVALIDATE);
+            }
         }
     }
     return TRUE;
@@ -269,8 +296,9 @@ BOOL RedrawWindow(HWND hWnd, const RECT* rectUpdate, HRGN hrgnUpdate, UINT flags
 // painting is kept for the next WM_PAINT, as on Windows.
 HDC BeginPaint(HWND hWnd, LPPAINTSTRUCT paint) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr || paint == nullptr)
+    if (record == nullptr || paint == nullptr) {
         return nullptr;
+    }
     QRect bounds = record->invalid.boundingRect();
     bool erase = record->erasePending;
     record->invalid = QRegion();
@@ -279,14 +307,16 @@ HDC BeginPaint(HWND hWnd, LPPAINTSTRUCT paint) {
     *paint = PAINTSTRUCT{};
     paint->hdc = hdc;
     paint->rcPaint = ToRECT(bounds);
-    if (erase && hdc != nullptr)
+    if (erase && hdc != nullptr) {
         paint->fErase = SendMessage(hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0) == 0;
+    }
     return hdc;
 }
 
 BOOL EndPaint(HWND hWnd, const PAINTSTRUCT* paint) {
-    if (paint == nullptr)
+    if (paint == nullptr) {
         return FALSE;
+    }
     TakeBack(paint->hdc);
     FlushWindow(hWnd, ToQRect(paint->rcPaint));
     return TRUE;
@@ -295,12 +325,14 @@ BOOL EndPaint(HWND hWnd, const PAINTSTRUCT* paint) {
 // GetDC(NULL) stands for the screen: a one-pixel surface that DCs and bitmaps are made
 // compatible with and that text is measured on.
 HDC GetDC(HWND hWnd) {
-    if (hWnd == nullptr)
+    if (hWnd == nullptr) {
         return HandOut(GdiCreateSurfaceDC(&ScreenImage(), QPoint(0, 0), QRect(0, 0, 1, 1)),
                        nullptr);
+    }
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return nullptr;
+    }
     // A window without area still measures text, as on Windows: its DC draws into the
     // 1x1 scratch image, clipped to the empty client rectangle.
     QImage* image = record->image.isNull() ? &ScreenImage() : &record->image;
@@ -310,17 +342,20 @@ HDC GetDC(HWND hWnd) {
 // Only a DC that drew puts the window on screen again: measuring text copies nothing.
 int ReleaseDC(HWND hWnd, HDC hDC) {
     bool drew = GdiSurfaceDrawn(hDC);
-    if (!TakeBack(hDC))
+    if (!TakeBack(hDC)) {
         return 0;
-    if (drew)
+    }
+    if (drew) {
         FlushWindow(hWnd, QRect());
+    }
     return 1;
 }
 
 HWND WindowFromDC(HDC hDC) {
     for (const HandedDC& handed : g_handedDCs) {
-        if (handed.hdc == hDC)
+        if (handed.hdc == hDC) {
             return IsWindow(handed.hwnd) ? handed.hwnd : nullptr;
+        }
     }
     return nullptr;
 }

@@ -75,8 +75,9 @@ const KeyPair kKeys[] = {
 
 // The keypad's operators and digits have keys of their own.
 UINT KeypadKey(int qtKey) {
-    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) {
         return VK_NUMPAD0 + UINT(qtKey - Qt::Key_0);
+    }
     switch (qtKey) {
     case Qt::Key_Asterisk:
         return VK_MULTIPLY;
@@ -96,10 +97,12 @@ UINT KeypadKey(int qtKey) {
 // The key-data of lParam: repeat count 1, previous state (bit 30), transition (bit 31).
 LPARAM KeyData(bool wasDown, bool releasing) {
     DWORD data = 1;
-    if (wasDown)
+    if (wasDown) {
         data |= 1u << 30;
-    if (releasing)
+    }
+    if (releasing) {
         data |= 1u << 31;
+    }
     return LPARAM(data);
 }
 
@@ -110,8 +113,9 @@ UINT MouseMessage(QEvent::Type type, Qt::MouseButton button) {
         {WM_MBUTTONDOWN, WM_MBUTTONUP, WM_MBUTTONDBLCLK},
     };
     int row = button == Qt::LeftButton ? 0 : button == Qt::RightButton ? 1 : 2;
-    if (button != Qt::LeftButton && button != Qt::RightButton && button != Qt::MiddleButton)
+    if (button != Qt::LeftButton && button != Qt::RightButton && button != Qt::MiddleButton) {
         return 0;
+    }
     int column = type == QEvent::MouseButtonPress ? 0 : type == QEvent::MouseButtonRelease ? 1 : 2;
     return messages[row][column];
 }
@@ -132,8 +136,9 @@ void NoteButtons(Qt::MouseButtons buttons) {
 // wherever the mouse goes. Windows sends them to the window under the mouse unless the
 // pressed window captured it: outside its client area an uncapturing window hears nothing.
 bool OutsideWithoutCapture(HWND source, QMouseEvent* event) {
-    if (GetCapture() != nullptr)
+    if (GetCapture() != nullptr) {
         return false;
+    }
     RECT client{};
     GetClientRect(source, &client);
     const QPoint at = event->position().toPoint();
@@ -143,8 +148,9 @@ bool OutsideWithoutCapture(HWND source, QMouseEvent* event) {
 
 // Mouse messages go to the capture window when there is one, in its client coordinates.
 void SendMouse(HWND source, QMouseEvent* event, UINT message) {
-    if (message == 0 || OutsideWithoutCapture(source, event))
+    if (message == 0 || OutsideWithoutCapture(source, event)) {
         return;
+    }
     NoteModifiers(event->modifiers());
     NoteButtons(event->buttons());
     POINT point = {event->position().toPoint().x(), event->position().toPoint().y()};
@@ -152,9 +158,10 @@ void SendMouse(HWND source, QMouseEvent* event, UINT message) {
     HWND capture = GetCapture();
     HWND target = capture != nullptr ? capture : source;
     NoteMouseWindow(target, point);
-    if (capture == nullptr)
+    if (capture == nullptr) {
         SendMessage(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target),
                     MAKELPARAM(HTCLIENT, message));
+    }
     ScreenToClient(target, &point);
     SendMessage(target, message, MouseKeyFlags(event->buttons(), event->modifiers()),
                 MAKELPARAM(point.x, point.y));
@@ -170,16 +177,20 @@ HWND KeyTarget(HWND source) {
 
 UINT VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers) {
     if (modifiers & Qt::KeypadModifier) {
-        if (UINT vk = KeypadKey(qtKey))
+        if (UINT vk = KeypadKey(qtKey)) {
             return vk;
+        }
     }
-    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
+    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)) {
         return UINT(qtKey); // Qt's codes for letters and digits are their ASCII codes
-    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
+    }
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) {
         return VK_F1 + UINT(qtKey - Qt::Key_F1);
+    }
     for (const KeyPair& pair : kKeys) {
-        if (pair.qtKey == qtKey)
+        if (pair.qtKey == qtKey) {
             return pair.vk;
+        }
     }
     return 0;
 }
@@ -187,8 +198,9 @@ UINT VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers) {
 // Control with a letter types its control code (Ctrl+A is 1); the editing keys type their
 // ASCII controls; any other key types its Latin-1 text.
 UINT CharCodeFromQt(int qtKey, const QString& text, Qt::KeyboardModifiers modifiers) {
-    if ((modifiers & Qt::ControlModifier) && qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
+    if ((modifiers & Qt::ControlModifier) && qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) {
         return UINT(qtKey - Qt::Key_A + 1);
+    }
     switch (qtKey) {
     case Qt::Key_Backspace:
         return 8;
@@ -202,24 +214,30 @@ UINT CharCodeFromQt(int qtKey, const QString& text, Qt::KeyboardModifiers modifi
     default:
         break;
     }
-    if (text.isEmpty() || modifiers & Qt::ControlModifier)
+    if (text.isEmpty() || modifiers & Qt::ControlModifier) {
         return 0;
+    }
     char16_t code = text.at(0).unicode();
     return code >= 0x20 && code < 0x100 && code != 0x7f ? UINT(code) : 0;
 }
 
 UINT MouseKeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
     UINT flags = 0;
-    if (buttons & Qt::LeftButton)
+    if (buttons & Qt::LeftButton) {
         flags |= MK_LBUTTON;
-    if (buttons & Qt::RightButton)
+    }
+    if (buttons & Qt::RightButton) {
         flags |= MK_RBUTTON;
-    if (buttons & Qt::MiddleButton)
+    }
+    if (buttons & Qt::MiddleButton) {
         flags |= MK_MBUTTON;
-    if (modifiers & Qt::ShiftModifier)
+    }
+    if (modifiers & Qt::ShiftModifier) {
         flags |= MK_SHIFT;
-    if (modifiers & Qt::ControlModifier)
+    }
+    if (modifiers & Qt::ControlModifier) {
         flags |= MK_CONTROL;
+    }
     return flags;
 }
 
@@ -241,8 +259,9 @@ FlushCounts& PaintingFlushCounts() {
 void PaintingWidget::paintEvent(QPaintEvent* event) {
     PaintIfInvalid(m_hWnd);
     const QImage* image = WindowImage(m_hWnd);
-    if (image == nullptr || image->isNull())
+    if (image == nullptr || image->isNull()) {
         return;
+    }
     QPainter painter(this);
     FlushCounts& counts = PaintingFlushCounts();
     ++counts.paints;
@@ -292,17 +311,20 @@ void PaintingWidget::keyPressEvent(QKeyEvent* event) {
         SendMessage(target, WM_KEYDOWN, vk, KeyData(wasDown, false));
     }
     UINT code = CharCodeFromQt(event->key(), event->text(), event->modifiers());
-    if (code != 0 && IsWindow(target))
+    if (code != 0 && IsWindow(target)) {
         SendMessage(target, WM_CHAR, code, KeyData(event->isAutoRepeat(), false));
+    }
 }
 
 void PaintingWidget::keyReleaseEvent(QKeyEvent* event) {
-    if (event->isAutoRepeat())
+    if (event->isAutoRepeat()) {
         return;
+    }
     UINT vk = VirtualKeyFromQt(event->key(), event->modifiers());
     NoteModifiers(event->modifiers());
-    if (vk == 0)
+    if (vk == 0) {
         return;
+    }
     NoteKeyState(int(vk), false);
     SendMessage(KeyTarget(m_hWnd), WM_KEYUP, vk, KeyData(true, true));
 }
@@ -313,8 +335,9 @@ bool PaintingWidget::focusNextPrevChild(bool) {
 }
 
 PaintingWidget* PaintingWidgetOf(const WindowRecord* record) {
-    if (auto* widget = dynamic_cast<PaintingWidget*>(record->client.data()))
+    if (auto* widget = dynamic_cast<PaintingWidget*>(record->client.data())) {
         return widget;
+    }
     return dynamic_cast<PaintingWidget*>(record->widget.data());
 }
 

@@ -15,4 +15,7 @@ class PlatformApp {
     // then Qt's own pending events; repeats while something was delivered, at most maxRounds
     // times. Answers the number of posted messages and paints delivered. Never waits.
     static int PumpMessages(int maxRounds = 100);
+    // Writes a PNG of the window as it shows, with its children; FALSE when the window
+    // shows nothing or the file cannot be written.
+    static BOOL SaveWindowImage(HWND hWnd, const char* path);
 };

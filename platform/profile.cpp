@@ -24,16 +24,18 @@ struct ProfileLine {
 std::string Trim(const std::string& text) {
     const char* blanks = " \t\r";
     size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos)
+    if (first == std::string::npos) {
         return {};
+    }
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
 ProfileLine ParseLine(const std::string& raw) {
     ProfileLine line{raw, {}, {}, {}, false};
     std::string text = Trim(raw);
-    if (text.empty() || text[0] == ';')
+    if (text.empty() || text[0] == ';') {
         return line;
+    }
     if (text[0] == '[') {
         auto close = std::find(text.begin() + 1, text.end(), ']');
         line.section = Trim(std::string(text.begin() + 1, close));
@@ -42,8 +44,9 @@ ProfileLine ParseLine(const std::string& raw) {
     }
     size_t equals = text.find('=');
     line.key = Trim(text.substr(0, equals));
-    if (equals != std::string::npos)
+    if (equals != std::string::npos) {
         line.value = Trim(text.substr(equals + 1));
+    }
     return line;
 }
 
@@ -52,8 +55,9 @@ std::vector<ProfileLine> ReadProfile() {
     std::ifstream file(platform::ProfilePath());
     std::string raw;
     while (std::getline(file, raw)) {
-        if (!raw.empty() && raw.back() == '\r')
+        if (!raw.empty() && raw.back() == '\r') {
             raw.pop_back();
+        }
         lines.push_back(ParseLine(raw));
     }
     return lines;
@@ -75,8 +79,9 @@ struct SectionRange {
 SectionRange FindSection(const std::vector<ProfileLine>& lines, const char* section) {
     SectionRange range;
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (!lines[i].isSection)
+        if (!lines[i].isSection) {
             continue;
+        }
         if (range.found) {
             range.end = i;
             return range;
@@ -91,13 +96,16 @@ SectionRange FindSection(const std::vector<ProfileLine>& lines, const char* sect
 // Copies NUL-separated texts into buffer as the profile calls do: each text ends in NUL, one
 // more NUL follows the last; when they do not fit the last text is cut and ends in two NULs.
 DWORD CopyTexts(const std::vector<std::string>& texts, LPSTR buffer, DWORD size) {
-    if (buffer == nullptr || size == 0)
+    if (buffer == nullptr || size == 0) {
         return 0;
+    }
     std::string all;
-    for (const std::string& text : texts)
+    for (const std::string& text : texts) {
         all.append(text).push_back('\0');
-    if (all.empty())
+    }
+    if (all.empty()) {
         all.push_back('\0');
+    }
     if (all.size() + 1 <= size) {
         std::memcpy(buffer, all.data(), all.size());
         buffer[all.size()] = '\0';
@@ -115,8 +123,9 @@ DWORD CopyTexts(const std::vector<std::string>& texts, LPSTR buffer, DWORD size)
 
 bool WriteProfile(const std::vector<ProfileLine>& lines) {
     std::ofstream file(platform::ProfilePath(), std::ios::trunc);
-    for (const ProfileLine& line : lines)
+    for (const ProfileLine& line : lines) {
         file << line.text << "\r\n";
+    }
     file.flush();
     return file.good();
 }
@@ -127,8 +136,9 @@ namespace platform {
 
 std::string ProfilePath() {
     const char* path = std::getenv("TESSARAN_WININI");
-    if (path != nullptr && *path != '\0')
+    if (path != nullptr && *path != '\0') {
         return path;
+    }
     std::string folder = LibraryFolder();
     size_t slash = folder.rfind('/');
     std::string installation = slash == std::string::npos ? "." : folder.substr(0, slash);
@@ -138,15 +148,17 @@ std::string ProfilePath() {
 } // namespace platform
 
 DWORD GetProfileSection(LPCSTR section, LPSTR buffer, DWORD size) {
-    if (section == nullptr)
+    if (section == nullptr) {
         return CopyTexts({}, buffer, size);
+    }
     std::vector<ProfileLine> lines = ReadProfile();
     SectionRange range = FindSection(lines, section);
     std::vector<std::string> entries;
     for (size_t i = range.first; i < range.end; ++i) {
         const ProfileLine& line = lines[i];
-        if (line.key.empty())
+        if (line.key.empty()) {
             continue;
+        }
         bool hasValue = line.text.find('=') != std::string::npos;
         entries.push_back(hasValue ? line.key + "=" + line.value : line.key);
     }
@@ -154,8 +166,9 @@ DWORD GetProfileSection(LPCSTR section, LPSTR buffer, DWORD size) {
 }
 
 DWORD GetProfileString(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size) {
-    if (buffer == nullptr || size == 0)
+    if (buffer == nullptr || size == 0) {
         return 0;
+    }
     std::string value = defaultValue == nullptr ? "" : defaultValue;
     if (section != nullptr && key != nullptr) {
         std::vector<ProfileLine> lines = ReadProfile();
@@ -174,18 +187,21 @@ DWORD GetProfileString(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR bu
 }
 
 BOOL WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR value) {
-    if (section == nullptr)
+    if (section == nullptr) {
         return FALSE;
+    }
     std::vector<ProfileLine> lines = ReadProfile();
     SectionRange range = FindSection(lines, section);
     if (key == nullptr) {
-        if (range.found)
+        if (range.found) {
             lines.erase(lines.begin() + range.header, lines.begin() + range.end);
+        }
         return WriteProfile(lines) ? TRUE : FALSE;
     }
     if (!range.found) {
-        if (value == nullptr)
+        if (value == nullptr) {
             return TRUE;
+        }
         lines.push_back(ParseLine(std::string("[") + section + "]"));
         range = {true, lines.size() - 1, lines.size(), lines.size()};
     }
@@ -194,8 +210,9 @@ BOOL WriteProfileString(LPCSTR section, LPCSTR key, LPCSTR value) {
         [key](const ProfileLine& line) { return !line.key.empty() && SameName(line.key, key); });
     bool exists = keyLine != lines.begin() + range.end;
     if (value == nullptr) {
-        if (exists)
+        if (exists) {
             lines.erase(keyLine);
+        }
     } else if (exists) {
         *keyLine = ParseLine(std::string(key) + "=" + value);
     } else {

@@ -5,10 +5,12 @@
 #include <algorithm>
 
 void CRect::NormalizeRect() {
-    if (left > right)
+    if (left > right) {
         std::swap(left, right);
-    if (top > bottom)
+    }
+    if (top > bottom) {
         std::swap(top, bottom);
+    }
 }
 
 BOOL CRect::IntersectRect(LPCRECT rect1, LPCRECT rect2) {
@@ -20,8 +22,9 @@ BOOL CRect::UnionRect(LPCRECT rect1, LPCRECT rect2) {
 }
 
 BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom) {
-    if (rect == nullptr)
+    if (rect == nullptr) {
         return FALSE;
+    }
     *rect = RECT{left, top, right, bottom};
     return TRUE;
 }
@@ -31,8 +34,9 @@ BOOL SetRectEmpty(LPRECT rect) {
 }
 
 BOOL CopyRect(LPRECT dst, const RECT* src) {
-    if (dst == nullptr || src == nullptr)
+    if (dst == nullptr || src == nullptr) {
         return FALSE;
+    }
     *dst = *src;
     return TRUE;
 }
@@ -42,30 +46,34 @@ BOOL IsRectEmpty(const RECT* rect) {
 }
 
 BOOL PtInRect(const RECT* rect, POINT point) {
-    if (rect == nullptr)
+    if (rect == nullptr) {
         return FALSE;
+    }
     return point.x >= rect->left && point.x < rect->right && point.y >= rect->top &&
            point.y < rect->bottom;
 }
 
 BOOL InflateRect(LPRECT rect, int dx, int dy) {
-    if (rect == nullptr)
+    if (rect == nullptr) {
         return FALSE;
+    }
     *rect = RECT{rect->left - dx, rect->top - dy, rect->right + dx, rect->bottom + dy};
     return TRUE;
 }
 
 BOOL OffsetRect(LPRECT rect, int dx, int dy) {
-    if (rect == nullptr)
+    if (rect == nullptr) {
         return FALSE;
+    }
     *rect = RECT{rect->left + dx, rect->top + dy, rect->right + dx, rect->bottom + dy};
     return TRUE;
 }
 
 // An empty intersection leaves an empty (all-zero) rectangle and answers FALSE, as Windows.
 BOOL IntersectRect(LPRECT dst, const RECT* src1, const RECT* src2) {
-    if (dst == nullptr || src1 == nullptr || src2 == nullptr)
+    if (dst == nullptr || src1 == nullptr || src2 == nullptr) {
         return FALSE;
+    }
     RECT result = {std::max(src1->left, src2->left), std::max(src1->top, src2->top),
                    std::min(src1->right, src2->right), std::min(src1->bottom, src2->bottom)};
     if (IsRectEmpty(&result)) {
@@ -78,8 +86,9 @@ BOOL IntersectRect(LPRECT dst, const RECT* src1, const RECT* src2) {
 
 // An empty rectangle takes no part in a union.
 BOOL UnionRect(LPRECT dst, const RECT* src1, const RECT* src2) {
-    if (dst == nullptr || src1 == nullptr || src2 == nullptr)
+    if (dst == nullptr || src1 == nullptr || src2 == nullptr) {
         return FALSE;
+    }
     bool empty1 = IsRectEmpty(src1);
     bool empty2 = IsRectEmpty(src2);
     if (empty1 && empty2) {
@@ -96,8 +105,9 @@ BOOL UnionRect(LPRECT dst, const RECT* src1, const RECT* src2) {
 }
 
 BOOL EqualRect(const RECT* rect1, const RECT* rect2) {
-    if (rect1 == nullptr || rect2 == nullptr)
+    if (rect1 == nullptr || rect2 == nullptr) {
         return FALSE;
+    }
     return rect1->left == rect2->left && rect1->top == rect2->top && rect1->right == rect2->right &&
            rect1->bottom == rect2->bottom;
 }

@@ -8,12 +8,14 @@
 namespace {
 
 template <typename Entry> const Entry* FindEntry(const Entry* entries, size_t count, LPCSTR name) {
-    if (entries == nullptr || !IS_INTRESOURCE(name))
+    if (entries == nullptr || !IS_INTRESOURCE(name)) {
         return nullptr;
+    }
     UINT id = static_cast<UINT>(reinterpret_cast<uintptr_t>(name));
     for (size_t i = 0; i < count; ++i) {
-        if (entries[i].id == id)
+        if (entries[i].id == id) {
             return &entries[i];
+        }
     }
     return nullptr;
 }
@@ -51,15 +53,17 @@ size_t BuildLevel(const RESMENU& resource, size_t next, HMENU menu, bool topLeve
         } else {
             AppendMenu(menu, flags, item.id, item.text);
         }
-        if (item.flags & MF_END)
+        if (item.flags & MF_END) {
             return next;
+        }
     }
     return topLevel ? next : 0;
 }
 
 QImage DecodeImage(const RESIMAGE& resource) {
-    if (resource.xpm != nullptr)
+    if (resource.xpm != nullptr) {
         return QImage(resource.xpm);
+    }
     QImage image;
     image.loadFromData(resource.bytes, static_cast<int>(resource.size));
     return image;
@@ -69,8 +73,9 @@ QImage DecodeImage(const RESIMAGE& resource) {
 
 HMENU LoadMenu(HINSTANCE instance, LPCSTR name) {
     const RESMENU* resource = FindMenu(instance, name);
-    if (resource == nullptr)
+    if (resource == nullptr) {
         return nullptr;
+    }
     HMENU menu = CreateMenu();
     if (BuildLevel(*resource, 0, menu, true) == 0) {
         DestroyMenu(menu);
@@ -81,27 +86,30 @@ HMENU LoadMenu(HINSTANCE instance, LPCSTR name) {
 
 HICON LoadIcon(HINSTANCE instance, LPCSTR name) {
     const RESIMAGE* resource = FindIcon(instance, name);
-    if (resource == nullptr)
+    if (resource == nullptr) {
         return nullptr;
+    }
     QImage image = DecodeImage(*resource);
     return image.isNull() ? nullptr : GdiCreateIconFromImage(image);
 }
 
 HBITMAP LoadBitmap(HINSTANCE instance, LPCSTR name) {
     const RESIMAGE* resource = FindBitmap(instance, name);
-    if (resource == nullptr)
+    if (resource == nullptr) {
         return nullptr;
+    }
     QImage image = DecodeImage(*resource);
     return image.isNull() ? nullptr : GdiCreateBitmapFromImage(image);
 }
 
 HRSRC FindResource(HMODULE module, LPCSTR name, LPCSTR type) {
     const void* found = nullptr;
-    if (type == RT_MENU)
+    if (type == RT_MENU) {
         found = FindMenu(module, name);
-    else if (type == RT_GROUP_ICON)
+    } else if (type == RT_GROUP_ICON) {
         found = FindIcon(module, name);
-    else if (type == RT_BITMAP)
+    } else if (type == RT_BITMAP) {
         found = FindBitmap(module, name);
+    }
     return static_cast<HRSRC>(const_cast<void*>(found));
 }

@@ -19,13 +19,16 @@ std::vector<platform::MessageBoxRecord> messageBoxRecords;
 namespace platform {
 
 BOOL IsScriptedUi() {
-    if (scriptedSetting)
+    if (scriptedSetting) {
         return *scriptedSetting;
+    }
     const char* variable = std::getenv("TESSARAN_SCRIPTED");
-    if (variable != nullptr && std::strcmp(variable, "1") == 0)
+    if (variable != nullptr && std::strcmp(variable, "1") == 0) {
         return TRUE;
-    if (qGuiApp == nullptr)
+    }
+    if (qGuiApp == nullptr) {
         return TRUE; // nothing could be shown
+    }
     QString name = QGuiApplication::platformName();
     return name == "offscreen" || name == "minimal" ? TRUE : FALSE;
 }

@@ -29,14 +29,17 @@ std::map<std::pair<HWND, int>, BarState>& States() {
 // The state of a live window's bar, made on first use; nullptr for a stale window or a
 // SB_CTL request on a window that is not a scroll bar control.
 BarState* StateOf(HWND window, int bar) {
-    if (!IsWindow(window) || bar < SB_HORZ || bar > SB_CTL)
+    if (!IsWindow(window) || bar < SB_HORZ || bar > SB_CTL) {
         return nullptr;
-    if (bar == SB_CTL && dynamic_cast<CScrollBar*>(CWnd::FromHandle(window)) == nullptr)
+    }
+    if (bar == SB_CTL && dynamic_cast<CScrollBar*>(CWnd::FromHandle(window)) == nullptr) {
         return nullptr;
+    }
     std::map<std::pair<HWND, int>, BarState>& states = States();
     auto found = states.find({window, bar});
-    if (found != states.end())
+    if (found != states.end()) {
         return &found->second;
+    }
     std::erase_if(states, [](const auto& entry) { return !IsWindow(entry.first.first); });
     return &states[{window, bar}];
 }
@@ -59,13 +62,15 @@ QScrollBar* WidgetOfBar(HWND bar) {
 // Shows the state on the Qt widget of a control; a thumb being dragged stays where it is.
 void Show(HWND window, const BarState& state) {
     QScrollBar* widget = WidgetOfBar(window);
-    if (widget == nullptr)
+    if (widget == nullptr) {
         return;
+    }
     QSignalBlocker blocker(widget);
     widget->setRange(state.min, std::max(MaxPos(state), state.min));
     widget->setPageStep(std::max<int>(static_cast<int>(state.page), 1));
-    if (!widget->isSliderDown())
+    if (!widget->isSliderDown()) {
         widget->setValue(state.pos);
+    }
 }
 
 bool Scrollable(const BarState& state) {
@@ -76,12 +81,15 @@ bool Scrollable(const BarState& state) {
 
 int SetScrollInfo(HWND window, int nBar, const SCROLLINFO* info, BOOL redraw) {
     BarState* state = StateOf(window, nBar);
-    if (state == nullptr || info == nullptr)
+    if (state == nullptr || info == nullptr) {
         return 0;
-    if (info->fMask & SIF_PAGE)
+    }
+    if (info->fMask & SIF_PAGE) {
         state->page = info->nPage;
-    if (info->fMask & SIF_POS)
+    }
+    if (info->fMask & SIF_POS) {
         state->pos = info->nPos;
+    }
     if (info->fMask & SIF_RANGE) {
         // A reversed or too wide range empties the bar, as on Windows.
         bool valid =
@@ -90,34 +98,41 @@ int SetScrollInfo(HWND window, int nBar, const SCROLLINFO* info, BOOL redraw) {
         state->max = valid ? info->nMax : 0;
     }
     Clamp(*state);
-    if (info->fMask & SIF_DISABLENOSCROLL)
+    if (info->fMask & SIF_DISABLENOSCROLL) {
         EnableWindow(window, Scrollable(*state) ? TRUE : FALSE);
-    if (redraw)
+    }
+    if (redraw) {
         Show(window, *state);
+    }
     return state->pos;
 }
 
 BOOL GetScrollInfo(HWND window, int nBar, SCROLLINFO* info) {
     BarState* state = StateOf(window, nBar);
-    if (state == nullptr || info == nullptr || !(info->fMask & SIF_ALL))
+    if (state == nullptr || info == nullptr || !(info->fMask & SIF_ALL)) {
         return FALSE;
+    }
     if (info->fMask & SIF_RANGE) {
         info->nMin = state->min;
         info->nMax = state->max;
     }
-    if (info->fMask & SIF_PAGE)
+    if (info->fMask & SIF_PAGE) {
         info->nPage = state->page;
-    if (info->fMask & SIF_POS)
+    }
+    if (info->fMask & SIF_POS) {
         info->nPos = state->pos;
-    if (info->fMask & SIF_TRACKPOS)
+    }
+    if (info->fMask & SIF_TRACKPOS) {
         info->nTrackPos = state->tracking ? state->trackPos : state->pos;
+    }
     return TRUE;
 }
 
 int SetScrollPos(HWND window, int nBar, int pos, BOOL redraw) {
     BarState* state = StateOf(window, nBar);
-    if (state == nullptr)
+    if (state == nullptr) {
         return 0;
+    }
     int previous = state->pos;
     SCROLLINFO info{sizeof(SCROLLINFO), SIF_POS, 0, 0, 0, pos, 0};
     SetScrollInfo(window, nBar, &info, redraw);
@@ -130,8 +145,9 @@ int GetScrollPos(HWND window, int nBar) {
 }
 
 BOOL SetScrollRange(HWND window, int nBar, int minPos, int maxPos, BOOL redraw) {
-    if (StateOf(window, nBar) == nullptr)
+    if (StateOf(window, nBar) == nullptr) {
         return FALSE;
+    }
     SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE, minPos, maxPos, 0, 0, 0};
     SetScrollInfo(window, nBar, &info, redraw);
     return TRUE;
@@ -139,19 +155,22 @@ BOOL SetScrollRange(HWND window, int nBar, int minPos, int maxPos, BOOL redraw) 
 
 BOOL GetScrollRange(HWND window, int nBar, int* minPos, int* maxPos) {
     BarState* state = StateOf(window, nBar);
-    if (state == nullptr || minPos == nullptr || maxPos == nullptr)
+    if (state == nullptr || minPos == nullptr || maxPos == nullptr) {
         return FALSE;
+    }
     *minPos = state->min;
     *maxPos = state->max;
     return TRUE;
 }
 
 BOOL EnableScrollBar(HWND window, UINT nBar, UINT arrows) {
-    if (StateOf(window, static_cast<int>(nBar)) == nullptr)
+    if (StateOf(window, static_cast<int>(nBar)) == nullptr) {
         return FALSE;
+    }
     // Qt cannot disable one arrow: the bar is enabled unless both arrows are disabled.
-    if (nBar == SB_CTL)
+    if (nBar == SB_CTL) {
         EnableWindow(window, arrows == ESB_DISABLE_BOTH ? FALSE : TRUE);
+    }
     return TRUE;
 }
 
@@ -167,15 +186,17 @@ BOOL CScrollBar::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
 }
 
 BOOL CScrollBar::SetScrollInfo(LPSCROLLINFO info, BOOL redraw) {
-    if (!IsWindow(m_hWnd) || info == nullptr)
+    if (!IsWindow(m_hWnd) || info == nullptr) {
         return FALSE;
+    }
     ::SetScrollInfo(m_hWnd, SB_CTL, info, redraw);
     return TRUE;
 }
 
 BOOL CScrollBar::GetScrollInfo(LPSCROLLINFO info, UINT mask) {
-    if (info == nullptr)
+    if (info == nullptr) {
         return FALSE;
+    }
     info->fMask = mask;
     return ::GetScrollInfo(m_hWnd, SB_CTL, info);
 }
@@ -210,8 +231,9 @@ BOOL CScrollBar::EnableScrollBar(UINT arrows) {
 }
 
 void CScrollBar::SetNotifyWnd(HWND target) {
-    if (BarState* state = StateOf(m_hWnd, SB_CTL))
+    if (BarState* state = StateOf(m_hWnd, SB_CTL)) {
         state->notify = target;
+    }
 }
 
 HWND CScrollBar::GetNotifyWnd() const {
@@ -224,8 +246,9 @@ namespace {
 // Sends one scroll notification of `bar` to its notify window or its parent.
 void Notify(HWND bar, bool vertical, UINT code, int pos) {
     BarState* state = StateOf(bar, SB_CTL);
-    if (state == nullptr)
+    if (state == nullptr) {
         return;
+    }
     HWND target = IsWindow(state->notify) ? state->notify : GetParent(bar);
     WPARAM wParam = MAKEWPARAM(code, (code == SB_THUMBPOSITION || code == SB_THUMBTRACK) ? pos : 0);
     SendMessage(target, vertical ? WM_VSCROLL : WM_HSCROLL, wParam, reinterpret_cast<LPARAM>(bar));
@@ -264,8 +287,9 @@ QWidget* CScrollBar::CreateNativeWidget(QWidget* parentWidget) {
     QObject::connect(widget, &QAbstractSlider::actionTriggered, widget,
                      [bar, vertical, widget](int action) {
                          UINT code = CodeOfAction(action);
-                         if (code == SB_ENDSCROLL)
+                         if (code == SB_ENDSCROLL) {
                              return;
+                         }
                          widget->setSliderPosition(::GetScrollPos(bar, SB_CTL));
                          Notify(bar, vertical, code, 0);
                          Notify(bar, vertical, SB_ENDSCROLL, 0);
@@ -279,15 +303,18 @@ QWidget* CScrollBar::CreateNativeWidget(QWidget* parentWidget) {
     });
     QObject::connect(widget, &QAbstractSlider::sliderReleased, widget, [bar, vertical] {
         BarState* state = StateOf(bar, SB_CTL);
-        if (state == nullptr)
+        if (state == nullptr) {
             return;
+        }
         int value = state->tracking ? state->trackPos : state->pos;
         Notify(bar, vertical, SB_THUMBPOSITION, value);
-        if ((state = StateOf(bar, SB_CTL)) != nullptr)
+        if ((state = StateOf(bar, SB_CTL)) != nullptr) {
             state->tracking = false;
+        }
         Notify(bar, vertical, SB_ENDSCROLL, 0);
-        if ((state = StateOf(bar, SB_CTL)) != nullptr)
+        if ((state = StateOf(bar, SB_CTL)) != nullptr) {
             Show(bar, *state); // the thumb goes where the owner put the position
+        }
     });
     return widget;
 }
@@ -296,23 +323,26 @@ namespace platform {
 
 BOOL ScrollBarUserAction(HWND bar, UINT code, int thumbPos) {
     QScrollBar* widget = WidgetOfBar(bar);
-    if (widget == nullptr || !widget->isEnabled())
+    if (widget == nullptr || !widget->isEnabled()) {
         return FALSE;
+    }
     static const QAbstractSlider::SliderAction actions[] = {
         QAbstractSlider::SliderSingleStepSub, QAbstractSlider::SliderSingleStepAdd,
         QAbstractSlider::SliderPageStepSub,   QAbstractSlider::SliderPageStepAdd,
         QAbstractSlider::SliderNoAction,      QAbstractSlider::SliderNoAction,
         QAbstractSlider::SliderToMinimum,     QAbstractSlider::SliderToMaximum};
-    if (code >= std::size(actions))
+    if (code >= std::size(actions)) {
         return FALSE;
+    }
     if (code != SB_THUMBTRACK && code != SB_THUMBPOSITION) {
         widget->triggerAction(actions[code]);
         return TRUE;
     }
     widget->setSliderDown(true);
     widget->setSliderPosition(thumbPos);
-    if (code == SB_THUMBPOSITION)
+    if (code == SB_THUMBPOSITION) {
         widget->setSliderDown(false);
+    }
     return TRUE;
 }
 
@@ -323,42 +353,50 @@ CScrollBar* CWnd::GetScrollBarCtrl(int) const {
 }
 
 BOOL CWnd::SetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, BOOL bRedraw) {
-    if (CScrollBar* control = GetScrollBarCtrl(nBar))
+    if (CScrollBar* control = GetScrollBarCtrl(nBar)) {
         return control->SetScrollInfo(lpScrollInfo, bRedraw);
-    if (StateOf(m_hWnd, nBar) == nullptr || lpScrollInfo == nullptr)
+    }
+    if (StateOf(m_hWnd, nBar) == nullptr || lpScrollInfo == nullptr) {
         return FALSE;
+    }
     ::SetScrollInfo(m_hWnd, nBar, lpScrollInfo, bRedraw);
     return TRUE;
 }
 
 BOOL CWnd::GetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, UINT nMask) {
-    if (CScrollBar* control = GetScrollBarCtrl(nBar))
+    if (CScrollBar* control = GetScrollBarCtrl(nBar)) {
         return control->GetScrollInfo(lpScrollInfo, nMask);
-    if (lpScrollInfo == nullptr)
+    }
+    if (lpScrollInfo == nullptr) {
         return FALSE;
+    }
     lpScrollInfo->fMask = nMask;
     return ::GetScrollInfo(m_hWnd, nBar, lpScrollInfo);
 }
 
 int CWnd::GetScrollPos(int nBar) const {
-    if (CScrollBar* control = GetScrollBarCtrl(nBar))
+    if (CScrollBar* control = GetScrollBarCtrl(nBar)) {
         return control->GetScrollPos();
+    }
     return ::GetScrollPos(m_hWnd, nBar);
 }
 
 int CWnd::SetScrollPos(int nBar, int nPos, BOOL bRedraw) {
-    if (CScrollBar* control = GetScrollBarCtrl(nBar))
+    if (CScrollBar* control = GetScrollBarCtrl(nBar)) {
         return control->SetScrollPos(nPos, bRedraw);
+    }
     return ::SetScrollPos(m_hWnd, nBar, nPos, bRedraw);
 }
 
 void CWnd::ShowScrollBar(UINT nBar, BOOL bShow) {
-    if (CScrollBar* control = GetScrollBarCtrl(static_cast<int>(nBar)))
+    if (CScrollBar* control = GetScrollBarCtrl(static_cast<int>(nBar))) {
         control->ShowScrollBar(bShow);
+    }
 }
 
 BOOL CWnd::EnableScrollBar(int nSBFlags, UINT nArrowFlags) {
-    if (CScrollBar* control = GetScrollBarCtrl(nSBFlags))
+    if (CScrollBar* control = GetScrollBarCtrl(nSBFlags)) {
         return control->EnableScrollBar(nArrowFlags);
+    }
     return ::EnableScrollBar(m_hWnd, static_cast<UINT>(nSBFlags), nArrowFlags);
 }

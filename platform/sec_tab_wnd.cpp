@@ -45,8 +45,9 @@ struct SECTabWnd::Impl {
     }
     int Find(const CWnd* page) const {
         for (size_t i = 0; i < tabs.size(); ++i) {
-            if (page != nullptr && tabs[i].page == page && IsWindow(tabs[i].pageHwnd))
+            if (page != nullptr && tabs[i].page == page && IsWindow(tabs[i].pageHwnd)) {
                 return static_cast<int>(i);
+            }
         }
         return -1;
     }
@@ -85,36 +86,43 @@ BOOL SECTabWnd::Create(CWnd* parent, DWORD style, UINT id) {
 }
 
 int SECTabWnd::OnCreate(LPCREATESTRUCT createStruct) {
-    if (CWnd::OnCreate(createStruct) == -1)
+    if (CWnd::OnCreate(createStruct) == -1) {
         return -1;
+    }
     CRect none(0, 0, 0, 0);
     DWORD style = GetStyle();
     DWORD barStyle = WS_CHILD | WS_VISIBLE;
     if ((style & WS_HSCROLL) &&
-        !m_impl->horzBar.Create(barStyle | SBS_HORZ, none, this, kHorzBarId))
+        !m_impl->horzBar.Create(barStyle | SBS_HORZ, none, this, kHorzBarId)) {
         return -1;
+    }
     if ((style & WS_VSCROLL) &&
-        !m_impl->vertBar.Create(barStyle | SBS_VERT, none, this, kVertBarId))
+        !m_impl->vertBar.Create(barStyle | SBS_VERT, none, this, kVertBarId)) {
         return -1;
+    }
     return 0;
 }
 
 int SECTabWnd::AddTab(CWnd* page, LPCSTR label) {
-    if (page == nullptr || !IsWindow(page->m_hWnd) || !IsWindow(m_hWnd))
+    if (page == nullptr || !IsWindow(page->m_hWnd) || !IsWindow(m_hWnd)) {
         return -1;
-    if (page->GetParent() != this)
+    }
+    if (page->GetParent() != this) {
         page->SetParent(this);
+    }
     m_impl->tabs.push_back({label != nullptr ? label : "", page, page->m_hWnd, FALSE, CRect()});
     int position = static_cast<int>(m_impl->tabs.size()) - 1;
-    if (m_impl->active < 0)
+    if (m_impl->active < 0) {
         m_impl->active = position;
+    }
     Layout();
     return position;
 }
 
 BOOL SECTabWnd::RemoveTab(int position) {
-    if (!m_impl->Valid(position))
+    if (!m_impl->Valid(position)) {
         return FALSE;
+    }
     m_impl->tabs.erase(m_impl->tabs.begin() + position);
     if (m_impl->active > position) {
         --m_impl->active;
@@ -122,18 +130,21 @@ BOOL SECTabWnd::RemoveTab(int position) {
         // The page that took the removed one's place becomes active, else the one before.
         int count = static_cast<int>(m_impl->tabs.size());
         m_impl->active = -1;
-        for (int i = position; i < count && m_impl->active < 0; ++i)
+        for (int i = position; i < count && m_impl->active < 0; ++i) {
             m_impl->active = m_impl->PageOf(i) != nullptr ? i : -1;
-        for (int i = position - 1; i >= 0 && m_impl->active < 0; --i)
+        }
+        for (int i = position - 1; i >= 0 && m_impl->active < 0; --i) {
             m_impl->active = m_impl->PageOf(i) != nullptr ? i : -1;
+        }
     }
     Layout();
     return TRUE;
 }
 
 BOOL SECTabWnd::RenameTab(int position, LPCSTR label) {
-    if (!m_impl->Valid(position))
+    if (!m_impl->Valid(position)) {
         return FALSE;
+    }
     m_impl->tabs[position].label = label != nullptr ? label : "";
     Layout();
     return TRUE;
@@ -141,13 +152,15 @@ BOOL SECTabWnd::RenameTab(int position, LPCSTR label) {
 
 BOOL SECTabWnd::ActivateTab(int position) {
     CWnd* page = m_impl->PageOf(position);
-    if (page == nullptr)
+    if (page == nullptr) {
         return FALSE;
+    }
     m_impl->active = position;
     Layout();
-    if (CWnd* parent = GetParent())
+    if (CWnd* parent = GetParent()) {
         parent->SendMessage(TCM_TABSEL, static_cast<WPARAM>(position),
                             reinterpret_cast<LPARAM>(page));
+    }
     return TRUE;
 }
 
@@ -156,8 +169,9 @@ BOOL SECTabWnd::ActivateTab(CWnd* page) {
 }
 
 BOOL SECTabWnd::GetActiveTab(int& position) const {
-    if (m_impl->PageOf(m_impl->active) == nullptr)
+    if (m_impl->PageOf(m_impl->active) == nullptr) {
         return FALSE;
+    }
     position = m_impl->active;
     return TRUE;
 }
@@ -168,8 +182,9 @@ BOOL SECTabWnd::GetActiveTab(CWnd*& page) const {
 }
 
 BOOL SECTabWnd::SelectTab(int position, BOOL selected) {
-    if (!m_impl->Valid(position))
+    if (!m_impl->Valid(position)) {
         return FALSE;
+    }
     m_impl->tabs[position].selected = selected;
     Invalidate();
     return TRUE;
@@ -189,8 +204,9 @@ BOOL SECTabWnd::TabExists(const CWnd* page) const {
 
 BOOL SECTabWnd::FindTab(const CWnd* page, int& position) const {
     int found = m_impl->Find(page);
-    if (found < 0)
+    if (found < 0) {
         return FALSE;
+    }
     position = found;
     return TRUE;
 }
@@ -201,8 +217,9 @@ CWnd* SECTabWnd::GetTabWnd(int position) const {
 
 BOOL SECTabWnd::GetTabInfo(int position, LPCSTR& label, BOOL& selected, CWnd*& page,
                            void*& extra) const {
-    if (!m_impl->Valid(position))
+    if (!m_impl->Valid(position)) {
         return FALSE;
+    }
     const Impl::Tab& tab = m_impl->tabs[position];
     label = tab.label.c_str();
     selected = tab.selected;
@@ -213,13 +230,15 @@ BOOL SECTabWnd::GetTabInfo(int position, LPCSTR& label, BOOL& selected, CWnd*& p
 
 void SECTabWnd::SetTabFont(int state, CFont* font, BOOL redraw) {
     LOGFONT copy{};
-    if (font == nullptr || !font->GetLogFont(&copy))
+    if (font == nullptr || !font->GetLogFont(&copy)) {
         return;
+    }
     m_impl->fonts[state].DeleteObject();
     m_impl->fonts[state].CreateFontIndirect(&copy);
     Layout();
-    if (redraw)
+    if (redraw) {
         Invalidate();
+    }
 }
 
 void SECTabWnd::SetFontActiveTab(CFont* font, BOOL redraw) {
@@ -235,8 +254,9 @@ void SECTabWnd::SetFontInactiveTab(CFont* font, BOOL redraw) {
 }
 
 CScrollBar* SECTabWnd::GetScrollBar(int bar, const CWnd* tab) const {
-    if (tab != nullptr && !TabExists(tab))
+    if (tab != nullptr && !TabExists(tab)) {
         return nullptr;
+    }
     return m_impl->Bar(bar);
 }
 
@@ -249,8 +269,9 @@ void SECTabWnd::OnSize(UINT type, int cx, int cy) {
 // right edge above the row, the active page over the rest; other pages are hidden. The
 // shared bars talk to the active page.
 void SECTabWnd::Layout() {
-    if (!IsWindow(m_hWnd))
+    if (!IsWindow(m_hWnd)) {
         return;
+    }
     CRect client;
     GetClientRect(&client);
     int rowTop = std::max(client.bottom - kTabHeight, 0);
@@ -277,14 +298,16 @@ void SECTabWnd::Layout() {
         stripWidth = std::min(stripWidth, client.right / 2);
         horz->MoveWindow(stripWidth, rowTop, std::max(client.right - stripWidth, 0), kTabHeight);
     }
-    if (vert != nullptr)
+    if (vert != nullptr) {
         vert->MoveWindow(client.right - vertWidth, 0, vertWidth, rowTop);
+    }
 
     CWnd* activePage = m_impl->PageOf(m_impl->active);
     for (size_t i = 0; i < m_impl->tabs.size(); ++i) {
         CWnd* page = m_impl->PageOf(static_cast<int>(i));
-        if (page != nullptr && page != activePage)
+        if (page != nullptr && page != activePage) {
             page->ShowWindow(SW_HIDE);
+        }
     }
     if (activePage != nullptr) {
         activePage->MoveWindow(&m_impl->pageRect);
@@ -292,8 +315,9 @@ void SECTabWnd::Layout() {
     }
     HWND target = activePage != nullptr ? activePage->m_hWnd : nullptr;
     for (CScrollBar* bar : {horz, vert}) {
-        if (bar != nullptr)
+        if (bar != nullptr) {
             bar->SetNotifyWnd(target);
+        }
     }
     Invalidate();
 }
@@ -337,11 +361,13 @@ void SECTabWnd::OnPaint() {
     dc.FillSolidRect(&row, GetSysColor(COLOR_BTNFACE));
     // The active tab is drawn last so that it lies over its neighbours' slanted edges.
     for (int i = 0; i < GetTabCount(); ++i) {
-        if (i != m_impl->active)
+        if (i != m_impl->active) {
             PaintTab(dc, i);
+        }
     }
-    if (m_impl->Valid(m_impl->active))
+    if (m_impl->Valid(m_impl->active)) {
         PaintTab(dc, m_impl->active);
+    }
 }
 
 void SECTabWnd::OnLButtonDown(UINT, CPoint point) {

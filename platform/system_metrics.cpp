@@ -62,30 +62,35 @@ const Metric kMetrics[] = {
 
 // An index outside the table answers 0, as Windows does for an unsupported colour.
 DWORD GetSysColor(int index) {
-    if (index < 0 || index >= kSysColorCount)
+    if (index < 0 || index >= kSysColorCount) {
         return 0;
+    }
     return kSysColors[index];
 }
 
 // One permanent brush per colour, made on first use; DeleteObject leaves it alive.
 HBRUSH GetSysColorBrush(int index) {
     static std::array<HBRUSH, kSysColorCount> brushes{};
-    if (index < 0 || index >= kSysColorCount)
+    if (index < 0 || index >= kSysColorCount) {
         return nullptr;
-    if (brushes[index] == nullptr)
+    }
+    if (brushes[index] == nullptr) {
         brushes[index] = GdiCreatePermanentBrush(kSysColors[index]);
+    }
     return brushes[index];
 }
 
 int GetSystemMetrics(int index) {
     for (const Metric& metric : kMetrics) {
-        if (metric.index == index)
+        if (metric.index == index) {
             return metric.value;
+        }
     }
     return 0;
 }
 
 void MessageBeep(UINT) {
-    if (QApplication::instance() != nullptr)
+    if (QApplication::instance() != nullptr) {
         QApplication::beep();
+    }
 }

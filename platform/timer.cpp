@@ -36,8 +36,9 @@ uint64_t g_manualNow = 0;
 
 uint64_t RealNow() {
     static QElapsedTimer clock;
-    if (!clock.isValid())
+    if (!clock.isValid()) {
         clock.start();
+    }
     return uint64_t(clock.elapsed());
 }
 
@@ -55,11 +56,13 @@ Timer* FindTimer(HWND hWnd, UINT_PTR id) {
 Timer* EarliestDue(uint64_t limit) {
     Timer* earliest = nullptr;
     for (Timer& timer : g_timers) {
-        if (timer.due > limit)
+        if (timer.due > limit) {
             continue;
+        }
         if (earliest == nullptr || timer.due < earliest->due ||
-            (timer.due == earliest->due && timer.order < earliest->order))
+            (timer.due == earliest->due && timer.order < earliest->order)) {
             earliest = &timer;
+        }
     }
     return earliest;
 }
@@ -68,10 +71,11 @@ void Arm();
 
 // A timer with a procedure calls it (as DispatchMessage would); the others send WM_TIMER.
 void Fire(HWND hWnd, UINT_PTR id, TIMERPROC proc) {
-    if (proc != nullptr)
+    if (proc != nullptr) {
         proc(hWnd, WM_TIMER, id, GetTickCount());
-    else
+    } else {
         SendMessage(hWnd, WM_TIMER, id, 0);
+    }
 }
 
 // Fires every timer due by `limit`, earliest first. In manual mode the clock steps to each
@@ -80,8 +84,9 @@ void Fire(HWND hWnd, UINT_PTR id, TIMERPROC proc) {
 void FireDue(uint64_t limit) {
     DispatchScope scope;
     while (Timer* timer = EarliestDue(limit)) {
-        if (g_manual)
+        if (g_manual) {
             g_manualNow = std::max(g_manualNow, timer->due);
+        }
         timer->due = (g_manual ? timer->due : Now()) + timer->elapse;
         HWND hWnd = timer->hwnd;
         UINT_PTR id = timer->id;
@@ -111,8 +116,9 @@ class RealTimeDriver : public QObject {
             return;
         }
         uint64_t next = std::numeric_limits<uint64_t>::max();
-        for (const Timer& timer : g_timers)
+        for (const Timer& timer : g_timers) {
             next = std::min(next, timer.due);
+        }
         uint64_t now = Now();
         m_timer.start(int(std::min<uint64_t>(next > now ? next - now : 0, 0x7fffffff)));
     }
@@ -122,8 +128,9 @@ class RealTimeDriver : public QObject {
 };
 
 void Arm() {
-    if (QCoreApplication::instance() == nullptr)
+    if (QCoreApplication::instance() == nullptr) {
         return;
+    }
     static RealTimeDriver* driver = new RealTimeDriver;
     driver->Rearm();
 }
@@ -143,21 +150,24 @@ using namespace platform;
 // Only window timers exist here (a NULL window is refused). Setting an existing id again
 // restarts it with the new interval. Answers the id, or 1 for id 0, so success is nonzero.
 UINT_PTR SetTimer(HWND hWnd, UINT_PTR idEvent, UINT elapse, TIMERPROC timerFunc) {
-    if (!IsWindow(hWnd))
+    if (!IsWindow(hWnd)) {
         return 0;
+    }
     elapse = std::max(elapse, kMinimumElapse);
     uint64_t due = Now() + elapse;
-    if (Timer* timer = FindTimer(hWnd, idEvent))
+    if (Timer* timer = FindTimer(hWnd, idEvent)) {
         *timer = Timer{hWnd, idEvent, elapse, due, g_nextOrder++, timerFunc};
-    else
+    } else {
         g_timers.push_back(Timer{hWnd, idEvent, elapse, due, g_nextOrder++, timerFunc});
+    }
     Arm();
     return idEvent == 0 ? 1 : idEvent;
 }
 
 BOOL KillTimer(HWND hWnd, UINT_PTR idEvent) {
-    if (!IsWindow(hWnd) || FindTimer(hWnd, idEvent) == nullptr)
+    if (!IsWindow(hWnd) || FindTimer(hWnd, idEvent) == nullptr) {
         return FALSE;
+    }
     g_timers.erase(std::remove_if(g_timers.begin(), g_timers.end(),
                                   [&](const Timer& timer) {
                                       return timer.hwnd == hWnd && timer.id == idEvent;
@@ -172,8 +182,9 @@ DWORD GetTickCount() {
 }
 
 void TimerClock::UseManualClock(bool manual) {
-    if (manual == g_manual)
+    if (manual == g_manual) {
         return;
+    }
     uint64_t now = Now();
     g_manual = manual;
     g_manualNow = now;
@@ -189,8 +200,9 @@ DWORD TimerClock::Now() {
 }
 
 void TimerClock::Advance(DWORD milliseconds) {
-    if (!g_manual)
+    if (!g_manual) {
         return;
+    }
     uint64_t target = g_manualNow + milliseconds;
     FireDue(target);
     g_manualNow = target;

@@ -8,6 +8,7 @@
 #include <QEvent>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace platform {
@@ -21,8 +22,9 @@ class WidgetWatcher : public QObject {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Resize || event->type() == QEvent::Move)
+        if (event->type() == QEvent::Resize || event->type() == QEvent::Move) {
             SyncGeometryFromWidget(m_hWnd);
+        }
         return QObject::eventFilter(watched, event);
     }
 
@@ -58,8 +60,9 @@ void AttachWidget(WindowRecord* record, QWidget* widget, QWidget* client) {
     widget->setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
     ResizeBackingImage(record);
     widget->installEventFilter(new WidgetWatcher(hWnd, widget));
-    if (record->client != widget)
+    if (record->client != widget) {
         record->client->installEventFilter(new WidgetWatcher(hWnd, record->client));
+    }
     QObject::connect(widget, &QObject::destroyed, [hWnd]() { WindowWidgetGone(hWnd); });
 }
 
@@ -81,8 +84,9 @@ WindowRecord* NewRecord(CWnd* wnd, const CREATESTRUCT& cs, WindowRecord* parent)
     record->className =
         cs.lpszClass != nullptr && IS_INTRESOURCE(cs.lpszClass) == 0 ? cs.lpszClass : "";
     record->instance = cs.hInstance;
-    if (parent != nullptr)
+    if (parent != nullptr) {
         parent->children.push_back(hWnd);
+    }
     wnd->m_hWnd = hWnd;
     return record;
 }
@@ -90,8 +94,9 @@ WindowRecord* NewRecord(CWnd* wnd, const CREATESTRUCT& cs, WindowRecord* parent)
 void SendCreationMessages(HWND hWnd, CREATESTRUCT& cs, bool& refused) {
     LPARAM lParam = reinterpret_cast<LPARAM>(&cs);
     refused = SendMessage(hWnd, WM_NCCREATE, 0, lParam) == 0;
-    if (refused || !IsWindow(hWnd))
+    if (refused || !IsWindow(hWnd)) {
         return;
+    }
     refused = SendMessage(hWnd, WM_CREATE, 0, lParam) == -1;
 }
 
@@ -99,44 +104,53 @@ void SendCreationMessages(HWND hWnd, CREATESTRUCT& cs, bool& refused) {
 // the first showing when the style asks for it.
 void FinishCreation(HWND hWnd, DWORD requestedStyle) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return;
+    }
     QSize size = ClientSize(record);
     SendMessage(hWnd, WM_SIZE, SizeType(record), MAKELPARAM(size.width(), size.height()));
     record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return;
+    }
     SendMessage(hWnd, WM_MOVE, 0, MAKELPARAM(record->rect.left, record->rect.top));
     record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return;
-    if (record->parent != nullptr && !(record->exStyle & WS_EX_NOPARENTNOTIFY))
+    }
+    if (record->parent != nullptr && !(record->exStyle & WS_EX_NOPARENTNOTIFY)) {
         SendMessage(record->parent, WM_PARENTNOTIFY, MAKEWPARAM(WM_CREATE, record->id),
                     reinterpret_cast<LPARAM>(hWnd));
-    if (!(requestedStyle & WS_VISIBLE) || !IsWindow(hWnd))
+    }
+    if (!(requestedStyle & WS_VISIBLE) || !IsWindow(hWnd)) {
         return;
+    }
     int show = SW_SHOW;
-    if (requestedStyle & WS_MAXIMIZE)
+    if (requestedStyle & WS_MAXIMIZE) {
         show = SW_SHOWMAXIMIZED;
-    else if (requestedStyle & WS_MINIMIZE)
+    } else if (requestedStyle & WS_MINIMIZE) {
         show = SW_SHOWMINIMIZED;
+    }
     ShowWindow(hWnd, show);
 }
 
 void CollectSubtree(HWND hWnd, std::vector<HWND>& preOrder) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return;
+    }
     preOrder.push_back(hWnd);
     std::vector<HWND> children = record->children;
-    for (HWND child : children)
+    for (HWND child : children) {
         CollectSubtree(child, preOrder);
+    }
 }
 
 void UnlinkFromParent(WindowRecord* record) {
     WindowRecord* parent = LookupWindow(record->parent);
-    if (parent == nullptr)
+    if (parent == nullptr) {
         return;
+    }
     auto& siblings = parent->children;
     siblings.erase(std::remove(siblings.begin(), siblings.end(), record->hwnd), siblings.end());
 }
@@ -147,44 +161,81 @@ void FinishDestruction(HWND hWnd) {
         Dispatch(record, WM_NCDESTROY, 0, 0);
     }
     WindowRecord* record = WindowTable().Lookup(reinterpret_cast<uintptr_t>(hWnd));
-    if (record == nullptr || record->destroyed)
+    if (record == nullptr || record->destroyed) {
         return;
+    }
     UnlinkFromParent(record);
     record->destroyed = true;
-    if (record->wnd != nullptr && record->wnd->m_hWnd == hWnd)
+    if (record->wnd != nullptr && record->wnd->m_hWnd == hWnd) {
         record->wnd->m_hWnd = nullptr;
+    }
     DeferRelease(record);
 }
 
 void HideForDestruction(WindowRecord* record) {
-    if (!(record->style & WS_VISIBLE))
+    if (!(record->style & WS_VISIBLE)) {
         return;
+    }
     record->style &= ~WS_VISIBLE;
-    if (record->widget != nullptr)
+    if (record->widget != nullptr) {
         record->widget->hide();
+    }
 }
 
 } // namespace
 
-HandleTable<WindowRecord>& WindowTable() {
-    static HandleTable<WindowRecord> table;
+HandleTable<WindowRecord*>& WindowTable() {
+    static HandleTable<WindowRecord*> table;
     return table;
 }
 
+namespace {
+
+// Set once the program is ending: by exit, after the destructors of statics constructed
+// later than the application, or when the application object goes. Observed: a table held
+// in a static of a benchmark was destroyed after Qt's own statics and crashed in
+// QWidget::hide. From then on every window call is refused and nothing reaches Qt.
+bool g_applicationEnded = false;
+
+void MarkApplicationEnded() {
+    g_applicationEnded = true;
+}
+
+} // namespace
+
+BOOL ApplicationEnded() {
+    return g_applicationEnded ? TRUE : FALSE;
+}
+
+void CreateApplication(int& argc, char** argv) {
+    if (g_applicationEnded || QApplication::instance() != nullptr) {
+        return;
+    }
+    new QApplication(argc, argv);
+    std::atexit(MarkApplicationEnded);
+    qAddPostRoutine(MarkApplicationEnded);
+}
+
 WindowRecord* LookupWindow(HWND hWnd) {
-    WindowRecord* record = WindowTable().Lookup(reinterpret_cast<uintptr_t>(hWnd));
-    if (record == nullptr || record->destroyed)
+    if (g_applicationEnded) {
         return nullptr;
+    }
+    WindowRecord* record = WindowTable().Lookup(reinterpret_cast<uintptr_t>(hWnd));
+    if (record == nullptr || record->destroyed) {
+        return nullptr;
+    }
     return record;
 }
 
 HWND WindowFromWidget(const QWidget* widget) {
     HWND found = nullptr;
-    if (widget == nullptr)
+    if (widget == nullptr) {
         return nullptr;
+    }
     WindowTable().ForEach([&](uintptr_t, WindowRecord* record) {
-        if (!record->destroyed && (record->widget == widget || record->client == widget))
+        if (!record->destroyed && (record->widget == widget || record->client == widget)) {
             found = record->hwnd;
+        }
     });
     return found;
 }
@@ -200,12 +251,10 @@ QWidget* WindowClientWidget(HWND hWnd) {
 }
 
 void EnsureApplication() {
-    if (QApplication::instance() != nullptr)
-        return;
     static int argc = 1;
     static char name[] = "tessaran";
     static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
+    CreateApplication(argc, argv);
 }
 
 // Creates the window of a CWnd: record, widget, then the creation messages. Answers FALSE
@@ -214,16 +263,19 @@ BOOL CreateWindowFor(CWnd* wnd, CREATESTRUCT& cs) {
     WindowRecord* parent = nullptr;
     if (cs.hwndParent != nullptr) {
         parent = LookupWindow(cs.hwndParent);
-        if (parent == nullptr)
+        if (parent == nullptr) {
             return FALSE;
+        }
     }
-    if ((cs.style & WS_CHILD) && parent == nullptr)
+    if (((cs.style & WS_CHILD) && parent == nullptr) || g_applicationEnded) {
         return FALSE;
+    }
     EnsureApplication();
     DispatchScope scope;
     WindowRecord* record = NewRecord(wnd, cs, parent);
-    if (record == nullptr)
+    if (record == nullptr) {
         return FALSE;
+    }
     HWND hWnd = record->hwnd;
     QWidget* parentWidget = parent != nullptr ? parent->client.data() : nullptr;
     QWidget* widget = wnd->CreateNativeWidget(parentWidget);
@@ -254,14 +306,16 @@ void ReleaseRecord(WindowRecord* record) {
     }
     WindowTable().Remove(reinterpret_cast<uintptr_t>(record->hwnd));
     delete record;
-    if (wnd != nullptr)
+    if (wnd != nullptr) {
         wnd->PostNcDestroy();
+    }
 }
 
 void WindowWidgetGone(HWND hWnd) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return;
+    }
     record->widget = nullptr;
     record->client = nullptr;
     DestroyWindow(hWnd);
@@ -276,26 +330,32 @@ using namespace platform;
 // message first, and focus and capture inside it are let go.
 BOOL DestroyWindow(HWND hWnd) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr || record->destroying)
+    if (record == nullptr || record->destroying) {
         return FALSE;
+    }
     DispatchScope scope;
     std::vector<HWND> subtree;
     CollectSubtree(hWnd, subtree);
     for (HWND member : subtree) {
-        if (WindowRecord* memberRecord = LookupWindow(member))
+        if (WindowRecord* memberRecord = LookupWindow(member)) {
             memberRecord->destroying = true;
+        }
     }
     HideForDestruction(record);
-    for (HWND member : subtree)
-        ForgetInputWindow(member);
     for (HWND member : subtree) {
-        if (WindowRecord* memberRecord = LookupWindow(member))
-            Dispatch(memberRecord, WM_DESTROY, 0, 0);
+        ForgetInputWindow(member);
     }
-    for (HWND member : subtree)
+    for (HWND member : subtree) {
+        if (WindowRecord* memberRecord = LookupWindow(member)) {
+            Dispatch(memberRecord, WM_DESTROY, 0, 0);
+        }
+    }
+    for (HWND member : subtree) {
         KillWindowTimers(member);
-    for (auto it = subtree.rbegin(); it != subtree.rend(); ++it)
+    }
+    for (auto it = subtree.rbegin(); it != subtree.rend(); ++it) {
         FinishDestruction(*it);
+    }
     return TRUE;
 }
 
@@ -305,10 +365,12 @@ BOOL IsWindow(HWND hWnd) {
 
 HWND GetParent(HWND hWnd) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return nullptr;
-    if (record->style & WS_CHILD)
+    }
+    if (record->style & WS_CHILD) {
         return record->parent;
+    }
     return record->owner;
 }
 
@@ -318,8 +380,9 @@ HWND SetParent(HWND hWndChild, HWND hWndNewParent) {
     WindowRecord* record = LookupWindow(hWndChild);
     WindowRecord* parent = LookupWindow(hWndNewParent);
     if (record == nullptr || parent == nullptr || hWndChild == hWndNewParent ||
-        IsChild(hWndChild, hWndNewParent))
+        IsChild(hWndChild, hWndNewParent)) {
         return nullptr;
+    }
     HWND oldParent = record->parent;
     UnlinkFromParent(record);
     record->parent = hWndNewParent;
@@ -333,12 +396,14 @@ HWND SetParent(HWND hWndChild, HWND hWndNewParent) {
 }
 
 BOOL IsChild(HWND hWndParent, HWND hWnd) {
-    if (LookupWindow(hWndParent) == nullptr)
+    if (LookupWindow(hWndParent) == nullptr) {
         return FALSE;
+    }
     for (WindowRecord* record = LookupWindow(hWnd); record != nullptr && (record->style & WS_CHILD);
          record = LookupWindow(record->parent)) {
-        if (record->parent == hWndParent)
+        if (record->parent == hWndParent) {
             return TRUE;
+        }
     }
     return FALSE;
 }
@@ -347,16 +412,20 @@ namespace {
 
 HWND SiblingOf(WindowRecord* record, UINT relation) {
     WindowRecord* parent = LookupWindow(record->parent);
-    if (parent == nullptr)
+    if (parent == nullptr) {
         return nullptr;
+    }
     const auto& siblings = parent->children;
     auto it = std::find(siblings.begin(), siblings.end(), record->hwnd);
-    if (relation == GW_HWNDFIRST)
+    if (relation == GW_HWNDFIRST) {
         return siblings.front();
-    if (relation == GW_HWNDLAST)
+    }
+    if (relation == GW_HWNDLAST) {
         return siblings.back();
-    if (relation == GW_HWNDNEXT)
+    }
+    if (relation == GW_HWNDNEXT) {
         return it + 1 == siblings.end() ? nullptr : *(it + 1);
+    }
     return it == siblings.begin() ? nullptr : *(it - 1);
 }
 
@@ -365,8 +434,9 @@ HWND SiblingOf(WindowRecord* record, UINT relation) {
 // Children are kept in creation order; the first created counts as the top of the z-order.
 HWND GetWindow(HWND hWnd, UINT relation) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return nullptr;
+    }
     switch (relation) {
     case GW_HWNDFIRST:
     case GW_HWNDLAST:
@@ -384,12 +454,14 @@ HWND GetWindow(HWND hWnd, UINT relation) {
 
 HWND GetDlgItem(HWND hDlg, int id) {
     WindowRecord* record = LookupWindow(hDlg);
-    if (record == nullptr)
+    if (record == nullptr) {
         return nullptr;
+    }
     for (HWND child : record->children) {
         WindowRecord* childRecord = LookupWindow(child);
-        if (childRecord != nullptr && childRecord->id == UINT(id))
+        if (childRecord != nullptr && childRecord->id == UINT(id)) {
             return child;
+        }
     }
     return nullptr;
 }
@@ -401,8 +473,9 @@ int GetDlgCtrlID(HWND hWnd) {
 
 LONG_PTR GetWindowLongPtr(HWND hWnd, int index) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return 0;
+    }
     switch (index) {
     case GWL_STYLE:
         return LONG(record->style);
@@ -424,8 +497,9 @@ LONG_PTR GetWindowLongPtr(HWND hWnd, int index) {
 // Styles change without messages; WS_VISIBLE is left to ShowWindow.
 LONG_PTR SetWindowLongPtr(HWND hWnd, int index, LONG_PTR newLong) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return 0;
+    }
     LONG_PTR old = GetWindowLongPtr(hWnd, index);
     switch (index) {
     case GWL_STYLE:
@@ -455,36 +529,43 @@ LONG SetWindowLong(HWND hWnd, int index, LONG newLong) {
 }
 
 BOOL SetWindowText(HWND hWnd, LPCSTR text) {
-    if (!IsWindow(hWnd))
+    if (!IsWindow(hWnd)) {
         return FALSE;
+    }
     return BOOL(SendMessage(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)));
 }
 
 int GetWindowText(HWND hWnd, LPSTR text, int maxCount) {
-    if (!IsWindow(hWnd) || text == nullptr || maxCount < 1)
+    if (!IsWindow(hWnd) || text == nullptr || maxCount < 1) {
         return 0;
+    }
     return int(SendMessage(hWnd, WM_GETTEXT, WPARAM(maxCount), reinterpret_cast<LPARAM>(text)));
 }
 
 int GetWindowTextLength(HWND hWnd) {
-    if (!IsWindow(hWnd))
+    if (!IsWindow(hWnd)) {
         return 0;
+    }
     return int(SendMessage(hWnd, WM_GETTEXTLENGTH, 0, 0));
 }
 
 BOOL EnableWindow(HWND hWnd, BOOL enable) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return FALSE;
+    }
     BOOL wasDisabled = (record->style & WS_DISABLED) != 0;
-    if (bool(enable) == !wasDisabled)
+    if (bool(enable) == !wasDisabled) {
         return wasDisabled;
-    if (enable)
+    }
+    if (enable) {
         record->style &= ~WS_DISABLED;
-    else
+    } else {
         record->style |= WS_DISABLED;
-    if (record->widget != nullptr)
+    }
+    if (record->widget != nullptr) {
         record->widget->setEnabled(enable != FALSE);
+    }
     SendMessage(hWnd, WM_ENABLE, WPARAM(enable != FALSE), 0);
     return wasDisabled;
 }

@@ -9,7 +9,7 @@
 
 namespace platform {
 
-HandleTable<WindowRecord>& WindowTable();
+HandleTable<WindowRecord*>& WindowTable();
 BOOL CreateWindowFor(CWnd* wnd, CREATESTRUCT& cs);
 void ReleaseRecord(WindowRecord* record);
 

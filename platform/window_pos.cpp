@@ -21,22 +21,27 @@ void ApplyRect(WindowRecord* record, const RECT& rect, bool redraw) {
     QSize oldSize = ClientSize(record);
     record->rect = rect;
     ResizeBackingImage(record);
-    if (record->widget != nullptr)
+    if (record->widget != nullptr) {
         record->widget->setGeometry(rect.left, rect.top, rect.right - rect.left,
                                     rect.bottom - rect.top);
-    if (redraw && ClientSize(record) != oldSize)
+    }
+    if (redraw && ClientSize(record) != oldSize) {
         InvalidateWhole(record, true);
+    }
 }
 
 void ApplyVisibility(WindowRecord* record, bool show) {
-    if (show)
+    if (show) {
         record->style |= WS_VISIBLE;
-    else
+    } else {
         record->style &= ~WS_VISIBLE;
-    if (record->widget != nullptr)
+    }
+    if (record->widget != nullptr) {
         record->widget->setVisible(show);
-    if (show)
+    }
+    if (show) {
         InvalidateWhole(record, true);
+    }
 }
 
 UINT StateStyle(int cmdShow) {
@@ -57,8 +62,9 @@ UINT StateStyle(int cmdShow) {
 
 // A maximized child fills its parent's client area; top-level and native windows ask Qt.
 void ApplyState(WindowRecord* record, UINT state) {
-    if (state == ~0u || (record->style & (WS_MAXIMIZE | WS_MINIMIZE)) == state)
+    if (state == ~0u || (record->style & (WS_MAXIMIZE | WS_MINIMIZE)) == state) {
         return;
+    }
     record->style = (record->style & ~(WS_MAXIMIZE | WS_MINIMIZE)) | state;
     bool painted = PaintingWidgetOf(record) == record->widget;
     if ((record->style & WS_CHILD) && painted) {
@@ -70,14 +76,16 @@ void ApplyState(WindowRecord* record, UINT state) {
         }
         return;
     }
-    if (record->widget == nullptr)
+    if (record->widget == nullptr) {
         return;
-    if (state == WS_MAXIMIZE)
+    }
+    if (state == WS_MAXIMIZE) {
         record->widget->showMaximized();
-    else if (state == WS_MINIMIZE)
+    } else if (state == WS_MINIMIZE) {
         record->widget->showMinimized();
-    else
+    } else {
         record->widget->showNormal();
+    }
 }
 
 } // namespace
@@ -93,25 +101,29 @@ POINT ClientOrigin(const WindowRecord* record) {
             origin.x += inner.x();
             origin.y += inner.y();
         }
-        if (!(record->style & WS_CHILD))
+        if (!(record->style & WS_CHILD)) {
             break;
+        }
         record = LookupWindow(record->parent);
     }
     return origin;
 }
 
 UINT SizeType(const WindowRecord* record) {
-    if (record->style & WS_MAXIMIZE)
+    if (record->style & WS_MAXIMIZE) {
         return SIZE_MAXIMIZED;
-    if (record->style & WS_MINIMIZE)
+    }
+    if (record->style & WS_MINIMIZE) {
         return SIZE_MINIMIZED;
+    }
     return SIZE_RESTORED;
 }
 
 void SyncGeometryFromWidget(HWND hWnd) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr || record->widget == nullptr)
+    if (record == nullptr || record->widget == nullptr) {
         return;
+    }
     QRect geometry = record->widget->geometry();
     RECT rect = {geometry.left(), geometry.top(), geometry.left() + geometry.width(),
                  geometry.top() + geometry.height()};
@@ -119,12 +131,14 @@ void SyncGeometryFromWidget(HWND hWnd) {
     bool sized = ClientSize(record) != record->image.size() ||
                  (rect.right - rect.left) != (record->rect.right - record->rect.left) ||
                  (rect.bottom - rect.top) != (record->rect.bottom - record->rect.top);
-    if (!moved && !sized)
+    if (!moved && !sized) {
         return;
+    }
     record->rect = rect;
     ResizeBackingImage(record);
-    if (sized)
+    if (sized) {
         InvalidateWhole(record, true);
+    }
     WINDOWPOS pos = {
         hWnd,
         nullptr,
@@ -142,8 +156,9 @@ using namespace platform;
 
 BOOL GetClientRect(HWND hWnd, LPRECT rect) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr || rect == nullptr)
+    if (record == nullptr || rect == nullptr) {
         return FALSE;
+    }
     QSize size = ClientSize(record);
     *rect = RECT{0, 0, size.width(), size.height()};
     return TRUE;
@@ -151,11 +166,13 @@ BOOL GetClientRect(HWND hWnd, LPRECT rect) {
 
 BOOL GetWindowRect(HWND hWnd, LPRECT rect) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr || rect == nullptr)
+    if (record == nullptr || rect == nullptr) {
         return FALSE;
+    }
     POINT origin = {0, 0};
-    if (record->style & WS_CHILD)
+    if (record->style & WS_CHILD) {
         origin = ClientOrigin(LookupWindow(record->parent));
+    }
     *rect = record->rect;
     OffsetRect(rect, origin.x, origin.y);
     return TRUE;
@@ -170,8 +187,9 @@ BOOL MoveWindow(HWND hWnd, int x, int y, int width, int height, BOOL repaint) {
 // DefWindowProc, which sends WM_MOVE and WM_SIZE for what changed. The z-order is Qt's.
 BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int x, int y, int cx, int cy, UINT flags) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return FALSE;
+    }
     DispatchScope scope;
     const RECT& old = record->rect;
     WINDOWPOS pos = {hWnd, hWndInsertAfter, x, y, cx, cy, flags};
@@ -185,20 +203,26 @@ BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int x, int y, int cx, int cy,
     }
     SendMessage(hWnd, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&pos));
     record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return FALSE;
+    }
     RECT rect = {pos.x, pos.y, pos.x + std::max(pos.cx, 0), pos.y + std::max(pos.cy, 0)};
-    if (rect.left == record->rect.left && rect.top == record->rect.top)
+    if (rect.left == record->rect.left && rect.top == record->rect.top) {
         pos.flags |= SWP_NOMOVE;
+    }
     if (rect.right - rect.left == record->rect.right - record->rect.left &&
-        rect.bottom - rect.top == record->rect.bottom - record->rect.top)
+        rect.bottom - rect.top == record->rect.bottom - record->rect.top) {
         pos.flags |= SWP_NOSIZE;
-    if (!SameRect(rect, record->rect))
+    }
+    if (!SameRect(rect, record->rect)) {
         ApplyRect(record, rect, !(flags & SWP_NOREDRAW));
-    if ((flags & SWP_SHOWWINDOW) && !(record->style & WS_VISIBLE))
+    }
+    if ((flags & SWP_SHOWWINDOW) && !(record->style & WS_VISIBLE)) {
         ApplyVisibility(record, true);
-    if ((flags & SWP_HIDEWINDOW) && (record->style & WS_VISIBLE))
+    }
+    if ((flags & SWP_HIDEWINDOW) && (record->style & WS_VISIBLE)) {
         ApplyVisibility(record, false);
+    }
     SendMessage(hWnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
     return TRUE;
 }
@@ -207,16 +231,18 @@ BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int x, int y, int cx, int cy,
 // wholly invalid. Answers whether the window was visible before.
 BOOL ShowWindow(HWND hWnd, int cmdShow) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return FALSE;
+    }
     DispatchScope scope;
     bool wasVisible = (record->style & WS_VISIBLE) != 0;
     bool show = cmdShow != SW_HIDE;
     if (show != wasVisible) {
         SendMessage(hWnd, WM_SHOWWINDOW, WPARAM(show), 0);
         record = LookupWindow(hWnd);
-        if (record == nullptr)
+        if (record == nullptr) {
             return wasVisible;
+        }
         ApplyVisibility(record, show);
     }
     ApplyState(record, StateStyle(cmdShow));
@@ -238,8 +264,9 @@ BOOL IsZoomed(HWND hWnd) {
 
 BOOL ClientToScreen(HWND hWnd, LPPOINT point) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr || point == nullptr)
+    if (record == nullptr || point == nullptr) {
         return FALSE;
+    }
     POINT origin = ClientOrigin(record);
     point->x += origin.x;
     point->y += origin.y;
@@ -248,8 +275,9 @@ BOOL ClientToScreen(HWND hWnd, LPPOINT point) {
 
 BOOL ScreenToClient(HWND hWnd, LPPOINT point) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr || point == nullptr)
+    if (record == nullptr || point == nullptr) {
         return FALSE;
+    }
     POINT origin = ClientOrigin(record);
     point->x -= origin.x;
     point->y -= origin.y;
@@ -262,8 +290,9 @@ int MapWindowPoints(HWND hWndFrom, HWND hWndTo, LPPOINT points, UINT count) {
     POINT from = {0, 0};
     POINT to = {0, 0};
     if ((hWndFrom != nullptr && !ClientToScreen(hWndFrom, &from)) ||
-        (hWndTo != nullptr && !ClientToScreen(hWndTo, &to)))
+        (hWndTo != nullptr && !ClientToScreen(hWndTo, &to))) {
         return 0;
+    }
     int dx = from.x - to.x;
     int dy = from.y - to.y;
     for (UINT i = 0; points != nullptr && i < count; ++i) {

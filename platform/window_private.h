@@ -83,5 +83,9 @@ void WindowWidgetGone(HWND hWnd);
 
 // The Qt application, made if there is none.
 void EnsureApplication();
+// Makes the Qt application unless one exists or the program is ending; argc must outlive it.
+void CreateApplication(int& argc, char** argv);
+// Whether the program is ending (see window.cpp); window calls are refused from then on.
+BOOL ApplicationEnded();
 
 } // namespace platform

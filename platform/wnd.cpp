@@ -39,11 +39,13 @@ void AfxSetMainWnd(CWnd* pMainWnd) {
 }
 
 CWnd::~CWnd() {
-    if (IsWindow(m_hWnd))
+    if (IsWindow(m_hWnd)) {
         ::DestroyWindow(m_hWnd);
+    }
     ForgetWindowObject(this);
-    if (g_mainWnd == this)
+    if (g_mainWnd == this) {
         g_mainWnd = nullptr;
+    }
 }
 
 CWnd* CWnd::FromHandle(HWND hWnd) {
@@ -58,8 +60,9 @@ CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
 // As the framework: Create makes a child window.
 BOOL CWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
                   CWnd* pParentWnd, UINT nID, CCreateContext* pContext) {
-    if (pParentWnd == nullptr)
+    if (pParentWnd == nullptr) {
         return FALSE;
+    }
     return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect, pParentWnd, nID,
                     pContext);
 }
@@ -77,8 +80,9 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName
 BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle,
                     int x, int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu,
                     LPVOID lpParam) {
-    if (m_hWnd != nullptr)
+    if (m_hWnd != nullptr) {
         return FALSE;
+    }
     CREATESTRUCT cs = {lpParam, nullptr, nIDorHMenu,    hWndParent,     nHeight,       nWidth,
                        y,       x,       LONG(dwStyle), lpszWindowName, lpszClassName, dwExStyle};
     if (!PreCreateWindow(cs)) {
@@ -100,18 +104,21 @@ void CWnd::PostNcDestroy() {}
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (!OnWndMsg(message, wParam, lParam, &result))
+    if (!OnWndMsg(message, wParam, lParam, &result)) {
         result = DefWindowProc(message, wParam, lParam);
+    }
     return result;
 }
 
 BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
     const AFX_MSGMAP_ENTRY* entry = FindMessageEntry(message, wParam, lParam);
-    if (entry == nullptr)
+    if (entry == nullptr) {
         return FALSE;
+    }
     LRESULT result = entry->pfnCracker(this, wParam, lParam);
-    if (pResult != nullptr)
+    if (pResult != nullptr) {
         *pResult = result;
+    }
     return TRUE;
 }
 
@@ -121,8 +128,9 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CWnd::Default() {
     const MSG* current = CurrentMessage();
-    if (current == nullptr || current->hwnd != m_hWnd)
+    if (current == nullptr || current->hwnd != m_hWnd) {
         return 0;
+    }
     return DefWindowProc(current->message, current->wParam, current->lParam);
 }
 
@@ -147,8 +155,9 @@ CWnd* CWnd::GetTopLevelParent() const {
     HWND top = m_hWnd;
     while (GetWindowLong(top, GWL_STYLE) & WS_CHILD) {
         HWND parent = ::GetParent(top);
-        if (parent == nullptr)
+        if (parent == nullptr) {
             break;
+        }
         top = parent;
     }
     return top == m_hWnd ? nullptr : FromHandle(top);
@@ -156,14 +165,16 @@ CWnd* CWnd::GetTopLevelParent() const {
 
 CWnd* CWnd::GetOwner() const {
     WindowRecord* record = LookupWindow(m_hWnd);
-    if (record == nullptr)
+    if (record == nullptr) {
         return nullptr;
+    }
     return FromHandle(record->owner != nullptr ? record->owner : record->parent);
 }
 
 void CWnd::SetOwner(CWnd* pOwnerWnd) {
-    if (WindowRecord* record = LookupWindow(m_hWnd))
+    if (WindowRecord* record = LookupWindow(m_hWnd)) {
         record->owner = pOwnerWnd != nullptr ? pOwnerWnd->m_hWnd : nullptr;
+    }
 }
 
 BOOL CWnd::IsChild(const CWnd* pWnd) const {
@@ -197,16 +208,19 @@ DWORD CWnd::GetExStyle() const {
 namespace {
 
 BOOL ModifyLong(HWND hWnd, int index, DWORD remove, DWORD add, UINT flags) {
-    if (!IsWindow(hWnd))
+    if (!IsWindow(hWnd)) {
         return FALSE;
+    }
     DWORD style = DWORD(GetWindowLong(hWnd, index));
     DWORD next = (style & ~remove) | add;
-    if (next == style)
+    if (next == style) {
         return FALSE;
+    }
     SetWindowLong(hWnd, index, LONG(next));
-    if (flags != 0)
+    if (flags != 0) {
         SetWindowPos(hWnd, nullptr, 0, 0, 0, 0,
                      SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | flags);
+    }
     return TRUE;
 }
 
@@ -251,9 +265,10 @@ void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) {
 }
 
 void CWnd::MoveWindow(LPCRECT lpRect, BOOL bRepaint) {
-    if (lpRect != nullptr)
+    if (lpRect != nullptr) {
         MoveWindow(lpRect->left, lpRect->top, lpRect->right - lpRect->left,
                    lpRect->bottom - lpRect->top, bRepaint);
+    }
 }
 
 BOOL CWnd::SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags) {
@@ -266,8 +281,9 @@ void CWnd::ClientToScreen(LPPOINT lpPoint) const {
 }
 
 void CWnd::ClientToScreen(LPRECT lpRect) const {
-    if (lpRect != nullptr)
+    if (lpRect != nullptr) {
         MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<LPPOINT>(lpRect), 2);
+    }
 }
 
 void CWnd::ScreenToClient(LPPOINT lpPoint) const {
@@ -275,8 +291,9 @@ void CWnd::ScreenToClient(LPPOINT lpPoint) const {
 }
 
 void CWnd::ScreenToClient(LPRECT lpRect) const {
-    if (lpRect != nullptr)
+    if (lpRect != nullptr) {
         MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<LPPOINT>(lpRect), 2);
+    }
 }
 
 BOOL CWnd::ShowWindow(int nCmdShow) {

@@ -9,8 +9,9 @@ CDC* CWnd::GetDC() {
 }
 
 int CWnd::ReleaseDC(CDC* pDC) {
-    if (pDC == nullptr)
+    if (pDC == nullptr) {
         return 0;
+    }
     return ::ReleaseDC(m_hWnd, pDC->m_hDC);
 }
 

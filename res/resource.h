@@ -19,14 +19,8 @@
 #define ID_GRAPH_ALL 32783
 #define ID_CONVERSATIONS 32784
 
-// Commands of the host's menu, handed over through the Command export.
-#define ID_HOST_UTILIZATION 32786
-#define ID_HOST_ERRORS 32787
-#define ID_HOST_BYTES 32788
-#define ID_HOST_PACKETS 32789
-#define ID_HOST_ALL 40000
+// The host's menu commands and the child-window ids the host knows.
+#include "hostapi/tessaran_ids.h"
 
-// Child windows.
-#define IDC_MATRIX_VIEW 6001
-#define IDC_MATRIX_TABLE 6301
+// Child windows the host does not look for.
 #define IDC_GRAPH_PAGE 3000 // a graph's page in the "All" window

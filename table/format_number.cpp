@@ -7,15 +7,15 @@
 
 namespace {
 
-constexpr size_t NUMBER_BUFFER_SIZE = 256;
-constexpr int FIELD_BUFFER_SIZE = 255;
+constexpr size_t kNumberBufferSize = 256;
+constexpr int kFieldBufferSize = 255;
 
 struct UnitPrefix {
     double threshold;
     const char* suffix;
 };
 
-constexpr UnitPrefix UNIT_PREFIXES[] = {
+constexpr UnitPrefix kUnitPrefixes[] = {
     {1e24, "Y"}, {1e21, "Z"}, {1e18, "E"}, {1e15, "P"},
     {1e12, "T"}, {1e9, "G"},  {1e6, "M"},  {1000.0, "K"},
 };
@@ -23,24 +23,29 @@ constexpr UnitPrefix UNIT_PREFIXES[] = {
 bool UsesIntegerForm(double value) {
     double whole = 0;
     double fraction = std::modf(value, &whole);
-    if (!(std::fabs(value) < 2147483647.0))
+    if (!(std::fabs(value) < 2147483647.0)) {
         return false;
+    }
     return std::fabs(fraction) < 0.001 || std::fabs(value) > 1000.0;
 }
 
 // Strips trailing zeros and a trailing point, then keeps at most three decimals.
 void TrimDecimals(char* text) {
     char* point = std::strchr(text, '.');
-    if (point == nullptr)
+    if (point == nullptr) {
         return;
+    }
     size_t length = std::strlen(text);
-    while (length > 1 && text[length - 1] == '0')
+    while (length > 1 && text[length - 1] == '0') {
         text[--length] = '\0';
-    if (length > 0 && text[length - 1] == '.')
+    }
+    if (length > 0 && text[length - 1] == '.') {
         text[--length] = '\0';
+    }
     point = std::strchr(text, '.');
-    if (point != nullptr && std::strlen(point) > 4)
+    if (point != nullptr && std::strlen(point) > 4) {
         point[4] = '\0';
+    }
 }
 
 bool IsBlank(char c) {
@@ -49,17 +54,20 @@ bool IsBlank(char c) {
 
 // Start of field index of text, leading blanks skipped; null when there are fewer fields.
 const char* FieldStart(int index, const char* text, char delimiter) {
-    if (text == nullptr || index < 0)
+    if (text == nullptr || index < 0) {
         return nullptr;
+    }
     const char* p = text;
     for (int i = 0; i < index; ++i) {
         p = delimiter == '\0' ? nullptr : std::strchr(p, delimiter);
-        if (p == nullptr)
+        if (p == nullptr) {
             return nullptr;
+        }
         ++p;
     }
-    while (*p != '\0' && *p != delimiter && IsBlank(*p))
+    while (*p != '\0' && *p != delimiter && IsBlank(*p)) {
         ++p;
+    }
     return p;
 }
 
@@ -71,68 +79,77 @@ size_t FieldLength(const char* start, char delimiter) {
 } // namespace
 
 char* FormatNumber(char* buffer, double value, int asSigned) {
-    static char staticBuffer[NUMBER_BUFFER_SIZE];
-    if (buffer == nullptr)
+    static char staticBuffer[kNumberBufferSize];
+    if (buffer == nullptr) {
         buffer = staticBuffer;
+    }
     if (UsesIntegerForm(value)) {
         int32_t whole = static_cast<int32_t>(value);
-        if (asSigned)
-            std::snprintf(buffer, NUMBER_BUFFER_SIZE, "%d", whole);
-        else
-            std::snprintf(buffer, NUMBER_BUFFER_SIZE, "%u", static_cast<uint32_t>(whole));
+        if (asSigned) {
+            std::snprintf(buffer, kNumberBufferSize, "%d", whole);
+        } else {
+            std::snprintf(buffer, kNumberBufferSize, "%u", static_cast<uint32_t>(whole));
+        }
         return buffer;
     }
     const char* suffix = "";
-    for (const UnitPrefix& prefix : UNIT_PREFIXES) {
+    for (const UnitPrefix& prefix : kUnitPrefixes) {
         if (value >= prefix.threshold) {
             value /= prefix.threshold;
             suffix = prefix.suffix;
             break;
         }
     }
-    std::snprintf(buffer, NUMBER_BUFFER_SIZE, "%0g", value);
-    if (std::strchr(buffer, 'e') == nullptr)
+    std::snprintf(buffer, kNumberBufferSize, "%0g", value);
+    if (std::strchr(buffer, 'e') == nullptr) {
         TrimDecimals(buffer);
-    std::strncat(buffer, suffix, NUMBER_BUFFER_SIZE - std::strlen(buffer) - 1);
+    }
+    std::strncat(buffer, suffix, kNumberBufferSize - std::strlen(buffer) - 1);
     return buffer;
 }
 
 int IsAllDigits(const char* text) {
-    if (text == nullptr)
+    if (text == nullptr) {
         return 1;
+    }
     for (; *text != '\0'; ++text) {
-        if (*text < '0' || *text > '9')
+        if (*text < '0' || *text > '9') {
             return 0;
+        }
     }
     return 1;
 }
 
 char* GetField(int index, const char* text, char* buffer, int size, char delimiter) {
-    static char staticBuffer[FIELD_BUFFER_SIZE];
+    static char staticBuffer[kFieldBufferSize];
     if (buffer == nullptr) {
         buffer = staticBuffer;
-        size = size < FIELD_BUFFER_SIZE ? size : FIELD_BUFFER_SIZE;
+        size = size < kFieldBufferSize ? size : kFieldBufferSize;
     }
     const char* start = FieldStart(index, text, delimiter);
-    if (start == nullptr || size < 1)
+    if (start == nullptr || size < 1) {
         return nullptr;
+    }
     size_t length = FieldLength(start, delimiter);
     size_t cap = static_cast<size_t>(size) - 1;
     size_t copied = length < cap ? length : cap;
     std::memcpy(buffer, start, copied);
     std::memset(buffer + copied, 0, static_cast<size_t>(size) - copied);
-    while (copied > 0 && IsBlank(buffer[copied - 1]))
+    while (copied > 0 && IsBlank(buffer[copied - 1])) {
         buffer[--copied] = '\0';
+    }
     return buffer;
 }
 
 std::string* GetField(int index, const char* text, char delimiter, std::string* out) {
     static std::string staticField;
-    if (out == nullptr)
+    if (out == nullptr) {
         out = &staticField;
+    }
     const char* start = FieldStart(index, text, delimiter);
-    if (start == nullptr)
+    if (start == nullptr) {
         return nullptr;
+    }
     out->assign(start, FieldLength(start, delimiter));
     return out;
 }

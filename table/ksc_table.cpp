@@ -5,13 +5,13 @@
 
 namespace {
 
-constexpr UINT_PTR REDRAW_TIMER = 99;
-constexpr UINT REDRAW_DELAY = 25;
-constexpr UINT OWN_HBAR_ID = 101;
-constexpr UINT OWN_VBAR_ID = 102;
-constexpr int ARROW_ROOM = 24; // room for the sort arrow in a title
-constexpr const char* CLASS_NAME = "KSCTable";
-constexpr const char* SAMPLE_TEXT = "XXXyyy"; // sets the least header height
+constexpr UINT_PTR kRedrawTimer = 99;
+constexpr UINT kRedrawDelay = 25;
+constexpr UINT kOwnHbarId = 101;
+constexpr UINT kOwnVbarId = 102;
+constexpr int kArrowRoom = 24; // room for the sort arrow in a title
+constexpr const char* kClassName = "KSCTable";
+constexpr const char* kSampleText = "XXXyyy"; // sets the least header height
 
 } // namespace
 
@@ -37,6 +37,8 @@ ON_WM_SETFOCUS()
 ON_WM_DESTROY()
 ON_WM_GETDLGCODE()
 ON_WM_MOUSEWHEEL()
+ON_MESSAGE(WM_GETREPORT, OnGetReport)
+ON_MESSAGE(WM_GETCELLRECT, OnGetCellRect)
 END_MESSAGE_MAP()
 
 KSCTable::KSCTable(CWnd* parent, UINT id, UINT options, const RECT* rect)
@@ -54,23 +56,26 @@ KSCTable::KSCTable(CWnd* parent, UINT id, UINT options, const RECT* rect)
     m_noScrollBars = (options & TABLE_NOSCROLLBARS) != 0;
     // The platform keeps the class name and needs no registration: every window gets double
     // clicks (the class style CS_DBLCLKS) and is drawn by its own message map.
-    if (!parent)
+    if (!parent) {
         return;
+    }
     CRect area;
-    if (rect)
+    if (rect) {
         area = *rect;
-    else
+    } else {
         parent->GetClientRect(&area);
+    }
     BOOL popup = (options & TABLE_POPUP) != 0;
     DWORD style = popup ? 0x92CF0000 : 0x52000000;
     DWORD exStyle = popup ? 0x300 : 0x10000;
-    CreateEx(exStyle, CLASS_NAME, "", style, area.left, area.top, area.right, area.bottom,
+    CreateEx(exStyle, kClassName, "", style, area.left, area.top, area.right, area.bottom,
              parent->GetSafeHwnd(), popup ? NULL : (HMENU)(UINT_PTR)id);
 }
 
 KSCTable::~KSCTable() {
-    if (GetSafeHwnd())
+    if (GetSafeHwnd()) {
         DestroyWindow();
+    }
 }
 
 int KSCTable::OnCreate(LPCREATESTRUCT create) {
@@ -78,13 +83,15 @@ int KSCTable::OnCreate(LPCREATESTRUCT create) {
     m_topRow = 0;
     m_pressKind = HIT_NONE;
     m_painting = FALSE;
-    if (m_font.GetSafeHandle())
+    if (m_font.GetSafeHandle()) {
         SetFont(&m_font, TRUE);
-    if (CWnd::OnCreate(create) == -1)
+    }
+    if (CWnd::OnCreate(create) == -1) {
         return -1;
+    }
     CRect none(0, 0, 0, 0);
-    m_hBar.Create(WS_CHILD | WS_CLIPSIBLINGS | SBS_HORZ, none, this, OWN_HBAR_ID);
-    m_vBar.Create(WS_CHILD | WS_CLIPSIBLINGS | SBS_VERT, none, this, OWN_VBAR_ID);
+    m_hBar.Create(WS_CHILD | WS_CLIPSIBLINGS | SBS_HORZ, none, this, kOwnHbarId);
+    m_vBar.Create(WS_CHILD | WS_CLIPSIBLINGS | SBS_VERT, none, this, kOwnVbarId);
     m_hBarInUse = &m_hBar;
     m_vBarInUse = &m_vBar;
     m_hExternal = FALSE;
@@ -96,18 +103,19 @@ int KSCTable::OnCreate(LPCREATESTRUCT create) {
 // The font's metrics set the header height and the title column width; rows made later take
 // the header height.
 void KSCTable::SetFont(CFont* font, BOOL redraw) {
-    if (!font)
+    if (!font) {
         return;
+    }
     LOGFONT desc{};
     font->GetLogFont(&desc);
     m_fontDesc = desc;
     m_font.DeleteObject();
     m_font.CreateFontIndirect(&m_fontDesc);
-    int arrowRoom = IsSortable() ? ARROW_ROOM : 0;
+    int arrowRoom = IsSortable() ? kArrowRoom : 0;
     CClientDC dc(this);
     int saved = dc.SaveDC();
     dc.SelectObject(&m_font);
-    CSize sample = dc.GetTextExtent(SAMPLE_TEXT, lstrlen(SAMPLE_TEXT));
+    CSize sample = dc.GetTextExtent(kSampleText, lstrlen(kSampleText));
     m_titleWidth = 0;
     m_headerHeight = 0;
     if (GetColumnCount() == 0) {
@@ -120,8 +128,9 @@ void KSCTable::SetFont(CFont* font, BOOL redraw) {
         m_headerHeight = std::max<int>({m_headerHeight, title.cy + 6, sample.cy + 6});
     }
     dc.RestoreDC(saved);
-    if (redraw)
+    if (redraw) {
         Redraw(REDRAW_LAYOUT | REDRAW_ERASE);
+    }
 }
 
 // Cell texts are measured on the window's DC with its default font (not the table font),
@@ -130,25 +139,29 @@ void KSCTable::SetFont(CFont* font, BOOL redraw) {
 // lives as long as the table.
 void KSCTable::BeginMeasure() {
     m_measuring = GetSafeHwnd() != NULL;
-    if (!m_measureSource)
+    if (!m_measureSource) {
         m_measureSource = [this] { return MeasureDC(); };
+    }
 }
 
 TableExtent KSCTable::MeasureText(const char* text, size_t length) {
-    if (!m_measuring)
+    if (!m_measuring) {
         return TableModel::MeasureText(text, length);
+    }
     return m_charWidths.Measure(text, length, m_measureSource);
 }
 
 HDC KSCTable::MeasureDC() {
-    if (!m_measureDC)
+    if (!m_measureDC) {
         m_measureDC = ::GetDC(m_hWnd);
+    }
     return m_measureDC;
 }
 
 void KSCTable::EndMeasure() {
-    if (m_measureDC)
+    if (m_measureDC) {
         ::ReleaseDC(m_hWnd, m_measureDC);
+    }
     m_measureDC = NULL;
     m_measuring = FALSE;
 }
@@ -156,25 +169,28 @@ void KSCTable::EndMeasure() {
 // Any number of changes within the delay collapse into one timer event.
 void KSCTable::Redraw(uint32_t flags) {
     m_pendingRedraw |= flags;
-    if (!GetSafeHwnd())
+    if (!GetSafeHwnd()) {
         return;
-    KillTimer(REDRAW_TIMER);
-    SetTimer(REDRAW_TIMER, REDRAW_DELAY, NULL);
+    }
+    KillTimer(kRedrawTimer);
+    SetTimer(kRedrawTimer, kRedrawDelay, NULL);
 }
 
 // The pending flags are taken before the layout runs: the parent's answer to the layout
 // message may schedule a further redraw, which then waits for its own timer event.
 void KSCTable::OnTimer(UINT id) {
-    if (id == REDRAW_TIMER) {
-        KillTimer(REDRAW_TIMER);
+    if (id == kRedrawTimer) {
+        KillTimer(kRedrawTimer);
         UINT pending = m_pendingRedraw;
         m_pendingRedraw = 0;
-        if (pending & REDRAW_LAYOUT)
+        if (pending & REDRAW_LAYOUT) {
             Layout(0, 0, 0);
-        if (pending & REDRAW_ERASE)
+        }
+        if (pending & REDRAW_ERASE) {
             Invalidate(TRUE);
-        else if (pending & REDRAW_PAINT)
+        } else if (pending & REDRAW_PAINT) {
             Invalidate(FALSE);
+        }
     }
     CWnd::OnTimer(id);
 }
@@ -185,10 +201,12 @@ void KSCTable::OnSize(UINT type, int cx, int cy) {
 }
 
 CScrollBar* KSCTable::GetScrollBarCtrl(int bar) const {
-    if (bar == SB_HORZ)
+    if (bar == SB_HORZ) {
         return m_hBarInUse;
-    if (bar == SB_VERT)
+    }
+    if (bar == SB_VERT) {
         return m_vBarInUse;
+    }
     return nullptr;
 }
 
@@ -207,33 +225,41 @@ void KSCTable::SetScrollBarCtrls(CScrollBar* vertical, CScrollBar* horizontal) {
     m_vBarInUse = vertical ? vertical : &m_vBar;
     m_hExternal = horizontal != nullptr;
     m_hBarInUse = horizontal ? horizontal : &m_hBar;
-    if (vertical && m_vBar.GetSafeHwnd())
+    if (vertical && m_vBar.GetSafeHwnd()) {
         m_vBar.ShowWindow(SW_HIDE);
-    if (horizontal && m_hBar.GetSafeHwnd())
+    }
+    if (horizontal && m_hBar.GetSafeHwnd()) {
         m_hBar.ShowWindow(SW_HIDE);
+    }
     Redraw(REDRAW_LAYOUT);
 }
 
 void KSCTable::GetTableScrollInfo(int bar, SCROLLINFO* info, UINT mask) {
-    if (info->cbSize != sizeof(SCROLLINFO))
+    if (info->cbSize != sizeof(SCROLLINFO)) {
         return;
+    }
     info->fMask = mask;
     auto copy = [info, mask](const SCROLLINFO& record) {
         if (mask & SIF_RANGE) {
             info->nMin = record.nMin;
             info->nMax = record.nMax;
         }
-        if (mask & SIF_PAGE)
+        if (mask & SIF_PAGE) {
             info->nPage = record.nPage;
-        if (mask & SIF_POS)
+        }
+        if (mask & SIF_POS) {
             info->nPos = record.nPos;
-        if (mask & SIF_TRACKPOS)
+        }
+        if (mask & SIF_TRACKPOS) {
             info->nTrackPos = record.nTrackPos;
+        }
     };
-    if (bar == SB_HORZ || bar == SB_BOTH)
+    if (bar == SB_HORZ || bar == SB_BOTH) {
         copy(m_hScrollRecord);
-    if (bar == SB_VERT || bar == SB_BOTH)
+    }
+    if (bar == SB_VERT || bar == SB_BOTH) {
         copy(m_vScrollRecord);
+    }
 }
 
 // Stores pos into the record, kept within the scrollable range, and into target.
@@ -244,26 +270,31 @@ void KSCTable::ClampRecordPos(SCROLLINFO& record, int pos, int& target) {
 }
 
 void KSCTable::SetTableScrollInfo(int bar, const SCROLLINFO* info, BOOL) {
-    if (info->cbSize != sizeof(SCROLLINFO))
+    if (info->cbSize != sizeof(SCROLLINFO)) {
         return;
-    if ((bar == SB_HORZ || bar == SB_BOTH) && (info->fMask & SIF_POS))
+    }
+    if ((bar == SB_HORZ || bar == SB_BOTH) && (info->fMask & SIF_POS)) {
         ClampRecordPos(m_hScrollRecord, info->nPos, m_transposed ? m_topRow : m_leftColumn);
-    if ((bar == SB_VERT || bar == SB_BOTH) && (info->fMask & SIF_POS))
+    }
+    if ((bar == SB_VERT || bar == SB_BOTH) && (info->fMask & SIF_POS)) {
         ClampRecordPos(m_vScrollRecord, info->nPos, m_transposed ? m_leftColumn : m_topRow);
+    }
     Layout(0, 0, 0);
 }
 
 int KSCTable::SetTopRow(int row) {
-    if (row == m_topRow)
+    if (row == m_topRow) {
         return m_topRow;
+    }
     m_topRow = std::max(0, std::min(row, GetRowCount() - 1));
     Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
     return m_topRow;
 }
 
 int KSCTable::SetLeftColumn(int position) {
-    if (position == m_leftColumn)
+    if (position == m_leftColumn) {
         return m_leftColumn;
+    }
     m_leftColumn = std::max(0, std::min(position, GetDisplayedCount() - 1));
     Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
     return m_leftColumn;
@@ -271,8 +302,9 @@ int KSCTable::SetLeftColumn(int position) {
 
 void KSCTable::Scroll(int bar, UINT code, UINT position, CScrollBar* given) {
     CScrollBar* control = given ? given : GetScrollBarCtrl(bar);
-    if (!control || code == SB_ENDSCROLL)
+    if (!control || code == SB_ENDSCROLL) {
         return;
+    }
     SCROLLINFO info{};
     info.cbSize = sizeof(SCROLLINFO);
     info.fMask = SIF_ALL;
@@ -344,8 +376,9 @@ void KSCTable::OnClose() {
     m_font.DeleteObject();
     m_paintFont.DeleteObject();
     DeleteAllRows();
-    while (GetColumnCount() > 0)
+    while (GetColumnCount() > 0) {
         DeleteColumn(GetColumnCount() - 1, FALSE);
+    }
     DestroyWindow();
 }
 
@@ -353,11 +386,12 @@ void KSCTable::OnClose() {
 // time, with the same end result.
 void KSCTable::OnDestroy() {
     DeleteAllRows();
-    while (GetColumnCount() > 0)
+    while (GetColumnCount() > 0) {
         DeleteColumn(GetColumnCount() - 1, FALSE);
+    }
     m_font.DeleteObject();
     m_paintFont.DeleteObject();
-    KillTimer(REDRAW_TIMER);
+    KillTimer(kRedrawTimer);
     m_pendingRedraw = 0;
     CWnd::OnDestroy();
 }
@@ -370,17 +404,20 @@ POINT KSCTable::ToLogical(POINT point) const {
 }
 
 RECT KSCTable::ToClient(int u, int v, int uSize, int vSize) const {
-    if (m_transposed)
+    if (m_transposed) {
         return RECT{v, u, v + vSize, u + uSize};
+    }
     return RECT{u, v, u + uSize, v + vSize};
 }
 
 SIZE KSCTable::LogicalClientSize() const {
     CRect client(0, 0, 0, 0);
-    if (GetSafeHwnd())
+    if (GetSafeHwnd()) {
         GetClientRect(&client);
-    if (m_transposed)
+    }
+    if (m_transposed) {
         return SIZE{client.Height(), client.Width()};
+    }
     return SIZE{client.Width(), client.Height()};
 }
 
@@ -392,8 +429,9 @@ int KSCTable::HeaderExtent() const {
 // Column painted at position p (counted from the left edge): frozen columns, then the
 // scrollable ones from leftColumn.
 int KSCTable::DisplayColumn(int position) const {
-    if (position < GetFrozenCount())
+    if (position < GetFrozenCount()) {
         return GetDisplayColumn(position);
+    }
     return GetDisplayColumn(position + m_leftColumn);
 }
 
@@ -404,16 +442,19 @@ int KSCTable::PaintedColumnCount() const {
 // The row shown at display position p, or -1 past the end. Sorted tables follow the sort
 // column's order, which NextRow steps along without a new lookup.
 int KSCTable::FirstRowAt(int position) const {
-    if (position < 0 || position >= GetRowCount())
+    if (position < 0 || position >= GetRowCount()) {
         return -1;
-    if (!IsSortable() || m_sortMode == SORT_NONE)
+    }
+    if (!IsSortable() || m_sortMode == SORT_NONE) {
         return position;
+    }
     return GetSortedRow(position, nullptr, m_sortColumn);
 }
 
 int KSCTable::NextRow(int position, int row) const {
-    if (!IsSortable() || m_sortMode == SORT_NONE)
+    if (!IsSortable() || m_sortMode == SORT_NONE) {
         return position + 1 < GetRowCount() ? position + 1 : -1;
+    }
     return GetNextSortedRow(row, nullptr, m_sortColumn);
 }
 
@@ -441,18 +482,21 @@ int KSCTable::RowsEnd(int extent, int start) const {
     int position = start;
     for (int row = FirstRowAt(start); position < GetRowCount(); position++) {
         v += RowExtent(row < 0 ? 0 : row);
-        if (v > extent)
+        if (v > extent) {
             return position;
-        if (row >= 0)
+        }
+        if (row >= 0) {
             row = NextRow(position, row);
+        }
     }
     return position;
 }
 
 int KSCTable::FrozenWidth() const {
     int width = 0;
-    for (int p = 0; p < GetDisplayedCount() && IsKeyColumn(GetDisplayColumn(p)); p++)
+    for (int p = 0; p < GetDisplayedCount() && IsKeyColumn(GetDisplayColumn(p)); p++) {
         width += GetColumnWidth(GetDisplayColumn(p));
+    }
     return width;
 }
 
@@ -462,8 +506,9 @@ int KSCTable::ColumnsEnd(int extent, int frozenWidth) const {
     int position = GetFrozenCount() + m_leftColumn;
     for (; position < GetDisplayedCount(); position++) {
         sum += GetColumnWidth(GetDisplayColumn(position));
-        if (frozenWidth + sum > extent)
+        if (frozenWidth + sum > extent) {
             return position;
+        }
     }
     return position;
 }
@@ -475,21 +520,24 @@ void KSCTable::SetRecord(SCROLLINFO& record, int max, int page, int pos, CScroll
     record.nMax = max;
     record.nPage = static_cast<UINT>(std::max(page, 1));
     record.nPos = pos;
-    if (bar && bar->GetSafeHwnd())
+    if (bar && bar->GetSafeHwnd()) {
         bar->SetScrollInfo(&record, TRUE);
+    }
 }
 
 void KSCTable::ResetRecord(SCROLLINFO& record, CScrollBar* bar, BOOL external) {
     record = SCROLLINFO{};
-    if (external || !bar || !bar->GetSafeHwnd())
+    if (external || !bar || !bar->GetSafeHwnd()) {
         return;
+    }
     bar->SetScrollRange(0, 0, TRUE);
     bar->SetScrollPos(0, TRUE);
 }
 
 void KSCTable::PlaceBar(CScrollBar* bar, BOOL external, BOOL shown, const RECT& rect) {
-    if (!bar || !bar->GetSafeHwnd())
+    if (!bar || !bar->GetSafeHwnd()) {
         return;
+    }
     if (external) {
         bar->EnableWindow(shown);
         return;
@@ -560,41 +608,57 @@ void KSCTable::Layout(int width, int height, int extra) {
 
     PlaceBar(rowBar, rowExternal, BarShown(rowNeeded), rowBarRect);
     PlaceBar(columnBar, columnExternal, BarShown(columnNeeded), columnBarRect);
-    if (m_parent && m_parent->GetSafeHwnd())
+    if (m_parent && m_parent->GetSafeHwnd()) {
         m_parent->SendMessage(WM_TABLE_LAYOUT, 0, 0);
+    }
 }
 
 int KSCTable::ColumnToDisplayPos(int column, BOOL absolute) const {
     int from = absolute ? 0 : m_leftColumn;
     for (int p = from; p < GetDisplayedCount(); p++) {
-        if (GetDisplayColumn(p) == column)
+        if (GetDisplayColumn(p) == column) {
             return p - from;
+        }
     }
     return 0;
 }
 
 // The rectangle in which painting draws a cell. A scrollable column scrolled out to the left
 // lies left of the first scrollable one (under the frozen columns).
-void KSCTable::GetCellRect(int row, int column, RECT* out) const {
-    *out = RECT{};
-    if (row < 0 || row >= GetRowCount() || column < 0 || column >= GetColumnCount())
-        return;
+// The offset along the columns at which painting places a displayed column; FALSE when the
+// column is not displayed.
+BOOL KSCTable::ColumnOffset(int column, int* u) const {
     int position = -1;
     for (int p = 0; p < GetDisplayedCount() && position < 0; p++) {
-        if (GetDisplayColumn(p) == column)
+        if (GetDisplayColumn(p) == column) {
             position = p;
+        }
     }
-    if (position < 0)
-        return;
+    if (position < 0) {
+        return FALSE;
+    }
     int frozen = GetFrozenCount();
     int firstScrolled = frozen + m_leftColumn;
+    *u = 0;
+    for (int p = 0; p < std::min(position, frozen); p++) {
+        *u += GetColumnWidth(GetDisplayColumn(p));
+    }
+    for (int p = firstScrolled; p < position; p++) {
+        *u += GetColumnWidth(GetDisplayColumn(p));
+    }
+    for (int p = position; p < firstScrolled && position >= frozen; p++) {
+        *u -= GetColumnWidth(GetDisplayColumn(p));
+    }
+    return TRUE;
+}
+
+void KSCTable::GetCellRect(int row, int column, RECT* out) const {
+    *out = RECT{};
     int u = 0;
-    for (int p = 0; p < std::min(position, frozen); p++)
-        u += GetColumnWidth(GetDisplayColumn(p));
-    for (int p = firstScrolled; p < position; p++)
-        u += GetColumnWidth(GetDisplayColumn(p));
-    for (int p = position; p < firstScrolled && position >= frozen; p++)
-        u -= GetColumnWidth(GetDisplayColumn(p));
+    if (row < 0 || row >= GetRowCount() || column < 0 || column >= GetColumnCount() ||
+        !ColumnOffset(column, &u)) {
+        return;
+    }
     int v = HeaderExtent();
     int rowIndex = FirstRowAt(m_topRow);
     for (int p = m_topRow; p < row && rowIndex >= 0; p++) {
@@ -603,4 +667,12 @@ void KSCTable::GetCellRect(int row, int column, RECT* out) const {
     }
     int vSize = row < m_topRow ? 0 : RowExtent(DisplayRowToRow(row));
     *out = ToClient(u, v, GetColumnWidth(column), vSize);
+}
+
+void KSCTable::GetHeaderRect(int column, RECT* out) const {
+    *out = RECT{};
+    int u = 0;
+    if (column >= 0 && column < GetColumnCount() && ColumnOffset(column, &u)) {
+        *out = ToClient(u, 0, GetColumnWidth(column), HeaderExtent());
+    }
 }

@@ -4,11 +4,14 @@
 // input into focus moves, selections, column and row resizing, sorting and notifications.
 #pragma once
 
+#include "hostapi/window_report.h"
 #include "platform/afx.h"
 #include "platform/cdc.h"
 #include "platform/scroll_bar.h"
 #include "table/char_width_cache.h"
 #include "table/table_model.h"
+
+#include <string>
 
 // Hit-test results.
 #define HIT_NONE 0
@@ -55,6 +58,10 @@ class KSCTable : public CWnd, public TableModel {
     int SetLeftColumn(int position);
     int ColumnToDisplayPos(int column, BOOL absolute) const;
     void GetCellRect(int row, int column, RECT* out) const;
+    // The header cell of a displayed column; empty for a hidden or unknown column.
+    void GetHeaderRect(int column, RECT* out) const;
+    // The table as text: see OnGetReport.
+    std::string Report() const;
 
     int HitTest(int x, int y, int* column, int* columnLeft, int* row, int* rowTop) const;
     void MoveFocus(int dx, int dy, int shift = -1, int ctrl = -1);
@@ -88,6 +95,8 @@ class KSCTable : public CWnd, public TableModel {
     afx_msg void OnDestroy();
     afx_msg UINT OnGetDlgCode();
     afx_msg BOOL OnMouseWheel(UINT flags, short delta, CPoint point);
+    afx_msg LRESULT OnGetReport(WPARAM size, LPARAM buffer);
+    afx_msg LRESULT OnGetCellRect(WPARAM row, LPARAM rect);
     DECLARE_MESSAGE_MAP()
 
   private:
@@ -101,6 +110,7 @@ class KSCTable : public CWnd, public TableModel {
     RECT ToClient(int u, int v, int uSize, int vSize) const;
     SIZE LogicalClientSize() const;
     int HeaderExtent() const;
+    BOOL ColumnOffset(int column, int* u) const;
     int DisplayColumn(int position) const;
     int PaintedColumnCount() const;
     int FirstRowAt(int position) const;

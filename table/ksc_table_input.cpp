@@ -8,10 +8,10 @@
 
 namespace {
 
-constexpr int BORDER_SLOP = 4; // a border is hit within this distance
-constexpr int MIN_EXTENT = 5;  // least width or height left by a border drag
-constexpr int TRACK_END = 65535;
-constexpr int WHEEL_NOTCH = 120;
+constexpr int kBorderSlop = 4; // a border is hit within this distance
+constexpr int kMinExtent = 5;  // least width or height left by a border drag
+constexpr int kTrackEnd = 65535;
+constexpr int kWheelNotch = 120;
 
 } // namespace
 
@@ -33,7 +33,7 @@ int KSCTable::HitLogical(POINT point, int* column, int* columnLeft, int* row, in
         int index = DisplayColumn(p);
         int left = right;
         right += GetColumnWidth(index);
-        if (std::abs(right - point.x) < BORDER_SLOP && point.y < header) {
+        if (std::abs(right - point.x) < kBorderSlop && point.y < header) {
             *column = index;
             *columnLeft = left;
             return HIT_COLUMN_BORDER;
@@ -41,8 +41,9 @@ int KSCTable::HitLogical(POINT point, int* column, int* columnLeft, int* row, in
         if (right > point.x) {
             *column = index;
             *columnLeft = left;
-            if (point.y < header)
+            if (point.y < header) {
                 return HIT_COLUMN_HEADER;
+            }
             break;
         }
     }
@@ -55,7 +56,7 @@ int KSCTable::HitLogical(POINT point, int* column, int* columnLeft, int* row, in
     for (int index = FirstRowAt(position); index >= 0; position++) {
         int top = bottom;
         bottom += RowExtent(index);
-        if (std::abs(bottom - point.y) < BORDER_SLOP && point.x < GetColumnWidth(0)) {
+        if (std::abs(bottom - point.y) < kBorderSlop && point.x < GetColumnWidth(0)) {
             *row = position;
             *rowTop = top;
             return HIT_ROW_BORDER;
@@ -64,8 +65,9 @@ int KSCTable::HitLogical(POINT point, int* column, int* columnLeft, int* row, in
             *row = position;
             *rowTop = top;
             int first = GetDisplayColumn(0);
-            if (IsKeyColumn(first) && point.x < GetColumnWidth(first))
+            if (IsKeyColumn(first) && point.x < GetColumnWidth(first)) {
                 return HIT_ROW_HEADER;
+            }
             return HIT_CELL;
         }
         index = NextRow(position, index);
@@ -87,7 +89,7 @@ void KSCTable::BeginPress(UINT, CPoint point) {
     m_pressKind = HitLogical(logical, &m_hitColumn, &m_hitColumnLeft, &m_hitRow, &m_hitRowTop);
     m_pressPoint = logical;
     m_trackLine = POINT{-1, -1};
-    m_trackMax = POINT{TRACK_END, TRACK_END};
+    m_trackMax = POINT{kTrackEnd, kTrackEnd};
     switch (m_pressKind) {
     case HIT_COLUMN_BORDER:
         ClearFocus();
@@ -126,10 +128,11 @@ BOOL KSCTable::IsColumnPress() const {
 }
 
 POINT KSCTable::ClampTrack(POINT point) const {
-    if (IsColumnPress())
-        point.x = std::clamp<LONG>(point.x, m_trackMin.x + MIN_EXTENT, m_trackMax.x);
-    else
-        point.y = std::clamp<LONG>(point.y, m_trackMin.y + MIN_EXTENT, m_trackMax.y);
+    if (IsColumnPress()) {
+        point.x = std::clamp<LONG>(point.x, m_trackMin.x + kMinExtent, m_trackMax.x);
+    } else {
+        point.y = std::clamp<LONG>(point.y, m_trackMin.y + kMinExtent, m_trackMax.y);
+    }
     return point;
 }
 
@@ -152,8 +155,9 @@ void KSCTable::DrawTrackLine(POINT point) {
 
 void KSCTable::TrackBorder(POINT point) {
     point = ClampTrack(point);
-    if (m_trackLine.x != -1 || m_trackLine.y != -1)
+    if (m_trackLine.x != -1 || m_trackLine.y != -1) {
         DrawTrackLine(m_trackLine);
+    }
     DrawTrackLine(point);
     m_trackLine = point;
 }
@@ -162,15 +166,17 @@ void KSCTable::TrackBorder(POINT point) {
 void KSCTable::SetCursorFor(POINT logical) {
     int column, left, row, top;
     int hit = m_pressKind;
-    if (hit == HIT_NONE)
+    if (hit == HIT_NONE) {
         hit = HitLogical(logical, &column, &left, &row, &top);
+    }
     LPCSTR across = m_transposed ? IDC_SIZENS : IDC_SIZEWE;
     LPCSTR along = m_transposed ? IDC_SIZEWE : IDC_SIZENS;
     LPCSTR cursor = IDC_ARROW;
-    if (hit == HIT_COLUMN_BORDER)
+    if (hit == HIT_COLUMN_BORDER) {
         cursor = across;
-    else if (hit == HIT_ROW_BORDER)
+    } else if (hit == HIT_ROW_BORDER) {
         cursor = along;
+    }
     ::SetCursor(::LoadCursor(NULL, cursor));
 }
 
@@ -180,8 +186,9 @@ void KSCTable::CancelPressOutsideDrag(CPoint point) {
     int halfX = GetSystemMetrics(m_transposed ? SM_CYDRAG : SM_CXDRAG) / 2 + 1;
     int halfY = GetSystemMetrics(m_transposed ? SM_CXDRAG : SM_CYDRAG) / 2 + 1;
     if (std::abs(logical.x - m_pressPoint.x) < halfX &&
-        std::abs(logical.y - m_pressPoint.y) < halfY)
+        std::abs(logical.y - m_pressPoint.y) < halfY) {
         return;
+    }
     m_pressKind = HIT_NONE;
     ReleaseCapture();
 }
@@ -206,20 +213,23 @@ void KSCTable::OnMouseMove(UINT flags, CPoint point) {
 
 void KSCTable::EndBorderPress(POINT point) {
     point = ClampTrack(point);
-    if (m_trackLine.x != -1 || m_trackLine.y != -1)
+    if (m_trackLine.x != -1 || m_trackLine.y != -1) {
         DrawTrackLine(m_trackLine);
+    }
     m_trackLine = POINT{-1, -1};
     if (IsColumnPress()) {
         SetColumnWidth(m_hitColumn, point.x - m_trackMin.x, TRUE);
         TableColumn* column = nullptr;
-        if (GetColumnPtr(m_hitColumn, &column))
+        if (GetColumnPtr(m_hitColumn, &column)) {
             column->m_autoSize = 0;
+        }
     } else {
         int rowIndex = DisplayRowToRow(m_hitRow);
         SetRowHeight(rowIndex, point.y - m_trackMin.y, TRUE);
         TableRow* row = nullptr;
-        if (GetRowPtr(rowIndex, &row))
+        if (GetRowPtr(rowIndex, &row)) {
             row->m_autoSize = 0;
+        }
     }
     ReleaseCapture();
     Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
@@ -227,8 +237,9 @@ void KSCTable::EndBorderPress(POINT point) {
 
 void KSCTable::SelectColumns(int columnFrom, int columnTo) {
     for (int row = 0; row < GetRowCount(); row++) {
-        for (int column = columnFrom; column <= columnTo; column++)
+        for (int column = columnFrom; column <= columnTo; column++) {
             SetCellState(row, column, GetCellState(row, column) | CELL_SELECTED);
+        }
     }
 }
 
@@ -240,10 +251,12 @@ void KSCTable::EndHeaderPress(UINT flags) {
     if (GetOptions() & TABLE_ROWSELECT) {
         ClearSelection();
     } else {
-        if (!(flags & MK_CONTROL))
+        if (!(flags & MK_CONTROL)) {
             ClearSelection();
-        if (!(flags & MK_SHIFT))
+        }
+        if (!(flags & MK_SHIFT)) {
             m_mouseAnchorColumn = m_hitColumn;
+        }
         m_focusColumn = m_hitColumn;
         m_focusRow = 0;
         SelectColumns(std::min(m_mouseAnchorColumn, m_hitColumn),
@@ -254,22 +267,26 @@ void KSCTable::EndHeaderPress(UINT flags) {
 }
 
 void KSCTable::EndRowHeaderPress(UINT flags) {
-    if (m_singleSelect || !(flags & MK_CONTROL))
+    if (m_singleSelect || !(flags & MK_CONTROL)) {
         ClearSelection();
-    if (m_singleSelect || !(flags & MK_SHIFT))
+    }
+    if (m_singleSelect || !(flags & MK_SHIFT)) {
         m_mouseAnchorRow = m_hitRow;
+    }
     m_focusColumn = 0;
     m_focusRow = m_hitRow;
     int last = std::max(m_mouseAnchorRow, m_hitRow);
-    for (int position = std::min(m_mouseAnchorRow, m_hitRow); position <= last; position++)
+    for (int position = std::min(m_mouseAnchorRow, m_hitRow); position <= last; position++) {
         SelectRow(position, TRUE);
+    }
     ReleaseCapture();
     Redraw(REDRAW_PAINT);
 }
 
 BOOL KSCTable::IsCellSelected(int position, int column) const {
-    if (position < 0 || position >= GetRowCount())
+    if (position < 0 || position >= GetRowCount()) {
         return FALSE;
+    }
     return (GetCellState(DisplayRowToRow(position), column) & CELL_SELECTED) != 0;
 }
 
@@ -283,8 +300,9 @@ void KSCTable::SelectRange(int rowFrom, int rowTo, int columnFrom, int columnTo)
             SelectRow(position, TRUE);
             continue;
         }
-        for (int column = std::min(columnFrom, columnTo); column <= lastColumn; column++)
+        for (int column = std::min(columnFrom, columnTo); column <= lastColumn; column++) {
             SelectCell(position, column, TRUE);
+        }
     }
 }
 
@@ -298,8 +316,9 @@ BOOL KSCTable::EndCellPress(UINT flags, BOOL right) {
         return FALSE;
     }
     if (!(right && selected)) {
-        if (m_singleSelect || !(flags & MK_CONTROL))
+        if (m_singleSelect || !(flags & MK_CONTROL)) {
             ClearSelection();
+        }
         if (m_singleSelect || !(flags & MK_SHIFT)) {
             m_mouseAnchorColumn = m_hitColumn;
             m_mouseAnchorRow = m_hitRow;
@@ -327,8 +346,9 @@ BOOL KSCTable::EndPress(UINT flags, CPoint point, BOOL right) {
         EndRowHeaderPress(flags);
         break;
     case HIT_CELL:
-        if (!EndCellPress(flags, right))
+        if (!EndCellPress(flags, right)) {
             return FALSE;
+        }
         break;
     default:
         break;
@@ -340,13 +360,15 @@ BOOL KSCTable::EndPress(UINT flags, CPoint point, BOOL right) {
 }
 
 void KSCTable::OnLButtonUp(UINT flags, CPoint point) {
-    if (EndPress(flags, point, FALSE))
+    if (EndPress(flags, point, FALSE)) {
         CWnd::OnLButtonUp(flags, point);
+    }
 }
 
 void KSCTable::OnRButtonUp(UINT flags, CPoint point) {
-    if (EndPress(flags, point, TRUE))
+    if (EndPress(flags, point, TRUE)) {
         CWnd::OnRButtonUp(flags, point);
+    }
 }
 
 // A double click on a border fits the column or row to its contents for good; on a header it
@@ -357,8 +379,9 @@ void KSCTable::OnLButtonDblClk(UINT flags, CPoint point) {
     if (hit == HIT_COLUMN_BORDER) {
         AutoSizeColumn(column, TRUE);
         TableColumn* found = nullptr;
-        if (GetColumnPtr(column, &found))
+        if (GetColumnPtr(column, &found)) {
             found->m_autoSize = 0;
+        }
     } else if (hit == HIT_COLUMN_HEADER && IsSortable()) {
         BOOL descending = column == m_sortColumn && m_sortMode == SORT_DESCENDING;
         SetSortColumn(column, descending ? SORT_ASCENDING : SORT_DESCENDING);
@@ -366,11 +389,13 @@ void KSCTable::OnLButtonDblClk(UINT flags, CPoint point) {
         int rowIndex = DisplayRowToRow(position);
         AutoSizeRow(rowIndex, TRUE);
         TableRow* row = nullptr;
-        if (GetRowPtr(rowIndex, &row))
+        if (GetRowPtr(rowIndex, &row)) {
             row->m_autoSize = 0;
+        }
     }
-    if (CWnd* parent = GetParent())
+    if (CWnd* parent = GetParent()) {
         parent->PostMessage(WM_LBUTTONDBLCLK, flags, MAKELPARAM(point.x, point.y));
+    }
     CWnd::OnLButtonDblClk(flags, point);
 }
 
@@ -387,8 +412,9 @@ void KSCTable::SendBeginEdit(int x, int y, int column, int row, const char* text
     notify.column = column;
     notify.row = row;
     notify.text = text;
-    if (m_parent && m_parent->GetSafeHwnd())
+    if (m_parent && m_parent->GetSafeHwnd()) {
         m_parent->SendMessage(WM_NOTIFY, m_controlId, reinterpret_cast<LPARAM>(&notify));
+    }
 }
 
 void KSCTable::OnKeyDown(UINT key, UINT repeat, UINT flags) {
@@ -414,8 +440,9 @@ void KSCTable::OnKeyDown(UINT key, UINT repeat, UINT flags) {
     default:
         break;
     }
-    if (CWnd* parent = GetParent())
+    if (CWnd* parent = GetParent()) {
         parent->PostMessage(WM_KEYDOWN, key, MAKELPARAM(repeat, flags));
+    }
 }
 
 void KSCTable::OnKeyUp(UINT key, UINT repeat, UINT flags) {
@@ -439,10 +466,12 @@ void KSCTable::OnChar(UINT key, UINT repeat, UINT flags) {
         MoveFocus(0, 1);
         return;
     }
-    if (key < 32 || key > 126 || m_focusColumn < 0 || m_focusRow < 0)
+    if (key < 32 || key > 126 || m_focusColumn < 0 || m_focusRow < 0) {
         return;
-    if (!IsCellSelected(m_focusRow, m_focusColumn))
+    }
+    if (!IsCellSelected(m_focusRow, m_focusColumn)) {
         return;
+    }
     RECT cell;
     GetCellRect(m_focusRow, m_focusColumn, &cell);
     char typed[2];
@@ -471,22 +500,27 @@ void KSCTable::OnSetFocus(CWnd* oldWnd) {
 }
 
 void KSCTable::MoveFocus(int dx, int dy, int shift, int ctrl) {
-    if (GetRowCount() == 0 || GetColumnCount() == 0)
+    if (GetRowCount() == 0 || GetColumnCount() == 0) {
         return;
-    if (shift == -1)
+    }
+    if (shift == -1) {
         shift = m_shiftDown;
-    if (ctrl == -1)
+    }
+    if (ctrl == -1) {
         ctrl = m_ctrlDown;
+    }
     if (m_focusColumn < 0 || m_focusRow < 0) {
         m_focusColumn = 0;
         m_focusRow = 0;
     }
-    if (m_transposed)
+    if (m_transposed) {
         std::swap(dx, dy);
+    }
     int column = std::max(std::min(m_focusColumn + dx, GetColumnCount() - 1), GetFrozenCount());
     int row = std::clamp(m_focusRow + dy, 0, GetRowCount() - 1);
-    if (!ctrl)
+    if (!ctrl) {
         ClearSelection();
+    }
     if (!shift) {
         SelectCell(row, column, TRUE);
     } else {
@@ -506,8 +540,9 @@ void KSCTable::MoveFocus(int dx, int dy, int shift, int ctrl) {
 
 // A bar takes room when it is needed and shown.
 void KSCTable::EnsureCellVisible(int row, int column) {
-    if (GetRowCount() == 0 || GetColumnCount() == 0)
+    if (GetRowCount() == 0 || GetColumnCount() == 0) {
         return;
+    }
     row = std::min(row, GetRowCount() - 1);
     column = std::min(column, GetColumnCount() - 1);
     SIZE client = LogicalClientSize();
@@ -529,8 +564,9 @@ void KSCTable::EnsureRowVisible(int row, int usableV) {
     int used = RowExtent(DisplayRowToRow(row));
     while (top > m_topRow && used <= room) {
         int above = RowExtent(DisplayRowToRow(top - 1));
-        if (used + above > room)
+        if (used + above > room) {
             break;
+        }
         used += above;
         top--;
     }
@@ -553,9 +589,11 @@ void KSCTable::EnsureColumnVisible(int column, int usableU) {
         GetCellRect(m_topRow, column, &cell);
         int right = m_transposed ? cell.bottom : cell.right;
         int before = m_leftColumn;
-        if (right <= usableU || before >= GetColumnCount() - 1)
+        if (right <= usableU || before >= GetColumnCount() - 1) {
             return;
-        if (SetLeftColumn(before + 1) == before)
+        }
+        if (SetLeftColumn(before + 1) == before) {
             return;
+        }
     }
 }

@@ -6,8 +6,9 @@
 
 void KSCTable::OnPaint() {
     CPaintDC paintDC(this);
-    if (m_painting)
+    if (m_painting) {
         return;
+    }
     m_painting = TRUE;
     CRect client;
     GetClientRect(&client);
@@ -28,8 +29,9 @@ void KSCTable::OnPaint() {
 // The off-screen bitmap is kept from one paint to the next while the client size stays.
 BOOL KSCTable::OffScreenBitmap(CDC* screen, const CRect& client) {
     if (m_offScreen.GetSafeHandle() && m_offScreenSize.cx == client.Width() &&
-        m_offScreenSize.cy == client.Height())
+        m_offScreenSize.cy == client.Height()) {
         return TRUE;
+    }
     m_offScreen.DeleteObject();
     m_offScreenSize = SIZE{client.Width(), client.Height()};
     return m_offScreen.CreateCompatibleBitmap(screen, client.Width(), client.Height());
@@ -38,8 +40,9 @@ BOOL KSCTable::OffScreenBitmap(CDC* screen, const CRect& client) {
 // Without a table font, the font made from fontDesc is kept from one paint to the next
 // (and made again when fontDesc changes), so that its shaped cell texts are kept too.
 CFont* KSCTable::PaintFont() {
-    if (m_font.GetSafeHandle())
+    if (m_font.GetSafeHandle()) {
         return &m_font;
+    }
     if (!m_paintFont.GetSafeHandle() ||
         std::memcmp(&m_paintFontDesc, &m_fontDesc, sizeof m_fontDesc) != 0) {
         m_paintFont.DeleteObject();
@@ -60,8 +63,9 @@ void KSCTable::Paint(CDC* dc, int width, int height) {
         PaintColumn(dc, index, u, client);
         u += GetColumnWidth(index);
     }
-    if (u < client.cx)
+    if (u < client.cx) {
         PaintBeyondColumns(dc, u, client);
+    }
     PaintCorner(dc, SIZE{width, height});
 }
 
@@ -99,8 +103,9 @@ void KSCTable::PaintColumn(CDC* dc, int index, int u, SIZE client) {
         rowIndex = NextRow(position, rowIndex);
     }
     // The background shows only below the last row: header and cells cover the rest.
-    if (v >= client.cy)
+    if (v >= client.cy) {
         return;
+    }
     RECT band = ToClient(u, v, column->m_width + 1, client.cy + 1 - v);
     dc->FillSolidRect(&band, key ? m_faceColor : m_windowColor);
     dc->Rectangle(&band);
@@ -116,11 +121,13 @@ void KSCTable::PaintBeyondColumns(CDC* dc, int u, SIZE client) {
 
 // The square where both bars meet; outside bars and hidden ones leave it to the cells.
 void KSCTable::PaintCorner(CDC* dc, SIZE client) {
-    if (!m_hNeeded || !m_vNeeded)
+    if (!m_hNeeded || !m_vNeeded) {
         return;
+    }
     int size = m_noScrollBars || (m_hExternal && m_vExternal) ? 0 : m_scrollBarSize;
-    if (size > 0)
+    if (size > 0) {
         dc->FillSolidRect(client.cx - size, client.cy - size, size, size, m_faceColor);
+    }
 }
 
 void KSCTable::DrawLogicalCell(CDC* dc, int u, int v, int uSize, int vSize, const char* text,
@@ -143,10 +150,11 @@ void KSCTable::DrawCell(CDC* dc, int x, int y, int w, int h, const char* text, C
         DrawSortArrow(dc, x, y, w, h, arrow);
     }
     UINT format = DT_NOPREFIX | DT_WORDBREAK;
-    if (align & COLUMN_RIGHT)
+    if (align & COLUMN_RIGHT) {
         format |= DT_RIGHT;
-    else if (align & COLUMN_CENTER)
+    } else if (align & COLUMN_CENTER) {
         format |= DT_CENTER;
+    }
     COLORREF oldBackground = dc->SetBkColor(background);
     COLORREF oldText = dc->SetTextColor(textColor);
     CRect area(x + 5, y + 3, x + w - 3, y + h - 3);

@@ -9,15 +9,16 @@
 
 namespace {
 
-constexpr double NOT_A_NUMBER = std::numeric_limits<double>::quiet_NaN();
+constexpr double kNotANumber = std::numeric_limits<double>::quiet_NaN();
 
 // Up to eight bytes of a text as a big-endian number, zero-padded after the end:
 // comparing two of them orders texts as strcmp does on those bytes.
 uint64_t TextPrefix(const char* text, size_t* used) {
     uint64_t prefix = 0;
     size_t i = 0;
-    for (; i < 8 && text[i] != '\0'; ++i)
+    for (; i < 8 && text[i] != '\0'; ++i) {
         prefix = (prefix << 8) | static_cast<unsigned char>(text[i]);
+    }
     *used = i;
     return i == 0 ? 0 : prefix << (8 * (8 - i));
 }
@@ -41,8 +42,9 @@ SortedOrder::Key SortedOrder::ReadKey(const char* text) const {
 }
 
 SortedOrder::Key SortedOrder::EntryKey(const Block& block, uint32_t index) const {
-    if (m_numeric)
+    if (m_numeric) {
         return {block.keys[index], 0};
+    }
     return {block.keys[2 * index], block.keys[2 * index + 1]};
 }
 
@@ -60,21 +62,26 @@ void SortedOrder::SetEntry(Block& block, uint32_t index, uint32_t slot, const Ke
 // text ends within them.
 int SortedOrder::CompareText(const Key& visited, uint32_t visitedSlot, const Key& probe,
                              const char* text, const TextOf& textOf) const {
-    if (visited.high != probe.high)
+    if (visited.high != probe.high) {
         return visited.high < probe.high ? -1 : 1;
-    if ((probe.high & 0xFF) == 0)
+    }
+    if ((probe.high & 0xFF) == 0) {
         return 0;
-    if (visited.low != probe.low)
+    }
+    if (visited.low != probe.low) {
         return visited.low < probe.low ? -1 : 1;
-    if ((probe.low & 0xFF) == 0)
+    }
+    if ((probe.low & 0xFF) == 0) {
         return 0;
+    }
     return std::strcmp(textOf(visitedSlot) + 16, text + 16);
 }
 
 bool SortedOrder::AtOrAbove(const Key& visited, uint32_t visitedSlot, const Key& probe,
                             const char* text, const TextOf& textOf) const {
-    if (m_numeric)
+    if (m_numeric) {
         return visited.Value() >= probe.Value(); // false whenever either is NaN
+    }
     return CompareText(visited, visitedSlot, probe, text, textOf) >= 0;
 }
 
@@ -84,8 +91,9 @@ bool SortedOrder::AtOrAbove(const Key& visited, uint32_t visitedSlot, const Key&
 uint32_t SortedOrder::FirstBlockAtOrAbove(const Key& probe, const char* text,
                                           const TextOf& textOf) const {
     auto below = [&](const Key& bound) {
-        if (m_numeric)
+        if (m_numeric) {
             return !(bound.Value() >= probe.Value());
+        }
         uint32_t position = static_cast<uint32_t>(&bound - m_bounds.data());
         return CompareText(bound, m_directory[position].lastSlot, probe, text, textOf) < 0;
     };
@@ -102,18 +110,20 @@ uint32_t SortedOrder::FirstEntryAtOrAbove(const Block& block, const Key& probe, 
     };
     if (block.nanCount != 0) {
         uint32_t index = 0;
-        while (index < block.count && !atOrAbove(index))
+        while (index < block.count && !atOrAbove(index)) {
             ++index;
+        }
         return index;
     }
     uint32_t lo = 0;
     uint32_t hi = block.count;
     while (lo < hi) {
         uint32_t mid = lo + (hi - lo) / 2;
-        if (atOrAbove(mid))
+        if (atOrAbove(mid)) {
             hi = mid;
-        else
+        } else {
             lo = mid + 1;
+        }
     }
     return lo;
 }
@@ -122,14 +132,17 @@ uint32_t SortedOrder::FirstEntryAtOrAbove(const Block& block, const Key& probe, 
 SortedOrder::Place SortedOrder::FindPlace(const Key& probe, const char* text,
                                           const TextOf& textOf) const {
     uint32_t blocks = static_cast<uint32_t>(m_directory.size());
-    if (blocks == 0)
+    if (blocks == 0) {
         return {0, 0};
+    }
     Place end = {blocks - 1, m_directory.back().count};
-    if (m_numeric && std::isnan(probe.Value()))
+    if (m_numeric && std::isnan(probe.Value())) {
         return end;
+    }
     uint32_t position = FirstBlockAtOrAbove(probe, text, textOf);
-    if (position == blocks)
+    if (position == blocks) {
         return end;
+    }
     const Block& block = m_blocks[m_directory[position].block];
     return {position, FirstEntryAtOrAbove(block, probe, text, textOf)};
 }
@@ -161,9 +174,10 @@ uint32_t SortedOrder::NewBlock() {
 
 void SortedOrder::InsertSummary(uint32_t position, uint32_t block) {
     m_directory.insert(m_directory.begin() + position, Summary{block, 0, NIL});
-    m_bounds.insert(m_bounds.begin() + position, Key{std::bit_cast<uint64_t>(NOT_A_NUMBER), 0});
-    for (uint32_t p = position; p < m_directory.size(); ++p)
+    m_bounds.insert(m_bounds.begin() + position, Key{std::bit_cast<uint64_t>(kNotANumber), 0});
+    for (uint32_t p = position; p < m_directory.size(); ++p) {
         m_positionOf[m_directory[p].block] = p;
+    }
 }
 
 void SortedOrder::EraseSummary(uint32_t position) {
@@ -173,8 +187,9 @@ void SortedOrder::EraseSummary(uint32_t position) {
     m_positionOf[number] = NIL;
     m_directory.erase(m_directory.begin() + position);
     m_bounds.erase(m_bounds.begin() + position);
-    for (uint32_t p = position; p < m_directory.size(); ++p)
+    for (uint32_t p = position; p < m_directory.size(); ++p) {
         m_positionOf[m_directory[p].block] = p;
+    }
 }
 
 // Brings a directory entry up to date with its block.
@@ -184,15 +199,18 @@ void SortedOrder::Refresh(uint32_t position) {
     const Block& block = m_blocks[summary.block];
     bool wasNanOnly = m_numeric && summary.count != 0 && std::isnan(bound.Value());
     summary.count = block.count;
-    if (block.count == 0)
+    if (block.count == 0) {
         return;
+    }
     summary.lastSlot = block.slots[block.count - 1];
     bound = EntryKey(block, block.count - 1);
-    if (!m_numeric)
+    if (!m_numeric) {
         return;
+    }
     // Non-NaN values are in ascending order: the largest is the last of them.
-    for (uint32_t i = block.count - 1; i > 0 && std::isnan(bound.Value()); --i)
+    for (uint32_t i = block.count - 1; i > 0 && std::isnan(bound.Value()); --i) {
         bound = EntryKey(block, i - 1);
+    }
     bool isNanOnly = std::isnan(bound.Value());
     m_nanOnlyBlocks += static_cast<uint32_t>(isNanOnly) - static_cast<uint32_t>(wasNanOnly);
 }
@@ -233,16 +251,18 @@ SortedOrder::Place SortedOrder::SplitFor(Place place) {
     MoveEntries(block, BLOCK / 2, BLOCK / 2, upper, 0);
     Refresh(place.position);
     Refresh(place.position + 1);
-    if (place.index <= BLOCK / 2)
+    if (place.index <= BLOCK / 2) {
         return place;
+    }
     return {place.position + 1, place.index - BLOCK / 2};
 }
 
 void SortedOrder::InsertEntry(Place place, uint32_t slot, const Key& key) {
-    if (m_directory.empty())
+    if (m_directory.empty()) {
         InsertSummary(0, NewBlock());
-    else if (m_blocks[m_directory[place.position].block].count == BLOCK)
+    } else if (m_blocks[m_directory[place.position].block].count == BLOCK) {
         place = SplitFor(place);
+    }
     uint32_t number = m_directory[place.position].block;
     Block& block = m_blocks[number];
     uint32_t words = KeyWords();
@@ -253,8 +273,9 @@ void SortedOrder::InsertEntry(Place place, uint32_t slot, const Key& key) {
                  after * words * sizeof(uint64_t));
     SetEntry(block, place.index, slot, key);
     ++block.count;
-    if (m_numeric && std::isnan(key.Value()))
+    if (m_numeric && std::isnan(key.Value())) {
         ++block.nanCount;
+    }
     m_blockOf[slot] = number;
     ++m_count;
     Refresh(place.position);
@@ -262,8 +283,9 @@ void SortedOrder::InsertEntry(Place place, uint32_t slot, const Key& key) {
 
 void SortedOrder::EraseEntry(Place place) {
     Block& block = m_blocks[m_directory[place.position].block];
-    if (m_numeric && std::isnan(EntryKey(block, place.index).Value()))
+    if (m_numeric && std::isnan(EntryKey(block, place.index).Value())) {
         --block.nanCount;
+    }
     uint32_t words = KeyWords();
     uint32_t after = block.count - place.index - 1;
     std::memmove(&block.slots[place.index], &block.slots[place.index + 1],
@@ -281,10 +303,11 @@ void SortedOrder::EraseEntry(Place place) {
     // under deletions and rewrites.
     uint32_t position = place.position;
     if (position + 1 < m_directory.size() &&
-        block.count + m_directory[position + 1].count <= BLOCK / 2)
+        block.count + m_directory[position + 1].count <= BLOCK / 2) {
         MergeWithNext(position);
-    else if (position > 0 && block.count + m_directory[position - 1].count <= BLOCK / 2)
+    } else if (position > 0 && block.count + m_directory[position - 1].count <= BLOCK / 2) {
         MergeWithNext(position - 1);
+    }
 }
 
 void SortedOrder::MergeWithNext(uint32_t position) {
@@ -297,35 +320,41 @@ void SortedOrder::MergeWithNext(uint32_t position) {
 }
 
 void SortedOrder::Link(uint32_t slot, const char* text, const TextOf& textOf) {
-    if (text == nullptr)
+    if (text == nullptr) {
         text = "";
+    }
     Unlink(slot);
-    if (slot >= m_blockOf.size())
+    if (slot >= m_blockOf.size()) {
         m_blockOf.resize(slot + 1, NIL);
+    }
     Key key = ReadKey(text);
     InsertEntry(FindPlace(key, text, textOf), slot, key);
 }
 
 void SortedOrder::Unlink(uint32_t slot) {
-    if (!IsLinked(slot))
+    if (!IsLinked(slot)) {
         return;
+    }
     EraseEntry(Locate(slot));
     m_blockOf[slot] = NIL;
 }
 
 void SortedOrder::SetNumeric(bool numeric, const TextOf& textOf) {
-    if (numeric == m_numeric)
+    if (numeric == m_numeric) {
         return;
+    }
     std::vector<uint32_t> order;
-    for (uint32_t slot = First(); slot != NIL; slot = Next(slot))
+    for (uint32_t slot = First(); slot != NIL; slot = Next(slot)) {
         order.push_back(slot);
+    }
     Clear();
     m_numeric = numeric;
     for (uint32_t slot : order) {
         m_blockOf.resize(std::max<size_t>(m_blockOf.size(), slot + 1), NIL);
         Place end = {0, 0};
-        if (!m_directory.empty())
+        if (!m_directory.empty()) {
             end = {static_cast<uint32_t>(m_directory.size() - 1), m_directory.back().count};
+        }
         InsertEntry(end, slot, ReadKey(textOf(slot)));
     }
 }
@@ -350,35 +379,43 @@ uint32_t SortedOrder::Last() const {
 }
 
 uint32_t SortedOrder::Nth(uint32_t n) const {
-    if (n >= m_count)
+    if (n >= m_count) {
         return NIL;
+    }
     for (const Summary& summary : m_directory) {
-        if (n < summary.count)
+        if (n < summary.count) {
             return m_blocks[summary.block].slots[n];
+        }
         n -= summary.count;
     }
     return NIL;
 }
 
 uint32_t SortedOrder::Next(uint32_t slot) const {
-    if (!IsLinked(slot))
+    if (!IsLinked(slot)) {
         return NIL;
+    }
     Place place = Locate(slot);
     const Summary& summary = m_directory[place.position];
-    if (place.index + 1 < summary.count)
+    if (place.index + 1 < summary.count) {
         return m_blocks[summary.block].slots[place.index + 1];
-    if (place.position + 1 == m_directory.size())
+    }
+    if (place.position + 1 == m_directory.size()) {
         return NIL;
+    }
     return m_blocks[m_directory[place.position + 1].block].slots[0];
 }
 
 uint32_t SortedOrder::Prev(uint32_t slot) const {
-    if (!IsLinked(slot))
+    if (!IsLinked(slot)) {
         return NIL;
+    }
     Place place = Locate(slot);
-    if (place.index > 0)
+    if (place.index > 0) {
         return m_blocks[m_directory[place.position].block].slots[place.index - 1];
-    if (place.position == 0)
+    }
+    if (place.position == 0) {
         return NIL;
+    }
     return m_directory[place.position - 1].lastSlot;
 }

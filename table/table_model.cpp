@@ -9,8 +9,8 @@
 
 namespace {
 
-constexpr int32_t SORT_ARROW_ROOM = 24;
-constexpr TableExtent FALLBACK_CHARACTER = {7, 13};
+constexpr int32_t kSortArrowRoom = 24;
+constexpr TableExtent kFallbackCharacter = {7, 13};
 
 } // namespace
 
@@ -22,65 +22,76 @@ TableModel::~TableModel() = default;
 void TableModel::Redraw(uint32_t) {}
 
 TableExtent TableModel::MeasureText(const char*, size_t length) {
-    return {FALLBACK_CHARACTER.cx * static_cast<int32_t>(length), FALLBACK_CHARACTER.cy};
+    return {kFallbackCharacter.cx * static_cast<int32_t>(length), kFallbackCharacter.cy};
 }
 
 // ---- columns ----
 
 int TableModel::InsertColumn(int index, const TableColumn& column, int redraw) {
-    if (index < 0 || index > GetColumnCount())
+    if (index < 0 || index > GetColumnCount()) {
         return 0;
+    }
     auto added = std::make_unique<TableColumn>(column);
     // The new column's order starts empty, whatever head and tail the description carries.
     added->m_sortHead = -1;
     added->m_sortTail = -1;
     m_columns.insert(m_columns.begin() + index, std::move(added));
-    for (uint32_t slot : m_rowSlots)
+    for (uint32_t slot : m_rowSlots) {
         SlotRow(slot).InsertCell(index, m_windowTextColor);
+    }
     if (IsSortable()) {
         bool numeric = (column.m_flags & COLUMN_NUMERIC) != 0;
         m_orders.insert(m_orders.begin() + index, std::make_unique<SortedOrder>(numeric));
     }
     MeasureColumnTitle(index);
-    if (redraw)
+    if (redraw) {
         Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
+    }
     return 1;
 }
 
 int TableModel::DeleteColumn(int index, int redraw) {
-    if (!ValidColumn(index))
+    if (!ValidColumn(index)) {
         return 0;
+    }
     m_columns.erase(m_columns.begin() + index);
-    for (uint32_t slot : m_rowSlots)
+    for (uint32_t slot : m_rowSlots) {
         SlotRow(slot).EraseCell(index);
-    if (IsSortable())
+    }
+    if (IsSortable()) {
         m_orders.erase(m_orders.begin() + index);
+    }
     m_leftColumn = std::min(m_leftColumn, GetColumnCount() - 1);
-    if (m_focusColumn >= index)
+    if (m_focusColumn >= index) {
         m_focusColumn = index;
+    }
     RebuildColumnOrder();
-    if (redraw)
+    if (redraw) {
         Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
+    }
     return 1;
 }
 
 int TableModel::GetColumn(int index, TableColumn& out) const {
-    if (!ValidColumn(index))
+    if (!ValidColumn(index)) {
         return 0;
+    }
     out = *m_columns[index];
     return 1;
 }
 
 int TableModel::GetColumnPtr(int index, TableColumn** out) {
-    if (!ValidColumn(index) || out == nullptr)
+    if (!ValidColumn(index) || out == nullptr) {
         return 0;
+    }
     *out = m_columns[index].get();
     return 1;
 }
 
 int TableModel::SetColumn(int index, const TableColumn& column) {
-    if (!ValidColumn(index))
+    if (!ValidColumn(index)) {
         return 0;
+    }
     TableColumn& target = *m_columns[index];
     // Head and tail describe the order the table keeps; a description cannot move them.
     int32_t head = target.m_sortHead;
@@ -90,8 +101,9 @@ int TableModel::SetColumn(int index, const TableColumn& column) {
     target.m_sortTail = tail;
     // A column that changes between text and numeric keeps its present order; later stores
     // compare the new way.
-    if (IsSortable())
+    if (IsSortable()) {
         m_orders[index]->SetNumeric((column.m_flags & COLUMN_NUMERIC) != 0, TextSource(index));
+    }
     MeasureColumnTitle(index);
     Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
     return 1;
@@ -102,8 +114,9 @@ std::string TableModel::GetColumnTitle(int index) const {
 }
 
 int TableModel::SetColumnTitle(int index, const std::string& title) {
-    if (!ValidColumn(index))
+    if (!ValidColumn(index)) {
         return 0;
+    }
     TableColumn& column = *m_columns[index];
     column.m_title = title;
     BeginMeasure();
@@ -118,11 +131,13 @@ int TableModel::GetColumnWidth(int index) const {
 }
 
 int TableModel::SetColumnWidth(int index, int width, int redraw) {
-    if (!ValidColumn(index))
+    if (!ValidColumn(index)) {
         return 0;
+    }
     m_columns[index]->m_width = width;
-    if (redraw)
+    if (redraw) {
         Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
+    }
     return 1;
 }
 
@@ -144,19 +159,22 @@ void TableModel::MeasureColumnTitle(int column) {
 void TableModel::RebuildColumnOrder() {
     m_displayOrder.clear();
     for (int c = 0; c < GetColumnCount(); ++c) {
-        if ((m_columns[c]->m_flags & (COLUMN_KEY | COLUMN_HIDDEN)) == COLUMN_KEY)
+        if ((m_columns[c]->m_flags & (COLUMN_KEY | COLUMN_HIDDEN)) == COLUMN_KEY) {
             m_displayOrder.push_back(c);
+        }
     }
     m_frozenCount = GetDisplayedCount();
     for (int c = 0; c < GetColumnCount(); ++c) {
-        if ((m_columns[c]->m_flags & (COLUMN_KEY | COLUMN_HIDDEN)) == 0)
+        if ((m_columns[c]->m_flags & (COLUMN_KEY | COLUMN_HIDDEN)) == 0) {
             m_displayOrder.push_back(c);
+        }
     }
 }
 
 int TableModel::GetDisplayColumn(int position) const {
-    if (position < 0 || position >= GetDisplayedCount())
+    if (position < 0 || position >= GetDisplayedCount()) {
         return -1;
+    }
     return m_displayOrder[position];
 }
 
@@ -170,8 +188,9 @@ uint32_t TableModel::AllocateSlot() {
     }
     uint32_t slot = static_cast<uint32_t>(m_slotIndex.size());
     m_slotIndex.push_back(-1);
-    if (slot / ROW_CHUNK == m_rowChunks.size())
+    if (slot / ROW_CHUNK == m_rowChunks.size()) {
         m_rowChunks.push_back(std::make_unique<TableRow[]>(ROW_CHUNK));
+    }
     return slot;
 }
 
@@ -179,8 +198,9 @@ uint32_t TableModel::AllocateSlot() {
 // appended far more often than inserted or deleted in the middle, and an append renumbers
 // nothing.
 void TableModel::RenumberFrom(int index) {
-    for (int i = index; i < GetRowCount(); ++i)
+    for (int i = index; i < GetRowCount(); ++i) {
         m_slotIndex[m_rowSlots[i]] = i;
+    }
 }
 
 void TableModel::RefreshHeadsAndTails() {
@@ -196,8 +216,9 @@ void TableModel::RefreshHeadAndTail(int column) {
 }
 
 int TableModel::InsertRow(int index, const char* text, char delimiter, int) {
-    if (index < 0 || index > GetRowCount())
+    if (index < 0 || index > GetRowCount()) {
         return 0;
+    }
     uint32_t slot = AllocateSlot();
     TableRow& row = SlotRow(slot);
     row = TableRow(GetColumnCount());
@@ -206,27 +227,34 @@ int TableModel::InsertRow(int index, const char* text, char delimiter, int) {
     row.m_tick = static_cast<uint32_t>(std::clock());
     m_rowSlots.insert(m_rowSlots.begin() + index, slot);
     RenumberFrom(index);
-    if (index + 1 < GetRowCount())
+    if (index + 1 < GetRowCount()) {
         RefreshHeadsAndTails();
-    if (m_keyIndexBuilt)
+    }
+    if (m_keyIndexBuilt) {
         m_byKeyHash.emplace(0, slot);
-    if (m_lookupIndexBuilt)
+    }
+    if (m_lookupIndexBuilt) {
         m_byLookupHash.emplace(0, slot);
+    }
     SetRowText(index, text, 0, delimiter, 1);
     return index;
 }
 
 int TableModel::DeleteRow(int index, int redraw) {
-    if (!ValidRow(index))
+    if (!ValidRow(index)) {
         return 0;
+    }
     uint32_t slot = m_rowSlots[index];
     TableRow& row = SlotRow(slot);
-    for (const auto& order : m_orders)
+    for (const auto& order : m_orders) {
         order->Unlink(slot);
-    if (m_keyIndexBuilt)
+    }
+    if (m_keyIndexBuilt) {
         EraseLookupEntry(m_byKeyHash, row.m_keyHash, slot);
-    if (m_lookupIndexBuilt)
+    }
+    if (m_lookupIndexBuilt) {
         EraseLookupEntry(m_byLookupHash, row.m_lookupHash, slot);
+    }
     m_rowSlots.erase(m_rowSlots.begin() + index);
     row = TableRow();
     m_slotIndex[slot] = -1;
@@ -234,8 +262,9 @@ int TableModel::DeleteRow(int index, int redraw) {
     RenumberFrom(index);
     RefreshHeadsAndTails();
     m_topRow = std::max(0, std::min(m_topRow, GetRowCount() - 1));
-    if (m_focusRow >= index)
+    if (m_focusRow >= index) {
         m_focusRow = index;
+    }
     Redraw(redraw ? REDRAW_LAYOUT | REDRAW_PAINT : REDRAW_LAYOUT);
     return 1;
 }
@@ -247,8 +276,9 @@ void TableModel::DeleteAllRows() {
     m_freeSlots.clear();
     m_byKeyHash.clear();
     m_byLookupHash.clear();
-    for (const auto& order : m_orders)
+    for (const auto& order : m_orders) {
         order->Clear();
+    }
     for (const auto& column : m_columns) {
         column->m_sortHead = -1;
         column->m_sortTail = -1;
@@ -259,22 +289,25 @@ void TableModel::DeleteAllRows() {
 }
 
 int TableModel::GetRow(int index, TableRow& out) const {
-    if (!ValidRow(index))
+    if (!ValidRow(index)) {
         return 0;
+    }
     out = *Row(index);
     return 1;
 }
 
 int TableModel::GetRowPtr(int index, TableRow** out) {
-    if (!ValidRow(index) || out == nullptr)
+    if (!ValidRow(index) || out == nullptr) {
         return 0;
+    }
     *out = Row(index);
     return 1;
 }
 
 int TableModel::SetRowText(int row, const char* text, int firstColumn, char delimiter, int redraw) {
-    if (!ValidRow(row) || !ValidColumn(firstColumn))
+    if (!ValidRow(row) || !ValidColumn(firstColumn)) {
         return 0;
+    }
     BeginMeasure();
     for (int column = firstColumn; text != nullptr && column < GetColumnCount(); ++column) {
         const char* end = delimiter == '\0' ? nullptr : std::strchr(text, delimiter);
@@ -283,8 +316,9 @@ int TableModel::SetRowText(int row, const char* text, int firstColumn, char deli
         text = end != nullptr ? end + 1 : nullptr;
     }
     RehashRow(row);
-    if (redraw)
+    if (redraw) {
         Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
+    }
     EndMeasure();
     return 1;
 }
@@ -326,42 +360,48 @@ void TableModel::GrowToExtent(int row, int column, TableExtent extent) {
     TableColumn& col = *m_columns[column];
     int& autoSize = transposed ? stored.m_autoSize : col.m_autoSize;
     int32_t current = transposed ? stored.m_height : col.m_width;
-    if (!autoSize || current >= extent.cx)
+    if (!autoSize || current >= extent.cx) {
         return;
+    }
     int32_t grown = extent.cx;
     if (grown > MAX_AUTOSIZE_EXTENT) {
         grown = MAX_AUTOSIZE_EXTENT;
         autoSize = 0;
     }
-    if (transposed)
+    if (transposed) {
         stored.m_height = grown;
-    else
+    } else {
         SetColumnWidth(column, grown, 1);
+    }
 }
 
 std::string TableModel::GetCellText(int row, int column) const {
-    if (!ValidRow(row) || !ValidColumn(column))
+    if (!ValidRow(row) || !ValidColumn(column)) {
         return std::string();
+    }
     return Row(row)->GetCellText(column);
 }
 
 uint32_t TableModel::GetCellState(int row, int column) const {
-    if (!ValidRow(row) || !ValidColumn(column))
+    if (!ValidRow(row) || !ValidColumn(column)) {
         return 0;
+    }
     return Row(row)->GetCellState(column);
 }
 
 int TableModel::SetCellState(int row, int column, uint32_t state) {
-    if (!ValidRow(row) || !ValidColumn(column))
+    if (!ValidRow(row) || !ValidColumn(column)) {
         return 0;
+    }
     Row(row)->SetCellState(column, state);
     return 1;
 }
 
 int TableModel::SetCellStates(int row, int firstColumn, const uint32_t* values, int count,
                               uint32_t mask) {
-    if (!ValidRow(row) || !ValidColumn(firstColumn) || values == nullptr)
+    if (!ValidRow(row) || !ValidColumn(firstColumn) || values == nullptr) {
         return 0;
+    }
     TableRow& stored = *Row(row);
     int last = std::min(GetColumnCount(), firstColumn + std::max(count, 0));
     for (int column = firstColumn; column < last; ++column) {
@@ -376,8 +416,9 @@ uint32_t TableModel::GetRowData(int row) const {
 }
 
 int TableModel::SetRowData(int row, uint32_t data) {
-    if (!ValidRow(row))
+    if (!ValidRow(row)) {
         return 0;
+    }
     Row(row)->m_data = data;
     return 1;
 }
@@ -387,8 +428,9 @@ uint32_t TableModel::GetRowTick(int row) const {
 }
 
 int TableModel::SetRowTick(int row, uint32_t tick) {
-    if (!ValidRow(row))
+    if (!ValidRow(row)) {
         return 0;
+    }
     Row(row)->m_tick = tick;
     return 1;
 }
@@ -398,26 +440,31 @@ int TableModel::GetRowHeight(int row) const {
 }
 
 int TableModel::SetRowHeight(int row, int height, int redraw) {
-    if (!ValidRow(row))
+    if (!ValidRow(row)) {
         return 0;
+    }
     Row(row)->m_height = height;
-    if (redraw)
+    if (redraw) {
         Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
+    }
     return 1;
 }
 
 int TableModel::AutoSizeColumn(int column, int force) {
-    if (!ValidColumn(column))
+    if (!ValidColumn(column)) {
         return 0;
+    }
     TableColumn& col = *m_columns[column];
-    if (!force && !col.m_autoSize)
+    if (!force && !col.m_autoSize) {
         return 0;
+    }
     int32_t width = m_headerHeight;
     if (!m_transposed) {
-        int32_t arrowRoom = IsSortable() ? SORT_ARROW_ROOM : 0;
+        int32_t arrowRoom = IsSortable() ? kSortArrowRoom : 0;
         width = col.m_titleExtent.cx;
-        for (uint32_t slot : m_rowSlots)
+        for (uint32_t slot : m_rowSlots) {
             width = std::max(width, SlotRow(slot).GetCellExtent(column).cx + arrowRoom);
+        }
         width = std::min(width, MAX_AUTOSIZE_EXTENT);
     }
     SetColumnWidth(column, width, 1);
@@ -425,16 +472,19 @@ int TableModel::AutoSizeColumn(int column, int force) {
 }
 
 int TableModel::AutoSizeRow(int row, int force) {
-    if (!ValidRow(row))
+    if (!ValidRow(row)) {
         return 0;
+    }
     TableRow& stored = *Row(row);
-    if (!force && !stored.m_autoSize)
+    if (!force && !stored.m_autoSize) {
         return 0;
+    }
     int32_t height = m_headerHeight;
     if (m_transposed) {
         height = 0;
-        for (int column = 0; column < GetColumnCount(); ++column)
+        for (int column = 0; column < GetColumnCount(); ++column) {
             height = std::max(height, stored.GetCellExtent(column).cx);
+        }
         height = std::min(height, MAX_AUTOSIZE_EXTENT);
     }
     SetRowHeight(row, height, 1);
@@ -444,14 +494,18 @@ int TableModel::AutoSizeRow(int row, int force) {
 int TableModel::SetTransposed(int mode) {
     int previous = m_transposed;
     m_transposed = mode < 0 ? !m_transposed : mode != 0;
-    for (const auto& column : m_columns)
+    for (const auto& column : m_columns) {
         column->m_autoSize = 1;
-    for (uint32_t slot : m_rowSlots)
+    }
+    for (uint32_t slot : m_rowSlots) {
         SlotRow(slot).m_autoSize = 1;
-    for (int column = 0; column < GetColumnCount(); ++column)
+    }
+    for (int column = 0; column < GetColumnCount(); ++column) {
         AutoSizeColumn(column, 1);
-    for (int row = 0; row < GetRowCount(); ++row)
+    }
+    for (int row = 0; row < GetRowCount(); ++row) {
         AutoSizeRow(row, 1);
+    }
     Redraw(REDRAW_LAYOUT | REDRAW_ERASE);
     return previous;
 }
@@ -459,8 +513,9 @@ int TableModel::SetTransposed(int mode) {
 // ---- selection ----
 
 int TableModel::SelectCell(int displayRow, int column, int select) {
-    if (!ValidRow(displayRow) || column >= GetColumnCount())
+    if (!ValidRow(displayRow) || column >= GetColumnCount()) {
         return 0;
+    }
     TableRow& row = *Row(DisplayRowToRow(displayRow));
     bool wholeRow = column < 0 || (m_options & TABLE_ROWSELECT) != 0;
     int first = wholeRow ? 0 : column;
@@ -476,8 +531,9 @@ int TableModel::SelectCell(int displayRow, int column, int select) {
 void TableModel::ClearSelection() {
     for (uint32_t slot : m_rowSlots) {
         TableRow& row = SlotRow(slot);
-        for (int c = 0; c < row.GetCellCount(); ++c)
+        for (int c = 0; c < row.GetCellCount(); ++c) {
             row.SetCellState(c, row.GetCellState(c) & ~CELL_SELECTED);
+        }
     }
     Redraw(REDRAW_PAINT);
 }
@@ -486,8 +542,9 @@ int TableModel::GetNextSelectedRow(int after) const {
     for (int index = std::max(after, -1) + 1; index < GetRowCount(); ++index) {
         const TableRow& row = *Row(index);
         for (int c = 0; c < row.GetCellCount(); ++c) {
-            if (row.GetCellState(c) & CELL_SELECTED)
+            if (row.GetCellState(c) & CELL_SELECTED) {
                 return index;
+            }
         }
     }
     return -1;

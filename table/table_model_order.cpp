@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr int FIELD_BUFFER_SIZE = 255;
+constexpr int kFieldBufferSize = 255;
 
 bool IsKeyColumn(const std::vector<std::unique_ptr<TableColumn>>& columns, size_t column) {
     return column < columns.size() && (columns[column]->m_flags & COLUMN_KEY) != 0;
@@ -34,26 +34,30 @@ SortedOrder::TextOf TableModel::TextSource(int column) const {
 }
 
 int TableModel::SlotToRow(uint32_t slot, TableRow** out) const {
-    if (out != nullptr)
+    if (out != nullptr) {
         *out = slot == SortedOrder::NIL ? nullptr : &SlotRow(slot);
+    }
     return SlotIndex(slot);
 }
 
 void TableModel::LinkSorted(int row, int column) {
-    if (!IsSortable() || !ValidRow(row) || !ValidColumn(column))
+    if (!IsSortable() || !ValidRow(row) || !ValidColumn(column)) {
         return;
+    }
     uint32_t slot = m_rowSlots[row];
     m_orders[column]->Link(slot, SlotRow(slot).GetCellText(column), TextSource(column));
     RefreshHeadAndTail(column);
 }
 
 void TableModel::UnlinkSorted(int row, int column) {
-    if (!IsSortable() || !ValidRow(row) || !ValidColumn(column))
+    if (!IsSortable() || !ValidRow(row) || !ValidColumn(column)) {
         return;
+    }
     SortedOrder& order = *m_orders[column];
     uint32_t slot = m_rowSlots[row];
-    if (!order.IsLinked(slot))
+    if (!order.IsLinked(slot)) {
         return;
+    }
     order.Unlink(slot);
     RefreshHeadAndTail(column);
 }
@@ -69,24 +73,29 @@ void TableModel::SetSortColumn(int column, int mode) {
 }
 
 int TableModel::GetSortedRow(int n, TableRow** out, int column) const {
-    if (out != nullptr)
+    if (out != nullptr) {
         *out = nullptr;
-    if (!IsSortable() || !ValidRow(n) || !ValidColumn(column))
+    }
+    if (!IsSortable() || !ValidRow(n) || !ValidColumn(column)) {
         return -1;
+    }
     const SortedOrder& order = *m_orders[column];
     uint32_t count = order.Count();
     uint32_t position = static_cast<uint32_t>(n);
-    if (position >= count)
+    if (position >= count) {
         return -1;
+    }
     bool backward = (m_sortMode & SORT_DESCENDING) != 0;
     return SlotToRow(order.Nth(backward ? count - 1 - position : position), out);
 }
 
 int TableModel::GetNextSortedRow(int row, TableRow** out, int column) const {
-    if (out != nullptr)
+    if (out != nullptr) {
         *out = nullptr;
-    if (!IsSortable() || !ValidRow(row) || !ValidColumn(column))
+    }
+    if (!IsSortable() || !ValidRow(row) || !ValidColumn(column)) {
         return -1;
+    }
     const SortedOrder& order = *m_orders[column];
     uint32_t slot = m_rowSlots[row];
     bool backward = (m_sortMode & SORT_DESCENDING) != 0;
@@ -94,10 +103,12 @@ int TableModel::GetNextSortedRow(int row, TableRow** out, int column) const {
 }
 
 int TableModel::DisplayRowToRow(int displayRow) const {
-    if (!ValidRow(displayRow))
+    if (!ValidRow(displayRow)) {
         return 0;
-    if (!IsSortable() || m_sortMode == SORT_NONE)
+    }
+    if (!IsSortable() || m_sortMode == SORT_NONE) {
         return displayRow;
+    }
     int row = GetSortedRow(displayRow, nullptr, m_sortColumn);
     return row < 0 ? 0 : row;
 }
@@ -110,8 +121,9 @@ void TableModel::RehashRow(int row) {
     uint32_t oldKeyHash = stored.m_keyHash;
     uint32_t oldLookupHash = stored.m_lookupHash;
     uint32_t hash = 0;
-    for (size_t c = 0; IsKeyColumn(m_columns, c); ++c)
+    for (size_t c = 0; IsKeyColumn(m_columns, c); ++c) {
         hash = MixKeyText(hash, stored.GetCellText(c), stored.GetCellLength(c));
+    }
     stored.m_keyHash = hash;
     stored.m_lookupHash = hash ^ stored.m_key;
     UpdateLookup(slot, oldKeyHash, oldLookupHash);
@@ -141,8 +153,9 @@ void TableModel::EraseLookupEntry(std::unordered_multimap<uint32_t, uint32_t>& i
 }
 
 int TableModel::SetRowKey(int row, uint32_t key) {
-    if (!ValidRow(row))
+    if (!ValidRow(row)) {
         return 0;
+    }
     uint32_t slot = m_rowSlots[row];
     TableRow& stored = SlotRow(slot);
     uint32_t oldLookupHash = stored.m_lookupHash;
@@ -164,8 +177,9 @@ int TableModel::FindRow(const char* text, char delimiter) {
 // that; a table that is never searched pays nothing for them.
 void TableModel::BuildLookupIndex(bool withKey) {
     bool& built = withKey ? m_lookupIndexBuilt : m_keyIndexBuilt;
-    if (built)
+    if (built) {
         return;
+    }
     auto& index = withKey ? m_byLookupHash : m_byKeyHash;
     index.reserve(m_rowSlots.size());
     for (uint32_t slot : m_rowSlots) {
@@ -181,26 +195,31 @@ void TableModel::BuildLookupIndex(bool withKey) {
 int TableModel::FindRowBy(bool withKey, uint32_t key, const char* text, char delimiter) {
     uint32_t hash = 0;
     for (size_t c = 0; IsKeyColumn(m_columns, c); ++c) {
-        char buffer[FIELD_BUFFER_SIZE];
+        char buffer[kFieldBufferSize];
         const char* field =
-            GetField(static_cast<int>(c), text, buffer, FIELD_BUFFER_SIZE, delimiter);
-        if (field != nullptr)
+            GetField(static_cast<int>(c), text, buffer, kFieldBufferSize, delimiter);
+        if (field != nullptr) {
             hash = MixKeyText(hash, field, std::strlen(field));
+        }
     }
-    if (withKey)
+    if (withKey) {
         hash ^= key;
+    }
     BuildLookupIndex(withKey);
     auto range = (withKey ? m_byLookupHash : m_byKeyHash).equal_range(hash);
     int found = -1;
     for (auto it = range.first; it != range.second; ++it) {
         const TableRow& row = SlotRow(it->second);
         int index = m_slotIndex[it->second];
-        if (found >= 0 && index > found)
+        if (found >= 0 && index > found) {
             continue;
-        if (withKey && row.m_key != key)
+        }
+        if (withKey && row.m_key != key) {
             continue;
-        if (KeyCellsMatch(row, text, delimiter))
+        }
+        if (KeyCellsMatch(row, text, delimiter)) {
             found = index;
+        }
     }
     return found;
 }
@@ -209,12 +228,14 @@ int TableModel::FindRowBy(bool withKey, uint32_t key, const char* text, char del
 bool TableModel::KeyCellsMatch(const TableRow& row, const char* text, char delimiter) const {
     std::string field;
     for (size_t c = 0; IsKeyColumn(m_columns, c); ++c) {
-        if (GetField(static_cast<int>(c), text, delimiter, &field) == nullptr)
+        if (GetField(static_cast<int>(c), text, delimiter, &field) == nullptr) {
             field.clear();
+        }
         int column = static_cast<int>(c);
         if (field.size() != row.GetCellLength(column) ||
-            std::memcmp(field.data(), row.GetCellText(column), field.size()) != 0)
+            std::memcmp(field.data(), row.GetCellText(column), field.size()) != 0) {
             return false;
+        }
     }
     return true;
 }

@@ -6,8 +6,9 @@ TableRow::TableRow(int cellCount) {
     Allocate(cellCount, static_cast<size_t>(cellCount));
     std::memset(m_block.get(), 0, HeaderBytes(cellCount) + static_cast<size_t>(cellCount));
     uint32_t* offsets = Offsets();
-    for (int i = 0; i <= cellCount; ++i)
+    for (int i = 0; i <= cellCount; ++i) {
         offsets[i] = static_cast<uint32_t>(i);
+    }
 }
 
 TableRow::TableRow(const TableRow& other) {
@@ -15,8 +16,9 @@ TableRow::TableRow(const TableRow& other) {
 }
 
 TableRow& TableRow::operator=(const TableRow& other) {
-    if (this == &other)
+    if (this == &other) {
         return *this;
+    }
     m_hasSortLinks = other.m_hasSortLinks;
     m_keyHash = other.m_keyHash;
     m_lookupHash = other.m_lookupHash;
@@ -87,8 +89,9 @@ void TableRow::SetCellText(int column, const char* text, size_t length) {
 
     uint32_t* offsets = Offsets();
     int32_t growth = static_cast<int32_t>(length) - static_cast<int32_t>(oldLength);
-    for (int i = 0; i <= m_cellCount; ++i)
+    for (int i = 0; i <= m_cellCount; ++i) {
         offsets[i] = oldOffsets[i] + (i > column ? growth : 0);
+    }
     char* texts = Texts();
     size_t before = oldOffsets[column];
     size_t afterStart = oldOffsets[column + 1];
@@ -116,8 +119,9 @@ void TableRow::InsertCell(int column, uint32_t state) {
 void TableRow::EraseCell(int column) {
     TableRow shrunk(m_cellCount - 1);
     for (int i = 0, to = 0; i < m_cellCount; ++i) {
-        if (i == column)
+        if (i == column) {
             continue;
+        }
         shrunk.Info(to) = Info(i);
         shrunk.SetCellText(to, GetCellText(i), GetCellLength(i));
         ++to;

@@ -4,6 +4,7 @@
 
 #include "hostapi/ksmem32.h"
 #include "table/ksc_table.h"
+#include "view/matrix_columns.h"
 
 #include <stdio.h>
 
@@ -13,26 +14,6 @@ namespace {
 const char* const kMatrixColumns[] = {"matrixSDIndex",       "matrixSDSourceAddress",
                                       "matrixSDDestAddress", "matrixSDOctets",
                                       "matrixSDPkts",        "matrixSDErrors"};
-
-struct ColumnSpec {
-    const char* title;
-    int width;
-    uint32_t flags;
-};
-
-// The addresses as answered stay hidden beside the visible names.
-const ColumnSpec kTableColumns[] = {
-    {"Index", 50, COLUMN_NUMERIC},
-    {"Source", 100, 0},
-    {"Destination", 100, 0},
-    {"Source", 100, COLUMN_HIDDEN},
-    {"Destination", 100, COLUMN_HIDDEN},
-    {"Bytes", 100, COLUMN_NUMERIC},
-    {"Packets", 75, COLUMN_NUMERIC},
-    {"Errors", 50, COLUMN_NUMERIC},
-};
-
-constexpr UINT kTableOptions = TABLE_ROWSELECT | TABLE_NOSCROLLBARS | TABLE_SORTABLE;
 
 // The conversation matrix window: caption and style (WS_CHILD, WS_VISIBLE,
 // WS_OVERLAPPEDWINDOW).
@@ -100,25 +81,14 @@ int CMatrixView::OnCreate(LPCREATESTRUCT createStruct) {
 
 // The table fills the view; without its window it gets no columns.
 void CMatrixView::CreateTable() {
-    m_table = new KSCTable(this, IDC_MATRIX_TABLE, kTableOptions, nullptr);
+    m_table = new KSCTable(this, IDC_MATRIX_TABLE, kMatrixTableOptions, nullptr);
     if (IsWindowObject(m_table)) {
-        InsertColumns();
+        InsertMatrixColumns(*m_table, Localize);
     }
     CFont* font = CFont::FromHandle(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
     SetFont(font, TRUE);
     m_table->SetFont(font, TRUE);
     m_table->SetTransposed(0);
-}
-
-void CMatrixView::InsertColumns() {
-    int index = 0;
-    for (const ColumnSpec& spec : kTableColumns) {
-        TableColumn column;
-        column.m_title = Localize(spec.title);
-        column.m_width = spec.width;
-        column.m_flags = spec.flags;
-        m_table->InsertColumn(index++, column, TRUE);
-    }
 }
 
 // Tracked on the nearest window without WS_CHILD, the host's top-level window, which
@@ -154,8 +124,13 @@ BOOL CMatrixView::OnEraseBkgnd(CDC* dc) {
     return TRUE;
 }
 
+// The host may destroy its tab without calling Close. The view then lets go of what its
+// window held, so that the next InitTab connects and builds a table again instead of
+// keeping a windowless table and a connection that nothing would end.
 void CMatrixView::OnDestroy() {
     CWnd::OnDestroy();
+    Disconnect();
+    ReleaseTable();
 }
 
 void CMatrixView::OnVScroll(UINT code, UINT position, CScrollBar* bar) {
@@ -345,12 +320,18 @@ void CMatrixView::AddPairMember(const std::string& name, const std::string& addr
 void CMatrixView::CloseView() {
     Disconnect();
     if (IsWindowObject(m_table)) {
-        m_table->DestroyWindow();
-        delete m_table;
-        m_table = nullptr;
+        ReleaseTable();
     }
-    m_rowIndex.Clear();
     m_host.ConvertAddress(CONVERT_UNREGISTER, &m_conversionSlot);
+}
+
+void CMatrixView::ReleaseTable() {
+    if (IsWindowObject(m_table)) {
+        m_table->DestroyWindow();
+    }
+    delete m_table;
+    m_table = nullptr;
+    m_rowIndex.Clear();
 }
 
 BOOL CMatrixView::HasSelectedRows() const {

@@ -160,7 +160,7 @@ class CMatrixView : public CWnd, public CMibWalker {
     static BOOL IsWindowObject(const CWnd* window);
 
     void CreateTable();
-    void InsertColumns();
+    void ReleaseTable();
     void ForwardScroll(UINT message, int bar, UINT code, UINT position, CScrollBar* from);
     SECTabWnd* ActiveHostTab() const;
     void CopyScrollState(int bar, CScrollBar* target, BOOL clear);

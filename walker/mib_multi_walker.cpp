@@ -121,23 +121,21 @@ void CMibMultiWalker::StartWalk(const char* instance, uintptr_t tag) {
     DbUnlockTable(table, DB_LOCK_WRITE);
 }
 
-DbHandle CMibMultiWalker::PostNewRequest(const char* instance, uintptr_t tag) {
-    const DbHandle record = DbNewRecord(m_requestTable);
-    if (record == 0) {
-        return 0;
-    }
-    FillWalkRequest(record, m_node, m_columnList, instance);
-    if (DbPostRecord(record) == 0) {
-        DbFreeRecord(record);
+void CMibMultiWalker::PostNewRequest(const char* instance, uintptr_t tag) {
+    bool postFailed = false;
+    const DbHandle record =
+        PostWalkRequest(m_requestTable, m_node, m_columnList, instance, postFailed);
+    if (postFailed) {
         OnWalkDone("", m_node, tag);
-        return 0;
+    }
+    if (record == 0) {
+        return;
     }
     auto walk = std::make_unique<MibWalkItem>();
     walk->m_record = record;
     walk->m_node = m_node;
     walk->m_tag = tag;
     m_walks.push_back(std::move(walk));
-    return record;
 }
 
 int CMibMultiWalker::NotifyProc(uintptr_t userDatum, int table, int event, uint32_t recordId) {
@@ -173,24 +171,15 @@ void CMibMultiWalker::OnAnswer(uint32_t recordId) {
     }
 }
 
-// Hands one answer to the derived class and posts it again; false when the walk
-// is finished instead.
+// Hands one answer to the derived class and posts it again; false when the walk is
+// finished instead. The hook may release the walks (Disconnect); then nothing is left.
 bool CMibMultiWalker::ContinueWithAnswer(DbHandle answer, uint32_t recordId) {
-    if (m_columnList.empty() || !AnswerInColumn(answer, m_columnList.front())) {
-        return false;
-    }
-    m_lastInstance = AnswerInstance(answer);
-    const int goOn = OnWalkRow(answer, NodeOf(recordId), TagOf(answer, recordId));
-    // The hook may have released the walks (Disconnect); then nothing is left.
-    if (!Owns(recordId)) {
-        return true;
-    }
-    if (goOn == 0) {
-        return false;
-    }
-    DbSetInt(answer, FLD_TYPE, DB_REQ_GET_NEXT);
-    DbPostRecord(answer);
-    return true;
+    return ContinueWalk(
+        answer, m_columnList, m_lastInstance,
+        [this, answer, recordId] {
+            return OnWalkRow(answer, NodeOf(recordId), TagOf(answer, recordId));
+        },
+        [this, recordId] { return Owns(recordId); });
 }
 
 // An ended walk is released before its hook runs: its record is freed and its

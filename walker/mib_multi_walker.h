@@ -49,7 +49,7 @@ class CMibMultiWalker {
     uintptr_t TagOf(DbHandle answer, uint32_t recordId) const;
     void ReleaseAllWalks();
     void ReleaseWalk(uint32_t recordId);
-    DbHandle PostNewRequest(const char* instance, uintptr_t tag);
+    void PostNewRequest(const char* instance, uintptr_t tag);
     void OnNotify(int table, int event, uint32_t recordId);
     void OnAnswer(uint32_t recordId);
     bool ContinueWithAnswer(DbHandle answer, uint32_t recordId);

@@ -15,8 +15,6 @@ std::string ReadFirstVariable(DbHandle answer, uint32_t field) {
     return text;
 }
 
-} // namespace
-
 void FillWalkRequest(DbHandle record, uint32_t node, const std::vector<std::string>& columns,
                      const char* instance) {
     DbSetInt(record, FLD_TYPE, DB_REQ_GET_NEXT);
@@ -30,13 +28,50 @@ void FillWalkRequest(DbHandle record, uint32_t node, const std::vector<std::stri
     }
 }
 
-bool AnswerInColumn(DbHandle answer, const std::string& column) {
-    const std::string name = ReadFirstVariable(answer, FLD_VAR_NAME);
-    return name.compare(0, column.size(), column) == 0;
+} // namespace
+
+DbHandle PostWalkRequest(DbHandle requestTable, uint32_t node,
+                         const std::vector<std::string>& columns, const char* instance,
+                         bool& postFailed) {
+    postFailed = false;
+    const DbHandle record = DbNewRecord(requestTable);
+    if (record == 0) {
+        return 0;
+    }
+    FillWalkRequest(record, node, columns, instance);
+    if (DbPostRecord(record) != 0) {
+        return record;
+    }
+    DbFreeRecord(record);
+    postFailed = true;
+    return 0;
 }
 
-std::string AnswerInstance(DbHandle answer) {
-    return ReadFirstVariable(answer, FLD_VAR_INSTANCE);
+bool AnswerInFirstColumn(DbHandle answer, const std::vector<std::string>& columns) {
+    if (columns.empty()) {
+        return false;
+    }
+    const std::string name = ReadFirstVariable(answer, FLD_VAR_NAME);
+    return name.compare(0, columns.front().size(), columns.front()) == 0;
+}
+
+bool ContinueWalk(DbHandle answer, const std::vector<std::string>& columns,
+                  std::string& lastInstance, const std::function<int()>& onRow,
+                  const std::function<bool()>& stillOwned) {
+    if (!AnswerInFirstColumn(answer, columns)) {
+        return false;
+    }
+    lastInstance = ReadFirstVariable(answer, FLD_VAR_INSTANCE);
+    const int goOn = onRow();
+    if (!stillOwned()) {
+        return true;
+    }
+    if (goOn == 0) {
+        return false;
+    }
+    DbSetInt(answer, FLD_TYPE, DB_REQ_GET_NEXT);
+    DbPostRecord(answer);
+    return true;
 }
 
 void SetColumnOid(std::vector<std::string>& columns, int position, const char* oid) {
@@ -113,23 +148,14 @@ void CMibWalker::StartWalk(const char* instance) {
         // failed post does, so the owner's refresh cycle re-arms and goes on.
         OnWalkDone("");
     } else {
-        PostNewRequest(instance);
+        bool postFailed = false;
+        m_pendingRecord =
+            PostWalkRequest(m_requestTable, m_node, m_columnList, instance, postFailed);
+        if (postFailed) {
+            OnWalkDone("");
+        }
     }
     DbUnlockTable(table, DB_LOCK_WRITE);
-}
-
-void CMibWalker::PostNewRequest(const char* instance) {
-    m_pendingRecord = DbNewRecord(m_requestTable);
-    if (m_pendingRecord == 0) {
-        return;
-    }
-    FillWalkRequest(m_pendingRecord, m_node, m_columnList, instance);
-    if (DbPostRecord(m_pendingRecord) != 0) {
-        return;
-    }
-    DbFreeRecord(m_pendingRecord);
-    m_pendingRecord = 0;
-    OnWalkDone("");
 }
 
 int CMibWalker::NotifyProc(uintptr_t userDatum, int table, int event, uint32_t recordId) {
@@ -159,30 +185,18 @@ void CMibWalker::OnNotify(int table, int event, uint32_t recordId) {
     FinishWalk();
 }
 
-// Hands one answer to the derived class and posts it again; false when the walk
-// is finished instead.
+// Hands one answer to the derived class and posts it again; false when the walk is
+// finished instead. An error status inside the column ends it with no last instance.
 bool CMibWalker::ContinueWithAnswer(DbHandle answer) {
-    if (m_columnList.empty() || !AnswerInColumn(answer, m_columnList.front())) {
-        return false;
-    }
-    if (DbGetInt(answer, FLD_REQ_ERROR) != 0) {
+    if (DbGetInt(answer, FLD_REQ_ERROR) != 0 && AnswerInFirstColumn(answer, m_columnList)) {
         m_lastInstance.clear();
         return false;
     }
-    m_lastInstance = AnswerInstance(answer);
+    // The hook may cancel or restart the walk; then nothing of this walk is left.
     const DbHandle pending = m_pendingRecord;
-    const int goOn = OnWalkRow(answer);
-    // The hook may have cancelled or restarted the walk; then nothing of this
-    // walk is left to post or to finish.
-    if (m_pendingRecord != pending) {
-        return true;
-    }
-    if (goOn == 0) {
-        return false;
-    }
-    DbSetInt(answer, FLD_TYPE, DB_REQ_GET_NEXT);
-    DbPostRecord(answer);
-    return true;
+    return ContinueWalk(
+        answer, m_columnList, m_lastInstance, [this, answer] { return OnWalkRow(answer); },
+        [this, pending] { return m_pendingRecord == pending; });
 }
 
 void CMibWalker::FinishWalk() {

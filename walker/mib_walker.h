@@ -5,6 +5,7 @@
 
 #include "hostapi/ksdbapi.h"
 
+#include <functional>
 #include <stdint.h>
 #include <string>
 #include <vector>
@@ -41,16 +42,25 @@ class CMibWalker {
     void OnNotify(int table, int event, uint32_t recordId);
     bool ContinueWithAnswer(DbHandle answer);
     void FinishWalk();
-    void PostNewRequest(const char* instance);
 };
 
-// Shared by both walkers: the request fields of a get-next over columns.
-void FillWalkRequest(DbHandle record, uint32_t node, const std::vector<std::string>& columns,
-                     const char* instance);
-// Whether the first variable of an answer still lies in column (plain prefix
-// comparison over the column identifier's length).
-bool AnswerInColumn(DbHandle answer, const std::string& column);
-// Reads the first variable's answered instance into text.
-std::string AnswerInstance(DbHandle answer);
+// Shared by both walkers.
+//
+// Makes and posts the first request of a walk: a get-next of every column from instance.
+// Answers the posted record; 0 when no record could be made, or when the post failed
+// (then postFailed is set and the record is freed already).
+DbHandle PostWalkRequest(DbHandle requestTable, uint32_t node,
+                         const std::vector<std::string>& columns, const char* instance,
+                         bool& postFailed);
+// Whether the first variable of an answer still lies in the first column (plain prefix
+// comparison over that identifier's length).
+bool AnswerInFirstColumn(DbHandle answer, const std::vector<std::string>& columns);
+// One answer of a walk: while it lies in the first column, lastInstance takes its instance,
+// onRow gets it, and the answer is posted again when onRow returns nonzero. False when the
+// walk is finished (outside the column, or onRow returned 0). When stillOwned turns false
+// during onRow, the hook has dropped the walk: nothing is posted and the answer is true.
+bool ContinueWalk(DbHandle answer, const std::vector<std::string>& columns,
+                  std::string& lastInstance, const std::function<int()>& onRow,
+                  const std::function<bool()>& stillOwned);
 // Grows columns to position entries when needed (1-based) and sets that entry.
 void SetColumnOid(std::vector<std::string>& columns, int position, const char* oid);

@@ -20,11 +20,11 @@
 
 namespace {
 
-constexpr int SERIES = 20;
-constexpr UINT INTERVAL_MS = 5000;
-constexpr int HOUR_OF_POLLS = 3600 / 5;
-const ksdb::Oid SYS_UP_TIME = {1, 3, 6, 1, 2, 1, 1, 3, 0};
-const char UTILIZATION[] = "100 * (800*{matrixSDOctets}/({$time}*10000000))";
+constexpr int kSeries = 20;
+constexpr UINT kIntervalMs = 5000;
+constexpr int kHourOfPolls = 3600 / 5;
+const ksdb::Oid kSysUpTime = {1, 3, 6, 1, 2, 1, 1, 3, 0};
+const char kUtilization[] = "100 * (800*{matrixSDOctets}/({$time}*10000000))";
 
 std::string Mac(int n) {
     return std::string("\x00\xA0\xC9\x00\x00", 5) + static_cast<char>(n);
@@ -35,7 +35,7 @@ std::string Instance(int n) {
            std::to_string(100 + n);
 }
 
-// The database, the agent, the engine and one graph of SERIES conversations.
+// The database, the agent, the engine and one graph of kSeries conversations.
 struct Bench {
     std::shared_ptr<ksdb::MemoryAgent> agent = std::make_shared<ksdb::MemoryAgent>();
     std::unique_ptr<GraphEngine> engine;
@@ -51,14 +51,15 @@ struct Bench {
         auto transport = std::make_unique<ksdb::MemoryTransport>();
         transport->SetDefaultAgent(agent);
         ksdb::SetTransport(std::move(transport));
-        engine = std::make_unique<GraphEngine>(1, INTERVAL_MS);
+        engine = std::make_unique<GraphEngine>(1, kIntervalMs);
         engine->Install();
         parent.CreateEx(0, nullptr, "bench", WS_OVERLAPPEDWINDOW, 0, 0, 800, 500, nullptr, nullptr);
         Advance();
         chart = PostGraph();
         MoveWindow(chart, 0, 0, 800, 500, TRUE);
-        for (int i = 0; i < HOUR_OF_POLLS; ++i)
+        for (int i = 0; i < kHourOfPolls; ++i) {
             Tick();
+        }
     }
 
     // Counters grow by different amounts per conversation, so that the lines differ; the
@@ -66,15 +67,16 @@ struct Bench {
     void Advance(bool counters = true) {
         uptime += 500;
         octets += 100000;
-        agent->Set(SYS_UP_TIME, ksdb::SnmpValue::Number(ksdb::kAsnTimeTicks, uptime));
-        for (int n = 1; counters && n <= SERIES; ++n)
+        agent->Set(kSysUpTime, ksdb::SnmpValue::Number(ksdb::kAsnTimeTicks, uptime));
+        for (int n = 1; counters && n <= kSeries; ++n) {
             agent->AddConversation(n, Mac(n), Mac(100 + n), octets / 100, octets / n * (n % 3 + 1),
                                    0);
+        }
     }
 
     void Tick(bool counters = true) {
         Advance(counters);
-        TimerClock::Advance(INTERVAL_MS);
+        TimerClock::Advance(kIntervalMs);
         PlatformApp::PumpMessages();
     }
 
@@ -84,13 +86,13 @@ struct Bench {
         const DbHandle record = DbNewRecord(graphs);
         DbSetInt(record, FLD_GRAPH_PARENT,
                  static_cast<int32_t>(reinterpret_cast<uintptr_t>(parent.m_hWnd)));
-        for (int k = 0; k < SERIES; ++k) {
+        for (int k = 0; k < kSeries; ++k) {
             DbSetInt(record, FLD_SERIES_INDEX, k);
             DbSetInt(record, FLD_SERIES_NODE, 1);
             DbSetText(record, FLD_SERIES_INSTANCE, Instance(k + 1).c_str(), -1);
             DbSetText(record, FLD_SERIES_LEGEND, ("conversation " + std::to_string(k + 1)).c_str(),
                       -1);
-            DbSetText(record, FLD_SERIES_EXPRESSION, UTILIZATION, -1);
+            DbSetText(record, FLD_SERIES_EXPRESSION, kUtilization, -1);
         }
         DbSetText(record, FLD_NAME, "Utilization for bench", -1);
         DbPostRecord(record);
@@ -113,7 +115,7 @@ void BM_BaselineGetOf21Variables(benchmark::State& state) {
     DbSetInt(record, FLD_TYPE, DB_REQ_GET);
     DbSetInt(record, FLD_REQ_TARGET, 1);
     DbSetText(record, FLD_VAR_OID, "1.3.6.1.2.1.1.3.0", -1);
-    for (int n = 1; n <= SERIES; ++n) {
+    for (int n = 1; n <= kSeries; ++n) {
         DbSetInt(record, FLD_VAR_INDEX, n + 1);
         DbSetText(record, FLD_VAR_OID, "1.3.6.1.2.1.16.6.2.1.5", -1);
         DbSetText(record, FLD_VAR_INSTANCE, Instance(n).c_str(), -1);
@@ -128,8 +130,9 @@ void BM_BaselineGetOf21Variables(benchmark::State& state) {
 
 void BM_PollGraphOf20Series(benchmark::State& state) {
     Bench& bench = TheBench();
-    for (auto _ : state)
+    for (auto _ : state) {
         bench.Tick(false);
+    }
     state.counters["points"] =
         static_cast<double>(bench.engine->Graphs()[0]->History().Points(0).size());
 }

@@ -45,8 +45,9 @@ int RawWalk(ksdb::MemoryAgent& agent) {
     int rows = 0;
     for (;;) {
         ksdb::SnmpAnswer answer = agent.Answer(request, 1);
-        if (answer.status || !ksdb::HasPrefix(answer.vars[0].name, first))
+        if (answer.status || !ksdb::HasPrefix(answer.vars[0].name, first)) {
             return rows;
+        }
         benchmark::DoNotOptimize(answer);
         request.vars = std::move(answer.vars);
         ++rows;
@@ -63,8 +64,9 @@ struct Walk {
 int OnNotify(uintptr_t datum, int table, int event, uint32_t id) {
     auto* walk = reinterpret_cast<Walk*>(datum);
     if (table != DB_TABLE_REQUESTS || event != DB_EVENT_ANSWERED ||
-        id != DbGetRecordId(walk->record))
+        id != DbGetRecordId(walk->record)) {
         return 1;
+    }
     DbHandle answer = DbFindRecord(walk->requests, id);
     char name[256];
     DbSetInt(answer, FLD_VAR_INDEX, 1);
@@ -98,8 +100,9 @@ int DatabaseWalk() {
         DbSetText(walk.record, FLD_VAR_INSTANCE, "", 0);
     }
     DbPostRecord(walk.record);
-    while (!walk.done)
+    while (!walk.done) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
     DbFreeRecord(walk.record);
     DbDisconnect(connection);
     return walk.rows;
@@ -123,8 +126,9 @@ void BM_MatrixWalk(benchmark::State& state) {
         auto middle = std::chrono::steady_clock::now();
         int rows = DatabaseWalk();
         auto end = std::chrono::steady_clock::now();
-        if (rows != conversations || rawRows != conversations)
+        if (rows != conversations || rawRows != conversations) {
             state.SkipWithError("walk lost rows");
+        }
         rawSeconds += std::chrono::duration<double>(middle - start).count();
         databaseSeconds += std::chrono::duration<double>(end - middle).count();
         state.SetIterationTime(std::chrono::duration<double>(end - middle).count());

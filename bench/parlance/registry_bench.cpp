@@ -9,13 +9,13 @@
 
 namespace {
 
-const char* const REGISTRY = "/usr/share/ieee-data";
+const char* const kRegistry = "/usr/share/ieee-data";
 
 void BM_ReadRegistryBytes(benchmark::State& state) {
     for (auto _ : state) {
         size_t bytes = 0;
         for (const char* name : {"oui.txt", "mam.txt", "oui36.txt"}) {
-            std::ifstream file(std::string(REGISTRY) + "/" + name,
+            std::ifstream file(std::string(kRegistry) + "/" + name,
                                std::ios::binary | std::ios::ate);
             std::string text(size_t(file.tellg()), '\0');
             file.seekg(0);
@@ -30,16 +30,17 @@ BENCHMARK(BM_ReadRegistryBytes)->Unit(benchmark::kMillisecond);
 void BM_LoadRegistry(benchmark::State& state) {
     for (auto _ : state) {
         OuiRegistry registry;
-        benchmark::DoNotOptimize(registry.Load(REGISTRY));
+        benchmark::DoNotOptimize(registry.Load(kRegistry));
     }
 }
 BENCHMARK(BM_LoadRegistry)->Unit(benchmark::kMillisecond);
 
 void BM_VendorName(benchmark::State& state) {
-    NameResolver resolver("/nonexistent/ethers", REGISTRY);
+    NameResolver resolver("/nonexistent/ethers", kRegistry);
     resolver.Name("00 A0 C9 12 34 56");
-    for (auto _ : state)
+    for (auto _ : state) {
         benchmark::DoNotOptimize(resolver.Name("70 B3 D5 F2 F1 23"));
+    }
 }
 BENCHMARK(BM_VendorName);
 

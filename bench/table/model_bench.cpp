@@ -12,6 +12,7 @@
 #include "platform/timer_clock.h"
 #include "table/ksc_table.h"
 #include "table/table_model.h"
+#include "view/matrix_columns.h"
 
 #include <benchmark/benchmark.h>
 
@@ -26,24 +27,6 @@
 #include <vector>
 
 namespace {
-
-struct ColumnSpec {
-    const char* title;
-    int width;
-    uint32_t flags;
-};
-
-// The Matrix view's columns: index, names, the hidden address pair, counters.
-constexpr ColumnSpec MATRIX_COLUMNS[] = {
-    {"Index", 50, COLUMN_NUMERIC},
-    {"Source", 100, 0},
-    {"Destination", 100, 0},
-    {"Source", 100, COLUMN_HIDDEN},
-    {"Destination", 100, COLUMN_HIDDEN},
-    {"Bytes", 100, COLUMN_NUMERIC},
-    {"Packets", 75, COLUMN_NUMERIC},
-    {"Errors", 50, COLUMN_NUMERIC},
-};
 
 // Walk answers as the probe gives them: one index, MAC addresses of a few thousand hosts
 // sharing a handful of vendor prefixes, and counters.
@@ -66,12 +49,14 @@ std::string MacText(std::mt19937& random) {
 
 const std::vector<Conversation>& Conversations(size_t count) {
     static std::vector<Conversation> all;
-    if (all.size() >= count)
+    if (all.size() >= count) {
         return all;
+    }
     std::mt19937 random(7);
     std::vector<std::string> hosts;
-    for (int i = 0; i < 20000; ++i)
+    for (int i = 0; i < 20000; ++i) {
         hosts.push_back(MacText(random));
+    }
     all.clear();
     for (size_t i = 0; i < count; ++i) {
         uint32_t packets = random() % 1000000;
@@ -82,21 +67,9 @@ const std::vector<Conversation>& Conversations(size_t count) {
     return all;
 }
 
-constexpr uint32_t MATRIX_OPTIONS = TABLE_ROWSELECT | TABLE_NOSCROLLBARS | TABLE_SORTABLE;
-
-void AddMatrixColumns(TableModel* model) {
-    for (const ColumnSpec& spec : MATRIX_COLUMNS) {
-        TableColumn column;
-        column.m_title = spec.title;
-        column.m_width = spec.width;
-        column.m_flags = spec.flags;
-        model->InsertColumn(model->GetColumnCount(), column, 1);
-    }
-}
-
 TableModel* NewMatrixTable() {
-    auto* model = new TableModel(MATRIX_OPTIONS);
-    AddMatrixColumns(model);
+    auto* model = new TableModel(kMatrixTableOptions);
+    InsertMatrixColumns(*model);
     return model;
 }
 
@@ -109,8 +82,8 @@ TableModel* NewMatrixWindow() {
         parent = new CWnd;
         parent->CreateEx(0, "BenchParent", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, NULL, NULL);
     }
-    auto* table = new KSCTable(parent, 6301, MATRIX_OPTIONS, nullptr);
-    AddMatrixColumns(table);
+    auto* table = new KSCTable(parent, 6301, kMatrixTableOptions, nullptr);
+    InsertMatrixColumns(*table);
     return table;
 }
 
@@ -130,8 +103,9 @@ void AppendConversation(TableModel& model, const Conversation& c) {
 TableModel* FilledTable(size_t rows, TableModel* (*make)() = NewMatrixTable) {
     const std::vector<Conversation>& conversations = Conversations(rows);
     TableModel* model = make();
-    for (size_t i = 0; i < rows; ++i)
+    for (size_t i = 0; i < rows; ++i) {
         AppendConversation(*model, conversations[i]);
+    }
     return model;
 }
 
@@ -164,8 +138,9 @@ double Ingest(benchmark::State& state, TableModel* (*make)()) {
 void BM_ModelIngest(benchmark::State& state) {
     double perRow = Ingest(state, NewMatrixTable);
     g_ingestSecondsPerRow[state.range(0)] = perRow;
-    if (g_ingestSecondsPerRow.count(1000) != 0)
+    if (g_ingestSecondsPerRow.count(1000) != 0) {
         state.counters["per_row_vs_1k"] = perRow / g_ingestSecondsPerRow[1000];
+    }
 }
 BENCHMARK(BM_ModelIngest)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 

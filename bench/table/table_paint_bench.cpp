@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int BYTES = 5;
+constexpr int kBytes = 5;
 
 struct PaintedTable {
     CWnd parent;
@@ -25,14 +25,14 @@ struct PaintedTable {
 KSCTable& TableOf(int rows) {
     static std::map<int, std::unique_ptr<PaintedTable>> tables;
     std::unique_ptr<PaintedTable>& entry = tables[rows];
-    if (entry)
+    if (entry) {
         return *entry->table;
+    }
     PlatformApp::Init();
     TimerClock::UseManualClock(true);
     entry = std::make_unique<PaintedTable>();
     entry->parent.CreateEx(0, "BenchParent", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, NULL, NULL);
-    entry->table = std::make_unique<KSCTable>(
-        &entry->parent, 6301, TABLE_ROWSELECT | TABLE_NOSCROLLBARS | TABLE_SORTABLE, nullptr);
+    entry->table = std::make_unique<KSCTable>(&entry->parent, 6301, kMatrixTableOptions, nullptr);
     KSCTable& table = *entry->table;
     AddMatrixColumns(table);
     for (int i = 0; i < rows; i++) {
@@ -43,7 +43,7 @@ KSCTable& TableOf(int rows) {
                       (i >> 16) & 0xFF, (i * 2654435761u) % 1000000000u, i % 5000, i % 7);
         table.InsertRow(table.GetRowCount(), line, ';', FALSE);
     }
-    table.SetSortColumn(BYTES, SORT_DESCENDING);
+    table.SetSortColumn(kBytes, SORT_DESCENDING);
     table.SelectRow(3, TRUE);
     table.SetTopRow(rows / 2);
     TimerClock::Advance(25);

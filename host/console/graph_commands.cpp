@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr int TAB_WINDOW_ID = 59648; // the framework's first pane id
-constexpr double DEFAULT_GRAPH_TIMEOUT_SECONDS = 60;
+constexpr int kTabWindowId = 59648; // the framework's first pane id
+constexpr double kDefaultGraphTimeoutSeconds = 60;
 
 bool ParseCount(const std::string& text, int& count) {
     char* end = nullptr;
@@ -43,11 +43,12 @@ int FewestValues(const GraphEngine& engine) {
 
 std::string PointLine(const GraphPoint& point) {
     char text[96];
-    if (point.gap)
+    if (point.gap) {
         std::snprintf(text, sizeof text, "point\t%.3f\t-\t-", point.timeMs / 1000.0);
-    else
+    } else {
         std::snprintf(text, sizeof text, "point\t%.3f\t%.17g\t%u", point.timeMs / 1000.0,
                       point.value, point.interval);
+    }
     return text;
 }
 
@@ -56,17 +57,19 @@ void WriteGraph(const LiveGraph& graph, std::ostream& out) {
     for (const GraphSeries& series : graph.Definition().series) {
         out << "series\t" << series.index << '\t' << series.legend << '\t' << series.instance
             << '\t' << series.expression << '\n';
-        for (const GraphPoint& point : graph.History().Points(series.index))
+        for (const GraphPoint& point : graph.History().Points(series.index)) {
             out << PointLine(point) << '\n';
+        }
     }
 }
 
 ScriptRunner::Outcome WaitGraphs(const GraphEngine& engine, const std::vector<std::string>& args) {
     int count = 0;
-    double seconds = DEFAULT_GRAPH_TIMEOUT_SECONDS;
+    double seconds = kDefaultGraphTimeoutSeconds;
     if (args.empty() || args.size() > 2 || !ParseCount(args[0], count) ||
-        (args.size() > 1 && !ParseSeconds(args[1], seconds)))
+        (args.size() > 1 && !ParseSeconds(args[1], seconds))) {
         return ScriptRunner::Failed("usage: wait-graphs N [SECONDS]");
+    }
     ScriptRunner::Outcome outcome;
     outcome.until = [&engine, count] { return FewestValues(engine) >= count; };
     outcome.timeoutSeconds = seconds;
@@ -77,11 +80,13 @@ ScriptRunner::Outcome WaitGraphs(const GraphEngine& engine, const std::vector<st
 }
 
 ScriptRunner::Outcome DumpGraphs(const GraphEngine& engine, const std::vector<std::string>& args) {
-    if (args.size() != 1)
+    if (args.size() != 1) {
         return ScriptRunner::Failed("usage: dump-graphs FILE");
+    }
     std::ofstream out(args[0]);
-    for (const LiveGraph* graph : engine.Graphs())
+    for (const LiveGraph* graph : engine.Graphs()) {
         WriteGraph(*graph, out);
+    }
     return out ? ScriptRunner::Outcome{} : ScriptRunner::Failed("cannot write " + args[0]);
 }
 
@@ -89,16 +94,19 @@ ScriptRunner::Outcome DumpGraphs(const GraphEngine& engine, const std::vector<st
 // the frame as a click on it would.
 ScriptRunner::Outcome Tab(QuillonFrame& frame, const std::vector<std::string>& args) {
     int position = 0;
-    if (args.size() != 1 || !ParseCount(args[0], position))
+    if (args.size() != 1 || !ParseCount(args[0], position)) {
         return ScriptRunner::Failed("usage: tab N");
+    }
     CMDIChildWnd* active = frame.MDIGetActive();
-    CWnd* pane = active ? active->GetDlgItem(TAB_WINDOW_ID) : nullptr;
+    CWnd* pane = active ? active->GetDlgItem(kTabWindowId) : nullptr;
     auto* tabs = dynamic_cast<SECTabWnd*>(pane);
-    if (!tabs)
+    if (!tabs) {
         return ScriptRunner::Failed("the active window has no tabs");
-    if (!tabs->ActivateTab(position))
+    }
+    if (!tabs->ActivateTab(position)) {
         return ScriptRunner::Failed("no tab " + args[0] + " (there are " +
                                     std::to_string(tabs->GetTabCount()) + ")");
+    }
     return {};
 }
 

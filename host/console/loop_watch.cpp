@@ -4,8 +4,9 @@
 #include <fstream>
 
 LoopWatch::LoopWatch(const char* path) : m_path(path ? path : "") {
-    if (m_path.empty())
+    if (m_path.empty()) {
         return;
+    }
     m_timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_timer, &QTimer::timeout, [this] { OnTick(); });
     m_timer.start(kTickMs);
@@ -13,12 +14,14 @@ LoopWatch::LoopWatch(const char* path) : m_path(path ? path : "") {
 }
 
 LoopWatch::~LoopWatch() {
-    if (m_path.empty())
+    if (m_path.empty()) {
         return;
+    }
     std::ofstream file(m_path);
     file << "longest-wait-ms " << m_longestMs << "\n";
-    for (const auto& [wait, at] : m_noted)
+    for (const auto& [wait, at] : m_noted) {
         file << "wait-ms " << wait << " at-ms " << at << "\n";
+    }
 }
 
 void LoopWatch::OnTick() {
@@ -26,6 +29,7 @@ void LoopWatch::OnTick() {
     qint64 late = now - m_lastTick - kTickMs;
     m_lastTick = now;
     m_longestMs = std::max(m_longestMs, late);
-    if (late >= kNotedMs)
+    if (late >= kNotedMs) {
         m_noted.emplace_back(late, now);
+    }
 }

@@ -13,7 +13,6 @@
 #include "host/console/plugin_host.h"
 #include "host/console/quillon_frame.h"
 #include "host/console/script_runner.h"
-#include "host/console/walk_counter.h"
 #include "host/graphs/graph_engine.h"
 #include "host/ksdbapi/ksdb_host.h"
 #include "platform/module.h"
@@ -27,10 +26,10 @@
 
 namespace {
 
-const char TITLE[] = "Quillon Network Manager";
-const char PLUGIN_MODULE[] = "Tessaran.dll";
+const char kTitle[] = "Quillon Network Manager";
+const char kPluginModule[] = "Tessaran.dll";
 // The id of the console's one database instance, handed to the plug-in as its host context.
-constexpr uint32_t HOST_CONTEXT = 1;
+constexpr uint32_t kHostContext = 1;
 
 struct Options {
     std::string nodesFile;
@@ -67,16 +66,18 @@ bool ParseOptions(int argc, char** argv, Options& options) {
 // without a win.ini writes one naming the folder that holds the modules.
 void EnsureWinIni() {
     const std::string path = platform::ProfilePath();
-    if (std::filesystem::exists(path))
+    if (std::filesystem::exists(path)) {
         return;
-    WriteProfileString(TITLE, "Dir", platform::LibraryFolder().c_str());
+    }
+    WriteProfileString(kTitle, "Dir", platform::LibraryFolder().c_str());
     std::cerr << "quillon: wrote " << path << std::endl;
 }
 
 std::vector<ConsoleNode> ConsoleNodes() {
     std::vector<ConsoleNode> nodes;
-    for (const ksdb::NodeConfig& node : ksdb::Nodes())
+    for (const ksdb::NodeConfig& node : ksdb::Nodes()) {
         nodes.push_back({node.id, node.name});
+    }
     return nodes;
 }
 
@@ -86,19 +87,18 @@ UINT GraphInterval(const Options& options) {
 }
 
 int RunConsole(const Options& options, PluginHost& plugin) {
-    WalkCounter walks;
     // Graphs the plug-in posts are drawn by the host's engine, polling as the console's
     // own database instance.
-    GraphEngine graphs(HOST_CONTEXT, GraphInterval(options));
+    GraphEngine graphs(kHostContext, GraphInterval(options));
     graphs.Install();
     // The frame window does not delete its object; the console owns it.
-    auto frame = std::make_unique<QuillonFrame>(plugin, HOST_CONTEXT, ConsoleNodes());
-    if (!frame->CreateFrame(TITLE)) {
+    auto frame = std::make_unique<QuillonFrame>(plugin, kHostContext, ConsoleNodes());
+    if (!frame->CreateFrame(kTitle)) {
         std::cerr << "quillon: cannot create the main window\n";
         return 1;
     }
     AfxSetMainWnd(frame.get());
-    ScriptRunner script(*frame, plugin, [&walks] { return walks.Count(); });
+    ScriptRunner script(*frame, plugin);
     AddGraphCommands(script, *frame, graphs);
     RegisterConversationCommands(script, *frame);
     if (!options.scriptFile.empty()) {
@@ -114,10 +114,11 @@ int RunConsole(const Options& options, PluginHost& plugin) {
     }
     LoopWatch watch(std::getenv("TESSARAN_LOOP_STATS"));
     const int exitCode = PlatformApp::Run();
-    if (IsWindow(frame->m_hWnd))
+    if (IsWindow(frame->m_hWnd)) {
         frame->DestroyWindow();
+    }
     AfxSetMainWnd(nullptr);
-    ksdb::EndConnections(HOST_CONTEXT);
+    ksdb::EndConnections(kHostContext);
     return exitCode;
 }
 
@@ -125,8 +126,9 @@ int RunConsole(const Options& options, PluginHost& plugin) {
 
 int main(int argc, char** argv) {
     Options options;
-    if (!ParseOptions(argc, argv, options))
+    if (!ParseOptions(argc, argv, options)) {
         return 2;
+    }
     PlatformApp::Init(argc, argv);
     if (!options.nodesFile.empty() && !ksdb::LoadNodes(options.nodesFile)) {
         std::cerr << "quillon: cannot read nodes file " << options.nodesFile << std::endl;
@@ -135,7 +137,7 @@ int main(int argc, char** argv) {
     EnsureWinIni();
     PluginHost plugin;
     std::string error;
-    if (!plugin.Load(PLUGIN_MODULE, error)) {
+    if (!plugin.Load(kPluginModule, error)) {
         std::cerr << "quillon: " << error << std::endl;
         return 1;
     }

@@ -3,8 +3,8 @@
 #include <utility>
 
 namespace {
-constexpr int ROW_HEIGHT = 20;
-constexpr int TEXT_INDENT = 8;
+constexpr int kRowHeight = 20;
+constexpr int kTextIndent = 8;
 const CRect LIST_RECT(8, 8, 228, 308);
 } // namespace
 
@@ -38,48 +38,53 @@ void NodeListWnd::OnPaint() {
     dc.SelectStockObject(DEFAULT_GUI_FONT);
     dc.SetBkMode(TRANSPARENT);
     for (int row = 0; row < static_cast<int>(m_names.size()); ++row) {
-        CRect line(0, row * ROW_HEIGHT, client.right, (row + 1) * ROW_HEIGHT);
+        CRect line(0, row * kRowHeight, client.right, (row + 1) * kRowHeight);
         const bool selected = row == m_selected;
-        if (selected)
+        if (selected) {
             dc.FillSolidRect(&line, GetSysColor(COLOR_HIGHLIGHT));
+        }
         dc.SetTextColor(GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        line.left += TEXT_INDENT;
+        line.left += kTextIndent;
         dc.DrawText(m_names[row], &line, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
 }
 
 int NodeListWnd::RowAt(CPoint point) const {
-    const int row = point.y / ROW_HEIGHT;
+    const int row = point.y / kRowHeight;
     return point.y >= 0 && row < static_cast<int>(m_names.size()) ? row : -1;
 }
 
 void NodeListWnd::OpenSelected() {
-    if (m_selected >= 0 && m_selected < static_cast<int>(m_names.size()))
+    if (m_selected >= 0 && m_selected < static_cast<int>(m_names.size())) {
         m_open(m_names[m_selected]);
+    }
 }
 
 void NodeListWnd::OnLButtonDown(UINT, CPoint point) {
     SetFocus();
     const int row = RowAt(point);
-    if (row < 0)
+    if (row < 0) {
         return;
+    }
     m_selected = row;
     Invalidate();
 }
 
 void NodeListWnd::OnLButtonDblClk(UINT flags, CPoint point) {
     OnLButtonDown(flags, point);
-    if (RowAt(point) >= 0)
+    if (RowAt(point) >= 0) {
         OpenSelected();
+    }
 }
 
 void NodeListWnd::OnKeyDown(UINT key, UINT, UINT) {
     const int last = static_cast<int>(m_names.size()) - 1;
-    if (key == VK_RETURN)
+    if (key == VK_RETURN) {
         OpenSelected();
-    else if (key == VK_UP && m_selected > 0)
+    } else if (key == VK_UP && m_selected > 0) {
         --m_selected;
-    else if (key == VK_DOWN && m_selected < last)
+    } else if (key == VK_DOWN && m_selected < last) {
         ++m_selected;
+    }
     Invalidate();
 }

@@ -6,7 +6,7 @@
 #include <utility>
 
 namespace {
-const char MATRIX_TAB_LABEL[] = "Matrix";
+const char kMatrixTabLabel[] = "Matrix";
 }
 
 BEGIN_MESSAGE_MAP(NodeWindow, SECWorksheet)
@@ -20,10 +20,12 @@ NodeWindow::NodeWindow(PluginHost& plugin, uint32_t hostContext, std::function<v
 
 BOOL NodeWindow::Open(CMDIFrameWnd* frame, uint32_t nodeId, const std::string& nodeName) {
     const DWORD style = WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW | WS_MAXIMIZE;
-    if (!Create(nullptr, nodeName.c_str(), style, rectDefault, frame))
+    if (!Create(nullptr, nodeName.c_str(), style, rectDefault, frame)) {
         return FALSE;
-    if (!BuildMatrixTab(frame))
+    }
+    if (!BuildMatrixTab(frame)) {
         return FALSE;
+    }
     return ShowNode(nodeId, nodeName);
 }
 
@@ -31,9 +33,10 @@ BOOL NodeWindow::Open(CMDIFrameWnd* frame, uint32_t nodeId, const std::string& n
 // activates it and shares the tab window's scroll bars with it.
 BOOL NodeWindow::BuildMatrixTab(CWnd* frame) {
     const int tabIndex = m_tabs.GetTabCount();
-    if (!m_plugin.InitTab(m_hostContext, &m_tabs, frame, &m_view, tabIndex) || !m_view)
+    if (!m_plugin.InitTab(m_hostContext, &m_tabs, frame, &m_view, tabIndex) || !m_view) {
         return FALSE;
-    m_tabs.AddTab(m_view, MATRIX_TAB_LABEL);
+    }
+    m_tabs.AddTab(m_view, kMatrixTabLabel);
     m_tabs.ActivateTab(tabIndex);
     m_plugin.SetScrollBars(m_tabs.GetScrollBar(SB_HORZ, m_view),
                            m_tabs.GetScrollBar(SB_VERT, m_view));
@@ -43,30 +46,35 @@ BOOL NodeWindow::BuildMatrixTab(CWnd* frame) {
 BOOL NodeWindow::ShowNode(uint32_t nodeId, const std::string& nodeName) {
     m_nodeName = nodeName;
     SetWindowText(nodeName.c_str());
-    if (!m_plugin.SetNode(nodeId, &m_nodeName))
+    if (!m_plugin.SetNode(nodeId, &m_nodeName)) {
         return nodeId == m_nodeId;
+    }
     m_nodeId = nodeId;
     return TRUE;
 }
 
 int NodeWindow::OnCreate(LPCREATESTRUCT createStruct) {
-    if (SECWorksheet::OnCreate(createStruct) == -1)
+    if (SECWorksheet::OnCreate(createStruct) == -1) {
         return -1;
+    }
     return m_tabs.Create(this, WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL) ? 0 : -1;
 }
 
 void NodeWindow::OnSize(UINT type, int cx, int cy) {
     SECWorksheet::OnSize(type, cx, cy);
-    if (IsWindow(m_tabs.m_hWnd))
+    if (IsWindow(m_tabs.m_hWnd)) {
         m_tabs.MoveWindow(0, 0, cx, cy);
+    }
 }
 
 // The tab closes with this window: the plug-in hears Close before its view window goes.
 void NodeWindow::OnDestroy() {
-    if (m_view)
+    if (m_view) {
         m_plugin.Close();
+    }
     m_view = nullptr;
     SECWorksheet::OnDestroy();
-    if (m_onClosed)
+    if (m_onClosed) {
         m_onClosed();
+    }
 }

@@ -10,8 +10,9 @@ template <typename Proc>
 bool PluginHost::Resolve(Proc& proc, const char* name, std::string& error) {
     // Through a data pointer: the entry points have their own types, not FARPROC's.
     proc = reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(m_module, name)));
-    if (proc)
+    if (proc) {
         return true;
+    }
     error = std::string("the plug-in has no entry point ") + name;
     return false;
 }
@@ -29,14 +30,16 @@ bool PluginHost::Load(const char* moduleName, std::string& error) {
         Resolve(m_command, "Command", error) && Resolve(m_setScrollBars, "SetScrollBars", error) &&
         Resolve(m_close, "Close", error) && Resolve(m_loadSubMenu, "LoadSubMenu", error) &&
         Resolve(m_menuUpdate, "MenuUpdate", error);
-    if (!resolved)
+    if (!resolved) {
         Unload();
+    }
     return resolved;
 }
 
 void PluginHost::Unload() {
-    if (m_module)
+    if (m_module) {
         FreeLibrary(m_module);
+    }
     m_module = nullptr;
     m_initTab = nullptr;
     m_setNode = nullptr;

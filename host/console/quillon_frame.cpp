@@ -14,15 +14,15 @@ struct HostMenuItem {
     const char* text;
 };
 
-const HostMenuItem MATRIX_MENU_ITEMS[] = {
+const HostMenuItem kMatrixMenuItems[] = {
     {ID_HOST_UTILIZATION, "&Utilization"}, {ID_HOST_ERRORS, "&Errors"}, {ID_HOST_BYTES, "&Bytes"},
     {ID_HOST_PACKETS, "&Packets"},         {ID_HOST_ALL, "&All"},
 };
 
 // Command ids of the plug-in's context menu; the top-level window receives the choice and
 // hands it back through Command.
-constexpr UINT ID_PLUGIN_FIRST = 32779;
-constexpr UINT ID_PLUGIN_LAST = 32784;
+constexpr UINT kIdPluginFirst = 32779;
+constexpr UINT kIdPluginLast = 32784;
 
 } // namespace
 
@@ -30,7 +30,7 @@ BEGIN_MESSAGE_MAP(QuillonFrame, SECMDIFrameWnd)
 ON_COMMAND_RANGE(ID_NODE_FIRST, ID_NODE_LAST, OnOpenNode)
 ON_COMMAND_RANGE(ID_HOST_UTILIZATION, ID_HOST_PACKETS, OnHostCommand)
 ON_COMMAND_RANGE(ID_HOST_ALL, ID_HOST_ALL, OnHostCommand)
-ON_COMMAND_RANGE(ID_PLUGIN_FIRST, ID_PLUGIN_LAST, OnPluginCommand)
+ON_COMMAND_RANGE(kIdPluginFirst, kIdPluginLast, OnPluginCommand)
 ON_COMMAND(ID_APP_EXIT, OnExit)
 ON_MESSAGE(WM_INITMENUPOPUP, OnInitMenuPopup)
 ON_WM_CLOSE()
@@ -41,17 +41,20 @@ QuillonFrame::QuillonFrame(PluginHost& plugin, uint32_t hostContext, std::vector
 
 BOOL QuillonFrame::CreateFrame(const char* title) {
     const CRect rect(0, 0, 1180, 720);
-    if (!Create(nullptr, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, rect))
+    if (!Create(nullptr, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, rect)) {
         return FALSE;
+    }
     SetMenu(m_hWnd, BuildMenuBar());
     DrawMenuBar(m_hWnd);
     std::vector<std::string> names;
-    for (const ConsoleNode& node : m_nodes)
+    for (const ConsoleNode& node : m_nodes) {
         names.push_back(node.name);
+    }
     auto* list =
         new NodeListWnd(std::move(names), [this](const std::string& name) { OpenNode(name); });
-    if (!list->CreateList(this))
+    if (!list->CreateList(this)) {
         delete list;
+    }
     return TRUE;
 }
 
@@ -60,13 +63,15 @@ HMENU QuillonFrame::BuildMenuBar() {
     AppendMenu(file, MF_STRING, ID_APP_EXIT, "E&xit");
 
     HMENU nodes = CreatePopupMenu();
-    for (size_t i = 0; i < m_nodes.size() && ID_NODE_FIRST + i <= ID_NODE_LAST; ++i)
+    for (size_t i = 0; i < m_nodes.size() && ID_NODE_FIRST + i <= ID_NODE_LAST; ++i) {
         AppendMenu(nodes, MF_STRING, ID_NODE_FIRST + i, m_nodes[i].name.c_str());
+    }
 
     m_plugin.LoadSubMenu();
     m_matrixMenu = CreatePopupMenu();
-    for (const HostMenuItem& item : MATRIX_MENU_ITEMS)
+    for (const HostMenuItem& item : kMatrixMenuItems) {
         AppendMenu(m_matrixMenu, MF_STRING | MF_GRAYED, item.id, item.text);
+    }
 
     HMENU bar = CreateMenu();
     AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
@@ -77,34 +82,38 @@ HMENU QuillonFrame::BuildMenuBar() {
 
 const ConsoleNode* QuillonFrame::FindNode(const std::string& name) const {
     for (const ConsoleNode& node : m_nodes) {
-        if (node.name == name)
+        if (node.name == name) {
             return &node;
+        }
     }
     return nullptr;
 }
 
 BOOL QuillonFrame::OpenNode(const std::string& name) {
     const ConsoleNode* node = FindNode(name);
-    if (!node)
+    if (!node) {
         return FALSE;
+    }
     if (m_nodeWindow) {
         m_nodeWindow->MDIActivate();
         return m_nodeWindow->ShowNode(node->id, node->name);
     }
     m_nodeWindow = new NodeWindow(m_plugin, m_hostContext, [this] { m_nodeWindow = nullptr; });
     NodeWindow* window = m_nodeWindow;
-    if (window->Open(this, node->id, node->name))
+    if (window->Open(this, node->id, node->name)) {
         return TRUE;
-    if (IsWindow(window->m_hWnd))
+    }
+    if (IsWindow(window->m_hWnd)) {
         window->DestroyWindow();
-    else
+    } else {
         delete window;
+    }
     m_nodeWindow = nullptr;
     return FALSE;
 }
 
 void QuillonFrame::UpdateMatrixMenu() {
-    for (const HostMenuItem& item : MATRIX_MENU_ITEMS) {
+    for (const HostMenuItem& item : kMatrixMenuItems) {
         const UINT state = m_plugin.MenuUpdate(item.id) ? MF_ENABLED : MF_GRAYED;
         EnableMenuItem(m_matrixMenu, item.id, MF_BYCOMMAND | state);
     }
@@ -112,14 +121,16 @@ void QuillonFrame::UpdateMatrixMenu() {
 
 void QuillonFrame::OnOpenNode(UINT id) {
     const size_t index = id - ID_NODE_FIRST;
-    if (index < m_nodes.size())
+    if (index < m_nodes.size()) {
         OpenNode(m_nodes[index].name);
+    }
 }
 
 // A host menu item is carried out only while the plug-in enables it.
 void QuillonFrame::OnHostCommand(UINT id) {
-    if (m_plugin.MenuUpdate(id))
+    if (m_plugin.MenuUpdate(id)) {
         m_plugin.Command(id);
+    }
 }
 
 void QuillonFrame::OnPluginCommand(UINT id) {
@@ -131,13 +142,15 @@ void QuillonFrame::OnExit() {
 }
 
 LRESULT QuillonFrame::OnInitMenuPopup(WPARAM wParam, LPARAM) {
-    if (reinterpret_cast<HMENU>(wParam) == m_matrixMenu)
+    if (reinterpret_cast<HMENU>(wParam) == m_matrixMenu) {
         UpdateMatrixMenu();
+    }
     return 0;
 }
 
 void QuillonFrame::OnClose() {
-    if (m_nodeWindow)
+    if (m_nodeWindow) {
         m_nodeWindow->DestroyWindow();
+    }
     SECMDIFrameWnd::OnClose();
 }

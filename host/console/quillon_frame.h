@@ -3,6 +3,7 @@
 // (MenuUpdate) and carries out (Command).
 #pragma once
 
+#include "hostapi/tessaran_ids.h"
 #include "platform/afx.h"
 #include "platform/sec_mdi_frame_wnd.h"
 
@@ -12,13 +13,6 @@
 
 class NodeWindow;
 class PluginHost;
-
-// Host menu ids the plug-in knows.
-constexpr UINT ID_HOST_UTILIZATION = 32786;
-constexpr UINT ID_HOST_ERRORS = 32787;
-constexpr UINT ID_HOST_BYTES = 32788;
-constexpr UINT ID_HOST_PACKETS = 32789;
-constexpr UINT ID_HOST_ALL = 40000;
 
 // Console menu ids: the nodes, then exit.
 constexpr UINT ID_NODE_FIRST = 1000;

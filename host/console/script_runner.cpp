@@ -3,12 +3,12 @@
 #include "host/console/node_window.h"
 #include "host/console/plugin_host.h"
 #include "host/console/quillon_frame.h"
+#include "host/console/table_driver.h"
+#include "host/ksdbapi/ksdb_host.h"
+#include "hostapi/tessaran_ids.h"
 #include "platform/platform_app.h"
 #include "platform/scripted_ui.h"
-#include "platform/window_private.h"
-#include "table/ksc_table.h"
 
-#include <QPixmap>
 #include <QTimer>
 
 #include <cstdio>
@@ -18,15 +18,15 @@
 
 namespace {
 
-constexpr int IDC_MATRIX_TABLE = 6301;
-constexpr int POLL_INTERVAL_MS = 20;
-constexpr double DEFAULT_WALK_TIMEOUT_SECONDS = 60;
+constexpr int kPollIntervalMs = 20;
+constexpr double kDefaultWalkTimeoutSeconds = 60;
 
 std::vector<std::string> SplitWords(const std::string& text) {
     std::istringstream in(text);
     std::vector<std::string> words;
-    for (std::string word; in >> word;)
+    for (std::string word; in >> word;) {
         words.push_back(word);
+    }
     return words;
 }
 
@@ -38,61 +38,18 @@ bool ParseNumber(const std::string& text, double& value) {
 
 bool ParseInt(const std::string& text, int& value) {
     double number = 0;
-    if (!ParseNumber(text, number) || number != static_cast<int>(number))
+    if (!ParseNumber(text, number) || number != static_cast<int>(number)) {
         return false;
+    }
     value = static_cast<int>(number);
     return true;
 }
 
-// The Matrix view's table control, or null while no node window shows one.
-KSCTable* MatrixTable(QuillonFrame& frame) {
+// The Matrix view's table, found by its child id; not open while no node window shows one.
+TableDriver MatrixTable(QuillonFrame& frame) {
     NodeWindow* node = frame.NodeWnd();
-    if (!node || !node->View())
-        return nullptr;
-    CWnd* table = node->View()->GetDlgItem(IDC_MATRIX_TABLE);
-    return table ? dynamic_cast<KSCTable*>(table) : nullptr;
-}
-
-int ColumnByName(const KSCTable& table, const std::string& name) {
-    for (int column = 0; column < table.GetColumnCount(); ++column) {
-        if (table.GetColumnTitle(column) == name)
-            return column;
-    }
-    int index = -1;
-    return ParseInt(name, index) && index < table.GetColumnCount() ? index : -1;
-}
-
-// Centre of a visible column's header cell, in the table's client coordinates: above the
-// column's cell in the top row, which the table places below its header.
-bool HeaderPoint(const KSCTable& table, int column, POINT& point) {
-    RECT cell{};
-    table.GetCellRect(table.DisplayRowToRow(0), column, &cell);
-    if (cell.right <= cell.left)
-        return false;
-    point = {(cell.left + cell.right) / 2, cell.top / 2};
-    return true;
-}
-
-// A double click as the system delivers it: down, up, double click, up.
-void DoubleClick(CWnd& window, POINT point) {
-    const LPARAM at = MAKELPARAM(point.x, point.y);
-    window.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
-    window.SendMessage(WM_LBUTTONUP, 0, at);
-    window.SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-    window.SendMessage(WM_LBUTTONUP, 0, at);
-}
-
-void WriteTable(const KSCTable& table, std::ostream& out) {
-    const int columns = table.GetColumnCount();
-    for (int column = 0; column < columns; ++column)
-        out << (column ? "\t" : "") << table.GetColumnTitle(column);
-    out << '\n';
-    for (int display = 0; display < table.GetRowCount(); ++display) {
-        const int row = table.DisplayRowToRow(display);
-        for (int column = 0; column < columns; ++column)
-            out << (column ? "\t" : "") << table.GetCellText(row, column);
-        out << '\n';
-    }
+    CWnd* view = node ? node->View() : nullptr;
+    return TableDriver(view ? view->GetSafeHwnd() : NULL, IDC_MATRIX_TABLE);
 }
 
 } // namespace
@@ -103,8 +60,13 @@ ScriptRunner::Outcome ScriptRunner::Failed(std::string error) {
     return outcome;
 }
 
-ScriptRunner::ScriptRunner(QuillonFrame& frame, PluginHost& plugin, std::function<int()> walksDone)
-    : m_frame(frame), m_plugin(plugin), m_walksDone(std::move(walksDone)) {}
+ScriptRunner::ScriptRunner(QuillonFrame& frame, PluginHost& plugin)
+    : m_frame(frame), m_plugin(plugin) {}
+
+// Walks of the opened node that the host database saw end.
+int ScriptRunner::WalksEnded() const {
+    return ksdb::ActivityOf(m_walkNode).walksEnded;
+}
 
 bool ScriptRunner::Load(const std::string& path, std::string& error) {
     std::ifstream in(path);
@@ -117,8 +79,9 @@ bool ScriptRunner::Load(const std::string& path, std::string& error) {
     for (std::string text; std::getline(in, text);) {
         ++number;
         std::vector<std::string> words = SplitWords(text);
-        if (!words.empty() && words[0][0] != '#')
+        if (!words.empty() && words[0][0] != '#') {
             m_lines.push_back({number, std::move(words)});
+        }
     }
     return true;
 }
@@ -148,7 +111,7 @@ void ScriptRunner::Step() {
             m_waiting = std::move(outcome);
             m_deadline = Clock::now() + std::chrono::milliseconds(
                                             static_cast<int64_t>(m_waiting.timeoutSeconds * 1000));
-            QTimer::singleShot(POLL_INTERVAL_MS, [this] { Poll(); });
+            QTimer::singleShot(kPollIntervalMs, [this] { Poll(); });
             return;
         }
         ++m_next;
@@ -167,13 +130,14 @@ void ScriptRunner::Poll() {
         Fail(m_lines[m_next], m_waiting.timeoutMessage);
         return;
     }
-    QTimer::singleShot(POLL_INTERVAL_MS, [this] { Poll(); });
+    QTimer::singleShot(kPollIntervalMs, [this] { Poll(); });
 }
 
 void ScriptRunner::Fail(const Line& line, const std::string& message) {
     std::string text;
-    for (const std::string& word : line.words)
+    for (const std::string& word : line.words) {
         text += (text.empty() ? "" : " ") + word;
+    }
     std::cerr << m_path << ":" << line.number << ": " << text << ": " << message << std::endl;
     PlatformApp::Quit(1);
 }
@@ -193,43 +157,50 @@ ScriptRunner::Outcome ScriptRunner::Run(const Line& line) {
     };
     const std::vector<std::string> args(line.words.begin() + 1, line.words.end());
     for (const auto& [name, handler] : commands) {
-        if (line.words[0] == name)
+        if (line.words[0] == name) {
             return (this->*handler)(args);
+        }
     }
     auto added = m_added.find(line.words[0]);
     return added != m_added.end() ? added->second(args) : Failed("unknown command");
 }
 
 ScriptRunner::Outcome ScriptRunner::Open(const std::vector<std::string>& args) {
-    if (args.empty())
+    if (args.empty()) {
         return Failed("open needs a node name");
+    }
     std::string name;
-    for (const std::string& word : args)
+    for (const std::string& word : args) {
         name += (name.empty() ? "" : " ") + word;
-    m_walksAtOpen = m_walksDone();
-    if (!m_frame.OpenNode(name))
+    }
+    if (!m_frame.OpenNode(name)) {
         return Failed("cannot open node \"" + name + "\"");
+    }
+    m_walkNode = m_frame.NodeWnd()->NodeId();
+    m_walksAtOpen = WalksEnded();
     return {};
 }
 
 ScriptRunner::Outcome ScriptRunner::WaitWalks(const std::vector<std::string>& args) {
     int count = 0;
-    double seconds = DEFAULT_WALK_TIMEOUT_SECONDS;
+    double seconds = kDefaultWalkTimeoutSeconds;
     if (args.empty() || !ParseInt(args[0], count) ||
-        (args.size() > 1 && !ParseNumber(args[1], seconds)))
+        (args.size() > 1 && !ParseNumber(args[1], seconds))) {
         return Failed("usage: wait-walks N [SECONDS]");
+    }
     Outcome outcome;
-    outcome.until = [this, count] { return m_walksDone() - m_walksAtOpen >= count; };
+    outcome.until = [this, count] { return WalksEnded() - m_walksAtOpen >= count; };
     outcome.timeoutSeconds = seconds;
-    outcome.timeoutMessage = "timed out: " + std::to_string(m_walksDone() - m_walksAtOpen) +
-                             " of " + std::to_string(count) + " walks finished";
+    outcome.timeoutMessage = "timed out: " + std::to_string(WalksEnded() - m_walksAtOpen) + " of " +
+                             std::to_string(count) + " walks finished";
     return outcome;
 }
 
 ScriptRunner::Outcome ScriptRunner::Wait(const std::vector<std::string>& args) {
     double seconds = 0;
-    if (args.size() != 1 || !ParseNumber(args[0], seconds))
+    if (args.size() != 1 || !ParseNumber(args[0], seconds)) {
         return Failed("usage: wait SECONDS");
+    }
     const Clock::time_point end =
         Clock::now() + std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000));
     Outcome outcome;
@@ -238,74 +209,91 @@ ScriptRunner::Outcome ScriptRunner::Wait(const std::vector<std::string>& args) {
     return outcome;
 }
 
+// Clicks as a user would: one on a header clears the selection, then a Ctrl-click on each
+// row, scrolled into view when it is out of sight.
 ScriptRunner::Outcome ScriptRunner::Select(const std::vector<std::string>& args) {
-    KSCTable* table = MatrixTable(m_frame);
-    if (!table)
+    TableDriver table = MatrixTable(m_frame);
+    if (!table.IsOpen()) {
         return Failed("no table is open");
+    }
+    const int rowCount = table.RowCount();
     std::vector<int> rows;
     for (const std::string& arg : args) {
         int row = -1;
-        if (!ParseInt(arg, row) || row >= table->GetRowCount())
-            return Failed("no display row " + arg + " (the table has " +
-                          std::to_string(table->GetRowCount()) + " rows)");
+        if (!ParseInt(arg, row) || row >= rowCount) {
+            return Failed("no display row " + arg + " (the table has " + std::to_string(rowCount) +
+                          " rows)");
+        }
         rows.push_back(row);
     }
-    table->ClearSelection();
-    for (int row : rows)
-        table->SelectRow(row, 1);
+    if (!table.ClearSelection()) {
+        return Failed("the table shows no column header");
+    }
+    for (int row : rows) {
+        if (!table.CtrlClickRow(row)) {
+            return Failed("display row " + std::to_string(row) + " cannot be shown");
+        }
+    }
     return {};
 }
 
 ScriptRunner::Outcome ScriptRunner::Sort(const std::vector<std::string>& args) {
-    KSCTable* table = MatrixTable(m_frame);
-    if (!table)
+    TableDriver table = MatrixTable(m_frame);
+    if (!table.IsOpen()) {
         return Failed("no table is open");
-    if (args.size() != 1)
+    }
+    if (args.size() != 1) {
         return Failed("usage: sort COLUMN");
-    POINT point{};
-    const int column = ColumnByName(*table, args[0]);
-    if (column < 0 || !HeaderPoint(*table, column, point))
+    }
+    const int column = table.ColumnByName(args[0]);
+    if (column < 0 || !table.DoubleClickHeader(column)) {
         return Failed("no visible column " + args[0]);
-    DoubleClick(*table, point);
+    }
     return {};
 }
 
 ScriptRunner::Outcome ScriptRunner::Command(const std::vector<std::string>& args) {
     int id = 0;
-    if (args.size() != 1 || !ParseInt(args[0], id))
+    if (args.size() != 1 || !ParseInt(args[0], id)) {
         return Failed("usage: command ID");
-    if (!m_plugin.Command(static_cast<UINT>(id)))
+    }
+    if (!m_plugin.Command(static_cast<UINT>(id))) {
         return Failed("the plug-in has no view to take the command");
+    }
     return {};
 }
 
+// The table's own report (WM_GETREPORT), written as it comes.
 ScriptRunner::Outcome ScriptRunner::DumpTable(const std::vector<std::string>& args) {
-    KSCTable* table = MatrixTable(m_frame);
-    if (!table)
+    TableDriver table = MatrixTable(m_frame);
+    if (!table.IsOpen()) {
         return Failed("no table is open");
-    if (args.size() != 1)
+    }
+    if (args.size() != 1) {
         return Failed("usage: dump-table FILE");
+    }
     std::ofstream out(args[0]);
-    WriteTable(*table, out);
+    out << table.Report();
     return out ? Outcome{} : Failed("cannot write " + args[0]);
 }
 
 ScriptRunner::Outcome ScriptRunner::Messages(const std::vector<std::string>& args) {
-    if (args.size() != 1)
+    if (args.size() != 1) {
         return Failed("usage: messages FILE");
+    }
     std::ofstream out(args[0]);
-    for (const platform::MessageBoxRecord& record : platform::MessageBoxRecords())
+    for (const platform::MessageBoxRecord& record : platform::MessageBoxRecords()) {
         out << record.caption << '\t' << record.text << '\n';
+    }
     return out ? Outcome{} : Failed("cannot write " + args[0]);
 }
 
 ScriptRunner::Outcome ScriptRunner::Screenshot(const std::vector<std::string>& args) {
-    if (args.size() != 1)
+    if (args.size() != 1) {
         return Failed("usage: screenshot FILE");
-    QWidget* widget = platform::WindowWidget(m_frame.m_hWnd);
-    if (!widget)
-        return Failed("the main window has no widget");
-    if (!widget->grab().save(QString::fromStdString(args[0]), "PNG"))
+    }
+    if (!PlatformApp::SaveWindowImage(m_frame.m_hWnd, args[0].c_str())) {
         return Failed("cannot write " + args[0]);
+    }
     return {};
 }

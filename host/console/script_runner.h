@@ -1,12 +1,14 @@
 // Script mode: runs one console command per line, for tests, demos and CI.
 //
 //   open NODE                 open the node's window by name and select it
-//   wait-walks N [SECONDS]    wait until the view has finished N walks since `open`
+//   wait-walks N [SECONDS]    wait until N walks of the open node have ended since `open`
+//                             (as the host database counts them)
 //   wait SECONDS              let the console run that long
 //   select ROW...             select these display rows (0 = top), clearing the rest
 //   sort COLUMN               double-click that column's header (title or index)
 //   command ID                hand a command id to the plug-in through Command
-//   dump-table FILE           write the table as tab-separated text
+//   dump-table FILE           write the table as its window reports it: a line of titles,
+//                             then every row in display order, tab-separated
 //   messages FILE             write every message box shown so far
 //   screenshot FILE           write a PNG of the main window with its children
 //   quit                      end the run (exit code 0)
@@ -16,6 +18,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -36,8 +39,7 @@ class ScriptRunner {
     // A command added from outside (its arguments are the words after its name).
     using Handler = std::function<Outcome(const std::vector<std::string>& args)>;
 
-    // walksDone answers how many walks of the view have finished so far.
-    ScriptRunner(QuillonFrame& frame, PluginHost& plugin, std::function<int()> walksDone);
+    ScriptRunner(QuillonFrame& frame, PluginHost& plugin);
 
     bool Load(const std::string& path, std::string& error);
     // Adds a command to those above (graph_commands.h adds the graph commands).
@@ -55,6 +57,7 @@ class ScriptRunner {
         std::vector<std::string> words;
     };
 
+    int WalksEnded() const;
     void Step();
     void Poll();
     void Fail(const Line& line, const std::string& message);
@@ -72,11 +75,11 @@ class ScriptRunner {
 
     QuillonFrame& m_frame;
     PluginHost& m_plugin;
-    std::function<int()> m_walksDone;
     std::map<std::string, Handler> m_added;
     std::string m_path;
     std::vector<Line> m_lines;
     size_t m_next = 0;
+    uint32_t m_walkNode = 0;
     int m_walksAtOpen = 0;
     Outcome m_waiting;
     Clock::time_point m_deadline;

@@ -17,19 +17,19 @@
 
 namespace {
 
-const char COLLECTING_TEXT[] = "Collecting data...";
-const char TIME_FORMAT[] = "hh:mm:ss";
+const char kCollectingText[] = "Collecting data...";
+const char kTimeFormat[] = "hh:mm:ss";
 // One-pixel lines are drawn by the raster engine's line path; wider ones go through its
 // stroker, which doubled the cost of painting twenty lines of an hour.
-constexpr int LINE_WIDTH = 1;
+constexpr int kLineWidth = 1;
 // The time axis spans whole minutes, at least one.
-constexpr qint64 TIME_STEP_MS = 60 * 1000;
+constexpr qint64 kTimeStepMs = 60 * 1000;
 
 struct Unit {
     double divisor;
     const char* letter;
 };
-constexpr Unit UNITS[] = {{1e9, "G"}, {1e6, "M"}, {1e3, "K"}};
+constexpr Unit kUnits[] = {{1e9, "G"}, {1e6, "M"}, {1e3, "K"}};
 
 } // namespace
 
@@ -39,19 +39,20 @@ GraphChart::GraphChart(const QString& title, std::shared_ptr<const GraphHistory>
     m_plot->setTitle(title);
     m_plot->legend()->setAlignment(Qt::AlignBottom);
     m_timeAxis = new QDateTimeAxis;
-    m_timeAxis->setFormat(TIME_FORMAT);
+    m_timeAxis->setFormat(kTimeFormat);
     m_plot->addAxis(m_timeAxis, Qt::AlignBottom);
     m_valueAxis = new QValueAxis;
     m_plot->addAxis(m_valueAxis, Qt::AlignLeft);
     // The lines go in before the chart is shown. Observed (Qt 6.4): a chart handed to its
     // view before its first series never draws its time axis.
-    for (int series = 0; series < m_history->SeriesCount(); ++series)
+    for (int series = 0; series < m_history->SeriesCount(); ++series) {
         AddSegment(series);
+    }
     // The view made a default chart of its own, which setChart releases without deleting.
     QChart* defaultChart = chart();
     setChart(m_plot);
     delete defaultChart;
-    m_collecting = new QGraphicsSimpleTextItem(COLLECTING_TEXT, m_plot);
+    m_collecting = new QGraphicsSimpleTextItem(kCollectingText, m_plot);
     Redraw();
 }
 
@@ -63,7 +64,7 @@ QLineSeries* GraphChart::AddSegment(int series) {
     segment->setName(QString::fromStdString(m_history->Legend(series)));
     m_plot->addSeries(segment);
     QPen pen = segment->pen();
-    pen.setWidth(LINE_WIDTH);
+    pen.setWidth(kLineWidth);
     segment->setPen(pen);
     segment->attachAxis(m_timeAxis);
     segment->attachAxis(m_valueAxis);
@@ -71,8 +72,9 @@ QLineSeries* GraphChart::AddSegment(int series) {
         line.color = segment->color();
     } else {
         segment->setColor(line.color);
-        for (QLegendMarker* marker : m_plot->legend()->markers(segment))
+        for (QLegendMarker* marker : m_plot->legend()->markers(segment)) {
             marker->setVisible(false);
+        }
     }
     QObject::connect(
         segment, &QLineSeries::hovered, this,
@@ -82,7 +84,7 @@ QLineSeries* GraphChart::AddSegment(int series) {
 }
 
 double GraphChart::UnitFor(double maximum, QString& letter) {
-    for (const Unit& unit : UNITS) {
+    for (const Unit& unit : kUnits) {
         if (maximum >= unit.divisor) {
             letter = unit.letter;
             return unit.divisor;
@@ -116,15 +118,17 @@ void GraphChart::FillSeries(int series, double divisor) {
     const size_t step = (points.size() + kMaxDrawnPoints - 1) / kMaxDrawnPoints;
     for (auto it = points.begin(); it != points.end();) {
         it = AppendStretch(it, points.end(), step, divisor);
-        if (m_scratch.isEmpty())
+        if (m_scratch.isEmpty()) {
             continue;
+        }
         QLineSeries* segment =
             used < line.segments.size() ? line.segments[used] : AddSegment(series);
         segment->replace(m_scratch);
         ++used;
     }
-    for (; used < line.segments.size(); ++used)
+    for (; used < line.segments.size(); ++used) {
         line.segments[used]->clear();
+    }
 }
 
 // The axes move in steps, whole minutes of time and round steps of value, so that most
@@ -135,48 +139,57 @@ void GraphChart::UpdateAxes(double maximum) {
     qint64 last = std::numeric_limits<qint64>::min();
     for (int series = 0; series < m_history->SeriesCount(); ++series) {
         const std::deque<GraphPoint>& points = m_history->Points(series);
-        if (points.empty())
+        if (points.empty()) {
             continue;
+        }
         first = std::min<qint64>(first, points.front().timeMs);
         last = std::max<qint64>(last, points.back().timeMs);
     }
-    if (first > last)
+    if (first > last) {
         first = last = QDateTime::currentMSecsSinceEpoch();
-    const qint64 end = (last / TIME_STEP_MS + 1) * TIME_STEP_MS;
-    const qint64 start = std::min(end - TIME_STEP_MS, first / TIME_STEP_MS * TIME_STEP_MS);
+    }
+    const qint64 end = (last / kTimeStepMs + 1) * kTimeStepMs;
+    const qint64 start = std::min(end - kTimeStepMs, first / kTimeStepMs * kTimeStepMs);
     if (start != m_timeRange.first || end != m_timeRange.second) {
         m_timeRange = {start, end};
         m_timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(start),
                              QDateTime::fromMSecsSinceEpoch(end));
     }
     const double top = NiceCeiling(maximum / m_divisor);
-    if (top != m_valueAxis->max())
+    if (top != m_valueAxis->max()) {
         m_valueAxis->setRange(0, top);
+    }
     const QString format = m_unit.isEmpty() ? "%.4g" : "%.4g " + m_unit;
-    if (format != m_valueAxis->labelFormat())
+    if (format != m_valueAxis->labelFormat()) {
         m_valueAxis->setLabelFormat(format);
+    }
 }
 
 double GraphChart::NiceCeiling(double value) {
-    if (!(value > 0))
+    if (!(value > 0)) {
         return 1;
+    }
     const double decade = std::pow(10.0, std::floor(std::log10(value)));
     for (double step : {1.0, 1.2, 1.5, 2.0, 2.5, 3.0, 4.0, 5.0, 6.0, 8.0, 10.0}) {
-        if (step * decade >= value)
+        if (step * decade >= value) {
             return step * decade;
+        }
     }
     return 10 * decade;
 }
 
 void GraphChart::Redraw() {
     double maximum = 0;
-    for (int series = 0; series < m_history->SeriesCount(); ++series)
-        for (const GraphPoint& point : m_history->Points(series))
+    for (int series = 0; series < m_history->SeriesCount(); ++series) {
+        for (const GraphPoint& point : m_history->Points(series)) {
             maximum = point.gap ? maximum : std::max(maximum, point.value);
+        }
+    }
     m_divisor = UnitFor(maximum, m_unit);
     UpdateAxes(maximum);
-    for (int series = 0; series < m_history->SeriesCount(); ++series)
+    for (int series = 0; series < m_history->SeriesCount(); ++series) {
         FillSeries(series, m_divisor);
+    }
     m_collecting->setVisible(!m_history->HasValues());
     PlaceCollectingText();
 }
@@ -198,7 +211,7 @@ void GraphChart::ShowTip(int series, const QPointF& point, bool state) {
         return;
     }
     const QString time =
-        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(point.x())).toString(TIME_FORMAT);
+        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(point.x())).toString(kTimeFormat);
     const QString value =
         QString::number(point.y(), 'g', 4) + (m_unit.isEmpty() ? "" : " " + m_unit);
     QToolTip::showText(
@@ -225,16 +238,19 @@ void GraphChart::contextMenuEvent(QContextMenuEvent* event) {
     QAction* png = menu.addAction("Save as PNG...");
     QAction* csv = menu.addAction("Save as CSV...");
     QAction* chosen = menu.exec(event->globalPos());
-    if (!chosen)
+    if (!chosen) {
         return;
+    }
     const bool asPng = chosen == png;
     const QString path = QFileDialog::getSaveFileName(
         this, chosen->text(), chart()->title() + (asPng ? ".png" : ".csv"),
         asPng ? "PNG images (*.png)" : "CSV files (*.csv)");
-    if (path.isEmpty())
+    if (path.isEmpty()) {
         return;
-    if (asPng)
+    }
+    if (asPng) {
         SavePng(path);
-    else if (chosen == csv)
+    } else if (chosen == csv) {
         SaveCsv(path);
+    }
 }

@@ -12,18 +12,20 @@
 
 namespace {
 
-constexpr UINT_PTR POLL_TIMER = 1;
+constexpr UINT_PTR kPollTimer = 1;
 GraphEngine* g_engine = nullptr;
 
 } // namespace
 
 UINT GraphEngine::ParseInterval(const char* seconds) {
-    if (!seconds || !*seconds)
+    if (!seconds || !*seconds) {
         return 0;
+    }
     char* end = nullptr;
     const double value = std::strtod(seconds, &end);
-    if (*end || !(value > 0) || value > 86400)
+    if (*end || !(value > 0) || value > 86400) {
         return 0;
+    }
     return std::max(kMinIntervalMs, static_cast<UINT>(value * 1000));
 }
 
@@ -37,11 +39,13 @@ GraphEngine::GraphEngine(uintptr_t hostContext, UINT intervalMs)
       m_epochAtStart(QDateTime::currentMSecsSinceEpoch()), m_tickAtStart(TimerClock::Now()) {}
 
 GraphEngine::~GraphEngine() {
-    if (g_engine != this)
+    if (g_engine != this) {
         return;
+    }
     ksdb::SetGraphEngine(nullptr);
-    for (const std::unique_ptr<LiveGraph>& graph : m_graphs)
-        KillTimer(graph->Window(), POLL_TIMER);
+    for (const std::unique_ptr<LiveGraph>& graph : m_graphs) {
+        KillTimer(graph->Window(), kPollTimer);
+    }
     g_engine = nullptr;
 }
 
@@ -56,8 +60,9 @@ int64_t GraphEngine::Now() const {
 
 std::vector<const LiveGraph*> GraphEngine::Graphs() const {
     std::vector<const LiveGraph*> graphs;
-    for (const std::unique_ptr<LiveGraph>& graph : m_graphs)
+    for (const std::unique_ptr<LiveGraph>& graph : m_graphs) {
         graphs.push_back(graph.get());
+    }
     return graphs;
 }
 
@@ -66,30 +71,35 @@ uint32_t GraphEngine::OnGraphPosted(const ksdb::Record& record) {
     auto graph = std::make_unique<LiveGraph>(ReadGraphRecord(record), m_hostContext,
                                              [this] { return Now(); });
     HWND window = graph->Open([raw = graph.get()] { OnWindowDestroyed(raw); });
-    if (!window)
+    if (!window) {
         return 0;
+    }
     m_graphs.push_back(std::move(graph));
-    SetTimer(window, POLL_TIMER, m_intervalMs, &GraphEngine::OnPollTimer);
+    SetTimer(window, kPollTimer, m_intervalMs, &GraphEngine::OnPollTimer);
     m_graphs.back()->Poll();
     return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window));
 }
 
 LiveGraph* GraphEngine::Find(HWND hWnd) const {
-    for (const std::unique_ptr<LiveGraph>& graph : m_graphs)
-        if (graph->Window() == hWnd)
+    for (const std::unique_ptr<LiveGraph>& graph : m_graphs) {
+        if (graph->Window() == hWnd) {
             return graph.get();
+        }
+    }
     return nullptr;
 }
 
 void CALLBACK GraphEngine::OnPollTimer(HWND hWnd, UINT, UINT_PTR, DWORD) {
-    if (LiveGraph* graph = g_engine ? g_engine->Find(hWnd) : nullptr)
+    if (LiveGraph* graph = g_engine ? g_engine->Find(hWnd) : nullptr) {
         graph->Poll();
+    }
 }
 
 // Polling ends with the window: its timer died with it, and its graph goes now.
 void GraphEngine::OnWindowDestroyed(const LiveGraph* graph) {
-    if (!g_engine)
+    if (!g_engine) {
         return;
+    }
     auto& graphs = g_engine->m_graphs;
     graphs.erase(
         std::remove_if(graphs.begin(), graphs.end(),

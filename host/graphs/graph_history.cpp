@@ -9,11 +9,13 @@ namespace {
 
 // A legend with a comma or quote is quoted, its quotes doubled.
 std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\n") == std::string::npos)
+    if (text.find_first_of(",\"\n") == std::string::npos) {
         return text;
+    }
     std::string quoted = "\"";
-    for (char c : text)
+    for (char c : text) {
         quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    }
     return quoted + "\"";
 }
 
@@ -58,22 +60,25 @@ void GraphHistory::Trim(int64_t nowMs) {
 
 void GraphHistory::WriteCsv(std::ostream& out) const {
     out << "time";
-    for (const std::string& legend : m_legends)
+    for (const std::string& legend : m_legends) {
         out << ',' << CsvField(legend);
+    }
     out << '\n';
     std::map<int64_t, std::vector<std::string>> rows;
     for (size_t series = 0; series < m_series.size(); ++series) {
         for (const GraphPoint& point : m_series[series]) {
             std::vector<std::string>& row = rows[point.timeMs];
             row.resize(m_series.size());
-            if (!point.gap)
+            if (!point.gap) {
                 row[series] = QString::number(point.value, 'g', 12).toStdString();
+            }
         }
     }
     for (const auto& [timeMs, values] : rows) {
         out << IsoTime(timeMs);
-        for (const std::string& value : values)
+        for (const std::string& value : values) {
             out << ',' << value;
+        }
         out << '\n';
     }
 }

@@ -7,10 +7,10 @@
 
 namespace {
 
-const char UPTIME_NAME[] = "sysUpTime";
-const char UPTIME_INSTANCE[] = "0";
-constexpr int SNMP_ERR_TOO_BIG = 1;
-constexpr int VALUE_TEXT_SIZE = 64;
+const char kUptimeName[] = "sysUpTime";
+const char kUptimeInstance[] = "0";
+constexpr int kSnmpErrTooBig = 1;
+constexpr int kValueTextSize = 64;
 
 // A request answered without error, or with some variables answered noSuchInstance
 // (a conversation that vanished): its other variables still hold good values.
@@ -47,8 +47,9 @@ int GraphPoller::Notify(uintptr_t datum, int table, int event, uint32_t recordId
 
 bool GraphPoller::ResolveName(const std::string& name, std::string& oid, int& syntax) const {
     const DbHandle variables = DbOpenTable(m_connection, DB_TABLE_MIB_VARIABLES);
-    if (!DbLockTable(variables, DB_LOCK_READ))
+    if (!DbLockTable(variables, DB_LOCK_READ)) {
         return false;
+    }
     const DbHandle record =
         DbFindRecordByText(variables, FLD_NAME, name.c_str(), static_cast<int>(name.size()));
     char text[256] = "";
@@ -61,20 +62,23 @@ bool GraphPoller::ResolveName(const std::string& name, std::string& oid, int& sy
 
 void GraphPoller::Resolve() {
     int syntax = 0;
-    if (!ResolveName(UPTIME_NAME, m_uptimeOid, syntax))
+    if (!ResolveName(kUptimeName, m_uptimeOid, syntax)) {
         return;
+    }
     for (size_t series = 0; series < m_series.size(); ++series) {
         Resolved resolved;
         for (const std::string& name : m_series[series].columns) {
             std::string oid;
-            if (!ResolveName(name, oid, syntax))
+            if (!ResolveName(name, oid, syntax)) {
                 break;
+            }
             resolved.oids.push_back(oid);
             resolved.syntaxes.push_back(syntax);
         }
         if (!m_series[series].columns.empty() &&
-            resolved.oids.size() == m_series[series].columns.size())
+            resolved.oids.size() == m_series[series].columns.size()) {
             m_resolved[series] = std::move(resolved);
+        }
     }
 }
 
@@ -83,8 +87,9 @@ void GraphPoller::Resolve() {
 void GraphPoller::BuildRequests() {
     FreeRequests();
     for (size_t series = 0; series < m_series.size(); ++series) {
-        if (m_resolved[series].oids.empty())
+        if (m_resolved[series].oids.empty()) {
             continue;
+        }
         const uint32_t node = m_series[series].node;
         auto open = std::find_if(m_requests.rbegin(), m_requests.rend(),
                                  [node](const Request& r) { return r.node == node; });
@@ -93,7 +98,7 @@ void GraphPoller::BuildRequests() {
             (m_maxVariables && open->variables.size() + needed > m_maxVariables)) {
             Request request;
             request.node = node;
-            request.variables.push_back({m_uptimeOid, UPTIME_INSTANCE});
+            request.variables.push_back({m_uptimeOid, kUptimeInstance});
             m_requests.push_back(std::move(request));
             open = m_requests.rbegin();
         }
@@ -109,8 +114,9 @@ void GraphPoller::AddSeries(Request& request, int series) {
                                [&](const Variable& v) {
                                    return v.oid == variable.oid && v.instance == variable.instance;
                                });
-        if (it == request.variables.end())
+        if (it == request.variables.end()) {
             it = request.variables.insert(request.variables.end(), variable);
+        }
         rows.push_back(static_cast<int>(it - request.variables.begin()) + 1);
     }
     request.series.push_back(series);
@@ -118,28 +124,35 @@ void GraphPoller::AddSeries(Request& request, int series) {
 }
 
 void GraphPoller::FreeRequests() {
-    for (Request& request : m_requests)
+    for (Request& request : m_requests) {
         DbFreeRecord(request.record);
+    }
     m_requests.clear();
 }
 
 bool GraphPoller::Poll() {
-    if (!m_connection || m_requests.empty())
+    if (!m_connection || m_requests.empty()) {
         return false;
-    for (const Request& request : m_requests)
-        if (request.inFlight)
+    }
+    for (const Request& request : m_requests) {
+        if (request.inFlight) {
             return false;
+        }
+    }
     bool sent = false;
-    for (Request& request : m_requests)
+    for (Request& request : m_requests) {
         sent = Send(request) || sent;
+    }
     return sent;
 }
 
 bool GraphPoller::Send(Request& request) {
-    if (!DbLockTable(m_requestTable, DB_LOCK_WRITE))
+    if (!DbLockTable(m_requestTable, DB_LOCK_WRITE)) {
         return false;
-    if (!request.record)
+    }
+    if (!request.record) {
         request.record = DbNewRecord(m_requestTable);
+    }
     const DbHandle record = request.record;
     DbSetInt(record, FLD_TYPE, DB_REQ_GET);
     DbSetInt(record, FLD_REQ_TARGET, static_cast<int32_t>(request.node));
@@ -166,7 +179,7 @@ void GraphPoller::OnAnswer(uint32_t recordId) {
 }
 
 bool GraphPoller::ReadNumber(DbHandle record, int row, uint64_t& value) const {
-    char text[VALUE_TEXT_SIZE] = "";
+    char text[kValueTextSize] = "";
     DbSetInt(record, FLD_VAR_INDEX, row);
     DbGetText(record, FLD_VAR_VALUE, text, sizeof text);
     char* end = nullptr;
@@ -176,7 +189,7 @@ bool GraphPoller::ReadNumber(DbHandle record, int row, uint64_t& value) const {
 
 void GraphPoller::Deliver(Request& request) {
     const int status = DbGetInt(request.record, FLD_REQ_ERROR);
-    if (status == SNMP_ERR_TOO_BIG && request.series.size() > 1) {
+    if (status == kSnmpErrTooBig && request.series.size() > 1) {
         Split(request);
         return;
     }
@@ -188,8 +201,9 @@ void GraphPoller::Deliver(Request& request) {
         const std::vector<int>& rows = request.rows[i];
         sample.values.assign(rows.size(), 0);
         bool complete = answered;
-        for (size_t column = 0; complete && column < rows.size(); ++column)
+        for (size_t column = 0; complete && column < rows.size(); ++column) {
             complete = ReadNumber(request.record, rows[column], sample.values[column]);
+        }
         m_sink(request.series[i], complete ? &sample : nullptr);
     }
     m_answered();

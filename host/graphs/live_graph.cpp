@@ -6,12 +6,13 @@
 namespace {
 
 // The chart is the only child of the window the plug-in gave; its id is arbitrary.
-constexpr UINT GRAPH_CHART_ID = 1;
+constexpr UINT kGraphChartId = 1;
 
 std::vector<std::string> Legends(const GraphDefinition& definition) {
     std::vector<std::string> legends;
-    for (const GraphSeries& series : definition.series)
+    for (const GraphSeries& series : definition.series) {
         legends.push_back(series.legend);
+    }
     return legends;
 }
 
@@ -36,31 +37,35 @@ LiveGraph::LiveGraph(GraphDefinition definition, uintptr_t hostContext,
         hostContext, std::move(polled),
         [this](int series, const SeriesSample* sample) { OnSample(series, sample); },
         [this] {
-            if (m_chart)
+            if (m_chart) {
                 m_chart->Redraw();
+            }
         });
-    for (size_t series = 0; series < m_expressions.size(); ++series)
+    for (size_t series = 0; series < m_expressions.size(); ++series) {
         m_samplers.emplace_back(*m_expressions[series], m_poller->Syntaxes(int(series)));
+    }
 }
 
 LiveGraph::~LiveGraph() = default;
 
 HWND LiveGraph::Open(std::function<void()> onDestroy) {
     HWND parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(m_definition.parent));
-    if (!IsWindow(parent))
+    if (!IsWindow(parent)) {
         return nullptr;
+    }
     auto* chart = new GraphChart(QString::fromStdString(m_definition.title), m_history);
     m_chart = chart;
     m_window =
-        platform::AdoptWidget(chart, parent, GRAPH_CHART_ID, WS_VISIBLE, std::move(onDestroy));
+        platform::AdoptWidget(chart, parent, kGraphChartId, WS_VISIBLE, std::move(onDestroy));
     return m_window;
 }
 
 void LiveGraph::Poll() {
     const int64_t now = m_clock();
     m_history->Trim(now);
-    if (m_poller->Poll())
+    if (m_poller->Poll()) {
         m_pollTimeMs = now;
+    }
 }
 
 void LiveGraph::OnSample(int series, const SeriesSample* sample) {
@@ -69,9 +74,10 @@ void LiveGraph::OnSample(int series, const SeriesSample* sample) {
         m_history->AddGap(series, m_pollTimeMs);
     } else {
         const SeriesSampler::Result result = m_samplers[series].Take(*sample);
-        if (result.outcome == SeriesSampler::Outcome::Point)
+        if (result.outcome == SeriesSampler::Outcome::Point) {
             m_history->AddValue(series, m_pollTimeMs, result.value, result.interval);
-        else if (result.outcome == SeriesSampler::Outcome::Gap)
+        } else if (result.outcome == SeriesSampler::Outcome::Gap) {
             m_history->AddGap(series, m_pollTimeMs);
+        }
     }
 }

@@ -5,8 +5,8 @@
 
 namespace {
 
-const char TIME_NAME[] = "$time";
-const char TIME_VARIABLE[] = "time_";
+const char kTimeName[] = "$time";
+const char kTimeVariable[] = "time_";
 
 std::string ColumnVariable(int slot) {
     return "column" + std::to_string(slot) + "_";
@@ -16,8 +16,9 @@ std::string ColumnVariable(int slot) {
 
 int SeriesExpression::ColumnSlot(const std::string& name) {
     auto it = std::find(m_columns.begin(), m_columns.end(), name);
-    if (it != m_columns.end())
+    if (it != m_columns.end()) {
         return static_cast<int>(it - m_columns.begin());
+    }
     m_columns.push_back(name);
     return static_cast<int>(m_columns.size()) - 1;
 }
@@ -28,15 +29,16 @@ bool SeriesExpression::Translate(const std::string& text, std::string& formula,
     for (size_t at = 0; at < text.size();) {
         const size_t open = text.find('{', at);
         formula += text.substr(at, open - at);
-        if (open == std::string::npos)
+        if (open == std::string::npos) {
             break;
+        }
         const size_t close = text.find('}', open);
         if (close == std::string::npos || close == open + 1) {
             error = "unclosed or empty brace at " + std::to_string(open);
             return false;
         }
         const std::string name = text.substr(open + 1, close - open - 1);
-        formula += name == TIME_NAME ? TIME_VARIABLE : ColumnVariable(ColumnSlot(name));
+        formula += name == kTimeName ? kTimeVariable : ColumnVariable(ColumnSlot(name));
         at = close + 1;
     }
     return true;
@@ -45,14 +47,16 @@ bool SeriesExpression::Translate(const std::string& text, std::string& formula,
 bool SeriesExpression::Parse(const std::string& text, std::string& error) {
     m_columns.clear();
     std::string formula;
-    if (!Translate(text, formula, error))
+    if (!Translate(text, formula, error)) {
         return false;
+    }
     m_values.assign(m_columns.size(), 0);
     try {
         m_parser.ClearVar();
-        m_parser.DefineVar(TIME_VARIABLE, &m_time);
-        for (size_t slot = 0; slot < m_columns.size(); ++slot)
+        m_parser.DefineVar(kTimeVariable, &m_time);
+        for (size_t slot = 0; slot < m_columns.size(); ++slot) {
             m_parser.DefineVar(ColumnVariable(static_cast<int>(slot)), &m_values[slot]);
+        }
         m_parser.SetExpr(formula);
         m_parser.Eval(); // parses now, so that a bad formula is reported here
     } catch (const mu::Parser::exception_type& e) {
@@ -64,14 +68,16 @@ bool SeriesExpression::Parse(const std::string& text, std::string& error) {
 
 std::optional<double> SeriesExpression::Evaluate(const std::vector<double>& increases,
                                                  double interval) const {
-    if (increases.size() != m_values.size())
+    if (increases.size() != m_values.size()) {
         return std::nullopt;
+    }
     std::copy(increases.begin(), increases.end(), m_values.begin());
     m_time = interval;
     try {
         const double value = m_parser.Eval();
-        if (std::isfinite(value))
+        if (std::isfinite(value)) {
             return value;
+        }
     } catch (const mu::Parser::exception_type&) {
     }
     return std::nullopt;

@@ -29,11 +29,13 @@ SeriesSampler::Result SeriesSampler::Take(const SeriesSample& sample) {
     }
     const uint32_t interval = sample.uptime - m_previous.uptime;
     result.outcome = Outcome::Gap;
-    if (interval < kMinInterval)
+    if (interval < kMinInterval) {
         return result;
+    }
     m_increases.resize(sample.values.size());
-    for (size_t column = 0; column < sample.values.size(); ++column)
+    for (size_t column = 0; column < sample.values.size(); ++column) {
         m_increases[column] = Increase(column, m_previous.values[column], sample.values[column]);
+    }
     m_previous = sample;
     if (std::optional<double> value = m_expression.Evaluate(m_increases, interval)) {
         result.outcome = Outcome::Point;

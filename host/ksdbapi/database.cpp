@@ -24,8 +24,9 @@ bool IsKnownTable(int table) {
 }
 
 int ExceptionStatus(uint8_t type) {
-    if (type == kAsnEndOfMibView)
+    if (type == kAsnEndOfMibView) {
         return KSDB_ERR_END_OF_MIB_VIEW;
+    }
     return type == kAsnNoSuchObject || type == kAsnNoSuchInstance ? KSDB_ERR_NO_SUCH_OBJECT : 0;
 }
 
@@ -43,8 +44,9 @@ Database::~Database() = default;
 
 // Deliberately never destroyed at exit: its Qt objects must not outlive the application.
 Database& Database::Instance() {
-    if (!g_database)
+    if (!g_database) {
         g_database = new Database;
+    }
     return *g_database;
 }
 
@@ -56,8 +58,9 @@ void Database::Reset() {
 // The nodes file comes from TESSARAN_NODES, else the source tree's data/nodes; a host
 // that calls LoadNodes first decides instead.
 void Database::EnsureLoaded() {
-    if (m_loaded)
+    if (m_loaded) {
         return;
+    }
     m_loaded = true;
     LoadMibVariables();
     const char* path = std::getenv("TESSARAN_NODES");
@@ -84,8 +87,9 @@ DbHandle Database::AddTableRecord(int table, uint32_t id, std::unique_ptr<Record
     record->SetId(id);
     Record* raw = record.get();
     DbHandle handle = m_records.Add(std::move(record));
-    if (!handle)
+    if (!handle) {
         return 0;
+    }
     raw->m_handle = handle;
     TableStore& store = m_stores[table];
     store.byId[id] = handle;
@@ -102,13 +106,15 @@ bool Database::LoadNodes(const std::string& path) {
 // posted themselves stay.
 bool Database::ReplaceNodes(const std::string& path) {
     std::vector<NodeConfig> nodes;
-    if (!ReadNodesFile(path, nodes))
+    if (!ReadNodesFile(path, nodes)) {
         return false;
+    }
     TableStore& store = m_stores[DB_TABLE_NODES];
     for (auto& [id, handle] : std::map<uint32_t, DbHandle>(store.byId)) {
         Record* record = m_records.Find(handle);
-        if (record && !record->m_owner)
+        if (record && !record->m_owner) {
             DropRecord(handle);
+        }
     }
     m_nodes.clear();
     for (NodeConfig& node : nodes) {
@@ -123,22 +129,26 @@ bool Database::ReplaceNodes(const std::string& path) {
 std::vector<NodeConfig> Database::Nodes() {
     EnsureLoaded();
     std::vector<NodeConfig> nodes;
-    for (auto& [id, node] : m_nodes)
+    for (auto& [id, node] : m_nodes) {
         nodes.push_back(node);
+    }
     return nodes;
 }
 
 void Database::SetTransport(std::unique_ptr<Transport> transport) {
-    for (auto& [ticket, flight] : m_inFlight)
-        if (Record* record = m_records.Find(flight.record))
+    for (auto& [ticket, flight] : m_inFlight) {
+        if (Record* record = m_records.Find(flight.record)) {
             record->m_ticket = 0;
+        }
+    }
     m_inFlight.clear();
     m_transport = std::move(transport);
 }
 
 Transport& Database::ActiveTransport() {
-    if (!m_transport)
+    if (!m_transport) {
         m_transport = std::make_unique<ReadAheadTransport>(std::make_unique<NetSnmpTransport>());
+    }
     return *m_transport;
 }
 
@@ -158,13 +168,15 @@ void Database::Disconnect(DbHandle connection) {
 void Database::EndConnections(uintptr_t hostContext, bool all) {
     for (DbHandle handle : m_connections.Handles()) {
         Connection* connection = m_connections.Find(handle);
-        if (!connection || (!all && connection->hostContext != hostContext))
+        if (!connection || (!all && connection->hostContext != hostContext)) {
             continue;
+        }
         DbNotifyProc proc = connection->proc;
         uintptr_t userDatum = connection->userDatum;
         KillConnection(handle);
-        if (proc)
+        if (proc) {
             proc(userDatum, 0, DB_EVENT_DISCONNECTED, 0);
+        }
     }
 }
 
@@ -172,8 +184,9 @@ void Database::EndConnections(uintptr_t hostContext, bool all) {
 // its other records go, requests in flight with them.
 void Database::KillConnection(DbHandle handle) {
     std::unique_ptr<Connection> connection = m_connections.Remove(handle);
-    if (!connection)
+    if (!connection) {
         return;
+    }
     for (auto& [table, viewHandle] : connection->tables) {
         std::vector<DbHandle>& views = m_stores[table].views;
         views.erase(std::remove(views.begin(), views.end(), viewHandle), views.end());
@@ -181,10 +194,11 @@ void Database::KillConnection(DbHandle handle) {
     }
     for (DbHandle recordHandle : connection->records) {
         Record* record = m_records.Find(recordHandle);
-        if (record && record->Table() != DB_TABLE_REQUESTS && record->Id())
+        if (record && record->Table() != DB_TABLE_REQUESTS && record->Id()) {
             AdoptRecord(recordHandle);
-        else
+        } else {
             DropRecord(recordHandle);
+        }
     }
 }
 
@@ -199,20 +213,24 @@ void Database::AdoptRecord(DbHandle handle) {
 
 void Database::DropRecord(DbHandle handle) {
     Record* record = m_records.Find(handle);
-    if (!record)
+    if (!record) {
         return;
+    }
     CancelRequest(*record);
+    m_walkLog.Forget(handle);
     TableStore& store = m_stores[record->Table()];
     auto it = store.byId.find(record->Id());
-    if (it != store.byId.end() && it->second == handle)
+    if (it != store.byId.end() && it->second == handle) {
         store.byId.erase(it);
+    }
     m_records.Remove(handle);
 }
 
 DbHandle Database::OpenTable(DbHandle handle, int table) {
     Connection* connection = m_connections.Find(handle);
-    if (!connection || !IsKnownTable(table))
+    if (!connection || !IsKnownTable(table)) {
         return 0;
+    }
     DbHandle& view = connection->tables[table];
     if (!view) {
         view = m_views.Add(std::make_unique<TableView>(TableView{handle, table}));
@@ -227,34 +245,39 @@ DbHandle Database::OpenTable(DbHandle handle, int table) {
 bool Database::LockConflicts(const TableView& view, int mode) const {
     for (DbHandle otherHandle : m_stores.at(view.table).views) {
         const TableView* other = m_views.Find(otherHandle);
-        if (other == &view || !other)
+        if (other == &view || !other) {
             continue;
-        if (other->locks[DB_LOCK_WRITE] || (mode == DB_LOCK_WRITE && other->locks[DB_LOCK_READ]))
+        }
+        if (other->locks[DB_LOCK_WRITE] || (mode == DB_LOCK_WRITE && other->locks[DB_LOCK_READ])) {
             return true;
+        }
     }
     return false;
 }
 
 int Database::LockTable(DbHandle handle, int mode) {
     TableView* view = m_views.Find(handle);
-    if (!view || (mode != DB_LOCK_READ && mode != DB_LOCK_WRITE) || LockConflicts(*view, mode))
+    if (!view || (mode != DB_LOCK_READ && mode != DB_LOCK_WRITE) || LockConflicts(*view, mode)) {
         return 0;
+    }
     ++view->locks[mode];
     return 1;
 }
 
 int Database::UnlockTable(DbHandle handle, int mode) {
     TableView* view = m_views.Find(handle);
-    if (!view || (mode != DB_LOCK_READ && mode != DB_LOCK_WRITE) || !view->locks[mode])
+    if (!view || (mode != DB_LOCK_READ && mode != DB_LOCK_WRITE) || !view->locks[mode]) {
         return 0;
+    }
     --view->locks[mode];
     return 1;
 }
 
 DbHandle Database::NewRecord(DbHandle handle) {
     TableView* view = m_views.Find(handle);
-    if (!view)
+    if (!view) {
         return 0;
+    }
     auto record = std::make_unique<Record>(view->table);
     record->m_owner = view->connection;
     Record* raw = record.get();
@@ -268,8 +291,9 @@ DbHandle Database::NewRecord(DbHandle handle) {
 
 DbHandle Database::FindRecord(DbHandle handle, uint32_t id) {
     TableView* view = m_views.Find(handle);
-    if (!view)
+    if (!view) {
         return 0;
+    }
     const TableStore& store = m_stores[view->table];
     auto it = store.byId.find(id);
     return it == store.byId.end() ? 0 : it->second;
@@ -277,12 +301,14 @@ DbHandle Database::FindRecord(DbHandle handle, uint32_t id) {
 
 DbHandle Database::FindRecordByText(DbHandle handle, uint32_t field, std::string_view text) {
     TableView* view = m_views.Find(handle);
-    if (!view)
+    if (!view) {
         return 0;
+    }
     for (auto& [id, recordHandle] : m_stores[view->table].byId) {
         const Record* record = m_records.Find(recordHandle);
-        if (record && record->GetText(field) == text)
+        if (record && record->GetText(field) == text) {
             return recordHandle;
+        }
     }
     return 0;
 }
@@ -292,24 +318,28 @@ DbHandle Database::FindRecordByText(DbHandle handle, uint32_t field, std::string
 // wrong later (no variables, unknown node, no answer) comes back as its error status.
 int Database::PostRecord(DbHandle handle) {
     Record* record = m_records.Find(handle);
-    if (!record)
+    if (!record) {
         return 0;
+    }
     int kind = record->GetInt(FLD_TYPE);
     bool request = record->Table() == DB_TABLE_REQUESTS;
-    if (request && (kind < DB_REQ_GET || kind > DB_REQ_SET))
+    if (request && (kind < DB_REQ_GET || kind > DB_REQ_SET)) {
         return 0;
+    }
     TableStore& store = m_stores[record->Table()];
     const bool first = !record->Id();
     if (first) {
-        while (store.byId.count(store.nextId))
+        while (store.byId.count(store.nextId)) {
             ++store.nextId;
+        }
         record->SetId(store.nextId++);
         store.byId[record->Id()] = handle;
     }
-    if (request)
+    if (request) {
         PostRequest(*record);
-    else if (first && record->Table() == DB_TABLE_GRAPHS)
+    } else if (first && record->Table() == DB_TABLE_GRAPHS) {
         MakeGraph(*record);
+    }
     return 1;
 }
 
@@ -322,8 +352,9 @@ void Database::MakeGraph(Record& record) {
 
 void Database::FreeRecord(DbHandle handle) {
     Record* record = m_records.Find(handle);
-    if (!record || !record->m_owner)
+    if (!record || !record->m_owner) {
         return;
+    }
     m_connections.Find(record->m_owner)->records.erase(handle);
     DropRecord(handle);
 }
@@ -331,36 +362,45 @@ void Database::FreeRecord(DbHandle handle) {
 std::vector<const Record*> Database::Records(int table) const {
     std::vector<const Record*> records;
     auto store = m_stores.find(table);
-    if (store == m_stores.end())
+    if (store == m_stores.end()) {
         return records;
-    for (auto& [id, handle] : store->second.byId)
-        if (const Record* record = m_records.Find(handle))
+    }
+    for (auto& [id, handle] : store->second.byId) {
+        if (const Record* record = m_records.Find(handle)) {
             records.push_back(record);
+        }
+    }
     return records;
 }
 
 void Database::CancelRequest(Record& record) {
-    if (!record.m_ticket)
+    if (!record.m_ticket) {
         return;
+    }
     m_inFlight.erase(record.m_ticket);
-    if (m_transport)
+    if (m_transport) {
         m_transport->Cancel(record.m_ticket);
+    }
     record.m_ticket = 0;
 }
 
 void Database::PostRequest(Record& record) {
     CancelRequest(record);
+    const RecordRow* first = record.Row(1);
+    m_walkLog.OnPosted(record.m_handle, record.GetInt(FLD_TYPE) == DB_REQ_GET_NEXT,
+                       first && !first->continueFromAnswer);
     uint64_t ticket = ++m_nextTicket;
     record.m_ticket = ticket;
     InFlight& flight = m_inFlight[ticket];
     flight.record = record.m_handle;
     auto node = m_nodes.find(static_cast<uint32_t>(record.GetInt(FLD_REQ_TARGET)));
-    if (!BuildRequest(record, flight.request))
+    if (!BuildRequest(record, flight.request)) {
         OnAnswer(ticket, Failure(KSDB_ERR_BAD_REQUEST));
-    else if (node == m_nodes.end())
+    } else if (node == m_nodes.end()) {
         OnAnswer(ticket, Failure(KSDB_ERR_UNREACHABLE));
-    else
+    } else {
         ActiveTransport().Send(ticket, node->second, flight.request, *this);
+    }
 }
 
 // One variable per row: the identifier answered last when continuing, else FLD_VAR_OID
@@ -376,15 +416,18 @@ bool Database::BuildRequest(const Record& record, SnmpRequest& request) const {
         } else {
             Oid instance;
             if (!ParseOid(record.RowText(row, FLD_VAR_OID), var.name) ||
-                !ParseOid(record.RowText(row, FLD_VAR_INSTANCE), instance))
+                !ParseOid(record.RowText(row, FLD_VAR_INSTANCE), instance)) {
                 return false;
+            }
             var.name.insert(var.name.end(), instance.begin(), instance.end());
         }
-        if (var.name.size() < 2)
+        if (var.name.size() < 2) {
             return false;
+        }
         if (request.kind == DB_REQ_SET &&
-            !ParseValue(record.RowText(row, FLD_VAR_VALUE), SyntaxOf(var.name), var.value))
+            !ParseValue(record.RowText(row, FLD_VAR_VALUE), SyntaxOf(var.name), var.value)) {
             return false;
+        }
         request.vars.push_back(std::move(var));
     }
     return !request.vars.empty();
@@ -392,11 +435,13 @@ bool Database::BuildRequest(const Record& record, SnmpRequest& request) const {
 
 int Database::SyntaxOf(const Oid& name) const {
     for (size_t length : m_syntaxLengths) {
-        if (length > name.size())
+        if (length > name.size()) {
             continue;
+        }
         auto it = m_syntax.find(Oid(name.begin(), name.begin() + length));
-        if (it != m_syntax.end())
+        if (it != m_syntax.end()) {
             return it->second;
+        }
     }
     return KSDB_SYNTAX_NONE;
 }
@@ -413,14 +458,17 @@ void Database::ApplyAnswer(Record& record, const SnmpRequest& request,
     for (size_t i = 0; i < vars.size(); ++i) {
         const SnmpVarBind& var = vars[i];
         int row = static_cast<int>(i) + 1;
-        if (!status)
+        if (!status) {
             status = ExceptionStatus(var.value.type);
-        if (!status && request.kind == DB_REQ_GET_NEXT && !(request.vars[i].name < var.name))
+        }
+        if (!status && request.kind == DB_REQ_GET_NEXT && !(request.vars[i].name < var.name)) {
             status = KSDB_ERR_NOT_INCREASING;
+        }
         Oid column;
         std::string instance;
-        if (ParseOid(record.RowText(row, FLD_VAR_OID), column) && HasPrefix(var.name, column))
+        if (ParseOid(record.RowText(row, FLD_VAR_OID), column) && HasPrefix(var.name, column)) {
             AppendArcs(instance, var.name, column.size());
+        }
         record.SetRowText(row, FLD_VAR_NAME, FormatOid(var.name));
         record.SetRowText(row, FLD_VAR_INSTANCE, instance);
         record.SetRowText(row, FLD_VAR_VALUE,
@@ -438,8 +486,9 @@ void Database::OnAnswer(uint64_t ticket, SnmpAnswer answer) {
 }
 
 void Database::ScheduleDrain() {
-    if (m_drainScheduled)
+    if (m_drainScheduled) {
         return;
+    }
     m_drainScheduled = true;
     QMetaObject::invokeMethod(
         m_context.get(), [this] { Drain(); }, Qt::QueuedConnection);
@@ -455,27 +504,32 @@ void Database::Drain() {
         Complete(ticket, answer);
     }
     m_drainScheduled = false;
-    if (!m_answers.empty())
+    if (!m_answers.empty()) {
         ScheduleDrain();
+    }
 }
 
 // Event 12 goes to the connection that posted the request only.
 void Database::Complete(uint64_t ticket, const SnmpAnswer& answer) {
     auto it = m_inFlight.find(ticket);
-    if (it == m_inFlight.end())
+    if (it == m_inFlight.end()) {
         return;
+    }
     InFlight flight = std::move(it->second);
     m_inFlight.erase(it);
     Record* record = m_records.Find(flight.record);
-    if (!record || record->m_ticket != ticket)
+    if (!record || record->m_ticket != ticket) {
         return;
+    }
     record->m_ticket = 0;
     ApplyAnswer(*record, flight.request, answer);
-    if (m_answerObserver)
-        m_answerObserver(flight.record);
+    m_walkLog.OnAnswered(flight.record, static_cast<uint32_t>(record->GetInt(FLD_REQ_TARGET)),
+                         record->GetInt(FLD_REQ_ERROR),
+                         record->RowText(1, FLD_VAR_INSTANCE).empty());
     const Connection* connection = m_connections.Find(record->m_owner);
-    if (connection && connection->proc)
+    if (connection && connection->proc) {
         connection->proc(connection->userDatum, DB_TABLE_REQUESTS, DB_EVENT_ANSWERED, record->Id());
+    }
 }
 
 } // namespace ksdb

@@ -6,6 +6,7 @@
 #include "host/ksdbapi/handle_table.h"
 #include "host/ksdbapi/record.h"
 #include "host/ksdbapi/transport.h"
+#include "host/ksdbapi/walk_log.h"
 
 #include <deque>
 #include <functional>
@@ -45,9 +46,7 @@ class Database final : public AnswerSink {
     void SetTransport(std::unique_ptr<Transport> transport);
     // Ends the connections of one host context (or all) and tells each of them event 5.
     void EndConnections(uintptr_t hostContext, bool all);
-    void SetAnswerObserver(std::function<void(DbHandle)> observer) {
-        m_answerObserver = std::move(observer);
-    }
+    NodeActivity Activity(uint32_t node) const { return m_walkLog.Of(node); }
     std::vector<const Record*> Records(int table) const;
     void SetGraphEngine(std::function<uint32_t(const Record&)> engine) {
         m_graphEngine = std::move(engine);
@@ -56,7 +55,6 @@ class Database final : public AnswerSink {
     void OnAnswer(uint64_t ticket, SnmpAnswer answer) override;
 
   private:
-    std::function<void(DbHandle)> m_answerObserver;       // host side: sees every answer first
     std::function<uint32_t(const Record&)> m_graphEngine; // host side: makes graph windows
     struct Connection {
         uintptr_t hostContext;
@@ -114,6 +112,7 @@ class Database final : public AnswerSink {
     uint64_t m_nextTicket = 0;
     bool m_drainScheduled = false;
     std::unique_ptr<QObject> m_context; // receives the queued drains
+    WalkLog m_walkLog;
 };
 
 } // namespace ksdb

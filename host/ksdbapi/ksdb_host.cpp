@@ -24,8 +24,8 @@ void EndAllConnections() {
     Database::Instance().EndConnections(0, true);
 }
 
-void SetAnswerObserver(std::function<void(DbHandle record)> observer) {
-    Database::Instance().SetAnswerObserver(std::move(observer));
+NodeActivity ActivityOf(uint32_t node) {
+    return Database::Instance().Activity(node);
 }
 
 std::vector<const Record*> GraphRecords() {

@@ -13,8 +13,8 @@
 #include "host/ksdbapi/record.h"
 #include "host/ksdbapi/transport.h"
 
+#include <chrono>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,9 +37,22 @@ void SetTransport(std::unique_ptr<Transport> transport);
 void EndConnections(uintptr_t hostContext);
 void EndAllConnections();
 
-// Sees every answered request record (table 13) just before its poster hears event 12;
-// null removes the observer. The console counts finished walks with it.
-void SetAnswerObserver(std::function<void(DbHandle record)> observer);
+// What the database saw of one node's requests. A walk is a get-next request posted with
+// the start instances of its variables and posted again with each answer; it ends with the
+// answer whose first variable has left its requested column, or with an error status. A
+// walk that its poster abandons (frees the record, or posts it afresh) does not end here.
+// Error statuses are those of FLD_REQ_ERROR: an SNMP error status, or a KSDB_ERR_ value.
+struct NodeActivity {
+    int walksEnded = 0;                                    // since the database started
+    std::chrono::system_clock::time_point lastWalkEndedAt; // epoch while none ended
+    std::chrono::milliseconds lastWalkTook{0};             // first post to last answer
+    int lastWalkRows = 0;                                  // answers inside the column
+    int lastWalkStatus = 0;                                // 0 when it left the column
+    int lastError = 0;                                     // of any request; 0: none yet
+    std::chrono::system_clock::time_point lastErrorAt;     // epoch while none
+};
+// The record of one node (table 1 id); all zero for a node never asked.
+NodeActivity ActivityOf(uint32_t node);
 
 // The posted graph records (table 12) in id order; valid until the next database call.
 std::vector<const Record*> GraphRecords();

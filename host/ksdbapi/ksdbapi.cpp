@@ -13,8 +13,9 @@ namespace {
 
 // A length below 0 means the text runs to its NUL.
 std::string_view TextOf(const char* text, int length) {
-    if (!text)
+    if (!text) {
         return {};
+    }
     return length < 0 ? std::string_view(text) : std::string_view(text, length);
 }
 
@@ -74,8 +75,9 @@ int32_t DbGetInt(DbHandle record, uint32_t field) {
 
 // The text is cut to size - 1 bytes and always terminated; a bad record gives "".
 char* DbGetText(DbHandle record, uint32_t field, char* buffer, int size) {
-    if (!buffer || size <= 0)
+    if (!buffer || size <= 0) {
         return buffer;
+    }
     const ksdb::Record* found = Database::Instance().RecordOf(record);
     std::string text = found ? found->GetText(field) : std::string();
     size_t length = std::min(text.size(), static_cast<size_t>(size) - 1);
@@ -91,8 +93,9 @@ int32_t DbSetInt(DbHandle record, uint32_t field, int32_t value) {
 }
 
 void DbSetText(DbHandle record, uint32_t field, const char* text, int length) {
-    if (ksdb::Record* found = Database::Instance().RecordOf(record))
+    if (ksdb::Record* found = Database::Instance().RecordOf(record)) {
         found->SetText(field, TextOf(text, length));
+    }
 }
 
 } // extern "C"

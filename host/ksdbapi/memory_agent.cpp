@@ -18,13 +18,15 @@ const int kNotWritable = 17;
 
 bool HexToBytes(std::string_view hex, std::string& bytes) {
     bytes.clear();
-    if (hex.size() % 2)
+    if (hex.size() % 2) {
         return false;
+    }
     for (size_t i = 0; i < hex.size(); i += 2) {
         unsigned byte = 0;
         auto [end, error] = std::from_chars(hex.data() + i, hex.data() + i + 2, byte, 16);
-        if (error != std::errc() || end != hex.data() + i + 2)
+        if (error != std::errc() || end != hex.data() + i + 2) {
             return false;
+        }
         bytes += static_cast<char>(byte);
     }
     return true;
@@ -37,8 +39,9 @@ bool ReadValue(uint8_t type, std::string_view text, bool hex, SnmpValue& value) 
     switch (type) {
     case kAsnOctetString:
     case kAsnOpaque:
-        if (hex)
+        if (hex) {
             return HexToBytes(text, value.bytes);
+        }
         value.bytes.assign(text);
         return true;
     case kAsnIpAddress:
@@ -66,14 +69,16 @@ bool ReadValue(uint8_t type, std::string_view text, bool hex, SnmpValue& value) 
 bool ReadLine(std::string_view line, Oid& name, SnmpValue& value) {
     size_t bar1 = line.find('|');
     size_t bar2 = bar1 == line.npos ? line.npos : line.find('|', bar1 + 1);
-    if (bar2 == line.npos || !ParseOid(line.substr(0, bar1), name))
+    if (bar2 == line.npos || !ParseOid(line.substr(0, bar1), name)) {
         return false;
+    }
     std::string_view tag = line.substr(bar1 + 1, bar2 - bar1 - 1);
     std::string_view text = line.substr(bar2 + 1);
     unsigned type = 0;
     auto [end, error] = std::from_chars(tag.data(), tag.data() + tag.size(), type);
-    if (error != std::errc() || type > 0xff)
+    if (error != std::errc() || type > 0xff) {
         return false;
+    }
     std::string_view rest(end, tag.data() + tag.size() - end);
     if (!rest.empty() && rest.front() == ':') {
         // A variation module computes the value; without one it starts from nothing.
@@ -87,18 +92,22 @@ bool ReadLine(std::string_view line, Oid& name, SnmpValue& value) {
 
 bool MemoryAgent::LoadSnmprec(const std::string& path) {
     std::ifstream file(path);
-    if (!file)
+    if (!file) {
         return false;
+    }
     std::string line;
     while (std::getline(file, line)) {
-        if (!line.empty() && line.back() == '\r')
+        if (!line.empty() && line.back() == '\r') {
             line.pop_back();
-        if (line.empty() || line.front() == '#')
+        }
+        if (line.empty() || line.front() == '#') {
             continue;
+        }
         Oid name;
         SnmpValue value;
-        if (!ReadLine(line, name, value))
+        if (!ReadLine(line, name, value)) {
             return false;
+        }
         m_objects[name] = std::move(value);
     }
     return true;
@@ -110,8 +119,9 @@ void MemoryAgent::AddConversation(int32_t index, const std::string& source,
     Oid instance = {static_cast<uint32_t>(index)};
     for (const std::string* address : {&source, &destination}) {
         instance.push_back(static_cast<uint32_t>(address->size()));
-        for (unsigned char byte : *address)
+        for (unsigned char byte : *address) {
             instance.push_back(byte);
+        }
     }
     const SnmpValue columns[] = {
         SnmpValue::Octets(source),
@@ -151,10 +161,12 @@ bool MemoryAgent::AnswerGetNext(SnmpVarBind& var) {
 
 int MemoryAgent::AnswerSet(SnmpVarBind& var) {
     auto it = m_objects.find(var.name);
-    if (it == m_objects.end())
+    if (it == m_objects.end()) {
         return kNotWritable;
-    if (it->second.type != var.value.type)
+    }
+    if (it->second.type != var.value.type) {
         return kWrongType;
+    }
     it->second = var.value;
     return 0;
 }
@@ -164,28 +176,33 @@ SnmpAnswer MemoryAgent::AnswerBulk(const SnmpRequest& request) {
     std::vector<SnmpVarBind> row = request.vars;
     for (int repetition = 0; repetition < request.maxRepetitions; ++repetition) {
         bool any = false;
-        for (SnmpVarBind& var : row)
+        for (SnmpVarBind& var : row) {
             any = AnswerGetNext(var) || any;
-        if (m_maxAnswerVars && answer.vars.size() + row.size() > m_maxAnswerVars)
+        }
+        if (m_maxAnswerVars && answer.vars.size() + row.size() > m_maxAnswerVars) {
             break;
+        }
         answer.vars.insert(answer.vars.end(), row.begin(), row.end());
-        if (!any)
+        if (!any) {
             break;
+        }
     }
     return answer;
 }
 
 SnmpAnswer MemoryAgent::Answer(const SnmpRequest& request, int version) {
-    if (request.kind == kReqGetBulk)
+    if (request.kind == kReqGetBulk) {
         return version == 0 ? SnmpAnswer{kGenErr, request.vars} : AnswerBulk(request);
+    }
     SnmpAnswer answer;
     answer.vars = request.vars;
     for (SnmpVarBind& var : answer.vars) {
         int status = 0;
-        if (request.kind == DB_REQ_SET)
+        if (request.kind == DB_REQ_SET) {
             status = AnswerSet(var);
-        else if (!(request.kind == DB_REQ_GET ? AnswerGet(var) : AnswerGetNext(var)))
+        } else if (!(request.kind == DB_REQ_GET ? AnswerGet(var) : AnswerGetNext(var))) {
             status = version == 0 ? kNoSuchName : 0;
+        }
         if (status) {
             // An error answer echoes the request's variables, as agents do.
             answer.status = version == 0 && status == kNotWritable ? kNoSuchName : status;

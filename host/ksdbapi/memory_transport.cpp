@@ -14,12 +14,14 @@ void MemoryTransport::Send(uint64_t ticket, const NodeConfig& node, const SnmpRe
     auto it = m_agents.find(node.address);
     MemoryAgent* agent = it != m_agents.end() ? it->second.get() : m_default.get();
     SnmpAnswer answer;
-    if (agent)
+    if (agent) {
         answer = agent->Answer(request, node.version);
-    else
+    } else {
         answer.status = KSDB_ERR_UNREACHABLE;
-    if (m_hook)
+    }
+    if (m_hook) {
         m_hook(node, request, answer);
+    }
     sink.OnAnswer(ticket, std::move(answer));
 }
 

@@ -20,8 +20,9 @@ namespace {
 // numeric throughout and a user's snmp.conf must not change what the library sends.
 void InitLibrary() {
     static bool done = false;
-    if (done)
+    if (done) {
         return;
+    }
     done = true;
     setenv("MIBS", "", 0);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
@@ -97,8 +98,9 @@ SnmpValue ValueOf(const netsnmp_variable_list* var) {
 SnmpAnswer AnswerOf(const netsnmp_pdu* pdu) {
     SnmpAnswer answer;
     answer.status = static_cast<int>(pdu->errstat);
-    for (auto var = pdu->variables; var; var = var->next_variable)
+    for (auto var = pdu->variables; var; var = var->next_variable) {
         answer.vars.push_back({Oid(var->name, var->name + var->name_length), ValueOf(var)});
+    }
     return answer;
 }
 
@@ -120,15 +122,17 @@ NetSnmpTransport::NetSnmpTransport()
 // Closing a session drops its outstanding requests without calling back.
 NetSnmpTransport::~NetSnmpTransport() {
     m_pending.clear();
-    for (auto& [id, session] : m_sessions)
+    for (auto& [id, session] : m_sessions) {
         snmp_sess_close(session.handle);
+    }
 }
 
 void* NetSnmpTransport::SessionFor(const NodeConfig& node) {
     Session& session = m_sessions[node.id];
     std::string settings = SettingsOf(node);
-    if (session.handle && session.settings == settings)
+    if (session.handle && session.settings == settings) {
         return session.handle;
+    }
     if (session.handle) {
         snmp_sess_close(session.handle);
         FailRequestsOf(node.id);
@@ -152,11 +156,14 @@ void* NetSnmpTransport::SessionFor(const NodeConfig& node) {
 // Requests of a closed session never call back; they answer as unreachable instead.
 void NetSnmpTransport::FailRequestsOf(uint32_t node) {
     std::vector<uint64_t> tickets;
-    for (auto& [ticket, pending] : m_pending)
-        if (pending.node == node)
+    for (auto& [ticket, pending] : m_pending) {
+        if (pending.node == node) {
             tickets.push_back(ticket);
-    for (uint64_t ticket : tickets)
+        }
+    }
+    for (uint64_t ticket : tickets) {
         Deliver(ticket, Failure(KSDB_ERR_UNREACHABLE));
+    }
 }
 
 void NetSnmpTransport::Send(uint64_t ticket, const NodeConfig& node, const SnmpRequest& request,
@@ -174,8 +181,9 @@ void NetSnmpTransport::Send(uint64_t ticket, const NodeConfig& node, const SnmpR
         pdu->non_repeaters = 0;
         pdu->max_repetitions = request.maxRepetitions;
     }
-    for (const SnmpVarBind& var : request.vars)
+    for (const SnmpVarBind& var : request.vars) {
         AddVariable(pdu, request.kind, var);
+    }
     // The ticket itself is the callback's datum, so a late answer never follows a pointer.
     if (!snmp_sess_async_send(session, pdu, OnCallback, reinterpret_cast<void*>(ticket))) {
         snmp_free_pdu(pdu);
@@ -189,21 +197,24 @@ int NetSnmpTransport::OnCallback(int operation, snmp_session* session, int, snmp
     auto* self = static_cast<NetSnmpTransport*>(session->myvoid);
     auto ticket = reinterpret_cast<uint64_t>(magic);
     // Observed: a retry calls back with NETSNMP_CALLBACK_OP_RESEND; the request goes on.
-    if (operation == NETSNMP_CALLBACK_OP_RESEND || operation == NETSNMP_CALLBACK_OP_CONNECT)
+    if (operation == NETSNMP_CALLBACK_OP_RESEND || operation == NETSNMP_CALLBACK_OP_CONNECT) {
         return 1;
-    if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE)
+    }
+    if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE) {
         self->Deliver(ticket, AnswerOf(pdu));
-    else if (operation == NETSNMP_CALLBACK_OP_TIMED_OUT)
+    } else if (operation == NETSNMP_CALLBACK_OP_TIMED_OUT) {
         self->Deliver(ticket, Failure(KSDB_ERR_TIMEOUT));
-    else
+    } else {
         self->Deliver(ticket, Failure(KSDB_ERR_UNREACHABLE));
+    }
     return 1;
 }
 
 void NetSnmpTransport::Deliver(uint64_t ticket, SnmpAnswer answer) {
     auto it = m_pending.find(ticket);
-    if (it == m_pending.end())
+    if (it == m_pending.end()) {
         return;
+    }
     AnswerSink* sink = it->second.sink;
     m_pending.erase(it);
     sink->OnAnswer(ticket, std::move(answer));
@@ -214,21 +225,25 @@ void NetSnmpTransport::Refresh() {
     long earliestMs = -1;
     m_sessionOfSocket.clear();
     for (auto& [id, session] : m_sessions) {
-        if (!session.handle)
+        if (!session.handle) {
             continue;
+        }
         netsnmp_large_fd_set sockets;
         netsnmp_large_fd_set_init(&sockets, FD_SETSIZE);
         int count = 0;
         int block = 1;
         timeval wait{};
         snmp_sess_select_info2(session.handle, &count, &sockets, &wait, &block);
-        for (int fd = 0; fd < count; ++fd)
-            if (NETSNMP_LARGE_FD_ISSET(fd, &sockets))
+        for (int fd = 0; fd < count; ++fd) {
+            if (NETSNMP_LARGE_FD_ISSET(fd, &sockets)) {
                 m_sessionOfSocket[fd] = session.handle;
+            }
+        }
         netsnmp_large_fd_set_cleanup(&sockets);
         long ms = wait.tv_sec * 1000 + (wait.tv_usec + 999) / 1000;
-        if (!block && (earliestMs < 0 || ms < earliestMs))
+        if (!block && (earliestMs < 0 || ms < earliestMs)) {
             earliestMs = ms;
+        }
     }
     for (auto it = m_notifiers.begin(); it != m_notifiers.end();) {
         if (m_sessionOfSocket.count(it->first)) {
@@ -240,17 +255,19 @@ void NetSnmpTransport::Refresh() {
         it = m_notifiers.erase(it);
     }
     for (auto& [fd, session] : m_sessionOfSocket) {
-        if (m_notifiers.count(fd))
+        if (m_notifiers.count(fd)) {
             continue;
+        }
         auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, m_context.get());
         QObject::connect(notifier, &QSocketNotifier::activated, m_context.get(),
                          [this, fd] { OnReadable(fd); });
         m_notifiers[fd] = notifier;
     }
-    if (earliestMs >= 0)
+    if (earliestMs >= 0) {
         m_timer->start(static_cast<int>(earliestMs));
-    else
+    } else {
         m_timer->stop();
+    }
 }
 
 void NetSnmpTransport::OnReadable(int fd) {
@@ -266,9 +283,11 @@ void NetSnmpTransport::OnReadable(int fd) {
 }
 
 void NetSnmpTransport::OnTimeout() {
-    for (auto& [id, session] : m_sessions)
-        if (session.handle)
+    for (auto& [id, session] : m_sessions) {
+        if (session.handle) {
             snmp_sess_timeout(session.handle);
+        }
+    }
     Refresh();
 }
 

@@ -7,22 +7,27 @@ namespace ksdb {
 
 bool ParseOid(std::string_view text, Oid& oid) {
     oid.clear();
-    if (!text.empty() && text.front() == '.')
+    if (!text.empty() && text.front() == '.') {
         text.remove_prefix(1);
-    if (text.empty())
+    }
+    if (text.empty()) {
         return true;
+    }
     const char* at = text.data();
     const char* end = at + text.size();
     for (;;) {
         uint32_t arc = 0;
         auto [next, error] = std::from_chars(at, end, arc);
-        if (error != std::errc() || next == at)
+        if (error != std::errc() || next == at) {
             return false;
+        }
         oid.push_back(arc);
-        if (next == end)
+        if (next == end) {
             return true;
-        if (*next != '.')
+        }
+        if (*next != '.') {
             return false;
+        }
         at = next + 1;
     }
 }

@@ -16,15 +16,18 @@ bool SameNames(const std::vector<SnmpVarBind>& a, const std::vector<SnmpVarBind>
 // What get-next of `asked` would answer: a later identifier with a value, or endOfMibView
 // under the same name.
 bool Follows(const SnmpVarBind& asked, const SnmpVarBind& next) {
-    if (next.value.type == kAsnEndOfMibView)
+    if (next.value.type == kAsnEndOfMibView) {
         return next.name == asked.name;
+    }
     return !next.value.IsException() && asked.name < next.name;
 }
 
 bool RowFollows(const std::vector<SnmpVarBind>& asked, const std::vector<SnmpVarBind>& next) {
-    for (size_t column = 0; column < asked.size(); ++column)
-        if (!Follows(asked[column], next[column]))
+    for (size_t column = 0; column < asked.size(); ++column) {
+        if (!Follows(asked[column], next[column])) {
             return false;
+        }
+    }
     return true;
 }
 
@@ -78,8 +81,9 @@ bool ReadAheadTransport::AnswerFromBlocks(NodeState& state, const Row& request,
     std::erase_if(state.blocks, [oldest](const Block& block) { return block.taken < oldest; });
     for (auto it = state.blocks.begin(); it != state.blocks.end(); ++it) {
         Block& block = *it;
-        if (block.rows.front().size() != request.size())
+        if (block.rows.front().size() != request.size()) {
             continue;
+        }
         auto row = std::find_if(block.rows.begin() + long(block.cursor), block.rows.end(),
                                 [&request](const Row& kept) { return SameNames(kept, request); });
         auto next = row == block.rows.end() ? row : row + 1;
@@ -90,8 +94,9 @@ bool ReadAheadTransport::AnswerFromBlocks(NodeState& state, const Row& request,
         answer.status = 0;
         answer.vars = *next;
         block.cursor = size_t(next - block.rows.begin());
-        if (next + 1 == block.rows.end() || AtEnd(*next))
+        if (next + 1 == block.rows.end() || AtEnd(*next)) {
             state.blocks.erase(it);
+        }
         return true;
     }
     return false;
@@ -105,8 +110,9 @@ void ReadAheadTransport::SendBulk(uint64_t ticket, const Flight& flight) {
 
 void ReadAheadTransport::OnAnswer(uint64_t ticket, SnmpAnswer answer) {
     auto it = m_flights.find(ticket);
-    if (it == m_flights.end())
+    if (it == m_flights.end()) {
         return;
+    }
     Flight& flight = it->second;
     if (answer.status == kStatusTooBig && flight.repetitions > 1) {
         NodeState& state = m_nodes[flight.node.id];
@@ -123,8 +129,9 @@ void ReadAheadTransport::OnAnswer(uint64_t ticket, SnmpAnswer answer) {
         m_inner->Send(ticket, done.node, done.request, *done.sink);
         return;
     }
-    if (answer.status == 0)
+    if (answer.status == 0) {
         Absorb(done, answer);
+    }
     done.sink->OnAnswer(ticket, std::move(answer));
 }
 
@@ -135,20 +142,24 @@ void ReadAheadTransport::Absorb(Flight& flight, SnmpAnswer& answer) {
     size_t width = flight.request.vars.size();
     Block block;
     block.taken = Clock::now();
-    for (size_t start = 0; start + width <= answer.vars.size(); start += width)
+    for (size_t start = 0; start + width <= answer.vars.size(); start += width) {
         block.rows.emplace_back(answer.vars.begin() + long(start),
                                 answer.vars.begin() + long(start + width));
+    }
     int count = int(block.rows.size());
-    if (count >= flight.repetitions)
+    if (count >= flight.repetitions) {
         state.repetitions = std::min(state.cap, flight.repetitions * 2);
-    else if (!AtEnd(block.rows.back()))
+    } else if (!AtEnd(block.rows.back())) {
         state.repetitions = state.cap = count; // the agent's message size holds no more
+    }
     answer.vars = block.rows.front();
-    if (count < 2 || AtEnd(block.rows.front()))
+    if (count < 2 || AtEnd(block.rows.front())) {
         return;
+    }
     state.blocks.push_back(std::move(block));
-    if (state.blocks.size() > kMaxBlocksPerNode)
+    if (state.blocks.size() > kMaxBlocksPerNode) {
         state.blocks.pop_front();
+    }
 }
 
 } // namespace ksdb

@@ -22,25 +22,29 @@ const FieldValue* FindIn(const std::vector<FieldValue>& fields, uint32_t field) 
 }
 
 FieldValue& SlotIn(std::vector<FieldValue>& fields, uint32_t field) {
-    if (FieldValue* value = FindIn(fields, field))
+    if (FieldValue* value = FindIn(fields, field)) {
         return *value;
+    }
     fields.push_back({field, false, 0, {}});
     return fields.back();
 }
 
 int32_t IntOf(const FieldValue* value) {
-    if (!value)
+    if (!value) {
         return 0;
-    if (!value->isText)
+    }
+    if (!value->isText) {
         return value->number;
+    }
     int32_t number = 0;
     std::from_chars(value->text.data(), value->text.data() + value->text.size(), number);
     return number;
 }
 
 std::string TextOf(const FieldValue* value) {
-    if (!value)
+    if (!value) {
         return {};
+    }
     return value->isText ? value->text : std::to_string(value->number);
 }
 
@@ -75,39 +79,46 @@ const RecordRow* Record::Row(int row) const {
 }
 
 RecordRow& Record::MakeRow(int row) {
-    if (row > RowCount())
+    if (row > RowCount()) {
         m_rows.resize(row);
+    }
     return m_rows[row - 1];
 }
 
 const FieldValue* Record::Find(uint32_t field) const {
-    if (!IsRowField(field))
+    if (!IsRowField(field)) {
         return FindIn(m_fields, field);
+    }
     const RecordRow* row = Row(m_cursor);
     return row ? FindIn(row->fields, field) : nullptr;
 }
 
 // The slot a write goes to; callers have checked CursorWritable for row fields.
 FieldValue& Record::Slot(uint32_t field) {
-    if (!IsRowField(field))
+    if (!IsRowField(field)) {
         return SlotIn(m_fields, field);
+    }
     RecordRow& row = MakeRow(m_cursor);
-    if (field == FLD_VAR_OID || field == FLD_VAR_INSTANCE)
+    if (field == FLD_VAR_OID || field == FLD_VAR_INSTANCE) {
         row.continueFromAnswer = false;
+    }
     return SlotIn(row.fields, field);
 }
 
 int32_t Record::GetInt(uint32_t field) const {
-    if (field == FLD_VAR_INDEX)
+    if (field == FLD_VAR_INDEX) {
         return m_cursor;
-    if (field == FLD_SERIES_INDEX)
+    }
+    if (field == FLD_SERIES_INDEX) {
         return m_cursor - 1;
+    }
     return IntOf(Find(field));
 }
 
 std::string Record::GetText(uint32_t field) const {
-    if (field == FLD_VAR_INDEX || field == FLD_SERIES_INDEX)
+    if (field == FLD_VAR_INDEX || field == FLD_SERIES_INDEX) {
         return std::to_string(GetInt(field));
+    }
     return TextOf(Find(field));
 }
 
@@ -118,8 +129,9 @@ int32_t Record::SetInt(uint32_t field, int32_t value) {
         m_cursor = field == FLD_SERIES_INDEX ? value + 1 : value;
         return value;
     }
-    if (IsRowField(field) && !CursorWritable())
+    if (IsRowField(field) && !CursorWritable()) {
         return 0;
+    }
     StoreInt(Slot(field), value);
     return value;
 }
@@ -131,8 +143,9 @@ void Record::SetText(uint32_t field, std::string_view text) {
         SetInt(field, number);
         return;
     }
-    if (IsRowField(field) && !CursorWritable())
+    if (IsRowField(field) && !CursorWritable()) {
         return;
+    }
     StoreText(Slot(field), text);
 }
 

@@ -17,19 +17,23 @@ bool IsPrintable(std::string_view bytes) {
 }
 
 std::string FormatOctets(const std::string& bytes, int syntax) {
-    if (syntax == KSDB_SYNTAX_ADDRESS)
+    if (syntax == KSDB_SYNTAX_ADDRESS) {
         return FormatHex(bytes);
-    if (syntax == KSDB_SYNTAX_DISPLAY_STRING || IsPrintable(bytes))
+    }
+    if (syntax == KSDB_SYNTAX_DISPLAY_STRING || IsPrintable(bytes)) {
         return bytes;
+    }
     return FormatHex(bytes);
 }
 
 std::string FormatIpAddress(const std::string& bytes) {
-    if (bytes.size() != 4)
+    if (bytes.size() != 4) {
         return FormatHex(bytes);
+    }
     std::string text;
-    for (unsigned char byte : bytes)
+    for (unsigned char byte : bytes) {
         text += (text.empty() ? "" : ".") + std::to_string(byte);
+    }
     return text;
 }
 
@@ -39,12 +43,15 @@ template <typename T> bool ParseNumber(std::string_view text, T& number) {
 }
 
 int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
+    if (c >= '0' && c <= '9') {
         return c - '0';
-    if (c >= 'A' && c <= 'F')
+    }
+    if (c >= 'A' && c <= 'F') {
         return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
+    }
+    if (c >= 'a' && c <= 'f') {
         return c - 'a' + 10;
+    }
     return -1;
 }
 
@@ -52,12 +59,14 @@ int HexDigit(char c) {
 bool ParseHex(std::string_view text, std::string& bytes) {
     bytes.clear();
     for (size_t i = 0; i < text.size();) {
-        if (i + 1 >= text.size() || HexDigit(text[i]) < 0 || HexDigit(text[i + 1]) < 0)
+        if (i + 1 >= text.size() || HexDigit(text[i]) < 0 || HexDigit(text[i + 1]) < 0) {
             return false;
+        }
         bytes += static_cast<char>(HexDigit(text[i]) * 16 + HexDigit(text[i + 1]));
         i += 2;
-        if (i < text.size() && (text[i] == ' ' || text[i] == ':'))
+        if (i < text.size() && (text[i] == ' ' || text[i] == ':')) {
             ++i;
+        }
     }
     return true;
 }
@@ -81,15 +90,17 @@ bool ParseNumberValue(std::string_view text, int syntax, SnmpValue& value) {
     uint8_t type = AsnTypeOf(syntax);
     if (type == kAsnInteger) {
         int32_t number = 0;
-        if (!ParseNumber(text, number))
+        if (!ParseNumber(text, number)) {
             return false;
+        }
         value = SnmpValue::Number(type, number);
         return true;
     }
     uint64_t number = 0;
     uint64_t limit = type == kAsnCounter64 ? UINT64_MAX : UINT32_MAX;
-    if (!ParseNumber(text, number) || number > limit)
+    if (!ParseNumber(text, number) || number > limit) {
         return false;
+    }
     value = SnmpValue::Number(type, static_cast<int64_t>(number));
     return true;
 }
@@ -97,8 +108,9 @@ bool ParseNumberValue(std::string_view text, int syntax, SnmpValue& value) {
 bool ParseIpAddress(std::string_view text, SnmpValue& value) {
     Oid arcs;
     if (!ParseOid(text, arcs) || arcs.size() != 4 ||
-        std::any_of(arcs.begin(), arcs.end(), [](uint32_t arc) { return arc > 255; }))
+        std::any_of(arcs.begin(), arcs.end(), [](uint32_t arc) { return arc > 255; })) {
         return false;
+    }
     value = SnmpValue::Octets(std::string(arcs.begin(), arcs.end()));
     value.type = kAsnIpAddress;
     return true;
@@ -111,8 +123,9 @@ std::string FormatHex(std::string_view bytes) {
     std::string text;
     text.reserve(bytes.size() * 3);
     for (unsigned char byte : bytes) {
-        if (!text.empty())
+        if (!text.empty()) {
             text += ' ';
+        }
         text += kDigits[byte >> 4];
         text += kDigits[byte & 15];
     }
@@ -162,8 +175,9 @@ bool ParseValue(std::string_view text, int syntax, SnmpValue& value) {
         value = SnmpValue::Octets(std::string(text));
         return true;
     default:
-        if (ParseNumberValue(text, KSDB_SYNTAX_INTEGER, value))
+        if (ParseNumberValue(text, KSDB_SYNTAX_INTEGER, value)) {
             return true;
+        }
         value = SnmpValue::Octets(std::string(text));
         return true;
     }

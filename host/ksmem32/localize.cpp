@@ -30,14 +30,16 @@
 
 namespace {
 
-const char* const DOMAIN = "tessaran";
+const char* const kDomain = "tessaran";
 
 std::string LocaleDir() {
-    if (const char* dir = std::getenv("TESSARAN_LOCALEDIR"); dir && *dir)
+    if (const char* dir = std::getenv("TESSARAN_LOCALEDIR"); dir && *dir) {
         return dir;
+    }
     Dl_info info{};
-    if (!dladdr(reinterpret_cast<void*>(&Localize), &info) || !info.dli_fname)
+    if (!dladdr(reinterpret_cast<void*>(&Localize), &info) || !info.dli_fname) {
         return {};
+    }
     std::string library = info.dli_fname;
     size_t slash = library.rfind('/');
     std::string libDir = slash == std::string::npos ? "." : library.substr(0, slash);
@@ -52,12 +54,14 @@ bool IsIdentityLanguage(const std::string& name) {
 // "zh_CN.UTF-8@mod" -> {"zh_CN", "zh"}.
 void AddCandidates(const std::string& name, std::vector<std::string>& out) {
     std::string base = name.substr(0, name.find_first_of(".@"));
-    if (base.empty())
+    if (base.empty()) {
         return;
+    }
     out.push_back(base);
     size_t underscore = base.find('_');
-    if (underscore != std::string::npos)
+    if (underscore != std::string::npos) {
         out.push_back(base.substr(0, underscore));
+    }
 }
 
 // Catalog names to try, in order; an identity language ends the list.
@@ -80,8 +84,9 @@ std::vector<std::string> LanguageCandidates() {
     }
     std::vector<std::string> candidates;
     for (const std::string& name : names) {
-        if (IsIdentityLanguage(name))
+        if (IsIdentityLanguage(name)) {
             break;
+        }
         AddCandidates(name, candidates);
     }
     return candidates;
@@ -95,8 +100,9 @@ class CatalogCache {
         std::lock_guard lock(m_mutex);
         for (const std::string& language : LanguageCandidates()) {
             const MoCatalog* catalog = Catalog(language);
-            if (const char* translation = catalog ? catalog->Find(text) : nullptr)
+            if (const char* translation = catalog ? catalog->Find(text) : nullptr) {
                 return translation;
+            }
         }
         return text;
     }
@@ -107,9 +113,10 @@ class CatalogCache {
         if (inserted) {
             auto catalog = std::make_unique<MoCatalog>();
             std::string path =
-                LocaleDir() + "/" + language + "/LC_MESSAGES/" + std::string(DOMAIN) + ".mo";
-            if (catalog->Load(path))
+                LocaleDir() + "/" + language + "/LC_MESSAGES/" + std::string(kDomain) + ".mo";
+            if (catalog->Load(path)) {
                 entry->second = std::move(catalog);
+            }
         }
         return entry->second.get();
     }
@@ -127,7 +134,8 @@ CatalogCache& Cache() {
 } // namespace
 
 extern "C" const char* Localize(const char* text) {
-    if (!text)
+    if (!text) {
         return "";
+    }
     return Cache().Translate(text);
 }

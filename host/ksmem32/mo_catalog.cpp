@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr uint32_t MO_MAGIC = 0x950412de;
-constexpr uint32_t MO_MAGIC_SWAPPED = 0xde120495;
+constexpr uint32_t kMoMagic = 0x950412de;
+constexpr uint32_t kMoMagicSwapped = 0xde120495;
 
 // The file's bytes with bounds-checked 32-bit reads in the file's byte order.
 class MoReader {
@@ -16,8 +16,9 @@ class MoReader {
     explicit MoReader(std::vector<char> bytes) : m_bytes(std::move(bytes)) {}
 
     bool ReadWord(size_t offset, uint32_t& value) const {
-        if (offset > m_bytes.size() || m_bytes.size() - offset < 4)
+        if (offset > m_bytes.size() || m_bytes.size() - offset < 4) {
             return false;
+        }
         const auto* p = reinterpret_cast<const unsigned char*>(m_bytes.data() + offset);
         uint32_t b[4] = {p[0], p[1], p[2], p[3]};
         value = m_swapped ? (b[0] << 24 | b[1] << 16 | b[2] << 8 | b[3])
@@ -27,20 +28,23 @@ class MoReader {
 
     bool ReadMagic() {
         uint32_t magic = 0;
-        if (!ReadWord(0, magic))
+        if (!ReadWord(0, magic)) {
             return false;
-        m_swapped = magic == MO_MAGIC_SWAPPED;
-        return magic == MO_MAGIC || m_swapped;
+        }
+        m_swapped = magic == kMoMagicSwapped;
+        return magic == kMoMagic || m_swapped;
     }
 
     // The string described by the (length, offset) pair at descriptor.
     bool ReadString(size_t descriptor, std::string& text) const {
         uint32_t length = 0;
         uint32_t offset = 0;
-        if (!ReadWord(descriptor, length) || !ReadWord(descriptor + 4, offset))
+        if (!ReadWord(descriptor, length) || !ReadWord(descriptor + 4, offset)) {
             return false;
-        if (offset > m_bytes.size() || m_bytes.size() - offset < length)
+        }
+        if (offset > m_bytes.size() || m_bytes.size() - offset < length) {
             return false;
+        }
         text.assign(m_bytes.data() + offset, length);
         return true;
     }
@@ -55,15 +59,17 @@ class MoReader {
 bool MoCatalog::Load(const std::string& path) {
     m_messages.clear();
     std::ifstream file(path, std::ios::binary);
-    if (!file)
+    if (!file) {
         return false;
+    }
     MoReader reader(std::vector<char>(std::istreambuf_iterator<char>(file), {}));
     uint32_t count = 0;
     uint32_t originals = 0;
     uint32_t translations = 0;
     if (!reader.ReadMagic() || !reader.ReadWord(8, count) || !reader.ReadWord(12, originals) ||
-        !reader.ReadWord(16, translations))
+        !reader.ReadWord(16, translations)) {
         return false;
+    }
     for (uint32_t i = 0; i < count; ++i) {
         std::string original;
         std::string translation;
@@ -73,8 +79,9 @@ bool MoCatalog::Load(const std::string& path) {
             return false;
         }
         // The empty original is the catalog's header, not a message.
-        if (!original.empty())
+        if (!original.empty()) {
             m_messages.emplace(std::move(original), std::move(translation));
+        }
     }
     return true;
 }

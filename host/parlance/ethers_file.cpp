@@ -8,8 +8,9 @@ bool EthersFile::ParseAddress(const std::string& text, uint64_t& address) {
     uint64_t value = 0;
     size_t at = 0;
     for (int byte = 0; byte < 6; ++byte) {
-        if (byte > 0 && (at >= text.size() || (text[at] != ':' && text[at] != '-')))
+        if (byte > 0 && (at >= text.size() || (text[at] != ':' && text[at] != '-'))) {
             return false;
+        }
         at += byte > 0;
         int digits = 0;
         int octet = 0;
@@ -17,12 +18,14 @@ bool EthersFile::ParseAddress(const std::string& text, uint64_t& address) {
             octet = octet * 16 + HexDigit(text[at++]);
             ++digits;
         }
-        if (digits == 0)
+        if (digits == 0) {
             return false;
+        }
         value = value << 8 | uint64_t(octet);
     }
-    if (at != text.size())
+    if (at != text.size()) {
         return false;
+    }
     address = value;
     return true;
 }
@@ -30,16 +33,18 @@ bool EthersFile::ParseAddress(const std::string& text, uint64_t& address) {
 bool EthersFile::Load(const std::string& path) {
     m_names.clear();
     std::ifstream file(path);
-    if (!file)
+    if (!file) {
         return false;
+    }
     std::string line;
     while (std::getline(file, line)) {
         std::istringstream fields(line.substr(0, line.find('#')));
         std::string text;
         std::string name;
         uint64_t address = 0;
-        if (fields >> text >> name && ParseAddress(text, address))
+        if (fields >> text >> name && ParseAddress(text, address)) {
             m_names.try_emplace(address, name);
+        }
     }
     return true;
 }

@@ -17,21 +17,25 @@ NameConverter& NameConverter::Instance() {
 }
 
 int NameConverter::Register(uint32_t* slot) {
-    if (!slot)
+    if (!slot) {
         return 0;
+    }
     std::lock_guard lock(m_mutex);
-    if (m_registered.count(*slot))
+    if (m_registered.count(*slot)) {
         return 1;
-    if (m_nextNumber == 0) // after 2^32 registrations; 0 never names a registration
+    }
+    if (m_nextNumber == 0) { // after 2^32 registrations; 0 never names a registration
         ++m_nextNumber;
+    }
     *slot = m_nextNumber++;
     m_registered.insert(*slot);
     return 1;
 }
 
 int NameConverter::Unregister(uint32_t* slot) {
-    if (!slot)
+    if (!slot) {
         return 0;
+    }
     std::lock_guard lock(m_mutex);
     int erased = int(m_registered.erase(*slot));
     *slot = 0;
@@ -45,8 +49,9 @@ bool NameConverter::IsRegistered(uint32_t number) {
 
 QObject* NameConverter::Context() {
     auto* app = QCoreApplication::instance();
-    if (!app)
+    if (!app) {
         return nullptr;
+    }
     if (!m_context) {
         m_context = new QObject;
         m_context->moveToThread(app->thread());
@@ -56,24 +61,28 @@ QObject* NameConverter::Context() {
 
 int NameConverter::Request(uint32_t* slot, const char* address, OnNameConvertedProc callback,
                            intptr_t row) {
-    if (!slot || !callback || !IsRegistered(*slot))
+    if (!slot || !callback || !IsRegistered(*slot)) {
         return 0;
+    }
     QObject* context = nullptr;
     std::string name;
     {
         std::lock_guard lock(m_mutex);
         name = m_resolver.Name(address);
-        if (!name.empty())
+        if (!name.empty()) {
             context = Context();
+        }
     }
-    if (!context)
+    if (!context) {
         return 0;
+    }
     // Answers come from the event loop, after this call returns, as a network answer would.
     QMetaObject::invokeMethod(
         context,
         [this, number = *slot, text = std::string(address), name, callback, row] {
-            if (IsRegistered(number))
+            if (IsRegistered(number)) {
                 callback(text.c_str(), name.c_str(), row);
+            }
         },
         Qt::QueuedConnection);
     return 1;

@@ -19,18 +19,21 @@ std::string NameResolver::DefaultRegistryDir() {
 }
 
 bool NameResolver::ParseAddressText(const char* text, uint64_t& address) {
-    if (!text || std::strlen(text) != 17)
+    if (!text || std::strlen(text) != 17) {
         return false;
+    }
     uint64_t value = 0;
     for (int i = 0; i < 17; ++i) {
         if (i % 3 == 2) {
-            if (text[i] != ' ')
+            if (text[i] != ' ') {
                 return false;
+            }
             continue;
         }
         int digit = HexDigit(text[i]);
-        if (digit < 0)
+        if (digit < 0) {
             return false;
+        }
         value = value << 4 | uint64_t(digit);
     }
     address = value;
@@ -43,8 +46,9 @@ std::string NameResolver::VendorName(uint64_t address) {
         m_registryLoaded = true;
     }
     const std::string* vendor = m_registry.Find(address);
-    if (!vendor)
+    if (!vendor) {
         return {};
+    }
     char tail[16];
     std::snprintf(tail, sizeof tail, "_%02x:%02x:%02x", unsigned(address >> 16 & 0xff),
                   unsigned(address >> 8 & 0xff), unsigned(address & 0xff));
@@ -53,13 +57,15 @@ std::string NameResolver::VendorName(uint64_t address) {
 
 std::string NameResolver::Name(const char* text) {
     uint64_t address = 0;
-    if (!ParseAddressText(text, address))
+    if (!ParseAddressText(text, address)) {
         return {};
+    }
     if (!m_namesLoaded) {
         m_names.Load(m_ethersPath);
         m_namesLoaded = true;
     }
-    if (const std::string* name = m_names.Find(address))
+    if (const std::string* name = m_names.Find(address)) {
         return *name;
+    }
     return VendorName(address);
 }

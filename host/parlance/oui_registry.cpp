@@ -9,8 +9,9 @@ namespace {
 
 std::string_view Trim(std::string_view text) {
     size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos)
+    if (first == std::string_view::npos) {
         return {};
+    }
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
@@ -19,8 +20,9 @@ bool ParseHex(std::string_view text, uint64_t& value) {
     value = 0;
     for (char c : text) {
         int digit = HexDigit(c);
-        if (digit < 0)
+        if (digit < 0) {
             return false;
+        }
         value = value << 4 | uint64_t(digit);
     }
     return !text.empty();
@@ -30,8 +32,9 @@ bool ParseHex(std::string_view text, uint64_t& value) {
 bool ParseHexLine(std::string_view line, size_t marker, uint64_t& prefix,
                   std::string_view& organisation) {
     std::string_view head = Trim(line.substr(0, marker));
-    if (head.size() != 8 || head[2] != '-' || head[5] != '-')
+    if (head.size() != 8 || head[2] != '-' || head[5] != '-') {
         return false;
+    }
     std::string digits = std::string(head.substr(0, 2)) + std::string(head.substr(3, 2)) +
                          std::string(head.substr(6, 2));
     organisation = Trim(line.substr(marker + 5));
@@ -44,16 +47,19 @@ bool ExtendPrefix(std::string_view line, size_t marker, uint64_t& prefix, int& b
     std::string_view range = Trim(line.substr(0, marker));
     size_t dash = range.find('-');
     bits = 24;
-    if (dash == std::string_view::npos)
+    if (dash == std::string_view::npos) {
         return true;
+    }
     std::string_view start = range.substr(0, dash);
     std::string_view end = range.substr(dash + 1);
     size_t common = 0;
-    while (common < start.size() && common < end.size() && start[common] == end[common])
+    while (common < start.size() && common < end.size() && start[common] == end[common]) {
         ++common;
+    }
     uint64_t extra = 0;
-    if (common == 0 || common > 6 || !ParseHex(start.substr(0, common), extra))
+    if (common == 0 || common > 6 || !ParseHex(start.substr(0, common), extra)) {
         return common == 0;
+    }
     bits += 4 * int(common);
     prefix = prefix << (4 * common) | extra;
     return true;
@@ -67,11 +73,14 @@ std::string OuiRegistry::ShortName(std::string_view organisation) {
         size_t end = organisation.find(' ', at);
         end = end == std::string_view::npos ? organisation.size() : end;
         std::string word;
-        for (char c : organisation.substr(at, end - at))
-            if (std::isalnum(static_cast<unsigned char>(c)) && word.size() < 8)
+        for (char c : organisation.substr(at, end - at)) {
+            if (std::isalnum(static_cast<unsigned char>(c)) && word.size() < 8) {
                 word += c;
-        if (!word.empty())
+            }
+        }
+        if (!word.empty()) {
             return word;
+        }
         at = end + 1;
     }
     return {};
@@ -104,14 +113,17 @@ size_t OuiRegistry::Parse(std::string_view text) {
             continue;
         }
         size_t marker = line.find("(base 16)");
-        if (!pending || marker == std::string_view::npos)
+        if (!pending || marker == std::string_view::npos) {
             continue;
+        }
         pending = false;
         int bits = 24;
         std::string name = ShortName(organisation);
         // "Private" blocks name no vendor; the address keeps looking in shorter blocks.
-        if (organisation == "Private" || name.empty() || !ExtendPrefix(line, marker, prefix, bits))
+        if (organisation == "Private" || name.empty() ||
+            !ExtendPrefix(line, marker, prefix, bits)) {
             continue;
+        }
         Add(prefix, bits, std::move(name));
         ++added;
     }
@@ -122,8 +134,9 @@ size_t OuiRegistry::Load(const std::string& dir) {
     size_t added = 0;
     for (const char* name : {"oui.txt", "mam.txt", "oui36.txt"}) {
         std::ifstream file(dir + "/" + name, std::ios::binary | std::ios::ate);
-        if (!file)
+        if (!file) {
             continue;
+        }
         // One read of the whole file (several megabytes).
         std::string text(size_t(file.tellg()), '\0');
         file.seekg(0);
@@ -136,8 +149,9 @@ size_t OuiRegistry::Load(const std::string& dir) {
 const std::string* OuiRegistry::Find(uint64_t address) const {
     for (const Blocks& blocks : m_blocks) {
         auto found = blocks.vendors.find(address >> (48 - blocks.bits));
-        if (found != blocks.vendors.end())
+        if (found != blocks.vendors.end()) {
             return &found->second;
+        }
     }
     return nullptr;
 }

@@ -57,17 +57,19 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.fixed = true;
             continue;
         }
-        if (i + 1 >= argc)
+        if (i + 1 >= argc) {
             return false;
+        }
         std::string value = argv[++i];
-        if (option == "--port")
+        if (option == "--port") {
             options.port = std::atoi(value.c_str());
-        else if (option == "--address")
+        } else if (option == "--address") {
             options.address = value;
-        else if (option == "--conversations")
+        } else if (option == "--conversations") {
             options.conversations = std::strtoul(value.c_str(), nullptr, 10);
-        else
+        } else {
             return false;
+        }
     }
     return options.port > 0 && options.port < 65536;
 }
@@ -88,8 +90,9 @@ probe::Mac HostAddress(uint32_t host) {
 // so every run serves the same table.
 std::vector<Conversation> Generate(size_t count) {
     uint32_t hosts = 2;
-    while (uint64_t(hosts) * (hosts - 1) < count)
+    while (uint64_t(hosts) * (hosts - 1) < count) {
         ++hosts;
+    }
     std::vector<Conversation> conversations;
     conversations.reserve(count);
     uint32_t random = 12345;
@@ -112,9 +115,10 @@ struct Probe {
 
 // Every conversation adds its rates; the first call also creates the rows.
 void AddSecond(Probe& probe) {
-    for (const Conversation& c : probe.conversations)
+    for (const Conversation& c : probe.conversations) {
         probe.table.AddTraffic(1, c.source, c.destination, c.packetsPerSecond, c.octetsPerSecond,
                                c.errorsPerSecond);
+    }
 }
 
 void OnAlarm(unsigned int, void* datum) {
@@ -130,17 +134,21 @@ bool StartAgent(const Options& options, Probe& probe) {
     netsnmp_ds_set_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_PORTS, endpoint.c_str());
     setenv("MIBS", "", 1);
     snmp_disable_log();
-    if (init_agent(kAppName) != 0)
+    if (init_agent(kAppName) != 0) {
         return false;
+    }
     probe::AllowReadCommunity("public");
     if (!probe::RegisterMatrixGroup(probe.table) ||
-        !probe::RegisterSystemGroup("Tessaran fast RMON probe", kAppName))
+        !probe::RegisterSystemGroup("Tessaran fast RMON probe", kAppName)) {
         return false;
+    }
     init_snmp(kAppName);
-    if (init_master_agent() != 0)
+    if (init_master_agent() != 0) {
         return false;
-    if (!options.fixed)
+    }
+    if (!options.fixed) {
         snmp_alarm_register(1, SA_REPEAT, OnAlarm, &probe);
+    }
     return true;
 }
 
@@ -165,8 +173,9 @@ int main(int argc, char** argv) {
     std::signal(SIGINT, OnSignal);
     std::printf("listening on %s:%d\n", options.address.c_str(), options.port);
     std::fflush(stdout);
-    while (!g_stop)
+    while (!g_stop) {
         agent_check_and_process(1);
+    }
     snmp_shutdown(kAppName);
     shutdown_agent();
     return 0;

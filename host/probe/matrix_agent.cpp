@@ -31,10 +31,11 @@ void SetName(netsnmp_variable_list* var, const Arcs& name) {
 }
 
 void SetValue(netsnmp_variable_list* var, const MatrixValue& value) {
-    if (value.tag == kTagOctets)
+    if (value.tag == kTagOctets) {
         snmp_set_var_typed_value(var, ASN_OCTET_STR, value.address.data(), value.address.size());
-    else
+    } else {
         snmp_set_var_typed_integer(var, value.tag, long(value.number));
+    }
 }
 
 // Get answers the object or noSuchInstance; get-next moves the variable to the next object,
@@ -46,10 +47,11 @@ int HandleMatrix(netsnmp_mib_handler* handler, netsnmp_handler_registration*,
         netsnmp_variable_list* var = request->requestvb;
         MatrixObject object;
         if (info->mode == MODE_GET) {
-            if (table->Get(ArcsOf(var), object))
+            if (table->Get(ArcsOf(var), object)) {
                 SetValue(var, object.value);
-            else
+            } else {
                 netsnmp_set_request_error(info, request, SNMP_NOSUCHINSTANCE);
+            }
         } else if (info->mode == MODE_GETNEXT && table->GetNext(ArcsOf(var), object)) {
             SetName(var, object.name);
             SetValue(var, object.value);
@@ -95,8 +97,9 @@ int HandleSystem(netsnmp_mib_handler* handler, netsnmp_handler_registration*,
                 break;
             }
         }
-        if (info->mode == MODE_GET && var->type == ASN_NULL)
+        if (info->mode == MODE_GET && var->type == ASN_NULL) {
             netsnmp_set_request_error(info, request, SNMP_NOSUCHINSTANCE);
+        }
     }
     return SNMP_ERR_NOERROR;
 }
@@ -105,8 +108,9 @@ bool Register(const char* label, Netsnmp_Node_Handler* function, const oid* base
               void* datum) {
     netsnmp_handler_registration* registration =
         netsnmp_create_handler_registration(label, function, base, length, HANDLER_CAN_RONLY);
-    if (!registration)
+    if (!registration) {
         return false;
+    }
     registration->handler->myvoid = datum;
     return netsnmp_register_handler(registration) == MIB_REGISTERED_OK;
 }

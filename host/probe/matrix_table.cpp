@@ -26,12 +26,14 @@ bool StartsWith(const Arcs& name, const Arcs& prefix) {
 
 // The key an exact instance names; false if the arcs are no instance of this table.
 bool KeyOf(const Arcs& instance, std::tuple<uint32_t, Mac, Mac>& key) {
-    if (instance.size() != 15 || instance[1] != kAddressLength || instance[8] != kAddressLength)
+    if (instance.size() != 15 || instance[1] != kAddressLength || instance[8] != kAddressLength) {
         return false;
+    }
     Mac first{}, second{};
     for (size_t byte = 0; byte < kAddressLength; ++byte) {
-        if (instance[2 + byte] > 255 || instance[9 + byte] > 255)
+        if (instance[2 + byte] > 255 || instance[9 + byte] > 255) {
             return false;
+        }
         first[byte] = uint8_t(instance[2 + byte]);
         second[byte] = uint8_t(instance[9 + byte]);
     }
@@ -61,8 +63,9 @@ void MatrixTable::AddTraffic(uint32_t index, const Mac& source, const Mac& desti
     counters.packets += packets;
     counters.octets += octets;
     counters.errors += errors;
-    if (!added)
+    if (!added) {
         return;
+    }
     m_bySource.emplace(row->first, &counters);
     m_byDestination.emplace(Key{index, destination, source}, &counters);
 }
@@ -74,16 +77,19 @@ std::array<MatrixTable::Table, 2> MatrixTable::Tables() const {
 bool MatrixTable::Get(const Arcs& name, MatrixObject& object) const {
     for (const Table& table : Tables()) {
         size_t prefix = table.entry->size();
-        if (!StartsWith(name, *table.entry) || name.size() <= prefix)
+        if (!StartsWith(name, *table.entry) || name.size() <= prefix) {
             continue;
+        }
         uint32_t column = name[prefix];
         Key key;
         if (column < 1 || column > kColumns ||
-            !KeyOf(Arcs(name.begin() + long(prefix) + 1, name.end()), key))
+            !KeyOf(Arcs(name.begin() + long(prefix) + 1, name.end()), key)) {
             return false;
+        }
         auto row = table.order->find(key);
-        if (row == table.order->end())
+        if (row == table.order->end()) {
             return false;
+        }
         object = ObjectOf(table, column, *row);
         return true;
     }
@@ -91,9 +97,11 @@ bool MatrixTable::Get(const Arcs& name, MatrixObject& object) const {
 }
 
 bool MatrixTable::GetNext(const Arcs& name, MatrixObject& object) const {
-    for (const Table& table : Tables())
-        if (NextIn(table, name, object))
+    for (const Table& table : Tables()) {
+        if (NextIn(table, name, object)) {
             return true;
+        }
+    }
     return false;
 }
 
@@ -101,12 +109,14 @@ bool MatrixTable::GetNext(const Arcs& name, MatrixObject& object) const {
 // first row of the next column.
 bool MatrixTable::NextIn(const Table& table, const Arcs& name, MatrixObject& object) {
     const Order& order = *table.order;
-    if (order.empty())
+    if (order.empty()) {
         return false;
+    }
     size_t prefix = table.entry->size();
     if (!StartsWith(name, *table.entry)) {
-        if (!(name < *table.entry))
+        if (!(name < *table.entry)) {
             return false;
+        }
         object = ObjectOf(table, 1, *order.begin());
         return true;
     }
@@ -115,15 +125,17 @@ bool MatrixTable::NextIn(const Table& table, const Arcs& name, MatrixObject& obj
         object = ObjectOf(table, 1, *order.begin());
         return true;
     }
-    if (column > kColumns)
+    if (column > kColumns) {
         return false;
+    }
     auto row = order.upper_bound(Arcs(name.begin() + long(prefix) + 1, name.end()));
     if (row != order.end()) {
         object = ObjectOf(table, column, *row);
         return true;
     }
-    if (column == kColumns)
+    if (column == kColumns) {
         return false;
+    }
     object = ObjectOf(table, column + 1, *order.begin());
     return true;
 }

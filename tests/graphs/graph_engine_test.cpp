@@ -21,8 +21,9 @@ bool IsGap(double value) {
 
 std::vector<std::string> Names(const ksdb::SnmpRequest& request) {
     std::vector<std::string> names;
-    for (const ksdb::SnmpVarBind& var : request.vars)
+    for (const ksdb::SnmpVarBind& var : request.vars) {
         names.push_back(ksdb::FormatOid(var.name));
+    }
     return names;
 }
 
@@ -30,7 +31,7 @@ std::vector<std::string> Names(const ksdb::SnmpRequest& request) {
 
 TEST_F(GraphFixture, PostedRecordGetsChildChartWindowBeforePostReturns) {
     SetCounters(1, 10, 1000, 0);
-    HWND chart = PostGraph({{Instance(1), "a->b", BYTES}}, "Bytes for probe");
+    HWND chart = PostGraph({{Instance(1), "a->b", kBytes}}, "Bytes for probe");
     ASSERT_TRUE(IsWindow(chart));
     EXPECT_EQ(GetParent(chart), m_parent.m_hWnd);
     auto* widget = dynamic_cast<GraphChart*>(platform::WindowWidget(chart));
@@ -44,20 +45,20 @@ TEST_F(GraphFixture, PostedRecordGetsChildChartWindowBeforePostReturns) {
 
 TEST_F(GraphFixture, WithoutEngineRecordIsStoredWithWindowZero) {
     m_engine.reset();
-    EXPECT_EQ(PostGraph({{Instance(1), "a->b", BYTES}}), nullptr);
+    EXPECT_EQ(PostGraph({{Instance(1), "a->b", kBytes}}), nullptr);
     ASSERT_EQ(ksdb::GraphRecords().size(), 1u);
-    EXPECT_EQ(ksdb::GraphRecords()[0]->RowText(1, FLD_SERIES_EXPRESSION), BYTES);
+    EXPECT_EQ(ksdb::GraphRecords()[0]->RowText(1, FLD_SERIES_EXPRESSION), kBytes);
 }
 
 TEST_F(GraphFixture, UnusableParentGivesNoWindow) {
     m_parent.DestroyWindow();
-    EXPECT_EQ(PostGraph({{Instance(1), "a->b", BYTES}}), nullptr);
+    EXPECT_EQ(PostGraph({{Instance(1), "a->b", kBytes}}), nullptr);
     EXPECT_TRUE(m_engine->Graphs().empty());
 }
 
 TEST_F(GraphFixture, ChartIsDestroyedWithItsParentAndPollingStops) {
     SetCounters(1, 10, 1000, 0);
-    HWND chart = PostGraph({{Instance(1), "a->b", BYTES}});
+    HWND chart = PostGraph({{Instance(1), "a->b", kBytes}});
     Tick();
     const size_t polls = m_requests.size();
     EXPECT_EQ(polls, 2u);
@@ -74,9 +75,9 @@ TEST_F(GraphFixture, ChartIsDestroyedWithItsParentAndPollingStops) {
 TEST_F(GraphFixture, PollIsOneGetWithUptimeAndEveryNamedVariable) {
     SetCounters(1, 10, 1000, 1);
     SetCounters(2, 20, 2000, 2);
-    PostGraph({{Instance(1), "Packets", PACKETS},
-               {Instance(1), "Errors", ERRORS},
-               {Instance(2), "Rate", ERROR_RATE}});
+    PostGraph({{Instance(1), "Packets", kPackets},
+               {Instance(1), "Errors", kErrors},
+               {Instance(2), "Rate", kErrorRate}});
     ASSERT_EQ(m_requests.size(), 1u);
     EXPECT_EQ(m_requests[0].kind, DB_REQ_GET);
     const std::string pkts = "1.3.6.1.2.1.16.6.2.1.4.", errors = "1.3.6.1.2.1.16.6.2.1.6.";
@@ -90,7 +91,7 @@ TEST_F(GraphFixture, PollIsOneGetWithUptimeAndEveryNamedVariable) {
 
 TEST_F(GraphFixture, FirstSampleCollectsThenEachIntervalGivesAPoint) {
     SetCounters(1, 100, 1000000, 0);
-    HWND chart = PostGraph({{Instance(1), "a->b", UTILIZATION}});
+    HWND chart = PostGraph({{Instance(1), "a->b", kUtilization}});
     auto* widget = dynamic_cast<GraphChart*>(platform::WindowWidget(chart));
     EXPECT_FALSE(History().HasValues());
     EXPECT_TRUE(widget->IsCollecting());
@@ -107,7 +108,7 @@ TEST_F(GraphFixture, FirstSampleCollectsThenEachIntervalGivesAPoint) {
 
 TEST_F(GraphFixture, Counter32WrapAddsTwoToThe32) {
     SetCounters(1, 0, 4294967196u, 0);
-    PostGraph({{Instance(1), "a->b", BYTES}});
+    PostGraph({{Instance(1), "a->b", kBytes}});
     SetCounters(1, 0, 50, 0);
     Tick();
     EXPECT_EQ(Values(0), std::vector<double>{150});
@@ -115,7 +116,7 @@ TEST_F(GraphFixture, Counter32WrapAddsTwoToThe32) {
 
 TEST_F(GraphFixture, AgentRestartGivesGapThenPointsResume) {
     SetCounters(1, 0, 5000, 0);
-    PostGraph({{Instance(1), "a->b", BYTES}});
+    PostGraph({{Instance(1), "a->b", kBytes}});
     SetCounters(1, 0, 6000, 0);
     Tick();
     // Restarted: uptime and counters begin again; the lower counter is no wrap.
@@ -134,7 +135,7 @@ TEST_F(GraphFixture, AgentRestartGivesGapThenPointsResume) {
 
 TEST_F(GraphFixture, ZeroIntervalGivesGapAndKeepsTheBaseline) {
     SetCounters(1, 0, 1000, 0);
-    PostGraph({{Instance(1), "a->b", UTILIZATION}});
+    PostGraph({{Instance(1), "a->b", kUtilization}});
     SetCounters(1, 0, 1000 + 62500, 0);
     Tick(0); // the agent's uptime did not move
     EXPECT_FALSE(History().HasValues());
@@ -149,7 +150,7 @@ TEST_F(GraphFixture, ZeroIntervalGivesGapAndKeepsTheBaseline) {
 TEST_F(GraphFixture, ErrorRateOfZeroPacketsIsAGapNeverNaNOrInfinity) {
     SetCounters(1, 100, 1000, 0);
     SetCounters(2, 100, 1000, 0);
-    PostGraph({{Instance(1), "idle", ERROR_RATE}, {Instance(2), "busy", ERROR_RATE}});
+    PostGraph({{Instance(1), "idle", kErrorRate}, {Instance(2), "busy", kErrorRate}});
     SetCounters(1, 100, 1000, 0); // no packets: 0/0
     SetCounters(2, 300, 1000, 5);
     Tick();
@@ -164,7 +165,7 @@ TEST_F(GraphFixture, ErrorRateOfZeroPacketsIsAGapNeverNaNOrInfinity) {
 TEST_F(GraphFixture, VanishedInstanceGapsOnlyItsSeries) {
     SetCounters(1, 0, 1000, 0);
     SetCounters(2, 0, 1000, 0);
-    PostGraph({{Instance(1), "stays", BYTES}, {Instance(2), "goes", BYTES}});
+    PostGraph({{Instance(1), "stays", kBytes}, {Instance(2), "goes", kBytes}});
     SetCounters(1, 0, 2000, 0);
     SetCounters(2, 0, 1500, 0);
     Tick();
@@ -182,7 +183,7 @@ TEST_F(GraphFixture, VanishedInstanceGapsOnlyItsSeries) {
 // spans the failure is drawn.
 TEST_F(GraphFixture, TimeoutGivesGapAndNextAnswerIsABaseline) {
     SetCounters(1, 0, 1000, 0);
-    PostGraph({{Instance(1), "a->b", BYTES}});
+    PostGraph({{Instance(1), "a->b", kBytes}});
     SetCounters(1, 0, 2000, 0);
     Tick();
     m_fault = [](const ksdb::NodeConfig&, const ksdb::SnmpRequest&, ksdb::SnmpAnswer& answer) {
@@ -203,15 +204,18 @@ TEST_F(GraphFixture, TimeoutGivesGapAndNextAnswerIsABaseline) {
 }
 
 TEST_F(GraphFixture, TooBigSplitsTheSeriesOverSmallerRequests) {
-    for (int n = 1; n <= 4; ++n)
+    for (int n = 1; n <= 4; ++n) {
         SetCounters(n, 0, 1000, 0);
+    }
     std::vector<SeriesSpec> series;
-    for (int n = 1; n <= 4; ++n)
-        series.push_back({Instance(n), "s" + std::to_string(n), BYTES});
+    for (int n = 1; n <= 4; ++n) {
+        series.push_back({Instance(n), "s" + std::to_string(n), kBytes});
+    }
     m_fault = [](const ksdb::NodeConfig&, const ksdb::SnmpRequest& request,
                  ksdb::SnmpAnswer& answer) {
-        if (request.vars.size() > 3)
+        if (request.vars.size() > 3) {
             answer = {1 /* tooBig */, request.vars};
+        }
     };
     PostGraph(series);
     // 5 variables refused, then two requests of uptime + 2 series.
@@ -219,17 +223,19 @@ TEST_F(GraphFixture, TooBigSplitsTheSeriesOverSmallerRequests) {
     EXPECT_EQ(m_requests[1].vars.size(), 3u);
     EXPECT_EQ(m_requests[2].vars.size(), 3u);
     EXPECT_EQ(Graph().Poller().RequestCount(), 2);
-    for (int n = 1; n <= 4; ++n)
+    for (int n = 1; n <= 4; ++n) {
         SetCounters(n, 0, 1000 + 10 * n, 0);
+    }
     Tick();
     EXPECT_EQ(m_requests.size(), 5u);
-    for (int n = 0; n < 4; ++n)
+    for (int n = 0; n < 4; ++n) {
         EXPECT_EQ(Values(n), std::vector<double>{10.0 * (n + 1)}) << n;
+    }
 }
 
 TEST_F(GraphFixture, PollsSkippedWhileAnAnswerIsOutstanding) {
     SetCounters(1, 0, 1000, 0);
-    PostGraph({{Instance(1), "a->b", BYTES}});
+    PostGraph({{Instance(1), "a->b", kBytes}});
     // Two intervals pass before the answer is delivered: only one poll goes out.
     SetUptime(m_uptime + 500);
     TimerClock::Advance(kIntervalMs);
@@ -242,7 +248,7 @@ TEST_F(GraphFixture, UnknownVariableLeavesItsSeriesEmptyOthersDrawn) {
     SetCounters(1, 0, 1000, 0);
     PostGraph({{Instance(1), "bad", "{noSuchColumn}"},
                {Instance(1), "bad syntax", "({matrixSDOctets}"},
-               {Instance(1), "good", BYTES}});
+               {Instance(1), "good", kBytes}});
     ASSERT_EQ(m_requests.size(), 1u);
     EXPECT_EQ(m_requests[0].vars.size(), 2u);
     SetCounters(1, 0, 1700, 0);
@@ -254,7 +260,7 @@ TEST_F(GraphFixture, UnknownVariableLeavesItsSeriesEmptyOthersDrawn) {
 
 TEST_F(GraphFixture, OnlyTheLastHourIsKept) {
     SetCounters(1, 0, 0, 0);
-    PostGraph({{Instance(1), "a->b", BYTES}});
+    PostGraph({{Instance(1), "a->b", kBytes}});
     const int polls = 60 * 60 / 5 + 20;
     for (int i = 1; i <= polls; ++i) {
         SetCounters(1, 0, static_cast<uint32_t>(i), 0);
@@ -269,7 +275,7 @@ TEST_F(GraphFixture, OnlyTheLastHourIsKept) {
 TEST_F(GraphFixture, ChartSavesPngAndCsv) {
     SetCounters(1, 0, 1000, 0);
     SetCounters(2, 0, 1000, 0);
-    HWND chart = PostGraph({{Instance(1), "one, quoted \"", BYTES}, {Instance(2), "two", BYTES}});
+    HWND chart = PostGraph({{Instance(1), "one, quoted \"", kBytes}, {Instance(2), "two", kBytes}});
     auto* widget = dynamic_cast<GraphChart*>(platform::WindowWidget(chart));
     MoveWindow(chart, 0, 0, 320, 200, TRUE);
     SetCounters(1, 0, 3000, 0);

@@ -9,8 +9,8 @@
 
 namespace {
 
-const ksdb::Oid SYS_UP_TIME = {1, 3, 6, 1, 2, 1, 1, 3, 0};
-const ksdb::Oid MATRIX_SD_ENTRY = {1, 3, 6, 1, 2, 1, 16, 6, 2, 1};
+const ksdb::Oid kSysUpTime = {1, 3, 6, 1, 2, 1, 1, 3, 0};
+const ksdb::Oid kMatrixSdEntry = {1, 3, 6, 1, 2, 1, 16, 6, 2, 1};
 
 std::string Mac(int n) {
     return std::string("\x00\xA0\xC9\x00\x00", 5) + static_cast<char>(n);
@@ -33,8 +33,9 @@ void GraphFixture::SetUp() {
     transport->SetAnswerHook([this](const ksdb::NodeConfig& node, const ksdb::SnmpRequest& request,
                                     ksdb::SnmpAnswer& answer) {
         m_requests.push_back(request);
-        if (m_fault)
+        if (m_fault) {
             m_fault(node, request, answer);
+        }
     });
     ksdb::SetTransport(std::move(transport));
     SetUptime(m_uptime);
@@ -45,8 +46,9 @@ void GraphFixture::SetUp() {
 }
 
 void GraphFixture::TearDown() {
-    if (IsWindow(m_parent.m_hWnd))
+    if (IsWindow(m_parent.m_hWnd)) {
         m_parent.DestroyWindow();
+    }
     PlatformApp::PumpMessages();
     m_engine.reset();
     ksdb::ResetDatabase();
@@ -64,7 +66,7 @@ void GraphFixture::RemoveConversation(int n) {
     ksdb::Oid instance;
     ASSERT_TRUE(ksdb::ParseOid(Instance(n), instance));
     for (uint32_t column = 1; column <= 6; ++column) {
-        ksdb::Oid name = MATRIX_SD_ENTRY;
+        ksdb::Oid name = kMatrixSdEntry;
         name.push_back(column);
         name.insert(name.end(), instance.begin(), instance.end());
         m_agent->Remove(name);
@@ -73,7 +75,7 @@ void GraphFixture::RemoveConversation(int n) {
 
 void GraphFixture::SetUptime(uint32_t ticks) {
     m_uptime = ticks;
-    m_agent->Set(SYS_UP_TIME, ksdb::SnmpValue::Number(ksdb::kAsnTimeTicks, ticks));
+    m_agent->Set(kSysUpTime, ksdb::SnmpValue::Number(ksdb::kAsnTimeTicks, ticks));
 }
 
 HWND GraphFixture::PostGraph(const std::vector<SeriesSpec>& series, const std::string& title) {
@@ -111,7 +113,8 @@ void GraphFixture::Tick(uint32_t ticks) {
 
 std::vector<double> GraphFixture::Values(int series, size_t graph) const {
     std::vector<double> values;
-    for (const GraphPoint& point : History(graph).Points(series))
+    for (const GraphPoint& point : History(graph).Points(series)) {
         values.push_back(point.gap ? NAN : point.value);
+    }
     return values;
 }

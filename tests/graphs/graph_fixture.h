@@ -19,11 +19,11 @@ struct SeriesSpec {
     std::string expression;
 };
 
-inline const char UTILIZATION[] = "100 * (800*{matrixSDOctets}/({$time}*10000000))";
-inline const char ERROR_RATE[] = "({matrixSDErrors}/{matrixSDPkts})*100";
-inline const char BYTES[] = "{matrixSDOctets}";
-inline const char PACKETS[] = "{matrixSDPkts}";
-inline const char ERRORS[] = "{matrixSDErrors}";
+inline const char kUtilization[] = "100 * (800*{matrixSDOctets}/({$time}*10000000))";
+inline const char kErrorRate[] = "({matrixSDErrors}/{matrixSDPkts})*100";
+inline const char kBytes[] = "{matrixSDOctets}";
+inline const char kPackets[] = "{matrixSDPkts}";
+inline const char kErrors[] = "{matrixSDErrors}";
 
 class GraphFixture : public testing::Test {
   protected:

@@ -58,6 +58,7 @@ TEST(GraphChart, ValueAxisTopIsTheNextRoundStep) {
     const std::pair<double, double> cases[] = {
         {0, 1}, {-3, 1}, {1, 1}, {21.3, 25}, {0.7, 0.8}, {999, 1000}, {1001, 1200}, {4.5e6, 5e6},
     };
-    for (const auto& [value, top] : cases)
+    for (const auto& [value, top] : cases) {
         EXPECT_DOUBLE_EQ(GraphChart::NiceCeiling(value), top) << value;
+    }
 }

@@ -48,9 +48,11 @@ bool DbClient::PostAndWait(DbHandle record) {
     EXPECT_FALSE(m_heardWhilePosting) << "notified from inside DbPostRecord";
     uint32_t id = DbGetRecordId(record);
     return accepted && WaitFor([&] {
-               for (size_t i = before; i < m_heard.size(); ++i)
-                   if (m_heard[i].event == DB_EVENT_ANSWERED && m_heard[i].recordId == id)
+               for (size_t i = before; i < m_heard.size(); ++i) {
+                   if (m_heard[i].event == DB_EVENT_ANSWERED && m_heard[i].recordId == id) {
                        return true;
+                   }
+               }
                return false;
            });
 }
@@ -63,10 +65,12 @@ std::vector<DbClient::Row> DbClient::Walk(uint32_t node, const std::vector<std::
     while (PostAndWait(record)) {
         DbHandle answer = DbFindRecord(m_requests, DbGetRecordId(record));
         DbSetInt(answer, FLD_VAR_INDEX, 1);
-        if (Text(answer, FLD_VAR_NAME).rfind(columns[0], 0) != 0)
+        if (Text(answer, FLD_VAR_NAME).rfind(columns[0], 0) != 0) {
             break;
-        if ((*error = DbGetInt(answer, FLD_REQ_ERROR)))
+        }
+        if ((*error = DbGetInt(answer, FLD_REQ_ERROR))) {
             break;
+        }
         Row row;
         for (size_t i = 0; i < columns.size(); ++i) {
             DbSetInt(answer, FLD_VAR_INDEX, static_cast<int32_t>(i + 1));

@@ -21,15 +21,17 @@ struct Notification {
 inline bool WaitFor(const std::function<bool()>& done, int boundMs = 5000) {
     QElapsedTimer clock;
     clock.start();
-    while (!done() && clock.elapsed() < boundMs)
+    while (!done() && clock.elapsed() < boundMs) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    }
     return done();
 }
 
 // Delivers what the event loop already holds (queued answers), without waiting.
 inline void RunPendingEvents() {
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
         QCoreApplication::processEvents();
+    }
 }
 
 std::string Text(DbHandle record, uint32_t field, int size = 256);

@@ -25,9 +25,10 @@ class ReadAheadTest : public MemoryDatabaseTest {
                                "2 agent 1 public 1000 1 Probe B\n"
                                "4 agent 2c public 1000 1 bulk=off Probe C\n";
         ASSERT_TRUE(ksdb::LoadNodes(path));
-        for (int host = 0; host < 150; ++host)
+        for (int host = 0; host < 150; ++host) {
             m_agent->AddConversation(1, Mac(host), Mac(host + 7), 3u * host, 1000u + host,
                                      host % 5);
+        }
     }
 
     // Walks `columns` of `node` through plain get-next or through the read-ahead; counts
@@ -44,8 +45,9 @@ class ReadAheadTest : public MemoryDatabaseTest {
                 m_mostBulkVars =
                     std::max(m_mostBulkVars, request.vars.size() * size_t(request.maxRepetitions));
             }
-            if (m_hook)
+            if (m_hook) {
                 m_hook(request, answer);
+            }
         });
         m_memory = memory.get();
         m_readAhead = nullptr;
@@ -72,8 +74,9 @@ class ReadAheadTest : public MemoryDatabaseTest {
         std::vector<DbClient::Row> rows = WalkThrough(true, node, columns);
         EXPECT_EQ(m_error, expectedError);
         EXPECT_EQ(rows.size(), expected.size());
-        for (size_t row = 0; row < std::min(rows.size(), expected.size()); ++row)
+        for (size_t row = 0; row < std::min(rows.size(), expected.size()); ++row) {
             EXPECT_TRUE(rows[row] == expected[row]) << "row " << row;
+        }
         return expected.size();
     }
 
@@ -142,8 +145,9 @@ TEST_F(ReadAheadTest, WalkEndingInsideAnAnswerAndTheNextWalkSeeTheAgent) {
 // answers short caps them at what came back.
 TEST_F(ReadAheadTest, TooBigAndShortAnswersShrinkTheRepetitions) {
     m_hook = [](const ksdb::SnmpRequest& request, ksdb::SnmpAnswer& answer) {
-        if (request.kind == ksdb::kReqGetBulk && request.maxRepetitions > 5)
+        if (request.kind == ksdb::kReqGetBulk && request.maxRepetitions > 5) {
             answer = {ksdb::kStatusTooBig, request.vars};
+        }
     };
     EXPECT_EQ(ExpectSameWalk(), 150u);
     EXPECT_LE(m_readAhead->RepetitionsFor(1), 5);
@@ -159,8 +163,9 @@ TEST_F(ReadAheadTest, TooBigAndShortAnswersShrinkTheRepetitions) {
     EXPECT_EQ(ExpectSameWalk(), 150u);
     m_agent->SetMaxAnswerVars(0);
     m_hook = [](const ksdb::SnmpRequest& request, ksdb::SnmpAnswer& answer) {
-        if (request.kind == ksdb::kReqGetBulk)
+        if (request.kind == ksdb::kReqGetBulk) {
             answer = {ksdb::kStatusTooBig, request.vars};
+        }
     };
     EXPECT_EQ(ExpectSameWalk(), 150u);
 }

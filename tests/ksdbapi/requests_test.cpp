@@ -34,9 +34,10 @@ class RequestsTest : public MemoryDatabaseTest {
     // Conversations 1.(h -> h+1) for h = 1..count, a sysName before the table and one
     // enterprise object after it.
     void FillMatrix(int count) {
-        for (int host = 1; host <= count; ++host)
+        for (int host = 1; host <= count; ++host) {
             m_agent->AddConversation(1, Mac(host), Mac(host + 1), 10u * host, 4000000000u + host,
                                      host % 2);
+        }
         Oid sysName;
         ParseOid("1.3.6.1.2.1.1.5.0", sysName);
         m_agent->Set(sysName, SnmpValue::Octets("probe"));
@@ -65,8 +66,9 @@ TEST_F(RequestsTest, WalkOfTheMatrixColumnsAnswersEveryRowInOrder) {
     for (int host = 1; host <= 40; ++host) {
         const DbClient::Row& row = rows[host - 1];
         std::string instance = ".1.6" + DottedMac(host) + ".6" + DottedMac(host + 1);
-        for (size_t column = 0; column < kMatrixColumns.size(); ++column)
+        for (size_t column = 0; column < kMatrixColumns.size(); ++column) {
             EXPECT_EQ(row.names[column], kMatrixColumns[column] + instance);
+        }
         EXPECT_EQ(row.values[0], FormatHex(Mac(host)));
         EXPECT_EQ(row.values[1], FormatHex(Mac(host + 1)));
         EXPECT_EQ(row.values[2], "1");
@@ -240,4 +242,44 @@ TEST_F(RequestsTest, SnmprecFileLoadsIntoTheAgent) {
     std::ofstream(path) << "1.3.6.1.2.1.1.1.0|4|fine\nnot a record\n";
     EXPECT_FALSE(agent.LoadSnmprec(path));
     EXPECT_FALSE(agent.LoadSnmprec(path + ".missing"));
+}
+
+// What the host reads of a node's walks comes from the database's own records: a walk ends
+// when its first variable leaves the column or an error is answered; one abandoned midway
+// does not end; errors of any request are kept with their time.
+TEST_F(RequestsTest, ActivityOfANodeCountsTheWalksThatEndedAndKeepsTheLastError) {
+    FillMatrix(5);
+    EXPECT_EQ(ActivityOf(1).walksEnded, 0);
+    const auto before = std::chrono::system_clock::now();
+    int error = -1;
+    ASSERT_EQ(m_client->Walk(1, kMatrixColumns, &error).size(), 5u);
+    NodeActivity activity = ActivityOf(1);
+    EXPECT_EQ(activity.walksEnded, 1);
+    EXPECT_EQ(activity.lastWalkRows, 5);
+    EXPECT_EQ(activity.lastWalkStatus, 0);
+    EXPECT_GE(activity.lastWalkEndedAt, before);
+    EXPECT_GE(activity.lastWalkTook.count(), 0);
+    EXPECT_EQ(activity.lastError, 0);
+    EXPECT_EQ(ActivityOf(2).walksEnded, 0) << "walks belong to their node";
+
+    // Abandoned after its first answer: no walk ends.
+    DbHandle abandoned = m_client->NewRequest(DB_REQ_GET_NEXT, 1, kMatrixColumns);
+    ASSERT_TRUE(m_client->PostAndWait(abandoned));
+    DbFreeRecord(abandoned);
+    EXPECT_EQ(ActivityOf(1).walksEnded, 1);
+
+    // Past the agent's last object: the walk ends with its error.
+    DbHandle past = Ask(DB_REQ_GET_NEXT, 1, "1.3.6.1.4.1.99.1.0");
+    activity = ActivityOf(1);
+    EXPECT_EQ(activity.walksEnded, 2);
+    EXPECT_EQ(activity.lastWalkRows, 0);
+    EXPECT_EQ(activity.lastWalkStatus, KSDB_ERR_END_OF_MIB_VIEW);
+    EXPECT_EQ(activity.lastError, KSDB_ERR_END_OF_MIB_VIEW);
+    EXPECT_GE(activity.lastErrorAt, before);
+    DbFreeRecord(past);
+
+    // A get is no walk, but its error is the node's last.
+    DbFreeRecord(Ask(DB_REQ_GET, 3, "1.3.6.1.2.1.1.5.0"));
+    EXPECT_EQ(ActivityOf(3).walksEnded, 0);
+    EXPECT_EQ(ActivityOf(3).lastError, KSDB_ERR_UNREACHABLE);
 }

@@ -5,6 +5,7 @@
 #include "host/ksdbapi/ksdb_host.h"
 #include "tests/ksdbapi/db_client.h"
 #include "tests/ksdbapi/memory_fixture.h"
+#include "tests/support/snmpwalk_reader.h"
 
 #include <QTimer>
 
@@ -16,47 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::string ProbePort() {
-    std::ifstream file(std::string(TESSARAN_PROBE_DIR) + "/port");
-    std::string port;
-    file >> port;
-    return port;
-}
-
-std::string Trim(std::string text) {
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\n'))
-        text.pop_back();
-    return text;
-}
-
-std::string Unquote(std::string text) {
-    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
-        text = Trim(text.substr(1, text.size() - 2));
-    return text;
-}
-
-// snmpwalk of one subtree: numeric names without the leading dot, bare values, every
-// octet string in hexadecimal (observed: printed in quotes with a trailing blank).
-std::vector<std::pair<std::string, std::string>>
-SnmpWalk(const std::string& port, const std::string& oid, const std::string& version = "2c") {
-    std::string command = "snmpwalk -v" + version +
-                          " -c public -On -Oe -Oq -Ot -Ox -Cc 127.0.0.1:" + port + " " + oid +
-                          " 2>/dev/null";
-    std::vector<std::pair<std::string, std::string>> lines;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return lines;
-    char buffer[1024];
-    while (fgets(buffer, sizeof buffer, pipe)) {
-        std::string line = Trim(buffer);
-        size_t blank = line.find(' ');
-        if (line.size() > 1 && line[0] == '.' && blank != std::string::npos)
-            lines.emplace_back(line.substr(1, blank - 1), Unquote(line.substr(blank + 1)));
-    }
-    pclose(pipe);
-    return lines;
-}
 
 // A loopback UDP socket on a free port; the caller closes it (a closed port) or keeps it
 // open without ever reading (an agent that does not answer).
@@ -127,11 +87,11 @@ void ExpectSameRows(const std::vector<DbClient::Row>& rows,
 void ExpectColumnsAsSnmpwalk(const std::vector<DbClient::Row>& rows, const std::string& port,
                              const std::string& version) {
     for (size_t column = 0; column < kMatrixColumns.size(); ++column) {
-        auto expected = SnmpWalk(port, kMatrixColumns[column], version);
+        auto expected = Snmpwalk("127.0.0.1:" + port, kMatrixColumns[column], version);
         ASSERT_EQ(rows.size(), expected.size()) << "column " << column;
         for (size_t row = 0; row < rows.size(); ++row) {
-            EXPECT_EQ(rows[row].names[column], expected[row].first);
-            EXPECT_EQ(rows[row].values[column], expected[row].second);
+            EXPECT_EQ(rows[row].names[column], expected[row].name);
+            EXPECT_EQ(rows[row].values[column], expected[row].value);
         }
     }
 }
@@ -139,11 +99,12 @@ void ExpectColumnsAsSnmpwalk(const std::vector<DbClient::Row>& rows, const std::
 } // namespace
 
 TEST_F(SnmpTest, WalkOfTheMatrixColumnsMatchesSnmpwalk) {
-    std::string port = ProbePort();
+    const std::string port = ProbePort(TESSARAN_PROBE_DIR);
     ASSERT_FALSE(port.empty()) << "the demo_probe fixture did not run";
-    std::vector<std::vector<std::pair<std::string, std::string>>> expected;
-    for (const std::string& column : kMatrixColumns)
-        expected.push_back(SnmpWalk(port, column));
+    std::vector<std::vector<WalkedVariable>> expected;
+    for (const std::string& column : kMatrixColumns) {
+        expected.push_back(Snmpwalk("127.0.0.1:" + port, column));
+    }
     ASSERT_GT(expected[0].size(), 100u);
 
     DbClient client;
@@ -156,8 +117,8 @@ TEST_F(SnmpTest, WalkOfTheMatrixColumnsMatchesSnmpwalk) {
     for (size_t row = 0; row < rows.size(); ++row) {
         for (size_t column = 0; column < kMatrixColumns.size(); ++column) {
             ASSERT_LT(row, expected[column].size());
-            EXPECT_EQ(rows[row].names[column], expected[column][row].first);
-            EXPECT_EQ(rows[row].values[column], expected[column][row].second);
+            EXPECT_EQ(rows[row].names[column], expected[column][row].name);
+            EXPECT_EQ(rows[row].values[column], expected[column][row].value);
         }
     }
 }
@@ -220,8 +181,9 @@ TEST_F(SnmpTest, SparseTableWalksAsGetNext) {
         for (int number = 0; std::getline(in, line); ++number) {
             bool packets = line.rfind("1.3.6.1.2.1.16.6.2.1.4.", 0) == 0 && number % 4 == 0;
             bool errors = line.rfind("1.3.6.1.2.1.16.6.2.1.6.", 0) == 0 && number % 9 == 0;
-            if (!packets && !errors)
+            if (!packets && !errors) {
                 out << line << '\n';
+            }
         }
     }
     OwnProbe probe("ksdbapi_sparse_probe");
@@ -251,8 +213,9 @@ TEST_F(SnmpTest, AgentRestartingMidWalk) {
     for (int step = 0; step < 1000 && client.PostAndWait(record); ++step) {
         DbSetInt(record, FLD_VAR_INDEX, 1);
         std::string name = Text(record, FLD_VAR_NAME);
-        if (DbGetInt(record, FLD_REQ_ERROR) != 0 || name.rfind(kMatrixColumns[0], 0) != 0)
+        if (DbGetInt(record, FLD_REQ_ERROR) != 0 || name.rfind(kMatrixColumns[0], 0) != 0) {
             break;
+        }
         names.push_back(name + "=" + Text(record, FLD_VAR_VALUE));
         if (step == 250) {
             ASSERT_TRUE(probe.Start("--fast --static --conversations 600 --port " + port));
@@ -262,6 +225,7 @@ TEST_F(SnmpTest, AgentRestartingMidWalk) {
     int error = -1;
     std::vector<DbClient::Row> expected = client.Walk(3, kMatrixColumns, &error);
     ASSERT_EQ(names.size(), expected.size());
-    for (size_t row = 0; row < names.size(); ++row)
+    for (size_t row = 0; row < names.size(); ++row) {
         EXPECT_EQ(names[row], expected[row].names[0] + "=" + expected[row].values[0]);
+    }
 }

@@ -50,8 +50,9 @@ TEST(ValueFormat, TextOfEachKindOfValue) {
          KSDB_SYNTAX_IP_ADDRESS, "127.0.0.1"},
         {"endOfMibView", SnmpValue::Number(kAsnEndOfMibView, 0), KSDB_SYNTAX_NONE, ""},
     };
-    for (const FormatCase& c : cases)
+    for (const FormatCase& c : cases) {
         EXPECT_EQ(FormatValue(c.value, c.syntax), c.text) << c.what;
+    }
 }
 
 TEST(ValueFormat, SetValuesReadUnderTheVariablesSyntax) {
@@ -77,8 +78,9 @@ TEST(OidText, ParsesDottedTextWithOrWithoutLeadingDot) {
     EXPECT_EQ(FormatOid(oid), "1.3.4294967295");
     EXPECT_TRUE(ParseOid("", oid));
     EXPECT_TRUE(oid.empty());
-    for (const char* bad : {"1..3", "1.3.", "..", "1.x", "1.4294967296", " 1.3", "."})
+    for (const char* bad : {"1..3", "1.3.", "..", "1.x", "1.4294967296", " 1.3", "."}) {
         EXPECT_FALSE(ParseOid(bad, oid) && !oid.empty()) << bad;
+    }
 }
 
 TEST(NodesFile, ReadsNodeLinesAndRejectsMalformedOnes) {
@@ -105,6 +107,7 @@ TEST(NodesFile, ReadsNodeLinesAndRejectsMalformedOnes) {
         "1 127.0.0.1 2c public 1000 -1 negative retries",
         "1 127.0.0.1 2c public",
     };
-    for (const char* line : bad)
+    for (const char* line : bad) {
         EXPECT_FALSE(ReadNodeLine(line, node)) << line;
+    }
 }

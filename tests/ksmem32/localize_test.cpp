@@ -9,7 +9,7 @@
 namespace {
 
 // Every text the plug-in passes through Localize.
-const char* const PLUGIN_TEXTS[] = {
+const char* const kPluginTexts[] = {
     "Unable to load menu handle",
     "Error in Frame window",
     "Matrix can be viewed on nodes with same index",
@@ -41,24 +41,27 @@ class LocalizeTest : public ::testing::Test {
     void TearDown() override { ClearLanguage(); }
 
     static void ClearLanguage() {
-        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
             unsetenv(name);
+        }
     }
 };
 
 TEST_F(LocalizeTest, EnglishIsTheArgumentItself) {
     for (const char* lang : {"", "C", "C.UTF-8", "en_US.UTF-8", "POSIX"}) {
         setenv("LANG", lang, 1);
-        for (const char* text : PLUGIN_TEXTS)
+        for (const char* text : kPluginTexts) {
             EXPECT_EQ(Localize(text), text) << lang << ": " << text;
+        }
     }
 }
 
 // Guards against a plug-in text missing from the catalog (it would show in English).
 TEST_F(LocalizeTest, ChineseTranslatesEveryPluginText) {
     setenv("LANGUAGE", "zh_CN", 1);
-    for (const char* text : PLUGIN_TEXTS)
+    for (const char* text : kPluginTexts) {
         EXPECT_STRNE(Localize(text), text);
+    }
     // The caption is a proper name and stays as it is.
     EXPECT_STREQ(Localize("RAZIZova"), "RAZIZova");
 }
@@ -82,12 +85,15 @@ TEST_F(LocalizeTest, LanguageFollowsTheUsualVariables) {
     };
     for (const Case& c : cases) {
         ClearLanguage();
-        if (c.language)
+        if (c.language) {
             setenv("LANGUAGE", c.language, 1);
-        if (c.lcAll)
+        }
+        if (c.lcAll) {
             setenv("LC_ALL", c.lcAll, 1);
-        if (c.lang)
+        }
+        if (c.lang) {
             setenv("LANG", c.lang, 1);
+        }
         EXPECT_STREQ(Localize("Bytes"), c.chinese ? "字节" : "Bytes")
             << (c.language ? c.language : "-") << " " << (c.lcAll ? c.lcAll : "-") << " "
             << (c.lang ? c.lang : "-");
@@ -99,11 +105,13 @@ TEST_F(LocalizeTest, ResultsStayValidAcrossCallsAndLanguageChanges) {
     setenv("LANGUAGE", "zh_CN", 1);
     const char* text = Localize("Matrix can be viewed on nodes with same index");
     const char* caption = Localize("RAZIZova");
-    for (const char* t : PLUGIN_TEXTS)
+    for (const char* t : kPluginTexts) {
         Localize(t);
+    }
     setenv("LANGUAGE", "en", 1);
-    for (const char* t : PLUGIN_TEXTS)
+    for (const char* t : kPluginTexts) {
         Localize(t);
+    }
     EXPECT_STREQ(text, "只能查看索引相同的节点的矩阵");
     EXPECT_STREQ(caption, "RAZIZova");
     setenv("LANGUAGE", "zh_CN", 1);

@@ -50,11 +50,13 @@ class ConvertMappedAddressTest : public ::testing::Test {
 
     // Runs the event loop until count answers came, or a bounded number of rounds.
     static void WaitForAnswers(size_t count) {
-        for (int round = 0; round < 100 && g_answers.size() < count; ++round)
+        for (int round = 0; round < 100 && g_answers.size() < count; ++round) {
             QCoreApplication::processEvents();
+        }
         // A few more rounds so that an answer too many would show.
-        for (int round = 0; round < 3; ++round)
+        for (int round = 0; round < 3; ++round) {
             QCoreApplication::processEvents();
+        }
     }
 
     static inline void* s_module = nullptr;
@@ -86,9 +88,11 @@ TEST_F(ConvertMappedAddressTest, NamesArriveFromTheEventLoop) {
 TEST_F(ConvertMappedAddressTest, NoAnswerWithoutAName) {
     uint32_t slot = 0;
     ASSERT_EQ(Call(CONVERT_REGISTER, &slot), 1);
-    for (const char* address : {"FF FF FF FF FF FF", "00 A0 C9 12 34", "00 A0 C9 12 34 56 ",
-                                "00  A0 C9 12 34 5", "00:A0:C9:12:34:56", "", (const char*)nullptr})
+    for (const char* address :
+         {"FF FF FF FF FF FF", "00 A0 C9 12 34", "00 A0 C9 12 34 56 ", "00  A0 C9 12 34 5",
+          "00:A0:C9:12:34:56", "", (const char*)nullptr}) {
         EXPECT_EQ(Call(CONVERT_REQUEST, &slot, address, 1), 0) << (address ? address : "null");
+    }
     EXPECT_EQ(Call(CONVERT_REQUEST, &slot, "00 a0 c9 12 34 56", 2), 1) << "lower case is taken";
     WaitForAnswers(1);
     ASSERT_EQ(g_answers.size(), 1u);

@@ -127,10 +127,12 @@ TEST_F(MessageSequence, RightButtonUpMakesContextMenu) {
 // without WM_SETCURSOR; releasing the capture sends WM_CAPTURECHANGED.
 TEST_F(MessageSequence, DragWithCapture) {
     child.SetHandler([](LoggingWnd& self, UINT message, WPARAM, LPARAM, LRESULT&) {
-        if (message == WM_LBUTTONDOWN)
+        if (message == WM_LBUTTONDOWN) {
             self.SetCapture();
-        if (message == WM_LBUTTONUP)
+        }
+        if (message == WM_LBUTTONUP) {
             ReleaseCapture();
+        }
         return false;
     });
     MessageLog::Ignore({WM_SETCURSOR});
@@ -186,8 +188,9 @@ TEST_F(MessageSequence, KeysGoToTheFocusWindow) {
         input::KeyPress(parent, key.qtKey, key.text, key.modifiers);
         input::KeyRelease(parent, key.qtKey, key.modifiers);
         std::vector<ExpectedMessage> expected = {{WM_KEYDOWN, kParams, key.vk, 1}};
-        if (key.charCode != 0)
+        if (key.charCode != 0) {
             expected.push_back({WM_CHAR, kParams, key.charCode, 1});
+        }
         expected.push_back({WM_KEYUP, kParams, key.vk, LPARAM(0xC0000001)});
         EXPECT_MESSAGES(nullptr, expected);
     }

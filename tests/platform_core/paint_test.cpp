@@ -28,22 +28,25 @@ QRgb White() {
 void RunFor(int ms) {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < ms)
+    while (clock.elapsed() < ms) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
 }
 
 class Paint : public ::testing::Test {
   protected:
     void SetUp() override {
         wnd.SetHandler([this](LoggingWnd& self, UINT message, WPARAM, LPARAM, LRESULT&) {
-            if (message != WM_PAINT)
+            if (message != WM_PAINT) {
                 return false;
+            }
             PAINTSTRUCT paint;
             self.BeginPaint(&paint);
             painted.push_back(CRect(paint.rcPaint));
             erasedByPaint.push_back(paint.fErase);
-            if (onPaint)
+            if (onPaint) {
                 onPaint();
+            }
             self.EndPaint(&paint);
             return true;
         });
@@ -111,8 +114,9 @@ TEST_F(Paint, ValidatedOrHiddenWindowsGetNoPaint) {
 TEST_F(Paint, InvalidationWhilePaintingIsKept) {
     bool again = true;
     onPaint = [&]() {
-        if (again)
+        if (again) {
             wnd.InvalidateRect(CRect(1, 1, 2, 2), FALSE);
+        }
         again = false;
     };
     wnd.Invalidate(FALSE);

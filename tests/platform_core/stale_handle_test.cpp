@@ -104,8 +104,9 @@ TEST(BadHandles, EveryCallAnswersTheFailureValue) {
     };
     for (const Kind& kind : kinds) {
         for (const HandleCall& call : kCalls) {
-            if (kind.handle == nullptr && std::strcmp(call.name, "SetFocus") == 0)
+            if (kind.handle == nullptr && std::strcmp(call.name, "SetFocus") == 0) {
                 continue; // SetFocus(NULL) is valid: it takes the focus away
+            }
             EXPECT_TRUE(call.rejects(kind.handle))
                 << call.name << " with a " << kind.name << " handle";
         }
@@ -215,8 +216,9 @@ TEST(DeferredRelease, ReentrantDestructionSendsEachMessageOnce) {
         return false;
     });
     child.SetHandler([parentHandle](LoggingWnd&, UINT message, WPARAM, LPARAM, LRESULT&) {
-        if (message == WM_USER)
+        if (message == WM_USER) {
             DestroyWindow(parentHandle);
+        }
         return false;
     });
     MessageLog::Clear();

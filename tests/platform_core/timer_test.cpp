@@ -17,8 +17,9 @@ class Timers : public ::testing::Test {
   protected:
     void SetUp() override {
         wnd.SetHandler([this](LoggingWnd&, UINT message, WPARAM wParam, LPARAM, LRESULT&) {
-            if (message == WM_TIMER)
+            if (message == WM_TIMER) {
                 fired.push_back(UINT(wParam));
+            }
             return false;
         });
         ASSERT_TRUE(wnd.CreateTopLevel(CRect(0, 0, 50, 50), WS_OVERLAPPED));
@@ -72,13 +73,16 @@ TEST_F(Timers, DueTogetherFireInSetUpOrderAndShortIntervalsAreRaised) {
 // that destroys its own window ends all its timers.
 TEST_F(Timers, HandlersMayKillTimersAndDestroyTheirWindow) {
     wnd.SetHandler([this](LoggingWnd& self, UINT message, WPARAM wParam, LPARAM, LRESULT&) {
-        if (message != WM_TIMER)
+        if (message != WM_TIMER) {
             return false;
+        }
         fired.push_back(UINT(wParam));
-        if (wParam == 1)
+        if (wParam == 1) {
             self.KillTimer(2);
-        if (wParam == 3)
+        }
+        if (wParam == 3) {
             self.DestroyWindow();
+        }
         return true;
     });
     wnd.SetTimer(1, 100);
@@ -108,8 +112,9 @@ TEST_F(Timers, DestroyedWindowsTimersNeverFire) {
 std::vector<UINT_PTR> g_procCalls;
 
 void CALLBACK RecordTimer(HWND, UINT message, UINT_PTR id, DWORD) {
-    if (message == WM_TIMER)
+    if (message == WM_TIMER) {
         g_procCalls.push_back(id);
+    }
 }
 
 TEST_F(Timers, TimerProcedureIsCalledInsteadOfWmTimer) {
@@ -126,8 +131,9 @@ TEST_F(Timers, RealTimeTimersRunOnTheEventLoop) {
     TimerClock::UseManualClock(false);
     wnd.SetTimer(4, 20);
     QDeadlineTimer deadline(5000);
-    while (fired.empty() && !deadline.hasExpired())
+    while (fired.empty() && !deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
     wnd.KillTimer(4);
     TimerClock::UseManualClock(true);
     EXPECT_FALSE(fired.empty());

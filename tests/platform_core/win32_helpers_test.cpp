@@ -101,8 +101,9 @@ TEST(Cursors, SystemCursorsMapToQtShapes) {
         HCURSOR cursor = LoadCursor(nullptr, c.id);
         ASSERT_NE(cursor, nullptr);
         wnd.SetHandler([cursor](LoggingWnd&, UINT message, WPARAM, LPARAM, LRESULT&) {
-            if (message == WM_MOUSEMOVE)
+            if (message == WM_MOUSEMOVE) {
                 SetCursor(cursor);
+            }
             return false;
         });
         input::Move(wnd, 10, 10);

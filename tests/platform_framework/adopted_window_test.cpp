@@ -22,8 +22,9 @@ class AdoptedWindowTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(parent.CreateTopLevel(CRect(0, 0, 400, 300))); }
     void TearDown() override {
-        if (IsWindow(parent.m_hWnd))
+        if (IsWindow(parent.m_hWnd)) {
             parent.DestroyWindow();
+        }
         PlatformApp::PumpMessages();
     }
 

@@ -20,8 +20,9 @@ template <typename T> LPARAM L(T* handle) {
 inline std::vector<std::pair<WPARAM, LPARAM>> Received(HWND hWnd, UINT message) {
     std::vector<std::pair<WPARAM, LPARAM>> found;
     for (const LoggedMessage& logged : MessageLog::MessagesOf(hWnd)) {
-        if (logged.message == message)
+        if (logged.message == message) {
             found.emplace_back(logged.wParam, logged.lParam);
+        }
     }
     return found;
 }

@@ -46,8 +46,9 @@ TEST(ModuleNameTest, WindowsNamesMapToSharedObjects) {
         {"dir.dll\\readme", "dir.dll/readme"},
         {".dll", ".dll"},
     };
-    for (const auto& test : cases)
+    for (const auto& test : cases) {
         EXPECT_EQ(platform::ModulePathFromName(test.windowsName), test.path) << test.windowsName;
+    }
 }
 
 class ModuleTest : public ::testing::Test {

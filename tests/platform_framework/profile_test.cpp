@@ -27,16 +27,16 @@ class ProfileTest : public ::testing::Test {
     std::filesystem::path m_path;
 };
 
-const char* const sampleIni = "[Windows]\r\n"
-                              "Load=\r\n"
-                              "[Quillon Network Manager]\r\n"
-                              "Dir=C:\\Quillon\r\n"
-                              "; a comment\r\n"
-                              "\r\n"
-                              "  Lang = zh  \r\n"
-                              "Flag\r\n"
-                              "[Other]\r\n"
-                              "Dir=elsewhere\r\n";
+const char* const kSampleIni = "[Windows]\r\n"
+                               "Load=\r\n"
+                               "[Quillon Network Manager]\r\n"
+                               "Dir=C:\\Quillon\r\n"
+                               "; a comment\r\n"
+                               "\r\n"
+                               "  Lang = zh  \r\n"
+                               "Flag\r\n"
+                               "[Other]\r\n"
+                               "Dir=elsewhere\r\n";
 
 struct SectionCase {
     const char* name;
@@ -46,7 +46,7 @@ struct SectionCase {
     DWORD result;
 };
 
-const SectionCase sectionCases[] = {
+const SectionCase kSectionCases[] = {
     {"several entries", "Quillon Network Manager", 1024,
      std::string("Dir=C:\\Quillon\0Lang=zh\0Flag\0\0", 29), 28},
     {"name without regard to case", "quillon network MANAGER", 1024,
@@ -61,8 +61,8 @@ const SectionCase sectionCases[] = {
 };
 
 TEST_F(ProfileTest, SectionEntriesAreNulSeparatedAndCutToSize) {
-    Write(sampleIni);
-    for (const SectionCase& test : sectionCases) {
+    Write(kSampleIni);
+    for (const SectionCase& test : kSectionCases) {
         SCOPED_TRACE(test.name);
         std::string buffer(test.size, 'x');
         DWORD result = GetProfileSection(test.section, buffer.data(), test.size);

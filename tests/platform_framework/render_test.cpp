@@ -75,8 +75,9 @@ TEST(RenderTest, FrameChildTabWindowAndPaintedPage) {
     QColor fill(GetRValue(kEllipseFill), GetGValue(kEllipseFill), GetBValue(kEllipseFill));
     int filled = 0;
     for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x)
+        for (int x = 0; x < image.width(); ++x) {
             filled += image.pixelColor(x, y) == fill ? 1 : 0;
+        }
     }
     EXPECT_GT(filled, 1000); // the page's ellipse reached the screen
     frame.DestroyWindow();

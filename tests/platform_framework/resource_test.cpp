@@ -21,8 +21,9 @@ std::string MenuText(HMENU menu, int position) {
 // The label of the first item of the first popup of menu 150 as the framework finds it.
 std::string FrameworkMenu150() {
     CMenu menu;
-    if (!menu.LoadMenu(150))
+    if (!menu.LoadMenu(150)) {
         return "(none)";
+    }
     return MenuText(GetSubMenu(menu.m_hMenu, 0), 0);
 }
 

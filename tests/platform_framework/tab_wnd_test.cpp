@@ -19,8 +19,9 @@ class TabWndTest : public ::testing::Test {
         ASSERT_TRUE(parent.CreateTopLevel(CRect(0, 0, 400, 300)));
         ASSERT_TRUE(tabs.Create(&parent, WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL));
         tabs.MoveWindow(0, 0, 400, 300);
-        for (int i = 0; i < 3; ++i)
+        for (int i = 0; i < 3; ++i) {
             ASSERT_TRUE(pages[i].CreateChild(&tabs, 6001 + i, CRect(0, 0, 0, 0)));
+        }
         ASSERT_EQ(tabs.AddTab(&pages[0], "Matrix"), 0);
         ASSERT_EQ(tabs.AddTab(&pages[1], "Nodes"), 1);
         ASSERT_EQ(tabs.AddTab(&pages[2], "Errors"), 2);

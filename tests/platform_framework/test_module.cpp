@@ -13,8 +13,8 @@ extern "C" BOOL ModuleAttachAnswer(const char* module);
 namespace {
 
 #ifdef TEST_MODULE_A
-const char* const moduleName = "A";
-const RESMENUITEM contextMenu[] = {
+const char* const kModuleName = "A";
+const RESMENUITEM kContextMenu[] = {
     {MF_POPUP, 0, "Popup"},
     {MF_STRING, 32779, "&Utilization"},
     {MF_STRING | MF_GRAYED, 32782, "&Errors"},
@@ -23,41 +23,43 @@ const RESMENUITEM contextMenu[] = {
     {MF_STRING | MF_END, 32783, "&All"},
     {MF_STRING | MF_END, 32784, "&Conversations"},
 };
-const RESMENU menus[] = {{150, contextMenu, std::size(contextMenu)}};
+const RESMENU kMenus[] = {{150, kContextMenu, std::size(kContextMenu)}};
 #else
-const char* const moduleName = "B";
-const RESMENUITEM contextMenu[] = {
+const char* const kModuleName = "B";
+const RESMENUITEM kContextMenu[] = {
     {MF_POPUP, 0, "B popup"},
     {MF_STRING | MF_END, 1, "B item"},
 };
-const RESMENUITEM barMenu[] = {
+const RESMENUITEM kBarMenu[] = {
     {MF_POPUP, 0, "&File"},
     {MF_STRING | MF_END, 2, "E&xit"},
     {MF_POPUP | MF_END, 0, "&Matrix"},
     {MF_STRING | MF_END, 3, "&Bytes"},
 };
-const RESMENU menus[] = {{150, contextMenu, std::size(contextMenu)},
-                         {200, barMenu, std::size(barMenu)}};
+const RESMENU kMenus[] = {{150, kContextMenu, std::size(kContextMenu)},
+                          {200, kBarMenu, std::size(kBarMenu)}};
 #endif
 
-const char* const icon[] = {
+const char* const kIcon[] = {
     "4 2 2 1", ". c #FF0000", "# c None", "..##", "##..",
 };
-const RESIMAGE icons[] = {{135, icon, nullptr, 0}};
-const RESIMAGE bitmaps[] = {{133, icon, nullptr, 0}};
+const RESIMAGE kIcons[] = {{135, kIcon, nullptr, 0}};
+const RESIMAGE kBitmaps[] = {{133, kIcon, nullptr, 0}};
 
 AFX_EXTENSION_MODULE extensionModule = {};
 
 } // namespace
 
 extern "C" MODULE_EXPORT const RESOURCETABLE ModuleResourceTable = {
-    menus, std::size(menus), icons, std::size(icons), bitmaps, std::size(bitmaps)};
+    kMenus, std::size(kMenus), kIcons, std::size(kIcons), kBitmaps, std::size(kBitmaps)};
 
 extern "C" MODULE_EXPORT BOOL DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    RecordModuleEvent(moduleName, reason);
+    RecordModuleEvent(kModuleName, reason);
     if (reason == DLL_PROCESS_ATTACH) {
-        if (!ModuleAttachAnswer(moduleName) || !AfxInitExtensionModule(extensionModule, instance))
+        if (!ModuleAttachAnswer(kModuleName) ||
+            !AfxInitExtensionModule(extensionModule, instance)) {
             return FALSE;
+        }
         new CDynLinkLibrary(extensionModule);
     } else if (reason == DLL_PROCESS_DETACH) {
         AfxTermExtensionModule(extensionModule);
@@ -66,5 +68,5 @@ extern "C" MODULE_EXPORT BOOL DllMain(HINSTANCE instance, DWORD reason, LPVOID) 
 }
 
 extern "C" MODULE_EXPORT int TestModuleValue() {
-    return moduleName[0];
+    return kModuleName[0];
 }

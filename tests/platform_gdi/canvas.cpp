@@ -18,8 +18,9 @@ QRect Canvas::Ink(COLORREF background) const {
     QRect ink;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
-            if (At(x, y) != background)
+            if (At(x, y) != background) {
                 ink |= QRect(x, y, 1, 1);
+            }
         }
     }
     return ink;
@@ -27,7 +28,8 @@ QRect Canvas::Ink(COLORREF background) const {
 
 void Canvas::Pattern() {
     for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x)
+        for (int x = 0; x < image.width(); ++x) {
             image.setPixel(x, y, qRgb((x * 7) & 0xFF, (y * 13) & 0xFF, (x * y) & 0xFF));
+        }
     }
 }

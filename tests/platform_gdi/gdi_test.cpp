@@ -77,8 +77,9 @@ TEST(RasterOps, DrawingTwiceRestoresAndOnceInverts) {
         for (int y = 0; y < original.height(); ++y) {
             for (int x = 0; x < original.width(); ++x) {
                 QRgb before = original.pixel(x, y), after = canvas.image.pixel(x, y);
-                if (before == after)
+                if (before == after) {
                     continue;
+                }
                 ++changed;
                 ASSERT_EQ((before ^ after) & 0xFFFFFF, 0xFFFFFFu) << x << "," << y;
             }
@@ -161,8 +162,9 @@ TEST(Shapes, OutlineWithThePenAndFillWithTheBrush) {
         HGDIOBJ pen = c.nullPen ? CreatePen(PS_NULL, 1, 0) : CreatePen(PS_SOLID, 1, kRed);
         Selected objects(canvas.dc, pen, CreateSolidBrush(kBlue));
         EXPECT_TRUE(c.shape(canvas.dc, 10, 10, 50, 40));
-        for (const Sample& s : c.samples)
+        for (const Sample& s : c.samples) {
             EXPECT_EQ(canvas.At(s.x, s.y), s.color) << s.x << "," << s.y;
+        }
         if (c.nullPen) {
             EXPECT_EQ(canvas.Ink().right(), 48);
         }
@@ -278,10 +280,13 @@ TEST(Clipping, ClipViewportAndReleasedSurface) {
     RECT all{-100, -100, 100, 100};
     FillRect(dc, &all, red);
     QRect ink;
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 60; ++x)
-            if (image.pixel(x, y) != qRgb(255, 255, 255))
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 60; ++x) {
+            if (image.pixel(x, y) != qRgb(255, 255, 255)) {
                 ink |= QRect(x, y, 1, 1);
+            }
+        }
+    }
     EXPECT_EQ(ink, QRect(10, 5, 30, 20));
 
     RECT box;

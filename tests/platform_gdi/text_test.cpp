@@ -90,10 +90,11 @@ TEST(DrawText, EllipsisKeepsTheTextInsideEvenUnclipped) {
         RECT rect{10, 5, 60, 35};
         DrawText(canvas.dc, "a long conversation name", -1, &rect,
                  DT_SINGLELINE | DT_NOCLIP | ellipsis);
-        if (ellipsis)
+        if (ellipsis) {
             EXPECT_LT(canvas.Ink().right(), 60);
-        else
+        } else {
             EXPECT_GT(canvas.Ink().right(), 60);
+        }
     }
 }
 

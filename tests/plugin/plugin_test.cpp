@@ -3,12 +3,12 @@
 // the exports in the order the host does.
 #include "hostapi/convert_mapped_address.h"
 #include "hostapi/ksmem32.h"
+#include "hostapi/tessaran_exports.h"
 #include "platform/afx.h"
 #include "platform/module.h"
 #include "platform/platform_app.h"
 #include "platform/resource.h"
 #include "platform/scripted_ui.h"
-#include "hostapi/tessaran_exports.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>

@@ -109,8 +109,9 @@ TEST_F(MatrixTableTest, GetAndGetNextFromAnyIdentifierAgreeWithTheReference) {
         std::advance(it, long(random() % m_reference.size()));
         Arcs name = it->first;
         name.resize(random() % (name.size() + 2));
-        if (!name.empty() && random() % 2)
+        if (!name.empty() && random() % 2) {
             name.back() = odd[random() % std::size(odd)];
+        }
         MatrixObject object;
         auto next = m_reference.upper_bound(name);
         ASSERT_EQ(m_table.GetNext(name, object), next != m_reference.end());

@@ -14,8 +14,9 @@ namespace {
 void SendMouse(HWND hWnd, QEvent::Type type, int x, int y, Qt::MouseButton button,
                Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
     QWidget* widget = platform::WindowClientWidget(hWnd);
-    if (widget == nullptr)
+    if (widget == nullptr) {
         return;
+    }
     QPointF local(x, y);
     QMouseEvent event(type, local, widget->mapToGlobal(local), button, buttons, modifiers);
     QApplication::sendEvent(widget, &event);
@@ -45,8 +46,9 @@ void Move(HWND hWnd, int x, int y, Qt::MouseButtons buttons, Qt::KeyboardModifie
 
 void Wheel(HWND hWnd, int x, int y, int notches, Qt::KeyboardModifiers modifiers) {
     QWidget* widget = platform::WindowClientWidget(hWnd);
-    if (widget == nullptr)
+    if (widget == nullptr) {
         return;
+    }
     QPointF local(x, y);
     QWheelEvent event(local, widget->mapToGlobal(local), QPoint(), QPoint(0, 120 * notches),
                       Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
@@ -56,16 +58,18 @@ void Wheel(HWND hWnd, int x, int y, int notches, Qt::KeyboardModifiers modifiers
 void KeyPress(HWND hWnd, int qtKey, const char* text, Qt::KeyboardModifiers modifiers,
               bool autoRepeat) {
     QWidget* widget = platform::WindowClientWidget(hWnd);
-    if (widget == nullptr)
+    if (widget == nullptr) {
         return;
+    }
     QKeyEvent event(QEvent::KeyPress, qtKey, modifiers, QString::fromLatin1(text), autoRepeat);
     QApplication::sendEvent(widget, &event);
 }
 
 void KeyRelease(HWND hWnd, int qtKey, Qt::KeyboardModifiers modifiers) {
     QWidget* widget = platform::WindowClientWidget(hWnd);
-    if (widget == nullptr)
+    if (widget == nullptr) {
         return;
+    }
     QKeyEvent event(QEvent::KeyRelease, qtKey, modifiers);
     QApplication::sendEvent(widget, &event);
 }

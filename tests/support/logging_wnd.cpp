@@ -11,8 +11,9 @@ BOOL LoggingWnd::CreateChild(CWnd* parent, UINT id, const RECT& rect, DWORD styl
 LRESULT LoggingWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     MessageLog::Add(LoggedMessage{m_hWnd, message, wParam, lParam});
     LRESULT result = 0;
-    if (m_handler && m_handler(*this, message, wParam, lParam, result))
+    if (m_handler && m_handler(*this, message, wParam, lParam, result)) {
         return result;
+    }
     return CWnd::WindowProc(message, wParam, lParam);
 }
 

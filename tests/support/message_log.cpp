@@ -71,15 +71,17 @@ std::string Describe(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool ParamsMatch(const ExpectedMessage& expected, const LoggedMessage& actual) {
-    if ((expected.flags & kWParam) && expected.wParam != actual.wParam)
+    if ((expected.flags & kWParam) && expected.wParam != actual.wParam) {
         return false;
+    }
     return !(expected.flags & kLParam) || expected.lParam == actual.lParam;
 }
 
 std::string Listing(const std::vector<LoggedMessage>& actual) {
     std::ostringstream out;
-    for (const LoggedMessage& message : actual)
+    for (const LoggedMessage& message : actual) {
         out << "  " << Describe(message.message, message.wParam, message.lParam) << "\n";
+    }
     return out.str();
 }
 
@@ -87,8 +89,9 @@ std::string Listing(const std::vector<LoggedMessage>& actual) {
 
 std::string MessageName(UINT message) {
     for (const Name& name : kNames) {
-        if (name.message == message)
+        if (name.message == message) {
             return name.name;
+        }
     }
     char buffer[16];
     snprintf(buffer, sizeof buffer, "0x%04x", message);
@@ -100,8 +103,9 @@ void MessageLog::Clear() {
 }
 
 void MessageLog::Add(const LoggedMessage& message) {
-    if (std::find(g_ignored.begin(), g_ignored.end(), message.message) == g_ignored.end())
+    if (std::find(g_ignored.begin(), g_ignored.end(), message.message) == g_ignored.end()) {
         g_messages.push_back(message);
+    }
 }
 
 const std::vector<LoggedMessage>& MessageLog::Messages() {
@@ -111,8 +115,9 @@ const std::vector<LoggedMessage>& MessageLog::Messages() {
 std::vector<LoggedMessage> MessageLog::MessagesOf(HWND hWnd) {
     std::vector<LoggedMessage> result;
     for (const LoggedMessage& message : g_messages) {
-        if (hWnd == nullptr || message.hwnd == hWnd)
+        if (hWnd == nullptr || message.hwnd == hWnd) {
             result.push_back(message);
+        }
     }
     return result;
 }
@@ -131,7 +136,7 @@ void MessageLog::Ignore(std::vector<UINT> messages) {
     size_t a = 0;
     while (e < expected.size() || a < actual.size()) {
         if (e < expected.size() && a < actual.size() && expected[e].message == actual[a].message) {
-            if (!ParamsMatch(expected[e], actual[a]))
+            if (!ParamsMatch(expected[e], actual[a])) {
                 return ::testing::AssertionFailure()
                        << "message " << a << ": expected "
                        << Describe(expected[e].message, expected[e].wParam, expected[e].lParam)
@@ -139,6 +144,7 @@ void MessageLog::Ignore(std::vector<UINT> messages) {
                        << Describe(actual[a].message, actual[a].wParam, actual[a].lParam)
                        << "\nreceived:\n"
                        << Listing(actual);
+            }
             ++e;
             ++a;
             continue;

@@ -95,8 +95,9 @@ TEST(GetField, CutsToTheBufferAndZeroFillsTheRest) {
     std::memset(buffer, 'z', sizeof buffer);
     ASSERT_NE(GetField(0, "ab  cdef", buffer, 5, ','), nullptr);
     EXPECT_STREQ(buffer, "ab"); // cut to "ab  ", then trailing blanks removed
-    for (int i = 2; i < 5; ++i)
+    for (int i = 2; i < 5; ++i) {
         EXPECT_EQ(buffer[i], '\0');
+    }
     EXPECT_EQ(buffer[5], 'z');
 
     std::string longField(300, 'q');

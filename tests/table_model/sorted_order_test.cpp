@@ -19,8 +19,9 @@ TableColumn MakeColumn(uint32_t flags) {
 
 TableModel* MakeSortable(const std::vector<uint32_t>& flags) {
     auto* model = new TableModel(TABLE_SORTABLE);
-    for (uint32_t f : flags)
+    for (uint32_t f : flags) {
         model->InsertColumn(model->GetColumnCount(), MakeColumn(f), 0);
+    }
     return model;
 }
 
@@ -28,15 +29,17 @@ TableModel* MakeSortable(const std::vector<uint32_t>& flags) {
 std::vector<int> Walk(const TableModel& model, int column) {
     std::vector<int> rows;
     for (int r = model.GetSortedRow(0, nullptr, column); r >= 0;
-         r = model.GetNextSortedRow(r, nullptr, column))
+         r = model.GetNextSortedRow(r, nullptr, column)) {
         rows.push_back(r);
+    }
     return rows;
 }
 
 std::vector<int> AppendRows(TableModel& model, const std::vector<const char*>& texts) {
     std::vector<int> rows;
-    for (const char* text : texts)
+    for (const char* text : texts) {
         rows.push_back(model.InsertRow(model.GetRowCount(), text, ';', 0));
+    }
     return rows;
 }
 
@@ -103,8 +106,9 @@ TEST(SortedOrder, DisplayRowsFollowTheSortMode) {
     for (const auto& [mode, rows] : modes) {
         model->SetSortColumn(0, mode);
         std::vector<int> shown;
-        for (int p = 0; p < 4; ++p)
+        for (int p = 0; p < 4; ++p) {
             shown.push_back(model->DisplayRowToRow(p));
+        }
         EXPECT_EQ(shown, rows) << "mode " << mode;
         EXPECT_EQ(model->DisplayRowToRow(4), 0);
         EXPECT_EQ(model->DisplayRowToRow(-1), 0);
@@ -217,8 +221,9 @@ class LinkedListTable {
     }
 
     void DeleteRow(int index) {
-        for (size_t c = 0; c < m_numeric.size(); ++c)
+        for (size_t c = 0; c < m_numeric.size(); ++c) {
             Unlink(index, c);
+        }
         m_cells.erase(m_cells.begin() + index);
         m_links.erase(m_links.begin() + index);
         Shift(index, -1);
@@ -232,8 +237,9 @@ class LinkedListTable {
 
     std::vector<int> Order(size_t column) const {
         std::vector<int> rows;
-        for (int r = m_head[column]; r >= 0; r = m_links[r][column].next)
+        for (int r = m_head[column]; r >= 0; r = m_links[r][column].next) {
             rows.push_back(r);
+        }
         return rows;
     }
     int Head(size_t column) const { return m_head[column]; }
@@ -248,53 +254,61 @@ class LinkedListTable {
     bool AtOrAbove(int visited, int row, size_t column) const {
         const std::string& a = m_cells[visited][column];
         const std::string& b = m_cells[row][column];
-        if (m_numeric[column])
+        if (m_numeric[column]) {
             return std::atof(a.c_str()) >= std::atof(b.c_str());
+        }
         return std::strcmp(a.c_str(), b.c_str()) >= 0;
     }
 
     void LinkIn(int row, size_t column) {
         Link& link = m_links[row][column];
         int found = m_head[column];
-        while (found >= 0 && !AtOrAbove(found, row, column))
+        while (found >= 0 && !AtOrAbove(found, row, column)) {
             found = m_links[found][column].next;
+        }
         if (found < 0) {
             link.prev = m_tail[column];
-            if (m_tail[column] >= 0)
+            if (m_tail[column] >= 0) {
                 m_links[m_tail[column]][column].next = row;
-            else
+            } else {
                 m_head[column] = row;
+            }
             m_tail[column] = row;
             return;
         }
         link.next = found;
         link.prev = m_links[found][column].prev;
-        if (link.prev >= 0)
+        if (link.prev >= 0) {
             m_links[link.prev][column].next = row;
-        else
+        } else {
             m_head[column] = row;
+        }
         m_links[found][column].prev = row;
     }
 
     void Unlink(int row, size_t column) {
         Link& link = m_links[row][column];
-        if (link.next < 0 && link.prev < 0 && m_head[column] != row)
+        if (link.next < 0 && link.prev < 0 && m_head[column] != row) {
             return;
-        if (link.prev >= 0)
+        }
+        if (link.prev >= 0) {
             m_links[link.prev][column].next = link.next;
-        else
+        } else {
             m_head[column] = link.next;
-        if (link.next >= 0)
+        }
+        if (link.next >= 0) {
             m_links[link.next][column].prev = link.prev;
-        else
+        } else {
             m_tail[column] = link.prev;
+        }
         link = Link{};
     }
 
     void Shift(int from, int delta) {
         auto shift = [&](int& value) {
-            if (value >= from)
+            if (value >= from) {
                 value += delta;
+            }
         };
         for (size_t c = 0; c < m_numeric.size(); ++c) {
             shift(m_head[c]);
@@ -317,17 +331,19 @@ class LinkedListTable {
 
 class OrderAgainstLinkedList : public ::testing::Test {
   protected:
-    static constexpr uint32_t FLAGS[] = {COLUMN_NUMERIC, 0, COLUMN_NUMERIC | COLUMN_SIGNED,
-                                         COLUMN_HIDDEN, COLUMN_NUMERIC | COLUMN_KEY};
+    static constexpr uint32_t kFlags[] = {COLUMN_NUMERIC, 0, COLUMN_NUMERIC | COLUMN_SIGNED,
+                                          COLUMN_HIDDEN, COLUMN_NUMERIC | COLUMN_KEY};
 
     OrderAgainstLinkedList() : m_reference({true, false, true, false, true}) {
-        for (uint32_t f : FLAGS)
+        for (uint32_t f : kFlags) {
             m_model.InsertColumn(m_model.GetColumnCount(), MakeColumn(f), 0);
+        }
     }
 
     std::string RandomText() {
-        if (m_random() % 100 < m_nanPercent)
+        if (m_random() % 100 < m_nanPercent) {
             return "nan";
+        }
         static const char* const texts[] = {"nan",  "UNK", "",    "-5",  "-5.25", "0",  "3",
                                             "3.0",  "10",  "9.5", "abc", "ab",    "2G", "1e3",
                                             "-nan", "inf", "7",   "7",   "12.5",  " 4"};
@@ -338,8 +354,9 @@ class OrderAgainstLinkedList : public ::testing::Test {
 
     // Mirrors whatever the model stored into the reference, column by column.
     void Mirror(int row, int firstColumn, int lastColumn) {
-        for (int c = firstColumn; c <= lastColumn; ++c)
+        for (int c = firstColumn; c <= lastColumn; ++c) {
             m_reference.Store(row, c, m_model.GetCellText(row, c));
+        }
     }
 
     void Step(int maxRows) {
@@ -360,14 +377,14 @@ class OrderAgainstLinkedList : public ::testing::Test {
             Mirror(row, 1, 3);
         } else {
             int row = RandomRow();
-            int column = static_cast<int>(m_random() % std::size(FLAGS));
+            int column = static_cast<int>(m_random() % std::size(kFlags));
             m_model.SetRowText(row, RandomText().c_str(), column, '\0', 0);
             Mirror(row, column, column);
         }
     }
 
     void ExpectSameOrders(int step) {
-        for (size_t c = 0; c < std::size(FLAGS); ++c) {
+        for (size_t c = 0; c < std::size(kFlags); ++c) {
             int column = static_cast<int>(c);
             std::vector<int> expected = m_reference.Order(c);
             m_model.SetSortColumn(column, SORT_ASCENDING);
@@ -379,8 +396,9 @@ class OrderAgainstLinkedList : public ::testing::Test {
             m_model.SetSortColumn(column, SORT_DESCENDING);
             std::vector<int> backward = Walk(m_model, column);
             ASSERT_EQ(std::vector<int>(backward.rbegin(), backward.rend()), expected);
-            for (size_t n = 0; n < backward.size(); ++n)
+            for (size_t n = 0; n < backward.size(); ++n) {
                 ASSERT_EQ(m_model.GetSortedRow(static_cast<int>(n), nullptr, column), backward[n]);
+            }
         }
     }
 
@@ -394,8 +412,9 @@ TEST_F(OrderAgainstLinkedList, SmallTablesWithManyTiesAfterEveryStep) {
     for (int step = 0; step < 6000; ++step) {
         Step(40);
         ExpectSameOrders(step);
-        if (HasFatalFailure())
+        if (HasFatalFailure()) {
             return;
+        }
     }
 }
 
@@ -404,20 +423,24 @@ TEST_F(OrderAgainstLinkedList, LargerTablesMostlyNotANumber) {
     m_nanPercent = 80;
     for (int step = 0; step < 20000; ++step) {
         Step(2000);
-        if (step % 1000 == 999)
+        if (step % 1000 == 999) {
             ExpectSameOrders(step);
-        if (HasFatalFailure())
+        }
+        if (HasFatalFailure()) {
             return;
+        }
     }
 }
 
 TEST_F(OrderAgainstLinkedList, LargerTables) {
     for (int step = 0; step < 20000; ++step) {
         Step(3000);
-        if (step % 2000 == 1999)
+        if (step % 2000 == 1999) {
             ExpectSameOrders(step);
-        if (HasFatalFailure())
+        }
+        if (HasFatalFailure()) {
             return;
+        }
     }
 }
 

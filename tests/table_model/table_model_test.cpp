@@ -7,12 +7,12 @@
 
 namespace {
 
-constexpr uint32_t WINDOW_TEXT = 0x00123456;
+constexpr uint32_t kWindowText = 0x00123456;
 
 // A model that records the redraws it asks for. Text measures 7x13 pixels per character.
 class RecordingModel : public TableModel {
   public:
-    explicit RecordingModel(uint32_t options = 0) : TableModel(options, WINDOW_TEXT) {}
+    explicit RecordingModel(uint32_t options = 0) : TableModel(options, kWindowText) {}
     void Redraw(uint32_t flags) override { m_redraws |= flags; }
     uint32_t TakeRedraws() { return std::exchange(m_redraws, 0u); }
 
@@ -30,14 +30,16 @@ TableColumn MakeColumn(const char* title, uint32_t flags = 0, int width = 40, in
 }
 
 void AddColumns(TableModel& model, int count, uint32_t flags = 0) {
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
         model.InsertColumn(model.GetColumnCount(), MakeColumn("C", flags), 0);
+    }
 }
 
 std::vector<std::string> Cells(const TableModel& model, int row) {
     std::vector<std::string> cells;
-    for (int c = 0; c < model.GetColumnCount(); ++c)
+    for (int c = 0; c < model.GetColumnCount(); ++c) {
         cells.push_back(model.GetCellText(row, c));
+    }
     return cells;
 }
 
@@ -168,7 +170,7 @@ TEST(InsertColumn, AppendsAtTheCountAndRefusesBeyond) {
     EXPECT_EQ(model.InsertColumn(1, MakeColumn("M"), 1), 1);
     EXPECT_EQ(model.TakeRedraws(), REDRAW_LAYOUT | REDRAW_PAINT);
     EXPECT_EQ(Cells(model, 0), (std::vector<std::string>{"a", "", "b"}));
-    EXPECT_EQ(model.GetCellState(0, 1), WINDOW_TEXT); // added to an existing row
+    EXPECT_EQ(model.GetCellState(0, 1), kWindowText); // added to an existing row
     EXPECT_EQ(model.GetCellState(0, 2), 0x0000FFu);   // moved with its cell
 
     EXPECT_EQ(model.InsertColumn(3, MakeColumn("Z"), 0), 1);
@@ -181,19 +183,22 @@ TEST(Columns, DisplayOrderPutsKeyColumnsFirstAndLeavesHiddenOnesOut) {
     RecordingModel model;
     const uint32_t flags[] = {0, COLUMN_KEY, COLUMN_HIDDEN, COLUMN_KEY | COLUMN_HIDDEN,
                               0, COLUMN_KEY};
-    for (uint32_t f : flags)
+    for (uint32_t f : flags) {
         model.InsertColumn(model.GetColumnCount(), MakeColumn("C", f), 0);
+    }
     std::vector<int> order;
-    for (int p = 0; p < model.GetDisplayedCount(); ++p)
+    for (int p = 0; p < model.GetDisplayedCount(); ++p) {
         order.push_back(model.GetDisplayColumn(p));
+    }
     EXPECT_EQ(order, (std::vector<int>{1, 5, 0, 4}));
     EXPECT_EQ(model.GetFrozenCount(), 2);
     EXPECT_EQ(model.GetDisplayColumn(4), -1);
 
     model.DeleteColumn(1, 0);
     order.clear();
-    for (int p = 0; p < model.GetDisplayedCount(); ++p)
+    for (int p = 0; p < model.GetDisplayedCount(); ++p) {
         order.push_back(model.GetDisplayColumn(p));
+    }
     EXPECT_EQ(order, (std::vector<int>{4, 0, 3}));
     EXPECT_EQ(model.GetFrozenCount(), 1);
 }
@@ -246,8 +251,9 @@ TEST(Model, SetCellStatesMasksAndStopsAtTheLastColumn) {
     RecordingModel model;
     AddColumns(model, 3);
     model.InsertRow(0, nullptr, '\0', 0);
-    for (int c = 0; c < 3; ++c)
+    for (int c = 0; c < 3; ++c) {
         model.SetCellState(0, c, 0x00FF00FF);
+    }
     const uint32_t values[] = {0x0000FFFF, 0x0000FFFF, 0x0000FFFF, 0x0000FFFF};
     EXPECT_EQ(model.SetCellStates(0, 1, values, 4, 0x0000FF00), 1);
     EXPECT_EQ(model.GetCellState(0, 0), 0x00FF00FFu);
@@ -259,8 +265,9 @@ TEST(Selection, SelectsCellsOrWholeRowsAndFindsThemInOrder) {
     for (uint32_t options : {0u, TABLE_ROWSELECT}) {
         RecordingModel model(options);
         AddColumns(model, 3);
-        for (int r = 0; r < 4; ++r)
+        for (int r = 0; r < 4; ++r) {
             model.InsertRow(r, "a;b;c", ';', 0);
+        }
         model.SetCellState(2, 0, 0x00ABCDEF);
         model.TakeRedraws();
         EXPECT_EQ(model.SelectCell(2, 1, 1), 1);
@@ -291,8 +298,9 @@ TEST(DeleteRow, ClampsTopRowAndFocus) {
         int Focus() const { return m_focusRow; }
     } model;
     AddColumns(model, 1);
-    for (int r = 0; r < 4; ++r)
+    for (int r = 0; r < 4; ++r) {
         model.InsertRow(r, "x", '\0', 0);
+    }
     model.Set(3, 3);
     model.TakeRedraws();
     model.DeleteRow(1, 0);

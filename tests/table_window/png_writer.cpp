@@ -11,21 +11,24 @@ uint32_t Crc(const std::vector<uint8_t>& bytes, size_t from) {
         std::array<uint32_t, 256> t{};
         for (uint32_t n = 0; n < 256; n++) {
             uint32_t c = n;
-            for (int k = 0; k < 8; k++)
+            for (int k = 0; k < 8; k++) {
                 c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            }
             t[n] = c;
         }
         return t;
     }();
     uint32_t c = 0xFFFFFFFFu;
-    for (size_t i = from; i < bytes.size(); i++)
+    for (size_t i = from; i < bytes.size(); i++) {
         c = table[(c ^ bytes[i]) & 0xFF] ^ (c >> 8);
+    }
     return c ^ 0xFFFFFFFFu;
 }
 
 void Put32(std::vector<uint8_t>& out, uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8)
+    for (int shift = 24; shift >= 0; shift -= 8) {
         out.push_back(static_cast<uint8_t>(value >> shift));
+    }
 }
 
 void Chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
@@ -78,8 +81,9 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
     Chunk(file, "IDAT", Zlib(raw));
     Chunk(file, "IEND", {});
     FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
+    if (!f) {
         return false;
+    }
     bool ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
     return std::fclose(f) == 0 && ok;
 }

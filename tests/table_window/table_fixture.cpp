@@ -10,16 +10,18 @@
 
 int LoggingParent::Count(UINT message) const {
     int count = 0;
-    for (const ParentMessage& entry : log)
+    for (const ParentMessage& entry : log) {
         count += entry.message == message;
+    }
     return count;
 }
 
 std::vector<WPARAM> LoggingParent::Keys() const {
     std::vector<WPARAM> keys;
     for (const ParentMessage& entry : log) {
-        if (entry.message == WM_KEYDOWN)
+        if (entry.message == WM_KEYDOWN) {
             keys.push_back(entry.wParam);
+        }
     }
     return keys;
 }
@@ -32,8 +34,9 @@ LRESULT LoggingParent::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == WM_NOTIFY) {
             entry.notify = *reinterpret_cast<const TableNotify*>(lParam);
             entry.hasTyped = entry.notify.text != nullptr;
-            if (entry.hasTyped)
+            if (entry.hasTyped) {
                 entry.typed = entry.notify.text;
+            }
         }
         log.push_back(entry);
     }
@@ -51,8 +54,8 @@ void TableWindowTest::SetUpTestSuite() {
 }
 
 void TableWindowTest::SetUp() {
-    ASSERT_TRUE(parent.CreateEx(0, "TableParent", "", WS_POPUP | WS_VISIBLE, 0, 0, PARENT_WIDTH,
-                                PARENT_HEIGHT, NULL, NULL));
+    ASSERT_TRUE(parent.CreateEx(0, "TableParent", "", WS_POPUP | WS_VISIBLE, 0, 0, kParentWidth,
+                                kParentHeight, NULL, NULL));
 }
 
 void TableWindowTest::TearDown() {
@@ -133,7 +136,8 @@ COLORREF TableWindowTest::Pixel(int x, int y) const {
 
 std::vector<int> TableWindowTest::SelectedRows() const {
     std::vector<int> rows;
-    for (int row = table->GetNextSelectedRow(-1); row >= 0; row = table->GetNextSelectedRow(row))
+    for (int row = table->GetNextSelectedRow(-1); row >= 0; row = table->GetNextSelectedRow(row)) {
         rows.push_back(row);
+    }
     return rows;
 }

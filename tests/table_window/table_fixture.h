@@ -42,9 +42,9 @@ class CountingTable : public KSCTable {
 
 class TableWindowTest : public ::testing::Test {
   protected:
-    static constexpr int PARENT_WIDTH = 400;
-    static constexpr int PARENT_HEIGHT = 300;
-    static constexpr int MATRIX_OPTIONS = TABLE_ROWSELECT | TABLE_NOSCROLLBARS | TABLE_SORTABLE;
+    static constexpr int kParentWidth = 400;
+    static constexpr int kParentHeight = 300;
+    static constexpr int kMatrixOptions = TABLE_ROWSELECT | TABLE_NOSCROLLBARS | TABLE_SORTABLE;
 
     static void SetUpTestSuite();
     void SetUp() override;

@@ -10,14 +10,14 @@
 
 namespace {
 
-const COLORREF FACE = RGB(192, 192, 192);
-const COLORREF WHITE = RGB(255, 255, 255);
-const COLORREF SHADOW = RGB(128, 128, 128);
-const COLORREF HIGHLIGHT = RGB(0, 0, 128);
+const COLORREF kFace = RGB(192, 192, 192);
+const COLORREF kWhite = RGB(255, 255, 255);
+const COLORREF kShadow = RGB(128, 128, 128);
+const COLORREF kHighlight = RGB(0, 0, 128);
 
-constexpr int INDEX = 0;
-constexpr int SOURCE = 1;
-constexpr int BYTES = 5;
+constexpr int kIndex = 0;
+constexpr int kSource = 1;
+constexpr int kBytes = 5;
 
 } // namespace
 
@@ -25,7 +25,7 @@ class TableInputTest : public TableWindowTest {
   protected:
     void SetUp() override {
         TableWindowTest::SetUp();
-        MakeTable(MATRIX_OPTIONS);
+        MakeTable(kMatrixOptions);
         AddMatrixColumns();
         AddRows(12);
         Settle();
@@ -45,7 +45,7 @@ class TableInputTest : public TableWindowTest {
         return found->m_autoSize;
     }
     long Bytes(int displayRow) {
-        return std::stol(table->GetCellText(table->DisplayRowToRow(displayRow), BYTES));
+        return std::stol(table->GetCellText(table->DisplayRowToRow(displayRow), kBytes));
     }
 };
 
@@ -58,39 +58,39 @@ TEST_F(TableInputTest, BorderDragSetsWidthWithFloorAndLatch) {
     };
     const Case cases[] = {{80, 80}, {-30, 5}, {3, 5}, {6, 6}};
     for (const Case& c : cases) {
-        POINT border = HeaderBorder(INDEX);
+        POINT border = HeaderBorder(kIndex);
         Drag(border, POINT{c.releaseX, border.y});
-        EXPECT_EQ(Width(INDEX), c.width) << c.releaseX;
-        EXPECT_EQ(AutoSize(INDEX), 0);
+        EXPECT_EQ(Width(kIndex), c.width) << c.releaseX;
+        EXPECT_EQ(AutoSize(kIndex), 0);
         Settle();
     }
-    table->SetRowText(0, "123456789012345", INDEX, 0, TRUE);
-    EXPECT_EQ(Width(INDEX), 6);
+    table->SetRowText(0, "123456789012345", kIndex, 0, TRUE);
+    EXPECT_EQ(Width(kIndex), 6);
 }
 
 // A double click on a border fits the column to its widest cell plus the arrow's room, at
 // most 150 pixels, and for good.
 TEST_F(TableInputTest, DoubleClickOnBorderFitsColumn) {
-    table->SetColumnWidth(INDEX, 200, TRUE);
+    table->SetColumnWidth(kIndex, 200, TRUE);
     Settle();
-    DoubleClick(HeaderBorder(INDEX));
+    DoubleClick(HeaderBorder(kIndex));
     TableColumn* index = nullptr;
-    table->GetColumnPtr(INDEX, &index);
+    table->GetColumnPtr(kIndex, &index);
     int widest = index->m_titleExtent.cx;
     for (int i = 0; i < table->GetRowCount(); i++) {
         TableRow row;
         table->GetRow(i, row);
-        widest = std::max<int>(widest, row.GetCellExtent(INDEX).cx + 24);
+        widest = std::max<int>(widest, row.GetCellExtent(kIndex).cx + 24);
     }
-    EXPECT_EQ(Width(INDEX), std::min(widest, 150));
-    EXPECT_LT(Width(INDEX), 200);
-    EXPECT_EQ(AutoSize(INDEX), 0);
+    EXPECT_EQ(Width(kIndex), std::min(widest, 150));
+    EXPECT_LT(Width(kIndex), 200);
+    EXPECT_EQ(AutoSize(kIndex), 0);
 
-    table->SetRowText(0, std::string(60, 'w').c_str(), SOURCE, 0, TRUE);
-    table->SetColumnWidth(SOURCE, 60, TRUE);
+    table->SetRowText(0, std::string(60, 'w').c_str(), kSource, 0, TRUE);
+    table->SetColumnWidth(kSource, 60, TRUE);
     Settle();
-    DoubleClick(HeaderBorder(SOURCE));
-    EXPECT_EQ(Width(SOURCE), 150);
+    DoubleClick(HeaderBorder(kSource));
+    EXPECT_EQ(Width(kSource), 150);
     PlatformApp::PumpMessages();
     EXPECT_EQ(parent.Count(WM_LBUTTONDBLCLK), 2);
 }
@@ -98,28 +98,30 @@ TEST_F(TableInputTest, DoubleClickOnBorderFitsColumn) {
 // The first double click on a header sorts largest first under a downward arrow, the second
 // smallest first under an upward one; each is passed on to the parent.
 TEST_F(TableInputTest, HeaderDoubleClickTogglesSortAndArrow) {
-    POINT header = HeaderCenter(BYTES);
+    POINT header = HeaderCenter(kBytes);
     RECT cell;
-    table->GetCellRect(0, BYTES, &cell);
+    table->GetCellRect(0, kBytes, &cell);
     int arrowX = cell.right - 14; // inside the arrow's horizontal edge
     int middle = table->GetHeaderHeight() / 2;
 
     DoubleClick(header);
     Settle();
-    EXPECT_EQ(table->GetSortColumn(), BYTES);
+    EXPECT_EQ(table->GetSortColumn(), kBytes);
     EXPECT_EQ(table->GetSortMode(), SORT_DESCENDING);
-    for (int p = 1; p < table->GetRowCount(); p++)
+    for (int p = 1; p < table->GetRowCount(); p++) {
         EXPECT_GE(Bytes(p - 1), Bytes(p));
-    EXPECT_EQ(Pixel(arrowX, middle - 4), SHADOW); // dark top edge
-    EXPECT_EQ(Pixel(arrowX, middle + 4), FACE);
+    }
+    EXPECT_EQ(Pixel(arrowX, middle - 4), kShadow); // dark top edge
+    EXPECT_EQ(Pixel(arrowX, middle + 4), kFace);
 
     DoubleClick(header);
     Settle();
     EXPECT_EQ(table->GetSortMode(), SORT_ASCENDING);
-    for (int p = 1; p < table->GetRowCount(); p++)
+    for (int p = 1; p < table->GetRowCount(); p++) {
         EXPECT_LE(Bytes(p - 1), Bytes(p));
-    EXPECT_EQ(Pixel(arrowX, middle + 4), WHITE); // lit base
-    EXPECT_EQ(Pixel(arrowX, middle - 4), FACE);
+    }
+    EXPECT_EQ(Pixel(arrowX, middle + 4), kWhite); // lit base
+    EXPECT_EQ(Pixel(arrowX, middle - 4), kFace);
     PlatformApp::PumpMessages();
     EXPECT_EQ(parent.Count(WM_LBUTTONDBLCLK), 2);
 }
@@ -127,18 +129,19 @@ TEST_F(TableInputTest, HeaderDoubleClickTogglesSortAndArrow) {
 // With whole-row selection a click selects the clicked row and a Shift+click every row from
 // the anchor to the clicked one; the drawn cells turn to the highlight colour.
 TEST_F(TableInputTest, RowSelectClickAndShiftClick) {
-    Click(CellCenter(3, SOURCE));
+    Click(CellCenter(3, kSource));
     EXPECT_EQ(SelectedRows(), (std::vector<int>{3}));
-    for (int column = 0; column < table->GetColumnCount(); column++)
+    for (int column = 0; column < table->GetColumnCount(); column++) {
         EXPECT_TRUE(table->GetCellState(3, column) & CELL_SELECTED) << column;
-    Click(CellCenter(6, INDEX), MK_SHIFT);
+    }
+    Click(CellCenter(6, kIndex), MK_SHIFT);
     EXPECT_EQ(SelectedRows(), (std::vector<int>{3, 4, 5, 6}));
-    Click(CellCenter(1, BYTES));
+    Click(CellCenter(1, kBytes));
     EXPECT_EQ(SelectedRows(), (std::vector<int>{1}));
     Settle();
     RECT selected;
-    table->GetCellRect(1, INDEX, &selected);
-    EXPECT_EQ(Pixel(selected.right - 2, selected.top + 2), HIGHLIGHT);
+    table->GetCellRect(1, kIndex, &selected);
+    EXPECT_EQ(Pixel(selected.right - 2, selected.top + 2), kHighlight);
 }
 
 // Moving further than half the system drag distance between press and release cancels a
@@ -154,7 +157,7 @@ TEST_F(TableInputTest, DragBeyondDragDistanceCancelsClick) {
         {half, 0, true}, {0, -half, true}, {half + 1, 0, false}, {0, half + 1, false}};
     for (const Case& c : cases) {
         table->ClearSelection();
-        POINT from = CellCenter(2, SOURCE);
+        POINT from = CellCenter(2, kSource);
         Drag(from, POINT{from.x + c.dx, from.y + c.dy});
         EXPECT_EQ(SelectedRows().size(), c.selects ? 1u : 0u) << c.dx << "," << c.dy;
     }
@@ -162,9 +165,10 @@ TEST_F(TableInputTest, DragBeyondDragDistanceCancelsClick) {
 
 // Every key but Left and Right reaches the parent; Up and Down also move the focus.
 TEST_F(TableInputTest, KeysPostedToParentExceptLeftRight) {
-    Click(CellCenter(0, SOURCE));
-    for (UINT key : {VK_LEFT, VK_DOWN, VK_RIGHT, 0x41, VK_RETURN, VK_UP, VK_SHIFT})
+    Click(CellCenter(0, kSource));
+    for (UINT key : {VK_LEFT, VK_DOWN, VK_RIGHT, 0x41, VK_RETURN, VK_UP, VK_SHIFT}) {
         Key(key);
+    }
     PlatformApp::PumpMessages();
     EXPECT_EQ(parent.Keys(), (std::vector<WPARAM>{VK_DOWN, 'A', VK_RETURN, VK_UP, VK_SHIFT}));
     EXPECT_EQ(SelectedRows(), (std::vector<int>{0}));
@@ -174,19 +178,19 @@ TEST_F(TableInputTest, KeysPostedToParentExceptLeftRight) {
 // character; on an unselected one nothing happens; Tab and Enter move the focus instead.
 // Clicking the selected focus cell again asks for an edit without a character.
 TEST_F(TableInputTest, TypingOnSelectedFocusCellBeginsEdit) {
-    POINT cellPoint = CellCenter(2, SOURCE);
+    POINT cellPoint = CellCenter(2, kSource);
     Click(cellPoint);
     Char('k');
     ASSERT_EQ(parent.Count(WM_NOTIFY), 1);
     const ParentMessage& edit = parent.log.back();
     RECT cell;
-    table->GetCellRect(2, SOURCE, &cell);
+    table->GetCellRect(2, kSource, &cell);
     EXPECT_EQ(edit.wParam, 6301u);
     EXPECT_EQ(edit.notify.hdr.code, static_cast<UINT>(TN_BEGINEDIT));
     EXPECT_EQ(edit.notify.hdr.hwndFrom, table->GetSafeHwnd());
     EXPECT_EQ(edit.notify.x, cell.left);
     EXPECT_EQ(edit.notify.y, cell.top);
-    EXPECT_EQ(edit.notify.column, SOURCE);
+    EXPECT_EQ(edit.notify.column, kSource);
     EXPECT_EQ(edit.notify.row, 2);
     EXPECT_EQ(edit.typed, "k");
 
@@ -208,9 +212,9 @@ TEST_F(TableInputTest, TypingOnSelectedFocusCellBeginsEdit) {
 // Snapshot of the Matrix view's table for a person to look at: two hidden columns, sorted by
 // Bytes with its arrow, two rows selected, a focus cell.
 TEST_F(TableInputTest, SnapshotOfMatrixTable) {
-    DoubleClick(HeaderCenter(BYTES));
-    Click(CellCenter(1, SOURCE));
-    Click(CellCenter(2, SOURCE), MK_CONTROL);
+    DoubleClick(HeaderCenter(kBytes));
+    Click(CellCenter(1, kSource));
+    Click(CellCenter(2, kSource), MK_CONTROL);
     Settle();
     RECT client;
     table->GetClientRect(&client);

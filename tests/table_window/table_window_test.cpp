@@ -7,9 +7,9 @@
 
 namespace {
 
-const COLORREF FACE = RGB(192, 192, 192);
-const COLORREF WHITE = RGB(255, 255, 255);
-const COLORREF SHADOW = RGB(128, 128, 128);
+const COLORREF kFace = RGB(192, 192, 192);
+const COLORREF kWhite = RGB(255, 255, 255);
+const COLORREF kShadow = RGB(128, 128, 128);
 
 SCROLLINFO Record(KSCTable& table, int bar) {
     SCROLLINFO info{};
@@ -31,7 +31,7 @@ TEST_F(TableWindowTest, LayoutFillsRecordsAndTellsTheParent) {
         BOOL barsVisible;
     };
     const int barSize = GetSystemMetrics(SM_CXHTHUMB);
-    const Case cases[] = {{TABLE_SORTABLE, barSize, TRUE}, {MATRIX_OPTIONS, 1, FALSE}};
+    const Case cases[] = {{TABLE_SORTABLE, barSize, TRUE}, {kMatrixOptions, 1, FALSE}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options);
         MakeTable(c.options);
@@ -42,7 +42,7 @@ TEST_F(TableWindowTest, LayoutFillsRecordsAndTellsTheParent) {
         EXPECT_EQ(parent.Count(WM_TABLE_LAYOUT), 1);
 
         int rowHeight = table->GetRowHeight(0);
-        int fit = (PARENT_HEIGHT - c.horizontalRoom - table->GetHeaderHeight()) / rowHeight;
+        int fit = (kParentHeight - c.horizontalRoom - table->GetHeaderHeight()) / rowHeight;
         SCROLLINFO v = Record(*table, SB_VERT);
         EXPECT_EQ(v.nMin, 0);
         EXPECT_EQ(v.nMax, 39);
@@ -51,8 +51,9 @@ TEST_F(TableWindowTest, LayoutFillsRecordsAndTellsTheParent) {
         // Six displayed columns; those that fit beside the vertical bar make the page.
         int right = barSize;
         UINT fitting = 0;
-        while (right + table->GetColumnWidth(table->GetDisplayColumn(fitting)) <= PARENT_WIDTH)
+        while (right + table->GetColumnWidth(table->GetDisplayColumn(fitting)) <= kParentWidth) {
             right += table->GetColumnWidth(table->GetDisplayColumn(fitting++));
+        }
         SCROLLINFO h = Record(*table, SB_HORZ);
         EXPECT_EQ(h.nMax, 5);
         EXPECT_EQ(h.nPage, fitting);
@@ -83,11 +84,12 @@ TEST_F(TableWindowTest, VerticalBarOnlyWhenRowsOverflowOrScrolled) {
     const Case cases[] = {{10, 0, false}, {11, 0, true}, {10, 1, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rows * 10 + c.topRow);
-        MakeTable(MATRIX_OPTIONS);
+        MakeTable(kMatrixOptions);
         AddMatrixColumns();
         AddRows(c.rows);
-        for (int row = 0; row < c.rows; row++)
+        for (int row = 0; row < c.rows; row++) {
             table->SetRowHeight(row, 20, TRUE);
+        }
         table->MoveWindow(0, 0, 600, table->GetHeaderHeight() + 10 * 20);
         table->SetTopRow(c.topRow);
         Settle();
@@ -101,7 +103,7 @@ TEST_F(TableWindowTest, VerticalBarOnlyWhenRowsOverflowOrScrolled) {
 // A table without rows or columns paints a raised empty header across the width and the
 // window colour below it; its records stay zeroed.
 TEST_F(TableWindowTest, EmptyTablePaintsHeaderAndBackground) {
-    MakeTable(MATRIX_OPTIONS);
+    MakeTable(kMatrixOptions);
     CFont font;
     font.CreateStockObject(DEFAULT_GUI_FONT);
     table->SetFont(&font, TRUE);
@@ -109,11 +111,11 @@ TEST_F(TableWindowTest, EmptyTablePaintsHeaderAndBackground) {
     ASSERT_GE(table->paints, 1);
     int header = table->GetHeaderHeight();
     ASSERT_GT(header, 6);
-    EXPECT_EQ(Pixel(PARENT_WIDTH / 2, header / 2), FACE);
-    EXPECT_EQ(Pixel(PARENT_WIDTH / 2, 1), WHITE);           // lit top edge
-    EXPECT_EQ(Pixel(PARENT_WIDTH / 2, header - 1), SHADOW); // shaded bottom edge
-    EXPECT_EQ(Pixel(PARENT_WIDTH / 2, header + 20), WHITE);
-    EXPECT_EQ(Pixel(PARENT_WIDTH - 5, PARENT_HEIGHT - 5), WHITE);
+    EXPECT_EQ(Pixel(kParentWidth / 2, header / 2), kFace);
+    EXPECT_EQ(Pixel(kParentWidth / 2, 1), kWhite);           // lit top edge
+    EXPECT_EQ(Pixel(kParentWidth / 2, header - 1), kShadow); // shaded bottom edge
+    EXPECT_EQ(Pixel(kParentWidth / 2, header + 20), kWhite);
+    EXPECT_EQ(Pixel(kParentWidth - 5, kParentHeight - 5), kWhite);
     SCROLLINFO h = Record(*table, SB_HORZ);
     SCROLLINFO v = Record(*table, SB_VERT);
     EXPECT_EQ(h.nMax + h.nPos + static_cast<int>(h.nPage), 0);
@@ -122,7 +124,7 @@ TEST_F(TableWindowTest, EmptyTablePaintsHeaderAndBackground) {
 
 // Any number of changes closer together than 25 ms give one layout and one paint.
 TEST_F(TableWindowTest, ChangesWithin25msCoalesce) {
-    MakeTable(MATRIX_OPTIONS);
+    MakeTable(kMatrixOptions);
     AddMatrixColumns();
     AddRows(20);
     Settle();
@@ -144,7 +146,7 @@ TEST_F(TableWindowTest, ChangesWithin25msCoalesce) {
 
 // One notch scrolls one row; half a notch scrolls nothing.
 TEST_F(TableWindowTest, WheelScrollsWholeNotches) {
-    MakeTable(MATRIX_OPTIONS);
+    MakeTable(kMatrixOptions);
     AddMatrixColumns();
     AddRows(40);
     Settle();
@@ -161,7 +163,7 @@ TEST_F(TableWindowTest, WheelScrollsWholeNotches) {
 
 // Scroll commands move the rows through the bar's state, within the range.
 TEST_F(TableWindowTest, ScrollCommandsMoveTopRow) {
-    MakeTable(MATRIX_OPTIONS);
+    MakeTable(kMatrixOptions);
     AddMatrixColumns();
     AddRows(40);
     Settle();

@@ -341,3 +341,33 @@ TEST_F(MatrixViewTest, DoubleClickAsksForAllGraphsNotTheConversationWindow) {
 }
 
 } // namespace
+
+// Regression: a view whose tab the host destroyed without Close kept a windowless table and
+// its first connection, so a rebuilt view filled an invisible table and the host's menu
+// stayed disabled.
+TEST_F(MatrixViewTest, ViewRebuiltAfterItsTabWasDestroyedHasATableAConnectionAndWalks) {
+    Serve(kConversations);
+    ShowNode(1);
+    const DbHandle firstConnection = m_view->m_connection;
+    ASSERT_NE(DbOpenTable(firstConnection, DB_TABLE_REQUESTS), 0u);
+
+    m_tabs->DestroyWindow();
+    EXPECT_EQ(m_view->m_table, nullptr);
+    EXPECT_EQ(DbOpenTable(firstConnection, DB_TABLE_REQUESTS), 0u) << "connection left open";
+
+    m_tabs = std::make_unique<SECTabWnd>();
+    ASSERT_TRUE(m_tabs->Create(m_frame.get(), WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL));
+    ASSERT_TRUE(m_view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0),
+                               m_tabs.get(), IDC_MATRIX_VIEW));
+    ASSERT_NE(m_view->m_table, nullptr);
+    EXPECT_TRUE(IsWindow(m_view->m_table->GetSafeHwnd()));
+    EXPECT_EQ(m_view->GetDlgItem(IDC_MATRIX_TABLE), m_view->m_table);
+    EXPECT_EQ(m_view->m_table->GetColumnCount(), 8);
+    EXPECT_NE(DbOpenTable(m_view->m_connection, DB_TABLE_REQUESTS), 0u);
+
+    ShowNode(2);
+    ASSERT_EQ(RowCount(), 3);
+    EXPECT_EQ(Row(2), (Cells{"2", kA, kF, kA, kF, "180", "3", "0"}));
+    m_view->m_table->SelectRow(0, TRUE);
+    EXPECT_TRUE(m_view->HasSelectedRows());
+}

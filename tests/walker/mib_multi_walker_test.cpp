@@ -1,8 +1,8 @@
 // CMibMultiWalker against the scripted host database: interleaved walks keep
 // their own node and tag, ended walks are released once, and the connection's
 // end and Disconnect treat the walks in flight as their owners expect.
-#include "walker/mib_multi_walker.h"
 #include "tests/walker/fake_db.h"
+#include "walker/mib_multi_walker.h"
 
 #include <gtest/gtest.h>
 

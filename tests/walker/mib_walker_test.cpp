@@ -1,7 +1,7 @@
 // CMibWalker against the scripted host database: request contents, the ways a
 // walk ends, notifications that must be ignored and the failure paths.
-#include "walker/mib_walker.h"
 #include "tests/walker/fake_db.h"
+#include "walker/mib_walker.h"
 
 #include <gtest/gtest.h>
 

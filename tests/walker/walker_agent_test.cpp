@@ -3,9 +3,9 @@
 // the end of the connection and Disconnect.
 #include "host/ksdbapi/ksdb_host.h"
 #include "host/ksdbapi/oid_text.h"
-#include "walker/mib_multi_walker.h"
 #include "platform/platform_app.h"
 #include "tests/walker/collecting_walker.h"
+#include "walker/mib_multi_walker.h"
 
 #include <gtest/gtest.h>
 

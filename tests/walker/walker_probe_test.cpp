@@ -2,13 +2,12 @@
 // over SNMP through the real host library and must collect exactly the rows that
 // snmpwalk shows for the same columns.
 #include "platform/platform_app.h"
+#include "tests/support/snmpwalk_reader.h"
 #include "tests/walker/collecting_walker.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
-#include <stdio.h>
 
 namespace {
 
@@ -21,51 +20,26 @@ struct Column {
     std::map<std::string, std::string> values;
 };
 
-// snmpwalk -On -Oq -Ox prints ".oid value", octet strings as "00 A0 C9 ".
-Column SnmpWalk(const std::string& agent, int column) {
-    const std::string oid = kEntry + std::to_string(column);
-    const std::string command = "snmpwalk -v2c -c public -On -Oq -Ox " + agent + " " + oid;
-    Column result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return result;
+Column WalkColumn(const std::string& agent, int number) {
+    const std::string oid = kEntry + std::to_string(number);
+    Column column;
+    for (const WalkedVariable& variable : Snmpwalk(agent, oid)) {
+        const std::string instance = variable.name.substr(oid.size()); // ".1.6...."
+        column.instances.push_back(instance);
+        column.values[instance] = variable.value;
     }
-    char line[1024];
-    while (fgets(line, sizeof line, pipe) != nullptr) {
-        std::string text(line);
-        const size_t blank = text.find(' ');
-        if (blank == std::string::npos) {
-            continue;
-        }
-        const std::string instance = text.substr(oid.size() + 1, blank - oid.size() - 1);
-        std::string value = text.substr(blank + 1);
-        while (!value.empty() &&
-               (value.back() == '\n' || value.back() == ' ' || value.back() == '"')) {
-            value.pop_back();
-        }
-        if (!value.empty() && value.front() == '"') {
-            value.erase(0, 1);
-        }
-        // At the end of the agent's MIB snmpwalk repeats the last name with the
-        // endOfMibView text; the first value stands.
-        if (result.values.emplace(instance, value).second) {
-            result.instances.push_back(instance);
-        }
-    }
-    pclose(pipe);
-    return result;
+    return column;
 }
 
 TEST(WalkerProbeTest, CollectsExactlyTheRowsSnmpwalkShows) {
     PlatformApp::Init();
-    std::string port;
-    std::ifstream(std::string(TESSARAN_PROBE_DIR) + "/port") >> port;
+    const std::string port = ProbePort(TESSARAN_PROBE_DIR);
     ASSERT_FALSE(port.empty());
     const std::string agent = "127.0.0.1:" + port;
 
     std::vector<Column> columns;
     for (int number : kColumnNumbers) {
-        columns.push_back(SnmpWalk(agent, number));
+        columns.push_back(WalkColumn(agent, number));
     }
     std::vector<WalkedRow> expected;
     for (const std::string& instance : columns[0].instances) {

@@ -1,0 +1,129 @@
+#include "host/console/table_driver.h"
+
+#include "hostapi/window_report.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <sstream>
+
+namespace {
+
+std::vector<std::string> SplitTabs(const std::string& line) {
+    std::vector<std::string> fields;
+    std::istringstream in(line);
+    for (std::string field; std::getline(in, field, '\t');) {
+        fields.push_back(field);
+    }
+    return fields;
+}
+
+} // namespace
+
+TableDriver::TableDriver(HWND parent, int id) {
+    HWND table = parent != NULL && IsWindow(parent) ? GetDlgItem(parent, id) : NULL;
+    m_table = table != NULL && IsWindow(table) ? table : NULL;
+}
+
+std::string TableDriver::Report() const {
+    if (m_table == NULL) {
+        return "";
+    }
+    const LRESULT length = SendMessage(m_table, WM_GETREPORT, 0, 0);
+    std::string report(static_cast<size_t>(length) + 1, '\0');
+    const LRESULT copied =
+        SendMessage(m_table, WM_GETREPORT, report.size(), reinterpret_cast<LPARAM>(report.data()));
+    report.resize(static_cast<size_t>(std::min(copied, length)));
+    return report;
+}
+
+std::vector<std::string> TableDriver::Titles() const {
+    const std::string report = Report();
+    return SplitTabs(report.substr(0, report.find('\n')));
+}
+
+int TableDriver::RowCount() const {
+    const std::string report = Report();
+    int lines = 0;
+    for (char c : report) {
+        lines += c == '\n';
+    }
+    return lines > 0 ? lines - 1 : 0;
+}
+
+int TableDriver::ColumnByName(const std::string& name) const {
+    const std::vector<std::string> titles = Titles();
+    for (size_t column = 0; column < titles.size(); ++column) {
+        if (titles[column] == name) {
+            return static_cast<int>(column);
+        }
+    }
+    char* end = nullptr;
+    const long index = std::strtol(name.c_str(), &end, 10);
+    const bool number = !name.empty() && *end == '\0';
+    return number && index >= 0 && index < static_cast<long>(titles.size())
+               ? static_cast<int>(index)
+               : -1;
+}
+
+bool TableDriver::CellCenter(int column, WPARAM row, POINT& point) const {
+    RECT cell{column, 0, 0, 0};
+    if (!SendMessage(m_table, WM_GETCELLRECT, row, reinterpret_cast<LPARAM>(&cell))) {
+        return false;
+    }
+    point = {(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+    return true;
+}
+
+// The first column that shows a cell of the row (hidden columns show none).
+int TableDriver::FirstShownColumn(WPARAM row, POINT& point) const {
+    const int columns = static_cast<int>(Titles().size());
+    for (int column = 0; column < columns; ++column) {
+        if (CellCenter(column, row, point)) {
+            return column;
+        }
+    }
+    return -1;
+}
+
+// A click as the system delivers it: button down, button up.
+void TableDriver::Click(POINT point, UINT keys) {
+    const LPARAM at = MAKELPARAM(point.x, point.y);
+    SendMessage(m_table, WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
+    SendMessage(m_table, WM_LBUTTONUP, keys, at);
+}
+
+bool TableDriver::DoubleClickHeader(int column) {
+    POINT point{};
+    if (m_table == NULL || !CellCenter(column, CELLRECT_HEADER, point)) {
+        return false;
+    }
+    Click(point, 0);
+    SendMessage(m_table, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+    SendMessage(m_table, WM_LBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+    return true;
+}
+
+bool TableDriver::ClearSelection() {
+    POINT point{};
+    if (m_table == NULL || FirstShownColumn(CELLRECT_HEADER, point) < 0) {
+        return false;
+    }
+    Click(point, 0);
+    return true;
+}
+
+// A row out of sight is brought to the top with the thumb, as a user drags it.
+bool TableDriver::CtrlClickRow(int row) {
+    if (m_table == NULL || row < 0 || row >= RowCount()) {
+        return false;
+    }
+    POINT point{};
+    if (FirstShownColumn(row, point) < 0) {
+        SendMessage(m_table, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, row), 0);
+        if (FirstShownColumn(row, point) < 0) {
+            return false;
+        }
+    }
+    Click(point, MK_CONTROL);
+    return true;
+}

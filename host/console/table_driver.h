@@ -1,0 +1,37 @@
+// A plug-in's table window as script mode sees it: found by its child id, read through
+// WM_GETREPORT, clicked where WM_GETCELLRECT says its cells are, scrolled with the same
+// messages its scroll bars send. Nothing here knows the control's class.
+#pragma once
+
+#include "platform/win32.h"
+
+#include <string>
+#include <vector>
+
+class TableDriver {
+  public:
+    // The table with child id `id` of `parent`; IsOpen() is false when there is none.
+    TableDriver(HWND parent, int id);
+
+    bool IsOpen() const { return m_table != NULL; }
+    // The window's report: a title line, then one line per row in display order.
+    std::string Report() const;
+    std::vector<std::string> Titles() const;
+    int RowCount() const;
+    // A column by title, else by index; -1 when there is no such column.
+    int ColumnByName(const std::string& name) const;
+
+    // Double-clicks the header cell of a shown column; false when it does not show.
+    bool DoubleClickHeader(int column);
+    // Clears the selection with a click on a header, as a user of a row-selecting table.
+    bool ClearSelection();
+    // Ctrl-clicks the first shown cell of a display row, scrolling it into view first.
+    bool CtrlClickRow(int row);
+
+  private:
+    bool CellCenter(int column, WPARAM row, POINT& point) const;
+    int FirstShownColumn(WPARAM row, POINT& point) const;
+    void Click(POINT point, UINT keys);
+
+    HWND m_table = NULL;
+};

@@ -1,0 +1,36 @@
+// What the database itself saw of the walks and errors of each node, kept for the host
+// (script mode waits on it, a status line shows it). A walk is a get-next request posted
+// with its variables' start instances and posted again with each answer; it ends with the
+// answer whose first variable has left its requested column, or with an error status.
+// A walk its poster abandons (freed, or posted afresh) never ends here.
+#pragma once
+
+#include "host/ksdbapi/ksdb_host.h"
+
+#include <chrono>
+#include <map>
+
+namespace ksdb {
+
+class WalkLog {
+  public:
+    // A request record was posted; fresh is false when it continues from its answers.
+    void OnPosted(DbHandle record, bool getNext, bool fresh);
+    // Its answer was written into the record.
+    void OnAnswered(DbHandle record, uint32_t node, int status, bool leftColumn);
+    // The record is gone; a walk it carried is forgotten.
+    void Forget(DbHandle record) { m_walks.erase(record); }
+
+    NodeActivity Of(uint32_t node) const;
+
+  private:
+    struct Walk {
+        std::chrono::steady_clock::time_point start;
+        int rows;
+    };
+
+    std::map<DbHandle, Walk> m_walks;
+    std::map<uint32_t, NodeActivity> m_nodes;
+};
+
+} // namespace ksdb
