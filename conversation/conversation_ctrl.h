@@ -8,13 +8,12 @@
 #pragma once
 
 #include "conversation/conversation_pair_list.h"
+#include "hostapi/tessaran_ids.h"
 #include "platform/afx.h"
 
 #include <memory>
 #include <string>
 #include <vector>
-
-#define IDC_CONVERSATION_CTRL 5555
 
 // Node names and the pair enumeration's output buffers hold this many bytes.
 #define NODE_NAME_SIZE 256

@@ -1,6 +1,7 @@
 // Ids that the plug-in and its host share: the host menu commands that the Command and
 // MenuUpdate exports carry, and the child windows the plug-in creates in the host's tab
-// window (the view) and inside the view (its table), by which a host finds them.
+// window (the view), inside the view (its table) and inside the conversation matrix window
+// (its drawing control), by which a host finds them.
 #pragma once
 
 // Commands of the host's menu, handed over through the Command export.
@@ -13,3 +14,4 @@
 // Child windows.
 #define IDC_MATRIX_VIEW 6001
 #define IDC_MATRIX_TABLE 6301
+#define IDC_CONVERSATION_CTRL 5555
