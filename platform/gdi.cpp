@@ -88,7 +88,7 @@ void ApplyLayer(QImage& target, QPoint at, const QImage& layer, int rop2) {
 // Runs `paint` with a painter in the DC's logical coordinates and applies the DC's ROP2.
 // `bounds` (logical) must hold everything `paint` draws; it limits the per-pixel work.
 template <class Paint> BOOL DrawThrough(DcObject& dc, QRect bounds, Paint&& paint) {
-    QImage* target = dc.Target();
+    QImage* target = dc.DrawTarget();
     QRect clip = dc.DeviceClip();
     int rop2 = dc.state.rop2;
     if (!target || clip.isEmpty() || rop2 == R2_NOP)
@@ -269,7 +269,7 @@ template <class Visit> BOOL ForEachPixel(HDC hdc, QRect logical, Visit&& visit) 
     auto dc = GdiDc(hdc);
     if (!dc)
         return FALSE;
-    QImage* target = dc->Target();
+    QImage* target = dc->DrawTarget();
     QRect area = logical.translated(dc->DeviceOffset()) & dc->DeviceClip();
     if (!target || area.isEmpty())
         return TRUE;
@@ -307,7 +307,7 @@ template <class Op> BOOL Transfer(HDC dest, QRect destRect, HDC src, QPoint srcP
     auto from = GdiDc(src);
     if (!to || !from)
         return FALSE;
-    QImage* target = to->Target();
+    QImage* target = to->DrawTarget();
     QImage* source = from->Target();
     if (!target || !source)
         return TRUE;
@@ -329,7 +329,7 @@ template <class Op> BOOL Transfer(HDC dest, QRect destRect, HDC src, QPoint srcP
 } // namespace
 
 void GdiPaint(DcObject& dc, const std::function<void(QPainter&)>& paint) {
-    QImage* target = dc.Target();
+    QImage* target = dc.DrawTarget();
     QRect clip = dc.DeviceClip();
     if (!target || clip.isEmpty())
         return;
@@ -343,6 +343,16 @@ QImage* DcObject::Target() const {
     if (memory)
         return state.bitmap ? &state.bitmap->image : nullptr;
     return surface;
+}
+
+QImage* DcObject::DrawTarget() {
+    drew = true;
+    return Target();
+}
+
+bool GdiSurfaceDrawn(HDC hdc) {
+    auto dc = GdiDc(hdc);
+    return dc && dc->drew;
 }
 
 QRect DcObject::DeviceClip() const {

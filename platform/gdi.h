@@ -275,6 +275,8 @@ BOOL ExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCSTR te
                 const INT* dx);
 int DrawText(HDC hdc, LPCSTR text, int count, LPRECT rect, UINT format); // text height
 BOOL GetTextExtentPoint32(HDC hdc, LPCSTR text, int count, LPSIZE size);
+// Advance widths of the characters first..last (Latin-1 codes) of the selected font.
+BOOL GetCharWidth32(HDC hdc, UINT first, UINT last, LPINT buffer);
 BOOL GetTextMetrics(HDC hdc, LPTEXTMETRIC metrics);
 
 // Icons. Icons come from resources (LoadIcon) or from images (platform-private seam).

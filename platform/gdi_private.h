@@ -6,9 +6,11 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QHash>
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QStaticText>
 
 #include <algorithm>
 #include <functional>
@@ -42,10 +44,19 @@ struct FontObject : GdiObject {
     // Made on first use, so drawing without text needs no font database.
     const QFont& Font();
     const QFontMetrics& Metrics();
+    // A line shaped once with this font, for drawing and for its width; the texts of the
+    // last kShapedLimit lines drawn are kept (a table repaints the same cells again).
+    struct Shaped {
+        QStaticText text;
+        int width = 0;
+    };
+    const Shaped& ShapedLine(const QString& line);
+    static constexpr int kShapedLimit = 4096;
 
   private:
     std::optional<QFont> m_font;
     std::optional<QFontMetrics> m_metrics;
+    QHash<QString, Shaped> m_shaped;
 };
 
 struct BitmapObject : GdiObject {
@@ -88,8 +99,10 @@ struct DcObject : GdiObject {
     QRect bounds;              // window DC: drawable part of the surface
     DcState state;
     std::vector<DcState> saved;
+    bool drew = false; // something was drawn into the target
 
     QImage* Target() const;
+    QImage* DrawTarget();     // the target, for drawing into it
     QRect DeviceClip() const; // where drawing may land, in target pixels; may be empty
     QPoint DeviceOffset() const { return origin + state.viewportOrg; }
 };

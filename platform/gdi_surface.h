@@ -15,6 +15,9 @@
 // DeleteDC. The image must outlive the DC or be released with GdiReleaseSurface first.
 HDC GdiCreateSurfaceDC(QImage* image, QPoint origin, QRect clip);
 
+// Whether anything was drawn through a DC since it was made.
+bool GdiSurfaceDrawn(HDC hdc);
+
 // Every DC still drawing into `image` stops drawing (calls succeed and draw nothing). Call
 // before a backing image is destroyed.
 void GdiReleaseSurface(const QImage* image);

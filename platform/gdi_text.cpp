@@ -6,8 +6,10 @@
 #include "platform/gdi_private.h"
 
 #include <QPainter>
+#include <QStaticText>
 #include <QString>
 #include <QStringList>
+#include <QTransform>
 
 #include <cmath>
 #include <cstring>
@@ -131,8 +133,8 @@ int FirstLineTop(UINT format, const RECT& rect, int lineHeight) {
 void DrawRun(DcObject& dc, QPoint topLeft, const QString& text, const QRect* clip) {
     FontObject& font = *dc.state.font;
     const QFontMetrics& metrics = font.Metrics();
-    QRect cell(topLeft,
-               QSize(metrics.horizontalAdvance(text), metrics.ascent() + metrics.descent()));
+    const FontObject::Shaped& shaped = font.ShapedLine(text);
+    QRect cell(topLeft, QSize(shaped.width, metrics.ascent() + metrics.descent()));
     DcState& state = dc.state;
     GdiPaint(dc, [&](QPainter& p) {
         if (clip)
@@ -141,7 +143,7 @@ void DrawRun(DcObject& dc, QPoint topLeft, const QString& text, const QRect* cli
             p.fillRect(cell, GdiColor(state.bkColor));
         p.setFont(font.Font());
         p.setPen(GdiColor(state.textColor));
-        p.drawText(QPoint(topLeft.x(), topLeft.y() + metrics.ascent()), text);
+        p.drawStaticText(topLeft, shaped.text);
     });
 }
 
@@ -234,6 +236,20 @@ const QFontMetrics& FontObject::Metrics() {
     return *m_metrics;
 }
 
+const FontObject::Shaped& FontObject::ShapedLine(const QString& line) {
+    auto it = m_shaped.find(line);
+    if (it != m_shaped.end())
+        return *it;
+    if (m_shaped.size() >= kShapedLimit)
+        m_shaped.clear();
+    Shaped shaped;
+    shaped.text.setText(line);
+    shaped.text.setTextFormat(Qt::PlainText);
+    shaped.text.prepare(QTransform(), Font());
+    shaped.width = Metrics().horizontalAdvance(line);
+    return *m_shaped.insert(line, std::move(shaped));
+}
+
 BOOL TextOut(HDC hdc, int x, int y, LPCSTR text, int count) {
     if (!text || count < 0)
         return FALSE;
@@ -284,7 +300,7 @@ int DrawText(HDC hdc, LPCSTR text, int count, LPRECT rect, UINT format) {
     for (QString line : lines) {
         if (format & DT_END_ELLIPSIS)
             line = EndEllipsis(line, metrics, width);
-        QPoint at(LineLeft(format, *rect, metrics.horizontalAdvance(line)), top);
+        QPoint at(LineLeft(format, *rect, dc->state.font->ShapedLine(line).width), top);
         DrawRun(*dc, at, line, (format & DT_NOCLIP) ? nullptr : &box);
         top += lineHeight;
     }
@@ -298,6 +314,16 @@ BOOL GetTextExtentPoint32(HDC hdc, LPCSTR text, int count, LPSIZE size) {
     const QFontMetrics& metrics = dc->state.font->Metrics();
     size->cx = metrics.horizontalAdvance(Utf8(text, count));
     size->cy = metrics.ascent() + metrics.descent();
+    return TRUE;
+}
+
+BOOL GetCharWidth32(HDC hdc, UINT first, UINT last, LPINT buffer) {
+    auto dc = GdiDc(hdc);
+    if (!dc || !buffer || first > last || last > 0xFF)
+        return FALSE;
+    const QFontMetrics& metrics = dc->state.font->Metrics();
+    for (UINT code = first; code <= last; ++code)
+        buffer[code - first] = metrics.horizontalAdvance(QChar(char16_t(code)));
     return TRUE;
 }
 

@@ -7,7 +7,11 @@
 #include "platform/painting_widget.h"
 #include "platform/win32_user.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QPainter>
+#include <QPointer>
+#include <QTimer>
 
 #include <algorithm>
 #include <vector>
@@ -142,17 +146,48 @@ QImage* WindowImage(HWND hWnd) {
     return record == nullptr ? nullptr : &record->image;
 }
 
+// Each window's unflushed region goes to its widget as one update; a hidden widget, or one
+// that its siblings cover, gets nothing (Qt paints it when it is exposed again).
+void FlushFrame() {
+    WindowTable().ForEach([](uintptr_t, WindowRecord* record) {
+        QRegion region = record->unflushed;
+        record->unflushed = QRegion();
+        QWidget* widget = record->destroyed ? nullptr : PaintingWidgetOf(record);
+        if (region.isEmpty() || widget == nullptr || !widget->isVisible())
+            return;
+        region &= widget->visibleRegion();
+        if (!region.isEmpty())
+            widget->update(region);
+    });
+}
+
+// One single-shot timer for the next frame; it starts kFrameMs after the last frame
+// began, or at once when that is long past.
+void ScheduleFrame() {
+    static QElapsedTimer sinceFrame;
+    static QPointer<QTimer> timer;
+    if (timer == nullptr) {
+        timer = new QTimer(QCoreApplication::instance());
+        timer->setSingleShot(true);
+        timer->setTimerType(Qt::PreciseTimer);
+        QObject::connect(timer, &QTimer::timeout, [] {
+            sinceFrame.start();
+            FlushFrame();
+        });
+    }
+    if (timer->isActive())
+        return;
+    qint64 wait = sinceFrame.isValid() ? kFrameMs - sinceFrame.elapsed() : 0;
+    timer->start(int(std::max<qint64>(0, wait)));
+}
+
 void FlushWindow(HWND hWnd, const QRect& dirty) {
     WindowRecord* record = LookupWindow(hWnd);
-    if (record == nullptr)
+    if (record == nullptr || PaintingWidgetOf(record) == nullptr)
         return;
-    QWidget* widget = PaintingWidgetOf(record);
-    if (widget == nullptr)
-        return;
-    if (dirty.isNull())
-        widget->update();
-    else
-        widget->update(dirty);
+    record->unflushed += dirty.isNull() ? ClientQRect(record) : dirty;
+    if (QCoreApplication::instance() != nullptr)
+        ScheduleFrame();
 }
 
 } // namespace platform
@@ -272,10 +307,13 @@ HDC GetDC(HWND hWnd) {
     return HandOut(GdiCreateSurfaceDC(image, QPoint(0, 0), ClientQRect(record)), hWnd);
 }
 
+// Only a DC that drew puts the window on screen again: measuring text copies nothing.
 int ReleaseDC(HWND hWnd, HDC hDC) {
+    bool drew = GdiSurfaceDrawn(hDC);
     if (!TakeBack(hDC))
         return 0;
-    FlushWindow(hWnd, QRect());
+    if (drew)
+        FlushWindow(hWnd, QRect());
     return 1;
 }
 

@@ -231,14 +231,25 @@ PaintingWidget::PaintingWidget(HWND hWnd, QWidget* parent) : QWidget(parent), m_
     setFocusPolicy(Qt::NoFocus);
 }
 
-// A pending WM_PAINT is delivered before the image is shown.
+FlushCounts& PaintingFlushCounts() {
+    static FlushCounts counts;
+    return counts;
+}
+
+// A pending WM_PAINT is delivered before the image is shown; only the rectangles of the
+// event's region are copied, not their bounding rectangle.
 void PaintingWidget::paintEvent(QPaintEvent* event) {
     PaintIfInvalid(m_hWnd);
     const QImage* image = WindowImage(m_hWnd);
     if (image == nullptr || image->isNull())
         return;
     QPainter painter(this);
-    painter.drawImage(event->rect(), *image, event->rect());
+    FlushCounts& counts = PaintingFlushCounts();
+    ++counts.paints;
+    for (const QRect& rect : event->region()) {
+        painter.drawImage(rect, *image, rect);
+        counts.pixels += uint64_t(rect.width()) * uint64_t(rect.height());
+    }
 }
 
 void PaintingWidget::mousePressEvent(QMouseEvent* event) {

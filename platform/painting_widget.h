@@ -30,6 +30,14 @@ class PaintingWidget : public QWidget {
     HWND m_hWnd;
 };
 
+// What painting widgets put on screen since the program began: paint events and the
+// pixels they copied from backing images. Tests and benchmarks read it.
+struct FlushCounts {
+    uint64_t paints = 0;
+    uint64_t pixels = 0;
+};
+FlushCounts& PaintingFlushCounts();
+
 // The painting widget of a window (its client or its widget), nullptr if it has none.
 PaintingWidget* PaintingWidgetOf(const WindowRecord* record);
 

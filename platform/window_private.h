@@ -53,6 +53,7 @@ struct WindowRecord {
     QPointer<QWidget> client;
     QImage image;
     QRegion invalid;
+    QRegion unflushed; // drawn into the image, not yet put on screen
     bool erasePending = false;
     bool destroying = false; // inside DestroyWindow
     bool destroyed = false;  // after WM_NCDESTROY: stale for every call, released later
@@ -69,8 +70,10 @@ QWidget* WindowClientWidget(HWND hWnd);
 QWidget* CreatePaintingWidget(HWND hWnd, QWidget* parentWidget);
 // The backing image of the client area, sized to it; nullptr for a bad handle.
 QImage* WindowImage(HWND hWnd);
-// Puts the given part of the backing image on screen at the next repaint.
+// Puts the given part of the backing image (a null rectangle: all of it) on screen at the
+// next frame. Frames come at most every kFrameMs, however many flushes arrive between them.
 void FlushWindow(HWND hWnd, const QRect& dirty);
+constexpr int kFrameMs = 16;
 
 // A native widget's geometry changed under Qt: take it as the window's rectangle, sending
 // WM_SIZE/WM_MOVE when they changed.

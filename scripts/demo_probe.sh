@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Starts and stops the demo RMON probe: snmpsimd serving generated matrix data on loopback.
+# Starts and stops the demo RMON probe: snmpsimd serving generated matrix data on loopback,
+# or with --fast the fast probe (tessaran_fast_probe, net-snmp's agent library).
 #
-#   demo_probe.sh start [--static|--live] [--conversations N] [--data FILE] [--port N] [--dir D]
-#                       [--nodes FILE] [--wait SECONDS]
+#   demo_probe.sh start [--static|--live] [--fast] [--conversations N] [--data FILE] [--port N]
+#                       [--dir D] [--nodes FILE] [--wait SECONDS]
 #   demo_probe.sh stop  [--dir D]
 #   demo_probe.sh status [--dir D]
 #
@@ -14,6 +15,10 @@
 #         stopped first.
 #         Measured: snmpsimd answers about 800 (live) to 1,400 (static) values a second, so
 #         one column of 100,000 conversations takes one to two minutes to walk.
+# --fast  serves N generated conversations (default 1000) from the fast probe instead, its
+#         counters growing every second unless --static; no --data. It answers get-bulk at
+#         network speed: a column of 100,000 conversations in under a second. The binary
+#         is $FAST_PROBE, else bin/tessaran_fast_probe of $BUILD_DIR (default build/).
 # stop    stops the probe started from D.
 # D       holds the pid, port, log, data copy, snmpsimd's cache and a nodes file naming
 #         the probe "demo-probe" (default ${TMPDIR:-/tmp}/tessaran-probe).
@@ -28,6 +33,7 @@ port=1161
 variant=live
 conversations=""
 data=""
+fast=0
 nodes=""
 wait_seconds=60
 
@@ -35,6 +41,7 @@ while [ $# -gt 0 ]; do
     case "$1" in
         --static) variant=static ;;
         --live) variant=live ;;
+        --fast) fast=1 ;;
         --conversations) conversations="$2"; shift ;;
         --data) data="$2"; shift ;;
         --port) port="$2"; shift ;;
@@ -46,13 +53,24 @@ while [ $# -gt 0 ]; do
     shift
 done
 
-# The pid in D/pid, if that process is still the snmpsimd serving D (a pid may be reused,
-# and other probes run beside this one).
+fast_probe="${FAST_PROBE:-${BUILD_DIR:-$root/build}/bin/tessaran_fast_probe}"
+
+# The pid in D/pid, if that process is still the probe serving D (a pid may be reused,
+# and other probes run beside this one): snmpsimd reading D/data, or the fast probe
+# running in D.
 running_pid() {
     local pid
     pid="$(cat "$dir/pid" 2>/dev/null)" || return 1
-    [ -n "$pid" ] && tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null |
-        grep -qF -- "snmpsimd --data-dir=$dir/data " || return 1
+    [ -n "$pid" ] || return 1
+    if tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null |
+        grep -qF -- "snmpsimd --data-dir=$dir/data "; then
+        echo "$pid"
+        return 0
+    fi
+    # The binary may have been rebuilt since: its path as launched is compared, not the file.
+    [ "$(readlink "/proc/$pid/cwd" 2>/dev/null)" = "$(cd "$dir" && pwd -P)" ] &&
+        [ "$(tr '\0' '\n' <"/proc/$pid/cmdline" 2>/dev/null | head -n 1)" = \
+            "$(cat "$dir/binary" 2>/dev/null)" ] || return 1
     echo "$pid"
 }
 
@@ -114,14 +132,22 @@ launch() {
     # Own session and no inherited descriptors: ctest must not wait for the agent to exit.
     # DEMO_PROBE_EXEC_DELAY (seconds) holds the child back before it execs snmpsimd, as a
     # cold, loaded machine does; the first-run test uses it.
-    setsid sh -c 'sleep "$0"; exec snmpsimd "$@"' "${DEMO_PROBE_EXEC_DELAY:-0}" \
-        --data-dir="$dir/data" --cache-dir="$dir/cache" --v2c-arch \
-        --agent-udpv4-endpoint="127.0.0.1:$1" "${user_args[@]}" \
-        </dev/null >"$dir/log" 2>&1 &
+    if [ "$fast" = 1 ]; then
+        local fast_args=(--port "$1" --conversations "${conversations:-1000}")
+        [ "$variant" = static ] && fast_args+=(--static)
+        echo "$fast_probe" >"$dir/binary"
+        setsid sh -c 'sleep "$0"; cd "$1" && shift && exec "$@"' "${DEMO_PROBE_EXEC_DELAY:-0}" \
+            "$dir" "$fast_probe" "${fast_args[@]}" </dev/null >"$dir/log" 2>&1 &
+    else
+        setsid sh -c 'sleep "$0"; exec snmpsimd "$@"' "${DEMO_PROBE_EXEC_DELAY:-0}" \
+            --data-dir="$dir/data" --cache-dir="$dir/cache" --v2c-arch \
+            --agent-udpv4-endpoint="127.0.0.1:$1" "${user_args[@]}" \
+            </dev/null >"$dir/log" 2>&1 &
+    fi
     local pid=$!
     echo "$pid" >"$dir/pid"
     # Checked by pid, not by command line: on a cold machine the child may not have
-    # exec'd snmpsimd yet, and Python takes seconds to compile it before it answers.
+    # exec'd the agent yet, and Python takes seconds to compile snmpsimd before it answers.
     local deadline=$((SECONDS + wait_seconds))
     while [ $SECONDS -lt $deadline ]; do
         kill -0 "$pid" 2>/dev/null || return 1
@@ -142,7 +168,12 @@ kill_launched() {
 start_probe() {
     stop_probe
     mkdir -p "$dir"
-    prepare_data
+    if [ "$fast" = 1 ]; then
+        [ -z "$data" ] || { echo "demo_probe.sh: --fast serves no --data" >&2; return 2; }
+        [ -x "$fast_probe" ] || { echo "demo_probe.sh: build $fast_probe first" >&2; return 2; }
+    else
+        prepare_data
+    fi
     local attempt chosen
     for attempt in 1 2 3; do
         chosen="$port"
@@ -157,7 +188,7 @@ start_probe() {
         # A fixed port is tried again: a start that failed on a loaded machine may succeed.
         sleep 1
     done
-    echo "demo_probe.sh: snmpsimd did not answer on 127.0.0.1:$chosen (attempt $attempt)" >&2
+    echo "demo_probe.sh: the probe did not answer on 127.0.0.1:$chosen (attempt $attempt)" >&2
     tail -n 20 "$dir/log" >&2 || true
     return 1
 }
@@ -173,5 +204,5 @@ case "$command" in
             exit 1
         fi
         ;;
-    *) sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+    *) sed -n '2,25p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
 esac

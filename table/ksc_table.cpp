@@ -124,23 +124,33 @@ void KSCTable::SetFont(CFont* font, BOOL redraw) {
         Redraw(REDRAW_LAYOUT | REDRAW_ERASE);
 }
 
+// Cell texts are measured on the window's DC with its default font (not the table font),
+// through a cache of that font's character widths: the DC is taken only when the cache
+// meets a character it has not measured yet. The default font never changes, so the cache
+// lives as long as the table.
 void KSCTable::BeginMeasure() {
-    if (GetSafeHwnd())
-        m_measureDC = ::GetDC(m_hWnd);
+    m_measuring = GetSafeHwnd() != NULL;
+    if (!m_measureSource)
+        m_measureSource = [this] { return MeasureDC(); };
 }
 
 TableExtent KSCTable::MeasureText(const char* text, size_t length) {
-    if (!m_measureDC)
+    if (!m_measuring)
         return TableModel::MeasureText(text, length);
-    SIZE size{};
-    GetTextExtentPoint32(m_measureDC, text, static_cast<int>(length), &size);
-    return TableExtent{size.cx, size.cy};
+    return m_charWidths.Measure(text, length, m_measureSource);
+}
+
+HDC KSCTable::MeasureDC() {
+    if (!m_measureDC)
+        m_measureDC = ::GetDC(m_hWnd);
+    return m_measureDC;
 }
 
 void KSCTable::EndMeasure() {
     if (m_measureDC)
         ::ReleaseDC(m_hWnd, m_measureDC);
     m_measureDC = NULL;
+    m_measuring = FALSE;
 }
 
 // Any number of changes within the delay collapse into one timer event.
@@ -332,6 +342,7 @@ UINT KSCTable::OnGetDlgCode() {
 void KSCTable::OnClose() {
     m_backgroundBrush.DeleteObject();
     m_font.DeleteObject();
+    m_paintFont.DeleteObject();
     DeleteAllRows();
     while (GetColumnCount() > 0)
         DeleteColumn(GetColumnCount() - 1, FALSE);
@@ -345,6 +356,7 @@ void KSCTable::OnDestroy() {
     while (GetColumnCount() > 0)
         DeleteColumn(GetColumnCount() - 1, FALSE);
     m_font.DeleteObject();
+    m_paintFont.DeleteObject();
     KillTimer(REDRAW_TIMER);
     m_pendingRedraw = 0;
     CWnd::OnDestroy();

@@ -7,6 +7,7 @@
 #include "platform/afx.h"
 #include "platform/cdc.h"
 #include "platform/scroll_bar.h"
+#include "table/char_width_cache.h"
 #include "table/table_model.h"
 
 // Hit-test results.
@@ -64,6 +65,7 @@ class KSCTable : public CWnd, public TableModel {
     void BeginMeasure() override;
     TableExtent MeasureText(const char* text, size_t length) override;
     void EndMeasure() override;
+    HDC MeasureDC();
 
     afx_msg void OnClose();
     afx_msg void OnPaint();
@@ -122,6 +124,7 @@ class KSCTable : public CWnd, public TableModel {
     // Painting.
     BOOL OffScreenBitmap(CDC* screen, const CRect& client);
     void Paint(CDC* dc, int width, int height);
+    CFont* PaintFont();
     void PaintColumn(CDC* dc, int index, int u, SIZE client);
     void PaintBeyondColumns(CDC* dc, int u, SIZE client);
     void PaintCorner(CDC* dc, SIZE client);
@@ -167,7 +170,12 @@ class KSCTable : public CWnd, public TableModel {
     CPen m_darkPen;
     LOGFONT m_fontDesc{};
     CFont m_font;
-    HDC m_measureDC = NULL;
+    LOGFONT m_paintFontDesc{}; // what m_paintFont was made from
+    CFont m_paintFont;
+    HDC m_measureDC = NULL; // taken at the first width the cache lacks, until EndMeasure
+    BOOL m_measuring = FALSE;
+    CharWidthCache m_charWidths;              // of the window DC's default font
+    CharWidthCache::DcSource m_measureSource; // hands m_charWidths the measuring DC
     CBitmap m_offScreen;
     SIZE m_offScreenSize{};
     int m_scrollBarSize = 0;

@@ -2,6 +2,8 @@
 // headers, the rows from topRow down to the bottom edge, and one BitBlt to the window.
 #include "table/ksc_table.h"
 
+#include <cstring>
+
 void KSCTable::OnPaint() {
     CPaintDC paintDC(this);
     if (m_painting)
@@ -33,15 +35,23 @@ BOOL KSCTable::OffScreenBitmap(CDC* screen, const CRect& client) {
     return m_offScreen.CreateCompatibleBitmap(screen, client.Width(), client.Height());
 }
 
-void KSCTable::Paint(CDC* dc, int width, int height) {
-    CFont font;
-    CFont* tableFont = &m_font;
-    if (!m_font.GetSafeHandle()) {
-        font.CreateFontIndirect(&m_fontDesc);
-        tableFont = &font;
+// Without a table font, the font made from fontDesc is kept from one paint to the next
+// (and made again when fontDesc changes), so that its shaped cell texts are kept too.
+CFont* KSCTable::PaintFont() {
+    if (m_font.GetSafeHandle())
+        return &m_font;
+    if (!m_paintFont.GetSafeHandle() ||
+        std::memcmp(&m_paintFontDesc, &m_fontDesc, sizeof m_fontDesc) != 0) {
+        m_paintFont.DeleteObject();
+        m_paintFontDesc = m_fontDesc;
+        m_paintFont.CreateFontIndirect(&m_paintFontDesc);
     }
+    return &m_paintFont;
+}
+
+void KSCTable::Paint(CDC* dc, int width, int height) {
     dc->SelectObject(&m_blackPen);
-    dc->SelectObject(tableFont);
+    dc->SelectObject(PaintFont());
     dc->SelectStockObject(NULL_BRUSH);
     SIZE client = m_transposed ? SIZE{height, width} : SIZE{width, height};
     int u = 0;

@@ -26,13 +26,15 @@ bool ParseSeconds(const std::string& text, double& seconds) {
     return !text.empty() && *end == '\0' && seconds >= 0;
 }
 
-// The fewest values any series of any open graph has; -1 without an open graph.
+// The fewest points (values and gaps) any series of any open graph has; -1 without an
+// open graph. Gaps count, so that a series without a value to show (an error rate with
+// no packets) does not hold the wait up for ever.
 int FewestValues(const GraphEngine& engine) {
     int fewest = -1;
     for (const LiveGraph* graph : engine.Graphs()) {
         const GraphHistory& history = graph->History();
         for (int series = 0; series < history.SeriesCount(); ++series) {
-            const int count = history.ValueCount(series);
+            const int count = static_cast<int>(history.Points(series).size());
             fewest = fewest < 0 ? count : std::min(fewest, count);
         }
     }
@@ -70,7 +72,7 @@ ScriptRunner::Outcome WaitGraphs(const GraphEngine& engine, const std::vector<st
     outcome.timeoutSeconds = seconds;
     outcome.timeoutMessage = "timed out: " + std::to_string(engine.Graphs().size()) +
                              " graphs open, waiting for " + std::to_string(count) +
-                             " values per series";
+                             " points per series";
     return outcome;
 }
 

@@ -1,7 +1,7 @@
 // The console's script commands for graphs, added to a ScriptRunner:
 //
 //   wait-graphs N [SECONDS]   wait until a graph is open and every series of every open
-//                             graph has N values (default time-out 60 s)
+//                             graph has N points, values or gaps (default time-out 60 s)
 //   dump-graphs FILE          write every open graph: title, then per series its index,
 //                             legend, instance and expression and every point
 //   tab N                     activate tab N (0 first) of the active multi-tab frame

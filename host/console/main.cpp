@@ -6,8 +6,10 @@
 // installation's data/nodes). --open opens that node's window at start. --script runs a
 // console script (see script_runner.h and graph_commands.h) and exits with its result.
 // --graph-interval sets how often graphs poll (default: $TESSARAN_GRAPH_INTERVAL, else 5).
+// $TESSARAN_LOOP_STATS names a file for the hold-ups of the event loop (see loop_watch.h).
 #include "host/console/conversation_commands.h"
 #include "host/console/graph_commands.h"
+#include "host/console/loop_watch.h"
 #include "host/console/plugin_host.h"
 #include "host/console/quillon_frame.h"
 #include "host/console/script_runner.h"
@@ -18,6 +20,7 @@
 #include "platform/platform_app.h"
 #include "platform/profile.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -109,6 +112,7 @@ int RunConsole(const Options& options, PluginHost& plugin) {
     } else if (!options.openNode.empty() && !frame->OpenNode(options.openNode)) {
         std::cerr << "quillon: no node \"" << options.openNode << "\"\n";
     }
+    LoopWatch watch(std::getenv("TESSARAN_LOOP_STATS"));
     const int exitCode = PlatformApp::Run();
     if (IsWindow(frame->m_hWnd))
         frame->DestroyWindow();

@@ -47,7 +47,10 @@ GraphChart::GraphChart(const QString& title, std::shared_ptr<const GraphHistory>
     // view before its first series never draws its time axis.
     for (int series = 0; series < m_history->SeriesCount(); ++series)
         AddSegment(series);
+    // The view made a default chart of its own, which setChart releases without deleting.
+    QChart* defaultChart = chart();
     setChart(m_plot);
+    delete defaultChart;
     m_collecting = new QGraphicsSimpleTextItem(COLLECTING_TEXT, m_plot);
     Redraw();
 }

@@ -43,9 +43,7 @@ void GraphHistory::AddValue(int series, int64_t timeMs, double value, uint32_t i
 }
 
 void GraphHistory::AddGap(int series, int64_t timeMs) {
-    std::deque<GraphPoint>& points = m_series[series];
-    if (!points.empty() && !points.back().gap)
-        points.push_back({timeMs, 0, 0, true});
+    m_series[series].push_back({timeMs, 0, 0, true});
 }
 
 void GraphHistory::Trim(int64_t nowMs) {

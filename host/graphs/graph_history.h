@@ -30,7 +30,8 @@ class GraphHistory {
     bool HasValues() const;
 
     void AddValue(int series, int64_t timeMs, double value, uint32_t interval);
-    // A gap right after another gap (or at the start) adds nothing.
+    // An interval that gave no value: a point of its own, so that a series counts every
+    // interval answered, with or without a value.
     void AddGap(int series, int64_t timeMs);
     // Drops every point older than an hour before nowMs.
     void Trim(int64_t nowMs);

@@ -5,6 +5,7 @@
 #include "host/ksdbapi/net_snmp_transport.h"
 #include "host/ksdbapi/nodes_file.h"
 #include "host/ksdbapi/oid_text.h"
+#include "host/ksdbapi/read_ahead_transport.h"
 #include "host/ksdbapi/value_format.h"
 
 #include <QObject>
@@ -137,7 +138,7 @@ void Database::SetTransport(std::unique_ptr<Transport> transport) {
 
 Transport& Database::ActiveTransport() {
     if (!m_transport)
-        m_transport = std::make_unique<NetSnmpTransport>();
+        m_transport = std::make_unique<ReadAheadTransport>(std::make_unique<NetSnmpTransport>());
     return *m_transport;
 }
 

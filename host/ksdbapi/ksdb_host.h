@@ -27,7 +27,8 @@ namespace ksdb {
 bool LoadNodes(const std::string& path);
 std::vector<NodeConfig> Nodes();
 
-// The transport of every later request; null goes back to net-snmp (the default).
+// The transport of every later request; null goes back to net-snmp behind the get-bulk
+// read-ahead (the default).
 // Requests in flight are dropped without an answer.
 void SetTransport(std::unique_ptr<Transport> transport);
 

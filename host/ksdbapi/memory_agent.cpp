@@ -12,6 +12,7 @@ namespace ksdb {
 namespace {
 
 const int kNoSuchName = 2; // SNMPv1 error status
+const int kGenErr = 5;
 const int kWrongType = 7;
 const int kNotWritable = 17;
 
@@ -158,7 +159,25 @@ int MemoryAgent::AnswerSet(SnmpVarBind& var) {
     return 0;
 }
 
+SnmpAnswer MemoryAgent::AnswerBulk(const SnmpRequest& request) {
+    SnmpAnswer answer;
+    std::vector<SnmpVarBind> row = request.vars;
+    for (int repetition = 0; repetition < request.maxRepetitions; ++repetition) {
+        bool any = false;
+        for (SnmpVarBind& var : row)
+            any = AnswerGetNext(var) || any;
+        if (m_maxAnswerVars && answer.vars.size() + row.size() > m_maxAnswerVars)
+            break;
+        answer.vars.insert(answer.vars.end(), row.begin(), row.end());
+        if (!any)
+            break;
+    }
+    return answer;
+}
+
 SnmpAnswer MemoryAgent::Answer(const SnmpRequest& request, int version) {
+    if (request.kind == kReqGetBulk)
+        return version == 0 ? SnmpAnswer{kGenErr, request.vars} : AnswerBulk(request);
     SnmpAnswer answer;
     answer.vars = request.vars;
     for (SnmpVarBind& var : answer.vars) {

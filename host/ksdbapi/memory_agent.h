@@ -27,15 +27,22 @@ class MemoryAgent {
     void AddConversation(int32_t index, const std::string& source, const std::string& destination,
                          uint32_t packets, uint32_t octets, uint32_t errors);
 
-    // version: 0 SNMPv1, 1 SNMPv2c.
+    // The most variables one answer carries, as an agent's message size limits a get-bulk
+    // answer (it answers fewer repetitions); 0 for no limit.
+    void SetMaxAnswerVars(size_t count) { m_maxAnswerVars = count; }
+
+    // version: 0 SNMPv1, 1 SNMPv2c. Get-bulk (v2c only) stops early when every variable
+    // of a repetition is at the end of the MIB view.
     SnmpAnswer Answer(const SnmpRequest& request, int version);
 
   private:
+    SnmpAnswer AnswerBulk(const SnmpRequest& request);
     bool AnswerGet(SnmpVarBind& var);
     bool AnswerGetNext(SnmpVarBind& var);
     int AnswerSet(SnmpVarBind& var);
 
     std::map<Oid, SnmpValue> m_objects;
+    size_t m_maxAnswerVars = 0;
 };
 
 } // namespace ksdb

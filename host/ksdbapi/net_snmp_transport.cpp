@@ -167,8 +167,13 @@ void NetSnmpTransport::Send(uint64_t ticket, const NodeConfig& node, const SnmpR
         Deliver(ticket, Failure(KSDB_ERR_UNREACHABLE));
         return;
     }
-    static const int kCommand[] = {0, SNMP_MSG_GET, SNMP_MSG_GETNEXT, SNMP_MSG_SET};
+    static const int kCommand[] = {0, SNMP_MSG_GET, SNMP_MSG_GETNEXT, SNMP_MSG_SET,
+                                   SNMP_MSG_GETBULK};
     netsnmp_pdu* pdu = snmp_pdu_create(kCommand[request.kind]);
+    if (request.kind == kReqGetBulk) {
+        pdu->non_repeaters = 0;
+        pdu->max_repetitions = request.maxRepetitions;
+    }
     for (const SnmpVarBind& var : request.vars)
         AddVariable(pdu, request.kind, var);
     // The ticket itself is the callback's datum, so a late answer never follows a pointer.

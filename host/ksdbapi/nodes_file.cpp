@@ -36,6 +36,24 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
+// Options between the retries and the name, "key=value" words; only "bulk=on|off" so far.
+// A name cannot begin with "bulk=" (it would be read as the option).
+bool ReadOptions(std::string_view& line, NodeConfig& node) {
+    node.readAhead = true;
+    static constexpr std::string_view kBulk = "bulk=";
+    for (;;) {
+        std::string_view rest = line;
+        std::string_view word = NextWord(rest);
+        if (word.substr(0, kBulk.size()) != kBulk)
+            return true;
+        std::string_view value = word.substr(kBulk.size());
+        if (value != "on" && value != "off")
+            return false;
+        node.readAhead = value == "on";
+        line = rest;
+    }
+}
+
 } // namespace
 
 bool ReadNodeLine(std::string_view line, NodeConfig& node) {
@@ -53,6 +71,8 @@ bool ReadNodeLine(std::string_view line, NodeConfig& node) {
         return false;
     if (!ReadNumber(timeout, node.timeoutMs) || node.timeoutMs <= 0 ||
         !ReadNumber(retries, node.retries) || node.retries < 0)
+        return false;
+    if (!ReadOptions(line, node))
         return false;
     node.address.assign(address);
     node.version = version == "1" ? 0 : 1;

@@ -1,5 +1,6 @@
 // The nodes file: one managed node a line, "id address[:port] version community
-// timeout-ms retries name...", blank lines and # comments ignored (see data/nodes).
+// timeout-ms retries [bulk=on|off] name...", blank lines and # comments ignored (see
+// data/nodes).
 #pragma once
 
 #include "host/ksdbapi/transport.h"

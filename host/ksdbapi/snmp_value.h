@@ -48,10 +48,19 @@ struct SnmpVarBind {
     SnmpValue value;
 };
 
-// kind is DB_REQ_GET, DB_REQ_GET_NEXT or DB_REQ_SET; set requests carry their values.
+// A request kind of the transports only: the host database never posts it, the read-ahead
+// asks it in place of get-next (non-repeaters 0).
+constexpr int kReqGetBulk = 4;
+
+// SNMP error statuses the transports act on.
+constexpr int kStatusTooBig = 1;
+
+// kind is DB_REQ_GET, DB_REQ_GET_NEXT, DB_REQ_SET or kReqGetBulk; set requests carry their
+// values, get-bulk its max-repetitions.
 struct SnmpRequest {
     int kind = 0;
     std::vector<SnmpVarBind> vars;
+    int maxRepetitions = 0;
 };
 
 // status: 0, the PDU's SNMP error status, or one of the KSDB_ERR_ codes of ksdb_host.h

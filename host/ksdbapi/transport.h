@@ -19,6 +19,7 @@ struct NodeConfig {
     std::string community = "public";
     int timeoutMs = 1000;
     int retries = 1;
+    bool readAhead = true; // get-next of a v2c node may be answered from get-bulk read-ahead
 };
 
 class AnswerSink {

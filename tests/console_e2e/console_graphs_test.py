@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
-"""The graph commands in the console on the demo probe: select three rows, open their
-Utilization graph and the All window, and check what the console's graph engine made of
-the plug-in's graph records: titles, one series per row (two for Packets) named after
-the rows' pairs, instances built from the rows' addresses, and values that the probe
+"""The graph commands in the console on a live demo probe of its own (the shared one
+serves fixed counters, which give no rates): select three rows, open their Utilization
+graph and the All window, and check what the console's graph engine made of the
+plug-in's graph records: titles, one series per row (two for Packets) named after the
+rows' pairs, instances built from the rows' addresses, and values that the probe
 answered for every series of the Bytes graph.
 
-usage: console_graphs_test.py QUILLON WORK_DIR
+usage: console_graphs_test.py QUILLON SOURCE_DIR WORK_DIR
 """
 import os
 import subprocess
@@ -50,8 +51,22 @@ def expected_series(rows, expressions, names):
             for cells in rows for name, expression in expressions]
 
 
+def run_console(quillon, source, work, script):
+    probe_script = os.path.join(source, "scripts", "demo_probe.sh")
+    probe = os.path.join(work, "probe")
+    subprocess.run(["bash", probe_script, "start", "--port", "0", "--dir", probe], check=True,
+                   capture_output=True, timeout=120)
+    try:
+        env = dict(os.environ, TESSARAN_GRAPH_INTERVAL="1",
+                   TESSARAN_NODES=os.path.join(probe, "nodes"))
+        return subprocess.run([quillon, "--script", script], capture_output=True, text=True,
+                              timeout=150, env=env)
+    finally:
+        subprocess.run(["bash", probe_script, "stop", "--dir", probe], capture_output=True)
+
+
 def main():
-    quillon, work = sys.argv[1:3]
+    quillon, source, work = sys.argv[1:4]
     os.makedirs(work, exist_ok=True)
     table, dump = os.path.join(work, "table.tsv"), os.path.join(work, "graphs.tsv")
     script = os.path.join(work, "graphs.script")
@@ -59,8 +74,7 @@ def main():
         f.write("open %s\nwait-walks 2 60\nselect 0 1 2\ndump-table %s\ncommand 32779\n"
                 "command 32783\ntab 2\nwait-graphs 2 60\ndump-graphs %s\nquit\n"
                 % (DEVICE, table, dump))
-    run = subprocess.run([quillon, "--script", script], capture_output=True, text=True,
-                         timeout=150, env=dict(os.environ, TESSARAN_GRAPH_INTERVAL="1"))
+    run = run_console(quillon, source, work, script)
     if run.returncode != 0:
         fail("quillon exited with %d: %s%s" % (run.returncode, run.stdout, run.stderr))
     with open(table) as f:

@@ -1,5 +1,7 @@
 // Requests through net-snmp against real agents: the demo probe of the test fixture
-// (nodes file in $TESSARAN_NODES, port in TESSARAN_PROBE_DIR/port) and a closed port.
+// (nodes file in $TESSARAN_NODES, port in TESSARAN_PROBE_DIR/port), probes the tests start
+// themselves (the fast probe; snmpsimd serving a sparse table) and a closed port. Walks
+// of v2c nodes read ahead with get-bulk; they must answer exactly what get-next does.
 #include "host/ksdbapi/ksdb_host.h"
 #include "tests/ksdbapi/db_client.h"
 #include "tests/ksdbapi/memory_fixture.h"
@@ -7,6 +9,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -35,10 +38,11 @@ std::string Unquote(std::string text) {
 
 // snmpwalk of one subtree: numeric names without the leading dot, bare values, every
 // octet string in hexadecimal (observed: printed in quotes with a trailing blank).
-std::vector<std::pair<std::string, std::string>> SnmpWalk(const std::string& port,
-                                                          const std::string& oid) {
-    std::string command = "snmpwalk -v2c -c public -On -Oe -Oq -Ot -Ox -Cc 127.0.0.1:" + port +
-                          " " + oid + " 2>/dev/null";
+std::vector<std::pair<std::string, std::string>>
+SnmpWalk(const std::string& port, const std::string& oid, const std::string& version = "2c") {
+    std::string command = "snmpwalk -v" + version +
+                          " -c public -On -Oe -Oq -Ot -Ox -Cc 127.0.0.1:" + port + " " + oid +
+                          " 2>/dev/null";
     std::vector<std::pair<std::string, std::string>> lines;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
@@ -73,6 +77,64 @@ class SnmpTest : public testing::Test {
     void SetUp() override { ksdb::ResetDatabase(); }
     void TearDown() override { ksdb::ResetDatabase(); }
 };
+
+// A probe of the test's own, started through scripts/demo_probe.sh in a folder of its own;
+// stopped at the end.
+class OwnProbe {
+  public:
+    explicit OwnProbe(const std::string& name) : m_dir(testing::TempDir() + name) {}
+    ~OwnProbe() { Run("stop --dir " + m_dir); }
+
+    bool Start(const std::string& options) {
+        return Run("start " + options + " --dir " + m_dir + " --wait 60") == 0 && !Port().empty();
+    }
+    std::string Port() const {
+        std::ifstream file(m_dir + "/port");
+        std::string port;
+        file >> port;
+        return port;
+    }
+    // Nodes 1 (v2c), 2 (v1) and 3 (v2c, get-next only) on this probe.
+    bool LoadNodes() const {
+        std::string path = m_dir + "/test-nodes";
+        std::string address = "127.0.0.1:" + Port();
+        std::ofstream(path) << "1 " << address << " 2c public 2000 2 bulk\n"
+                            << "2 " << address << " 1 public 2000 2 v1\n"
+                            << "3 " << address << " 2c public 2000 2 bulk=off get-next\n";
+        return ksdb::LoadNodes(path);
+    }
+
+  private:
+    int Run(const std::string& arguments) const {
+        std::string command = "FAST_PROBE=" TESSARAN_FAST_PROBE " bash " TESSARAN_PROBE_SCRIPT " " +
+                              arguments + " >/dev/null";
+        return std::system(command.c_str());
+    }
+
+    std::string m_dir;
+};
+
+void ExpectSameRows(const std::vector<DbClient::Row>& rows,
+                    const std::vector<DbClient::Row>& expected) {
+    ASSERT_EQ(rows.size(), expected.size());
+    for (size_t row = 0; row < rows.size(); ++row) {
+        EXPECT_EQ(rows[row].names, expected[row].names) << "row " << row;
+        EXPECT_EQ(rows[row].values, expected[row].values) << "row " << row;
+    }
+}
+
+// Every column of a walk through the database against snmpwalk (get-next) of that column.
+void ExpectColumnsAsSnmpwalk(const std::vector<DbClient::Row>& rows, const std::string& port,
+                             const std::string& version) {
+    for (size_t column = 0; column < kMatrixColumns.size(); ++column) {
+        auto expected = SnmpWalk(port, kMatrixColumns[column], version);
+        ASSERT_EQ(rows.size(), expected.size()) << "column " << column;
+        for (size_t row = 0; row < rows.size(); ++row) {
+            EXPECT_EQ(rows[row].names[column], expected[row].first);
+            EXPECT_EQ(rows[row].values[column], expected[row].second);
+        }
+    }
+}
 
 } // namespace
 
@@ -128,4 +190,78 @@ TEST_F(SnmpTest, AgentThatDoesNotAnswerGivesAnErrorWhileTheEventLoopRuns) {
         EXPECT_EQ(Text(record, FLD_VAR_NAME), "1.3.6.1.2.1.1.5.0");
     }
     close(silent);
+}
+
+// The fast probe (net-snmp's agent library) over v2c with read-ahead and over v1 with
+// get-next: both walks are what snmpwalk sees.
+TEST_F(SnmpTest, FastProbeWalksAsSnmpwalkOverV2cAndV1) {
+    OwnProbe probe("ksdbapi_fast_probe");
+    ASSERT_TRUE(probe.Start("--fast --static --conversations 700 --port 0"));
+    ASSERT_TRUE(probe.LoadNodes());
+    DbClient client;
+    int error = -1;
+    std::vector<DbClient::Row> rows = client.Walk(1, kMatrixColumns, &error);
+    EXPECT_EQ(error, 0);
+    EXPECT_EQ(rows.size(), 700u);
+    ExpectColumnsAsSnmpwalk(rows, probe.Port(), "2c");
+    rows = client.Walk(2, kMatrixColumns, &error);
+    EXPECT_EQ(error, 0);
+    ExpectColumnsAsSnmpwalk(rows, probe.Port(), "1");
+}
+
+// snmpsimd serving a table with holes: some rows lack packets, the last ones errors. A
+// column's variable runs ahead of the others there, as get-next makes it.
+TEST_F(SnmpTest, SparseTableWalksAsGetNext) {
+    std::string data = testing::TempDir() + "ksdbapi_sparse.snmprec";
+    {
+        std::ifstream in(TESSARAN_STATIC_DATA);
+        std::ofstream out(data);
+        std::string line;
+        for (int number = 0; std::getline(in, line); ++number) {
+            bool packets = line.rfind("1.3.6.1.2.1.16.6.2.1.4.", 0) == 0 && number % 4 == 0;
+            bool errors = line.rfind("1.3.6.1.2.1.16.6.2.1.6.", 0) == 0 && number % 9 == 0;
+            if (!packets && !errors)
+                out << line << '\n';
+        }
+    }
+    OwnProbe probe("ksdbapi_sparse_probe");
+    ASSERT_TRUE(probe.Start("--data " + data + " --port 0"));
+    ASSERT_TRUE(probe.LoadNodes());
+    DbClient client;
+    int error = -1;
+    std::vector<DbClient::Row> expected = client.Walk(3, kMatrixColumns, &error);
+    ASSERT_GT(expected.size(), 100u);
+    const DbClient::Row& last = expected.back();
+    EXPECT_NE(last.names[3].substr(kMatrixColumns[3].size()),
+              last.names[0].substr(kMatrixColumns[0].size()))
+        << "the packets column has no holes";
+    ExpectSameRows(client.Walk(1, kMatrixColumns, &error), expected);
+}
+
+// The agent stops and starts again on its port in the middle of a walk; the walk goes on
+// and answers what get-next answers.
+TEST_F(SnmpTest, AgentRestartingMidWalk) {
+    OwnProbe probe("ksdbapi_restart_probe");
+    ASSERT_TRUE(probe.Start("--fast --static --conversations 600 --port 0"));
+    std::string port = probe.Port();
+    ASSERT_TRUE(probe.LoadNodes());
+    DbClient client;
+    DbHandle record = client.NewRequest(DB_REQ_GET_NEXT, 1, kMatrixColumns);
+    std::vector<std::string> names;
+    for (int step = 0; step < 1000 && client.PostAndWait(record); ++step) {
+        DbSetInt(record, FLD_VAR_INDEX, 1);
+        std::string name = Text(record, FLD_VAR_NAME);
+        if (DbGetInt(record, FLD_REQ_ERROR) != 0 || name.rfind(kMatrixColumns[0], 0) != 0)
+            break;
+        names.push_back(name + "=" + Text(record, FLD_VAR_VALUE));
+        if (step == 250) {
+            ASSERT_TRUE(probe.Start("--fast --static --conversations 600 --port " + port));
+        }
+    }
+    DbFreeRecord(record);
+    int error = -1;
+    std::vector<DbClient::Row> expected = client.Walk(3, kMatrixColumns, &error);
+    ASSERT_EQ(names.size(), expected.size());
+    for (size_t row = 0; row < names.size(); ++row)
+        EXPECT_EQ(names[row], expected[row].names[0] + "=" + expected[row].values[0]);
 }

@@ -91,7 +91,12 @@ TEST(NodesFile, ReadsNodeLinesAndRejectsMalformedOnes) {
     EXPECT_EQ(node.timeoutMs, 250);
     EXPECT_EQ(node.retries, 0);
     EXPECT_EQ(node.name, "Lab probe");
+    EXPECT_TRUE(node.readAhead);
+    ASSERT_TRUE(ReadNodeLine("8 10.0.0.2 2c public 250 0 bulk=off  bulk probe", node));
+    EXPECT_FALSE(node.readAhead);
+    EXPECT_EQ(node.name, "bulk probe");
     const char* bad[] = {
+        "1 127.0.0.1 2c public 1000 1 bulk=maybe name",
         "",
         "# 1 127.0.0.1 2c public 1000 1 x",
         "0 127.0.0.1 2c public 1000 1 zero id",

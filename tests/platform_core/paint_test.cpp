@@ -2,11 +2,14 @@
 // flag, validation by BeginPaint, and device contexts drawing into the backing image that
 // the widget shows.
 #include "platform/afx.h"
+#include "platform/painting_widget.h"
 #include "platform/platform_app.h"
 #include "platform/window_private.h"
 #include "tests/support/logging_wnd.h"
 
 #include <QColor>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPixmap>
 
@@ -19,6 +22,14 @@ QRgb Red() {
 }
 QRgb White() {
     return qRgb(255, 255, 255);
+}
+
+// Lets the event loop run, and frames go by, for `ms`.
+void RunFor(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
 class Paint : public ::testing::Test {
@@ -132,6 +143,62 @@ TEST_F(Paint, ResizingFollowsTheClientAreaAndInvalidatesIt) {
     EXPECT_EQ(Pixel(2, 2), Red()); // kept until the window repaints
     PlatformApp::PumpMessages();
     EXPECT_EQ(painted, std::vector<CRect>{CRect(0, 0, 200, 150)});
+}
+
+// Forty small invalidations and forty text measurements put only the invalid pixels on
+// screen, in as many flushes as frames went by (at most one per 16 ms).
+TEST_F(Paint, FlushesCopyOnlyTheInvalidRegionOnceAFrame) {
+    RunFor(60);
+    platform::FlushCounts& counts = platform::PaintingFlushCounts();
+    counts = {};
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 40; ++i) {
+        wnd.InvalidateRect(CRect(10, 10, 20, 20), FALSE);
+        PlatformApp::PumpMessages();
+        SIZE size{};
+        HDC hdc = GetDC(wnd.m_hWnd);
+        GetTextExtentPoint32(hdc, "measure", 7, &size);
+        ReleaseDC(wnd.m_hWnd, hdc);
+    }
+    qint64 frames = clock.elapsed() / platform::kFrameMs + 2;
+    RunFor(60);
+    EXPECT_EQ(painted.size(), 40u);
+    EXPECT_GE(counts.paints, 1u);
+    EXPECT_LE(counts.paints, uint64_t(frames));
+    EXPECT_EQ(counts.pixels, counts.paints * 100u);
+}
+
+// A child under a sibling, and a hidden window, put nothing on screen; uncovered, the child
+// is painted from its image.
+TEST_F(Paint, HiddenOrCoveredWindowsCopyNothing) {
+    LoggingWnd below, above;
+    ASSERT_TRUE(below.CreateChild(&wnd, 1, CRect(0, 0, 60, 40)));
+    ASSERT_TRUE(above.CreateChild(&wnd, 2, CRect(0, 0, 60, 40)));
+    PlatformApp::PumpMessages();
+    RunFor(60);
+    platform::FlushCounts& counts = platform::PaintingFlushCounts();
+    counts = {};
+    HDC hdc = GetDC(below.m_hWnd);
+    RECT rect = {0, 0, 60, 40};
+    FillRect(hdc, &rect, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    ReleaseDC(below.m_hWnd, hdc);
+    RunFor(60);
+    EXPECT_EQ(counts.pixels, 0u) << "covered";
+
+    above.ShowWindow(SW_HIDE);
+    RunFor(60);
+    EXPECT_GE(counts.pixels, 60u * 40u) << "uncovered";
+    EXPECT_EQ(platform::WindowWidget(below.m_hWnd)->grab().toImage().pixel(5, 5), qRgb(0, 0, 0));
+
+    wnd.ShowWindow(SW_HIDE);
+    RunFor(20);
+    counts = {};
+    FillWith(RGB(255, 0, 0), CRect(0, 0, 120, 80));
+    wnd.Invalidate(TRUE);
+    PlatformApp::PumpMessages();
+    RunFor(60);
+    EXPECT_EQ(counts.pixels, 0u) << "hidden";
 }
 
 } // namespace

@@ -9,7 +9,7 @@ The demo probe's counters grow at a constant rate (snmpsim's numeric variation),
 rate snmpget measures over the whole run is the rate behind every point. Tolerance: 3 %
 of the expected value plus what two counter units and one uptime tick change it.
 
-usage: console_graph_test.py QUILLON SOURCE_DIR WORK_DIR
+usage: console_graph_values_test.py QUILLON SOURCE_DIR WORK_DIR
 """
 import os
 import subprocess

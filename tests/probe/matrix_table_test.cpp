@@ -1,0 +1,143 @@
+// The probe's matrix tables against a plain reference: every object of both tables in a
+// sorted map, built from the same traffic. Get and get-next must agree with it everywhere,
+// from any identifier, however odd.
+#include "host/probe/matrix_table.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <tuple>
+
+namespace {
+
+using probe::Arcs;
+using probe::Mac;
+using probe::MatrixObject;
+using probe::MatrixTable;
+
+struct Counters {
+    uint32_t packets = 0, octets = 0, errors = 0;
+};
+
+// Every object of matrixSDTable and matrixDSTable for the given rows.
+std::map<Arcs, probe::MatrixValue>
+Reference(const std::map<std::tuple<uint32_t, Mac, Mac>, Counters>& rows) {
+    std::map<Arcs, probe::MatrixValue> objects;
+    for (const auto& [key, counters] : rows) {
+        const auto& [index, source, destination] = key;
+        for (bool ds : {false, true}) {
+            const Mac& first = ds ? destination : source;
+            const Mac& second = ds ? source : destination;
+            Arcs instance = {index, 6};
+            instance.insert(instance.end(), first.begin(), first.end());
+            instance.push_back(6);
+            instance.insert(instance.end(), second.begin(), second.end());
+            const probe::MatrixValue values[] = {
+                {probe::kTagOctets, 0, source},
+                {probe::kTagOctets, 0, destination},
+                {probe::kTagInteger, index, {}},
+                {probe::kTagCounter32, counters.packets, {}},
+                {probe::kTagCounter32, counters.octets, {}},
+                {probe::kTagCounter32, counters.errors, {}},
+            };
+            for (uint32_t column = 1; column <= 6; ++column) {
+                Arcs name = ds ? MatrixTable::kDsEntry : MatrixTable::kSdEntry;
+                name.push_back(column);
+                name.insert(name.end(), instance.begin(), instance.end());
+                objects[name] = values[column - 1];
+            }
+        }
+    }
+    return objects;
+}
+
+bool SameValue(const probe::MatrixValue& a, const probe::MatrixValue& b) {
+    return a.tag == b.tag && a.number == b.number && a.address == b.address;
+}
+
+class MatrixTableTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        std::mt19937 random(7);
+        auto mac = [&random] {
+            Mac address = {0x00, 0xA0, 0xC9, 0, 0, uint8_t(random() % 12)};
+            address[4] = uint8_t(random() % 2 ? 0xFF : 0);
+            return address;
+        };
+        for (int i = 0; i < 400; ++i) {
+            uint32_t index = 1 + random() % 2;
+            Mac source = mac(), destination = mac();
+            uint32_t packets = random() % 50, octets = random(), errors = random() % 3;
+            m_table.AddTraffic(index, source, destination, packets, octets, errors);
+            Counters& row = m_rows[{index, source, destination}];
+            row.packets += packets;
+            row.octets += octets;
+            row.errors += errors;
+        }
+        m_reference = Reference(m_rows);
+    }
+
+    MatrixTable m_table;
+    std::map<std::tuple<uint32_t, Mac, Mac>, Counters> m_rows;
+    std::map<Arcs, probe::MatrixValue> m_reference;
+};
+
+} // namespace
+
+TEST_F(MatrixTableTest, WalkFromTheGroupAnswersEveryObjectInOrder) {
+    ASSERT_EQ(m_table.Size(), m_rows.size());
+    Arcs name = {1, 3, 6, 1, 2, 1, 16};
+    MatrixObject object;
+    auto expected = m_reference.begin();
+    while (m_table.GetNext(name, object)) {
+        ASSERT_NE(expected, m_reference.end());
+        ASSERT_EQ(object.name, expected->first);
+        EXPECT_TRUE(SameValue(object.value, expected->second));
+        name = object.name;
+        ++expected;
+    }
+    EXPECT_EQ(expected, m_reference.end());
+}
+
+// Truncated instances, arcs beyond a byte, identifiers between and after the tables.
+TEST_F(MatrixTableTest, GetAndGetNextFromAnyIdentifierAgreeWithTheReference) {
+    std::mt19937 random(11);
+    const uint32_t odd[] = {0, 1, 2, 5, 6, 7, 160, 201, 255, 256, 4294967295u};
+    for (int trial = 0; trial < 3000; ++trial) {
+        auto it = m_reference.begin();
+        std::advance(it, long(random() % m_reference.size()));
+        Arcs name = it->first;
+        name.resize(random() % (name.size() + 2));
+        if (!name.empty() && random() % 2)
+            name.back() = odd[random() % std::size(odd)];
+        MatrixObject object;
+        auto next = m_reference.upper_bound(name);
+        ASSERT_EQ(m_table.GetNext(name, object), next != m_reference.end());
+        if (next != m_reference.end()) {
+            EXPECT_EQ(object.name, next->first);
+            EXPECT_TRUE(SameValue(object.value, next->second));
+        }
+        auto exact = m_reference.find(name);
+        ASSERT_EQ(m_table.Get(name, object), exact != m_reference.end());
+        if (exact != m_reference.end()) {
+            EXPECT_TRUE(SameValue(object.value, exact->second));
+        }
+    }
+    MatrixObject object;
+    EXPECT_FALSE(m_table.GetNext({1, 3, 6, 1, 2, 1, 16, 6, 3, 1, 7}, object));
+    EXPECT_FALSE(m_table.GetNext({1, 3, 6, 1, 2, 1, 16, 7}, object));
+}
+
+TEST(MatrixTable, CountersWrapAsCounter32) {
+    MatrixTable table;
+    Mac a = {1, 2, 3, 4, 5, 6}, b = {6, 5, 4, 3, 2, 1};
+    table.AddTraffic(1, a, b, 0xFFFFFFFFu, 0, 0);
+    table.AddTraffic(1, a, b, 3, 0, 0);
+    Arcs packets = MatrixTable::kSdEntry;
+    packets.insert(packets.end(), {4, 1, 6, 1, 2, 3, 4, 5, 6, 6, 6, 5, 4, 3, 2, 1});
+    MatrixObject object;
+    ASSERT_TRUE(table.Get(packets, object));
+    EXPECT_EQ(object.value.number, 2u);
+    EXPECT_EQ(table.Size(), 1u);
+}
