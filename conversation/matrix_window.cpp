@@ -336,8 +336,7 @@ std::string CMatrixWindow::Report() const {
     for (size_t i = 0; i < m_names.size(); ++i) {
         report += "address\t" + m_names[i] + "\t" + AddressAt(static_cast<int>(i)) + "\n";
     }
-    for (const AddressListNode* element = m_listHead; element != nullptr;
-         element = element->next) {
+    for (const AddressListNode* element = m_listHead; element != nullptr; element = element->next) {
         report += std::string("sent\t") + element->address + "\n";
     }
     report += "walks\t" + std::to_string(m_walks.size()) + "\n";
