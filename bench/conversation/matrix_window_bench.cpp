@@ -58,13 +58,16 @@ struct HostReader {
     bool done = false;
 
     void Note(const std::string& address) {
-        if (hosts.size() < wanted && std::find(hosts.begin(), hosts.end(), address) == hosts.end())
+        if (hosts.size() < wanted &&
+            std::find(hosts.begin(), hosts.end(), address) == hosts.end()) {
             hosts.push_back(address);
+        }
     }
     static int OnNotify(uintptr_t datum, int table, int event, uint32_t) {
         auto* reader = reinterpret_cast<HostReader*>(datum);
-        if (table == DB_TABLE_REQUESTS && event == DB_EVENT_ANSWERED)
+        if (table == DB_TABLE_REQUESTS && event == DB_EVENT_ANSWERED) {
             reader->OnAnswer();
+        }
         return 1;
     }
     std::string Var(int index, int field) {
@@ -104,8 +107,9 @@ std::vector<std::string> ReadHosts(size_t count) {
         DbSetText(reader.record, FLD_VAR_INSTANCE, "", 0);
     }
     DbPostRecord(reader.record);
-    while (!reader.done)
+    while (!reader.done) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
     DbFreeRecord(reader.record);
     DbDisconnect(connection);
     return reader.hosts;
@@ -122,8 +126,9 @@ void BM_PollingPass(benchmark::State& state) {
         return;
     }
     std::vector<std::string> names;
-    for (size_t i = 0; i < hosts.size(); ++i)
+    for (size_t i = 0; i < hosts.size(); ++i) {
         names.push_back("host-" + std::to_string(i));
+    }
 
     SECMDIFrameWnd frame;
     frame.Create(nullptr, "Bench", WS_OVERLAPPEDWINDOW, CRect(0, 0, 800, 600));
@@ -147,8 +152,9 @@ void BM_PollingPass(benchmark::State& state) {
         beat.start();
         window->RequestAllPairs();
         walks += static_cast<double>(window->m_walks.size());
-        while (!window->m_walks.empty())
+        while (!window->m_walks.empty()) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
         seconds += pass.nsecsElapsed() / 1e9;
         requests += static_cast<double>(transport->m_requests - before);
     }

@@ -14,16 +14,17 @@
 
 namespace {
 
-constexpr int IDC_CONVERSATION_CTRL = 5555;
+constexpr int kConversationCtrlId = 5555;
 // A drag crosses the window in this many moves.
-constexpr int DRAG_STEPS = 8;
+constexpr int kDragSteps = 8;
 
 using Record = std::vector<std::string>;
 
 std::string ReportOf(HWND window) {
     const LRESULT length = SendMessage(window, WM_GETREPORT, 0, 0);
-    if (length <= 0)
+    if (length <= 0) {
         return "";
+    }
     std::string report(static_cast<size_t>(length) + 1, '\0');
     SendMessage(window, WM_GETREPORT, report.size(), reinterpret_cast<LPARAM>(report.data()));
     report.resize(static_cast<size_t>(length));
@@ -37,10 +38,12 @@ std::vector<Record> RecordsOf(const std::string& report, const std::string& kind
     for (std::string line; std::getline(lines, line);) {
         Record fields;
         std::istringstream in(line);
-        for (std::string field; std::getline(in, field, '\t');)
+        for (std::string field; std::getline(in, field, '\t');) {
             fields.push_back(field);
-        if (!fields.empty() && fields[0] == kind)
+        }
+        if (!fields.empty() && fields[0] == kind) {
             records.push_back(std::move(fields));
+        }
     }
     return records;
 }
@@ -53,12 +56,14 @@ HWND ActiveChild(const QuillonFrame& frame) {
 // (a graph it opened is active now); null with the reason in error when there is none.
 HWND ConversationControl(const QuillonFrame& frame, std::string& error) {
     const HWND active = ActiveChild(frame);
-    if (const HWND control = active ? GetDlgItem(active, IDC_CONVERSATION_CTRL) : nullptr)
+    if (const HWND control = active ? GetDlgItem(active, kConversationCtrlId) : nullptr) {
         return control;
+    }
     for (HWND child = GetWindow(frame.m_hWndMDIClient, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
-        if (const HWND control = GetDlgItem(child, IDC_CONVERSATION_CTRL))
+        if (const HWND control = GetDlgItem(child, kConversationCtrlId)) {
             return control;
+        }
     }
     error = "no conversation window is open";
     return nullptr;
@@ -69,15 +74,17 @@ bool NodeCentre(const std::string& report, const std::string& name, POINT& centr
     const std::vector<Record> nodes = RecordsOf(report, "node");
     const Record* found = nullptr;
     for (const Record& node : nodes) {
-        if (node.size() >= 4 && node[1] == name && found == nullptr)
+        if (node.size() >= 4 && node[1] == name && found == nullptr) {
             found = &node;
+        }
     }
     if (found == nullptr && name.size() > 1 && name[0] == '#') {
         const size_t position = std::strtoul(name.c_str() + 1, nullptr, 10);
         found = position < nodes.size() && nodes[position].size() >= 4 ? &nodes[position] : nullptr;
     }
-    if (found == nullptr)
+    if (found == nullptr) {
         return false;
+    }
     centre = {std::stoi((*found)[2]), std::stoi((*found)[3])};
     return true;
 }
@@ -90,9 +97,9 @@ LPARAM At(POINT point) {
 void SendDrag(HWND control, POINT from, POINT to, bool ctrl) {
     const WPARAM keys = ctrl ? MK_CONTROL : 0;
     SendMessage(control, WM_LBUTTONDOWN, keys | MK_LBUTTON, At(from));
-    for (int step = 1; step <= DRAG_STEPS; ++step) {
-        const POINT on = {from.x + (to.x - from.x) * step / DRAG_STEPS,
-                          from.y + (to.y - from.y) * step / DRAG_STEPS};
+    for (int step = 1; step <= kDragSteps; ++step) {
+        const POINT on = {from.x + (to.x - from.x) * step / kDragSteps,
+                          from.y + (to.y - from.y) * step / kDragSteps};
         SendMessage(control, WM_MOUSEMOVE, keys | MK_LBUTTON, At(on));
     }
     SendMessage(control, WM_LBUTTONUP, keys, At(to));
@@ -100,55 +107,66 @@ void SendDrag(HWND control, POINT from, POINT to, bool ctrl) {
 
 std::string Drag(const QuillonFrame& frame, const std::vector<std::string>& args) {
     const bool ctrl = args.size() == 3 && args[2] == "ctrl";
-    if (args.size() != 2 && !ctrl)
+    if (args.size() != 2 && !ctrl) {
         return "usage: drag FROM TO [ctrl]";
+    }
     std::string error;
     const HWND control = ConversationControl(frame, error);
-    if (control == nullptr)
+    if (control == nullptr) {
         return error;
+    }
     const std::string report = ReportOf(control);
     POINT from{}, to{};
-    if (!NodeCentre(report, args[0], from))
+    if (!NodeCentre(report, args[0], from)) {
         return "no node \"" + args[0] + "\"";
-    if (!NodeCentre(report, args[1], to))
+    }
+    if (!NodeCentre(report, args[1], to)) {
         return "no node \"" + args[1] + "\"";
+    }
     SendDrag(control, from, to, ctrl);
     return "";
 }
 
 std::string AddressOf(const std::string& windowReport, const std::string& name) {
     for (const Record& address : RecordsOf(windowReport, "address")) {
-        if (address.size() >= 3 && address[1] == name)
+        if (address.size() >= 3 && address[1] == name) {
             return address[2];
+        }
     }
     return "";
 }
 
 std::string DumpConversation(const QuillonFrame& frame, const std::vector<std::string>& args) {
-    if (args.size() != 1)
+    if (args.size() != 1) {
         return "usage: dump-conversation FILE";
+    }
     std::string error;
     const HWND control = ConversationControl(frame, error);
-    if (control == nullptr)
+    if (control == nullptr) {
         return error;
+    }
     const std::string windowReport = ReportOf(GetParent(control));
     const std::string controlReport = ReportOf(control);
     std::ofstream out(args[0]);
-    for (const Record& index : RecordsOf(windowReport, "index"))
+    for (const Record& index : RecordsOf(windowReport, "index")) {
         out << "index\t" << (index.size() > 1 ? index[1] : "") << '\n';
+    }
     for (const Record& node : RecordsOf(controlReport, "node")) {
-        if (node.size() < 7)
+        if (node.size() < 7) {
             continue;
+        }
         out << "node\t" << node[1] << '\t' << AddressOf(windowReport, node[1]) << '\t' << node[2]
             << ',' << node[3] << '\t' << node[4] << ',' << node[5] << '\t' << node[6] << '\n';
     }
     for (const Record& pair : RecordsOf(controlReport, "pair")) {
-        if (pair.size() >= 3)
+        if (pair.size() >= 3) {
             out << "pair\t" << pair[1] << '\t' << pair[2] << '\n';
+        }
     }
     for (const Record& sent : RecordsOf(windowReport, "sent")) {
-        if (sent.size() >= 2)
+        if (sent.size() >= 2) {
             out << "sent\t" << sent[1] << '\n';
+        }
     }
     return out ? "" : "cannot write " + args[0];
 }
@@ -157,27 +175,33 @@ std::string DumpConversation(const QuillonFrame& frame, const std::vector<std::s
 std::string Menu(const QuillonFrame& frame, const std::vector<std::string>& args) {
     char* end = nullptr;
     const unsigned long id = args.size() == 1 ? std::strtoul(args[0].c_str(), &end, 10) : 0;
-    if (id == 0 || *end != '\0')
+    if (id == 0 || *end != '\0') {
         return "usage: menu ID";
+    }
     const HWND active = ActiveChild(frame);
-    if (active == nullptr)
+    if (active == nullptr) {
         return "no window is active";
+    }
     const size_t menus = platform::OfferedMenus().size();
     platform::ChooseMenuCommand(static_cast<UINT>(id));
     SendMessage(active, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(active), MAKELPARAM(-1, -1));
-    if (platform::OfferedMenus().size() == menus)
+    if (platform::OfferedMenus().size() == menus) {
         return "the active window opened no menu";
-    if (platform::OfferedMenus().back().chosen != id)
+    }
+    if (platform::OfferedMenus().back().chosen != id) {
         return "the menu offers no command " + args[0];
+    }
     return "";
 }
 
 std::string ScreenshotActive(const QuillonFrame& frame, const std::vector<std::string>& args) {
-    if (args.size() != 1)
+    if (args.size() != 1) {
         return "usage: screenshot-active FILE";
+    }
     QWidget* widget = platform::WindowWidget(ActiveChild(frame));
-    if (widget == nullptr)
+    if (widget == nullptr) {
         return "no window is active";
+    }
     return widget->grab().save(QString::fromStdString(args[0]), "PNG") ? ""
                                                                        : "cannot write " + args[0];
 }
