@@ -46,16 +46,17 @@
                self->OnContextMenu(CWnd::FromHandle((HWND)wParam), CPoint(lParam));                \
                return 0;)
 // void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar): the bar is NULL for a
-// window's own scroll bar.
+// window's own scroll bar. WPARAM is 64 bits wide here, so nPos takes every bit above the
+// low word: thumb positions beyond 65,535 arrive whole.
 #define ON_WM_HSCROLL()                                                                            \
     AFX_CRACK_(WM_HSCROLL,                                                                         \
-               self->OnHScroll(LOWORD(wParam), HIWORD(wParam),                                     \
+               self->OnHScroll(LOWORD(wParam), static_cast<UINT>(wParam >> 16),                    \
                                reinterpret_cast<CScrollBar*>(CWnd::FromHandle((HWND)lParam)));     \
                return 0;)
 // void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
 #define ON_WM_VSCROLL()                                                                            \
     AFX_CRACK_(WM_VSCROLL,                                                                         \
-               self->OnVScroll(LOWORD(wParam), HIWORD(wParam),                                     \
+               self->OnVScroll(LOWORD(wParam), static_cast<UINT>(wParam >> 16),                    \
                                reinterpret_cast<CScrollBar*>(CWnd::FromHandle((HWND)lParam)));     \
                return 0;)
 // void OnXxx(UINT nFlags, CPoint point): MK_ flags, client coordinates.

@@ -250,7 +250,11 @@ void Notify(HWND bar, bool vertical, UINT code, int pos) {
         return;
     }
     HWND target = IsWindow(state->notify) ? state->notify : GetParent(bar);
-    WPARAM wParam = MAKEWPARAM(code, (code == SB_THUMBPOSITION || code == SB_THUMBTRACK) ? pos : 0);
+    // The whole 32-bit position goes above the code (WPARAM is 64 bits wide), not its low word.
+    WPARAM wParam = code;
+    if (code == SB_THUMBPOSITION || code == SB_THUMBTRACK) {
+        wParam |= static_cast<WPARAM>(static_cast<UINT>(pos)) << 16;
+    }
     SendMessage(target, vertical ? WM_VSCROLL : WM_HSCROLL, wParam, reinterpret_cast<LPARAM>(bar));
 }
 

@@ -3,7 +3,7 @@
 // Model as on Windows: the maximum is inclusive; the page is at most max - min + 1; the
 // position lies in [min, max - max(page - 1, 0)]. The bar does not move by itself: a user
 // action sends WM_HSCROLL (SBS_HORZ) or WM_VSCROLL (SBS_VERT) with the SB_ code in the low
-// word of wParam, the thumb position in the high word for SB_THUMBPOSITION and SB_THUMBTRACK,
+// word of wParam, the thumb position above it (all 32 bits) for SB_THUMBPOSITION and SB_THUMBTRACK,
 // and the bar's HWND in lParam, to the owner (the parent unless SetNotifyWnd named another
 // window); the owner sets the new position. SIF_TRACKPOS reads where the thumb is being
 // dragged (the position when no drag is on).

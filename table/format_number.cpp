@@ -1,5 +1,7 @@
 #include "table/format_number.h"
 
+#include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -46,6 +48,27 @@ void TrimDecimals(char* text) {
     if (point != nullptr && std::strlen(point) > 4) {
         point[4] = '\0';
     }
+}
+
+bool IsSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool StartsHex(const char* text) {
+    return text[0] == '0' && (text[1] == 'x' || text[1] == 'X') &&
+           (std::isxdigit(static_cast<unsigned char>(text[2])) || text[2] == '.');
+}
+
+// A value too large or too small for a double: overflow gives infinity, underflow 0, as
+// atof does. A negative exponent is taken for underflow; digits that alone leave the
+// range ("0.000...1" with hundreds of zeros) do not occur in counters.
+double OutOfRange(const char* start, const char* end) {
+    for (const char* p = start; p + 1 < end; ++p) {
+        if ((*p == 'e' || *p == 'E' || *p == 'p' || *p == 'P') && p[1] == '-') {
+            return 0.0;
+        }
+    }
+    return HUGE_VAL;
 }
 
 bool IsBlank(char c) {
@@ -100,12 +123,40 @@ char* FormatNumber(char* buffer, double value, int asSigned) {
             break;
         }
     }
-    std::snprintf(buffer, kNumberBufferSize, "%0g", value);
+    // "%0g" of the C locale, whatever LC_NUMERIC the process has: the point stays a point.
+    const std::to_chars_result printed =
+        std::to_chars(buffer, buffer + kNumberBufferSize - 1, value, std::chars_format::general, 6);
+    *printed.ptr = '\0';
     if (std::strchr(buffer, 'e') == nullptr) {
         TrimDecimals(buffer);
     }
     std::strncat(buffer, suffix, kNumberBufferSize - std::strlen(buffer) - 1);
     return buffer;
+}
+
+double ParseNumber(const char* text) {
+    if (text == nullptr) {
+        return 0.0;
+    }
+    while (IsSpace(*text)) {
+        ++text;
+    }
+    const bool negative = *text == '-';
+    if (*text == '-' || *text == '+') {
+        ++text;
+    }
+    const bool hex = StartsHex(text);
+    const char* start = hex ? text + 2 : text;
+    const char* end = start + std::strlen(start);
+    double value = 0.0;
+    const std::from_chars_result read = std::from_chars(
+        start, end, value, hex ? std::chars_format::hex : std::chars_format::general);
+    if (read.ec == std::errc::result_out_of_range) {
+        value = OutOfRange(start, read.ptr);
+    } else if (read.ec != std::errc()) {
+        return 0.0;
+    }
+    return negative ? -value : value;
 }
 
 int IsAllDigits(const char* text) {

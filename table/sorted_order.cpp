@@ -1,5 +1,7 @@
 #include "table/sorted_order.h"
 
+#include "table/format_number.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -32,7 +34,7 @@ double SortedOrder::Key::Value() const {
 SortedOrder::Key SortedOrder::ReadKey(const char* text) const {
     Key key;
     if (m_numeric) {
-        key.high = std::bit_cast<uint64_t>(std::atof(text));
+        key.high = std::bit_cast<uint64_t>(ParseNumber(text));
         return key;
     }
     size_t used = 0;

@@ -337,7 +337,7 @@ void TableModel::StoreField(int row, int column, const char* field, size_t lengt
         return;
     }
     char formatted[256];
-    FormatNumber(formatted, std::atof(copy.c_str()), (flags & COLUMN_SIGNED) != 0);
+    FormatNumber(formatted, ParseNumber(copy.c_str()), (flags & COLUMN_SIGNED) != 0);
     StoreCell(row, column, formatted, std::strlen(formatted));
 }
 

@@ -156,9 +156,23 @@ void CMatrixView::ForwardScroll(UINT message, int bar, UINT code, UINT position,
     }
     WPARAM wParam = code;
     if (code == SB_THUMBPOSITION || code == SB_THUMBTRACK) {
-        wParam |= static_cast<WPARAM>(position) << 16;
+        wParam |= static_cast<WPARAM>(ThumbPosition(from, position)) << 16;
     }
     m_table->SendMessage(message, wParam, reinterpret_cast<LPARAM>(control->GetSafeHwnd()));
+}
+
+// A sender may have packed only the low word of the thumb position; the bar itself
+// knows all 32 bits (SIF_TRACKPOS), which matters beyond 65,535 rows. The bar's value is
+// taken when the message carries its low word, so a position sent whole stays as sent.
+UINT CMatrixView::ThumbPosition(CScrollBar* bar, UINT position) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_TRACKPOS;
+    if (!bar->GetScrollInfo(&info, SIF_TRACKPOS)) {
+        return position;
+    }
+    const UINT tracked = static_cast<UINT>(info.nTrackPos);
+    return LOWORD(tracked) == position ? tracked : position;
 }
 
 LRESULT CMatrixView::OnTableLayout(WPARAM, LPARAM) {

@@ -162,6 +162,7 @@ class CMatrixView : public CWnd, public CMibWalker {
     void CreateTable();
     void ReleaseTable();
     void ForwardScroll(UINT message, int bar, UINT code, UINT position, CScrollBar* from);
+    static UINT ThumbPosition(CScrollBar* bar, UINT position);
     SECTabWnd* ActiveHostTab() const;
     void CopyScrollState(int bar, CScrollBar* target, BOOL clear);
     void OpenCategoryGraph(GraphCategory category);
@@ -182,7 +183,7 @@ class CMatrixView : public CWnd, public CMibWalker {
     BOOL RowHoldsConversation(int row, const char* index, const char* source,
                               const char* destination) const;
     void RebuildRowIndex();
-    void PutNameIfAddress(int row, int addressColumn, int nameColumn, const char* address,
+    bool PutNameIfAddress(int row, int addressColumn, int nameColumn, const char* address,
                           const char* name);
 
     ViewHost& m_host;

@@ -145,8 +145,12 @@ void CMibWalker::StartWalk(const char* instance) {
     CancelRequest();
     if (m_columnList.empty()) {
         // Without columns there is nothing to ask; the walk ends at once as a
-        // failed post does, so the owner's refresh cycle re-arms and goes on.
-        OnWalkDone("");
+        // failed post does, so the owner's refresh cycle re-arms and goes on. Without
+        // a connection (closed, or the host's event 5) no answer can ever come, so no
+        // hook runs and the owner's refresh stops, as when no record can be made.
+        if (m_connection != 0) {
+            OnWalkDone("");
+        }
     } else {
         bool postFailed = false;
         m_pendingRecord =

@@ -1,9 +1,18 @@
 #include "table/format_number.h"
+#include "table/table_model.h"
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -104,6 +113,87 @@ TEST(GetField, CutsToTheBufferAndZeroFillsTheRest) {
     const char* field = GetField(0, longField.c_str(), nullptr, 1000, ',');
     ASSERT_NE(field, nullptr);
     EXPECT_EQ(std::strlen(field), 254u); // the static buffer holds 255 bytes
+}
+
+TEST(ParseNumber, ReadsAsAtofDoesInTheCLocale) {
+    struct Case {
+        const char* text;
+        double value;
+    } const cases[] = {
+        {"12.3456", 12.3456}, {" \t12", 12},   {"+1.5", 1.5},
+        {"-2e3", -2000},      {"9.5abc", 9.5}, {"1,5", 1},
+        {"abc", 0},           {"", 0},         {"0x1A", 26},
+        {"-0x.8", -0.5},      {"1e-999", 0},   {".25", 0.25},
+        {"- 3", 0},           {"0x", 0},       {"4294967295", 4294967295.0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseNumber(c.text), c.value) << c.text;
+    }
+    EXPECT_EQ(ParseNumber("1e999"), HUGE_VAL);
+    EXPECT_EQ(ParseNumber("-inf"), -HUGE_VAL);
+    EXPECT_TRUE(std::isnan(ParseNumber("nan")));
+    EXPECT_EQ(ParseNumber(nullptr), 0);
+}
+
+// A process whose LC_NUMERIC writes a decimal comma (Qt takes the C library's locale from
+// the environment) still reads "12.3456" as 12.3456, prints it with a point and sorts
+// "9.5" above "9.1". The German locale is compiled into a temporary directory, so the test
+// does not depend on the locales the machine has installed.
+class CommaLocaleTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        s_dir =
+            std::filesystem::temp_directory_path() / ("comma-locale-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(s_dir);
+        const std::string command =
+            "localedef -i de_DE -f UTF-8 '" + s_dir.string() + "/de_DE.UTF-8' >/dev/null 2>&1";
+        s_built = std::system(command.c_str()) == 0;
+    }
+    static void TearDownTestSuite() { std::filesystem::remove_all(s_dir); }
+
+    void SetUp() override {
+        if (!s_built) {
+            GTEST_SKIP() << "localedef could not build de_DE";
+        }
+        setenv("LOCPATH", s_dir.c_str(), 1);
+        if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr ||
+            std::strcmp(std::localeconv()->decimal_point, ",") != 0) {
+            GTEST_SKIP() << "no comma locale";
+        }
+    }
+    void TearDown() override {
+        std::setlocale(LC_NUMERIC, "C");
+        unsetenv("LOCPATH");
+    }
+
+    static std::filesystem::path s_dir;
+    static bool s_built;
+};
+
+std::filesystem::path CommaLocaleTest::s_dir;
+bool CommaLocaleTest::s_built = false;
+
+TEST_F(CommaLocaleTest, NumbersKeepTheirPoint) {
+    EXPECT_EQ(ParseNumber("12.3456"), 12.3456);
+    char buffer[256];
+    EXPECT_STREQ(FormatNumber(buffer, 12.3456, 1), "12.345");
+    EXPECT_STREQ(FormatNumber(buffer, 2.5e12, 1), "2.5T");
+
+    TableColumn numeric;
+    numeric.m_flags = COLUMN_NUMERIC;
+    auto model = std::make_unique<TableModel>(TABLE_SORTABLE);
+    model->InsertColumn(0, numeric, 0);
+    for (const char* text : {"9.1", "10", "9.5", "12.3456"}) {
+        model->InsertRow(model->GetRowCount(), text, ';', 0);
+    }
+    EXPECT_EQ(model->GetCellText(3, 0), "12.345");
+    model->SetSortColumn(0, SORT_ASCENDING);
+    std::vector<int> order;
+    for (int r = model->GetSortedRow(0, nullptr, 0); r >= 0;
+         r = model->GetNextSortedRow(r, nullptr, 0)) {
+        order.push_back(r);
+    }
+    EXPECT_EQ(order, (std::vector<int>{0, 2, 1, 3}));
 }
 
 } // namespace

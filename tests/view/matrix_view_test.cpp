@@ -148,6 +148,28 @@ TEST_F(MatrixViewTest, NamesArriveForTheRowsThatHoldTheirAddresses) {
     }
 }
 
+// A name that lands in a cell is drawn by the table's next coalesced redraw, not at the
+// end of the next walk, and never by a paint of its own.
+TEST_F(MatrixViewTest, StoredNameSchedulesOneCoalescedRedraw) {
+    Serve({{1, kHostA, kHostB, 1, 1, 0}});
+    ShowNode(1);
+    KSCTable* table = m_view->m_table;
+    TimerClock::Advance(50);
+    table->ValidateRect(nullptr); // the fixture's windows are never shown
+    ASSERT_FALSE(table->GetUpdateRect(nullptr));
+
+    m_view->OnNameConverted(kF.c_str(), "nobody", 0);
+    TimerClock::Advance(50);
+    EXPECT_FALSE(table->GetUpdateRect(nullptr)) << "redrawn although no name was stored";
+
+    m_view->OnNameConverted(kA.c_str(), "alpha", 0);
+    m_view->OnNameConverted(kB.c_str(), "beta", 0);
+    EXPECT_FALSE(table->GetUpdateRect(nullptr)) << "painted per answer";
+    TimerClock::Advance(25);
+    EXPECT_TRUE(table->GetUpdateRect(nullptr)) << "names wait for the next walk";
+    EXPECT_EQ((Cells{Row(0)[1], Row(0)[2]}), (Cells{"alpha", "beta"}));
+}
+
 TEST_F(MatrixViewTest, TimerOfNodeZeroStartsNoWalk) {
     m_view->SetTargetNode(0);
     m_view->OnWalkDone("");
@@ -158,6 +180,36 @@ TEST_F(MatrixViewTest, TimerOfNodeZeroStartsNoWalk) {
     TimerClock::Advance(REFRESH_INTERVAL);
     EXPECT_EQ(m_view->m_pendingRecord, 0u);
     EXPECT_EQ(TimerClock::ActiveTimerCount(), timers);
+}
+
+// After Close, and after the host's event 5, the refresh timer fires at most once more
+// and is not armed again.
+TEST_F(MatrixViewTest, ViewWithoutConnectionArmsNoRefreshTimer) {
+    TimerClock::Advance(50);
+    PlatformApp::PumpMessages();
+    const int idle = TimerClock::ActiveTimerCount();
+    Serve(kConversations);
+    ShowNode(1);
+    m_view->OnWalkDone(""); // a refresh is pending as Close comes
+    m_view->CloseView();
+    for (int i = 0; i < 3; ++i) {
+        TimerClock::Advance(REFRESH_INTERVAL);
+        PlatformApp::PumpMessages();
+    }
+    EXPECT_EQ(TimerClock::ActiveTimerCount(), idle) << "refresh re-armed without a connection";
+
+    ASSERT_TRUE(m_view->Connect(m_view->m_hostContext));
+    m_view->ChangeNode(2);
+    FinishWalk();
+    const DbHandle connection = m_view->m_connection;
+    CMibWalker* walker = m_view;
+    CMibWalker::NotifyProc(reinterpret_cast<uintptr_t>(walker), 13, 5, 0); // the host went away
+    for (int i = 0; i < 3; ++i) {
+        TimerClock::Advance(REFRESH_INTERVAL);
+        PlatformApp::PumpMessages();
+    }
+    EXPECT_EQ(TimerClock::ActiveTimerCount(), idle) << "refresh re-armed after event 5";
+    DbDisconnect(connection);
 }
 
 TEST_F(MatrixViewTest, MissingColumnNameShiftsTheLaterColumns) {
@@ -212,6 +264,36 @@ TEST_F(MatrixViewScrollTest, CodesReachTheTableAsTheyShould) {
         EXPECT_EQ(m_view->m_table->GetTopRow(), c.top) << c.message << " code " << c.code;
         EXPECT_EQ(m_view->m_table->GetLeftColumn(), c.left) << c.message << " code " << c.code;
     }
+}
+
+// Dragging the shared bar's thumb past 65,535 rows puts the table at that row, both when
+// the bar sends the whole position and when a message carries only its low word.
+TEST_F(MatrixViewTest, ThumbDragBeyond65535RowsReachesThatRow) {
+    Serve({});
+    ShowNode(1);
+    KSCTable* table = m_view->m_table;
+    CScrollBar* shared = m_tabs->GetScrollBar(SB_VERT, m_view);
+    ASSERT_NE(shared, nullptr);
+    for (int rows : {100000, 1000000}) {
+        SCOPED_TRACE(rows);
+        while (table->GetRowCount() < rows) {
+            table->InsertRow(table->GetRowCount(), "1", 0, FALSE);
+        }
+        table->Redraw(REDRAW_LAYOUT);
+        TimerClock::Advance(50);
+        PlatformApp::PumpMessages();
+
+        const int tracked = rows - 1000;
+        ASSERT_TRUE(platform::ScrollBarUserAction(shared->GetSafeHwnd(), SB_THUMBTRACK, tracked));
+        EXPECT_EQ(table->GetTopRow(), tracked);
+        table->SetTopRow(0);
+        m_view->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, LOWORD(tracked)),
+                            reinterpret_cast<LPARAM>(shared->GetSafeHwnd()));
+        EXPECT_EQ(table->GetTopRow(), tracked) << "the bar's track position completes the word";
+        platform::ScrollBarUserAction(shared->GetSafeHwnd(), SB_THUMBPOSITION, rows - 70000);
+        EXPECT_EQ(table->GetTopRow(), rows - 70000);
+    }
+    table->DeleteAllRows();
 }
 
 TEST_F(MatrixViewScrollTest, SharedBarsFollowTheTableOnlyOnTheActiveTab) {
