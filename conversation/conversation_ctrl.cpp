@@ -2,8 +2,8 @@
 // Drawing is in conversation_ctrl_paint.cpp.
 #include "conversation/conversation_ctrl.h"
 
-#include "conversation/window_report_text.h"
 #include "hostapi/window_report.h"
+#include "platform/text_reply.h"
 #include "res/resource.h"
 
 #include <math.h>
@@ -231,7 +231,7 @@ void CConversationCtrl::OnLButtonUp(UINT, CPoint point) {
 //                                              label alignment
 //   pair  FIRST  SECOND                        per chosen pair in the order chosen
 LRESULT CConversationCtrl::OnGetReport(WPARAM size, LPARAM buffer) {
-    return CopyReportText(Report(), size, buffer);
+    return CopyTextReply(Report(), size, buffer);
 }
 
 std::string CConversationCtrl::Report() const {

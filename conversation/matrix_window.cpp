@@ -1,9 +1,9 @@
 // CMatrixWindow: creation, layout, context menu, graph requests, polling and the report.
 #include "conversation/matrix_window.h"
 
-#include "conversation/window_report_text.h"
 #include "hostapi/ksmem32.h"
 #include "hostapi/window_report.h"
+#include "platform/text_reply.h"
 #include "res/resource.h"
 #include "view/matrix_view.h"
 
@@ -327,7 +327,7 @@ void CMatrixWindow::FreeAddressList() {
 //   walks    N                            walks in flight
 // The conversation control (child 5555) reports the drawing itself.
 LRESULT CMatrixWindow::OnGetReport(WPARAM size, LPARAM buffer) {
-    return CopyReportText(Report(), size, buffer);
+    return CopyTextReply(Report(), size, buffer);
 }
 
 std::string CMatrixWindow::Report() const {

@@ -1,8 +1,7 @@
 // KSCTable: what a host reads of the table and where it finds the cells to click.
 #include "table/ksc_table.h"
 
-#include <algorithm>
-#include <cstring>
+#include "platform/text_reply.h"
 
 namespace {
 
@@ -41,14 +40,7 @@ std::string KSCTable::Report() const {
 
 // WM_GETREPORT (hostapi/window_report.h) with Report() as the text.
 LRESULT KSCTable::OnGetReport(WPARAM size, LPARAM buffer) {
-    const std::string report = Report();
-    char* out = reinterpret_cast<char*>(buffer);
-    if (out != nullptr && size > 0) {
-        const size_t copied = std::min(report.size(), static_cast<size_t>(size) - 1);
-        memcpy(out, report.data(), copied);
-        out[copied] = '\0';
-    }
-    return static_cast<LRESULT>(report.size());
+    return CopyTextReply(Report(), size, buffer);
 }
 
 // WM_GETCELLRECT (hostapi/window_report.h): the cell as painting places it, only while

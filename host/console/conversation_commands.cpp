@@ -2,13 +2,12 @@
 
 #include "host/console/quillon_frame.h"
 #include "host/console/script_runner.h"
+#include "host/console/tab_fields.h"
 #include "hostapi/tessaran_ids.h"
 #include "hostapi/window_report.h"
+#include "platform/platform_app.h"
 #include "platform/scripted_ui.h"
-#include "platform/window_private.h"
-
-#include <QPixmap>
-#include <QWidget>
+#include "platform/text_reply.h"
 
 #include <fstream>
 #include <sstream>
@@ -21,14 +20,7 @@ constexpr int kDragSteps = 8;
 using Record = std::vector<std::string>;
 
 std::string ReportOf(HWND window) {
-    const LRESULT length = SendMessage(window, WM_GETREPORT, 0, 0);
-    if (length <= 0) {
-        return "";
-    }
-    std::string report(static_cast<size_t>(length) + 1, '\0');
-    SendMessage(window, WM_GETREPORT, report.size(), reinterpret_cast<LPARAM>(report.data()));
-    report.resize(static_cast<size_t>(length));
-    return report;
+    return ReadTextReply(window, WM_GETREPORT);
 }
 
 // The report's tab-separated records whose first field is kind.
@@ -36,11 +28,7 @@ std::vector<Record> RecordsOf(const std::string& report, const std::string& kind
     std::vector<Record> records;
     std::istringstream lines(report);
     for (std::string line; std::getline(lines, line);) {
-        Record fields;
-        std::istringstream in(line);
-        for (std::string field; std::getline(in, field, '\t');) {
-            fields.push_back(field);
-        }
+        Record fields = SplitTabs(line);
         if (!fields.empty() && fields[0] == kind) {
             records.push_back(std::move(fields));
         }
@@ -173,22 +161,22 @@ std::string DumpConversation(const QuillonFrame& frame, const std::vector<std::s
 
 // The window's own context menu, opened as from the menu key, with the item chosen.
 std::string Menu(const QuillonFrame& frame, const std::vector<std::string>& args) {
-    char* end = nullptr;
-    const unsigned long id = args.size() == 1 ? std::strtoul(args[0].c_str(), &end, 10) : 0;
-    if (id == 0 || *end != '\0') {
+    int id = 0;
+    if (args.size() != 1 || !ScriptRunner::ParseCount(args[0], id) || id == 0) {
         return "usage: menu ID";
     }
     const HWND active = ActiveChild(frame);
     if (active == nullptr) {
         return "no window is active";
     }
+    const UINT command = static_cast<UINT>(id);
     const size_t menus = platform::OfferedMenus().size();
-    platform::ChooseMenuCommand(static_cast<UINT>(id));
+    platform::ChooseMenuCommand(command);
     SendMessage(active, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(active), MAKELPARAM(-1, -1));
     if (platform::OfferedMenus().size() == menus) {
         return "the active window opened no menu";
     }
-    if (platform::OfferedMenus().back().chosen != id) {
+    if (platform::OfferedMenus().back().chosen != command) {
         return "the menu offers no command " + args[0];
     }
     return "";
@@ -198,12 +186,11 @@ std::string ScreenshotActive(const QuillonFrame& frame, const std::vector<std::s
     if (args.size() != 1) {
         return "usage: screenshot-active FILE";
     }
-    QWidget* widget = platform::WindowWidget(ActiveChild(frame));
-    if (widget == nullptr) {
+    const HWND active = ActiveChild(frame);
+    if (active == nullptr) {
         return "no window is active";
     }
-    return widget->grab().save(QString::fromStdString(args[0]), "PNG") ? ""
-                                                                       : "cannot write " + args[0];
+    return PlatformApp::SaveWindowImage(active, args[0].c_str()) ? "" : "cannot write " + args[0];
 }
 
 } // namespace

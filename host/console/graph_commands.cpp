@@ -13,19 +13,6 @@ namespace {
 constexpr int kTabWindowId = 59648; // the framework's first pane id
 constexpr double kDefaultGraphTimeoutSeconds = 60;
 
-bool ParseCount(const std::string& text, int& count) {
-    char* end = nullptr;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    count = static_cast<int>(value);
-    return !text.empty() && *end == '\0' && value >= 0 && value < 1000000;
-}
-
-bool ParseSeconds(const std::string& text, double& seconds) {
-    char* end = nullptr;
-    seconds = std::strtod(text.c_str(), &end);
-    return !text.empty() && *end == '\0' && seconds >= 0;
-}
-
 // The fewest points (values and gaps) any series of any open graph has; -1 without an
 // open graph. Gaps count, so that a series without a value to show (an error rate with
 // no packets) does not hold the wait up for ever.
@@ -66,8 +53,8 @@ void WriteGraph(const LiveGraph& graph, std::ostream& out) {
 ScriptRunner::Outcome WaitGraphs(const GraphEngine& engine, const std::vector<std::string>& args) {
     int count = 0;
     double seconds = kDefaultGraphTimeoutSeconds;
-    if (args.empty() || args.size() > 2 || !ParseCount(args[0], count) ||
-        (args.size() > 1 && !ParseSeconds(args[1], seconds))) {
+    if (args.empty() || args.size() > 2 || !ScriptRunner::ParseCount(args[0], count) ||
+        (args.size() > 1 && !ScriptRunner::ParseNumber(args[1], seconds))) {
         return ScriptRunner::Failed("usage: wait-graphs N [SECONDS]");
     }
     ScriptRunner::Outcome outcome;
@@ -94,7 +81,7 @@ ScriptRunner::Outcome DumpGraphs(const GraphEngine& engine, const std::vector<st
 // the frame as a click on it would.
 ScriptRunner::Outcome Tab(QuillonFrame& frame, const std::vector<std::string>& args) {
     int position = 0;
-    if (args.size() != 1 || !ParseCount(args[0], position)) {
+    if (args.size() != 1 || !ScriptRunner::ParseCount(args[0], position)) {
         return ScriptRunner::Failed("usage: tab N");
     }
     CMDIChildWnd* active = frame.MDIGetActive();

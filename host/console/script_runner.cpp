@@ -11,9 +11,11 @@
 
 #include <QTimer>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <limits>
 #include <sstream>
 
 namespace {
@@ -30,21 +32,6 @@ std::vector<std::string> SplitWords(const std::string& text) {
     return words;
 }
 
-bool ParseNumber(const std::string& text, double& value) {
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    return !text.empty() && end && *end == '\0' && value >= 0;
-}
-
-bool ParseInt(const std::string& text, int& value) {
-    double number = 0;
-    if (!ParseNumber(text, number) || number != static_cast<int>(number)) {
-        return false;
-    }
-    value = static_cast<int>(number);
-    return true;
-}
-
 // The Matrix view's table, found by its child id; not open while no node window shows one.
 TableDriver MatrixTable(QuillonFrame& frame) {
     NodeWindow* node = frame.NodeWnd();
@@ -53,6 +40,23 @@ TableDriver MatrixTable(QuillonFrame& frame) {
 }
 
 } // namespace
+
+bool ScriptRunner::ParseNumber(const std::string& text, double& value) {
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return !text.empty() && end && *end == '\0' && value >= 0;
+}
+
+bool ScriptRunner::ParseCount(const std::string& text, int& value) {
+    double number = 0;
+    // Bounded before the cast: a double beyond int's range has no int value.
+    if (!ParseNumber(text, number) || number > std::numeric_limits<int>::max() ||
+        number != std::floor(number)) {
+        return false;
+    }
+    value = static_cast<int>(number);
+    return true;
+}
 
 ScriptRunner::Outcome ScriptRunner::Failed(std::string error) {
     Outcome outcome;
@@ -184,7 +188,7 @@ ScriptRunner::Outcome ScriptRunner::Open(const std::vector<std::string>& args) {
 ScriptRunner::Outcome ScriptRunner::WaitWalks(const std::vector<std::string>& args) {
     int count = 0;
     double seconds = kDefaultWalkTimeoutSeconds;
-    if (args.empty() || !ParseInt(args[0], count) ||
+    if (args.empty() || !ParseCount(args[0], count) ||
         (args.size() > 1 && !ParseNumber(args[1], seconds))) {
         return Failed("usage: wait-walks N [SECONDS]");
     }
@@ -220,7 +224,7 @@ ScriptRunner::Outcome ScriptRunner::Select(const std::vector<std::string>& args)
     std::vector<int> rows;
     for (const std::string& arg : args) {
         int row = -1;
-        if (!ParseInt(arg, row) || row >= rowCount) {
+        if (!ParseCount(arg, row) || row >= rowCount) {
             return Failed("no display row " + arg + " (the table has " + std::to_string(rowCount) +
                           " rows)");
         }
@@ -254,7 +258,7 @@ ScriptRunner::Outcome ScriptRunner::Sort(const std::vector<std::string>& args) {
 
 ScriptRunner::Outcome ScriptRunner::Command(const std::vector<std::string>& args) {
     int id = 0;
-    if (args.size() != 1 || !ParseInt(args[0], id)) {
+    if (args.size() != 1 || !ParseCount(args[0], id)) {
         return Failed("usage: command ID");
     }
     if (!m_plugin.Command(static_cast<UINT>(id))) {

@@ -48,6 +48,9 @@ class ScriptRunner {
     void Start();
 
     static Outcome Failed(std::string error);
+    // Script arguments: a number >= 0, and a whole number >= 0 that fits an int.
+    static bool ParseNumber(const std::string& text, double& value);
+    static bool ParseCount(const std::string& text, int& value);
 
   private:
     using Clock = std::chrono::steady_clock;

@@ -1,23 +1,10 @@
 #include "host/console/table_driver.h"
 
+#include "host/console/tab_fields.h"
 #include "hostapi/window_report.h"
+#include "platform/text_reply.h"
 
-#include <algorithm>
 #include <cstdlib>
-#include <sstream>
-
-namespace {
-
-std::vector<std::string> SplitTabs(const std::string& line) {
-    std::vector<std::string> fields;
-    std::istringstream in(line);
-    for (std::string field; std::getline(in, field, '\t');) {
-        fields.push_back(field);
-    }
-    return fields;
-}
-
-} // namespace
 
 TableDriver::TableDriver(HWND parent, int id) {
     HWND table = parent != NULL && IsWindow(parent) ? GetDlgItem(parent, id) : NULL;
@@ -25,15 +12,7 @@ TableDriver::TableDriver(HWND parent, int id) {
 }
 
 std::string TableDriver::Report() const {
-    if (m_table == NULL) {
-        return "";
-    }
-    const LRESULT length = SendMessage(m_table, WM_GETREPORT, 0, 0);
-    std::string report(static_cast<size_t>(length) + 1, '\0');
-    const LRESULT copied =
-        SendMessage(m_table, WM_GETREPORT, report.size(), reinterpret_cast<LPARAM>(report.data()));
-    report.resize(static_cast<size_t>(std::min(copied, length)));
-    return report;
+    return m_table == NULL ? "" : ReadTextReply(m_table, WM_GETREPORT);
 }
 
 std::vector<std::string> TableDriver::Titles() const {
