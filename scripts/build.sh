@@ -6,10 +6,13 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
 sanitize="${TESSARAN_SANITIZE:-0}"
 [ "$sanitize" = 1 ] && san=ON || san=OFF
-# ccache, when installed, shares compiled objects between build trees and checkouts.
+# ccache, when installed, shares compiled objects between build trees and checkouts: paths
+# are made relative to the checkout's parent, and the build folder (which -g would hash)
+# is left out of the key.
 launcher=()
 if command -v ccache >/dev/null; then
     export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$root")}"
+    export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-true}"
     launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARAN_SANITIZE=$san \
