@@ -3,11 +3,11 @@
 namespace. Plain UDP sockets, so every frame stays within the MTU (no offloaded segments):
 
   sink                 receives and drops what comes to PORT (unicast, broadcast, multicast)
-  talk ME PEERS...     for SECONDS: bulk datagrams of 1,400 bytes to the first peer, at a
-                       rate that swells and fades over a minute (phase from ME); small
-                       64-byte datagrams to the other peers; a broadcast every 2 s and a
-                       multicast to 239.1.2.3 every second; every 20 s the bulk moves to the
-                       next peer, so the busiest conversations change while one watches
+  talk ME PEERS...     for SECONDS: bulk datagrams of 1,400 bytes to one peer of its own, at
+                       a rate that swells and fades over a minute (phase from ME); bursts
+                       of bulk, 10 s in every 30 s, to a peer that changes every burst;
+                       small 64-byte datagrams to the other peers; a broadcast every 2 s
+                       and a multicast to 239.1.2.3 every second
 
 usage: live_traffic.py sink | talk ME PEER... [--seconds N]
 """
@@ -43,12 +43,16 @@ def talk(me, peers, seconds):
     tick = 0
     while time.time() - start < seconds:
         elapsed = time.time() - start
-        # 0 to 40 bulk datagrams a round: about 0 to 1.1 MB/s.
-        swell = 20 * (1 + math.sin(2 * math.pi * elapsed / 60 + phase))
-        target = peers[int(elapsed // 20 + phase) % len(peers)]
-        send(s, bulk, target, int(swell))
+        # 1 to 21 bulk datagrams a round: about 28 to 600 kB/s.
+        swell = 1 + 10 * (1 + math.sin(2 * math.pi * elapsed / 60 + phase))
+        steady = peers[phase % len(peers)]
+        send(s, bulk, steady, int(swell))
+        burst = peers[int(elapsed // 30 + phase + 1) % len(peers)]
+        bursting = elapsed % 30 < 10 and burst != steady
+        if bursting:
+            send(s, bulk, burst, 8)
         for peer in peers:
-            if peer != target:
+            if peer != steady and not (bursting and peer == burst):
                 send(s, small, peer, 1 + (tick + phase) % 3)
         if tick % int(2 / TICK) == phase:
             send(s, small, BROADCAST, 1)

@@ -19,10 +19,13 @@ import random
 import socket
 import struct
 import subprocess
+import sys
 import threading
 import time
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+sys.path.insert(0, os.path.join(ROOT, "tests", "probe"))
+from conv_oracle import free_port  # noqa: E402
 SD_OCTETS = [1, 3, 6, 1, 2, 1, 16, 6, 2, 1, 5]
 SNAP = 64
 
@@ -109,14 +112,6 @@ class Asker(threading.Thread):
             except socket.timeout:
                 self.lost += 1
             time.sleep(0.001)
-
-
-def free_port():
-    s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-    s.bind(("127.0.0.1", 0))
-    port = s.getsockname()[1]
-    s.close()
-    return port
 
 
 def main():
