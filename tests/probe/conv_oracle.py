@@ -88,11 +88,16 @@ class Probe:
         raise RuntimeError("no end of replay within %d s" % timeout)
 
     def stop(self):
+        """Ends the probe; raises if it did not end cleanly (a sanitizer's report, say)."""
         if self.process.poll() is None:
             self.process.send_signal(signal.SIGTERM)
             self.process.wait(10)
+        errors = self.process.stderr.read()
         self.process.stdout.close()
         self.process.stderr.close()
+        if self.process.returncode != 0:
+            raise RuntimeError("rmonprobe ended with status %d: %s"
+                               % (self.process.returncode, errors))
 
     def agent(self):
         return "127.0.0.1:%d" % self.port
