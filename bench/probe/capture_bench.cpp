@@ -31,7 +31,7 @@ Frames MakeFrames(size_t pairs) {
     for (size_t i = 0; i < kFrames; ++i) {
         uint32_t pair = uint32_t(random() % pairs);
         uint8_t* frame = &frames.bytes[i * kSnap];
-        const uint8_t header[14] = {0x00, 0xA0, 0xC9, 0x20, uint8_t(pair >> 8), uint8_t(pair),
+        const uint8_t header[14] = {0x00, 0xA0, 0xC9, 0x20, uint8_t(pair >> 8),  uint8_t(pair),
                                     0x00, 0xA0, 0xC9, 0x10, uint8_t(pair >> 16), uint8_t(pair & 7),
                                     0x08, 0x00};
         std::copy(std::begin(header), std::end(header), frame);
