@@ -48,8 +48,7 @@ CWnd* MatrixView(QuillonFrame& frame) {
 
 // The Matrix view's table, found by its child id; not open while no node window shows one.
 TableDriver MatrixTable(QuillonFrame& frame) {
-    CWnd* view = MatrixView(frame);
-    return TableDriver(view ? view->GetSafeHwnd() : NULL, IDC_MATRIX_TABLE);
+    return frame.MatrixTable();
 }
 
 } // namespace
