@@ -28,6 +28,10 @@ NodeActivity ActivityOf(uint32_t node) {
     return Database::Instance().Activity(node);
 }
 
+LiveHandles CountLiveHandles() {
+    return Database::Instance().CountLiveHandles();
+}
+
 std::vector<const Record*> GraphRecords() {
     return Database::Instance().Records(DB_TABLE_GRAPHS);
 }
