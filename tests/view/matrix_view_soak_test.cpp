@@ -18,8 +18,8 @@ namespace {
 // The full soak walks 2,000 conversations 10,000 times; under ASan and UBSan, where every
 // walk costs several times more, a smaller soak of the same code keeps CI within minutes.
 #if defined(__SANITIZE_ADDRESS__)
-constexpr int kCycles = 1000;
-constexpr int kConversations = 500;
+constexpr int kCycles = 2000;
+constexpr int kConversations = 1000;
 #else
 constexpr int kCycles = 10000;
 constexpr int kConversations = 2000;
