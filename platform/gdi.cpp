@@ -253,7 +253,11 @@ std::pair<QPolygon, QPolygon> SplitDashes(const QPolygon& pixels, const QList<qr
 
 BOOL DrawThinLine(DcObject& dc, QPoint from, QPoint to) {
     const DcState& state = dc.state;
-    auto [on, off] = SplitDashes(LinePixels(from, to), DashPattern(state.pen->log.lopnStyle));
+    // Named members, not a structured binding: clang before 16 cannot capture those.
+    const std::pair<QPolygon, QPolygon> dashes =
+        SplitDashes(LinePixels(from, to), DashPattern(state.pen->log.lopnStyle));
+    const QPolygon& on = dashes.first;
+    const QPolygon& off = dashes.second;
     QRect bounds = Span(from, to);
     return DrawThrough(dc, bounds, [&](QPainter& p) {
         if (!off.isEmpty() && state.bkMode == OPAQUE) {

@@ -2,6 +2,7 @@
 // the Qt event loop, and the application object.
 #include "platform/window_internal.h"
 
+#include "platform/gdi_private.h"
 #include "platform/platform_app.h"
 #include "platform/win32_user.h"
 
@@ -205,6 +206,14 @@ BOOL PlatformApp::SaveWindowImage(HWND hWnd, const char* path) {
         return FALSE;
     }
     return widget->grab().save(QString::fromUtf8(path), "PNG") ? TRUE : FALSE;
+}
+
+size_t PlatformApp::LiveWindowCount() {
+    return platform::WindowTable().Count();
+}
+
+size_t PlatformApp::LiveGdiObjectCount() {
+    return GdiLiveObjectCount();
 }
 
 int PlatformApp::PumpMessages(int maxRounds) {

@@ -18,4 +18,7 @@ class PlatformApp {
     // Writes a PNG of the window as it shows, with its children; FALSE when the window
     // shows nothing or the file cannot be written.
     static BOOL SaveWindowImage(HWND hWnd, const char* path);
+    // Windows and GDI objects alive, for leak checks.
+    static size_t LiveWindowCount();
+    static size_t LiveGdiObjectCount();
 };

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <locale.h>
 
 namespace {
 
@@ -59,16 +60,11 @@ bool StartsHex(const char* text) {
            (std::isxdigit(static_cast<unsigned char>(text[2])) || text[2] == '.');
 }
 
-// A value too large or too small for a double: overflow gives infinity, underflow 0, as
-// atof does. A negative exponent is taken for underflow; digits that alone leave the
-// range ("0.000...1" with hundreds of zeros) do not occur in counters.
-double OutOfRange(const char* start, const char* end) {
-    for (const char* p = start; p + 1 < end; ++p) {
-        if ((*p == 'e' || *p == 'E' || *p == 'p' || *p == 'P') && p[1] == '-') {
-            return 0.0;
-        }
-    }
-    return HUGE_VAL;
+// A number too large or too small for from_chars: the C library reads it in the C locale,
+// as atof does (infinity, 0 or a subnormal value).
+double ReadOutOfRange(const char* text) {
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
+    return strtod_l(text, nullptr, cLocale);
 }
 
 bool IsBlank(char c) {
@@ -145,6 +141,10 @@ double ParseNumber(const char* text) {
     if (*text == '-' || *text == '+') {
         ++text;
     }
+    // A second sign: atof reads no number (from_chars would take a '-' here).
+    if (*text == '-' || *text == '+') {
+        return 0.0;
+    }
     const bool hex = StartsHex(text);
     const char* start = hex ? text + 2 : text;
     const char* end = start + std::strlen(start);
@@ -152,7 +152,7 @@ double ParseNumber(const char* text) {
     const std::from_chars_result read = std::from_chars(
         start, end, value, hex ? std::chars_format::hex : std::chars_format::general);
     if (read.ec == std::errc::result_out_of_range) {
-        value = OutOfRange(start, read.ptr);
+        value = ReadOutOfRange(text);
     } else if (read.ec != std::errc()) {
         return 0.0;
     }

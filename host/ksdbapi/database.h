@@ -48,6 +48,9 @@ class Database final : public AnswerSink {
     void EndConnections(uintptr_t hostContext, bool all);
     NodeActivity Activity(uint32_t node) const { return m_walkLog.Of(node); }
     std::vector<const Record*> Records(int table) const;
+    LiveHandles CountLiveHandles() const {
+        return {m_connections.Count(), m_views.Count(), m_records.Count()};
+    }
     void SetGraphEngine(std::function<uint32_t(const Record&)> engine) {
         m_graphEngine = std::move(engine);
     }

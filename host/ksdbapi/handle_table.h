@@ -33,6 +33,8 @@ template <typename T> class HandleTable {
         return m_slots.Remove(SlotOf(handle));
     }
 
+    size_t Count() const { return m_slots.Count(); }
+
     // Handles of every live object, in slot order.
     std::vector<DbHandle> Handles() const {
         std::vector<DbHandle> handles;

@@ -61,6 +61,10 @@ NodeActivity ActivityOf(uint32_t node) {
     return Database::Instance().Activity(node);
 }
 
+LiveHandles CountLiveHandles() {
+    return Database::Instance().CountLiveHandles();
+}
+
 bool WalkReachedEnd(int status) {
     constexpr int kSnmpNoSuchName = 2;
     return status == 0 || status == KSDB_ERR_END_OF_MIB_VIEW || status == kSnmpNoSuchName;

@@ -72,6 +72,15 @@ std::string ErrorText(int status);
 // The record of one node (table 1 id); all zero for a node never asked.
 NodeActivity ActivityOf(uint32_t node);
 
+// Handles alive in the database, for leak checks: what a client opened and has not yet
+// closed or freed, and the records the tables hold.
+struct LiveHandles {
+    size_t connections = 0;
+    size_t views = 0;
+    size_t records = 0;
+};
+LiveHandles CountLiveHandles();
+
 // The posted graph records (table 12) in id order; valid until the next database call.
 std::vector<const Record*> GraphRecords();
 

@@ -254,7 +254,9 @@ void NetSnmpTransport::Refresh() {
         it->second->deleteLater();
         it = m_notifiers.erase(it);
     }
-    for (auto& [fd, session] : m_sessionOfSocket) {
+    for (const auto& socket : m_sessionOfSocket) {
+        // A named copy, not a structured binding: clang before 16 cannot capture those.
+        const auto fd = socket.first;
         if (m_notifiers.count(fd)) {
             continue;
         }

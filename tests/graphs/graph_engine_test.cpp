@@ -44,13 +44,6 @@ TEST_F(GraphFixture, PostedRecordGetsChildChartWindowBeforePostReturns) {
     EXPECT_EQ(widget->geometry(), QRect(-2, -2, 302, 202));
 }
 
-TEST_F(GraphFixture, WithoutEngineRecordIsStoredWithWindowZero) {
-    m_engine.reset();
-    EXPECT_EQ(PostGraph({{Instance(1), "a->b", kBytes}}), nullptr);
-    ASSERT_EQ(ksdb::GraphRecords().size(), 1u);
-    EXPECT_EQ(ksdb::GraphRecords()[0]->RowText(1, FLD_SERIES_EXPRESSION), kBytes);
-}
-
 TEST_F(GraphFixture, UnusableParentGivesNoWindow) {
     m_parent.DestroyWindow();
     EXPECT_EQ(PostGraph({{Instance(1), "a->b", kBytes}}), nullptr);

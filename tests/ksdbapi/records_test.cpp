@@ -30,22 +30,6 @@ TEST_F(RecordsTest, PostedRecordKeepsItsIdAndHandleUntilFreed) {
     EXPECT_EQ(DbGetInt(first, FLD_TYPE), 0);
 }
 
-// A walker frees and makes its request record every walk: the same slot comes back each
-// time. Beyond 2^16 walks the first record's handle still names nothing.
-TEST_F(RecordsTest, RecordMadeAgainBeyondTwoToTheSixteenKeepsOldHandlesStale) {
-    DbClient client;
-    const DbHandle first = DbNewRecord(client.m_requests);
-    ASSERT_NE(first, 0u);
-    DbFreeRecord(first);
-    for (int walk = 0; walk < (1 << 16) + 10; ++walk) {
-        const DbHandle record = DbNewRecord(client.m_requests);
-        ASSERT_NE(record, first) << "walk " << walk;
-        DbFreeRecord(record);
-    }
-    EXPECT_EQ(DbSetInt(first, FLD_TYPE, DB_REQ_GET), 0);
-    EXPECT_EQ(DbGetRecordId(first), 0u);
-}
-
 TEST_F(RecordsTest, HandlesOfOneKindAreNotAcceptedAsAnother) {
     DbClient client;
     DbHandle record = DbNewRecord(client.m_graphs);

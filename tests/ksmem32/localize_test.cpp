@@ -8,30 +8,35 @@
 
 namespace {
 
-// Every text the plug-in passes through Localize.
-const char* const kPluginTexts[] = {
-    "Unable to load menu handle",
-    "Error in Frame window",
-    "Matrix can be viewed on nodes with same index",
-    "Unable to create tab control inside MDIChild",
-    "create graph failed",
-    "Select nodes from conversation control",
-    "Unknown Device",
-    "Index",
-    "Source",
-    "Destination",
-    "Bytes",
-    "Packets",
-    "Errors",
-    "Utilization",
-    "UnknownCategory",
-    " for ",
-    "Utilization for ",
-    "Bytes for ",
-    "Unavailable",
-    "Not available",
-    "Instance Unavailable",
-    "Matrix",
+// Every text the plug-in passes through Localize, with its Chinese translation.
+struct Translation {
+    const char* english;
+    const char* chinese;
+};
+const Translation kPluginTexts[] = {
+    {"Unable to load menu handle", "无法加载菜单句柄"},
+    {"Error in Frame window", "框架窗口出错"},
+    {"Matrix can be viewed on nodes with same index", "只能查看索引相同的节点的矩阵"},
+    {"Unable to create tab control inside MDIChild", "无法在 MDI 子窗口中创建标签控件"},
+    {"create graph failed", "创建图表失败"},
+    {"Select nodes from conversation control", "请在会话控件中选择节点"},
+    {"Unknown Device", "未知设备"},
+    {"Index", "索引"},
+    {"Source", "源地址"},
+    {"Destination", "目的地址"},
+    {"Bytes", "字节"},
+    {"Packets", "数据包"},
+    {"Errors", "错误"},
+    {"Utilization", "利用率"},
+    {"UnknownCategory", "未知类别"},
+    {" for ", "："},
+    {"Utilization for ", "利用率："},
+    {"Bytes for ", "字节："},
+    {"Packets for ", "数据包："},
+    {"Unavailable", "不可用"},
+    {"Not available", "无法获取"},
+    {"Instance Unavailable", "实例不可用"},
+    {"Matrix", "矩阵"},
 };
 
 // Sets the language variables for one test and clears them afterwards.
@@ -50,17 +55,18 @@ class LocalizeTest : public ::testing::Test {
 TEST_F(LocalizeTest, EnglishIsTheArgumentItself) {
     for (const char* lang : {"", "C", "C.UTF-8", "en_US.UTF-8", "POSIX"}) {
         setenv("LANG", lang, 1);
-        for (const char* text : kPluginTexts) {
-            EXPECT_EQ(Localize(text), text) << lang << ": " << text;
+        for (const Translation& text : kPluginTexts) {
+            EXPECT_EQ(Localize(text.english), text.english) << lang << ": " << text.english;
         }
     }
 }
 
-// Guards against a plug-in text missing from the catalog (it would show in English).
+// Each text by value: a text missing from the catalog would show in English, two swapped
+// texts would put one in the place of the other.
 TEST_F(LocalizeTest, ChineseTranslatesEveryPluginText) {
     setenv("LANGUAGE", "zh_CN", 1);
-    for (const char* text : kPluginTexts) {
-        EXPECT_STRNE(Localize(text), text);
+    for (const Translation& text : kPluginTexts) {
+        EXPECT_STREQ(Localize(text.english), text.chinese) << text.english;
     }
     // The caption is a proper name and stays as it is.
     EXPECT_STREQ(Localize("RAZIZova"), "RAZIZova");
@@ -105,12 +111,12 @@ TEST_F(LocalizeTest, ResultsStayValidAcrossCallsAndLanguageChanges) {
     setenv("LANGUAGE", "zh_CN", 1);
     const char* text = Localize("Matrix can be viewed on nodes with same index");
     const char* caption = Localize("RAZIZova");
-    for (const char* t : kPluginTexts) {
-        Localize(t);
+    for (const Translation& t : kPluginTexts) {
+        Localize(t.english);
     }
     setenv("LANGUAGE", "en", 1);
-    for (const char* t : kPluginTexts) {
-        Localize(t);
+    for (const Translation& t : kPluginTexts) {
+        Localize(t.english);
     }
     EXPECT_STREQ(text, "只能查看索引相同的节点的矩阵");
     EXPECT_STREQ(caption, "RAZIZova");

@@ -115,17 +115,6 @@ TEST(BadHandles, EveryCallAnswersTheFailureValue) {
     EXPECT_EQ(PlatformApp::PumpMessages(), 0);
 }
 
-// A stale handle stays stale after its slot is reused by a new window.
-TEST(BadHandles, StaleHandleNeverReachesALaterWindow) {
-    HWND stale = Stale();
-    LoggingWnd later;
-    ASSERT_TRUE(later.CreateTopLevel(CRect(0, 0, 10, 10)));
-    MessageLog::Clear();
-    EXPECT_EQ(SendMessage(stale, WM_USER, 0, 0), 0);
-    EXPECT_TRUE(MessageLog::Messages().empty());
-    EXPECT_NE(stale, later.m_hWnd);
-}
-
 TEST(BadInput, NullPointersAndOddArgumentsFailCleanly) {
     LoggingWnd wnd;
     ASSERT_TRUE(wnd.CreateTopLevel(CRect(0, 0, 10, 10)));

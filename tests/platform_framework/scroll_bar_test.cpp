@@ -128,6 +128,17 @@ TEST_F(ScrollBarTest, TrackPositionFollowsTheDragUntilRelease) {
     EXPECT_EQ(Info().nTrackPos, 100);
 }
 
+// The thumb dragged past the end stops at the last position that shows a whole page:
+// max - page + 1, not max.
+TEST_F(ScrollBarTest, ThumbDraggedToTheEndStopsAPageBeforeTheMaximum) {
+    SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 1000, 100, 0, 0};
+    bar.SetScrollInfo(&info);
+    ASSERT_TRUE(platform::ScrollBarUserAction(bar.m_hWnd, SB_THUMBTRACK, 5000));
+    EXPECT_EQ(Received(owner.m_hWnd, WM_VSCROLL),
+              (Params{{MAKEWPARAM(SB_THUMBTRACK, 901), L(bar.m_hWnd)}}));
+    EXPECT_EQ(Info().nTrackPos, 901);
+}
+
 TEST_F(ScrollBarTest, NotifyWindowAndDisabledBar) {
     LoggingWnd other;
     ASSERT_TRUE(other.CreateChild(&owner, 2, CRect(0, 0, 100, 100)));

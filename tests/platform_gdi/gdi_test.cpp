@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -103,6 +105,40 @@ TEST(RasterOps, LineLeavesOutItsLastPixelAndNopDrawsNothing) {
     SetROP2(canvas.dc, R2_NOP);
     Rectangle(canvas.dc, 30, 30, 60, 60);
     EXPECT_EQ(canvas.Ink(), QRect(10, 10, 10, 1));
+}
+
+// The sort arrows are one-pixel diagonals: a line of slope 1:2 meets a midpoint tie at
+// every other step, and each tie steps diagonally at once.
+TEST(RasterOps, ShallowLinePixelsOnMidpointTies) {
+    const struct {
+        POINT from, to;
+        std::vector<QPoint> pixels;
+    } lines[] = {
+        {{10, 10}, {14, 12}, {{10, 10}, {11, 11}, {12, 11}, {13, 12}}},
+        {{34, 12}, {30, 10}, {{34, 12}, {33, 11}, {32, 11}, {31, 10}}},
+        {{50, 10}, {52, 14}, {{50, 10}, {51, 11}, {51, 12}, {52, 13}}},
+    };
+    Canvas canvas;
+    Selected objects(canvas.dc, CreatePen(PS_SOLID, 1, kRed), GetStockObject(NULL_BRUSH));
+    std::vector<QPoint> expected;
+    for (const auto& line : lines) {
+        MoveToEx(canvas.dc, line.from.x, line.from.y, nullptr);
+        LineTo(canvas.dc, line.to.x, line.to.y);
+        expected.insert(expected.end(), line.pixels.begin(), line.pixels.end());
+    }
+    std::vector<QPoint> drawn;
+    for (int y = 0; y < canvas.image.height(); ++y) {
+        for (int x = 0; x < canvas.image.width(); ++x) {
+            if (canvas.At(x, y) == kRed) {
+                drawn.emplace_back(x, y);
+            }
+        }
+    }
+    auto byRow = [](QPoint a, QPoint b) {
+        return std::pair(a.y(), a.x()) < std::pair(b.y(), b.x());
+    };
+    std::sort(expected.begin(), expected.end(), byRow);
+    EXPECT_EQ(drawn, expected);
 }
 
 struct Sample {

@@ -43,6 +43,35 @@ TEST(FormatNumber, PrintsIntegersUnitPrefixesAndThreeDecimals) {
     }
 }
 
+// Each threshold exactly and one representable value below it: the integer form ends
+// below 2147483647, a fraction shows up to 1000 and from 0.001, and each unit letter
+// starts at its power of ten (below it the value prints as 1000 of the next lower unit).
+TEST(FormatNumber, EveryThresholdExactlyAndJustBelow) {
+    auto below = [](double value) { return std::nextafter(value, 0.0); };
+    const FormatCase cases[] = {
+        {2147483647.0, 1, "2.147G"},
+        {below(2147483647.0), 1, "2147483646"},
+        {1000.5, 1, "1000"},
+        {999.5, 1, "999.5"},
+        {0.001, 1, "0.001"},
+        {below(0.001), 1, "0"},
+        {1e12, 1, "1T"},
+        {below(1e12), 1, "1000G"},
+        {1e15, 1, "1P"},
+        {below(1e15), 1, "1000T"},
+        {1e18, 1, "1E"},
+        {below(1e18), 1, "1000P"},
+        {1e21, 1, "1Z"},
+        {below(1e21), 1, "1000E"},
+        {1e24, 1, "1Y"},
+        {below(1e24), 1, "1000Z"},
+    };
+    for (const FormatCase& c : cases) {
+        char buffer[256];
+        EXPECT_STREQ(FormatNumber(buffer, c.value, c.asSigned), c.expected) << c.value;
+    }
+}
+
 TEST(FormatNumber, NullBufferUsesItsOwn) {
     const char* text = FormatNumber(nullptr, 42.0, 1);
     ASSERT_NE(text, nullptr);
@@ -129,6 +158,18 @@ TEST(ParseNumber, ReadsAsAtofDoesInTheCLocale) {
     EXPECT_EQ(ParseNumber("-inf"), -HUGE_VAL);
     EXPECT_TRUE(std::isnan(ParseNumber("nan")));
     EXPECT_EQ(ParseNumber(nullptr), 0);
+}
+
+// Found by fuzzing against strtod: a second sign reads nothing, and digits too small for a
+// double underflow to 0 (or a subnormal), never to infinity.
+TEST(ParseNumber, SecondSignAndUnderflowingDigits) {
+    for (const char* text : {"--5", "+-5", "-+5", "++5"}) {
+        EXPECT_EQ(ParseNumber(text), 0) << text;
+    }
+    const std::string tiny = "0." + std::string(400, '0') + "1";
+    EXPECT_EQ(ParseNumber(tiny.c_str()), 0);
+    EXPECT_EQ(ParseNumber(("-" + tiny).c_str()), 0);
+    EXPECT_EQ(ParseNumber("4e-320"), std::strtod("4e-320", nullptr));
 }
 
 // A process whose LC_NUMERIC writes a decimal comma (Qt takes the C library's locale from

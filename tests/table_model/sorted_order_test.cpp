@@ -341,6 +341,9 @@ class OrderAgainstLinkedList : public ::testing::Test {
     }
 
     std::string RandomText() {
+        if (m_longTexts) {
+            return LongText();
+        }
         if (m_random() % 100 < m_nanPercent) {
             return "nan";
         }
@@ -348,6 +351,15 @@ class OrderAgainstLinkedList : public ::testing::Test {
                                             "3.0",  "10",  "9.5", "abc", "ab",    "2G", "1e3",
                                             "-nan", "inf", "7",   "7",   "12.5",  " 4"};
         return texts[m_random() % std::size(texts)];
+    }
+
+    // 16 to 20 bytes that share their first 16: address texts that differ in the last byte.
+    std::string LongText() {
+        std::string text = "00 A0 C9 12 34 5";
+        for (unsigned extra = m_random() % 5; extra > 0; --extra) {
+            text += "06A "[m_random() % 4];
+        }
+        return text;
     }
 
     int RandomRow() { return static_cast<int>(m_random() % m_model.GetRowCount()); }
@@ -406,6 +418,7 @@ class OrderAgainstLinkedList : public ::testing::Test {
     LinkedListTable m_reference;
     std::mt19937 m_random{20240607};
     unsigned m_nanPercent = 0;
+    bool m_longTexts = false;
 };
 
 TEST_F(OrderAgainstLinkedList, SmallTablesWithManyTiesAfterEveryStep) {
@@ -424,6 +437,19 @@ TEST_F(OrderAgainstLinkedList, LargerTablesMostlyNotANumber) {
     for (int step = 0; step < 20000; ++step) {
         Step(2000);
         if (step % 1000 == 999) {
+            ExpectSameOrders(step);
+        }
+        if (HasFatalFailure()) {
+            return;
+        }
+    }
+}
+
+TEST_F(OrderAgainstLinkedList, TextsThatDifferOnlyAfterTheirSixteenthByte) {
+    m_longTexts = true;
+    for (int step = 0; step < 3000; ++step) {
+        Step(60);
+        if (step % 100 == 99) {
             ExpectSameOrders(step);
         }
         if (HasFatalFailure()) {

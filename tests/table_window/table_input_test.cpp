@@ -3,7 +3,6 @@
 #include "tests/table_window/table_fixture.h"
 
 #include "platform/platform_app.h"
-#include "tests/table_window/png_writer.h"
 
 #include <algorithm>
 #include <string>
@@ -231,25 +230,4 @@ TEST_F(TableInputTest, TabStepsOverHiddenColumnsAndKeepsTheView) {
     EXPECT_EQ(focusColumn(), kErrors) << "Tab stops at the last displayed column";
     EXPECT_EQ(table->GetLeftColumn(), 2);
     EXPECT_EQ(SelectedRows(), (std::vector<int>{1}));
-}
-
-// Snapshot of the Matrix view's table for a person to look at: two hidden columns, sorted by
-// Bytes with its arrow, two rows selected, a focus cell.
-TEST_F(TableInputTest, SnapshotOfMatrixTable) {
-    DoubleClick(HeaderCenter(kBytes));
-    Click(CellCenter(1, kSource));
-    Click(CellCenter(2, kSource), MK_CONTROL);
-    Settle();
-    RECT client;
-    table->GetClientRect(&client);
-    std::vector<uint8_t> pixels;
-    for (int y = 0; y < client.bottom; y++) {
-        for (int x = 0; x < client.right; x++) {
-            COLORREF color = Pixel(x, y);
-            pixels.insert(pixels.end(), {GetRValue(color), GetGValue(color), GetBValue(color)});
-        }
-    }
-    EXPECT_TRUE(WritePng(std::string(TABLE_SNAPSHOT_DIR) + "/matrix_table.png", client.right,
-                         client.bottom, pixels));
-    EXPECT_EQ(SelectedRows().size(), 2u);
 }
