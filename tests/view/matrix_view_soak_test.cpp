@@ -96,10 +96,12 @@ class RandomProbe {
         m_changed.push_back(key);
     }
 
+    uint32_t Below(uint32_t bound) { return static_cast<uint32_t>(m_random() % bound); }
+
     void AddNew() {
         Key key{1 + static_cast<int>(m_random() % 3), RandomAddress(), RandomAddress()};
         if (m_live.count(key) == 0 && m_vanished.count(key) == 0) {
-            Serve(key, {m_random() % 100, m_random() % 10000, m_random() % 3});
+            Serve(key, {Below(100), Below(10000), Below(3)});
         }
     }
 
