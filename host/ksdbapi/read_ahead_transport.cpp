@@ -71,30 +71,33 @@ void ReadAheadTransport::Cancel(uint64_t ticket) {
     m_inner->Cancel(ticket);
 }
 
-// Finds the kept row whose names are the request's and answers with the row after it.
-// A request of as many variables that continues no kept row ends the walk that block
-// belonged to (it moved elsewhere or started again): the block is dropped. Blocks of
-// other widths belong to other walks of the node and stay.
+// Finds a kept row whose names are the request's and answers with the row after it. Any
+// walk of the same width may be answered from any block: the conversation window walks one
+// column from many instances at once, and one walk's read-ahead covers the rows of the
+// next. A request that continues no kept row drops nothing; blocks age out, and a block
+// is dropped once a walk has read its last row.
 bool ReadAheadTransport::AnswerFromBlocks(NodeState& state, const Row& request,
                                           SnmpAnswer& answer) {
     Clock::time_point oldest = Clock::now() - std::chrono::milliseconds(kMaxAgeMs);
     std::erase_if(state.blocks, [oldest](const Block& block) { return block.taken < oldest; });
     for (auto it = state.blocks.begin(); it != state.blocks.end(); ++it) {
-        Block& block = *it;
-        if (block.rows.front().size() != request.size()) {
+        std::vector<Row>& rows = it->rows;
+        if (rows.front().size() != request.size()) {
             continue;
         }
-        auto row = std::find_if(block.rows.begin() + long(block.cursor), block.rows.end(),
+        auto row = std::find_if(rows.begin(), rows.end(),
                                 [&request](const Row& kept) { return SameNames(kept, request); });
-        auto next = row == block.rows.end() ? row : row + 1;
-        if (next == block.rows.end() || !RowFollows(*row, *next)) {
+        if (row == rows.end()) {
+            continue;
+        }
+        auto next = row + 1;
+        if (next == rows.end() || !RowFollows(*row, *next)) {
             state.blocks.erase(it);
             return false;
         }
         answer.status = 0;
         answer.vars = *next;
-        block.cursor = size_t(next - block.rows.begin());
-        if (next + 1 == block.rows.end() || AtEnd(*next)) {
+        if (next + 1 == rows.end() || AtEnd(*next)) {
             state.blocks.erase(it);
         }
         return true;

@@ -8,8 +8,7 @@
 // came back when the agent's message size cut the answer short, and halves on tooBig; a
 // request never asks more than kMaxVarBinds variables.
 // Kept repetitions are dropped when a walk reaches their end or the end of the MIB view,
-// when a get-next of as many variables continues none of them (the walk ended, started
-// again or changed its variables), and after kMaxAgeMs.
+// and after kMaxAgeMs; a node keeps at most kMaxBlocksPerNode of them, the oldest go first.
 // SNMPv1 nodes, and nodes whose read-ahead is switched off, keep plain get-next.
 #pragma once
 
@@ -34,7 +33,9 @@ class ReadAheadTransport : public Transport, private AnswerSink {
     // Kept repetitions live this long: a walk asks its next row at once, and older
     // counters would show the user a past the agent has moved on from.
     static constexpr int kMaxAgeMs = 1000;
-    static constexpr size_t kMaxBlocksPerNode = 4; // walks of one node at the same time
+    // Walks of one node at the same time: the conversation window runs one per ordered
+    // pair of its hosts (90 for 10 hosts).
+    static constexpr size_t kMaxBlocksPerNode = 256;
 
     explicit ReadAheadTransport(std::unique_ptr<Transport> inner);
 
@@ -55,7 +56,6 @@ class ReadAheadTransport : public Transport, private AnswerSink {
     struct Block {
         std::vector<Row> rows;
         Clock::time_point taken;
-        size_t cursor = 0; // the row the walk stands on
     };
     struct NodeState {
         int repetitions = kFirstRepetitions;

@@ -36,6 +36,15 @@ class ReadAheadTest : public MemoryDatabaseTest {
     std::vector<DbClient::Row>
     WalkThrough(bool readAhead, uint32_t node,
                 const std::vector<std::string>& columns = kMatrixColumns) {
+        UseTransport(readAhead);
+        DbClient client;
+        int error = -1;
+        std::vector<DbClient::Row> rows = client.Walk(node, columns, &error);
+        m_error = error;
+        return rows;
+    }
+
+    void UseTransport(bool readAhead) {
         auto memory = std::make_unique<ksdb::MemoryTransport>();
         memory->AddAgent("agent", m_agent);
         memory->SetAnswerHook([this](const ksdb::NodeConfig&, const ksdb::SnmpRequest& request,
@@ -59,11 +68,38 @@ class ReadAheadTest : public MemoryDatabaseTest {
             ksdb::SetTransport(std::move(memory));
         }
         m_bulks = 0;
+    }
+
+    // Walks one column of node 1 from each start instance, one step of each walk in turn,
+    // as the conversation window's pass runs them; the values each walk read.
+    std::vector<std::vector<std::string>> InterleavedWalks(bool readAhead,
+                                                           const std::vector<std::string>& starts) {
+        UseTransport(readAhead);
+        const std::string& column = kMatrixColumns[4];
         DbClient client;
-        int error = -1;
-        std::vector<DbClient::Row> rows = client.Walk(node, columns, &error);
-        m_error = error;
-        return rows;
+        std::vector<DbHandle> walks;
+        for (const std::string& start : starts) {
+            walks.push_back(client.NewRequest(DB_REQ_GET_NEXT, 1, {column}, start));
+        }
+        std::vector<std::vector<std::string>> values(walks.size());
+        for (bool stepped = true; stepped;) {
+            stepped = false;
+            for (size_t walk = 0; walk < walks.size(); ++walk) {
+                if (walks[walk] == 0 || !client.PostAndWait(walks[walk])) {
+                    continue;
+                }
+                DbSetInt(walks[walk], FLD_VAR_INDEX, 1);
+                if (Text(walks[walk], FLD_VAR_NAME).rfind(column + ".", 0) != 0) {
+                    DbFreeRecord(walks[walk]);
+                    walks[walk] = 0;
+                    continue;
+                }
+                values[walk].push_back(Text(walks[walk], FLD_VAR_VALUE));
+                DbSetInt(walks[walk], FLD_TYPE, DB_REQ_GET_NEXT);
+                stepped = true;
+            }
+        }
+        return values;
     }
 
     // The walk through read-ahead equals the walk through get-next; returns its row count.
@@ -168,6 +204,21 @@ TEST_F(ReadAheadTest, TooBigAndShortAnswersShrinkTheRepetitions) {
         }
     };
     EXPECT_EQ(ExpectSameWalk(), 150u);
+}
+
+// Walks of one column from five instances at once, stepped in turn: each reads what
+// get-next reads, and they share what any of them read ahead instead of throwing it away.
+TEST_F(ReadAheadTest, InterleavedWalksShareTheirReadAhead) {
+    std::vector<DbClient::Row> rows = WalkThrough(false, 1, {kMatrixColumns[4]});
+    std::vector<std::string> starts;
+    for (size_t row : {0u, 30u, 60u, 90u, 120u}) {
+        starts.push_back(rows[row].names[0].substr(kMatrixColumns[4].size() + 1));
+    }
+    std::vector<std::vector<std::string>> expected = InterleavedWalks(false, starts);
+    EXPECT_EQ(expected[1].size(), 119u);
+    EXPECT_EQ(InterleavedWalks(true, starts), expected);
+    // 455 get-next answers; one get-bulk each before blocks were shared.
+    EXPECT_LE(m_memory->RequestCount(), 40u);
 }
 
 // A v1 node and a node with bulk=off never see get-bulk.
