@@ -3,6 +3,7 @@
 // ends, rows keep their last answered values, the walk is retried ten seconds after it
 // ended, and each conversation is one row with its own values.
 #include "host/ksdbapi/mib_syntax.h"
+#include "host/ksdbapi/read_ahead_transport.h"
 #include "host/ksdbapi/udp_agent_server.h"
 #include "hostapi/ksdbapi.h"
 #include "platform/platform_app.h"
@@ -114,13 +115,22 @@ class MatrixViewFaultTest : public MatrixViewTest {
         ASSERT_EQ(m_view->m_pendingRecord, 0u) << "the walk hung";
     }
 
+    // Rows the read-ahead kept from an earlier walk could answer this one; ten real
+    // seconds between walks would have let them age out.
+    static void LetReadAheadAgeOut() {
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(ksdb::ReadAheadTransport::kMaxAgeMs + 50));
+    }
+
     void Show() {
+        LetReadAheadAgeOut();
         m_view->ChangeNode(1);
         ASSERT_NO_FATAL_FAILURE(Walk());
     }
 
     // The next walk starts ten seconds after the last one ended, not before.
     void Refresh() {
+        LetReadAheadAgeOut();
         const int walks = ksdb::ActivityOf(1).walksEnded;
         TimerClock::Advance(REFRESH_INTERVAL - 1);
         PlatformApp::PumpMessages();
