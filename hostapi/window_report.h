@@ -17,8 +17,17 @@
 //   result  TRUE when the cell is drawn and lies at least partly inside the client area;
 //           FALSE (rectangle empty) for a hidden column, an unknown cell, or one scrolled
 //           out of sight. A window that does not support it answers 0.
+//
+// WM_GETCOLUMNORDER: which columns a grid window shows, left to right, as
+// LVM_GETCOLUMNORDERARRAY answers it:
+//   wParam  how many ints the buffer holds (0 asks only for the count)
+//   lParam  int* buffer, or 0
+//   result  the number of columns shown (hidden ones are absent; columns scrolled out of
+//           sight count); at most wParam column indices are written, the leftmost first.
+//           A window that does not support it answers 0.
 #pragma once
 
 #define WM_GETREPORT 0x8101
 #define WM_GETCELLRECT 0x8102
+#define WM_GETCOLUMNORDER 0x8103
 #define CELLRECT_HEADER ((WPARAM)-1)

@@ -19,6 +19,12 @@ END_MESSAGE_MAP()
 QWidget* CMDIClientWnd::CreateNativeWidget(QWidget* parentWidget) {
     m_area = new QMdiArea(parentWidget);
     m_area->setBackground(QColor(128, 128, 128)); // COLOR_APPWORKSPACE of the classic scheme
+    // When the active child goes, Windows activates the next child in z-order: the one that
+    // was active before it. Qt's default (creation order) raised the oldest child instead,
+    // observed with real input: a plug-in window made and destroyed inside a double click
+    // put the console's Nodes list over the maximized node window, which then took the
+    // next click.
+    m_area->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     // The area may outlive this object (Qt deletes it later): find the object by handle.
     HWND self = m_hWnd;
     QObject::connect(m_area, &QMdiArea::subWindowActivated, m_area, [self](QMdiSubWindow* window) {

@@ -97,6 +97,7 @@ class KSCTable : public CWnd, public TableModel {
     afx_msg BOOL OnMouseWheel(UINT flags, short delta, CPoint point);
     afx_msg LRESULT OnGetReport(WPARAM size, LPARAM buffer);
     afx_msg LRESULT OnGetCellRect(WPARAM row, LPARAM rect);
+    afx_msg LRESULT OnGetColumnOrder(WPARAM count, LPARAM buffer);
     DECLARE_MESSAGE_MAP()
 
   private:
@@ -166,6 +167,8 @@ class KSCTable : public CWnd, public TableModel {
     void SendBeginEdit(int x, int y, int column, int row, const char* text);
     void ClearFocus();
     BOOL BarShown(BOOL needed) const;
+    int StepFocusColumn(int dx) const;
+    int DisplayedColumnsBefore(int column) const;
     void EnsureRowVisible(int row, int usableV);
     void EnsureColumnVisible(int column, int usableU);
 

@@ -516,7 +516,7 @@ void KSCTable::MoveFocus(int dx, int dy, int shift, int ctrl) {
     if (m_transposed) {
         std::swap(dx, dy);
     }
-    int column = std::max(std::min(m_focusColumn + dx, GetColumnCount() - 1), GetFrozenCount());
+    int column = StepFocusColumn(dx);
     int row = std::clamp(m_focusRow + dy, 0, GetRowCount() - 1);
     if (!ctrl) {
         ClearSelection();
@@ -533,6 +533,39 @@ void KSCTable::MoveFocus(int dx, int dy, int shift, int ctrl) {
     m_focusColumn = column;
     m_focusRow = row;
     EnsureCellVisible(row, column);
+}
+
+// The column dx steps from the focus column. Steps go through the displayed columns, in the
+// order painting places them, so that the focus never lands on a hidden column, where no
+// focus rectangle shows it (the Matrix view hides its address columns); the clamp keeps
+// the frozen key columns out of reach as before. A focus column that is not displayed
+// steps from where it would stand among the displayed ones.
+int KSCTable::StepFocusColumn(int dx) const {
+    const int displayed = GetDisplayedCount();
+    if (displayed == 0) {
+        return std::max(std::min(m_focusColumn + dx, GetColumnCount() - 1), GetFrozenCount());
+    }
+    int position = 0;
+    while (position < displayed && GetDisplayColumn(position) != m_focusColumn) {
+        position++;
+    }
+    if (position == displayed) {
+        if (dx == 0) {
+            return m_focusColumn;
+        }
+        position = DisplayedColumnsBefore(m_focusColumn) - (dx > 0 ? 1 : 0);
+    }
+    const int first = std::min(GetFrozenCount(), displayed - 1);
+    return GetDisplayColumn(std::clamp(position + dx, first, displayed - 1));
+}
+
+// How many displayed scrollable columns have an index below column.
+int KSCTable::DisplayedColumnsBefore(int column) const {
+    int count = 0;
+    for (int p = GetFrozenCount(); p < GetDisplayedCount(); p++) {
+        count += GetDisplayColumn(p) < column;
+    }
+    return GetFrozenCount() + count;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -573,7 +606,13 @@ void KSCTable::EnsureRowVisible(int row, int usableV) {
     SetTopRow(top);
 }
 
+// A column that is not displayed has no place to scroll to: the view stays where it is
+// (ColumnToDisplayPos would answer 0 for it and scroll back to the first column).
 void KSCTable::EnsureColumnVisible(int column, int usableU) {
+    int offset = 0;
+    if (!ColumnOffset(column, &offset)) {
+        return;
+    }
     int position = ColumnToDisplayPos(column, TRUE);
     int frozen = GetFrozenCount();
     if (position < frozen) {

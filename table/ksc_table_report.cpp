@@ -67,3 +67,13 @@ LRESULT KSCTable::OnGetCellRect(WPARAM row, LPARAM rect) {
     }
     return TRUE;
 }
+
+// WM_GETCOLUMNORDER (hostapi/window_report.h): the display order, frozen columns first.
+LRESULT KSCTable::OnGetColumnOrder(WPARAM count, LPARAM buffer) {
+    int* out = reinterpret_cast<int*>(buffer);
+    const int displayed = GetDisplayedCount();
+    for (int p = 0; out != nullptr && p < displayed && static_cast<WPARAM>(p) < count; p++) {
+        out[p] = GetDisplayColumn(p);
+    }
+    return displayed;
+}

@@ -4,7 +4,7 @@
 //
 // --nodes loads the host database's nodes from FILE (default: $TESSARAN_NODES, else the
 // installation's data/nodes). --open opens that node's window at start. --script runs a
-// console script (see script_runner.h and graph_commands.h) and exits with its result.
+// console script (see script_runner.h and the *_commands.h beside it) and exits with its result.
 // --graph-interval sets how often graphs poll (default: $TESSARAN_GRAPH_INTERVAL, else 5).
 // $TESSARAN_LOOP_STATS names a file for the hold-ups of the event loop (see loop_watch.h).
 #include "host/console/conversation_commands.h"
@@ -13,6 +13,8 @@
 #include "host/console/plugin_host.h"
 #include "host/console/quillon_frame.h"
 #include "host/console/script_runner.h"
+#include "host/console/status_commands.h"
+#include "host/console/table_commands.h"
 #include "host/graphs/graph_engine.h"
 #include "host/ksdbapi/ksdb_host.h"
 #include "platform/module.h"
@@ -101,6 +103,8 @@ int RunConsole(const Options& options, PluginHost& plugin) {
     ScriptRunner script(*frame, plugin);
     AddGraphCommands(script, *frame, graphs);
     RegisterConversationCommands(script, *frame);
+    AddStatusCommands(script, *frame);
+    AddTableCommands(script, *frame);
     if (!options.scriptFile.empty()) {
         std::string error;
         if (!script.Load(options.scriptFile, error)) {

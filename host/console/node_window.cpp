@@ -1,18 +1,26 @@
 #include "host/console/node_window.h"
 
+#include "host/console/node_status.h"
 #include "host/console/plugin_host.h"
+#include "host/ksdbapi/ksdb_host.h"
 #include "platform/scroll_bar.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
 const char kMatrixTabLabel[] = "Matrix";
-}
+constexpr UINT kStatusLineId = 101;
+constexpr UINT_PTR kStatusTimer = 1;
+// Walks end every ten seconds or so; a second is as late as the line may lag behind them.
+constexpr UINT kStatusIntervalMs = 1000;
+} // namespace
 
 BEGIN_MESSAGE_MAP(NodeWindow, SECWorksheet)
 ON_WM_CREATE()
 ON_WM_SIZE()
 ON_WM_DESTROY()
+ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 NodeWindow::NodeWindow(PluginHost& plugin, uint32_t hostContext, std::function<void()> onClosed)
@@ -50,25 +58,48 @@ BOOL NodeWindow::ShowNode(uint32_t nodeId, const std::string& nodeName) {
         return nodeId == m_nodeId;
     }
     m_nodeId = nodeId;
+    RefreshStatus();
     return TRUE;
+}
+
+void NodeWindow::RefreshStatus() {
+    if (IsWindow(m_status.m_hWnd)) {
+        m_status.Show(DescribeNode(ksdb::ActivityOf(m_nodeId)).text);
+    }
+}
+
+void NodeWindow::OnTimer(UINT id) {
+    if (id == kStatusTimer) {
+        RefreshStatus();
+    }
 }
 
 int NodeWindow::OnCreate(LPCREATESTRUCT createStruct) {
     if (SECWorksheet::OnCreate(createStruct) == -1) {
         return -1;
     }
-    return m_tabs.Create(this, WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL) ? 0 : -1;
+    if (!m_tabs.Create(this, WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL) ||
+        !m_status.CreateLine(this, kStatusLineId)) {
+        return -1;
+    }
+    SetTimer(kStatusTimer, kStatusIntervalMs);
+    return 0;
 }
 
 void NodeWindow::OnSize(UINT type, int cx, int cy) {
     SECWorksheet::OnSize(type, cx, cy);
+    const int tabsHeight = std::max(cy - StatusLineWnd::kHeight, 0);
     if (IsWindow(m_tabs.m_hWnd)) {
-        m_tabs.MoveWindow(0, 0, cx, cy);
+        m_tabs.MoveWindow(0, 0, cx, tabsHeight);
+    }
+    if (IsWindow(m_status.m_hWnd)) {
+        m_status.MoveWindow(0, tabsHeight, cx, cy - tabsHeight);
     }
 }
 
 // The tab closes with this window: the plug-in hears Close before its view window goes.
 void NodeWindow::OnDestroy() {
+    KillTimer(kStatusTimer);
     if (m_view) {
         m_plugin.Close();
     }

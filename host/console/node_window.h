@@ -1,8 +1,10 @@
 // The per-node window: a multi-document child holding a tab window whose Matrix tab the
-// plug-in builds. The plug-in keeps one view, so the console keeps one node window and
-// points it at whichever node the user opens.
+// plug-in builds, over a status line that tells how the node answers (node_status.h). The
+// plug-in keeps one view, so the console keeps one node window and points it at whichever
+// node the user opens.
 #pragma once
 
+#include "host/console/status_line_wnd.h"
 #include "platform/afx.h"
 #include "platform/sec_tab_wnd.h"
 #include "platform/sec_worksheet.h"
@@ -25,12 +27,16 @@ class NodeWindow : public SECWorksheet {
 
     CWnd* View() const { return m_view; }
     SECTabWnd& Tabs() { return m_tabs; }
+    StatusLineWnd& StatusLine() { return m_status; }
+    // Shows the node's status as the host database has it now (a timer does it each second).
+    void RefreshStatus();
     uint32_t NodeId() const { return m_nodeId; }
 
   protected:
     afx_msg int OnCreate(LPCREATESTRUCT createStruct);
     afx_msg void OnSize(UINT type, int cx, int cy);
     afx_msg void OnDestroy();
+    afx_msg void OnTimer(UINT id);
     DECLARE_MESSAGE_MAP()
 
   private:
@@ -40,6 +46,7 @@ class NodeWindow : public SECWorksheet {
     uint32_t m_hostContext;
     std::function<void()> m_onClosed;
     SECTabWnd m_tabs;
+    StatusLineWnd m_status;
     CWnd* m_view = nullptr;
     uint32_t m_nodeId = 0;
     std::string m_nodeName; // handed to the plug-in as the node's host data

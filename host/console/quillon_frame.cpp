@@ -3,8 +3,11 @@
 #include "host/console/node_list_wnd.h"
 #include "host/console/node_window.h"
 #include "host/console/plugin_host.h"
+#include "host/console/save_dialog.h"
+#include "hostapi/tessaran_ids.h"
 #include "platform/menu.h"
 
+#include <fstream>
 #include <utility>
 
 namespace {
@@ -31,6 +34,7 @@ ON_COMMAND_RANGE(ID_NODE_FIRST, ID_NODE_LAST, OnOpenNode)
 ON_COMMAND_RANGE(ID_HOST_UTILIZATION, ID_HOST_PACKETS, OnHostCommand)
 ON_COMMAND_RANGE(ID_HOST_ALL, ID_HOST_ALL, OnHostCommand)
 ON_COMMAND_RANGE(kIdPluginFirst, kIdPluginLast, OnPluginCommand)
+ON_COMMAND(ID_FILE_EXPORT_CSV, OnExportCsv)
 ON_COMMAND(ID_APP_EXIT, OnExit)
 ON_MESSAGE(WM_INITMENUPOPUP, OnInitMenuPopup)
 ON_WM_CLOSE()
@@ -60,6 +64,8 @@ BOOL QuillonFrame::CreateFrame(const char* title) {
 
 HMENU QuillonFrame::BuildMenuBar() {
     HMENU file = CreatePopupMenu();
+    AppendMenu(file, MF_STRING, ID_FILE_EXPORT_CSV, "&Export table as CSV...");
+    AppendMenu(file, MF_SEPARATOR, 0, nullptr);
     AppendMenu(file, MF_STRING, ID_APP_EXIT, "E&xit");
 
     HMENU nodes = CreatePopupMenu();
@@ -135,6 +141,32 @@ void QuillonFrame::OnHostCommand(UINT id) {
 
 void QuillonFrame::OnPluginCommand(UINT id) {
     m_plugin.Command(id);
+}
+
+TableDriver QuillonFrame::MatrixTable() const {
+    CWnd* view = m_nodeWindow ? m_nodeWindow->View() : nullptr;
+    return TableDriver(view ? view->GetSafeHwnd() : NULL, IDC_MATRIX_TABLE);
+}
+
+void QuillonFrame::OnExportCsv() {
+    const TableDriver table = MatrixTable();
+    if (!table.IsOpen()) {
+        MessageBox("Open a node first: there is no table to export.", "Export table", MB_OK);
+        return;
+    }
+    const std::string path = AskSaveFileName("Export table as CSV", "CSV files (*.csv)");
+    if (path.empty()) {
+        return;
+    }
+    // Binary, so that the CSV's CRLF line ends are written as they are.
+    std::ofstream out(path, std::ios::binary);
+    out << table.Csv();
+    out.close();
+    ++m_exports;
+    m_lastExportOk = static_cast<bool>(out);
+    if (!m_lastExportOk) {
+        MessageBox(("Cannot write " + path).c_str(), "Export table", MB_OK | MB_ICONSTOP);
+    }
 }
 
 void QuillonFrame::OnExit() {

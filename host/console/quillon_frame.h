@@ -7,6 +7,8 @@
 #include "platform/afx.h"
 #include "platform/sec_mdi_frame_wnd.h"
 
+#include "host/console/table_driver.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,9 +16,10 @@
 class NodeWindow;
 class PluginHost;
 
-// Console menu ids: the nodes, then exit.
+// Console menu ids: the nodes, the table export, then exit.
 constexpr UINT ID_NODE_FIRST = 1000;
 constexpr UINT ID_NODE_LAST = 1999;
+constexpr UINT ID_FILE_EXPORT_CSV = 2000;
 constexpr UINT ID_APP_EXIT = 57665;
 
 struct ConsoleNode {
@@ -35,11 +38,19 @@ class QuillonFrame : public SECMDIFrameWnd {
     const std::vector<ConsoleNode>& Nodes() const { return m_nodes; }
     // Enables each Matrix menu item as the plug-in says.
     void UpdateMatrixMenu();
+    // The Matrix view's table, found by its child id; not open while no node window shows one.
+    TableDriver MatrixTable() const;
+    // File > Export table as CSV: asks for a file (save_dialog.h) and writes the Matrix
+    // table there (TableDriver::Csv). Exports() counts those done, LastExportOk tells
+    // whether the last one was written; a failure is also told in a message box.
+    int Exports() const { return m_exports; }
+    bool LastExportOk() const { return m_lastExportOk; }
 
   protected:
     afx_msg void OnOpenNode(UINT id);
     afx_msg void OnHostCommand(UINT id);
     afx_msg void OnPluginCommand(UINT id);
+    afx_msg void OnExportCsv();
     afx_msg void OnExit();
     afx_msg LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
     afx_msg void OnClose();
@@ -54,4 +65,6 @@ class QuillonFrame : public SECMDIFrameWnd {
     std::vector<ConsoleNode> m_nodes;
     NodeWindow* m_nodeWindow = nullptr; // deletes itself when closed
     HMENU m_matrixMenu = nullptr;
+    int m_exports = 0;
+    bool m_lastExportOk = false;
 };

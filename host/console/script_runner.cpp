@@ -34,9 +34,7 @@ std::vector<std::string> SplitWords(const std::string& text) {
 
 // The Matrix view's table, found by its child id; not open while no node window shows one.
 TableDriver MatrixTable(QuillonFrame& frame) {
-    NodeWindow* node = frame.NodeWnd();
-    CWnd* view = node ? node->View() : nullptr;
-    return TableDriver(view ? view->GetSafeHwnd() : NULL, IDC_MATRIX_TABLE);
+    return frame.MatrixTable();
 }
 
 } // namespace

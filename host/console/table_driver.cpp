@@ -4,7 +4,36 @@
 #include "hostapi/window_report.h"
 #include "platform/text_reply.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <sstream>
+
+namespace {
+
+const char kHiddenTitleSuffix[] = " address";
+
+std::string CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) {
+        return text;
+    }
+    std::string quoted = "\"";
+    for (char c : text) {
+        quoted += c == '"' ? "\"\"" : std::string(1, c);
+    }
+    return quoted + "\"";
+}
+
+// One CSV record of the report line's fields, in the given column order.
+std::string CsvRecord(const std::vector<std::string>& fields, const std::vector<int>& order) {
+    std::string record;
+    for (size_t i = 0; i < order.size(); ++i) {
+        const size_t column = static_cast<size_t>(order[i]);
+        record += (i == 0 ? "" : ",") + CsvField(column < fields.size() ? fields[column] : "");
+    }
+    return record + "\r\n";
+}
+
+} // namespace
 
 TableDriver::TableDriver(HWND parent, int id) {
     HWND table = parent != NULL && IsWindow(parent) ? GetDlgItem(parent, id) : NULL;
@@ -44,9 +73,48 @@ int TableDriver::ColumnByName(const std::string& name) const {
                : -1;
 }
 
+std::vector<int> TableDriver::ColumnOrder() const {
+    if (m_table == NULL) {
+        return {};
+    }
+    std::vector<int> order(static_cast<size_t>(SendMessage(m_table, WM_GETCOLUMNORDER, 0, 0)));
+    const LRESULT count = SendMessage(m_table, WM_GETCOLUMNORDER, order.size(),
+                                      reinterpret_cast<LPARAM>(order.data()));
+    order.resize(std::min(order.size(), static_cast<size_t>(count)));
+    return order;
+}
+
+std::string TableDriver::Csv() const {
+    std::istringstream report(Report());
+    std::string line;
+    if (!std::getline(report, line)) {
+        return "";
+    }
+    std::vector<std::string> titles = SplitTabs(line);
+    std::vector<int> order = ColumnOrder();
+    const size_t shown = order.size();
+    for (int column = 0; column < static_cast<int>(titles.size()); ++column) {
+        if (std::find(order.begin(), order.begin() + shown, column) == order.begin() + shown) {
+            order.push_back(column);
+            titles[column] += kHiddenTitleSuffix;
+        }
+    }
+    std::string csv = CsvRecord(titles, order);
+    while (std::getline(report, line)) {
+        csv += CsvRecord(SplitTabs(line), order);
+    }
+    return csv;
+}
+
+bool TableDriver::CellRect(int column, WPARAM row, RECT& rect) const {
+    rect = RECT{column, 0, 0, 0};
+    return m_table != NULL &&
+           SendMessage(m_table, WM_GETCELLRECT, row, reinterpret_cast<LPARAM>(&rect));
+}
+
 bool TableDriver::CellCenter(int column, WPARAM row, POINT& point) const {
-    RECT cell{column, 0, 0, 0};
-    if (!SendMessage(m_table, WM_GETCELLRECT, row, reinterpret_cast<LPARAM>(&cell))) {
+    RECT cell{};
+    if (!CellRect(column, row, cell)) {
         return false;
     }
     point = {(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};

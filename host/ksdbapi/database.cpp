@@ -388,7 +388,8 @@ void Database::PostRequest(Record& record) {
     CancelRequest(record);
     const RecordRow* first = record.Row(1);
     m_walkLog.OnPosted(record.m_handle, record.GetInt(FLD_TYPE) == DB_REQ_GET_NEXT,
-                       first && !first->continueFromAnswer);
+                       first && !first->continueFromAnswer,
+                       first && record.RowText(1, FLD_VAR_INSTANCE).empty());
     uint64_t ticket = ++m_nextTicket;
     record.m_ticket = ticket;
     InFlight& flight = m_inFlight[ticket];

@@ -1,8 +1,41 @@
 #include "host/ksdbapi/ksdb_host.h"
 
 #include "host/ksdbapi/database.h"
+#include "host/ksdbapi/mib_syntax.h"
+
+#include <iterator>
 
 namespace ksdb {
+
+namespace {
+
+// RFC 3416's error-status names, 1 (tooBig) to 18 (inconsistentName).
+const char* const kSnmpErrorNames[] = {
+    "tooBig",
+    "noSuchName",
+    "badValue",
+    "readOnly",
+    "genErr",
+    "noAccess",
+    "wrongType",
+    "wrongLength",
+    "wrongEncoding",
+    "wrongValue",
+    "noCreation",
+    "inconsistentValue",
+    "resourceUnavailable",
+    "commitFailed",
+    "undoFailed",
+    "authorizationError",
+    "notWritable",
+    "inconsistentName",
+};
+
+const char* const kKsdbErrorNames[] = {
+    "time-out", "unreachable", "endOfMibView", "noSuchObject", "not increasing", "bad request",
+};
+
+} // namespace
 
 bool LoadNodes(const std::string& path) {
     return Database::Instance().LoadNodes(path);
@@ -26,6 +59,23 @@ void EndAllConnections() {
 
 NodeActivity ActivityOf(uint32_t node) {
     return Database::Instance().Activity(node);
+}
+
+bool WalkReachedEnd(int status) {
+    constexpr int kSnmpNoSuchName = 2;
+    return status == 0 || status == KSDB_ERR_END_OF_MIB_VIEW || status == kSnmpNoSuchName;
+}
+
+std::string ErrorText(int status) {
+    const int snmpCount = static_cast<int>(std::size(kSnmpErrorNames));
+    const int ksdbCount = static_cast<int>(std::size(kKsdbErrorNames));
+    if (status >= 1 && status <= snmpCount) {
+        return kSnmpErrorNames[status - 1];
+    }
+    if (status >= KSDB_ERR_TIMEOUT && status < KSDB_ERR_TIMEOUT + ksdbCount) {
+        return kKsdbErrorNames[status - KSDB_ERR_TIMEOUT];
+    }
+    return status == 0 ? "" : "error " + std::to_string(status);
 }
 
 std::vector<const Record*> GraphRecords() {

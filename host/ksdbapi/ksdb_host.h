@@ -42,15 +42,33 @@ void EndAllConnections();
 // answer whose first variable has left its requested column, or with an error status. A
 // walk that its poster abandons (frees the record, or posts it afresh) does not end here.
 // Error statuses are those of FLD_REQ_ERROR: an SNMP error status, or a KSDB_ERR_ value.
-struct NodeActivity {
-    int walksEnded = 0;                                    // since the database started
-    std::chrono::system_clock::time_point lastWalkEndedAt; // epoch while none ended
-    std::chrono::milliseconds lastWalkTook{0};             // first post to last answer
-    int lastWalkRows = 0;                                  // answers inside the column
-    int lastWalkStatus = 0;                                // 0 when it left the column
-    int lastError = 0;                                     // of any request; 0: none yet
-    std::chrono::system_clock::time_point lastErrorAt;     // epoch while none
+struct WalkSummary {
+    std::chrono::system_clock::time_point endedAt; // epoch while none ended
+    std::chrono::milliseconds took{0};             // first post to last answer
+    int rows = 0;                                  // answers inside the column
+    int status = 0;                                // 0 when it left the column
 };
+struct NodeActivity {
+    int walksEnded = 0; // since the database started
+    WalkSummary lastWalk;
+    // The last walk that began at the start of its columns (empty start instances): a whole
+    // table, as a view reads it, unlike walks that start inside a table.
+    WalkSummary lastTableWalk;
+    // Rows of the last whole-table walk that reached the end of its column, or of the
+    // agent's MIB (endOfMibView; noSuchName from a v1 agent): the conversations a view shows.
+    int tableRows = 0;
+    int lastError = 0;                                 // of any request; 0: none yet
+    std::chrono::system_clock::time_point lastErrorAt; // epoch while none
+    // The first time-out or unreachable failure since the node last answered (with values
+    // or an error status); epoch while it answers.
+    std::chrono::system_clock::time_point silentSince;
+};
+// Whether a walk that ended with this status reached the end of its column or of the
+// agent's MIB (0, endOfMibView, or noSuchName: how a v1 agent answers past its last object).
+bool WalkReachedEnd(int status);
+// The text of an error status: the SNMP name of 1-18 ("noSuchName"), "time-out",
+// "unreachable", ... for the KSDB_ERR_ values; "" for 0.
+std::string ErrorText(int status);
 // The record of one node (table 1 id); all zero for a node never asked.
 NodeActivity ActivityOf(uint32_t node);
 

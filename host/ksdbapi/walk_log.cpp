@@ -1,23 +1,38 @@
 #include "host/ksdbapi/walk_log.h"
 
+#include "host/ksdbapi/mib_syntax.h"
+
 namespace ksdb {
 
-void WalkLog::OnPosted(DbHandle record, bool getNext, bool fresh) {
+void WalkLog::OnPosted(DbHandle record, bool getNext, bool fresh, bool fromStart) {
     if (!getNext) {
         m_walks.erase(record);
         return;
     }
     if (fresh || !m_walks.count(record)) {
-        m_walks[record] = Walk{std::chrono::steady_clock::now(), 0};
+        m_walks[record] = Walk{std::chrono::steady_clock::now(), 0, fromStart};
+    }
+}
+
+// A time-out or an unreachable node starts (or continues) a silence; any other answer,
+// an SNMP error status included, shows the node answering and ends it.
+void WalkLog::NoteAnswer(NodeActivity& activity, int status) {
+    const auto now = std::chrono::system_clock::now();
+    if (status != 0) {
+        activity.lastError = status;
+        activity.lastErrorAt = now;
+    }
+    const bool silent = status == KSDB_ERR_TIMEOUT || status == KSDB_ERR_UNREACHABLE;
+    if (!silent) {
+        activity.silentSince = {};
+    } else if (activity.silentSince == std::chrono::system_clock::time_point{}) {
+        activity.silentSince = now;
     }
 }
 
 void WalkLog::OnAnswered(DbHandle record, uint32_t node, int status, bool leftColumn) {
     NodeActivity& activity = m_nodes[node];
-    if (status != 0) {
-        activity.lastError = status;
-        activity.lastErrorAt = std::chrono::system_clock::now();
-    }
+    NoteAnswer(activity, status);
     auto walk = m_walks.find(record);
     if (walk == m_walks.end()) {
         return;
@@ -27,11 +42,18 @@ void WalkLog::OnAnswered(DbHandle record, uint32_t node, int status, bool leftCo
         return;
     }
     ++activity.walksEnded;
-    activity.lastWalkEndedAt = std::chrono::system_clock::now();
-    activity.lastWalkTook = std::chrono::duration_cast<std::chrono::milliseconds>(
+    WalkSummary& summary = activity.lastWalk;
+    summary.endedAt = std::chrono::system_clock::now();
+    summary.took = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - walk->second.start);
-    activity.lastWalkRows = walk->second.rows;
-    activity.lastWalkStatus = status;
+    summary.rows = walk->second.rows;
+    summary.status = status;
+    if (walk->second.wholeTable) {
+        activity.lastTableWalk = summary;
+        if (WalkReachedEnd(status)) {
+            activity.tableRows = summary.rows;
+        }
+    }
     m_walks.erase(walk);
 }
 

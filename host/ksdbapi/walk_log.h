@@ -14,8 +14,9 @@ namespace ksdb {
 
 class WalkLog {
   public:
-    // A request record was posted; fresh is false when it continues from its answers.
-    void OnPosted(DbHandle record, bool getNext, bool fresh);
+    // A request record was posted; fresh is false when it continues from its answers,
+    // fromStart true when its first variable starts at the beginning of its column.
+    void OnPosted(DbHandle record, bool getNext, bool fresh, bool fromStart);
     // Its answer was written into the record.
     void OnAnswered(DbHandle record, uint32_t node, int status, bool leftColumn);
     // The record is gone; a walk it carried is forgotten.
@@ -27,7 +28,10 @@ class WalkLog {
     struct Walk {
         std::chrono::steady_clock::time_point start;
         int rows;
+        bool wholeTable;
     };
+
+    static void NoteAnswer(NodeActivity& activity, int status);
 
     std::map<DbHandle, Walk> m_walks;
     std::map<uint32_t, NodeActivity> m_nodes;

@@ -219,6 +219,50 @@ TEST_F(RequestsTest, FaultsInjectedThroughTheTransportBecomeErrorStatuses) {
     }
 }
 
+// A status line reads from the activity whether a node answers: a time-out starts a
+// silence that later time-outs do not move and any answer ends, an error status included;
+// walks that start inside a table do not replace the last whole-table walk.
+TEST_F(RequestsTest, ActivityTellsSilenceFromAnswersAndWholeTableWalks) {
+    FillMatrix(4);
+    int error = -1;
+    ASSERT_EQ(m_client->Walk(1, kMatrixColumns, &error).size(), 4u);
+    EXPECT_EQ(ActivityOf(1).lastTableWalk.rows, 4);
+    EXPECT_EQ(ActivityOf(1).tableRows, 4);
+    EXPECT_EQ(ActivityOf(1).silentSince, std::chrono::system_clock::time_point{});
+
+    // A walk from inside the column: a walk, but not of the whole table.
+    const std::string inside = ".1.6" + DottedMac(1) + ".6" + DottedMac(2);
+    DbHandle partial = m_client->NewRequest(DB_REQ_GET_NEXT, 1, {"1.3.6.1.2.1.16.6.2.1.4"}, inside);
+    for (int posts = 0; posts < 10 && ActivityOf(1).walksEnded == 1; ++posts) {
+        ASSERT_TRUE(m_client->PostAndWait(partial));
+    }
+    DbFreeRecord(partial);
+    EXPECT_EQ(ActivityOf(1).walksEnded, 2);
+    EXPECT_EQ(ActivityOf(1).lastTableWalk.rows, 4);
+
+    m_transport->SetAnswerHook([](const NodeConfig&, const SnmpRequest&, SnmpAnswer& answer) {
+        answer = SnmpAnswer{KSDB_ERR_TIMEOUT, {}};
+    });
+    DbFreeRecord(Ask(DB_REQ_GET, 1, "1.3.6.1.2.1.1.3.0"));
+    const auto silentSince = ActivityOf(1).silentSince;
+    EXPECT_NE(silentSince, std::chrono::system_clock::time_point{});
+    m_client->Walk(1, kMatrixColumns, &error);
+    EXPECT_EQ(error, KSDB_ERR_TIMEOUT);
+    EXPECT_EQ(ActivityOf(1).silentSince, silentSince) << "the silence began with the first";
+    EXPECT_EQ(ActivityOf(1).lastTableWalk.status, KSDB_ERR_TIMEOUT);
+    EXPECT_EQ(ActivityOf(1).tableRows, 4) << "a walk cut short keeps the last full count";
+
+    m_transport->SetAnswerHook(
+        [](const NodeConfig&, const SnmpRequest& request, SnmpAnswer& answer) {
+            answer = SnmpAnswer{5, request.vars};
+        });
+    DbFreeRecord(Ask(DB_REQ_GET, 1, "1.3.6.1.2.1.1.3.0"));
+    EXPECT_EQ(ActivityOf(1).silentSince, std::chrono::system_clock::time_point{});
+    EXPECT_EQ(ErrorText(ActivityOf(1).lastError), "genErr");
+    EXPECT_EQ(ErrorText(KSDB_ERR_TIMEOUT), "time-out");
+    EXPECT_EQ(ErrorText(0), "");
+}
+
 TEST_F(RequestsTest, SnmprecFileLoadsIntoTheAgent) {
     std::string path = testing::TempDir() + "ksdbapi.snmprec";
     std::ofstream(path)
@@ -255,10 +299,10 @@ TEST_F(RequestsTest, ActivityOfANodeCountsTheWalksThatEndedAndKeepsTheLastError)
     ASSERT_EQ(m_client->Walk(1, kMatrixColumns, &error).size(), 5u);
     NodeActivity activity = ActivityOf(1);
     EXPECT_EQ(activity.walksEnded, 1);
-    EXPECT_EQ(activity.lastWalkRows, 5);
-    EXPECT_EQ(activity.lastWalkStatus, 0);
-    EXPECT_GE(activity.lastWalkEndedAt, before);
-    EXPECT_GE(activity.lastWalkTook.count(), 0);
+    EXPECT_EQ(activity.lastWalk.rows, 5);
+    EXPECT_EQ(activity.lastWalk.status, 0);
+    EXPECT_GE(activity.lastWalk.endedAt, before);
+    EXPECT_GE(activity.lastWalk.took.count(), 0);
     EXPECT_EQ(activity.lastError, 0);
     EXPECT_EQ(ActivityOf(2).walksEnded, 0) << "walks belong to their node";
 
@@ -272,8 +316,8 @@ TEST_F(RequestsTest, ActivityOfANodeCountsTheWalksThatEndedAndKeepsTheLastError)
     DbHandle past = Ask(DB_REQ_GET_NEXT, 1, "1.3.6.1.4.1.99.1.0");
     activity = ActivityOf(1);
     EXPECT_EQ(activity.walksEnded, 2);
-    EXPECT_EQ(activity.lastWalkRows, 0);
-    EXPECT_EQ(activity.lastWalkStatus, KSDB_ERR_END_OF_MIB_VIEW);
+    EXPECT_EQ(activity.lastWalk.rows, 0);
+    EXPECT_EQ(activity.lastWalk.status, KSDB_ERR_END_OF_MIB_VIEW);
     EXPECT_EQ(activity.lastError, KSDB_ERR_END_OF_MIB_VIEW);
     EXPECT_GE(activity.lastErrorAt, before);
     DbFreeRecord(past);

@@ -134,6 +134,21 @@ TEST_F(MdiTest, DestroyedOrClosedChildIsDeleted) {
     EXPECT_EQ(frame.GetActiveFrame(), &frame);
 }
 
+// Regression: destroying the active child activated the oldest child (Qt's creation order)
+// instead of the one active before it, as Windows does; a console's window list then came
+// up over its maximized node window and took the next click.
+TEST_F(MdiTest, DestroyingTheActiveChildActivatesTheOneBeforeIt) {
+    HWND oldest = NewChild();
+    HWND node = NewChild();
+    HWND brief = NewChild();
+    ASSERT_EQ(frame.MDIGetActive()->m_hWnd, brief);
+    SendMessage(frame.m_hWndMDIClient, WM_MDIDESTROY, W(brief), 0);
+    PlatformApp::PumpMessages();
+    ASSERT_NE(frame.MDIGetActive(), nullptr);
+    EXPECT_EQ(frame.MDIGetActive()->m_hWnd, node);
+    EXPECT_NE(frame.MDIGetActive()->m_hWnd, oldest);
+}
+
 TEST_F(MdiTest, FirstPaneFillsTheChildFrameUnlessMinimised) {
     CWnd* child = CWnd::FromHandle(NewChild());
     ASSERT_NE(child, nullptr);

@@ -17,7 +17,9 @@ const COLORREF kHighlight = RGB(0, 0, 128);
 
 constexpr int kIndex = 0;
 constexpr int kSource = 1;
+constexpr int kDestination = 2;
 constexpr int kBytes = 5;
+constexpr int kErrors = 7;
 
 } // namespace
 
@@ -207,6 +209,28 @@ TEST_F(TableInputTest, TypingOnSelectedFocusCellBeginsEdit) {
     ASSERT_EQ(parent.Count(WM_NOTIFY), 2);
     EXPECT_FALSE(parent.log.back().hasTyped);
     Mouse(WM_MOUSEMOVE, POINT{cellPoint.x + 10, cellPoint.y});
+}
+
+// Regression: Tab put the focus on the hidden address columns (no focus rectangle for two
+// presses) and scrolled a scrolled table back to its first column. The focus column shows
+// in the edit notification that a typed letter sends.
+TEST_F(TableInputTest, TabStepsOverHiddenColumnsAndKeepsTheView) {
+    auto focusColumn = [this] {
+        Char('z');
+        return parent.log.back().notify.column;
+    };
+    table->SetLeftColumn(2);
+    Settle();
+    Click(CellCenter(1, kDestination));
+    Char('\t');
+    EXPECT_EQ(focusColumn(), kBytes);
+    EXPECT_EQ(table->GetLeftColumn(), 2);
+    for (int press = 0; press < 4; press++) {
+        Char('\t');
+    }
+    EXPECT_EQ(focusColumn(), kErrors) << "Tab stops at the last displayed column";
+    EXPECT_EQ(table->GetLeftColumn(), 2);
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{1}));
 }
 
 // Snapshot of the Matrix view's table for a person to look at: two hidden columns, sorted by

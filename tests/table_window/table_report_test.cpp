@@ -111,3 +111,25 @@ TEST_F(TableWindowTest, HostDriverSortsAndSelectsThroughClicks) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(SelectedRows(), expected);
 }
+
+// The CSV export: shown columns in display order, then the hidden address columns, quoted
+// where RFC 4180 wants it; rows in display order. The column order message answers the
+// shown columns only, scrolled ones included.
+TEST_F(TableWindowTest, HostDriverExportsTheTableAsCsv) {
+    MakeTable(kMatrixOptions);
+    AddMatrixColumns();
+    table->InsertRow(0, "1;Acme, Inc;say \"hi\";A;C;20;2;0", ';', TRUE);
+    table->InsertRow(1, "2;d;e;D;E;300;3;", ';', TRUE);
+    table->SetSortColumn(5, SORT_DESCENDING);
+    table->SetLeftColumn(2);
+    Settle();
+    TableDriver driver(parent.GetSafeHwnd(), 6301);
+    EXPECT_EQ(driver.ColumnOrder(), (std::vector<int>{0, 1, 2, 5, 6, 7}));
+    int first = -1;
+    EXPECT_EQ(table->SendMessage(WM_GETCOLUMNORDER, 1, reinterpret_cast<LPARAM>(&first)), 6);
+    EXPECT_EQ(first, 0) << "a short buffer gets the leftmost";
+    EXPECT_EQ(driver.Csv(), "Index,Source,Destination,Bytes,Packets,Errors,Source address,"
+                            "Destination address\r\n"
+                            "2,d,e,300,3,,D,E\r\n"
+                            "1,\"Acme, Inc\",\"say \"\"hi\"\"\",20,2,0,A,C\r\n");
+}
