@@ -2,7 +2,11 @@
 //
 // Every face name maps to one of the DejaVu families (fonts-dejavu-core) so that text looks
 // and measures the same on every machine: fixed-pitch faces to DejaVu Sans Mono, serif faces
-// to DejaVu Serif, all others to DejaVu Sans. Escapement and orientation are not honoured.
+// to DejaVu Serif, all others to DejaVu Sans. DejaVu has no Chinese: every font falls back to
+// WenQuanYi Zen Hei (fonts-wqy-zenhei) for the glyphs it lacks, so the Chinese catalog's
+// titles and the module's Chinese menus draw as text, not as empty boxes, and the same on
+// every machine whatever else fontconfig would pick. Escapement and orientation are not
+// honoured.
 #include "platform/gdi_private.h"
 
 #include <QPainter>
@@ -210,7 +214,8 @@ LOGFONT StockFont(LONG height, LONG weight, BYTE pitchAndFamily, const char* fac
 } // namespace
 
 QFont GdiMakeQFont(const LOGFONT& log) {
-    QFont font(FamilyFor(log));
+    QFont font;
+    font.setFamilies({FamilyFor(log), QStringLiteral("WenQuanYi Zen Hei")});
     font.setPixelSize(EmPixels(font, log.lfHeight));
     font.setWeight(static_cast<QFont::Weight>(log.lfWeight > 0 ? std::min<LONG>(log.lfWeight, 1000)
                                                                : FW_NORMAL));

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QPixmap>
 #include <deque>
 
 namespace {
@@ -81,6 +82,35 @@ QPoint Placed(QMenu& view, UINT flags, int x, int y) {
     return QPoint(x, y);
 }
 
+// A command item of a menu view, enabled and checked as its state says.
+QAction* AddAction(QMenu* view, const QString& text, UINT state) {
+    QAction* action = view->addAction(text);
+    action->setEnabled(!(state & (MF_GRAYED | MF_DISABLED)));
+    action->setCheckable(state & MF_CHECKED);
+    action->setChecked(state & MF_CHECKED);
+    return action;
+}
+
+// Offered items as the menu showed them, for its picture: the same texts, states and
+// sub-menus, without commands.
+void FillOffered(QMenu* view, const std::vector<platform::OfferedMenuItem>& items) {
+    for (const platform::OfferedMenuItem& item : items) {
+        if (item.state & MF_SEPARATOR) {
+            view->addSeparator();
+            continue;
+        }
+        const QString text = QString::fromStdString(item.text);
+        const bool enabled = !(item.state & (MF_GRAYED | MF_DISABLED));
+        if (item.state & MF_POPUP) {
+            QMenu* sub = view->addMenu(text);
+            sub->setEnabled(enabled);
+            FillOffered(sub, item.popup);
+            continue;
+        }
+        AddAction(view, text, item.state);
+    }
+}
+
 UINT ShowMenu(HMENU menu, UINT flags, int x, int y, HWND owner) {
     QMenu view;
     UINT chosen = 0;
@@ -114,6 +144,13 @@ void ClearOfferedMenus() {
     menuChoices.clear();
 }
 
+BOOL SaveOfferedMenuImage(const OfferedMenu& menu, const char* path) {
+    QMenu view;
+    FillOffered(&view, menu.items);
+    view.adjustSize();
+    return view.grab().save(QString::fromUtf8(path), "PNG");
+}
+
 void FillQMenu(QMenu* view, HMENU menu, HWND owner, const std::function<void(UINT)>& chosen) {
     view->clear();
     const std::vector<MenuItem>* items = MenuItems(menu);
@@ -138,10 +175,7 @@ void FillQMenu(QMenu* view, HMENU menu, HWND owner, const std::function<void(UIN
             FillQMenu(sub, popup, owner, chosen);
             continue;
         }
-        QAction* action = view->addAction(text);
-        action->setEnabled(enabled);
-        action->setCheckable(item.state & MF_CHECKED);
-        action->setChecked(item.state & MF_CHECKED);
+        QAction* action = AddAction(view, text, item.state);
         UINT id = item.id;
         QObject::connect(action, &QAction::triggered, view, [chosen, id] { chosen(id); });
     }

@@ -2,16 +2,40 @@
 
 #include "platform/gdi_surface.h"
 #include "platform/module_registry.h"
+#include "platform/user_language.h"
 
 #include <QImage>
 
+#include <string>
+#include <vector>
+
 namespace {
 
+// The user's language names (platform/user_language.h) that name a resource language.
+struct NamedLanguage {
+    const char* name;
+    LANGID language;
+};
+
+const NamedLanguage kNamedLanguages[] = {
+    {"zh_CN", MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED)},
+    {"zh_TW", MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL)},
+    {"zh", MAKELANGID(LANG_CHINESE, SUBLANG_NEUTRAL)},
+};
+
+bool IdOf(LPCSTR name, UINT& id) {
+    if (!IS_INTRESOURCE(name)) {
+        return false;
+    }
+    id = static_cast<UINT>(reinterpret_cast<uintptr_t>(name));
+    return true;
+}
+
 template <typename Entry> const Entry* FindEntry(const Entry* entries, size_t count, LPCSTR name) {
-    if (entries == nullptr || !IS_INTRESOURCE(name)) {
+    UINT id = 0;
+    if (entries == nullptr || !IdOf(name, id)) {
         return nullptr;
     }
-    UINT id = static_cast<UINT>(reinterpret_cast<uintptr_t>(name));
     for (size_t i = 0; i < count; ++i) {
         if (entries[i].id == id) {
             return &entries[i];
@@ -20,8 +44,47 @@ template <typename Entry> const Entry* FindEntry(const Entry* entries, size_t co
     return nullptr;
 }
 
+// The version of menu `name` in language `wanted`; unless `exact`, a language without a
+// sub-language accepts every version of its primary language.
+const RESMENU* FindMenuIn(const RESOURCETABLE* table, LPCSTR name, LANGID wanted, bool exact) {
+    UINT id = 0;
+    if (table == nullptr || table->menus == nullptr || !IdOf(name, id)) {
+        return nullptr;
+    }
+    const bool anySub = !exact && SUBLANGID(wanted) == SUBLANG_NEUTRAL && wanted != LANG_NEUTRAL;
+    for (size_t i = 0; i < table->menuCount; ++i) {
+        const RESMENU& menu = table->menus[i];
+        const bool accepted = anySub ? PRIMARYLANGID(menu.language) == PRIMARYLANGID(wanted)
+                                     : menu.language == wanted;
+        if (menu.id == id && accepted) {
+            return &menu;
+        }
+    }
+    return nullptr;
+}
+
+// The languages to try for a resource, best first.
+std::vector<LANGID> WantedLanguages() {
+    std::vector<LANGID> wanted;
+    for (const std::string& name : platform::UserLanguages()) {
+        for (const NamedLanguage& known : kNamedLanguages) {
+            if (name == known.name) {
+                wanted.push_back(known.language);
+            }
+        }
+    }
+    wanted.push_back(MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+    wanted.push_back(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    return wanted;
+}
+
 const RESMENU* FindMenu(HINSTANCE instance, LPCSTR name) {
     const RESOURCETABLE* table = platform::ModuleResources(instance);
+    for (LANGID language : WantedLanguages()) {
+        if (const RESMENU* menu = FindMenuIn(table, name, language, false)) {
+            return menu;
+        }
+    }
     return table == nullptr ? nullptr : FindEntry(table->menus, table->menuCount, name);
 }
 
@@ -102,14 +165,30 @@ HBITMAP LoadBitmap(HINSTANCE instance, LPCSTR name) {
     return image.isNull() ? nullptr : GdiCreateBitmapFromImage(image);
 }
 
-HRSRC FindResource(HMODULE module, LPCSTR name, LPCSTR type) {
+namespace {
+
+// An image, or the menu that `findMenu` picks.
+template <typename FindMenuFn>
+HRSRC FindTyped(HMODULE module, LPCSTR type, LPCSTR name, FindMenuFn findMenu) {
     const void* found = nullptr;
     if (type == RT_MENU) {
-        found = FindMenu(module, name);
+        found = findMenu();
     } else if (type == RT_GROUP_ICON) {
         found = FindIcon(module, name);
     } else if (type == RT_BITMAP) {
         found = FindBitmap(module, name);
     }
     return static_cast<HRSRC>(const_cast<void*>(found));
+}
+
+} // namespace
+
+HRSRC FindResource(HMODULE module, LPCSTR name, LPCSTR type) {
+    return FindTyped(module, type, name, [&] { return FindMenu(module, name); });
+}
+
+HRSRC FindResourceEx(HMODULE module, LPCSTR type, LPCSTR name, LANGID language) {
+    return FindTyped(module, type, name, [&] {
+        return FindMenuIn(platform::ModuleResources(module), name, language, true);
+    });
 }

@@ -22,6 +22,14 @@
 // the end of the items also ends it). The top level
 // of a menu resource is the menu bar (or the menu holding the popups of a context menu).
 // Images are XPM (xpm lines) or encoded bytes in a format Qt reads (PNG, BMP: bytes/size).
+//
+// Languages: a menu may come in several languages under one id, each tagged with its LANGID
+// (MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED)); an untagged menu is LANG_NEUTRAL.
+// LoadMenu and FindResource take the version for the user's language
+// (platform/user_language.h, the rule Localize follows): the first of the user's languages
+// that the module has ("zh_CN" exactly, a bare "zh" any Chinese version), else the neutral
+// version, else US English, else the first one listed. FindResourceEx asks for one language
+// exactly. Icons and bitmaps have one version for every language.
 #pragma once
 
 #include "platform/menu_api.h"
@@ -43,10 +51,23 @@ struct RESMENUITEM {
     const char* text; // UTF-8; "&" marks the mnemonic
 };
 
+typedef WORD LANGID;
+#define MAKELANGID(primary, sub) ((LANGID)((((WORD)(sub)) << 10) | (WORD)(primary)))
+#define PRIMARYLANGID(language) ((WORD)(language)&0x3ff)
+#define SUBLANGID(language) ((WORD)(language) >> 10)
+#define LANG_NEUTRAL 0x00
+#define LANG_CHINESE 0x04
+#define LANG_ENGLISH 0x09
+#define SUBLANG_NEUTRAL 0x00
+#define SUBLANG_ENGLISH_US 0x01
+#define SUBLANG_CHINESE_TRADITIONAL 0x01
+#define SUBLANG_CHINESE_SIMPLIFIED 0x02
+
 struct RESMENU {
     UINT id;
     const RESMENUITEM* items;
     size_t count;
+    LANGID language = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
 };
 
 struct RESIMAGE {
@@ -70,8 +91,11 @@ struct RESOURCETABLE {
 HMENU LoadMenu(HINSTANCE instance, LPCSTR name);
 HICON LoadIcon(HINSTANCE instance, LPCSTR name);
 HBITMAP LoadBitmap(HINSTANCE instance, LPCSTR name);
-// Non-null (an opaque token) when the module has a resource of that name and type.
+// Non-null (an opaque token) when the module has a resource of that name and type, in the
+// user's language or the next best one.
 HRSRC FindResource(HMODULE module, LPCSTR name, LPCSTR type);
+// The same in exactly that language.
+HRSRC FindResourceEx(HMODULE module, LPCSTR type, LPCSTR name, LANGID language);
 
 namespace platform {
 

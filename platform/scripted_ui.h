@@ -41,6 +41,9 @@ void DismissNextMenu();
 // What the tracked menus offered, oldest first.
 const std::vector<OfferedMenu>& OfferedMenus();
 void ClearOfferedMenus();
+// Writes a PNG of an offered menu as it would have shown on screen; FALSE when the file
+// cannot be written.
+BOOL SaveOfferedMenuImage(const OfferedMenu& menu, const char* path);
 
 // Chooses a command of a window's menu bar as a person would: WM_INITMENUPOPUP for the popup
 // holding it, then, when the item is enabled, WM_COMMAND(id) posted to the window. FALSE

@@ -211,3 +211,9 @@ void TimerClock::Advance(DWORD milliseconds) {
 int TimerClock::ActiveTimerCount() {
     return int(g_timers.size());
 }
+
+int TimerClock::ShortTimerCount(DWORD maxElapse) {
+    return int(std::count_if(g_timers.begin(), g_timers.end(), [maxElapse](const Timer& timer) {
+        return timer.elapse <= maxElapse;
+    }));
+}

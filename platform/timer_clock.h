@@ -16,4 +16,7 @@ class TimerClock {
     static void Advance(DWORD milliseconds);
     // Timers alive, over all windows.
     static int ActiveTimerCount();
+    // Timers alive whose interval is at most `maxElapse` ms: the short ones that batch
+    // pending work (a table's 25 ms redraw), not the periodic refreshes of seconds.
+    static int ShortTimerCount(DWORD maxElapse);
 };

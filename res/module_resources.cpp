@@ -7,9 +7,10 @@
 
 namespace {
 
-// Both context menus offer the graph commands in this order; the labels are the
-// module's own texts and are shown as they are.
-const RESMENUITEM kGraphPopup[] = {
+// Both context menus offer the graph commands in this order, in Chinese and in English;
+// the platform loads the version of the user's language (English by default). The labels
+// are shown as they are, not passed through Localize.
+const RESMENUITEM kGraphPopupChinese[] = {
     {MF_POPUP | MF_END, 0, "Matrix"},
     {MF_STRING, ID_GRAPH_UTILIZATION, "应用(&U)"},
     {MF_STRING, ID_GRAPH_ERRORS, "错误(&E)"},
@@ -18,9 +19,20 @@ const RESMENUITEM kGraphPopup[] = {
     {MF_STRING | MF_END, ID_GRAPH_ALL, "全部(&A)"},
 };
 
+const RESMENUITEM kGraphPopupEnglish[] = {
+    {MF_POPUP | MF_END, 0, "Matrix"},          {MF_STRING, ID_GRAPH_UTILIZATION, "&Utilization"},
+    {MF_STRING, ID_GRAPH_ERRORS, "&Errors"},   {MF_STRING, ID_GRAPH_BYTES, "&Bytes"},
+    {MF_STRING, ID_GRAPH_PACKETS, "&Packets"}, {MF_STRING | MF_END, ID_GRAPH_ALL, "&All"},
+};
+
+constexpr LANGID kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+constexpr LANGID kChinese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
+
 const RESMENU kMenus[] = {
-    {IDR_MATRIX_POPUP, kGraphPopup, std::size(kGraphPopup)},
-    {IDR_MATRIX_WINDOW_POPUP, kGraphPopup, std::size(kGraphPopup)},
+    {IDR_MATRIX_POPUP, kGraphPopupEnglish, std::size(kGraphPopupEnglish), kEnglish},
+    {IDR_MATRIX_POPUP, kGraphPopupChinese, std::size(kGraphPopupChinese), kChinese},
+    {IDR_MATRIX_WINDOW_POPUP, kGraphPopupEnglish, std::size(kGraphPopupEnglish), kEnglish},
+    {IDR_MATRIX_WINDOW_POPUP, kGraphPopupChinese, std::size(kGraphPopupChinese), kChinese},
 };
 
 const char* const kIconShadow[] = {

@@ -2,8 +2,8 @@
 # The main job: sets up what is missing, builds, starts the demo probe and the console on it.
 # With a display the console opens interactively on the demo node; without one it runs
 # scripts/demo.script offscreen and writes screenshots (the table, a Utilization graph of
-# three conversations, the All window), the table and the graphs' points into OUT
-# (default: out/ in the repository).
+# three conversations, the All window, the view's context menu), the table and the graphs'
+# points into OUT (default: out/ in the repository). LANGUAGE=zh_CN runs it in Chinese.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/setup.sh"
@@ -25,5 +25,5 @@ sed "s|\${OUT}|$out|g" "$root/scripts/demo.script" > "$script"
 QT_QPA_PLATFORM=offscreen "$build/bin/quillon" --script "$script"
 echo "run.sh: the demo wrote $out/console.png, $out/utilization.png, $out/all.png," \
     "$out/table.tsv, $out/graphs.tsv, $out/messages.txt, $out/conversation.png," \
-    "$out/conversation.tsv and $out/conversation-graph.png"
+    "$out/conversation.tsv, $out/conversation-graph.png and $out/context-menu.png"
 echo "run.sh: the demo probe keeps running; stop it with: bash scripts/demo_probe.sh stop"

@@ -11,6 +11,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 namespace {
 
@@ -197,15 +198,19 @@ std::string ScreenshotActive(const QuillonFrame& frame, const std::vector<std::s
 
 void RegisterConversationCommands(ScriptRunner& runner, QuillonFrame& frame) {
     using Command = std::string (*)(const QuillonFrame&, const std::vector<std::string>&);
-    const std::pair<const char*, Command> commands[] = {
-        {"drag", &Drag},
-        {"dump-conversation", &DumpConversation},
-        {"menu", &Menu},
-        {"screenshot-active", &ScreenshotActive},
+    using Kind = ScriptRunner::Kind;
+    const std::tuple<const char*, Command, Kind> commands[] = {
+        {"drag", &Drag, Kind::Acts},
+        {"dump-conversation", &DumpConversation, Kind::Observes},
+        {"menu", &Menu, Kind::Acts},
+        {"screenshot-active", &ScreenshotActive, Kind::Observes},
     };
-    for (const auto& [name, command] : commands) {
-        runner.AddCommand(name, [&frame, command = command](const std::vector<std::string>& args) {
-            return ScriptRunner::Failed(command(frame, args));
-        });
+    for (const auto& [name, command, kind] : commands) {
+        runner.AddCommand(
+            name,
+            [&frame, command = command](const std::vector<std::string>& args) {
+                return ScriptRunner::Failed(command(frame, args));
+            },
+            kind);
     }
 }

@@ -102,7 +102,8 @@ ScriptRunner::Outcome Tab(QuillonFrame& frame, const std::vector<std::string>& a
 void AddGraphCommands(ScriptRunner& runner, QuillonFrame& frame, const GraphEngine& engine) {
     runner.AddCommand("wait-graphs",
                       [&engine](const auto& args) { return WaitGraphs(engine, args); });
-    runner.AddCommand("dump-graphs",
-                      [&engine](const auto& args) { return DumpGraphs(engine, args); });
+    runner.AddCommand(
+        "dump-graphs", [&engine](const auto& args) { return DumpGraphs(engine, args); },
+        ScriptRunner::Kind::Observes);
     runner.AddCommand("tab", [&frame](const auto& args) { return Tab(frame, args); });
 }

@@ -8,9 +8,11 @@
 #include "hostapi/tessaran_ids.h"
 #include "platform/platform_app.h"
 #include "platform/scripted_ui.h"
+#include "platform/timer_clock.h"
 
 #include <QTimer>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -22,6 +24,12 @@ namespace {
 
 constexpr int kPollIntervalMs = 20;
 constexpr double kDefaultWalkTimeoutSeconds = 60;
+// Pending work is what short timers batch (a table's 25 ms redraw); the periodic refreshes
+// of seconds are not waited for.
+constexpr DWORD kPendingWorkTimerMs = 100;
+constexpr int kSettlePollMs = 5;
+// A window that keeps a short timer armed for good holds an observing command up no longer.
+constexpr int kSettleTimeoutMs = 2000;
 
 std::vector<std::string> SplitWords(const std::string& text) {
     std::istringstream in(text);
@@ -32,6 +40,12 @@ std::vector<std::string> SplitWords(const std::string& text) {
     return words;
 }
 
+// The plug-in's view in the open node window, or null.
+CWnd* MatrixView(QuillonFrame& frame) {
+    NodeWindow* node = frame.NodeWnd();
+    return node ? node->View() : nullptr;
+}
+
 // The Matrix view's table, found by its child id; not open while no node window shows one.
 TableDriver MatrixTable(QuillonFrame& frame) {
     return frame.MatrixTable();
@@ -39,10 +53,12 @@ TableDriver MatrixTable(QuillonFrame& frame) {
 
 } // namespace
 
+// Read with a point whatever the C locale says (Qt sets it from the environment, and
+// strtod under de_DE reads "0.5" as 0 followed by junk).
 bool ScriptRunner::ParseNumber(const std::string& text, double& value) {
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    return !text.empty() && end && *end == '\0' && value >= 0;
+    const char* end = text.data() + text.size();
+    const std::from_chars_result read = std::from_chars(text.data(), end, value);
+    return !text.empty() && read.ec == std::errc() && read.ptr == end && value >= 0;
 }
 
 bool ScriptRunner::ParseCount(const std::string& text, int& value) {
@@ -88,8 +104,45 @@ bool ScriptRunner::Load(const std::string& path, std::string& error) {
     return true;
 }
 
-void ScriptRunner::AddCommand(const std::string& name, Handler handler) {
-    m_added[name] = std::move(handler);
+void ScriptRunner::AddCommand(const std::string& name, Handler handler, Kind kind) {
+    m_added[name] = Added{std::move(handler), kind};
+}
+
+std::span<const ScriptRunner::Builtin> ScriptRunner::Builtins() {
+    static const Builtin builtins[] = {
+        {"open", &ScriptRunner::Open, Kind::Acts},
+        {"wait-walks", &ScriptRunner::WaitWalks, Kind::Acts},
+        {"wait", &ScriptRunner::Wait, Kind::Acts},
+        {"select", &ScriptRunner::Select, Kind::Acts},
+        {"sort", &ScriptRunner::Sort, Kind::Acts},
+        {"command", &ScriptRunner::Command, Kind::Acts},
+        {"dump-table", &ScriptRunner::DumpTable, Kind::Observes},
+        {"messages", &ScriptRunner::Messages, Kind::Observes},
+        {"screenshot", &ScriptRunner::Screenshot, Kind::Observes},
+        {"context-menu", &ScriptRunner::ContextMenu, Kind::Observes},
+    };
+    return builtins;
+}
+
+bool ScriptRunner::Observes(const Line& line) const {
+    for (const Builtin& builtin : Builtins()) {
+        if (line.words[0] == builtin.name) {
+            return builtin.kind == Kind::Observes;
+        }
+    }
+    auto added = m_added.find(line.words[0]);
+    return added != m_added.end() && added->second.kind == Kind::Observes;
+}
+
+// True once no short timer holds pending work (the caller pumped the messages just before),
+// or when the wait ran out.
+bool ScriptRunner::Settled() {
+    if (!m_settling) {
+        m_settling = true;
+        m_settleDeadline = Clock::now() + std::chrono::milliseconds(kSettleTimeoutMs);
+    }
+    return TimerClock::ShortTimerCount(kPendingWorkTimerMs) == 0 ||
+           Clock::now() >= m_settleDeadline;
 }
 
 void ScriptRunner::Start() {
@@ -100,6 +153,11 @@ void ScriptRunner::Step() {
     while (m_next < m_lines.size()) {
         const Line& line = m_lines[m_next];
         PlatformApp::PumpMessages();
+        if (Observes(line) && !Settled()) {
+            QTimer::singleShot(kSettlePollMs, [this] { Step(); });
+            return;
+        }
+        m_settling = false;
         if (line.words[0] == "quit") {
             PlatformApp::Quit(0);
             return;
@@ -145,26 +203,14 @@ void ScriptRunner::Fail(const Line& line, const std::string& message) {
 }
 
 ScriptRunner::Outcome ScriptRunner::Run(const Line& line) {
-    using Handler = Outcome (ScriptRunner::*)(const std::vector<std::string>&);
-    static const std::pair<const char*, Handler> commands[] = {
-        {"open", &ScriptRunner::Open},
-        {"wait-walks", &ScriptRunner::WaitWalks},
-        {"wait", &ScriptRunner::Wait},
-        {"select", &ScriptRunner::Select},
-        {"sort", &ScriptRunner::Sort},
-        {"command", &ScriptRunner::Command},
-        {"dump-table", &ScriptRunner::DumpTable},
-        {"messages", &ScriptRunner::Messages},
-        {"screenshot", &ScriptRunner::Screenshot},
-    };
     const std::vector<std::string> args(line.words.begin() + 1, line.words.end());
-    for (const auto& [name, handler] : commands) {
-        if (line.words[0] == name) {
-            return (this->*handler)(args);
+    for (const Builtin& builtin : Builtins()) {
+        if (line.words[0] == builtin.name) {
+            return (this->*builtin.run)(args);
         }
     }
     auto added = m_added.find(line.words[0]);
-    return added != m_added.end() ? added->second(args) : Failed("unknown command");
+    return added != m_added.end() ? added->second.handler(args) : Failed("unknown command");
 }
 
 ScriptRunner::Outcome ScriptRunner::Open(const std::vector<std::string>& args) {
@@ -295,6 +341,27 @@ ScriptRunner::Outcome ScriptRunner::Screenshot(const std::vector<std::string>& a
         return Failed("usage: screenshot FILE");
     }
     if (!PlatformApp::SaveWindowImage(m_frame.m_hWnd, args[0].c_str())) {
+        return Failed("cannot write " + args[0]);
+    }
+    return {};
+}
+
+// The view tracks its menu on the top-level window; a scripted run records it unchosen.
+ScriptRunner::Outcome ScriptRunner::ContextMenu(const std::vector<std::string>& args) {
+    if (args.size() != 1) {
+        return Failed("usage: context-menu FILE");
+    }
+    CWnd* view = MatrixView(m_frame);
+    if (view == nullptr) {
+        return Failed("no view is open");
+    }
+    const size_t menus = platform::OfferedMenus().size();
+    view->SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(view->GetSafeHwnd()),
+                      MAKELPARAM(-1, -1));
+    if (platform::OfferedMenus().size() == menus) {
+        return Failed("the view opened no menu");
+    }
+    if (!platform::SaveOfferedMenuImage(platform::OfferedMenus().back(), args[0].c_str())) {
         return Failed("cannot write " + args[0]);
     }
     return {};

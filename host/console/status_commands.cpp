@@ -81,8 +81,9 @@ Outcome WaitFile(const Args& args) {
 } // namespace
 
 void AddStatusCommands(ScriptRunner& runner, QuillonFrame& frame) {
-    runner.AddCommand("dump-status",
-                      [&frame](const Args& args) { return DumpStatus(frame, args); });
+    runner.AddCommand(
+        "dump-status", [&frame](const Args& args) { return DumpStatus(frame, args); },
+        ScriptRunner::Kind::Observes);
     runner.AddCommand("wait-status",
                       [&frame](const Args& args) { return WaitStatus(frame, args); });
     runner.AddCommand("wait-file", WaitFile);

@@ -1,6 +1,7 @@
 #include "host/console/table_driver.h"
 
 #include "host/console/tab_fields.h"
+#include "hostapi/ksmem32.h"
 #include "hostapi/window_report.h"
 #include "platform/text_reply.h"
 
@@ -58,11 +59,16 @@ int TableDriver::RowCount() const {
     return lines > 0 ? lines - 1 : 0;
 }
 
+// The first column titled `name` or, as the plug-in passes its titles through Localize,
+// titled with the translation of the English `name`.
 int TableDriver::ColumnByName(const std::string& name) const {
     const std::vector<std::string> titles = Titles();
-    for (size_t column = 0; column < titles.size(); ++column) {
-        if (titles[column] == name) {
-            return static_cast<int>(column);
+    const std::string translated = Localize(name.c_str());
+    for (const std::string& wanted : {name, translated}) {
+        for (size_t column = 0; column < titles.size(); ++column) {
+            if (titles[column] == wanted) {
+                return static_cast<int>(column);
+            }
         }
     }
     char* end = nullptr;

@@ -19,7 +19,8 @@ class TableDriver {
     std::string Report() const;
     std::vector<std::string> Titles() const;
     int RowCount() const;
-    // A column by title, else by index; -1 when there is no such column.
+    // A column by its title, by its English title (the text the plug-in localises), else by
+    // its index; -1 when there is no such column.
     int ColumnByName(const std::string& name) const;
     // The shown columns, left to right (scrolled out of sight or not).
     std::vector<int> ColumnOrder() const;

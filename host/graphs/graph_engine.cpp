@@ -8,7 +8,9 @@
 #include <QDateTime>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -17,13 +19,15 @@ GraphEngine* g_engine = nullptr;
 
 } // namespace
 
+// Read with a point whatever the C locale says (Qt sets it from the environment).
 UINT GraphEngine::ParseInterval(const char* seconds) {
     if (!seconds || !*seconds) {
         return 0;
     }
-    char* end = nullptr;
-    const double value = std::strtod(seconds, &end);
-    if (*end || !(value > 0) || value > 86400) {
+    const char* end = seconds + std::strlen(seconds);
+    double value = 0;
+    const std::from_chars_result read = std::from_chars(seconds, end, value);
+    if (read.ec != std::errc() || read.ptr != end || !(value > 0) || value > 86400) {
         return 0;
     }
     return std::max(kMinIntervalMs, static_cast<UINT>(value * 1000));

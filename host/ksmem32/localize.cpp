@@ -4,10 +4,9 @@
 // host/ksmem32/po/<language>.po. The locale dir is $TESSARAN_LOCALEDIR, else
 // share/locale beside the folder of this library (<build>/lib -> <build>/share/locale).
 //
-// Language: the first of the entries of $LANGUAGE (a colon-separated list), then the
-// first set one of $LC_ALL, $LC_MESSAGES, $LANG, that has a catalog; "ll_CC.codeset@mod"
-// tries ll_CC, then ll. "C", "POSIX" and English stop the search: English is the identity.
-// The variables are read on every call, so a change of language applies at once.
+// Language: the first of the user's languages (platform/user_language.h, the rule the
+// module resources follow too) that has a catalog translating the text; English is the
+// identity.
 //
 // The catalogs are read here rather than through the C library's gettext(): that
 // translates only after setlocale() in the host, ignores $LANGUAGE in the "C" locale and
@@ -19,6 +18,7 @@
 // string literals). A null argument gives "".
 #include "host/ksmem32/mo_catalog.h"
 #include "hostapi/ksmem32.h"
+#include "platform/user_language.h"
 
 #include <cstdlib>
 #include <dlfcn.h>
@@ -26,7 +26,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -46,59 +45,13 @@ std::string LocaleDir() {
     return libDir + "/../share/locale";
 }
 
-bool IsIdentityLanguage(const std::string& name) {
-    return name == "C" || name == "POSIX" || name.starts_with("C.") || name == "en" ||
-           name.starts_with("en_") || name.starts_with("en.") || name.starts_with("en@");
-}
-
-// "zh_CN.UTF-8@mod" -> {"zh_CN", "zh"}.
-void AddCandidates(const std::string& name, std::vector<std::string>& out) {
-    std::string base = name.substr(0, name.find_first_of(".@"));
-    if (base.empty()) {
-        return;
-    }
-    out.push_back(base);
-    size_t underscore = base.find('_');
-    if (underscore != std::string::npos) {
-        out.push_back(base.substr(0, underscore));
-    }
-}
-
-// Catalog names to try, in order; an identity language ends the list.
-std::vector<std::string> LanguageCandidates() {
-    std::vector<std::string> names;
-    if (const char* list = std::getenv("LANGUAGE"); list && *list) {
-        std::string text = list;
-        for (size_t start = 0; start <= text.size();) {
-            size_t end = text.find(':', start);
-            end = end == std::string::npos ? text.size() : end;
-            names.push_back(text.substr(start, end - start));
-            start = end + 1;
-        }
-    }
-    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        if (const char* value = std::getenv(variable); value && *value) {
-            names.push_back(value);
-            break;
-        }
-    }
-    std::vector<std::string> candidates;
-    for (const std::string& name : names) {
-        if (IsIdentityLanguage(name)) {
-            break;
-        }
-        AddCandidates(name, candidates);
-    }
-    return candidates;
-}
-
 // Catalogs by language, loaded on first use and kept for the life of the process; a
 // language without a catalog is remembered as null so its file is looked for only once.
 class CatalogCache {
   public:
     const char* Translate(const char* text) {
         std::lock_guard lock(m_mutex);
-        for (const std::string& language : LanguageCandidates()) {
+        for (const std::string& language : platform::UserLanguages()) {
             const MoCatalog* catalog = Catalog(language);
             if (const char* translation = catalog ? catalog->Find(text) : nullptr) {
                 return translation;

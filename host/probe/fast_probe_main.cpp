@@ -125,25 +125,22 @@ void OnAlarm(unsigned int, void* datum) {
     AddSecond(*static_cast<Probe*>(datum));
 }
 
+probe::AgentSettings SettingsOf(const Options& options) {
+    probe::AgentSettings settings;
+    settings.application = kAppName;
+    settings.description = "Tessaran fast RMON probe";
+    settings.address = options.address;
+    settings.port = options.port;
+    return settings;
+}
+
 bool StartAgent(const Options& options, Probe& probe) {
-    netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_ROLE, 0);
-    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
-    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
-    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
-    std::string endpoint = "udp:" + options.address + ":" + std::to_string(options.port);
-    netsnmp_ds_set_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_PORTS, endpoint.c_str());
-    setenv("MIBS", "", 1);
-    snmp_disable_log();
-    if (init_agent(kAppName) != 0) {
-        return false;
-    }
-    probe::AllowReadCommunity("public");
-    if (!probe::RegisterMatrixGroup(probe.table) ||
-        !probe::RegisterSystemGroup("Tessaran fast RMON probe", kAppName)) {
-        return false;
-    }
-    init_snmp(kAppName);
-    if (init_master_agent() != 0) {
+    // One control row for the generated conversations, as if counted on interface 1.
+    probe::MatrixControl control;
+    control.dataSource = {1, 3, 6, 1, 2, 1, 2, 2, 1, 1, 1};
+    control.owner = kAppName;
+    probe.table.SetControl(1, control);
+    if (!probe::StartMatrixAgent(SettingsOf(options), probe.table)) {
         return false;
     }
     if (!options.fixed) {
@@ -176,7 +173,6 @@ int main(int argc, char** argv) {
     while (!g_stop) {
         agent_check_and_process(1);
     }
-    snmp_shutdown(kAppName);
-    shutdown_agent();
+    probe::StopMatrixAgent(SettingsOf(options));
     return 0;
 }

@@ -32,17 +32,32 @@ void SetName(netsnmp_variable_list* var, const Arcs& name) {
 
 void SetValue(netsnmp_variable_list* var, const MatrixValue& value) {
     if (value.tag == kTagOctets) {
-        snmp_set_var_typed_value(var, ASN_OCTET_STR, value.address.data(), value.address.size());
+        snmp_set_var_typed_value(var, ASN_OCTET_STR, value.octets.data(), value.octets.size());
+    } else if (value.tag == kTagObjectId) {
+        std::vector<oid> arcs(value.oid.begin(), value.oid.end());
+        snmp_set_var_typed_value(var, ASN_OBJECT_ID, arcs.data(), arcs.size() * sizeof(oid));
     } else {
         snmp_set_var_typed_integer(var, value.tag, long(value.number));
     }
 }
 
+// The table a matrix registration serves and the lock that guards it, if any.
+struct MatrixSource {
+    const MatrixTable* table = nullptr;
+    std::mutex* guard = nullptr;
+};
+
 // Get answers the object or noSuchInstance; get-next moves the variable to the next object,
 // or leaves it alone past the last one so that the agent goes on to the next registration.
+// The lock is held for the table look-ups of one pass only, never while the answer is sent.
 int HandleMatrix(netsnmp_mib_handler* handler, netsnmp_handler_registration*,
                  netsnmp_agent_request_info* info, netsnmp_request_info* requests) {
-    const auto* table = static_cast<const MatrixTable*>(handler->myvoid);
+    const auto* source = static_cast<const MatrixSource*>(handler->myvoid);
+    const MatrixTable* table = source->table;
+    std::unique_lock<std::mutex> lock;
+    if (source->guard) {
+        lock = std::unique_lock<std::mutex>(*source->guard);
+    }
     for (netsnmp_request_info* request = requests; request; request = request->next) {
         netsnmp_variable_list* var = request->requestvb;
         MatrixObject object;
@@ -117,9 +132,11 @@ bool Register(const char* label, Netsnmp_Node_Handler* function, const oid* base
 
 } // namespace
 
-bool RegisterMatrixGroup(const MatrixTable& table) {
-    return Register("matrix", HandleMatrix, kMatrixGroup, OID_LENGTH(kMatrixGroup),
-                    const_cast<MatrixTable*>(&table));
+// One matrix group per process, as there is one agent: the source lives as long as it.
+bool RegisterMatrixGroup(const MatrixTable& table, std::mutex* guard) {
+    static MatrixSource source;
+    source = {&table, guard};
+    return Register("matrix", HandleMatrix, kMatrixGroup, OID_LENGTH(kMatrixGroup), &source);
 }
 
 void AllowReadCommunity(const std::string& community) {
@@ -127,6 +144,39 @@ void AllowReadCommunity(const std::string& community) {
     init_vacm_snmpd_easy_tokens();
     std::string line = "rocommunity " + community;
     netsnmp_config(line.data());
+}
+
+bool StartMatrixAgent(const AgentSettings& settings, const MatrixTable& table, std::mutex* guard) {
+    const char* application = settings.application.c_str();
+    netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_ROLE, 0);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
+    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
+    std::string endpoint = "udp:" + settings.address + ":" + std::to_string(settings.port);
+    netsnmp_ds_set_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_PORTS, endpoint.c_str());
+    // Quiet: no line per request (the tcp-wrappers note) and no complaint about the SMUX
+    // port, which only the system's snmpd needs. With no log handler at all net-snmp writes
+    // to stderr, so a handler that drops everything replaces the ones init_agent set up.
+    netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID,
+                           NETSNMP_DS_AGENT_DONT_LOG_TCPWRAPPERS_CONNECTS, 1);
+    setenv("MIBS", "", 1);
+    if (init_agent(application) != 0) {
+        return false;
+    }
+    snmp_disable_log();
+    netsnmp_register_loghandler(NETSNMP_LOGHANDLER_NONE, LOG_DEBUG);
+    AllowReadCommunity("public");
+    if (!RegisterMatrixGroup(table, guard) ||
+        !RegisterSystemGroup(settings.description, settings.application)) {
+        return false;
+    }
+    init_snmp(application);
+    return init_master_agent() == 0;
+}
+
+void StopMatrixAgent(const AgentSettings& settings) {
+    snmp_shutdown(settings.application.c_str());
+    shutdown_agent();
 }
 
 // The texts live as long as the process: the agent may answer until it exits.

@@ -1,6 +1,7 @@
 // The engine end to end under the manual clock: a posted graph record becomes a chart
 // window, its polls reach the in-memory agent, and counters become points.
 #include "tests/graphs/graph_fixture.h"
+#include "tests/support/comma_locale.h"
 
 #include "host/graphs/graph_chart.h"
 #include "host/ksdbapi/mib_syntax.h"
@@ -295,4 +296,15 @@ TEST_F(GraphFixture, ChartSavesPngAndCsv) {
     ASSERT_TRUE(widget->SavePng(QString::fromStdString(png)));
     QImage image(QString::fromStdString(png));
     EXPECT_EQ(image.size(), QSize(320, 200));
+}
+
+// $TESSARAN_GRAPH_INTERVAL and --graph-interval are seconds with a point, in every locale:
+// under a decimal comma "2.5" still means two and a half seconds, and "2,5" is no number.
+TEST_F(CommaLocaleTest, GraphIntervalKeepsItsPoint) {
+    EXPECT_EQ(GraphEngine::ParseInterval("2.5"), 2500u);
+    EXPECT_EQ(GraphEngine::ParseInterval("0.1"), GraphEngine::kMinIntervalMs);
+    EXPECT_EQ(GraphEngine::ParseInterval("2,5"), 0u);
+    EXPECT_EQ(GraphEngine::ParseInterval("86400.5"), 0u);
+    EXPECT_EQ(GraphEngine::ParseInterval("-1"), 0u);
+    EXPECT_EQ(GraphEngine::ParseInterval(""), 0u);
 }

@@ -6,7 +6,11 @@
 #include "platform/scripted_ui.h"
 #include "tests/support/logging_wnd.h"
 
+#include <QImage>
+
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace {
 
@@ -178,6 +182,24 @@ TEST_F(TrackMenuTest, OfferedMenuIsRecorded) {
     EXPECT_EQ(offered[0].items[3].state, UINT{MF_POPUP});
     ASSERT_EQ(offered[0].items[3].popup.size(), 2u);
     EXPECT_EQ(offered[0].items[3].popup[1].id, 11u);
+}
+
+// The picture of a recorded menu shows its items: more items, a taller picture.
+TEST_F(TrackMenuTest, OfferedMenuPictureShowsTheItems) {
+    HMENU single = CreatePopupMenu();
+    AppendMenu(single, MF_STRING, 1, "&Open");
+    TrackPopupMenu(popup, TPM_RIGHTBUTTON, 0, 0, 0, owner.m_hWnd, nullptr);
+    TrackPopupMenu(single, TPM_RIGHTBUTTON, 0, 0, 0, owner.m_hWnd, nullptr);
+    DestroyMenu(single);
+    const std::string path = testing::TempDir() + "offered-menu.png";
+    QSize sizes[2];
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(platform::SaveOfferedMenuImage(platform::OfferedMenus()[i], path.c_str()));
+        sizes[i] = QImage(QString::fromStdString(path)).size();
+    }
+    EXPECT_GT(sizes[1].height(), 0);
+    EXPECT_GT(sizes[0].height(), sizes[1].height());
+    EXPECT_FALSE(platform::SaveOfferedMenuImage(platform::OfferedMenus()[0], "/nonexistent/m.png"));
 }
 
 TEST_F(TrackMenuTest, BadMenuOrOwnerFails) {

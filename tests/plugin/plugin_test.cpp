@@ -289,24 +289,60 @@ TEST_F(PluginTest, ExportsWhileTheTabIsShown) {
     EXPECT_TRUE(IsWindow(hwnd));
 }
 
+// The labels of a popup, in order, with their command ids.
+using MenuItems = std::vector<std::pair<std::string, UINT>>;
+
+MenuItems PopupItems(HMENU menu) {
+    MenuItems items;
+    const HMENU popup = GetSubMenu(menu, 0);
+    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+        char text[64] = "";
+        GetMenuString(popup, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+        items.emplace_back(text, GetMenuItemID(popup, i));
+    }
+    return items;
+}
+
+// Both context menus come in English and Chinese; the user's language picks one, with
+// English for every language the module does not have.
 TEST_F(PluginTest, ResourcesOfTheModule) {
     LoadWithRecordingSibling();
-    const char* const labels[] = {"应用(&U)", "错误(&E)", "字节(&B)", "数据包(&P)", "全部(&A)"};
-    const UINT ids[] = {ID_GRAPH_UTILIZATION, ID_GRAPH_ERRORS, ID_GRAPH_BYTES, ID_GRAPH_PACKETS,
-                        ID_GRAPH_ALL};
-    for (UINT menuId : {IDR_MATRIX_POPUP, IDR_MATRIX_WINDOW_POPUP}) {
-        const HMENU menu = LoadMenu(module, MAKEINTRESOURCE(menuId));
-        ASSERT_NE(menu, nullptr) << menuId;
-        const HMENU popup = GetSubMenu(menu, 0);
-        ASSERT_EQ(GetMenuItemCount(popup), 5);
-        for (int i = 0; i < 5; ++i) {
-            char text[64] = "";
-            GetMenuString(popup, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
-            EXPECT_STREQ(text, labels[i]);
-            EXPECT_EQ(GetMenuItemID(popup, i), ids[i]);
-        }
-        DestroyMenu(menu);
+    const MenuItems chinese = {{"应用(&U)", ID_GRAPH_UTILIZATION},
+                               {"错误(&E)", ID_GRAPH_ERRORS},
+                               {"字节(&B)", ID_GRAPH_BYTES},
+                               {"数据包(&P)", ID_GRAPH_PACKETS},
+                               {"全部(&A)", ID_GRAPH_ALL}};
+    const MenuItems english = {{"&Utilization", ID_GRAPH_UTILIZATION},
+                               {"&Errors", ID_GRAPH_ERRORS},
+                               {"&Bytes", ID_GRAPH_BYTES},
+                               {"&Packets", ID_GRAPH_PACKETS},
+                               {"&All", ID_GRAPH_ALL}};
+    const std::pair<const char*, const MenuItems*> cases[] = {
+        {"zh_CN", &chinese}, {"zh_CN.UTF-8", &chinese},
+        {"zh", &chinese},    {"fr:zh_CN", &chinese},
+        {"", &english},      {"C", &english},
+        {"de_DE", &english}, {"en_US:zh_CN", &english}};
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        unsetenv(variable);
     }
+    for (const auto& [language, labels] : cases) {
+        setenv("LANGUAGE", language, 1);
+        for (UINT menuId : {IDR_MATRIX_POPUP, IDR_MATRIX_WINDOW_POPUP}) {
+            const HMENU menu = LoadMenu(module, MAKEINTRESOURCE(menuId));
+            ASSERT_NE(menu, nullptr) << menuId;
+            EXPECT_EQ(PopupItems(menu), *labels) << language << " " << menuId;
+            DestroyMenu(menu);
+        }
+    }
+    unsetenv("LANGUAGE");
+    for (LANGID language : {MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED),
+                            MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)}) {
+        EXPECT_NE(FindResourceEx(module, RT_MENU, MAKEINTRESOURCE(IDR_MATRIX_POPUP), language),
+                  nullptr);
+    }
+    EXPECT_EQ(FindResourceEx(module, RT_MENU, MAKEINTRESOURCE(IDR_MATRIX_POPUP),
+                             MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL)),
+              nullptr);
     for (UINT iconId : {IDI_NODE_SHADOW, IDI_NODE, IDI_NODE_HIGHLIGHTED}) {
         EXPECT_NE(LoadIcon(module, MAKEINTRESOURCE(iconId)), nullptr) << iconId;
     }

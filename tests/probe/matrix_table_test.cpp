@@ -1,6 +1,6 @@
-// The probe's matrix tables against a plain reference: every object of both tables in a
-// sorted map, built from the same traffic. Get and get-next must agree with it everywhere,
-// from any identifier, however odd.
+// The probe's matrix tables against a plain reference: every object of the control table
+// and both matrix tables in a sorted map, built from the same traffic. Get and get-next must agree
+// with it everywhere, from any identifier, however odd.
 #include "host/probe/matrix_table.h"
 
 #include <gtest/gtest.h>
@@ -20,10 +20,38 @@ struct Counters {
     uint32_t packets = 0, octets = 0, errors = 0;
 };
 
-// Every object of matrixSDTable and matrixDSTable for the given rows.
+std::string Octets(const Mac& address) {
+    return std::string(address.begin(), address.end());
+}
+
+// The control rows of the fixture: index 1 counted on ifIndex.3, index 2 on ifIndex.4.
+const std::map<uint32_t, probe::MatrixControl> kControls = {
+    {1, {{1, 3, 6, 1, 2, 1, 2, 2, 1, 1, 3}, 1234, "monitor", 1}},
+    {2, {{1, 3, 6, 1, 2, 1, 2, 2, 1, 1, 4}, 0, "", 1}}};
+
+// Every object of matrixControlTable, matrixSDTable and matrixDSTable for the given rows.
 std::map<Arcs, probe::MatrixValue>
 Reference(const std::map<std::tuple<uint32_t, Mac, Mac>, Counters>& rows) {
     std::map<Arcs, probe::MatrixValue> objects;
+    std::map<uint32_t, uint32_t> sizes;
+    for (const auto& row : rows) {
+        ++sizes[std::get<0>(row.first)];
+    }
+    for (const auto& [index, control] : kControls) {
+        const probe::MatrixValue values[] = {
+            {probe::kTagInteger, index, {}, {}},
+            {probe::kTagObjectId, 0, {}, control.dataSource},
+            {probe::kTagInteger, sizes[index], {}, {}},
+            {probe::kTagTimeTicks, control.lastDeleteTime, {}, {}},
+            {probe::kTagOctets, 0, control.owner, {}},
+            {probe::kTagInteger, control.status, {}, {}},
+        };
+        for (uint32_t column = 1; column <= 6; ++column) {
+            Arcs name = MatrixTable::kControlEntry;
+            name.insert(name.end(), {column, index});
+            objects[name] = values[column - 1];
+        }
+    }
     for (const auto& [key, counters] : rows) {
         const auto& [index, source, destination] = key;
         for (bool ds : {false, true}) {
@@ -34,12 +62,12 @@ Reference(const std::map<std::tuple<uint32_t, Mac, Mac>, Counters>& rows) {
             instance.push_back(6);
             instance.insert(instance.end(), second.begin(), second.end());
             const probe::MatrixValue values[] = {
-                {probe::kTagOctets, 0, source},
-                {probe::kTagOctets, 0, destination},
-                {probe::kTagInteger, index, {}},
-                {probe::kTagCounter32, counters.packets, {}},
-                {probe::kTagCounter32, counters.octets, {}},
-                {probe::kTagCounter32, counters.errors, {}},
+                {probe::kTagOctets, 0, Octets(source), {}},
+                {probe::kTagOctets, 0, Octets(destination), {}},
+                {probe::kTagInteger, index, {}, {}},
+                {probe::kTagCounter32, counters.packets, {}, {}},
+                {probe::kTagCounter32, counters.octets, {}, {}},
+                {probe::kTagCounter32, counters.errors, {}, {}},
             };
             for (uint32_t column = 1; column <= 6; ++column) {
                 Arcs name = ds ? MatrixTable::kDsEntry : MatrixTable::kSdEntry;
@@ -53,7 +81,7 @@ Reference(const std::map<std::tuple<uint32_t, Mac, Mac>, Counters>& rows) {
 }
 
 bool SameValue(const probe::MatrixValue& a, const probe::MatrixValue& b) {
-    return a.tag == b.tag && a.number == b.number && a.address == b.address;
+    return a.tag == b.tag && a.number == b.number && a.octets == b.octets && a.oid == b.oid;
 }
 
 class MatrixTableTest : public testing::Test {
@@ -74,6 +102,9 @@ class MatrixTableTest : public testing::Test {
             row.packets += packets;
             row.octets += octets;
             row.errors += errors;
+        }
+        for (const auto& [index, control] : kControls) {
+            m_table.SetControl(index, control);
         }
         m_reference = Reference(m_rows);
     }
@@ -141,4 +172,28 @@ TEST(MatrixTable, CountersWrapAsCounter32) {
     ASSERT_TRUE(table.Get(packets, object));
     EXPECT_EQ(object.value.number, 2u);
     EXPECT_EQ(table.Size(), 1u);
+}
+
+TEST(MatrixTable, RemovedRowsLeaveBothTablesAndTheControlTableSize) {
+    MatrixTable table;
+    table.SetControl(1, {});
+    Mac a = {1, 2, 3, 4, 5, 6}, b = {6, 5, 4, 3, 2, 1};
+    table.Row(1, a, b).packets = 5;
+    table.Row(1, b, a).packets = 7;
+    EXPECT_TRUE(table.Remove(1, a, b));
+    EXPECT_FALSE(table.Remove(1, a, b));
+    MatrixObject object;
+    Arcs size = MatrixTable::kControlEntry;
+    size.insert(size.end(), {3, 1});
+    ASSERT_TRUE(table.Get(size, object));
+    EXPECT_EQ(object.value.number, 1u);
+    // What is left in each table is the one row b->a.
+    for (const Arcs& entry : {MatrixTable::kSdEntry, MatrixTable::kDsEntry}) {
+        Arcs packets = entry;
+        packets.push_back(4);
+        ASSERT_TRUE(table.GetNext(packets, object));
+        EXPECT_EQ(object.value.number, 7u);
+        ASSERT_TRUE(table.GetNext(object.name, object));
+        EXPECT_EQ(object.name[entry.size()], 5u);
+    }
 }

@@ -1,18 +1,14 @@
 #include "table/format_number.h"
 #include "table/table_model.h"
+#include "tests/support/comma_locale.h"
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 namespace {
 
@@ -137,42 +133,7 @@ TEST(ParseNumber, ReadsAsAtofDoesInTheCLocale) {
 
 // A process whose LC_NUMERIC writes a decimal comma (Qt takes the C library's locale from
 // the environment) still reads "12.3456" as 12.3456, prints it with a point and sorts
-// "9.5" above "9.1". The German locale is compiled into a temporary directory, so the test
-// does not depend on the locales the machine has installed.
-class CommaLocaleTest : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        s_dir =
-            std::filesystem::temp_directory_path() / ("comma-locale-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(s_dir);
-        const std::string command =
-            "localedef -i de_DE -f UTF-8 '" + s_dir.string() + "/de_DE.UTF-8' >/dev/null 2>&1";
-        s_built = std::system(command.c_str()) == 0;
-    }
-    static void TearDownTestSuite() { std::filesystem::remove_all(s_dir); }
-
-    void SetUp() override {
-        if (!s_built) {
-            GTEST_SKIP() << "localedef could not build de_DE";
-        }
-        setenv("LOCPATH", s_dir.c_str(), 1);
-        if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr ||
-            std::strcmp(std::localeconv()->decimal_point, ",") != 0) {
-            GTEST_SKIP() << "no comma locale";
-        }
-    }
-    void TearDown() override {
-        std::setlocale(LC_NUMERIC, "C");
-        unsetenv("LOCPATH");
-    }
-
-    static std::filesystem::path s_dir;
-    static bool s_built;
-};
-
-std::filesystem::path CommaLocaleTest::s_dir;
-bool CommaLocaleTest::s_built = false;
-
+// "9.5" above "9.1".
 TEST_F(CommaLocaleTest, NumbersKeepTheirPoint) {
     EXPECT_EQ(ParseNumber("12.3456"), 12.3456);
     char buffer[256];

@@ -98,6 +98,9 @@ TEST_F(TableWindowTest, HostDriverSortsAndSelectsThroughClicks) {
     EXPECT_FALSE(driver.DoubleClickHeader(3)) << "a hidden column has no header";
     ASSERT_TRUE(driver.DoubleClickHeader(5));
     EXPECT_EQ(table->GetSortColumn(), 5);
+    EXPECT_EQ(table->GetSortMode(), SORT_DESCENDING);
+    ASSERT_TRUE(driver.DoubleClickHeader(5));
+    EXPECT_EQ(table->GetSortMode(), SORT_ASCENDING) << "a second double click toggles";
 
     table->SelectRow(7, TRUE);
     ASSERT_TRUE(driver.ClearSelection());

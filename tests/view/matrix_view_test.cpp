@@ -9,6 +9,9 @@
 #include "table/ksc_table.h"
 #include "tests/view/view_fixture.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace {
 
 const std::string kHostA("\x00\xA0\xC9\x12\x34\x56", 6);
@@ -477,4 +480,80 @@ TEST_F(MatrixViewTest, ViewRebuiltAfterItsTabWasDestroyedHasATableAConnectionAnd
     EXPECT_EQ(Row(2), (Cells{"2", kA, kF, kA, kF, "180", "3", "0"}));
     m_view->m_table->SelectRow(0, TRUE);
     EXPECT_TRUE(m_view->HasSelectedRows());
+}
+
+// The view created under zh_CN, whose column titles come from the Chinese catalog.
+class ChineseMatrixViewTest : public MatrixViewTest {
+  protected:
+    void SetUp() override {
+        setenv("LANGUAGE", "zh_CN", 1);
+        MatrixViewTest::SetUp();
+    }
+    void TearDown() override {
+        MatrixViewTest::TearDown();
+        unsetenv("LANGUAGE");
+    }
+
+    // The dark pixels of a column's header text, cut to their bounding box, one row of
+    // '#' and '.' per line.
+    std::vector<std::string> TitleInk(int column) const {
+        KSCTable* table = m_view->m_table;
+        CRect header;
+        table->GetHeaderRect(column, &header);
+        header.DeflateRect(3, 3);
+        CDC* dc = table->GetDC();
+        std::vector<std::string> ink;
+        for (int y = header.top; y < header.bottom; ++y) {
+            std::string line;
+            for (int x = header.left; x < header.right; ++x) {
+                const COLORREF pixel = dc->GetPixel(x, y);
+                const bool dark =
+                    GetRValue(pixel) < 128 && GetGValue(pixel) < 128 && GetBValue(pixel) < 128;
+                line += dark ? '#' : '.';
+            }
+            ink.push_back(line);
+        }
+        table->ReleaseDC(dc);
+        return Cropped(ink);
+    }
+
+    static std::vector<std::string> Cropped(const std::vector<std::string>& ink) {
+        size_t top = ink.size(), bottom = 0, left = std::string::npos, right = 0;
+        for (size_t y = 0; y < ink.size(); ++y) {
+            const size_t first = ink[y].find('#');
+            if (first == std::string::npos) {
+                continue;
+            }
+            top = std::min(top, y);
+            bottom = y + 1;
+            left = std::min(left, first);
+            right = std::max(right, ink[y].rfind('#') + 1);
+        }
+        std::vector<std::string> cropped;
+        for (size_t y = top; y < bottom; ++y) {
+            cropped.push_back(ink[y].substr(left, right - left));
+        }
+        return cropped;
+    }
+};
+
+// Two titles of two characters each: drawn as boxes (a font without Chinese glyphs) they
+// would be the same four boxes; drawn as text they differ.
+TEST_F(ChineseMatrixViewTest, ColumnTitlesDrawChineseGlyphsNotBoxes) {
+    KSCTable* table = m_view->m_table;
+    EXPECT_EQ(table->GetColumnTitle(5), "字节");
+    EXPECT_EQ(table->GetColumnTitle(7), "错误");
+    EXPECT_EQ(table->GetColumnTitle(0), "索引");
+    m_frame->ShowWindow(SW_SHOW);
+    table->Invalidate();
+    table->UpdateWindow();
+
+    const std::vector<std::string> bytes = TitleInk(5);
+    const std::vector<std::string> errors = TitleInk(7);
+    const std::vector<std::string> index = TitleInk(0);
+    ASSERT_FALSE(bytes.empty());
+    ASSERT_FALSE(errors.empty());
+    EXPECT_NE(bytes, errors);
+    EXPECT_NE(bytes, index);
+    EXPECT_NE(errors, index);
 }

@@ -1,0 +1,49 @@
+// Frames from libpcap: a live Ethernet interface or a capture file (pcap or pcapng), one at
+// a time. Only Ethernet link layers are accepted, since the matrix counts MAC pairs.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct pcap;
+
+namespace probe {
+
+struct CapturedFrame {
+    const uint8_t* data = nullptr; // valid until the next call of Next
+    uint32_t captured = 0;         // bytes at data
+    uint32_t length = 0;           // the frame's length on the wire
+    int64_t microseconds = 0;      // capture time since the epoch
+};
+
+class CaptureSource {
+  public:
+    enum class Result { kFrame, kIdle, kEnd, kError };
+
+    // A capture of interface `name` in promiscuous mode, keeping the first `snapLength`
+    // bytes of every frame. Null with `error` set if it cannot be opened.
+    static std::unique_ptr<CaptureSource> OpenLive(const std::string& name, int snapLength,
+                                                   std::string& error);
+    // A capture file; null with `error` set if it cannot be read or is no capture file.
+    static std::unique_ptr<CaptureSource> OpenFile(const std::string& path, std::string& error);
+    ~CaptureSource();
+
+    // The next frame: kFrame, kIdle (a live capture's read time-out passed with nothing),
+    // kEnd (the file ended, or Stop was called) or kError (see Error()).
+    Result Next(CapturedFrame& frame);
+    // Makes a live capture's Next return kEnd soon; callable from any thread.
+    void Stop();
+    const std::string& Error() const { return m_error; }
+    bool Live() const { return m_live; }
+
+  private:
+    CaptureSource(pcap* handle, bool live) : m_handle(handle), m_live(live) {}
+    static bool CheckEthernet(pcap* handle, std::string& error);
+
+    pcap* m_handle;
+    bool m_live;
+    std::string m_error;
+};
+
+} // namespace probe
