@@ -6,6 +6,7 @@
 #include "view/matrix_view.h"
 
 #include <string.h>
+#include <string>
 
 namespace {
 
@@ -29,6 +30,23 @@ constexpr int kVariablesTable = 3;
 void ReadVariable(DbHandle answer, int position, char* buffer, int size) {
     DbSetInt(answer, FLD_VAR_INDEX, position);
     DbGetText(answer, FLD_VAR_VALUE, buffer, size);
+}
+
+// The start of a cell as a buffer of `size` bytes would hold it.
+std::string CellPrefix(const KSCTable& table, int row, int column, int size) {
+    std::string text = table.GetCellText(row, column);
+    if (text.size() >= static_cast<size_t>(size)) {
+        text.resize(static_cast<size_t>(size) - 1);
+    }
+    return text;
+}
+
+// A conversation is known by the part of its cells that the lookup reads of an answer.
+// The cells keep longer texts (an agent may answer a 2,000-byte "address"); comparing
+// them whole with the shorter key would never match, and such a conversation would get
+// a new row on every walk. Texts that agree over the key's length are one conversation.
+std::string CellKey(const KSCTable& table, int row, int column) {
+    return CellPrefix(table, row, column, kKeyValueSize);
 }
 
 } // namespace
@@ -169,18 +187,18 @@ int CMatrixView::FindMatrixRow(const char* index, const char* source, const char
 
 BOOL CMatrixView::RowHoldsConversation(int row, const char* index, const char* source,
                                        const char* destination) const {
-    return lstrcmpi(m_table->GetCellText(row, COL_INDEX).c_str(), index) == 0 &&
-           lstrcmpi(m_table->GetCellText(row, COL_SOURCE_ADDRESS).c_str(), source) == 0 &&
-           lstrcmpi(m_table->GetCellText(row, COL_DESTINATION_ADDRESS).c_str(), destination) == 0;
+    return lstrcmpi(CellKey(*m_table, row, COL_INDEX).c_str(), index) == 0 &&
+           lstrcmpi(CellKey(*m_table, row, COL_SOURCE_ADDRESS).c_str(), source) == 0 &&
+           lstrcmpi(CellKey(*m_table, row, COL_DESTINATION_ADDRESS).c_str(), destination) == 0;
 }
 
 void CMatrixView::RebuildRowIndex() {
     m_rowIndex.Clear();
     const int count = m_table->GetRowCount();
     for (int row = 0; row < count; ++row) {
-        m_rowIndex.Add(row, m_table->GetCellText(row, COL_INDEX).c_str(),
-                       m_table->GetCellText(row, COL_SOURCE_ADDRESS).c_str(),
-                       m_table->GetCellText(row, COL_DESTINATION_ADDRESS).c_str());
+        m_rowIndex.Add(row, CellKey(*m_table, row, COL_INDEX).c_str(),
+                       CellKey(*m_table, row, COL_SOURCE_ADDRESS).c_str(),
+                       CellKey(*m_table, row, COL_DESTINATION_ADDRESS).c_str());
     }
 }
 
@@ -219,9 +237,8 @@ void CMatrixView::OnNameConverted(const char* address, const char* name, intptr_
 
 bool CMatrixView::PutNameIfAddress(int row, int addressColumn, int nameColumn, const char* address,
                                    const char* name) {
-    char held[kAddressCompareSize];
-    lstrcpyn(held, m_table->GetCellText(row, addressColumn).c_str(), sizeof held);
-    if (lstrcmpi(held, address) != 0) {
+    const std::string held = CellPrefix(*m_table, row, addressColumn, kAddressCompareSize);
+    if (lstrcmpi(held.c_str(), address) != 0) {
         return false;
     }
     m_table->SetRowText(row, name, nameColumn, 0, FALSE);

@@ -1,6 +1,7 @@
 #include "host/ksdbapi/net_snmp_transport.h"
 
 #include "host/ksdbapi/mib_syntax.h"
+#include "host/ksdbapi/net_snmp_common.h"
 #include "hostapi/ksdbapi.h"
 
 #include <QObject>
@@ -11,88 +12,21 @@
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 
-#include <cstdlib>
-
 namespace ksdb {
 namespace {
-
-// Once per process: no configuration files and no MIB files, since identifiers are
-// numeric throughout and a user's snmp.conf must not change what the library sends.
-void InitLibrary() {
-    static bool done = false;
-    if (done) {
-        return;
-    }
-    done = true;
-    setenv("MIBS", "", 0);
-    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
-    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
-    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
-    init_snmp("tessaran");
-}
 
 std::string SettingsOf(const NodeConfig& node) {
     return node.address + '|' + std::to_string(node.version) + '|' + node.community + '|' +
            std::to_string(node.timeoutMs) + '|' + std::to_string(node.retries);
 }
 
-std::vector<oid> ToNetSnmp(const Oid& name) {
-    return std::vector<oid>(name.begin(), name.end());
-}
-
 void AddVariable(netsnmp_pdu* pdu, int kind, const SnmpVarBind& var) {
-    std::vector<oid> name = ToNetSnmp(var.name);
-    if (kind != DB_REQ_SET) {
-        snmp_add_null_var(pdu, name.data(), name.size());
+    if (kind == DB_REQ_SET) {
+        AddValue(pdu, var.name, var.value);
         return;
     }
-    const SnmpValue& value = var.value;
-    if (value.type == kAsnCounter64) {
-        counter64 number{static_cast<u_long>(static_cast<uint64_t>(value.number) >> 32),
-                         static_cast<u_long>(value.number & 0xffffffff)};
-        snmp_pdu_add_variable(pdu, name.data(), name.size(), value.type, &number, sizeof number);
-    } else if (value.type == kAsnObjectId) {
-        std::vector<oid> arcs = ToNetSnmp(value.oid);
-        snmp_pdu_add_variable(pdu, name.data(), name.size(), value.type, arcs.data(),
-                              arcs.size() * sizeof(oid));
-    } else if (value.type == kAsnOctetString || value.type == kAsnIpAddress ||
-               value.type == kAsnOpaque) {
-        snmp_pdu_add_variable(pdu, name.data(), name.size(), value.type, value.bytes.data(),
-                              value.bytes.size());
-    } else {
-        long number = static_cast<long>(value.number);
-        snmp_pdu_add_variable(pdu, name.data(), name.size(), value.type, &number, sizeof number);
-    }
-}
-
-SnmpValue ValueOf(const netsnmp_variable_list* var) {
-    SnmpValue value;
-    value.type = var->type;
-    switch (var->type) {
-    case ASN_INTEGER:
-        value.number = *var->val.integer;
-        break;
-    case ASN_COUNTER:
-    case ASN_GAUGE:
-    case ASN_TIMETICKS:
-        value.number = static_cast<uint32_t>(*var->val.integer);
-        break;
-    case ASN_COUNTER64:
-        value.number = static_cast<int64_t>(static_cast<uint64_t>(var->val.counter64->high) << 32 |
-                                            (var->val.counter64->low & 0xffffffff));
-        break;
-    case ASN_OCTET_STR:
-    case ASN_IPADDRESS:
-    case ASN_OPAQUE:
-        value.bytes.assign(reinterpret_cast<const char*>(var->val.string), var->val_len);
-        break;
-    case ASN_OBJECT_ID:
-        value.oid.assign(var->val.objid, var->val.objid + var->val_len / sizeof(oid));
-        break;
-    default:
-        break;
-    }
-    return value;
+    std::vector<oid> name(var.name.begin(), var.name.end());
+    snmp_add_null_var(pdu, name.data(), name.size());
 }
 
 SnmpAnswer AnswerOf(const netsnmp_pdu* pdu) {
@@ -114,7 +48,7 @@ SnmpAnswer Failure(int status) {
 
 NetSnmpTransport::NetSnmpTransport()
     : m_context(new QObject), m_timer(new QTimer(m_context.get())) {
-    InitLibrary();
+    InitNetSnmpLibrary();
     m_timer->setSingleShot(true);
     QObject::connect(m_timer, &QTimer::timeout, m_context.get(), [this] { OnTimeout(); });
 }

@@ -59,6 +59,31 @@ TEST_F(MatrixViewTest, NodeChangeFillsRowsInArrivalOrderAndRefreshUpdatesCounter
     EXPECT_EQ(Row(3), (Cells{"3", kB, kF, kB, kF, "60", "1", "0"}));
 }
 
+// Address texts longer than the lookup reads of an answer (1,023 characters) got a new row
+// on every walk: the key read from the answer never equalled the longer cell.
+TEST_F(MatrixViewTest, LongAddressTextsStayOneRowPerConversation) {
+    const std::string medium(400, '\x11'); // 1,199 characters of text: the cell keeps it whole
+    const std::string huge(2000, '\x22');  // 5,999: longer than the cell buffer too
+    for (uint32_t walk = 1; walk <= 4; ++walk) {
+        Serve({{1, medium, kHostA, walk, 100 * walk, 0},
+               {1, kHostA, huge, walk, 200 * walk, 0},
+               {2, huge, huge, walk, 300 * walk, 0}});
+        if (walk == 1) {
+            ShowNode(1);
+        } else {
+            TimerClock::Advance(REFRESH_INTERVAL);
+            FinishWalk();
+        }
+    }
+    ASSERT_EQ(RowCount(), 3);
+    // In the agent's order: instances begin with the index, then the source's length.
+    EXPECT_EQ(Row(0)[CMatrixView::COL_DESTINATION_ADDRESS].size(), 5119u);
+    EXPECT_EQ(Row(1)[CMatrixView::COL_SOURCE_ADDRESS], AddressText(medium));
+    EXPECT_EQ(Row(0)[CMatrixView::COL_BYTES], "800");
+    EXPECT_EQ(Row(1)[CMatrixView::COL_BYTES], "400");
+    EXPECT_EQ(Row(2)[CMatrixView::COL_BYTES], "1200");
+}
+
 TEST_F(MatrixViewTest, NodeChangeEmptiesTheTableAndNamesTheDevice) {
     Serve(kConversations);
     ShowNode(1);

@@ -101,11 +101,7 @@ void MatrixViewTest::SetUpTestSuite() {
 
 void MatrixViewTest::SetUp() {
     ksdb::ResetDatabase();
-    const std::string nodes = std::string(TESSARAN_TEST_BINARY_DIR) + "/view_nodes";
-    std::ofstream(nodes) << "1 10.0.0.1 2c public 1000 1 probe-one\n"
-                            "2 10.0.0.2 2c public 1000 1 probe-two\n";
-    ASSERT_TRUE(ksdb::LoadNodes(nodes));
-    Serve({});
+    ASSERT_NO_FATAL_FAILURE(SetUpHostLibrary());
     g_convertCalls.clear();
     g_testNames.clear();
     platform::ClearMessageBoxRecords();
@@ -126,6 +122,14 @@ void MatrixViewTest::SetUp() {
     ASSERT_TRUE(m_otherPage.Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 0, 0), m_tabs.get(), 1));
     m_tabs->AddTab(&m_otherPage, "Other");
     m_view->m_frame = m_frame.get();
+}
+
+void MatrixViewTest::SetUpHostLibrary() {
+    const std::string nodes = std::string(TESSARAN_TEST_BINARY_DIR) + "/view_nodes";
+    std::ofstream(nodes) << "1 10.0.0.1 2c public 1000 1 probe-one\n"
+                            "2 10.0.0.2 2c public 1000 1 probe-two\n";
+    ASSERT_TRUE(ksdb::LoadNodes(nodes));
+    Serve({});
 }
 
 void MatrixViewTest::TearDown() {

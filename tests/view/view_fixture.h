@@ -71,6 +71,9 @@ class MatrixViewTest : public ::testing::Test {
     static void SetUpTestSuite();
     void SetUp() override;
     void TearDown() override;
+    // Loads the nodes and chooses the transport, before the view is made: two nodes
+    // served by an in-memory agent.
+    virtual void SetUpHostLibrary();
 
     // Serves the conversations from now on (a fresh agent).
     void Serve(const std::vector<TestConversation>& rows);
