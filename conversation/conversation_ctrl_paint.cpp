@@ -63,7 +63,7 @@ void CConversationCtrl::OnPaint() {
     CPaintDC dc(this);
     CRect client;
     GetClientRect(&client);
-    if (client != m_lastClientRect) {
+    if (!client.EqualRect(&m_lastClientRect)) {
         RebuildPicture(&dc, client);
     }
     // The icons again, so that highlights follow the mode.

@@ -11,7 +11,6 @@ namespace {
 constexpr int kBorderSlop = 4; // a border is hit within this distance
 constexpr int kMinExtent = 5;  // least width or height left by a border drag
 constexpr int kTrackEnd = 65535;
-constexpr int kWheelNotch = 120;
 
 } // namespace
 
