@@ -60,6 +60,22 @@ bool StartsHex(const char* text) {
            (std::isxdigit(static_cast<unsigned char>(text[2])) || text[2] == '.');
 }
 
+// The end of the number's text for from_chars: before an exponent marker that no
+// well-formed exponent follows. libstdc++'s from_chars reads "1e+-5" as 1e-5 where atof
+// stops before the 'e' and reads 1.
+const char* NumberEnd(const char* start, bool hex) {
+    const char* at = start;
+    while (*at == '.' || (hex ? std::isxdigit(static_cast<unsigned char>(*at))
+                              : std::isdigit(static_cast<unsigned char>(*at)))) {
+        ++at;
+    }
+    if (std::tolower(static_cast<unsigned char>(*at)) != (hex ? 'p' : 'e')) {
+        return start + std::strlen(start);
+    }
+    const char* digits = at + 1 + (at[1] == '+' || at[1] == '-');
+    return std::isdigit(static_cast<unsigned char>(*digits)) ? start + std::strlen(start) : at;
+}
+
 // A number too large or too small for from_chars: the C library reads it in the C locale,
 // as atof does (infinity, 0 or a subnormal value).
 double ReadOutOfRange(const char* text) {
@@ -147,7 +163,7 @@ double ParseNumber(const char* text) {
     }
     const bool hex = StartsHex(text);
     const char* start = hex ? text + 2 : text;
-    const char* end = start + std::strlen(start);
+    const char* end = NumberEnd(start, hex);
     double value = 0.0;
     const std::from_chars_result read = std::from_chars(
         start, end, value, hex ? std::chars_format::hex : std::chars_format::general);

@@ -170,6 +170,10 @@ TEST(ParseNumber, SecondSignAndUnderflowingDigits) {
     EXPECT_EQ(ParseNumber(tiny.c_str()), 0);
     EXPECT_EQ(ParseNumber(("-" + tiny).c_str()), 0);
     EXPECT_EQ(ParseNumber("4e-320"), std::strtod("4e-320", nullptr));
+    // An exponent marker without a well-formed exponent ends the number, as in atof.
+    for (const char* text : {"0x1p+-7", "1e+-5", "2e", "3E+", "0x1P", "0x1p-2", "1e-2x"}) {
+        EXPECT_EQ(ParseNumber(text), std::strtod(text, nullptr)) << text;
+    }
 }
 
 // A process whose LC_NUMERIC writes a decimal comma (Qt takes the C library's locale from
