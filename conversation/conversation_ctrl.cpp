@@ -3,7 +3,7 @@
 #include "conversation/conversation_ctrl.h"
 
 #include "hostapi/window_report.h"
-#include "platform/text_reply.h"
+#include "platform/core/text_reply.h"
 #include "res/resource.h"
 
 #include <math.h>

@@ -9,7 +9,7 @@
 
 #include "conversation/conversation_pair_list.h"
 #include "hostapi/tessaran_ids.h"
-#include "platform/afx.h"
+#include "platform/framework/afx.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 // CConversationCtrl: the off-screen picture, the nodes, the pair lines and the drag line.
 #include "conversation/conversation_ctrl.h"
 
-#include "platform/resource.h"
+#include "platform/framework/resource.h"
 #include "res/resource.h"
 
 #include <math.h>

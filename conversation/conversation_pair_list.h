@@ -3,7 +3,7 @@
 // array; the list turns positions into names through that array.
 #pragma once
 
-#include "platform/afx.h"
+#include "platform/framework/afx.h"
 
 #include <memory>
 #include <vector>

@@ -3,7 +3,7 @@
 
 #include "hostapi/ksmem32.h"
 #include "hostapi/window_report.h"
-#include "platform/text_reply.h"
+#include "platform/core/text_reply.h"
 #include "res/resource.h"
 #include "view/matrix_view.h"
 

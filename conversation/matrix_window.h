@@ -6,7 +6,7 @@
 #pragma once
 
 #include "conversation/conversation_ctrl.h"
-#include "platform/afx.h"
+#include "platform/framework/afx.h"
 #include "view/address_list_node.h"
 #include "view/conversation_window.h"
 #include "walker/mib_multi_walker.h"

@@ -2,7 +2,7 @@
 // section and the buffer size, the rest is the file. The answer must stay inside the
 // buffer and end in two NULs (a value may hold a NUL of its own).
 #include "fuzz/fuzz_input.h"
-#include "platform/profile.h"
+#include "platform/framework/profile.h"
 
 #include <cstdlib>
 #include <cstring>

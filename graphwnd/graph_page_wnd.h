@@ -2,7 +2,7 @@
 // graph in its user-data slot (GWL_USERDATA) filling it.
 #pragma once
 
-#include "platform/afx.h"
+#include "platform/framework/afx.h"
 
 class CGraphPageWnd : public CWnd {
   public:

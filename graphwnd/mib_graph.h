@@ -2,7 +2,7 @@
 // kept filling its client area.
 #pragma once
 
-#include "platform/afx.h"
+#include "platform/framework/afx.h"
 
 class CMibGraph : public SECWorksheet {
     DECLARE_DYNCREATE(CMibGraph)

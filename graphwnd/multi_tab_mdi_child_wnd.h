@@ -2,7 +2,7 @@
 // per graph; the frame's caption follows the active tab.
 #pragma once
 
-#include "platform/afx.h"
+#include "platform/framework/afx.h"
 
 #include <memory>
 #include <string>

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "hostapi/tessaran_ids.h"
-#include "platform/afx.h"
+#include "platform/framework/afx.h"
 
 #include <stdint.h>
 

@@ -5,7 +5,7 @@
 
 #include "graphwnd/graph_window_maker.h"
 #include "hostapi/convert_mapped_address.h"
-#include "platform/afx.h"
+#include "platform/framework/afx.h"
 #include "view/view_host.h"
 
 class CMatrixView;

@@ -1,6 +1,6 @@
 // The module's resources: the two context menus, the computer icons and the node
 // box bitmap, announced to the platform through the exported resource table.
-#include "platform/resource.h"
+#include "platform/framework/resource.h"
 #include "res/resource.h"
 
 #include <iterator>

@@ -3,7 +3,7 @@
 // way (advances, no kerning). A text with other bytes (UTF-8) is measured whole.
 #pragma once
 
-#include "platform/win32.h"
+#include "platform/core/win32.h"
 #include "table/table_column.h"
 
 #include <array>

@@ -5,9 +5,9 @@
 #pragma once
 
 #include "hostapi/window_report.h"
-#include "platform/afx.h"
-#include "platform/cdc.h"
-#include "platform/scroll_bar.h"
+#include "platform/framework/afx.h"
+#include "platform/gdi/cdc.h"
+#include "platform/framework/scroll_bar.h"
 #include "table/char_width_cache.h"
 #include "table/table_model.h"
 

@@ -1,7 +1,7 @@
 // KSCTable: what a host reads of the table and where it finds the cells to click.
 #include "table/ksc_table.h"
 
-#include "platform/text_reply.h"
+#include "platform/core/text_reply.h"
 
 namespace {
 

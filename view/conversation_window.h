@@ -3,7 +3,7 @@
 // creates its window as a multi-document child of the host's frame and starts its polling.
 #pragma once
 
-#include "platform/afx.h"
+#include "platform/framework/afx.h"
 
 class ConversationWindow {
   public:

@@ -2,7 +2,7 @@
 // window the host draws it in, and the request for a single graph's frame.
 #pragma once
 
-#include "platform/win32_types.h"
+#include "platform/core/win32_types.h"
 
 #include <string>
 #include <vector>

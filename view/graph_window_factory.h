@@ -5,7 +5,7 @@
 // creates their windows itself, as the framework does with any frame.
 #pragma once
 
-#include "platform/afx.h"
+#include "platform/framework/afx.h"
 
 class GraphWindowFactory {
   public:

@@ -4,7 +4,7 @@
 // commands, and shares the host tab window's scroll bars with its table.
 #pragma once
 
-#include "platform/afx.h"
+#include "platform/framework/afx.h"
 #include "res/resource.h"
 #include "view/address_list_node.h"
 #include "view/graph_definition.h"

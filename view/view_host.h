@@ -5,7 +5,7 @@
 #pragma once
 
 #include "hostapi/convert_mapped_address.h"
-#include "platform/afx.h"
+#include "platform/framework/afx.h"
 #include "view/conversation_window.h"
 #include "view/graph_window_factory.h"
 

@@ -3,9 +3,9 @@
 // in a table of 10,000 (20,000 pairs: every new pair deletes the least recently used one).
 // Baseline in the same run: the counting rules alone. items_per_second is frames a second.
 // The whole replay, from a file through the agent, is bench/probe/rmonprobe_bench.py.
-#include "host/probe/ethernet_frame.h"
-#include "host/probe/matrix_table.h"
-#include "host/probe/pair_collector.h"
+#include "probe/ethernet_frame.h"
+#include "probe/matrix_table.h"
+#include "probe/pair_collector.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,8 +2,8 @@
 // node, a double click (or Enter) opens it.
 #pragma once
 
-#include "platform/afx.h"
-#include "platform/mdi_child_wnd.h"
+#include "platform/framework/afx.h"
+#include "platform/framework/mdi_child_wnd.h"
 
 #include <functional>
 #include <string>

@@ -3,7 +3,7 @@
 #include "host/console/node_status.h"
 #include "host/console/plugin_host.h"
 #include "host/ksdbapi/ksdb_host.h"
-#include "platform/scroll_bar.h"
+#include "platform/framework/scroll_bar.h"
 
 #include <algorithm>
 #include <utility>

@@ -5,9 +5,9 @@
 #pragma once
 
 #include "host/console/status_line_wnd.h"
-#include "platform/afx.h"
-#include "platform/sec_tab_wnd.h"
-#include "platform/sec_worksheet.h"
+#include "platform/framework/afx.h"
+#include "platform/framework/sec_tab_wnd.h"
+#include "platform/framework/sec_worksheet.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "host/console/plugin_host.h"
 
-#include "platform/module.h"
+#include "platform/framework/module.h"
 
 PluginHost::~PluginHost() {
     Unload();

@@ -5,7 +5,7 @@
 #include "host/console/plugin_host.h"
 #include "host/console/save_dialog.h"
 #include "hostapi/tessaran_ids.h"
-#include "platform/menu.h"
+#include "platform/framework/menu.h"
 
 #include <fstream>
 #include <utility>

@@ -4,10 +4,10 @@
 #pragma once
 
 #include "hostapi/tessaran_ids.h"
-#include "platform/afx.h"
-#include "platform/sec_mdi_frame_wnd.h"
+#include "platform/framework/afx.h"
+#include "platform/framework/sec_mdi_frame_wnd.h"
 
-#include "host/console/table_driver.h"
+#include "host/console/script/table_driver.h"
 
 #include <cstdint>
 #include <string>

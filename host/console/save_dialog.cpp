@@ -1,6 +1,6 @@
 #include "host/console/save_dialog.h"
 
-#include "platform/scripted_ui.h"
+#include "platform/toolkit/scripted_ui.h"
 
 #include <QFileDialog>
 

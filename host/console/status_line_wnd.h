@@ -2,7 +2,7 @@
 // status bar pane does; WM_GETTEXT reads it back.
 #pragma once
 
-#include "platform/afx.h"
+#include "platform/framework/afx.h"
 
 #include <string>
 

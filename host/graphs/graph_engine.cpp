@@ -2,8 +2,8 @@
 
 #include "host/graphs/graph_definition.h"
 #include "host/ksdbapi/ksdb_host.h"
-#include "platform/timer_clock.h"
-#include "platform/win32.h"
+#include "platform/core/timer_clock.h"
+#include "platform/core/win32.h"
 
 #include <QDateTime>
 

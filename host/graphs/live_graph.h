@@ -8,7 +8,7 @@
 #include "host/graphs/graph_poller.h"
 #include "host/graphs/series_expression.h"
 #include "host/graphs/series_sampler.h"
-#include "platform/win32_types.h"
+#include "platform/core/win32_types.h"
 
 #include <QPointer>
 

@@ -1,11 +1,11 @@
 // Objects behind 32-bit host database handles, on the system's one handle table
-// (platform/handle_table.h). A handle packs a kind (bits 30-31: connection, table view,
+// (common/handle_table.h). A handle packs a kind (bits 30-31: connection, table view,
 // record), a generation (bits 16-29) and a slot index (bits 0-15): a handle of one kind is
 // never taken for another, a stale one never resolves, and handles are never 0.
 #pragma once
 
 #include "hostapi/ksdbapi.h"
-#include "platform/handle_table.h"
+#include "common/handle_table.h"
 
 #include <memory>
 #include <vector>

@@ -4,7 +4,7 @@
 // host/ksmem32/po/<language>.po. The locale dir is $TESSARAN_LOCALEDIR, else
 // share/locale beside the folder of this library (<build>/lib -> <build>/share/locale).
 //
-// Language: the first of the user's languages (platform/user_language.h, the rule the
+// Language: the first of the user's languages (common/user_language.h, the rule the
 // module resources follow too) that has a catalog translating the text; English is the
 // identity.
 //
@@ -18,7 +18,7 @@
 // string literals). A null argument gives "".
 #include "host/ksmem32/mo_catalog.h"
 #include "hostapi/ksmem32.h"
-#include "platform/user_language.h"
+#include "common/user_language.h"
 
 #include <cstdlib>
 #include <dlfcn.h>

@@ -2,7 +2,7 @@
 // painted picture, the mouse rules with and without Ctrl (driven by Qt input), the
 // inverting drag line, the dashed pair line and the pair enumeration.
 #include "conversation/conversation_ctrl.h"
-#include "platform/platform_app.h"
+#include "platform/toolkit/platform_app.h"
 #include "tests/conversation/conversation_fixture.h"
 #include "tests/support/input_simulator.h"
 #include "tests/support/logging_wnd.h"

@@ -1,8 +1,8 @@
 #include "tests/conversation/conversation_fixture.h"
 
-#include "platform/platform_app.h"
-#include "platform/resource.h"
-#include "platform/scripted_ui.h"
+#include "platform/toolkit/platform_app.h"
+#include "platform/framework/resource.h"
+#include "platform/toolkit/scripted_ui.h"
 #include "tests/support/input_simulator.h"
 
 #include <fstream>

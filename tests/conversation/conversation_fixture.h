@@ -5,7 +5,7 @@
 
 #include "conversation/conversation_ctrl.h"
 #include "host/ksdbapi/ksdb_host.h"
-#include "platform/afx.h"
+#include "platform/framework/afx.h"
 
 #include <gtest/gtest.h>
 

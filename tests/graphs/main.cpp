@@ -1,6 +1,6 @@
 // Graph tests run on Qt's offscreen platform under the manual clock.
-#include "platform/platform_app.h"
-#include "platform/timer_clock.h"
+#include "platform/toolkit/platform_app.h"
+#include "platform/core/timer_clock.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "graphwnd/graph_window_maker.h"
 #include "graphwnd/mib_graph.h"
 #include "graphwnd/multi_tab_mdi_child_wnd.h"
-#include "platform/platform_app.h"
+#include "platform/toolkit/platform_app.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/handle_table.h"
+#include "common/handle_table.h"
 
 #include <gtest/gtest.h>
 

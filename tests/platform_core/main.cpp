@@ -1,6 +1,6 @@
 // Window tests run on Qt's offscreen platform with the timer clock under the tests' hand.
-#include "platform/platform_app.h"
-#include "platform/timer_clock.h"
+#include "platform/toolkit/platform_app.h"
+#include "platform/core/timer_clock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Message maps: crackers decode parameters once and correctly (signed coordinates, wheel
 // deltas, key data), maps chain from the most derived class, commands and notifications
 // match on their ids, and run-time class records answer IsKindOf and CreateObject.
-#include "platform/afx.h"
+#include "platform/framework/afx.h"
 
 #include <gtest/gtest.h>
 

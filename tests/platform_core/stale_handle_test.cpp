@@ -1,7 +1,7 @@
 // Null, stale and garbage handles are answered with the Win32 failure value by every call,
 // and windows destroyed from inside their own handlers never leave freed state behind.
-#include "platform/afx.h"
-#include "platform/platform_app.h"
+#include "platform/framework/afx.h"
+#include "platform/toolkit/platform_app.h"
 #include "tests/support/input_simulator.h"
 #include "tests/support/logging_wnd.h"
 

@@ -2,8 +2,8 @@
 // ended with a segmentation fault, because the static was destroyed after Qt's own statics
 // and DestroyWindow reached QWidget::hide. Window calls after exit are refused; the test is
 // that this program exits 0.
-#include "platform/afx.h"
-#include "platform/platform_app.h"
+#include "platform/framework/afx.h"
+#include "platform/toolkit/platform_app.h"
 
 #include <memory>
 

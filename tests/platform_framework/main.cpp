@@ -1,6 +1,6 @@
 // Framework tests run on Qt's offscreen platform, where menus and message boxes are scripted.
-#include "platform/platform_app.h"
-#include "platform/timer_clock.h"
+#include "platform/toolkit/platform_app.h"
+#include "platform/core/timer_clock.h"
 
 #include <gtest/gtest.h>
 

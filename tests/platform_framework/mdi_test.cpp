@@ -1,13 +1,13 @@
 // Multi-document frames: child creation, activation, maximizing, destruction and closing.
 #include "framework_test_util.h"
-#include "platform/afx.h"
-#include "platform/platform_app.h"
+#include "platform/framework/afx.h"
+#include "platform/toolkit/platform_app.h"
 
 #include <QMdiSubWindow>
 
 #include <gtest/gtest.h>
 
-#include "platform/window_private.h"
+#include "platform/core/window_private.h"
 
 namespace {
 

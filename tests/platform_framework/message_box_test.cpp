@@ -1,6 +1,6 @@
 // Message boxes in a scripted run: recorded and answered at once.
-#include "platform/message_box.h"
-#include "platform/scripted_ui.h"
+#include "platform/framework/message_box.h"
+#include "platform/toolkit/scripted_ui.h"
 
 #include <gtest/gtest.h>
 

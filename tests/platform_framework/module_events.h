@@ -1,7 +1,7 @@
 // What the test modules' entry functions reported, and the answer they get at attach.
 #pragma once
 
-#include "platform/win32.h"
+#include "platform/core/win32.h"
 
 #include <set>
 #include <string>

@@ -1,6 +1,6 @@
 // LoadLibrary/GetProcAddress/FreeLibrary: the name rule, the entry function and the loader seam.
 #include "module_events.h"
-#include "platform/module.h"
+#include "platform/framework/module.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // win.ini: where it is read from, what a section gives and how a small buffer cuts it.
-#include "platform/profile.h"
+#include "platform/framework/profile.h"
 
 #include <gtest/gtest.h>
 

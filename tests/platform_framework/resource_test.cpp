@@ -1,10 +1,10 @@
 // Module resources: menu templates, images, and the framework's resource chain.
 #include "module_events.h"
-#include "platform/afx.h"
-#include "platform/extension_module.h"
-#include "platform/gdi_surface.h"
-#include "platform/module.h"
-#include "platform/resource.h"
+#include "platform/framework/afx.h"
+#include "platform/framework/extension_module.h"
+#include "platform/gdi/gdi_surface.h"
+#include "platform/framework/module.h"
+#include "platform/framework/resource.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Scroll bar controls: the SCROLLINFO model and the notifications a person's actions send.
 #include "framework_test_util.h"
-#include "platform/afx.h"
-#include "platform/platform_app.h"
+#include "platform/framework/afx.h"
+#include "platform/toolkit/platform_app.h"
 #include "tests/support/logging_wnd.h"
 
 #include <gtest/gtest.h>

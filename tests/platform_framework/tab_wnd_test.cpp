@@ -1,7 +1,7 @@
 // The tab window: pages, activation told to the parent, and the shared scroll bars.
 #include "framework_test_util.h"
-#include "platform/afx.h"
-#include "platform/platform_app.h"
+#include "platform/framework/afx.h"
+#include "platform/toolkit/platform_app.h"
 #include "tests/support/input_simulator.h"
 #include "tests/support/logging_wnd.h"
 

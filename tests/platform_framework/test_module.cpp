@@ -1,9 +1,9 @@
 // A small extension module for the module and resource tests. Built twice: as
 // libframeworktesta.so (TEST_MODULE_A) and libframeworktestb.so. Its entry function reports
 // to the test program through functions the program exports, and asks it whether to attach.
-#include "platform/afx.h"
-#include "platform/extension_module.h"
-#include "platform/resource.h"
+#include "platform/framework/afx.h"
+#include "platform/framework/extension_module.h"
+#include "platform/framework/resource.h"
 
 #include <iterator>
 

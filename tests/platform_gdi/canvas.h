@@ -1,7 +1,7 @@
 // A white RGB32 image with a device context drawing into it, and pixel helpers.
 #pragma once
 
-#include "platform/gdi_surface.h"
+#include "platform/gdi/gdi_surface.h"
 
 #include <QImage>
 

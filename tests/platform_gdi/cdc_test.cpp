@@ -1,7 +1,7 @@
 // Framework wrappers: CDC selection answers framework objects, owners free their handles.
 #include "canvas.h"
-#include "platform/cdc.h"
-#include "platform/gdi_private.h"
+#include "platform/gdi/cdc.h"
+#include "platform/gdi/gdi_private.h"
 
 #include <gtest/gtest.h>
 

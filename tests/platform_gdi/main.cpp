@@ -1,5 +1,5 @@
 // Fonts need the Qt application; the platform makes it.
-#include "platform/platform_app.h"
+#include "platform/toolkit/platform_app.h"
 
 #include <gtest/gtest.h>
 

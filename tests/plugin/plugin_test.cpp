@@ -4,11 +4,11 @@
 #include "hostapi/convert_mapped_address.h"
 #include "hostapi/ksmem32.h"
 #include "hostapi/tessaran_exports.h"
-#include "platform/afx.h"
-#include "platform/module.h"
-#include "platform/platform_app.h"
-#include "platform/resource.h"
-#include "platform/scripted_ui.h"
+#include "platform/framework/afx.h"
+#include "platform/framework/module.h"
+#include "platform/toolkit/platform_app.h"
+#include "platform/framework/resource.h"
+#include "platform/toolkit/scripted_ui.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The counting rules of one frame: FCS octets, runts, padding, VLAN tags, frames too short
 // for their header, and the FCS check when the capture holds it.
-#include "host/probe/ethernet_frame.h"
+#include "probe/ethernet_frame.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The probe's matrix tables against a plain reference: every object of the control table
 // and both matrix tables in a sorted map, built from the same traffic. Get and get-next must agree
 // with it everywhere, from any identifier, however odd.
-#include "host/probe/matrix_table.h"
+#include "probe/matrix_table.h"
 
 #include <gtest/gtest.h>
 

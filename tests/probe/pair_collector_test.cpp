@@ -1,6 +1,6 @@
 // Counting frames into the matrix: per ordered pair, Counter32 wrap, and the table-size
 // limit that deletes the least recently used conversation and notes when.
-#include "host/probe/pair_collector.h"
+#include "probe/pair_collector.h"
 
 #include <gtest/gtest.h>
 

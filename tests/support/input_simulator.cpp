@@ -1,6 +1,6 @@
 #include "tests/support/input_simulator.h"
 
-#include "platform/window_private.h"
+#include "platform/core/window_private.h"
 
 #include <QApplication>
 #include <QKeyEvent>

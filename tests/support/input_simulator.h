@@ -2,7 +2,7 @@
 // messages the platform makes of it. Points are in the window's client coordinates.
 #pragma once
 
-#include "platform/win32_types.h"
+#include "platform/core/win32_types.h"
 
 #include <Qt>
 

@@ -2,7 +2,7 @@
 // then lets a test-supplied handler or the default procedure answer it.
 #pragma once
 
-#include "platform/afx.h"
+#include "platform/framework/afx.h"
 #include "tests/support/message_log.h"
 
 #include <functional>

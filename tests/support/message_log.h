@@ -3,7 +3,7 @@
 // optional, and its parameters are compared only when flagged.
 #pragma once
 
-#include "platform/win32.h"
+#include "platform/core/win32.h"
 
 #include <gtest/gtest.h>
 

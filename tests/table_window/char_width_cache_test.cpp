@@ -1,8 +1,8 @@
 // Cell text measured through the character-width cache: ASCII texts as the sum of their
 // characters' advances with the font's height, other texts whole, and a device context
 // asked for only while characters are new.
-#include "platform/afx.h"
-#include "platform/platform_app.h"
+#include "platform/framework/afx.h"
+#include "platform/toolkit/platform_app.h"
 #include "table/char_width_cache.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // clicks and Shift+clicks, the drag distance, keys to the parent and the edit notification.
 #include "tests/table_window/table_fixture.h"
 
-#include "platform/platform_app.h"
+#include "platform/toolkit/platform_app.h"
 
 #include <algorithm>
 #include <string>

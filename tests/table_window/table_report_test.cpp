@@ -1,7 +1,7 @@
 // What a host reads of the table and how it drives it: the report (WM_GETREPORT), the cell
 // rectangles (WM_GETCELLRECT), and the console's TableDriver sorting and selecting through
 // them with clicks.
-#include "host/console/table_driver.h"
+#include "host/console/script/table_driver.h"
 #include "tests/table_window/table_fixture.h"
 
 #include <algorithm>

@@ -6,7 +6,7 @@
 #include "host/ksdbapi/read_ahead_transport.h"
 #include "host/ksdbapi/udp_agent_server.h"
 #include "hostapi/ksdbapi.h"
-#include "platform/platform_app.h"
+#include "platform/toolkit/platform_app.h"
 #include "table/ksc_table.h"
 #include "tests/view/view_fixture.h"
 

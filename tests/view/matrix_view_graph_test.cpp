@@ -2,8 +2,8 @@
 // graph table, the single-graph and "All" frames it opens, and the pair messages of the
 // conversation window.
 #include "hostapi/ksmem32.h"
-#include "platform/platform_app.h"
-#include "platform/scripted_ui.h"
+#include "platform/toolkit/platform_app.h"
+#include "platform/toolkit/scripted_ui.h"
 #include "table/ksc_table.h"
 #include "tests/view/view_fixture.h"
 

@@ -4,8 +4,8 @@
 // conversation ever answered, once, with its last answered values, and the cycles must
 // leave no window, GDI object, database handle or timer behind.
 #include "host/ksdbapi/ksdb_host.h"
-#include "platform/platform_app.h"
-#include "platform/timer_clock.h"
+#include "platform/toolkit/platform_app.h"
+#include "platform/core/timer_clock.h"
 #include "table/ksc_table.h"
 #include "tests/view/view_fixture.h"
 

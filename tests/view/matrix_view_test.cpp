@@ -3,8 +3,8 @@
 // the shared bars, the context menu and the commands.
 #include "conversation/matrix_window.h"
 #include "hostapi/ksmem32.h"
-#include "platform/platform_app.h"
-#include "platform/scripted_ui.h"
+#include "platform/toolkit/platform_app.h"
+#include "platform/toolkit/scripted_ui.h"
 #include "plugin/host_services.h"
 #include "table/ksc_table.h"
 #include "tests/view/view_fixture.h"

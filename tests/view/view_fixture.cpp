@@ -2,8 +2,8 @@
 
 #include "conversation/matrix_window.h"
 #include "host/ksdbapi/oid_text.h"
-#include "platform/platform_app.h"
-#include "platform/scripted_ui.h"
+#include "platform/toolkit/platform_app.h"
+#include "platform/toolkit/scripted_ui.h"
 #include "table/ksc_table.h"
 
 #include <fstream>

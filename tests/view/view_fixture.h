@@ -5,7 +5,7 @@
 
 #include "graphwnd/graph_window_maker.h"
 #include "host/ksdbapi/ksdb_host.h"
-#include "platform/afx.h"
+#include "platform/framework/afx.h"
 #include "view/matrix_view.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,109 @@
+#include "host/console/script/graph_commands.h"
+
+#include "host/console/quillon_frame.h"
+#include "host/graphs/graph_engine.h"
+#include "platform/framework/mdi_child_wnd.h"
+#include "platform/framework/sec_tab_wnd.h"
+
+#include <cstdio>
+#include <fstream>
+
+namespace {
+
+constexpr int kTabWindowId = 59648; // the framework's first pane id
+constexpr double kDefaultGraphTimeoutSeconds = 60;
+
+// The fewest points (values and gaps) any series of any open graph has; -1 without an
+// open graph. Gaps count, so that a series without a value to show (an error rate with
+// no packets) does not hold the wait up for ever.
+int FewestValues(const GraphEngine& engine) {
+    int fewest = -1;
+    for (const LiveGraph* graph : engine.Graphs()) {
+        const GraphHistory& history = graph->History();
+        for (int series = 0; series < history.SeriesCount(); ++series) {
+            const int count = static_cast<int>(history.Points(series).size());
+            fewest = fewest < 0 ? count : std::min(fewest, count);
+        }
+    }
+    return fewest;
+}
+
+std::string PointLine(const GraphPoint& point) {
+    char text[96];
+    if (point.gap) {
+        std::snprintf(text, sizeof text, "point\t%.3f\t-\t-", point.timeMs / 1000.0);
+    } else {
+        std::snprintf(text, sizeof text, "point\t%.3f\t%.17g\t%u", point.timeMs / 1000.0,
+                      point.value, point.interval);
+    }
+    return text;
+}
+
+void WriteGraph(const LiveGraph& graph, std::ostream& out) {
+    out << "graph\t" << graph.Definition().title << '\n';
+    for (const GraphSeries& series : graph.Definition().series) {
+        out << "series\t" << series.index << '\t' << series.legend << '\t' << series.instance
+            << '\t' << series.expression << '\n';
+        for (const GraphPoint& point : graph.History().Points(series.index)) {
+            out << PointLine(point) << '\n';
+        }
+    }
+}
+
+ScriptRunner::Outcome WaitGraphs(const GraphEngine& engine, const std::vector<std::string>& args) {
+    int count = 0;
+    double seconds = kDefaultGraphTimeoutSeconds;
+    if (args.empty() || args.size() > 2 || !ScriptRunner::ParseCount(args[0], count) ||
+        (args.size() > 1 && !ScriptRunner::ParseNumber(args[1], seconds))) {
+        return ScriptRunner::Failed("usage: wait-graphs N [SECONDS]");
+    }
+    ScriptRunner::Outcome outcome;
+    outcome.until = [&engine, count] { return FewestValues(engine) >= count; };
+    outcome.timeoutSeconds = seconds;
+    outcome.timeoutMessage = "timed out: " + std::to_string(engine.Graphs().size()) +
+                             " graphs open, waiting for " + std::to_string(count) +
+                             " points per series";
+    return outcome;
+}
+
+ScriptRunner::Outcome DumpGraphs(const GraphEngine& engine, const std::vector<std::string>& args) {
+    if (args.size() != 1) {
+        return ScriptRunner::Failed("usage: dump-graphs FILE");
+    }
+    std::ofstream out(args[0]);
+    for (const LiveGraph* graph : engine.Graphs()) {
+        WriteGraph(*graph, out);
+    }
+    return out ? ScriptRunner::Outcome{} : ScriptRunner::Failed("cannot write " + args[0]);
+}
+
+// The active multi-document child's tab window (pane 59648) activates the tab, telling
+// the frame as a click on it would.
+ScriptRunner::Outcome Tab(QuillonFrame& frame, const std::vector<std::string>& args) {
+    int position = 0;
+    if (args.size() != 1 || !ScriptRunner::ParseCount(args[0], position)) {
+        return ScriptRunner::Failed("usage: tab N");
+    }
+    CMDIChildWnd* active = frame.MDIGetActive();
+    CWnd* pane = active ? active->GetDlgItem(kTabWindowId) : nullptr;
+    auto* tabs = dynamic_cast<SECTabWnd*>(pane);
+    if (!tabs) {
+        return ScriptRunner::Failed("the active window has no tabs");
+    }
+    if (!tabs->ActivateTab(position)) {
+        return ScriptRunner::Failed("no tab " + args[0] + " (there are " +
+                                    std::to_string(tabs->GetTabCount()) + ")");
+    }
+    return {};
+}
+
+} // namespace
+
+void AddGraphCommands(ScriptRunner& runner, QuillonFrame& frame, const GraphEngine& engine) {
+    runner.AddCommand("wait-graphs",
+                      [&engine](const auto& args) { return WaitGraphs(engine, args); });
+    runner.AddCommand(
+        "dump-graphs", [&engine](const auto& args) { return DumpGraphs(engine, args); },
+        ScriptRunner::Kind::Observes);
+    runner.AddCommand("tab", [&frame](const auto& args) { return Tab(frame, args); });
+}

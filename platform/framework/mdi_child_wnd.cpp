@@ -1,0 +1,144 @@
+#include "platform/framework/mdi_child_wnd.h"
+
+#include "platform/framework/mdi_client_wnd.h"
+#include "platform/framework/mdi_frame_wnd.h"
+#include "platform/core/window_private.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+namespace {
+
+// The close button of a child frame sends WM_CLOSE, whose default destroys the window, as
+// on Windows; Qt itself closes nothing.
+class CloseFilter : public QObject {
+  public:
+    CloseFilter(HWND child, QObject* parent) : QObject(parent), m_child(child) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Close) {
+            return QObject::eventFilter(watched, event);
+        }
+        event->ignore();
+        if (IsWindow(m_child)) {
+            SendMessage(m_child, WM_CLOSE, 0, 0);
+        }
+        return true;
+    }
+
+  private:
+    HWND m_child;
+};
+
+// Keeps WS_MAXIMIZE and WS_MINIMIZE in step with what the person does to the child frame.
+void FollowWindowState(QMdiSubWindow* window, HWND child) {
+    QObject::connect(window, &QMdiSubWindow::windowStateChanged, window,
+                     [child](Qt::WindowStates, Qt::WindowStates state) {
+                         LONG style = GetWindowLong(child, GWL_STYLE);
+                         style &= ~(WS_MAXIMIZE | WS_MINIMIZE);
+                         if (state & Qt::WindowMaximized) {
+                             style |= WS_MAXIMIZE;
+                         }
+                         if (state & Qt::WindowMinimized) {
+                             style |= WS_MINIMIZE;
+                         }
+                         SetWindowLong(child, GWL_STYLE, style);
+                     });
+}
+
+// The framework's default rectangle for a child frame: three quarters of the MDI client,
+// each new child cascaded one caption lower and to the right, as Windows places them.
+CRect DefaultChildRect(HWND client) {
+    static int cascade = 0;
+    RECT area = {0, 0, 0, 0};
+    GetClientRect(client, &area);
+    int width = (area.right - area.left) * 3 / 4;
+    int height = (area.bottom - area.top) * 3 / 4;
+    int step = 24 * (cascade++ % 8);
+    return CRect(step, step, step + width, step + height);
+}
+
+} // namespace
+
+IMPLEMENT_DYNCREATE(CMDIChildWnd, CFrameWnd)
+
+CMDIChildWnd::CMDIChildWnd() = default;
+
+CMDIChildWnd::~CMDIChildWnd() = default;
+
+BOOL CMDIChildWnd::Create(LPCSTR className, LPCSTR title, DWORD style, const RECT& rect,
+                          CMDIFrameWnd* parent, CCreateContext* context) {
+    if (parent == nullptr) {
+        CWnd* main = AfxGetMainWnd();
+        if (main == nullptr || !main->IsKindOf(RUNTIME_CLASS(CMDIFrameWnd))) {
+            return FALSE;
+        }
+        parent = static_cast<CMDIFrameWnd*>(main);
+    }
+    CWnd* client = CWnd::FromHandle(parent->m_hWndMDIClient);
+    if (client == nullptr) {
+        return FALSE;
+    }
+    CRect placed = rect.left == CW_USEDEFAULT ? DefaultChildRect(client->m_hWnd) : CRect(rect);
+    if (!CWnd::Create(className, title, style | WS_CHILD, placed, client, 0, context)) {
+        return FALSE;
+    }
+    if (style & WS_VISIBLE) {
+        client->SendMessage(WM_MDIACTIVATE, reinterpret_cast<WPARAM>(m_hWnd));
+    }
+    return TRUE;
+}
+
+QWidget* CMDIChildWnd::CreateNativeWidget(QWidget* parentWidget) {
+    auto* area = qobject_cast<QMdiArea*>(parentWidget);
+    if (area == nullptr) {
+        return nullptr; // a child frame lives only in an MDI client
+    }
+    auto* window = new QMdiSubWindow;
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    m_content = platform::CreatePaintingWidget(m_hWnd, window);
+    window->setWidget(m_content);
+    window->setWindowTitle(QString::fromUtf8(platform::LookupWindow(m_hWnd)->text));
+    window->installEventFilter(new CloseFilter(m_hWnd, window));
+    FollowWindowState(window, m_hWnd);
+    area->addSubWindow(window);
+    return window;
+}
+
+QWidget* CMDIChildWnd::NativeClientWidget() const {
+    return m_content;
+}
+
+void CMDIChildWnd::PostNcDestroy() {
+    delete this;
+}
+
+CMDIFrameWnd* CMDIChildWnd::GetMDIFrame() const {
+    CFrameWnd* frame = GetParentFrame();
+    if (frame == nullptr || !frame->IsKindOf(RUNTIME_CLASS(CMDIFrameWnd))) {
+        return nullptr;
+    }
+    return static_cast<CMDIFrameWnd*>(frame);
+}
+
+void CMDIChildWnd::SendToClient(UINT message) const {
+    ::SendMessage(::GetParent(m_hWnd), message, reinterpret_cast<WPARAM>(m_hWnd), 0);
+}
+
+void CMDIChildWnd::MDIActivate() {
+    SendToClient(WM_MDIACTIVATE);
+}
+
+void CMDIChildWnd::MDIDestroy() {
+    SendToClient(WM_MDIDESTROY);
+}
+
+void CMDIChildWnd::MDIMaximize() {
+    SendToClient(WM_MDIMAXIMIZE);
+}
+
+void CMDIChildWnd::MDIRestore() {
+    SendToClient(WM_MDIRESTORE);
+}

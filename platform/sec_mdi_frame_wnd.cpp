@@ -1,7 +1,0 @@
-#include "platform/sec_mdi_frame_wnd.h"
-
-IMPLEMENT_DYNCREATE(SECMDIFrameWnd, CMDIFrameWnd)
-
-SECMDIFrameWnd::SECMDIFrameWnd() = default;
-
-SECMDIFrameWnd::~SECMDIFrameWnd() = default;

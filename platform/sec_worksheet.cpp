@@ -1,7 +1,0 @@
-#include "platform/sec_worksheet.h"
-
-IMPLEMENT_DYNCREATE(SECWorksheet, CMDIChildWnd)
-
-SECWorksheet::SECWorksheet() = default;
-
-SECWorksheet::~SECWorksheet() = default;

@@ -1,0 +1,43 @@
+// Serving a probe's tables through net-snmp's agent library: the matrix group from a
+// MatrixTable and the few system-group scalars a manager asks first. StartMatrixAgent sets
+// a whole agent up; the caller then runs its loop (agent_check_and_process). The
+// registrations read the table at every request, so counters that grow are answered as
+// they stand.
+#pragma once
+
+#include "probe/matrix_table.h"
+
+#include <mutex>
+#include <string>
+
+namespace probe {
+
+struct AgentSettings {
+    std::string application; // net-snmp's application name
+    std::string description; // sysDescr.0; sysName.0 is the application name
+    std::string address = "127.0.0.1";
+    int port = 1161;
+};
+
+// A master agent on udp ADDRESS:PORT, SNMP v1 and v2c, read-only community "public", no
+// configuration or persistent files read or written, serving the system scalars and the
+// matrix group of `table`. `guard`, if given, is held while a request reads the table (for
+// a table another thread fills). False if the agent could not start (port in use).
+bool StartMatrixAgent(const AgentSettings& settings, const MatrixTable& table,
+                      std::mutex* guard = nullptr);
+// Shuts the agent StartMatrixAgent started down.
+void StopMatrixAgent(const AgentSettings& settings);
+
+// Registers the matrix group (1.3.6.1.2.1.16.6): matrixControlTable, matrixSDTable and
+// matrixDSTable from `table`, which must outlive the agent; `guard` as above. False if
+// net-snmp refused the registration.
+bool RegisterMatrixGroup(const MatrixTable& table, std::mutex* guard = nullptr);
+
+// Sets up view-based access control with one read-only community over every object. Call
+// after init_agent and before init_snmp.
+void AllowReadCommunity(const std::string& community);
+
+// Registers sysDescr.0, sysUpTime.0 (the agent's uptime) and sysName.0.
+bool RegisterSystemGroup(const std::string& description, const std::string& name);
+
+} // namespace probe
