@@ -5,8 +5,11 @@
 #include "hostapi/window_report.h"
 #include "platform/core/text_reply.h"
 #include "res/resource.h"
+#include "view/address_oid.h"
+#include "view/context_menu_point.h"
 #include "view/matrix_view.h"
 
+#include <algorithm>
 #include <stdio.h>
 #include <string.h>
 
@@ -17,29 +20,8 @@ const char kOctetsColumn[] = "1.3.6.1.2.1.16.6.2.1.5";
 const char kTimerFailure[] = "Timer is now improper resource";
 const char kNoPairs[] = "Select nodes from conversation control";
 
-// A context menu opened from the keyboard appears this far inside the client corner.
-constexpr int kKeyboardMenuOffset = 5;
-
-// ConvertAddress works in buffers of these sizes; the result keeps at most 255 characters.
-constexpr size_t kConvertBufferSize = 1024;
+// Converted addresses are kept to the 255 characters of a 256-byte buffer.
 constexpr size_t kConvertedSize = 256;
-
-// 1 to 9 for '1' to '9', 10 to 15 for 'A' to 'F', 0 for anything else: '0', lower-case
-// letters and the end of the text.
-int HexValue(char c) {
-    if (c >= '1' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return 0;
-}
-
-void Append(char* buffer, size_t size, const char* text) {
-    const size_t used = strlen(buffer);
-    snprintf(buffer + used, size - used, "%s", text);
-}
 
 // Walk tags travel through the walker as integers.
 PairWalkTag* TagFromValue(uintptr_t tag) {
@@ -91,31 +73,12 @@ CMatrixWindow::~CMatrixWindow() {
     m_addresses.clear();
 }
 
-// Empty tokens (a leading or trailing space, two spaces in a row) read as the end of text
-// and give "0", as any other token without digit characters does.
+// The view's reading of the bytes (AddressOid), without the dot before the first one, since
+// the window joins index and addresses itself; cut to the 255 characters its 256-byte
+// address buffers hold.
 void CMatrixWindow::ConvertAddress(std::string& address) {
-    char token[kConvertBufferSize] = "";
-    char result[kConvertBufferSize] = "";
-    size_t length = 0;
-    for (const char* p = address.c_str();; ++p) {
-        if (*p != ' ' && *p != '\0') {
-            if (length + 1 < sizeof token) {
-                token[length++] = *p;
-            }
-            continue;
-        }
-        token[length] = '\0';
-        const int second = length > 0 ? HexValue(token[1]) : 0;
-        char number[8];
-        snprintf(number, sizeof number, "%d", 16 * HexValue(token[0]) + second);
-        Append(result, sizeof result, number);
-        if (*p == '\0') {
-            break;
-        }
-        Append(result, sizeof result, ".");
-        length = 0;
-    }
-    address.assign(result, strnlen(result, kConvertedSize - 1));
+    address = AddressOid(address).substr(1);
+    address.resize(std::min(address.size(), kConvertedSize - 1));
 }
 
 const char* CMatrixWindow::AddressAt(int position) const {
@@ -234,13 +197,7 @@ void CMatrixWindow::OnSize(UINT type, int cx, int cy) {
 }
 
 void CMatrixWindow::OnContextMenu(CWnd*, CPoint point) {
-    if (point.x == -1 && point.y == -1) {
-        CRect client;
-        GetClientRect(&client);
-        point = client.TopLeft();
-        ClientToScreen(&point);
-        point.Offset(kKeyboardMenuOffset, kKeyboardMenuOffset);
-    }
+    point = ContextMenuPoint(*this, point);
     CMenu menu;
     if (!menu.LoadMenu(IDR_MATRIX_WINDOW_POPUP)) {
         return;
@@ -270,8 +227,8 @@ void CMatrixWindow::SendPairsToOwner(UINT message) {
         return;
     }
     // Cut to the 100 bytes of the message's text.
-    char* indexText = new char[INDEX_TEXT_SIZE];
-    const size_t length = strnlen(m_matrixIndex, INDEX_TEXT_SIZE - 1);
+    char* indexText = new char[MATRIX_INDEX_TEXT_SIZE];
+    const size_t length = strnlen(m_matrixIndex, MATRIX_INDEX_TEXT_SIZE - 1);
     memcpy(indexText, m_matrixIndex, length);
     indexText[length] = '\0';
     if (m_owner != nullptr && ::IsWindow(m_owner->GetSafeHwnd())) {

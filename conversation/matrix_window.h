@@ -16,8 +16,6 @@
 #include <vector>
 
 #define MATRIX_INDEX_SIZE 256
-// The index text sent with each graph request; the receiver deletes it.
-#define INDEX_TEXT_SIZE 100
 
 #define POLL_TIMER 100
 #define POLL_INTERVAL 5000

@@ -2,6 +2,7 @@
 // that reads back as about the same value, and ParseNumber reads any text as strtod does
 // in the C locale.
 #include "table/format_number.h"
+#include "common/number_text.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -32,7 +33,7 @@ void CheckFormat(double value, bool asSigned) {
     if (!std::isfinite(value) || (!asSigned && value < 0)) {
         return;
     }
-    const double back = ParseNumber(text) * UnitOf(text[length - 1]);
+    const double back = ReadNumber(text) * UnitOf(text[length - 1]);
     const double tolerance = std::max(1e-3 * std::fabs(value), 1.0);
     if (!(std::fabs(back - value) <= tolerance)) {
         abort();
@@ -42,7 +43,7 @@ void CheckFormat(double value, bool asSigned) {
 void CheckParse(const std::string& text) {
     static locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
     const double expected = strtod_l(text.c_str(), nullptr, c);
-    const double parsed = ParseNumber(text.c_str());
+    const double parsed = ReadNumber(text.c_str());
     if (parsed != expected && !(std::isnan(parsed) && std::isnan(expected))) {
         abort();
     }
@@ -57,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckFormat(input.ConsumeIntegral<int64_t>() / 1000.0, asSigned);
     const std::string text = input.ConsumeRemainingBytesAsString();
     CheckParse(text);
-    CheckFormat(ParseNumber(text.c_str()), asSigned);
+    CheckFormat(ReadNumber(text.c_str()), asSigned);
     IsAllDigits(text.c_str());
     return 0;
 }

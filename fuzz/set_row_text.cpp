@@ -1,6 +1,7 @@
 // The table model under random edits: rows inserted, filled by SetRowText with random
 // texts and delimiters, deleted, looked up. After every input each column's sorted order
 // holds every row once, in order, and FindRow finds a row by its own key cells.
+#include "common/number_text.h"
 #include "table/format_number.h"
 #include "table/table_model.h"
 
@@ -47,7 +48,7 @@ void CheckOrder(TableModel& table, int column, bool numeric) {
         ++count;
         const std::string text = table.GetCellText(row, column);
         if (numeric) {
-            const double value = ParseNumber(text.c_str());
+            const double value = ReadNumber(text.c_str());
             if (value < last) {
                 abort();
             }

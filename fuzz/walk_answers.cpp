@@ -4,10 +4,10 @@
 // conversation (index, source, destination) in one row only.
 #include "graphwnd/graph_window_maker.h"
 #include "host/ksdbapi/ksdb_host.h"
+#include "platform/core/timer_clock.h"
 #include "platform/framework/afx.h"
 #include "platform/toolkit/platform_app.h"
 #include "platform/toolkit/scripted_ui.h"
-#include "platform/core/timer_clock.h"
 #include "table/ksc_table.h"
 #include "view/matrix_view.h"
 

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Configures and builds the project. BUILD_DIR picks the build tree (default: build);
 # TESSARAN_SANITIZE=1 builds with AddressSanitizer and UndefinedBehaviorSanitizer;
-# TESSARAN_FUZZ=1 builds only the libFuzzer targets of fuzz/, with clang.
+# TESSARAN_FUZZ=1 builds only the libFuzzer targets of fuzz/, with clang. Arguments go to
+# `cmake --build`: `--target programs` builds only what the console and the probes need.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
 sanitize="${TESSARAN_SANITIZE:-0}"
 [ "$sanitize" = 1 ] && san=ON || san=OFF
 fuzz=(-DTESSARAN_FUZZ=OFF)
-targets=()
+targets=("$@")
 if [ "${TESSARAN_FUZZ:-0}" = 1 ]; then
     fuzz=(-DTESSARAN_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++)
     targets=(--target fuzzers)

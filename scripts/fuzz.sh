@@ -4,6 +4,10 @@
 # Inputs a run finds are kept in build-fuzz/fuzz-corpus/TARGET (the checked-in seeds are
 # not touched); an input that fails is written to build-fuzz/fuzz-findings/ and ends the
 # script with its log.
+# FUZZ_SEED=N makes a run reproducible: libFuzzer's seed N, FUZZ_RUNS inputs per target
+# (default 20000, SECONDS still bounding each), and only the checked-in seeds as the
+# starting corpus, so a failure belongs to the code, not to an earlier run. CI uses it;
+# runs with a random seed stay for by hand.
 # Usage: scripts/fuzz.sh [SECONDS] [TARGET...]   (TARGET: a folder name of fuzz/corpus)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -23,14 +27,19 @@ if [ ${#targets[@]} -eq 0 ]; then
         targets+=("$(basename "$dir")")
     done
 fi
+fixed=()
+if [ -n "${FUZZ_SEED:-}" ]; then
+    fixed=(-seed="$FUZZ_SEED" -runs="${FUZZ_RUNS:-20000}")
+fi
 findings="$build/fuzz-findings"
 mkdir -p "$findings"
 for target in "${targets[@]}"; do
     corpus="$build/fuzz-corpus/$target"
     log="$build/fuzz-$target.log"
+    [ -n "${FUZZ_SEED:-}" ] && rm -rf "$corpus"
     mkdir -p "$corpus"
     if ! "$build/bin/fuzz_$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 \
-        -print_final_stats=1 -artifact_prefix="$findings/$target-" \
+        -print_final_stats=1 -artifact_prefix="$findings/$target-" "${fixed[@]}" \
         "$corpus" "$root/fuzz/corpus/$target" >"$log" 2>&1; then
         tail -n 60 "$log"
         echo "fuzz.sh: fuzz_$target failed; the input is in $findings" >&2

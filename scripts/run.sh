@@ -7,7 +7,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/setup.sh"
-bash "$root/scripts/build.sh"
+bash "$root/scripts/build.sh" --target programs
 build="${BUILD_DIR:-$root/build}"
 out="${OUT:-$root/out}"
 probe_dir="${TMPDIR:-/tmp}/tessaran-probe"
@@ -22,7 +22,8 @@ fi
 
 script="$out/demo.script"
 sed "s|\${OUT}|$out|g" "$root/scripts/demo.script" > "$script"
-QT_QPA_PLATFORM=offscreen "$build/bin/quillon" --script "$script"
+# Graphs poll every second, so the pictures show lines of ten points and more.
+QT_QPA_PLATFORM=offscreen "$build/bin/quillon" --graph-interval 1 --script "$script"
 echo "run.sh: the demo wrote $out/console.png, $out/utilization.png, $out/all.png," \
     "$out/table.tsv, $out/graphs.tsv, $out/messages.txt, $out/conversation.png," \
     "$out/conversation.tsv, $out/conversation-graph.png and $out/context-menu.png"

@@ -1,12 +1,10 @@
 #include "table/format_number.h"
 
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <locale.h>
 
 namespace {
 
@@ -49,38 +47,6 @@ void TrimDecimals(char* text) {
     if (point != nullptr && std::strlen(point) > 4) {
         point[4] = '\0';
     }
-}
-
-bool IsSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-bool StartsHex(const char* text) {
-    return text[0] == '0' && (text[1] == 'x' || text[1] == 'X') &&
-           (std::isxdigit(static_cast<unsigned char>(text[2])) || text[2] == '.');
-}
-
-// The end of the number's text for from_chars: before an exponent marker that no
-// well-formed exponent follows. libstdc++'s from_chars reads "1e+-5" as 1e-5 where atof
-// stops before the 'e' and reads 1.
-const char* NumberEnd(const char* start, bool hex) {
-    const char* at = start;
-    while (*at == '.' || (hex ? std::isxdigit(static_cast<unsigned char>(*at))
-                              : std::isdigit(static_cast<unsigned char>(*at)))) {
-        ++at;
-    }
-    if (std::tolower(static_cast<unsigned char>(*at)) != (hex ? 'p' : 'e')) {
-        return start + std::strlen(start);
-    }
-    const char* digits = at + 1 + (at[1] == '+' || at[1] == '-');
-    return std::isdigit(static_cast<unsigned char>(*digits)) ? start + std::strlen(start) : at;
-}
-
-// A number too large or too small for from_chars: the C library reads it in the C locale,
-// as atof does (infinity, 0 or a subnormal value).
-double ReadOutOfRange(const char* text) {
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
-    return strtod_l(text, nullptr, cLocale);
 }
 
 bool IsBlank(char c) {
@@ -144,35 +110,6 @@ char* FormatNumber(char* buffer, double value, int asSigned) {
     }
     std::strncat(buffer, suffix, kNumberBufferSize - std::strlen(buffer) - 1);
     return buffer;
-}
-
-double ParseNumber(const char* text) {
-    if (text == nullptr) {
-        return 0.0;
-    }
-    while (IsSpace(*text)) {
-        ++text;
-    }
-    const bool negative = *text == '-';
-    if (*text == '-' || *text == '+') {
-        ++text;
-    }
-    // A second sign: atof reads no number (from_chars would take a '-' here).
-    if (*text == '-' || *text == '+') {
-        return 0.0;
-    }
-    const bool hex = StartsHex(text);
-    const char* start = hex ? text + 2 : text;
-    const char* end = NumberEnd(start, hex);
-    double value = 0.0;
-    const std::from_chars_result read = std::from_chars(
-        start, end, value, hex ? std::chars_format::hex : std::chars_format::general);
-    if (read.ec == std::errc::result_out_of_range) {
-        value = ReadOutOfRange(text);
-    } else if (read.ec != std::errc()) {
-        return 0.0;
-    }
-    return negative ? -value : value;
 }
 
 int IsAllDigits(const char* text) {

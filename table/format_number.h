@@ -7,11 +7,6 @@
 // unit letter (K, M, G, T, P, E, Z, Y) and at most three decimals; returns the buffer.
 char* FormatNumber(char* buffer, double value, int asSigned);
 
-// The number at the start of text as atof reads it in the C locale (blanks, sign,
-// decimal or 0x hexadecimal, inf, nan; 0 when there is none), whatever LC_NUMERIC the
-// process runs under: outside data always writes the decimal point as a point.
-double ParseNumber(const char* text);
-
 // True when every character is a decimal digit; an empty or null text counts as digits.
 int IsAllDigits(const char* text);
 

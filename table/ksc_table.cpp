@@ -13,6 +13,14 @@ constexpr int kArrowRoom = 24; // room for the sort arrow in a title
 constexpr const char* kClassName = "KSCTable";
 constexpr const char* kSampleText = "XXXyyy"; // sets the least header height
 
+// A popup table is an overlapped window of its own; a child table sits in its parent.
+constexpr DWORD kPopupStyle = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_OVERLAPPEDWINDOW;
+constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
+constexpr DWORD kPopupExStyle = WS_EX_OVERLAPPEDWINDOW;
+constexpr DWORD kChildExStyle = WS_EX_CONTROLPARENT;
+static_assert(kPopupStyle == 0x92CF0000 && kChildStyle == 0x52000000);
+static_assert(kPopupExStyle == 0x300 && kChildExStyle == 0x10000);
+
 } // namespace
 
 BEGIN_MESSAGE_MAP(KSCTable, CWnd)
@@ -67,8 +75,8 @@ KSCTable::KSCTable(CWnd* parent, UINT id, UINT options, const RECT* rect)
         parent->GetClientRect(&area);
     }
     BOOL popup = (options & TABLE_POPUP) != 0;
-    DWORD style = popup ? 0x92CF0000 : 0x52000000;
-    DWORD exStyle = popup ? 0x300 : 0x10000;
+    DWORD style = popup ? kPopupStyle : kChildStyle;
+    DWORD exStyle = popup ? kPopupExStyle : kChildExStyle;
     CreateEx(exStyle, kClassName, "", style, area.left, area.top, area.right, area.bottom,
              parent->GetSafeHwnd(), popup ? NULL : (HMENU)(UINT_PTR)id);
 }

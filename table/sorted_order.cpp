@@ -1,6 +1,6 @@
 #include "table/sorted_order.h"
 
-#include "table/format_number.h"
+#include "common/number_text.h"
 
 #include <algorithm>
 #include <bit>
@@ -34,7 +34,7 @@ double SortedOrder::Key::Value() const {
 SortedOrder::Key SortedOrder::ReadKey(const char* text) const {
     Key key;
     if (m_numeric) {
-        key.high = std::bit_cast<uint64_t>(ParseNumber(text));
+        key.high = std::bit_cast<uint64_t>(ReadNumber(text));
         return key;
     }
     size_t used = 0;

@@ -1,5 +1,6 @@
 #include "table/table_model.h"
 
+#include "common/number_text.h"
 #include "table/format_number.h"
 
 #include <algorithm>
@@ -337,7 +338,7 @@ void TableModel::StoreField(int row, int column, const char* field, size_t lengt
         return;
     }
     char formatted[256];
-    FormatNumber(formatted, ParseNumber(copy.c_str()), (flags & COLUMN_SIGNED) != 0);
+    FormatNumber(formatted, ReadNumber(copy.c_str()), (flags & COLUMN_SIGNED) != 0);
     StoreCell(row, column, formatted, std::strlen(formatted));
 }
 

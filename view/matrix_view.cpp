@@ -2,6 +2,8 @@
 // shares with the host's tab window. The rows are in matrix_view_rows.cpp.
 #include "view/matrix_view.h"
 
+#include "view/context_menu_point.h"
+
 #include "hostapi/ksmem32.h"
 #include "table/ksc_table.h"
 #include "view/matrix_columns.h"
@@ -18,10 +20,8 @@ const char* const kMatrixColumns[] = {"matrixSDIndex",       "matrixSDSourceAddr
 // The conversation matrix window: caption and style (WS_CHILD, WS_VISIBLE,
 // WS_OVERLAPPEDWINDOW).
 const char kConversationCaption[] = "Hi there!";
-constexpr DWORD kConversationStyle = 0x50CF0000;
-
-// A context menu opened from the keyboard appears this far inside the view's corner.
-constexpr int kKeyboardMenuOffset = 5;
+constexpr DWORD kConversationStyle = WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW;
+static_assert(kConversationStyle == 0x50CF0000);
 
 } // namespace
 
@@ -38,7 +38,7 @@ ON_MESSAGE(WM_TABLE_LAYOUT, OnTableLayout)
 ON_WM_LBUTTONDBLCLK()
 ON_MATRIX_PAIRS(WM_MATRIX_UTILIZATION, OnMatrixUtilization)
 ON_MATRIX_PAIRS(WM_MATRIX_BYTES, OnMatrixBytes)
-ON_MESSAGE(WM_MATRIX_ERRORS, OnMatrixErrors)
+ON_MATRIX_PAIRS(WM_MATRIX_ERRORS, OnMatrixErrors)
 ON_MATRIX_PAIRS(WM_MATRIX_PACKETS, OnMatrixPackets)
 END_MESSAGE_MAP()
 
@@ -98,13 +98,7 @@ void CMatrixView::OnContextMenu(CWnd*, CPoint point) {
     if (!IsWindowObject(m_table) || menu == nullptr) {
         return;
     }
-    if (point.x == -1 && point.y == -1) {
-        CRect client;
-        GetClientRect(&client);
-        point = client.TopLeft();
-        ClientToScreen(&point);
-        point.Offset(kKeyboardMenuOffset, kKeyboardMenuOffset);
-    }
+    point = ContextMenuPoint(*this, point);
     CWnd* owner = this;
     while (owner != nullptr && (owner->GetStyle() & WS_CHILD) != 0) {
         owner = owner->GetParent();
@@ -289,7 +283,8 @@ void CMatrixView::OpenConversationWindow() {
     window->RequestAllPairs();
 }
 
-LRESULT CMatrixView::OnMatrixErrors(WPARAM, LPARAM) {
+// Errors graphs of linked pairs are not offered; the index text is freed all the same.
+LRESULT CMatrixView::OnMatrixErrors(const AddressListNode*, std::unique_ptr<char[]>) {
     return 0;
 }
 

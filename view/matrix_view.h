@@ -151,7 +151,8 @@ class CMatrixView : public CWnd, public CMibWalker {
                                         std::unique_ptr<char[]> indexText);
     afx_msg LRESULT OnMatrixBytes(const AddressListNode* addresses,
                                   std::unique_ptr<char[]> indexText);
-    afx_msg LRESULT OnMatrixErrors(WPARAM addresses, LPARAM indexText);
+    afx_msg LRESULT OnMatrixErrors(const AddressListNode* addresses,
+                                   std::unique_ptr<char[]> indexText);
     afx_msg LRESULT OnMatrixPackets(const AddressListNode* addresses,
                                     std::unique_ptr<char[]> indexText);
     DECLARE_MESSAGE_MAP()

@@ -2,6 +2,7 @@
 // pairs from the conversation window — becomes one graph record of the host's graph table
 // (table 12) with the window the host is to draw in; the host answers the graph window,
 // which goes into a single-graph frame or a page of the "All" frame.
+#include "view/address_oid.h"
 #include "view/matrix_view.h"
 
 #include "hostapi/ksmem32.h"
@@ -71,17 +72,6 @@ void AppendPiece(std::string& text, const std::string& piece) {
     text.append(piece, 0, kTitlePieceLimit);
 }
 
-// 0 to 9 and A to F; everything else, lower-case letters included, counts as 0.
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return 0;
-}
-
 void SetRecordText(DbHandle record, uint32_t field, const std::string& text) {
     DbSetText(record, field, text.c_str(), static_cast<int>(text.size()));
 }
@@ -113,22 +103,8 @@ int CMatrixView::CollectSelectedRows(std::vector<std::string>& rows) {
     return static_cast<int>(rows.size());
 }
 
-// Every piece between blanks gives one byte from its first two characters; an empty piece
-// (two blanks in a row, a blank at either end, an empty text) gives 0.
 void CMatrixView::AddressToOid(std::string& text) {
-    std::string oid;
-    size_t start = 0;
-    for (;;) {
-        const size_t end = std::min(text.find(' ', start), text.size());
-        const char c0 = end > start ? text[start] : '\0';
-        const char c1 = end > start + 1 ? text[start + 1] : '\0';
-        oid += "." + std::to_string(16 * HexDigit(c0) + HexDigit(c1));
-        if (end == text.size()) {
-            break;
-        }
-        start = end + 1;
-    }
-    text = oid;
+    text = AddressOid(text);
 }
 
 std::string CMatrixView::BuildInstance() const {

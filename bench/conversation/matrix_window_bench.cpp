@@ -11,8 +11,8 @@
 #include "host/ksdbapi/ksdb_host.h"
 #include "host/ksdbapi/net_snmp_transport.h"
 #include "host/ksdbapi/read_ahead_transport.h"
-#include "platform/toolkit/platform_app.h"
 #include "platform/framework/resource.h"
+#include "platform/toolkit/platform_app.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

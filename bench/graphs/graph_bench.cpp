@@ -5,10 +5,10 @@
 #include "host/graphs/graph_chart.h"
 #include "host/graphs/graph_engine.h"
 #include "host/ksdbapi/ksdb_host.h"
-#include "platform/framework/afx.h"
-#include "platform/toolkit/platform_app.h"
 #include "platform/core/timer_clock.h"
 #include "platform/core/window_private.h"
+#include "platform/framework/afx.h"
+#include "platform/toolkit/platform_app.h"
 
 #include <QImage>
 #include <QPainter>

@@ -8,8 +8,8 @@
 //
 // Targets: 100k rows ingested in at most 1 s with a per-row cost at most twice that at 1k
 // (counter per_row_vs_1k), 100k rows updated in at most 0.5 s, at most 600 bytes per row.
-#include "platform/toolkit/platform_app.h"
 #include "platform/core/timer_clock.h"
+#include "platform/toolkit/platform_app.h"
 #include "table/ksc_table.h"
 #include "table/table_model.h"
 #include "view/matrix_columns.h"

@@ -1,8 +1,8 @@
 // Paint cost of the table window: one full paint of the Matrix view's table (eight columns,
 // two hidden, sorted by Bytes) at 1k and 100k rows. A paint visits only the rows on screen,
 // so both sizes should cost the same.
-#include "platform/toolkit/platform_app.h"
 #include "platform/core/timer_clock.h"
+#include "platform/toolkit/platform_app.h"
 #include "table/ksc_table.h"
 #include "tests/table_window/matrix_columns.h"
 

@@ -7,19 +7,19 @@
 // console script (see script_runner.h and the *_commands.h beside it) and exits with its result.
 // --graph-interval sets how often graphs poll (default: $TESSARAN_GRAPH_INTERVAL, else 5).
 // $TESSARAN_LOOP_STATS names a file for the hold-ups of the event loop (see loop_watch.h).
-#include "host/console/script/conversation_commands.h"
-#include "host/console/script/graph_commands.h"
 #include "host/console/loop_watch.h"
 #include "host/console/plugin_host.h"
 #include "host/console/quillon_frame.h"
+#include "host/console/script/conversation_commands.h"
+#include "host/console/script/graph_commands.h"
 #include "host/console/script/script_runner.h"
 #include "host/console/script/status_commands.h"
 #include "host/console/script/table_commands.h"
 #include "host/graphs/graph_engine.h"
 #include "host/ksdbapi/ksdb_host.h"
 #include "platform/framework/module.h"
-#include "platform/toolkit/platform_app.h"
 #include "platform/framework/profile.h"
+#include "platform/toolkit/platform_app.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -36,10 +36,8 @@ bool PluginHost::Load(const char* moduleName, std::string& error) {
     return resolved;
 }
 
-void PluginHost::Unload() {
-    if (m_module) {
-        FreeLibrary(m_module);
-    }
+bool PluginHost::Unload() {
+    const bool freed = !m_module || FreeLibrary(m_module);
     m_module = nullptr;
     m_initTab = nullptr;
     m_setNode = nullptr;
@@ -48,6 +46,7 @@ void PluginHost::Unload() {
     m_close = nullptr;
     m_loadSubMenu = nullptr;
     m_menuUpdate = nullptr;
+    return freed;
 }
 
 HWND PluginHost::InitTab(uint32_t hostContext, CWnd* parent, CWnd* frame, CWnd** viewOut,
@@ -75,6 +74,6 @@ BOOL PluginHost::MenuUpdate(UINT id) {
     return m_menuUpdate ? m_menuUpdate(id) : FALSE;
 }
 
-BOOL PluginHost::LoadSubMenu() {
-    return m_loadSubMenu ? m_loadSubMenu(0, 0) : FALSE;
+BOOL PluginHost::LoadSubMenu(uint32_t first, uint32_t second) {
+    return m_loadSubMenu ? m_loadSubMenu(first, second) : FALSE;
 }

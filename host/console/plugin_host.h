@@ -13,9 +13,11 @@ class PluginHost {
     // Loads the module and resolves every entry point; false (with the reason in error)
     // when the module or one of its entry points is missing.
     bool Load(const char* moduleName, std::string& error);
-    // Unloads the module; the entry points are forgotten.
-    void Unload();
+    // Unloads the module; the entry points are forgotten. False when FreeLibrary failed.
+    bool Unload();
     bool IsLoaded() const { return m_module != nullptr; }
+    // The loaded module, for its resources.
+    HMODULE Module() const { return m_module; }
 
     HWND InitTab(uint32_t hostContext, CWnd* parent, CWnd* frame, CWnd** viewOut, int tabIndex);
     BOOL SetNode(uint32_t nodeId, void* nodeData);
@@ -23,7 +25,7 @@ class PluginHost {
     BOOL SetScrollBars(CScrollBar* horizontal, CScrollBar* vertical);
     BOOL Close();
     BOOL MenuUpdate(UINT id);
-    BOOL LoadSubMenu();
+    BOOL LoadSubMenu(uint32_t first = 0, uint32_t second = 0);
 
   private:
     template <typename Proc> bool Resolve(Proc& proc, const char* name, std::string& error);

@@ -1,5 +1,7 @@
 #include "host/graphs/graph_engine.h"
 
+#include "common/number_text.h"
+
 #include "host/graphs/graph_definition.h"
 #include "host/ksdbapi/ksdb_host.h"
 #include "platform/core/timer_clock.h"
@@ -8,9 +10,7 @@
 #include <QDateTime>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -19,15 +19,9 @@ GraphEngine* g_engine = nullptr;
 
 } // namespace
 
-// Read with a point whatever the C locale says (Qt sets it from the environment).
 UINT GraphEngine::ParseInterval(const char* seconds) {
-    if (!seconds || !*seconds) {
-        return 0;
-    }
-    const char* end = seconds + std::strlen(seconds);
     double value = 0;
-    const std::from_chars_result read = std::from_chars(seconds, end, value);
-    if (read.ec != std::errc() || read.ptr != end || !(value > 0) || value > 86400) {
+    if (!seconds || !ParseWholeNumber(seconds, value) || !(value > 0) || value > 86400) {
         return 0;
     }
     return std::max(kMinIntervalMs, static_cast<UINT>(value * 1000));

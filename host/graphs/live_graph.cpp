@@ -1,7 +1,7 @@
 #include "host/graphs/live_graph.h"
 
-#include "platform/framework/adopted_window.h"
 #include "platform/core/win32.h"
+#include "platform/framework/adopted_window.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 // never taken for another, a stale one never resolves, and handles are never 0.
 #pragma once
 
-#include "hostapi/ksdbapi.h"
 #include "common/handle_table.h"
+#include "hostapi/ksdbapi.h"
 
 #include <memory>
 #include <vector>

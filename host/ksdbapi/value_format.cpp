@@ -1,5 +1,7 @@
 #include "host/ksdbapi/value_format.h"
 
+#include "common/hex_digit.h"
+
 #include "host/ksdbapi/mib_syntax.h"
 #include "host/ksdbapi/oid_text.h"
 
@@ -40,19 +42,6 @@ std::string FormatIpAddress(const std::string& bytes) {
 template <typename T> bool ParseNumber(std::string_view text, T& number) {
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
     return error == std::errc() && end == text.data() + text.size();
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
 }
 
 // "00 A0 C9" or "00:a0:c9": pairs of hexadecimal digits with one optional separator each.

@@ -16,9 +16,9 @@
 // it stays valid for the life of the process. A text without translation is returned as
 // the argument itself: it stays valid as long as the caller's text (the callers pass
 // string literals). A null argument gives "".
+#include "common/user_language.h"
 #include "host/ksmem32/mo_catalog.h"
 #include "hostapi/ksmem32.h"
-#include "common/user_language.h"
 
 #include <cstdlib>
 #include <dlfcn.h>

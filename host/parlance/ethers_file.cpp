@@ -1,5 +1,5 @@
 #include "host/parlance/ethers_file.h"
-#include "host/parlance/hex_digit.h"
+#include "common/hex_digit.h"
 
 #include <fstream>
 #include <sstream>

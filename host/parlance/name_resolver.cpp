@@ -1,5 +1,5 @@
 #include "host/parlance/name_resolver.h"
-#include "host/parlance/hex_digit.h"
+#include "common/hex_digit.h"
 
 #include <cstdio>
 #include <cstdlib>

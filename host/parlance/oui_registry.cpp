@@ -1,5 +1,5 @@
 #include "host/parlance/oui_registry.h"
-#include "host/parlance/hex_digit.h"
+#include "common/hex_digit.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,8 +1,8 @@
 // The default window procedure: what a window does with a message its map leaves alone.
 #include "platform/core/window_internal.h"
 
-#include "platform/gdi/gdi.h"
 #include "platform/core/win32_user.h"
+#include "platform/gdi/gdi.h"
 
 #include <algorithm>
 #include <cstring>

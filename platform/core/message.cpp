@@ -2,9 +2,9 @@
 // the Qt event loop, and the application object.
 #include "platform/core/window_internal.h"
 
+#include "platform/core/win32_user.h"
 #include "platform/gdi/gdi_private.h"
 #include "platform/toolkit/platform_app.h"
-#include "platform/core/win32_user.h"
 
 #include <QApplication>
 #include <QEvent>

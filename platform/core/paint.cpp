@@ -2,10 +2,10 @@
 // image, and putting the image on screen.
 #include "platform/core/window_internal.h"
 
+#include "platform/core/win32_user.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/gdi_surface.h"
 #include "platform/toolkit/painting_widget.h"
-#include "platform/core/win32_user.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // System colours and metrics: the classic Windows scheme at 1024 x 768, fixed so that every
 // run paints the same pixels.
-#include "platform/gdi/gdi_surface.h"
 #include "platform/core/win32_user.h"
+#include "platform/gdi/gdi_surface.h"
 
 #include <QApplication>
 

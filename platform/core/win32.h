@@ -5,9 +5,9 @@
 #include "platform/core/win32_types.h"
 #include "platform/core/win32_user.h"
 
-#include "platform/gdi/gdi.h"
 #include "platform/framework/menu_api.h"
 #include "platform/framework/message_box.h"
 #include "platform/framework/module.h"
 #include "platform/framework/profile.h"
 #include "platform/framework/resource.h"
+#include "platform/gdi/gdi.h"

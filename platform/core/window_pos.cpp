@@ -2,8 +2,8 @@
 // points between windows.
 #include "platform/core/window_internal.h"
 
-#include "platform/toolkit/painting_widget.h"
 #include "platform/core/win32_user.h"
+#include "platform/toolkit/painting_widget.h"
 
 #include <algorithm>
 

@@ -11,10 +11,9 @@
 #include "platform/framework/size.h"
 #include "platform/framework/wnd.h"
 
-#include "platform/gdi/cdc.h"
+#include "platform/core/timer_clock.h"
 #include "platform/framework/extension_module.h"
 #include "platform/framework/frame_wnd.h"
-#include "platform/gdi/gdi_object.h"
 #include "platform/framework/mdi_child_wnd.h"
 #include "platform/framework/mdi_frame_wnd.h"
 #include "platform/framework/menu.h"
@@ -22,4 +21,5 @@
 #include "platform/framework/sec_mdi_frame_wnd.h"
 #include "platform/framework/sec_tab_wnd.h"
 #include "platform/framework/sec_worksheet.h"
-#include "platform/core/timer_clock.h"
+#include "platform/gdi/cdc.h"
+#include "platform/gdi/gdi_object.h"

@@ -10,8 +10,8 @@
 // The current resource handle starts as the program's module, GetModuleHandle(NULL).
 #pragma once
 
-#include "platform/framework/object.h"
 #include "platform/core/win32_types.h"
+#include "platform/framework/object.h"
 
 struct AFX_EXTENSION_MODULE {
     BOOL bInitialized;

@@ -1,9 +1,9 @@
 #include "platform/framework/frame_wnd.h"
 
+#include "platform/core/window_private.h"
 #include "platform/framework/extension_module.h"
 #include "platform/framework/menu.h"
 #include "platform/framework/resource.h"
-#include "platform/core/window_private.h"
 
 const CRect CFrameWnd::rectDefault(CW_USEDEFAULT, CW_USEDEFAULT, 0, 0);
 

@@ -2,8 +2,8 @@
 // frame query.
 #pragma once
 
-#include "platform/framework/msg_map.h"
 #include "platform/core/win32_types.h"
+#include "platform/framework/msg_map.h"
 #include "platform/framework/wnd.h"
 
 #define AFX_IDW_PANE_FIRST 0xE900 // 59648: the framework's first pane id

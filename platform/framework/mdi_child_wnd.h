@@ -8,8 +8,8 @@
 // through PostNcDestroy, its object deleted: create child frames with new.
 #pragma once
 
-#include "platform/framework/frame_wnd.h"
 #include "platform/core/win32_types.h"
+#include "platform/framework/frame_wnd.h"
 
 class CMDIFrameWnd;
 

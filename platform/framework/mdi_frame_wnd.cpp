@@ -1,8 +1,8 @@
 #include "platform/framework/mdi_frame_wnd.h"
 
+#include "platform/core/window_private.h"
 #include "platform/framework/mdi_child_wnd.h"
 #include "platform/framework/mdi_client_wnd.h"
-#include "platform/core/window_private.h"
 
 #include <QMainWindow>
 #include <QMdiArea>

@@ -2,8 +2,8 @@
 // that holds the child frames; the frame itself is a QMainWindow with an optional menu bar.
 #pragma once
 
-#include "platform/framework/frame_wnd.h"
 #include "platform/core/win32_types.h"
+#include "platform/framework/frame_wnd.h"
 
 class CMDIChildWnd;
 

@@ -1,7 +1,7 @@
 #include "platform/framework/menu.h"
 
-#include "platform/framework/extension_module.h"
 #include "common/handle_table.h"
+#include "platform/framework/extension_module.h"
 #include "platform/framework/menu_model.h"
 #include "platform/framework/resource.h"
 #include "platform/framework/wnd.h"

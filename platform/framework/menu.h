@@ -1,9 +1,9 @@
 // The framework's menu object over an HMENU (the Win32 menu calls are in menu_api.h).
 #pragma once
 
+#include "platform/core/win32_types.h"
 #include "platform/framework/menu_api.h"
 #include "platform/framework/object.h"
-#include "platform/core/win32_types.h"
 
 #include <string>
 

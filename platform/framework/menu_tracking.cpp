@@ -1,8 +1,8 @@
+#include "platform/core/win32.h"
 #include "platform/framework/menu_api.h"
 #include "platform/framework/menu_model.h"
 #include "platform/toolkit/menu_qt.h"
 #include "platform/toolkit/scripted_ui.h"
-#include "platform/core/win32.h"
 
 #include <QAction>
 #include <QMenu>

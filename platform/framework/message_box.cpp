@@ -1,8 +1,8 @@
 #include "platform/framework/message_box.h"
 
-#include "platform/toolkit/scripted_ui_private.h"
 #include "platform/core/window_private.h"
 #include "platform/framework/wnd.h"
+#include "platform/toolkit/scripted_ui_private.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>

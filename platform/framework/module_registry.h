@@ -1,8 +1,8 @@
 // Platform-private: what the resource calls need to know of loaded modules.
 #pragma once
 
-#include "platform/framework/resource.h"
 #include "platform/core/win32_types.h"
+#include "platform/framework/resource.h"
 
 namespace platform {
 

@@ -1,8 +1,8 @@
 // CPoint: a POINT with arithmetic.
 #pragma once
 
-#include "platform/framework/size.h"
 #include "platform/core/win32_types.h"
+#include "platform/framework/size.h"
 
 class CPoint : public tagPOINT {
   public:

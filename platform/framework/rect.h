@@ -1,9 +1,9 @@
 // CRect: a RECT with the framework's helpers. Right and bottom are exclusive.
 #pragma once
 
+#include "platform/core/win32_types.h"
 #include "platform/framework/point.h"
 #include "platform/framework/size.h"
-#include "platform/core/win32_types.h"
 
 class CRect : public tagRECT {
   public:

@@ -1,8 +1,8 @@
 #include "platform/framework/resource.h"
 
-#include "platform/gdi/gdi_surface.h"
-#include "platform/framework/module_registry.h"
 #include "common/user_language.h"
+#include "platform/framework/module_registry.h"
+#include "platform/gdi/gdi_surface.h"
 
 #include <QImage>
 

@@ -32,8 +32,8 @@
 // exactly. Icons and bitmaps have one version for every language.
 #pragma once
 
-#include "platform/framework/menu_api.h"
 #include "platform/core/win32_types.h"
+#include "platform/framework/menu_api.h"
 
 #include <cstddef>
 

@@ -16,9 +16,9 @@
 // have their own font. The tab window copies each font given to it.
 #pragma once
 
+#include "platform/core/win32_types.h"
 #include "platform/framework/frame_wnd.h"
 #include "platform/framework/msg_map.h"
-#include "platform/core/win32_types.h"
 #include "platform/framework/wnd.h"
 
 #include <memory>

@@ -1,8 +1,8 @@
 #include "platform/framework/wnd.h"
 
+#include "platform/core/window_internal.h"
 #include "platform/framework/message_box.h"
 #include "platform/toolkit/painting_widget.h"
-#include "platform/core/window_internal.h"
 
 using namespace platform;
 

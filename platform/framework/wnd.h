@@ -8,10 +8,10 @@
 // that destroys its own window never touches freed state.
 #pragma once
 
+#include "platform/core/win32.h"
 #include "platform/framework/cmd_target.h"
 #include "platform/framework/point.h"
 #include "platform/framework/rect.h"
-#include "platform/core/win32.h"
 
 #include <string>
 

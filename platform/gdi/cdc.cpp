@@ -1,8 +1,8 @@
 // Framework device contexts: CDC, CPaintDC and CClientDC.
 #include "platform/gdi/cdc.h"
-#include "platform/gdi/gdi_private.h"
 #include "platform/core/win32_user.h"
 #include "platform/framework/wnd.h"
+#include "platform/gdi/gdi_private.h"
 
 IMPLEMENT_DYNAMIC(CDC, CObject)
 IMPLEMENT_DYNAMIC(CPaintDC, CDC)

@@ -6,9 +6,9 @@
 // pixel less to the right and bottom; raster operations other than R2_COPYPEN are applied
 // per pixel to exactly the pixels the shape covers, so drawing twice with R2_NOT or
 // R2_XORPEN restores the picture.
+#include "platform/core/win32_user.h"
 #include "platform/gdi/gdi_private.h"
 #include "platform/gdi/gdi_surface.h"
-#include "platform/core/win32_user.h"
 
 #include <QPainter>
 #include <QPainterPath>

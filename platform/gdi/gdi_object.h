@@ -5,8 +5,8 @@
 // wrapper kept until the handle is deleted (so the result of SelectObject stays usable).
 #pragma once
 
-#include "platform/gdi/gdi.h"
 #include "platform/framework/object.h"
+#include "platform/gdi/gdi.h"
 
 class CDC;
 

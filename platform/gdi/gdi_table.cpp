@@ -1,8 +1,8 @@
 // GDI handle table, object creation and deletion, stock objects and the image seam.
-#include "platform/gdi/gdi_private.h"
-#include "platform/gdi/gdi_surface.h"
 #include "common/handle_table.h"
 #include "platform/core/window_private.h"
+#include "platform/gdi/gdi_private.h"
+#include "platform/gdi/gdi_surface.h"
 
 #include <cstring>
 

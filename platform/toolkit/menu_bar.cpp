@@ -1,9 +1,9 @@
 // Menu bars: a frame's HMENU shown as the QMenuBar of its QMainWindow.
+#include "platform/core/window_private.h"
 #include "platform/framework/menu_api.h"
 #include "platform/framework/menu_model.h"
 #include "platform/toolkit/menu_qt.h"
 #include "platform/toolkit/scripted_ui.h"
-#include "platform/core/window_private.h"
 
 #include <QMainWindow>
 #include <QMenuBar>

@@ -1,7 +1,7 @@
 #include "tests/conversation/conversation_fixture.h"
 
-#include "platform/toolkit/platform_app.h"
 #include "platform/framework/resource.h"
+#include "platform/toolkit/platform_app.h"
 #include "platform/toolkit/scripted_ui.h"
 #include "tests/support/input_simulator.h"
 

@@ -6,9 +6,9 @@
 #include "host/graphs/graph_chart.h"
 #include "host/ksdbapi/mib_syntax.h"
 #include "host/ksdbapi/oid_text.h"
-#include "platform/toolkit/platform_app.h"
 #include "platform/core/timer_clock.h"
 #include "platform/core/window_private.h"
+#include "platform/toolkit/platform_app.h"
 
 #include <cmath>
 #include <fstream>

@@ -1,8 +1,8 @@
 #include "tests/graphs/graph_fixture.h"
 
 #include "host/ksdbapi/oid_text.h"
-#include "platform/toolkit/platform_app.h"
 #include "platform/core/timer_clock.h"
+#include "platform/toolkit/platform_app.h"
 
 #include <cmath>
 #include <fstream>

@@ -1,7 +1,7 @@
 // Message sequences of window actions, compared with the messages Windows sends for them.
+#include "platform/core/timer_clock.h"
 #include "platform/framework/afx.h"
 #include "platform/toolkit/platform_app.h"
-#include "platform/core/timer_clock.h"
 #include "tests/support/input_simulator.h"
 #include "tests/support/logging_wnd.h"
 

@@ -1,10 +1,10 @@
 // The invalidation model: WM_PAINT only for an invalid region of a shown window, the erase
 // flag, validation by BeginPaint, and device contexts drawing into the backing image that
 // the widget shows.
+#include "platform/core/window_private.h"
 #include "platform/framework/afx.h"
 #include "platform/toolkit/painting_widget.h"
 #include "platform/toolkit/platform_app.h"
-#include "platform/core/window_private.h"
 #include "tests/support/logging_wnd.h"
 
 #include <QColor>

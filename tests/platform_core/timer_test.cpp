@@ -1,8 +1,8 @@
 // Timers under the manual clock (and once on real time): due times, restarts, kills, and
 // timers of destroyed windows.
+#include "platform/core/timer_clock.h"
 #include "platform/framework/afx.h"
 #include "platform/toolkit/platform_app.h"
-#include "platform/core/timer_clock.h"
 #include "tests/support/logging_wnd.h"
 
 #include <QCoreApplication>

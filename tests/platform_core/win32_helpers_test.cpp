@@ -1,7 +1,7 @@
 // Bounded strings, rectangles, system colours and metrics, and cursors.
+#include "platform/core/window_private.h"
 #include "platform/framework/afx.h"
 #include "platform/toolkit/platform_app.h"
-#include "platform/core/window_private.h"
 #include "tests/support/input_simulator.h"
 #include "tests/support/logging_wnd.h"
 

@@ -1,9 +1,9 @@
 // Widgets made outside the platform, adopted as child windows (the host's graph charts).
+#include "platform/core/timer_clock.h"
+#include "platform/core/window_private.h"
 #include "platform/framework/adopted_window.h"
 #include "platform/framework/afx.h"
 #include "platform/toolkit/platform_app.h"
-#include "platform/core/timer_clock.h"
-#include "platform/core/window_private.h"
 #include "tests/support/logging_wnd.h"
 
 #include <QLabel>

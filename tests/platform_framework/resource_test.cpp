@@ -2,9 +2,9 @@
 #include "module_events.h"
 #include "platform/framework/afx.h"
 #include "platform/framework/extension_module.h"
-#include "platform/gdi/gdi_surface.h"
 #include "platform/framework/module.h"
 #include "platform/framework/resource.h"
+#include "platform/gdi/gdi_surface.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Pixel tests of the GDI drawing calls: raster operations, shapes, block transfers, focus
 // rectangles, saved states, clipping and handle validation.
 #include "canvas.h"
-#include "platform/gdi/gdi_private.h"
 #include "platform/core/win32_constants.h"
+#include "platform/gdi/gdi_private.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // CPaintDC and CClientDC over a real window: painting lands in the window's backing image,
 // and an inverting drag line drawn twice on a client DC leaves the picture as it was.
+#include "platform/core/window_private.h"
 #include "platform/framework/afx.h"
 #include "platform/toolkit/platform_app.h"
-#include "platform/core/window_private.h"
 
 #include <gtest/gtest.h>
 

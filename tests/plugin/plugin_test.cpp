@@ -1,13 +1,14 @@
 // A small host for libtessaran.so: it loads the library through the platform's
 // LoadLibrary with a prepared win.ini, builds a frame and a tab window and calls
 // the exports in the order the host does.
+#include "host/console/plugin_host.h"
 #include "hostapi/convert_mapped_address.h"
 #include "hostapi/ksmem32.h"
 #include "hostapi/tessaran_exports.h"
 #include "platform/framework/afx.h"
 #include "platform/framework/module.h"
-#include "platform/toolkit/platform_app.h"
 #include "platform/framework/resource.h"
+#include "platform/toolkit/platform_app.h"
 #include "platform/toolkit/scripted_ui.h"
 #include "res/resource.h"
 
@@ -81,9 +82,7 @@ class PluginTest : public ::testing::Test {
 
     void TearDown() override {
         DestroyHostWindows();
-        if (module != nullptr) {
-            EXPECT_TRUE(FreeLibrary(module));
-        }
+        EXPECT_TRUE(plugin.Unload());
         platform::SetModuleLoader(nullptr);
     }
 
@@ -96,24 +95,12 @@ class PluginTest : public ::testing::Test {
         }
         setenv("TESSARAN_WININI", path.c_str(), 1);
         g_openedPaths.clear();
-        module = LoadLibrary("Tessaran.dll");
-        ASSERT_NE(module, nullptr);
-        Bind(initTab, "InitTab");
-        Bind(setNode, "SetNode");
-        Bind(command, "Command");
-        Bind(setScrollBars, "SetScrollBars");
-        Bind(close, "Close");
-        Bind(loadSubMenu, "LoadSubMenu");
-        Bind(menuUpdate, "MenuUpdate");
+        std::string error;
+        ASSERT_TRUE(plugin.Load("Tessaran.dll", error)) << error;
     }
 
     void LoadWithRecordingSibling() {
         Load(("[Quillon Network Manager]\nDir=" + kRecordingDir).c_str());
-    }
-
-    template <typename Proc> void Bind(Proc& proc, const char* name) {
-        proc = ProcAs<Proc>(module, name);
-        ASSERT_NE(proc, nullptr) << name;
     }
 
     void CreateHostWindows() {
@@ -138,21 +125,15 @@ class PluginTest : public ::testing::Test {
 
     HWND ShowTab(CWnd* frameArgument, CWnd** viewOut = nullptr) {
         CWnd* view = nullptr;
-        const HWND hwnd = initTab(0, tabs.get(), frameArgument, viewOut ? viewOut : &view, 0, 0);
+        const HWND hwnd =
+            plugin.InitTab(0, tabs.get(), frameArgument, viewOut ? viewOut : &view, 0);
         return hwnd;
     }
 
     RecordingSibling sibling;
-    HMODULE module = nullptr;
+    PluginHost plugin;
     std::unique_ptr<SECMDIFrameWnd> frame;
     std::unique_ptr<SECTabWnd> tabs;
-    InitTabProc initTab = nullptr;
-    SetNodeProc setNode = nullptr;
-    CommandProc command = nullptr;
-    SetScrollBarsProc setScrollBars = nullptr;
-    CloseProc close = nullptr;
-    LoadSubMenuProc loadSubMenu = nullptr;
-    MenuUpdateProc menuUpdate = nullptr;
 };
 
 struct IniCase {
@@ -175,7 +156,7 @@ TEST_P(PluginIniTest, WinIniNamesTheConversionModule) {
         [&](const std::string& path) { return path == expected || path == inLibraryFolder; }))
         << expected;
     // Close before any InitTab reaches only the conversion module, when it is bound.
-    EXPECT_TRUE(close());
+    EXPECT_TRUE(plugin.Close());
     EXPECT_EQ(sibling.Commands(),
               c.boundToRecorder ? std::vector<int>{CONVERT_UNREGISTER} : std::vector<int>{});
     EXPECT_TRUE(platform::MessageBoxRecords().empty());
@@ -202,12 +183,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(PluginTest, ExportsBeforeInitTabDoNothing) {
     LoadWithRecordingSibling();
     CScrollBar notCreated;
-    EXPECT_FALSE(setNode(5, nullptr));
-    EXPECT_FALSE(command(ID_GRAPH_ALL));
-    EXPECT_FALSE(menuUpdate(ID_HOST_UTILIZATION));
-    EXPECT_FALSE(setScrollBars(&notCreated, &notCreated));
-    EXPECT_TRUE(loadSubMenu(0, 0));
-    EXPECT_TRUE(loadSubMenu(7, 0xFFFFFFFF));
+    EXPECT_FALSE(plugin.SetNode(5, nullptr));
+    EXPECT_FALSE(plugin.Command(ID_GRAPH_ALL));
+    EXPECT_FALSE(plugin.MenuUpdate(ID_HOST_UTILIZATION));
+    EXPECT_FALSE(plugin.SetScrollBars(&notCreated, &notCreated));
+    EXPECT_TRUE(plugin.LoadSubMenu(0, 0));
+    EXPECT_TRUE(plugin.LoadSubMenu(7, 0xFFFFFFFF));
     EXPECT_TRUE(sibling.Commands().empty());
 }
 
@@ -243,16 +224,16 @@ TEST_F(PluginTest, InitTabWithoutParentWindowCreatesNothing) {
     LoadWithRecordingSibling();
     CWnd* view = nullptr;
     CWnd notCreated;
-    EXPECT_EQ(initTab(0, &notCreated, nullptr, &view, 0, 0), nullptr);
+    EXPECT_EQ(plugin.InitTab(0, &notCreated, nullptr, &view, 0), nullptr);
     EXPECT_NE(view, nullptr);
-    EXPECT_FALSE(command(ID_GRAPH_ALL));
+    EXPECT_FALSE(plugin.Command(ID_GRAPH_ALL));
     EXPECT_TRUE(MessageTexts().empty());
 }
 
 TEST_F(PluginTest, InitTabReportsMissingFrameAndMenu) {
     LoadWithRecordingSibling();
     CreateHostWindows();
-    platform::RegisterModuleResources(module, nullptr);
+    platform::RegisterModuleResources(plugin.Module(), nullptr);
     EXPECT_TRUE(IsWindow(ShowTab(nullptr)));
     EXPECT_EQ(MessageTexts(), (std::vector<std::string>{Localize("Unable to load menu handle"),
                                                         Localize("Error in Frame window")}));
@@ -265,26 +246,26 @@ TEST_F(PluginTest, ExportsWhileTheTabIsShown) {
     ASSERT_TRUE(IsWindow(hwnd));
 
     int nodeData = 0;
-    EXPECT_TRUE(setNode(5, &nodeData));
-    EXPECT_FALSE(setNode(5, &nodeData));
-    EXPECT_TRUE(setNode(6, nullptr));
+    EXPECT_TRUE(plugin.SetNode(5, &nodeData));
+    EXPECT_FALSE(plugin.SetNode(5, &nodeData));
+    EXPECT_TRUE(plugin.SetNode(6, nullptr));
 
-    EXPECT_TRUE(command(ID_GRAPH_UTILIZATION));
-    EXPECT_TRUE(command(12345));
+    EXPECT_TRUE(plugin.Command(ID_GRAPH_UTILIZATION));
+    EXPECT_TRUE(plugin.Command(12345));
     // Without a selected row no graph command applies; menu ids never do.
-    EXPECT_FALSE(menuUpdate(ID_HOST_UTILIZATION));
-    EXPECT_FALSE(menuUpdate(ID_GRAPH_UTILIZATION));
+    EXPECT_FALSE(plugin.MenuUpdate(ID_HOST_UTILIZATION));
+    EXPECT_FALSE(plugin.MenuUpdate(ID_GRAPH_UTILIZATION));
 
     CScrollBar* horizontal = tabs->GetScrollBar(SB_HORZ);
     CScrollBar* vertical = tabs->GetScrollBar(SB_VERT);
     ASSERT_NE(horizontal, nullptr);
-    EXPECT_TRUE(setScrollBars(horizontal, vertical));
+    EXPECT_TRUE(plugin.SetScrollBars(horizontal, vertical));
     CScrollBar notCreated;
-    EXPECT_FALSE(setScrollBars(horizontal, &notCreated));
-    EXPECT_FALSE(setScrollBars(nullptr, vertical));
+    EXPECT_FALSE(plugin.SetScrollBars(horizontal, &notCreated));
+    EXPECT_FALSE(plugin.SetScrollBars(nullptr, vertical));
 
     sibling.Clear();
-    EXPECT_TRUE(close());
+    EXPECT_TRUE(plugin.Close());
     EXPECT_EQ(sibling.Commands(), std::vector<int>{CONVERT_UNREGISTER});
     EXPECT_TRUE(IsWindow(hwnd));
 }
@@ -328,7 +309,7 @@ TEST_F(PluginTest, ResourcesOfTheModule) {
     for (const auto& [language, labels] : cases) {
         setenv("LANGUAGE", language, 1);
         for (UINT menuId : {IDR_MATRIX_POPUP, IDR_MATRIX_WINDOW_POPUP}) {
-            const HMENU menu = LoadMenu(module, MAKEINTRESOURCE(menuId));
+            const HMENU menu = LoadMenu(plugin.Module(), MAKEINTRESOURCE(menuId));
             ASSERT_NE(menu, nullptr) << menuId;
             EXPECT_EQ(PopupItems(menu), *labels) << language << " " << menuId;
             DestroyMenu(menu);
@@ -337,16 +318,17 @@ TEST_F(PluginTest, ResourcesOfTheModule) {
     unsetenv("LANGUAGE");
     for (LANGID language : {MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED),
                             MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)}) {
-        EXPECT_NE(FindResourceEx(module, RT_MENU, MAKEINTRESOURCE(IDR_MATRIX_POPUP), language),
-                  nullptr);
+        EXPECT_NE(
+            FindResourceEx(plugin.Module(), RT_MENU, MAKEINTRESOURCE(IDR_MATRIX_POPUP), language),
+            nullptr);
     }
-    EXPECT_EQ(FindResourceEx(module, RT_MENU, MAKEINTRESOURCE(IDR_MATRIX_POPUP),
+    EXPECT_EQ(FindResourceEx(plugin.Module(), RT_MENU, MAKEINTRESOURCE(IDR_MATRIX_POPUP),
                              MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL)),
               nullptr);
     for (UINT iconId : {IDI_NODE_SHADOW, IDI_NODE, IDI_NODE_HIGHLIGHTED}) {
-        EXPECT_NE(LoadIcon(module, MAKEINTRESOURCE(iconId)), nullptr) << iconId;
+        EXPECT_NE(LoadIcon(plugin.Module(), MAKEINTRESOURCE(iconId)), nullptr) << iconId;
     }
-    const HBITMAP box = LoadBitmap(module, MAKEINTRESOURCE(IDB_NODE_BOX));
+    const HBITMAP box = LoadBitmap(plugin.Module(), MAKEINTRESOURCE(IDB_NODE_BOX));
     BITMAP info = {};
     ASSERT_TRUE(GetObject(box, sizeof info, &info));
     EXPECT_EQ(info.bmWidth, 48);

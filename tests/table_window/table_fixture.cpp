@@ -2,8 +2,8 @@
 
 #include "tests/table_window/matrix_columns.h"
 
-#include "platform/toolkit/platform_app.h"
 #include "platform/core/timer_clock.h"
+#include "platform/toolkit/platform_app.h"
 
 #include <cstdio>
 #include <cstring>

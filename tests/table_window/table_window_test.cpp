@@ -2,8 +2,8 @@
 // coalescing, the empty table's paint and the mouse wheel.
 #include "tests/table_window/table_fixture.h"
 
-#include "platform/toolkit/platform_app.h"
 #include "platform/core/timer_clock.h"
+#include "platform/toolkit/platform_app.h"
 
 namespace {
 

@@ -4,11 +4,12 @@
 // conversation ever answered, once, with its last answered values, and the cycles must
 // leave no window, GDI object, database handle or timer behind.
 #include "host/ksdbapi/ksdb_host.h"
-#include "platform/toolkit/platform_app.h"
 #include "platform/core/timer_clock.h"
+#include "platform/toolkit/platform_app.h"
 #include "table/ksc_table.h"
 #include "tests/view/view_fixture.h"
 
+#include <cstdlib>
 #include <map>
 #include <random>
 #include <tuple>
@@ -24,6 +25,11 @@ constexpr int kConversations = 1000;
 constexpr int kCycles = 10000;
 constexpr int kConversations = 2000;
 #endif
+// The quick test run sets a short soak of the same code through TESSARAN_SOAK_CYCLES.
+int Cycles() {
+    const char* cycles = std::getenv("TESSARAN_SOAK_CYCLES");
+    return cycles != nullptr ? std::atoi(cycles) : kCycles;
+}
 // Conversations whose counters grow between two walks.
 constexpr int kGrowing = 20;
 
@@ -205,7 +211,7 @@ TEST_F(MatrixViewSoakTest, RandomChangesOverManyRefreshCycles) {
     ShowNode(1);
     probe.Answered();
     const LiveObjects before = Count();
-    for (int cycle = 0; cycle < kCycles; ++cycle) {
+    for (int cycle = 0, cycles = Cycles(); cycle < cycles; ++cycle) {
         probe.Change();
         TimerClock::Advance(REFRESH_INTERVAL);
         FinishWalk();

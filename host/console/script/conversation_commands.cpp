@@ -5,9 +5,9 @@
 #include "host/console/script/tab_fields.h"
 #include "hostapi/tessaran_ids.h"
 #include "hostapi/window_report.h"
+#include "platform/core/text_reply.h"
 #include "platform/toolkit/platform_app.h"
 #include "platform/toolkit/scripted_ui.h"
-#include "platform/core/text_reply.h"
 
 #include <fstream>
 #include <sstream>

@@ -1,18 +1,19 @@
 #include "host/console/script/script_runner.h"
 
+#include "common/number_text.h"
+
 #include "host/console/node_window.h"
 #include "host/console/plugin_host.h"
 #include "host/console/quillon_frame.h"
 #include "host/console/script/table_driver.h"
 #include "host/ksdbapi/ksdb_host.h"
 #include "hostapi/tessaran_ids.h"
+#include "platform/core/timer_clock.h"
 #include "platform/toolkit/platform_app.h"
 #include "platform/toolkit/scripted_ui.h"
-#include "platform/core/timer_clock.h"
 
 #include <QTimer>
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -53,12 +54,13 @@ TableDriver MatrixTable(QuillonFrame& frame) {
 
 } // namespace
 
-// Read with a point whatever the C locale says (Qt sets it from the environment, and
-// strtod under de_DE reads "0.5" as 0 followed by junk).
 bool ScriptRunner::ParseNumber(const std::string& text, double& value) {
-    const char* end = text.data() + text.size();
-    const std::from_chars_result read = std::from_chars(text.data(), end, value);
-    return !text.empty() && read.ec == std::errc() && read.ptr == end && value >= 0;
+    double number = 0;
+    if (!ParseWholeNumber(text, number) || number < 0) {
+        return false;
+    }
+    value = number;
+    return true;
 }
 
 bool ScriptRunner::ParseCount(const std::string& text, int& value) {

@@ -1,6 +1,7 @@
-// Framework tests run on Qt's offscreen platform, where menus and message boxes are scripted.
-#include "platform/toolkit/platform_app.h"
+// The main of the window and graph tests: Qt's offscreen platform, the platform's
+// application, and the timer clock under the tests' hand.
 #include "platform/core/timer_clock.h"
+#include "platform/toolkit/platform_app.h"
 
 #include <gtest/gtest.h>
 
