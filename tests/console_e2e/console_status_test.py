@@ -66,6 +66,9 @@ def check_csv(csv_path, table_path):
     for number, (record, cells) in enumerate(zip(records[1:], table[1:])):
         if record != [cells[c] for c in CSV_ORDER]:
             fail("CSV row %d %r, table %r" % (number, record, cells))
+    # data/ethers names one host with a comma and quotes: the export must have quoted it.
+    if not any("," in cell and '"' in cell for record in records for cell in record):
+        fail("no name with a comma and a quote in the CSV")
     return len(table) - 1
 
 
