@@ -7,7 +7,10 @@
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QFileDialog>
+#include <QGraphicsLayout>
+#include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QMenu>
@@ -37,8 +40,12 @@ constexpr double kMaxValueSteps = 6;
 // the right, which takes this share of the chart's width.
 constexpr int kBottomLegendSeries = 4;
 constexpr double kRightLegendShare = 0.25;
-// The legend marker and the spacing around a label, in pixels.
+// The legend marker and the spacing around a label, in pixels; the room above and below a
+// column of legends and between two of them (observed: 22 pixels apart for a 15-pixel font).
 constexpr int kLegendMarkerRoom = 32;
+constexpr int kLegendColumnMargins = 80;
+constexpr int kLegendEntryPadding = 8;
+constexpr int kMinLegendPixels = 8;
 
 // Twenty colours that stay apart from each other and from the white plot: Kelly's
 // contrasting colours without white and black, the most different first.
@@ -63,6 +70,12 @@ GraphChart::GraphChart(const QString& title, const QString& valueTitle,
     m_plot->legend()->setAlignment(
         m_history->SeriesCount() > kBottomLegendSeries ? Qt::AlignRight : Qt::AlignBottom);
     m_plot->legend()->setShowToolTips(false);
+    // The view's own background, white, fills the window: a chart background over it (a
+    // rounded rectangle on a grey margin) was a second fill of every pixel on each paint.
+    m_plot->setBackgroundVisible(false);
+    QPalette palette = viewport()->palette();
+    palette.setColor(viewport()->backgroundRole(), Qt::white);
+    viewport()->setPalette(palette);
     AddAxes(valueTitle);
     // The lines go in before the chart is shown. Observed (Qt 6.4): a chart handed to its
     // view before its first series never draws its time axis.
@@ -133,6 +146,9 @@ void GraphChart::FitLegends() {
     }
     const bool column = m_plot->legend()->alignment() == Qt::AlignRight;
     const int room = column ? static_cast<int>(width() * kRightLegendShare) : width() / count;
+    if (column) {
+        FitLegendFont(count);
+    }
     const QFontMetrics metrics(m_plot->legend()->font());
     for (int series = 0; series < count; ++series) {
         const QString label = metrics.elidedText(LegendToolTip(series), Qt::ElideMiddle,
@@ -141,6 +157,22 @@ void GraphChart::FitLegends() {
             marker->setLabel(label);
         }
     }
+    // Observed (Qt 6.4): new labels keep the legend's old width (cut at their end) until its
+    // size is asked again.
+    m_plot->legend()->layout()->invalidate();
+    m_textsChanged = true;
+}
+
+// A column of legends must show every series: where the chart is too low for the view's
+// font, the legends get a smaller one (never under kMinLegendPixels).
+void GraphChart::FitLegendFont(int count) {
+    QFont legendFont = font();
+    const int entry = (height() - kLegendColumnMargins) / count - kLegendEntryPadding;
+    for (int pixels = QFontInfo(legendFont).pixelSize();
+         pixels > kMinLegendPixels && QFontMetrics(legendFont).height() > entry;) {
+        legendFont.setPixelSize(--pixels);
+    }
+    m_plot->legend()->setFont(legendFont);
 }
 
 double GraphChart::UnitFor(double maximum, QString& letter) {
@@ -221,6 +253,7 @@ void GraphChart::UpdateTimeAxis() {
         return;
     }
     m_timeRange = {start, end};
+    m_textsChanged = true;
     const bool quarters = end - start == kMinuteMs;
     m_timeAxis->setFormat(quarters ? kSecondsFormat : kMinutesFormat);
     m_timeAxis->setTickCount(quarters ? 5 : static_cast<int>((end - start) / stepMs) + 1);
@@ -235,12 +268,14 @@ void GraphChart::UpdateValueAxis(double maximum) {
     if (top != m_valueAxis->max() || step != m_valueAxis->tickInterval()) {
         m_valueAxis->setTickInterval(step);
         m_valueAxis->setRange(0, top);
+        m_textsChanged = true;
     }
     const QString title = m_unit.isEmpty() || m_valueTitle.isEmpty()
                               ? m_valueTitle
                               : m_valueTitle + " (" + m_unit + ")";
     if (title != m_valueAxis->titleText()) {
         m_valueAxis->setTitleText(title);
+        m_textsChanged = true;
     }
 }
 
@@ -271,6 +306,30 @@ void GraphChart::Redraw() {
         FillSeries(series, m_divisor);
     }
     ShowCollecting(!m_history->HasValues());
+}
+
+// Qt Charts draws its titles, tick labels and legends as text items that lay their text out
+// again on every paint: a third of a redraw of twenty legends. Kept as pixmaps, they are
+// laid out only when they change. The caches are made at a paint, after the chart's layout
+// has set the texts (observed, Qt 6.4: labels cached right after a change of range kept
+// their old pictures), and dropped whenever an axis, a legend or the size changed. Axes make
+// new label items as their ticks change, so every paint looks for texts without a cache.
+void GraphChart::paintEvent(QPaintEvent* event) {
+    CacheTexts();
+    QChartView::paintEvent(event);
+}
+
+void GraphChart::CacheTexts() {
+    for (QGraphicsItem* item : scene()->items()) {
+        if (item->type() != QGraphicsTextItem::Type) {
+            continue;
+        }
+        if (m_textsChanged) {
+            item->setCacheMode(QGraphicsItem::NoCache);
+        }
+        item->setCacheMode(QGraphicsItem::ItemCoordinateCache);
+    }
+    m_textsChanged = false;
 }
 
 // While collecting, the grid is hidden so that no line runs through the words.

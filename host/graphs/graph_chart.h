@@ -24,7 +24,7 @@ class GraphChart : public QChartView {
     // runs of values are drawn as their mean, about one point per 3 pixels of a full-width
     // chart. The history keeps every value; only the drawing is thinned, because Qt Charts
     // spends its time per point drawn.
-    static constexpr size_t kMaxDrawnPoints = 240;
+    static constexpr size_t kMaxDrawnPoints = 160;
     // Lines get distinct colours up to this many series; beyond, colours repeat.
     static constexpr int kDistinctColors = 20;
     // The hover readout shows the nearest point within this many pixels of the cursor.
@@ -61,6 +61,7 @@ class GraphChart : public QChartView {
   protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
@@ -79,8 +80,10 @@ class GraphChart : public QChartView {
     void UpdateTimeAxis();
     void UpdateValueAxis(double maximum);
     void ShowCollecting(bool collecting);
+    void CacheTexts();
     void PlaceCollectingText();
     void FitLegends();
+    void FitLegendFont(int count);
     QString Readout(int series, const QPointF& value) const;
 
     std::shared_ptr<const GraphHistory> m_history;
@@ -93,5 +96,6 @@ class GraphChart : public QChartView {
     std::pair<qint64, qint64> m_timeRange{0, 0};
     double m_divisor = 1;
     QString m_unit;
-    QList<QPointF> m_scratch; // reused between redraws
+    QList<QPointF> m_scratch;   // reused between redraws
+    bool m_textsChanged = true; // an axis or legend text changed since the last CacheTexts
 };

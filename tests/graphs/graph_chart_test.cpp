@@ -163,3 +163,22 @@ TEST(GraphChart, CollectingShowsNoGrid) {
         EXPECT_TRUE(axis->isGridLineVisible());
     }
 }
+
+// Texts are kept as pictures between paints: after the axes, the legends or the size
+// changed, a chart must draw what a new chart of the same history draws.
+TEST(GraphChart, RedrawnChartDrawsAsANewOne) {
+    std::vector<std::string> legends;
+    for (int n = 0; n < 6; ++n) {
+        legends.push_back("host-" + std::to_string(n) + " -> printer-2f.floor2.example");
+    }
+    auto history = HistoryOf(legends, {{10, 100, 30}, {4, 5, 6}}); // ticks 0, 20 ... 100
+    auto chart = ChartOf(history, QSize(500, 350));
+    chart->grab();
+    history->AddValue(0, kStartMs + 100 * kIntervalMs, 250000, 500); // 0, 50 ... 250 K
+    chart->Redraw();
+    PlatformApp::PumpMessages();
+    EXPECT_TRUE(chart->grab().toImage() == ChartOf(history, QSize(500, 350))->grab().toImage());
+    chart->resize(600, 400);
+    PlatformApp::PumpMessages();
+    EXPECT_TRUE(chart->grab().toImage() == ChartOf(history, QSize(600, 400))->grab().toImage());
+}
