@@ -60,8 +60,8 @@ int Family(const std::string& address) {
 std::string TransportList(const std::vector<Endpoint>& endpoints) {
     std::string list;
     for (const Endpoint& endpoint : endpoints) {
-        list += (list.empty() ? "" : ",") + std::string(IsSix(endpoint.address) ? "udp6:" : "udp:") +
-                EndpointText(endpoint);
+        list += (list.empty() ? "" : ",") +
+                std::string(IsSix(endpoint.address) ? "udp6:" : "udp:") + EndpointText(endpoint);
     }
     return list;
 }
@@ -75,8 +75,8 @@ std::vector<std::string> AccessLines(const ProbeConfig& config) {
         }
     }
     for (const SnmpUser& user : config.users) {
-        lines.push_back("createUser " + user.name + " " + user.authProtocol + " " +
-                        user.authKey + " " + user.privProtocol + " " + user.privKey);
+        lines.push_back("createUser " + user.name + " " + user.authProtocol + " " + user.authKey +
+                        " " + user.privProtocol + " " + user.privKey);
         lines.push_back("rouser " + user.name + " priv");
     }
     return lines;
@@ -162,8 +162,8 @@ std::string RefusalLog::Poll() {
         const uint32_t added = count - m_seen[i];
         m_seen[i] = count;
         if (added) {
-            line += (line.empty() ? "" : ", ") + std::to_string(added) + " " +
-                    kRefusals[i].what + (added > 1 ? "s" : "");
+            line += (line.empty() ? "" : ", ") + std::to_string(added) + " " + kRefusals[i].what +
+                    (added > 1 ? "s" : "");
         }
     }
     return line;

@@ -45,15 +45,14 @@ bool InterfaceMonitor::Open(std::string& error) {
     if (!source) {
         return false;
     }
-    const uint32_t ifIndex = m_settings.ifIndex ? m_settings.ifIndex
-                                                : if_nametoindex(m_settings.interface.c_str());
+    const uint32_t ifIndex =
+        m_settings.ifIndex ? m_settings.ifIndex : if_nametoindex(m_settings.interface.c_str());
     SetDataSource(ifIndex);
     m_loop = std::make_unique<CaptureLoop>(std::move(source), m_settings.rules, m_collector,
                                            m_guard, false);
     m_loop->Start();
-    m_log("counting interface " + m_settings.interface + " (ifIndex " +
-          std::to_string(ifIndex) + ") in matrix index " +
-          std::to_string(m_settings.matrixIndex));
+    m_log("counting interface " + m_settings.interface + " (ifIndex " + std::to_string(ifIndex) +
+          ") in matrix index " + std::to_string(m_settings.matrixIndex));
     return true;
 }
 

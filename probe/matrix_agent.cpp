@@ -112,10 +112,9 @@ bool StartMatrixAgent(const AgentSettings& settings, const MatrixTable& table, s
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
-    const std::string endpoints = settings.endpoints.empty()
-                                      ? "udp:" + settings.address + ":" +
-                                            std::to_string(settings.port)
-                                      : settings.endpoints;
+    const std::string endpoints =
+        settings.endpoints.empty() ? "udp:" + settings.address + ":" + std::to_string(settings.port)
+                                   : settings.endpoints;
     netsnmp_ds_set_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_PORTS, endpoints.c_str());
     // Quiet: no line per request (the tcp-wrappers note). With no log handler at all
     // net-snmp writes to stderr, so a handler that drops everything replaces the ones

@@ -55,7 +55,8 @@ bool IsNetwork(const std::string& text) {
     const uint64_t bits = address.find(':') == std::string::npos ? 32 : 128;
     uint64_t value = 0;
     std::string reason;
-    return slash == std::string::npos || ParseUnsigned(text.substr(slash + 1), 0, bits, value, reason);
+    return slash == std::string::npos ||
+           ParseUnsigned(text.substr(slash + 1), 0, bits, value, reason);
 }
 
 const char* AuthProtocol(const std::string& text) {

@@ -66,9 +66,9 @@ bool ApplyValue(const std::string& option, const std::string& value, ProbeOption
 }
 
 bool TakesValue(const std::string& option) {
-    static const char* const kOptions[] = {"-i",           "-r",       "--config",
-                                           "--address",    "--port",   "--table-size",
-                                           "--short-frames", "--if-index", "--owner"};
+    static const char* const kOptions[] = {"-i",     "-r",           "--config",       "--address",
+                                           "--port", "--table-size", "--short-frames", "--if-index",
+                                           "--owner"};
     for (const char* known : kOptions) {
         if (option == known) {
             return true;

@@ -16,9 +16,9 @@ struct ProbeOptions {
     std::vector<std::string> interfaces; // -i, repeatable
     std::string file;                    // -r
     bool fast = false;
-    std::string config;     // --config; empty: the default path, if that file exists
-    std::string address;    // --address; empty: not given
-    int port = 0;           // --port; 0: not given
+    std::string config;  // --config; empty: the default path, if that file exists
+    std::string address; // --address; empty: not given
+    int port = 0;        // --port; 0: not given
     size_t tableSize = 10000;
     CountingRules rules;
     std::string shortFrames; // "runt", "pad", or empty for the source's default

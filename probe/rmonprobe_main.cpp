@@ -67,8 +67,8 @@ uint32_t AgentUptime() {
 
 // The configuration file named, else the default one if it exists; the path read, or empty
 // when none was.
-bool LoadConfig(const probe::ProbeOptions& options, probe::ProbeConfig& config,
-                std::string& path, std::string& error) {
+bool LoadConfig(const probe::ProbeOptions& options, probe::ProbeConfig& config, std::string& path,
+                std::string& error) {
     path = options.config;
     if (path.empty() && access(probe::kDefaultConfigPath, F_OK) == 0) {
         path = probe::kDefaultConfigPath;
@@ -170,8 +170,8 @@ bool Probe::OpenReplay(std::string& error) {
     control.dataSource.push_back(m_options.ifIndex ? m_options.ifIndex : 1);
     control.owner = m_options.owner;
     m_table.SetControl(kFileMatrixIndex, control);
-    m_replay.collector = std::make_unique<probe::PairCollector>(
-        m_table, kFileMatrixIndex, m_options.tableSize, AgentUptime);
+    m_replay.collector = std::make_unique<probe::PairCollector>(m_table, kFileMatrixIndex,
+                                                                m_options.tableSize, AgentUptime);
     m_replay.loop = std::make_unique<probe::CaptureLoop>(
         std::move(source), rules, *m_replay.collector, m_guard, !m_options.fast);
     return true;
@@ -186,8 +186,8 @@ bool Probe::AddInterface(const std::string& name, std::string& error) {
     settings.tableSize = m_options.tableSize;
     settings.rules = m_options.rules;
     settings.rules.padShortFrames = m_options.shortFrames != "runt";
-    auto monitor = std::make_unique<probe::InterfaceMonitor>(settings, m_table, m_guard,
-                                                             AgentUptime, Log);
+    auto monitor =
+        std::make_unique<probe::InterfaceMonitor>(settings, m_table, m_guard, AgentUptime, Log);
     if (!monitor->Open(error)) {
         error = name + ": " + error;
         return false;
@@ -207,8 +207,9 @@ int Probe::Start() {
         return 1;
     }
     m_settings.application = kAppName;
-    m_settings.description = "Tessaran RMON probe of " +
-                             (m_options.file.empty() ? "interfaces" : "capture file " + m_options.file);
+    m_settings.description =
+        "Tessaran RMON probe of " +
+        (m_options.file.empty() ? "interfaces" : "capture file " + m_options.file);
     m_settings.endpoints = probe::TransportList(m_config.listen);
     m_settings.access = probe::AccessLines(m_config);
     m_settings.contact = m_config.contact;
