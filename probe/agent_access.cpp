@@ -87,7 +87,8 @@ void ClearAccess() {
     netsnmp_udp6_com2Sec6List_free();
     vacm_destroyAllGroupEntries();
     vacm_destroyAllAccessEntries();
-    vacm_destroyAllViewEntries();
+    // The views stay: the lines grant the standard view of everything, which the agent
+    // made once at start.
     while (usmUser* user = usm_get_userList()) {
         usm_free_user(usm_remove_user(user));
     }

@@ -11,9 +11,10 @@
 
 #include <algorithm>
 
-// The access-control set-up of net-snmp's agent library; its header is not installed.
+// The access-control tokens of net-snmp's agent library (rocommunity, rouser); its header
+// is not installed. init_agent already registers the access checks themselves: a second
+// registration would check, and count a refusal, twice.
 extern "C" {
-void init_vacm_conf(void);
 void init_vacm_snmpd_easy_tokens(void);
 }
 
@@ -131,7 +132,6 @@ bool StartMatrixAgent(const AgentSettings& settings, const MatrixTable& table, s
     }
     snmp_disable_log();
     netsnmp_register_loghandler(NETSNMP_LOGHANDLER_NONE, LOG_DEBUG);
-    init_vacm_conf();
     init_vacm_snmpd_easy_tokens();
     if (!RegisterMatrixGroup(table, guard) ||
         !RegisterSystemGroup(settings.description, settings.application)) {
