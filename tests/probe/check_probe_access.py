@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """rmonprobe's exposure, access control and service behaviour, on a veth pair between this
 machine and a network namespace (needs root; skipped otherwise):
+- it runs as an unprivileged user with CAP_NET_RAW only (as its service unit runs it);
 - unconfigured, it listens on its loopback UDP port and nothing else (no SMUX port);
 - configured, it answers only its listen address, its community only from the networks
   given, its SNMPv3 user only with the right keys, and counts and logs the refusals;
@@ -83,10 +84,16 @@ def listeners(pid):
                   if "pid=%d," % pid in line)
 
 
+# An unprivileged user keeping CAP_NET_RAW alone, as the service unit runs the probe.
+UNPRIVILEGED = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                "--inh-caps=-all,+net_raw", "--ambient-caps=-all,+net_raw",
+                "--bounding-set=-all,+net_raw"]
+
+
 class Probe:
-    def __init__(self, binary, *arguments):
+    def __init__(self, command):
         self.log = tempfile.TemporaryFile(mode="w+")
-        self.process = subprocess.Popen([binary] + list(arguments), stdout=subprocess.PIPE,
+        self.process = subprocess.Popen(command, stdout=subprocess.PIPE,
                                         stderr=self.log, text=True)
         if not self.process.stdout.readline().startswith("listening on"):
             fail("rmonprobe did not start: " + self.text())
@@ -111,7 +118,7 @@ class Probe:
 
 def check_unconfigured(binary, capture):
     port = oracle.free_port()
-    probe = Probe(binary, "-r", capture, "--port", str(port))
+    probe = Probe([binary, "-r", capture, "--port", str(port)])
     try:
         found = listeners(probe.process.pid)
         if found != ["udp 127.0.0.1:%d" % port]:
@@ -240,11 +247,12 @@ def main():
     probe = None
     try:
         with tempfile.TemporaryDirectory() as work:
+            os.chmod(work, 0o755)
             path = os.path.join(work, "rmonprobe.conf")
             port = oracle.free_port()
             agent = "%s:%d" % (HOST_IP, port)
             write_config(path, port, [ALLOWED_IP], "noc one")
-            probe = Probe(binary, "--config", path)
+            probe = Probe(UNPRIVILEGED + [binary, "--config", path])
             check_access(probe, agent)
             check_interface_back(probe, agent)
             check_reload(probe, agent, path, port)
