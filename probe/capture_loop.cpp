@@ -40,9 +40,15 @@ void CaptureLoop::Run() {
     const double cpuStart = ThreadCpuSeconds();
     FrameCount batch[kBatch];
     size_t count = 0;
-    bool more = true;
-    while (more && !m_stop) {
-        more = ReadBatch(batch, count);
+    CaptureSource::Result last = CaptureSource::Result::kFrame;
+    while (!m_stop &&
+           (last == CaptureSource::Result::kFrame || last == CaptureSource::Result::kIdle)) {
+        // A part batch is counted as soon as the capture has nothing more ready, so every
+        // frame is visible within the kernel's hand-on interval and one wait.
+        if (last == CaptureSource::Result::kIdle) {
+            m_source->Wait();
+        }
+        last = ReadBatch(batch, count);
         Apply(batch, count);
     }
     m_totals.seconds =
@@ -51,20 +57,16 @@ void CaptureLoop::Run() {
     m_state = m_error.empty() ? State::kEnded : State::kFailed;
 }
 
-bool CaptureLoop::ReadBatch(FrameCount* batch, size_t& count) {
+CaptureSource::Result CaptureLoop::ReadBatch(FrameCount* batch, size_t& count) {
     count = 0;
     CapturedFrame frame;
     while (count < kBatch) {
-        switch (m_source->Next(frame)) {
-        case CaptureSource::Result::kFrame:
-            break;
-        case CaptureSource::Result::kIdle:
-            return !m_stop;
-        case CaptureSource::Result::kEnd:
-            return false;
-        case CaptureSource::Result::kError:
+        const CaptureSource::Result result = m_source->Next(frame);
+        if (result == CaptureSource::Result::kError) {
             m_error = m_source->Error();
-            return false;
+        }
+        if (result != CaptureSource::Result::kFrame) {
+            return result;
         }
         ++m_totals.frames;
         if (m_paced) {
@@ -79,7 +81,7 @@ bool CaptureLoop::ReadBatch(FrameCount* batch, size_t& count) {
             ++m_totals.uncounted;
         }
     }
-    return true;
+    return CaptureSource::Result::kFrame;
 }
 
 // Sleeps until the frame's time after the first frame has passed since the replay began,

@@ -47,8 +47,9 @@ class CaptureLoop {
     static constexpr size_t kBatch = 256;
 
     void Run();
-    // Reads up to a batch; false when the source ended or failed.
-    bool ReadBatch(FrameCount* batch, size_t& count);
+    // Reads up to a batch: kFrame when it is full, kIdle when a live capture had no more
+    // frames ready, else the end or failure of the source.
+    CaptureSource::Result ReadBatch(FrameCount* batch, size_t& count);
     void WaitUntilDue(int64_t microseconds);
     void Apply(const FrameCount* batch, size_t count);
 

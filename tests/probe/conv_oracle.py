@@ -66,15 +66,20 @@ def free_port():
 
 
 class Probe:
-    """rmonprobe replaying a capture on a free loopback port; `done` is its "replay done"
-    line once the replay ended."""
+    """rmonprobe replaying a capture (or with source "-i", counting an interface) on a free
+    loopback port; `done` is its "replay done" line once the replay ended."""
 
-    def __init__(self, binary, capture, *options):
+    def __init__(self, binary, capture, *options, source="-r"):
         self.port = free_port()
-        self.process = subprocess.Popen([binary, "-r", capture, "--port", str(self.port)] +
+        self.process = subprocess.Popen([binary, source, capture, "--port", str(self.port)] +
                                         list(options), stdout=subprocess.PIPE,
                                         stderr=subprocess.PIPE, text=True)
         self.done = None
+
+    def wait_listening(self):
+        line = self.process.stdout.readline()
+        if not line.startswith("listening"):
+            raise RuntimeError("rmonprobe did not start: " + line + self.process.stderr.read())
 
     def wait_replay(self, timeout=60):
         deadline = time.time() + timeout
