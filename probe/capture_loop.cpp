@@ -15,9 +15,10 @@ double ThreadCpuSeconds() {
 } // namespace
 
 CaptureLoop::CaptureLoop(std::unique_ptr<CaptureSource> source, const CountingRules& rules,
-                         PairCollector& collector, std::mutex& guard, bool paced)
-    : m_source(std::move(source)), m_rules(rules), m_collector(collector), m_guard(guard),
-      m_paced(paced && !m_source->Live()) {}
+                         PairCollector& collector, EtherStatistics& statistics, std::mutex& guard,
+                         bool paced)
+    : m_source(std::move(source)), m_rules(rules), m_collector(collector), m_statistics(statistics),
+      m_guard(guard), m_paced(paced && !m_source->Live()) {}
 
 CaptureLoop::~CaptureLoop() {
     Stop();
@@ -75,11 +76,10 @@ CaptureSource::Result CaptureLoop::ReadBatch(FrameCount* batch, size_t& count) {
             count = 0;
             WaitUntilDue(frame.microseconds);
         }
-        if (CountFrame(frame.data, frame.captured, frame.length, m_rules, batch[count])) {
-            ++count;
-        } else {
+        if (!CountFrame(frame.data, frame.captured, frame.length, m_rules, batch[count])) {
             ++m_totals.uncounted;
         }
+        ++count;
     }
     return CaptureSource::Result::kFrame;
 }
@@ -100,12 +100,14 @@ void CaptureLoop::WaitUntilDue(int64_t microseconds) {
 }
 
 void CaptureLoop::Apply(const FrameCount* batch, size_t count) {
-    if (count == 0) {
-        return;
-    }
+    const uint32_t drops = m_source->Drops();
     std::lock_guard<std::mutex> lock(m_guard);
+    m_statistics.dropEvents = drops;
     for (size_t i = 0; i < count; ++i) {
-        m_collector.Count(batch[i]);
+        if (batch[i].paired) {
+            m_collector.Count(batch[i]);
+        }
+        m_statistics.Add(batch[i]);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <net-snmp/agent/net-snmp-agent-includes.h>
 
 #include <algorithm>
+#include <deque>
 
 // The access-control set-up of net-snmp's agent library; its header is not installed.
 extern "C" {
@@ -41,19 +42,17 @@ void SetValue(netsnmp_variable_list* var, const MatrixValue& value) {
     }
 }
 
-// The table a matrix registration serves and the lock that guards it, if any.
-struct MatrixSource {
-    const MatrixTable* table = nullptr;
-    std::mutex* guard = nullptr;
-};
+bool StartsWith(const Arcs& name, const oid* root, size_t length) {
+    return name.size() >= length && std::equal(root, root + length, name.begin());
+}
 
-// Get answers the object or noSuchInstance; get-next moves the variable to the next object,
-// or leaves it alone past the last one so that the agent goes on to the next registration.
-// The lock is held for the table look-ups of one pass only, never while the answer is sent.
-int HandleMatrix(netsnmp_mib_handler* handler, netsnmp_handler_registration*,
-                 netsnmp_agent_request_info* info, netsnmp_request_info* requests) {
-    const auto* source = static_cast<const MatrixSource*>(handler->myvoid);
-    const MatrixTable* table = source->table;
+// Get answers the object or noSuchInstance; get-next moves the variable to the next object
+// of the registration's subtree, or leaves it alone past the last one so that the agent
+// goes on to the next registration. The lock is held for the look-ups of one pass only,
+// never while the answer is sent.
+int HandleObjects(netsnmp_mib_handler* handler, netsnmp_handler_registration* registration,
+                  netsnmp_agent_request_info* info, netsnmp_request_info* requests) {
+    const auto* source = static_cast<const ObjectSource*>(handler->myvoid);
     std::unique_lock<std::mutex> lock;
     if (source->guard) {
         lock = std::unique_lock<std::mutex>(*source->guard);
@@ -62,12 +61,13 @@ int HandleMatrix(netsnmp_mib_handler* handler, netsnmp_handler_registration*,
         netsnmp_variable_list* var = request->requestvb;
         MatrixObject object;
         if (info->mode == MODE_GET) {
-            if (table->Get(ArcsOf(var), object)) {
+            if (source->get(ArcsOf(var), object)) {
                 SetValue(var, object.value);
             } else {
                 netsnmp_set_request_error(info, request, SNMP_NOSUCHINSTANCE);
             }
-        } else if (info->mode == MODE_GETNEXT && table->GetNext(ArcsOf(var), object)) {
+        } else if (info->mode == MODE_GETNEXT && source->getNext(ArcsOf(var), object) &&
+                   StartsWith(object.name, registration->rootoid, registration->rootoid_len)) {
             SetName(var, object.name);
             SetValue(var, object.value);
         }
@@ -75,30 +75,34 @@ int HandleMatrix(netsnmp_mib_handler* handler, netsnmp_handler_registration*,
     return SNMP_ERR_NOERROR;
 }
 
-// The system group's scalars, in identifier order: arc 1 sysDescr, 3 sysUpTime, 5 sysName.
-struct SystemGroup {
-    std::string description;
-    std::string name;
-};
+// The system group's scalars, in identifier order: sysDescr, sysObjectID, sysUpTime,
+// sysContact, sysName, sysLocation (arcs 1 to 6).
+constexpr oid kSystemScalars = 6;
 
-void SetScalar(netsnmp_variable_list* var, oid arc, const SystemGroup& system) {
+void SetScalar(netsnmp_variable_list* var, oid arc, const AgentSettings& system) {
+    if (arc == 2) {
+        std::vector<oid> arcs(system.objectId.begin(), system.objectId.end());
+        snmp_set_var_typed_value(var, ASN_OBJECT_ID, arcs.data(), arcs.size() * sizeof(oid));
+        return;
+    }
     if (arc == 3) {
         snmp_set_var_typed_integer(var, ASN_TIMETICKS, long(netsnmp_get_agent_uptime()));
         return;
     }
-    const std::string& text = arc == 1 ? system.description : system.name;
+    const std::string* texts[] = {&system.description, &system.contact, &system.application,
+                                  &system.location};
+    const std::string& text = *texts[arc == 1 ? 0 : arc - 3];
     snmp_set_var_typed_value(var, ASN_OCTET_STR, text.data(), text.size());
 }
 
 int HandleSystem(netsnmp_mib_handler* handler, netsnmp_handler_registration*,
                  netsnmp_agent_request_info* info, netsnmp_request_info* requests) {
-    static const oid kArcs[] = {1, 3, 5};
-    const auto* system = static_cast<const SystemGroup*>(handler->myvoid);
+    const auto* system = static_cast<const AgentSettings*>(handler->myvoid);
     const size_t group = OID_LENGTH(kSystemGroup);
     for (netsnmp_request_info* request = requests; request; request = request->next) {
         netsnmp_variable_list* var = request->requestvb;
         Arcs name = ArcsOf(var);
-        for (oid arc : kArcs) {
+        for (oid arc = 1; arc <= kSystemScalars; ++arc) {
             Arcs scalar(kSystemGroup, kSystemGroup + group);
             scalar.push_back(uint32_t(arc));
             scalar.push_back(0);
@@ -132,11 +136,17 @@ bool Register(const char* label, Netsnmp_Node_Handler* function, const oid* base
 
 } // namespace
 
-// One matrix group per process, as there is one agent: the source lives as long as it.
+// The sources live as long as the process: the agent may answer until it exits.
+bool RegisterObjects(const std::string& label, const Arcs& subtree, ObjectSource source) {
+    static std::deque<ObjectSource> sources;
+    sources.push_back(std::move(source));
+    const std::vector<oid> root(subtree.begin(), subtree.end());
+    return Register(label.c_str(), HandleObjects, root.data(), root.size(), &sources.back());
+}
+
 bool RegisterMatrixGroup(const MatrixTable& table, std::mutex* guard) {
-    static MatrixSource source;
-    source = {&table, guard};
-    return Register("matrix", HandleMatrix, kMatrixGroup, OID_LENGTH(kMatrixGroup), &source);
+    return RegisterObjects("matrix", Arcs(kMatrixGroup, kMatrixGroup + OID_LENGTH(kMatrixGroup)),
+                           SourceOf(table, guard));
 }
 
 void AllowReadCommunity(const std::string& community) {
@@ -166,8 +176,7 @@ bool StartMatrixAgent(const AgentSettings& settings, const MatrixTable& table, s
     snmp_disable_log();
     netsnmp_register_loghandler(NETSNMP_LOGHANDLER_NONE, LOG_DEBUG);
     AllowReadCommunity("public");
-    if (!RegisterMatrixGroup(table, guard) ||
-        !RegisterSystemGroup(settings.description, settings.application)) {
+    if (!RegisterMatrixGroup(table, guard) || !RegisterSystemGroup(settings)) {
         return false;
     }
     init_snmp(application);
@@ -180,9 +189,9 @@ void StopMatrixAgent(const AgentSettings& settings) {
 }
 
 // The texts live as long as the process: the agent may answer until it exits.
-bool RegisterSystemGroup(const std::string& description, const std::string& name) {
-    static SystemGroup system;
-    system = {description, name};
+bool RegisterSystemGroup(const AgentSettings& settings) {
+    static AgentSettings system;
+    system = settings;
     return Register("system", HandleSystem, kSystemGroup, OID_LENGTH(kSystemGroup), &system);
 }
 

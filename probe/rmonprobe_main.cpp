@@ -1,6 +1,7 @@
 // rmonprobe: an RMON-1 matrix probe of real traffic. It captures Ethernet frames from an
-// interface, or replays a capture file, and serves matrixControlTable, matrixSDTable and
-// matrixDSTable over SNMP (community "public", v1 and v2c, UDP).
+// interface, or replays a capture file, and serves matrixControlTable, matrixSDTable,
+// matrixDSTable, etherStatsTable and the interface's ifTable row over SNMP (community
+// "public", v1 and v2c, UDP).
 //
 //   rmonprobe -i IFACE [options]        count the frames of a live interface
 //   rmonprobe -r FILE [--fast] [options] replay a pcap/pcapng file at its recorded pace,
@@ -27,6 +28,8 @@
 // Counting runs on its own thread (CaptureLoop); the agent answers on the main thread.
 #include "probe/capture_loop.h"
 #include "probe/capture_source.h"
+#include "probe/interface_info.h"
+#include "probe/interface_table.h"
 #include "probe/matrix_agent.h"
 #include "probe/matrix_table.h"
 #include "probe/pair_collector.h"
@@ -53,6 +56,8 @@ constexpr uint32_t kMatrixIndex = 1;
 constexpr int kSnapLength = 64;        // addresses and tags are all the count reads
 constexpr int kFullSnapLength = 65535; // with the FCS captured, it is checked
 const probe::Arcs kIfIndex = {1, 3, 6, 1, 2, 1, 2, 2, 1, 1}; // ifIndex, without instance
+const probe::Arcs kIfTable = {1, 3, 6, 1, 2, 1, 2, 2};
+const probe::Arcs kEtherStatsTable = {1, 3, 6, 1, 2, 1, 16, 1, 1};
 
 struct Options {
     std::string interface;
@@ -126,6 +131,25 @@ std::unique_ptr<probe::CaptureSource> OpenSource(Options& options, std::string& 
     options.ifIndex = options.ifIndex ? options.ifIndex : if_nametoindex(options.interface.c_str());
     const int snap = options.rules.fcsCaptured ? kFullSnapLength : kSnapLength;
     return probe::CaptureSource::OpenLive(options.interface, snap, error);
+}
+
+// The interface's ifTable row and etherStatsTable row; a file stands for an interface.
+probe::MonitoredInterface InterfaceOf(const Options& options) {
+    probe::MonitoredInterface interface;
+    if (options.file.empty()) {
+        interface = probe::DescribeInterface(options.interface, options.ifIndex);
+    } else {
+        interface.ifIndex = options.ifIndex;
+        interface.description = "capture file " + options.file;
+    }
+    interface.owner = options.owner;
+    return interface;
+}
+
+bool RegisterInterfaces(const probe::InterfaceTable& interfaces, std::mutex& guard) {
+    return probe::RegisterObjects("ifTable", kIfTable, probe::SourceOf(interfaces, &guard)) &&
+           probe::RegisterObjects("etherStats", kEtherStatsTable,
+                                  probe::SourceOf(interfaces, &guard));
 }
 
 probe::AgentSettings SettingsOf(const Options& options) {
@@ -205,10 +229,13 @@ int main(int argc, char** argv) {
     control.dataSource.push_back(options.ifIndex);
     control.owner = options.owner;
     table.SetControl(kMatrixIndex, control);
+    probe::InterfaceTable interfaces;
+    probe::MonitoredInterface& monitored = interfaces.Add(InterfaceOf(options));
     std::mutex guard;
     probe::PairCollector collector(table, kMatrixIndex, options.tableSize, AgentUptime);
     const probe::AgentSettings settings = SettingsOf(options);
-    if (!probe::StartMatrixAgent(settings, table, &guard)) {
+    if (!probe::StartMatrixAgent(settings, table, &guard) ||
+        !RegisterInterfaces(interfaces, guard)) {
         std::fprintf(stderr, "rmonprobe: cannot serve on %s:%d\n", options.address.c_str(),
                      options.port);
         return 1;
@@ -218,7 +245,8 @@ int main(int argc, char** argv) {
     std::printf("listening on %s:%d\n", options.address.c_str(), options.port);
     std::fflush(stdout);
 
-    probe::CaptureLoop loop(std::move(source), options.rules, collector, guard, !options.fast);
+    probe::CaptureLoop loop(std::move(source), options.rules, collector, monitored.statistics,
+                            guard, !options.fast);
     Watch watch{&options, &loop, &collector};
     timeval tenth{0, 100000};
     snmp_alarm_register_hr(tenth, SA_REPEAT, OnWatch, &watch);

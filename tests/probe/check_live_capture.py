@@ -7,7 +7,6 @@ usage: check_live_capture.py RMONPROBE
 """
 import os
 import socket
-import subprocess
 import sys
 import time
 
@@ -22,22 +21,6 @@ DEADLINE = 1.0  # seconds from sending to the count
 def fail(message):
     print("FAIL: " + message)
     sys.exit(1)
-
-
-class QuietVeth:
-    """A veth pair with IPv6 off, so the kernel sends nothing on it by itself."""
-
-    def __init__(self):
-        self.names = ("tsc%d" % os.getpid(), "tsd%d" % os.getpid())
-        subprocess.run(["ip", "link", "add", self.names[0], "type", "veth", "peer", "name",
-                        self.names[1]], check=True)
-        for name in self.names:
-            with open("/proc/sys/net/ipv6/conf/%s/disable_ipv6" % name, "w") as f:
-                f.write("1")
-            subprocess.run(["ip", "link", "set", name, "up"], check=True)
-
-    def remove(self):
-        subprocess.run(["ip", "link", "del", self.names[0]], check=False)
 
 
 def frame():
@@ -67,7 +50,7 @@ def main():
     if os.geteuid() != 0:
         print("SKIP: adding a veth pair needs root")
         sys.exit(77)
-    veth = QuietVeth()
+    veth = oracle.QuietVeth()
     probe = oracle.Probe(sys.argv[1], veth.names[0], source="-i")
     try:
         probe.wait_listening()

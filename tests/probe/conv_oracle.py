@@ -1,5 +1,6 @@
 """Wireshark's Ethernet conversation statistics as the oracle of rmonprobe's matrix, and the
-helpers the probe's tests share: starting rmonprobe on a capture file, walking its tables.
+helpers the probe's tests share: starting rmonprobe on a capture file or an interface,
+walking its tables, a quiet veth pair.
 
 tshark -z conv,eth prints, per unordered pair A <-> B, the frames and bytes of B to A ("<-"),
 then of A to B ("->"); bytes on the wire as captured, without the FCS a capture lacks. It
@@ -63,6 +64,22 @@ def free_port():
     port = s.getsockname()[1]
     s.close()
     return port
+
+
+class QuietVeth:
+    """A veth pair with IPv6 off, so the kernel sends nothing on it by itself."""
+
+    def __init__(self, prefix="ts"):
+        self.names = (prefix + "c%d" % os.getpid(), prefix + "d%d" % os.getpid())
+        subprocess.run(["ip", "link", "add", self.names[0], "type", "veth", "peer", "name",
+                        self.names[1]], check=True)
+        for name in self.names:
+            with open("/proc/sys/net/ipv6/conf/%s/disable_ipv6" % name, "w") as f:
+                f.write("1")
+            subprocess.run(["ip", "link", "set", name, "up"], check=True)
+
+    def remove(self):
+        subprocess.run(["ip", "link", "del", self.names[0]], check=False)
 
 
 class Probe:
