@@ -46,8 +46,8 @@ const Refusal kRefusals[] = {
 };
 
 Scalar CounterOf(uint32_t arc, int statistic) {
-    return {arc, [statistic](variable_list* var) {
-                SetCounter(var, uint32_t(snmp_get_statistic(statistic)));
+    return {arc, [statistic] {
+                return NumberValue(kTagCounter32, uint32_t(snmp_get_statistic(statistic)));
             }};
 }
 

@@ -1,0 +1,68 @@
+#!/usr/bin/env python3
+"""rmonprobe counting a live interface: a few frames sent over a quiet veth pair must be in
+matrixSDTable, exactly, within a second of being sent; then a few more. Needs root (to add
+the veth pair); otherwise it reports the skip and exits 77.
+
+usage: check_live_capture.py RMONPROBE
+"""
+import os
+import socket
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import conv_oracle as oracle  # noqa: E402
+
+SOURCE = "02:00:00:00:0a:01"
+DESTINATION = "02:00:00:00:0a:02"
+DEADLINE = 1.0  # seconds from sending to the count
+
+
+def fail(message):
+    print("FAIL: " + message)
+    sys.exit(1)
+
+
+def frame():
+    address = lambda text: bytes.fromhex(text.replace(":", ""))  # noqa: E731
+    return (address(DESTINATION) + address(SOURCE) + b"\x88\xb5").ljust(60, b"\0")
+
+
+def counted(agent):
+    return oracle.matrix(agent, oracle.SD_ENTRY).get((SOURCE, DESTINATION), [0])[0]
+
+
+def send_and_wait(sender, agent, frames, total):
+    for _ in range(frames):
+        sender.send(frame())
+    sent = time.monotonic()
+    seen = counted(agent)
+    while seen != total and time.monotonic() - sent < DEADLINE:
+        time.sleep(0.05)
+        seen = counted(agent)
+    waited = time.monotonic() - sent
+    if seen != total:
+        fail("%d of %d frames counted %.2f s after sending" % (seen, total, waited))
+    print("ok: %d frames counted %.2f s after sending" % (total, waited))
+
+
+def main():
+    if os.geteuid() != 0:
+        print("SKIP: adding a veth pair needs root")
+        sys.exit(77)
+    veth = oracle.QuietVeth()
+    probe = oracle.Probe(sys.argv[1], veth.names[0], source="-i")
+    try:
+        probe.wait_listening()
+        sender = socket.socket(socket.AF_PACKET, socket.SOCK_RAW)
+        sender.bind((veth.names[1], 0))
+        time.sleep(0.2)  # the capture is open once the agent answers; let the link settle
+        send_and_wait(sender, probe.agent(), 5, 5)
+        send_and_wait(sender, probe.agent(), 3, 8)
+    finally:
+        probe.stop()
+        veth.remove()
+
+
+if __name__ == "__main__":
+    main()
