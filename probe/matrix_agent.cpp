@@ -1,5 +1,7 @@
 #include "probe/matrix_agent.h"
 
+#include "probe/scalar_group.h"
+
 // net-snmp's headers in the order the library requires.
 #include <net-snmp/net-snmp-config.h>
 
@@ -41,6 +43,15 @@ void SetValue(netsnmp_variable_list* var, const MatrixValue& value) {
     }
 }
 
+// The system group's texts; sysUpTime is the agent's.
+struct SystemTexts {
+    std::string description;
+    std::string contact;
+    std::string name;
+    std::string location;
+};
+SystemTexts* g_systemTexts = nullptr;
+
 // The table a matrix registration serves and the lock that guards it, if any.
 struct MatrixSource {
     const MatrixTable* table = nullptr;
@@ -75,50 +86,6 @@ int HandleMatrix(netsnmp_mib_handler* handler, netsnmp_handler_registration*,
     return SNMP_ERR_NOERROR;
 }
 
-// The system group's scalars, in identifier order: arc 1 sysDescr, 3 sysUpTime, 5 sysName.
-struct SystemGroup {
-    std::string description;
-    std::string name;
-};
-
-void SetScalar(netsnmp_variable_list* var, oid arc, const SystemGroup& system) {
-    if (arc == 3) {
-        snmp_set_var_typed_integer(var, ASN_TIMETICKS, long(netsnmp_get_agent_uptime()));
-        return;
-    }
-    const std::string& text = arc == 1 ? system.description : system.name;
-    snmp_set_var_typed_value(var, ASN_OCTET_STR, text.data(), text.size());
-}
-
-int HandleSystem(netsnmp_mib_handler* handler, netsnmp_handler_registration*,
-                 netsnmp_agent_request_info* info, netsnmp_request_info* requests) {
-    static const oid kArcs[] = {1, 3, 5};
-    const auto* system = static_cast<const SystemGroup*>(handler->myvoid);
-    const size_t group = OID_LENGTH(kSystemGroup);
-    for (netsnmp_request_info* request = requests; request; request = request->next) {
-        netsnmp_variable_list* var = request->requestvb;
-        Arcs name = ArcsOf(var);
-        for (oid arc : kArcs) {
-            Arcs scalar(kSystemGroup, kSystemGroup + group);
-            scalar.push_back(uint32_t(arc));
-            scalar.push_back(0);
-            if (info->mode == MODE_GET && name == scalar) {
-                SetScalar(var, arc, *system);
-                break;
-            }
-            if (info->mode == MODE_GETNEXT && name < scalar) {
-                SetName(var, scalar);
-                SetScalar(var, arc, *system);
-                break;
-            }
-        }
-        if (info->mode == MODE_GET && var->type == ASN_NULL) {
-            netsnmp_set_request_error(info, request, SNMP_NOSUCHINSTANCE);
-        }
-    }
-    return SNMP_ERR_NOERROR;
-}
-
 bool Register(const char* label, Netsnmp_Node_Handler* function, const oid* base, size_t length,
               void* datum) {
     netsnmp_handler_registration* registration =
@@ -139,39 +106,49 @@ bool RegisterMatrixGroup(const MatrixTable& table, std::mutex* guard) {
     return Register("matrix", HandleMatrix, kMatrixGroup, OID_LENGTH(kMatrixGroup), &source);
 }
 
-void AllowReadCommunity(const std::string& community) {
-    init_vacm_conf();
-    init_vacm_snmpd_easy_tokens();
-    std::string line = "rocommunity " + community;
-    netsnmp_config(line.data());
-}
-
 bool StartMatrixAgent(const AgentSettings& settings, const MatrixTable& table, std::mutex* guard) {
     const char* application = settings.application.c_str();
     netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_ROLE, 0);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
-    std::string endpoint = "udp:" + settings.address + ":" + std::to_string(settings.port);
-    netsnmp_ds_set_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_PORTS, endpoint.c_str());
-    // Quiet: no line per request (the tcp-wrappers note) and no complaint about the SMUX
-    // port, which only the system's snmpd needs. With no log handler at all net-snmp writes
-    // to stderr, so a handler that drops everything replaces the ones init_agent set up.
+    const std::string endpoints =
+        settings.endpoints.empty() ? "udp:" + settings.address + ":" + std::to_string(settings.port)
+                                   : settings.endpoints;
+    netsnmp_ds_set_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_PORTS, endpoints.c_str());
+    // Quiet: no line per request (the tcp-wrappers note). With no log handler at all
+    // net-snmp writes to stderr, so a handler that drops everything replaces the ones
+    // init_agent set up.
     netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID,
                            NETSNMP_DS_AGENT_DONT_LOG_TCPWRAPPERS_CONNECTS, 1);
+    // No SMUX listener (TCP port 199 on every interface when run as root): only the
+    // system's snmpd serves SMUX peers, and a probe listens on its SNMP addresses only.
+    static char noSmux[] = "-smux";
+    add_to_init_list(noSmux);
     setenv("MIBS", "", 1);
     if (init_agent(application) != 0) {
         return false;
     }
     snmp_disable_log();
     netsnmp_register_loghandler(NETSNMP_LOGHANDLER_NONE, LOG_DEBUG);
-    AllowReadCommunity("public");
+    init_vacm_conf();
+    init_vacm_snmpd_easy_tokens();
     if (!RegisterMatrixGroup(table, guard) ||
         !RegisterSystemGroup(settings.description, settings.application)) {
         return false;
     }
+    SetSystemContact(settings.contact, settings.location);
     init_snmp(application);
+    // Users are created after init_snmp, which sets the engine ID their keys are made for.
+    ApplyAccess(settings.access);
     return init_master_agent() == 0;
+}
+
+void ApplyAccess(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+        std::string copy = line; // netsnmp_config cuts its argument into words in place
+        netsnmp_config(copy.data());
+    }
 }
 
 void StopMatrixAgent(const AgentSettings& settings) {
@@ -181,9 +158,28 @@ void StopMatrixAgent(const AgentSettings& settings) {
 
 // The texts live as long as the process: the agent may answer until it exits.
 bool RegisterSystemGroup(const std::string& description, const std::string& name) {
-    static SystemGroup system;
-    system = {description, name};
-    return Register("system", HandleSystem, kSystemGroup, OID_LENGTH(kSystemGroup), &system);
+    static SystemTexts texts;
+    texts.description = description;
+    texts.name = name;
+    g_systemTexts = &texts;
+    const Arcs base(kSystemGroup, kSystemGroup + OID_LENGTH(kSystemGroup));
+    return RegisterScalars(
+        "system", base,
+        {{1, [](variable_list* var) { SetText(var, g_systemTexts->description); }},
+         {3,
+          [](variable_list* var) {
+              snmp_set_var_typed_integer(var, ASN_TIMETICKS, long(netsnmp_get_agent_uptime()));
+          }},
+         {4, [](variable_list* var) { SetText(var, g_systemTexts->contact); }},
+         {5, [](variable_list* var) { SetText(var, g_systemTexts->name); }},
+         {6, [](variable_list* var) { SetText(var, g_systemTexts->location); }}});
+}
+
+void SetSystemContact(const std::string& contact, const std::string& location) {
+    if (g_systemTexts) {
+        g_systemTexts->contact = contact;
+        g_systemTexts->location = location;
+    }
 }
 
 } // namespace probe
