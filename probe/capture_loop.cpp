@@ -102,7 +102,9 @@ void CaptureLoop::WaitUntilDue(int64_t microseconds) {
 void CaptureLoop::Apply(const FrameCount* batch, size_t count) {
     const uint32_t drops = m_source->Drops();
     std::lock_guard<std::mutex> lock(m_guard);
-    m_statistics.dropEvents = drops;
+    // A reopened capture counts its drops from 0 again; the interface's count goes on.
+    m_statistics.dropEvents += drops - m_drops;
+    m_drops = drops;
     for (size_t i = 0; i < count; ++i) {
         if (batch[i].paired) {
             m_collector.Count(batch[i]);

@@ -62,6 +62,7 @@ class CaptureLoop {
     CountingRules m_rules;
     PairCollector& m_collector;
     EtherStatistics& m_statistics;
+    uint32_t m_drops = 0; // the source's drops already added to m_statistics
     std::mutex& m_guard;
     bool m_paced;
     std::thread m_thread;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace probe {
 
@@ -23,11 +24,17 @@ struct AgentSettings {
     std::string location; // sysLocation.0
     std::string address = "127.0.0.1";
     int port = 1161;
+    // net-snmp's transport list ("udp:127.0.0.1:1161,udp6:[::1]:1161"); empty: address and
+    // port above.
+    std::string endpoints;
+    // Access control as net-snmp configuration lines (rocommunity, createUser, rouser).
+    std::vector<std::string> access = {"rocommunity public"};
 };
 
-// A master agent on udp ADDRESS:PORT, SNMP v1 and v2c, read-only community "public", no
-// configuration or persistent files read or written, serving the system scalars and the
-// matrix group of `table`. `guard`, if given, is held while a request reads the table (for
+// A master agent on the settings' UDP endpoints and no other listener, its access as the
+// settings give it (by default read-only community "public"), no configuration or
+// persistent files read or written, serving the system scalars and the matrix group of
+// `table`. `guard`, if given, is held while a request reads the table (for
 // a table another thread fills). False if the agent could not start (port in use).
 bool StartMatrixAgent(const AgentSettings& settings, const MatrixTable& table,
                       std::mutex* guard = nullptr);
@@ -64,12 +71,14 @@ bool RegisterObjects(const std::string& label, const Arcs& subtree, ObjectSource
 // net-snmp refused the registration.
 bool RegisterMatrixGroup(const MatrixTable& table, std::mutex* guard = nullptr);
 
-// Sets up view-based access control with one read-only community over every object. Call
-// after init_agent and before init_snmp.
-void AllowReadCommunity(const std::string& community);
+// Adds access-control lines (net-snmp's rocommunity, rocommunity6, createUser, rouser) to a
+// running agent.
+void ApplyAccess(const std::vector<std::string>& lines);
 
 // Registers sysDescr.0, sysObjectID.0, sysUpTime.0 (the agent's uptime), sysContact.0,
 // sysName.0 and sysLocation.0 from `settings`.
 bool RegisterSystemGroup(const AgentSettings& settings);
+// Sets sysContact.0 and sysLocation.0.
+void SetSystemContact(const std::string& contact, const std::string& location);
 
 } // namespace probe

@@ -132,7 +132,9 @@ def snmpwalk(agent, root):
     rows = []
     for line in out.splitlines():
         name, _, value = line.partition(" ")
-        if value.startswith("No more variables"):  # endOfMibView after the last table
+        # endOfMibView after the last table; an empty subtree with objects after it is
+        # answered by a get of its root
+        if value.startswith(("No more variables", "No Such")):
             continue
         rows.append((name.lstrip("."), value.strip().strip('"')))
     return rows
