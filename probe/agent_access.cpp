@@ -46,8 +46,8 @@ const Refusal kRefusals[] = {
 };
 
 Scalar CounterOf(uint32_t arc, int statistic) {
-    return {arc, [statistic](variable_list* var) {
-                SetCounter(var, uint32_t(snmp_get_statistic(statistic)));
+    return {arc, [statistic] {
+                return NumberValue(kTagCounter32, uint32_t(snmp_get_statistic(statistic)));
             }};
 }
 
@@ -87,7 +87,8 @@ void ClearAccess() {
     netsnmp_udp6_com2Sec6List_free();
     vacm_destroyAllGroupEntries();
     vacm_destroyAllAccessEntries();
-    vacm_destroyAllViewEntries();
+    // The views stay: the lines grant the standard view of everything, which the agent
+    // made once at start.
     while (usmUser* user = usm_get_userList()) {
         usm_free_user(usm_remove_user(user));
     }

@@ -19,7 +19,7 @@ std::string TransportList(const std::vector<Endpoint>& endpoints);
 // read-only access to every object, and nothing else.
 std::vector<std::string> AccessLines(const ProbeConfig& config);
 
-// Forgets every community, user and view, for a configuration read again.
+// Forgets every community and user, for a configuration read again.
 void ClearAccess();
 
 // True when a UDP socket can be bound to the endpoint; else `reason` says why ("address

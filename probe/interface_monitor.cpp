@@ -1,7 +1,5 @@
 #include "probe/interface_monitor.h"
 
-#include <net/if.h>
-
 namespace probe {
 namespace {
 
@@ -13,29 +11,20 @@ const Arcs kIfIndex = {1, 3, 6, 1, 2, 1, 2, 2, 1, 1}; // ifIndex, without instan
 } // namespace
 
 InterfaceMonitor::InterfaceMonitor(const MonitorSettings& settings, MatrixTable& table,
-                                   std::mutex& guard, PairCollector::Uptime uptime, Log log)
-    : m_settings(settings), m_table(table), m_guard(guard),
+                                   EtherStatistics& statistics, std::mutex& guard,
+                                   PairCollector::Uptime uptime, Log log)
+    : m_settings(settings), m_statistics(statistics), m_guard(guard),
       m_collector(table, settings.matrixIndex, settings.tableSize, std::move(uptime)),
       m_log(std::move(log)) {
-    SetDataSource(0);
+    MatrixControl control;
+    control.dataSource = kIfIndex;
+    control.dataSource.push_back(settings.ifIndex);
+    control.owner = settings.owner;
+    std::lock_guard<std::mutex> lock(guard);
+    table.SetControl(settings.matrixIndex, control);
 }
 
 InterfaceMonitor::~InterfaceMonitor() = default;
-
-// Creates the control row at first (ifIndex 0: not known yet), updates its data source later.
-void InterfaceMonitor::SetDataSource(uint32_t ifIndex) {
-    std::lock_guard<std::mutex> lock(m_guard);
-    Arcs source = kIfIndex;
-    source.push_back(ifIndex);
-    if (MatrixControl* control = m_table.Control(m_settings.matrixIndex)) {
-        control->dataSource = source;
-        return;
-    }
-    MatrixControl control;
-    control.dataSource = source;
-    control.owner = m_settings.owner;
-    m_table.SetControl(m_settings.matrixIndex, control);
-}
 
 bool InterfaceMonitor::Open(std::string& error) {
     m_lastTry = std::chrono::steady_clock::now();
@@ -45,18 +34,30 @@ bool InterfaceMonitor::Open(std::string& error) {
     if (!source) {
         return false;
     }
-    const uint32_t ifIndex =
-        m_settings.ifIndex ? m_settings.ifIndex : if_nametoindex(m_settings.interface.c_str());
-    SetDataSource(ifIndex);
     m_loop = std::make_unique<CaptureLoop>(std::move(source), m_settings.rules, m_collector,
-                                           m_guard, false);
+                                           m_statistics, m_guard, false);
     m_loop->Start();
-    m_log("counting interface " + m_settings.interface + " (ifIndex " + std::to_string(ifIndex) +
-          ") in matrix index " + std::to_string(m_settings.matrixIndex));
+    m_log("counting interface " + m_settings.interface + " (ifIndex " +
+          std::to_string(m_settings.ifIndex) + ") in matrix index " +
+          std::to_string(m_settings.matrixIndex));
     return true;
 }
 
+void InterfaceMonitor::ReportDrops() {
+    uint32_t drops = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_guard);
+        drops = m_statistics.dropEvents;
+    }
+    if (drops != m_dropsReported) {
+        m_log("interface " + m_settings.interface + ": " + std::to_string(drops - m_dropsReported) +
+              " frames dropped by the capture (" + std::to_string(drops) + " in all)");
+        m_dropsReported = drops;
+    }
+}
+
 void InterfaceMonitor::Check() {
+    ReportDrops();
     if (m_loop && m_loop->Current() == CaptureLoop::State::kRunning) {
         return;
     }

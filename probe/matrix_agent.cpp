@@ -10,10 +10,12 @@
 #include <net-snmp/agent/net-snmp-agent-includes.h>
 
 #include <algorithm>
+#include <deque>
 
-// The access-control set-up of net-snmp's agent library; its header is not installed.
+// The access-control tokens of net-snmp's agent library (rocommunity, rouser); its header
+// is not installed. init_agent already registers the access checks themselves: a second
+// registration would check, and count a refusal, twice.
 extern "C" {
-void init_vacm_conf(void);
 void init_vacm_snmpd_easy_tokens(void);
 }
 
@@ -22,6 +24,7 @@ namespace {
 
 const oid kMatrixGroup[] = {1, 3, 6, 1, 2, 1, 16, 6};
 const oid kSystemGroup[] = {1, 3, 6, 1, 2, 1, 1};
+AgentSettings* g_system = nullptr; // the system group's texts, once registered
 
 Arcs ArcsOf(const netsnmp_variable_list* var) {
     return Arcs(var->name, var->name + var->name_length);
@@ -43,28 +46,17 @@ void SetValue(netsnmp_variable_list* var, const MatrixValue& value) {
     }
 }
 
-// The system group's texts; sysUpTime is the agent's.
-struct SystemTexts {
-    std::string description;
-    std::string contact;
-    std::string name;
-    std::string location;
-};
-SystemTexts* g_systemTexts = nullptr;
+bool StartsWith(const Arcs& name, const oid* root, size_t length) {
+    return name.size() >= length && std::equal(root, root + length, name.begin());
+}
 
-// The table a matrix registration serves and the lock that guards it, if any.
-struct MatrixSource {
-    const MatrixTable* table = nullptr;
-    std::mutex* guard = nullptr;
-};
-
-// Get answers the object or noSuchInstance; get-next moves the variable to the next object,
-// or leaves it alone past the last one so that the agent goes on to the next registration.
-// The lock is held for the table look-ups of one pass only, never while the answer is sent.
-int HandleMatrix(netsnmp_mib_handler* handler, netsnmp_handler_registration*,
-                 netsnmp_agent_request_info* info, netsnmp_request_info* requests) {
-    const auto* source = static_cast<const MatrixSource*>(handler->myvoid);
-    const MatrixTable* table = source->table;
+// Get answers the object or noSuchInstance; get-next moves the variable to the next object
+// of the registration's subtree, or leaves it alone past the last one so that the agent
+// goes on to the next registration. The lock is held for the look-ups of one pass only,
+// never while the answer is sent.
+int HandleObjects(netsnmp_mib_handler* handler, netsnmp_handler_registration* registration,
+                  netsnmp_agent_request_info* info, netsnmp_request_info* requests) {
+    const auto* source = static_cast<const ObjectSource*>(handler->myvoid);
     std::unique_lock<std::mutex> lock;
     if (source->guard) {
         lock = std::unique_lock<std::mutex>(*source->guard);
@@ -73,12 +65,13 @@ int HandleMatrix(netsnmp_mib_handler* handler, netsnmp_handler_registration*,
         netsnmp_variable_list* var = request->requestvb;
         MatrixObject object;
         if (info->mode == MODE_GET) {
-            if (table->Get(ArcsOf(var), object)) {
+            if (source->get(ArcsOf(var), object)) {
                 SetValue(var, object.value);
             } else {
                 netsnmp_set_request_error(info, request, SNMP_NOSUCHINSTANCE);
             }
-        } else if (info->mode == MODE_GETNEXT && table->GetNext(ArcsOf(var), object)) {
+        } else if (info->mode == MODE_GETNEXT && source->getNext(ArcsOf(var), object) &&
+                   StartsWith(object.name, registration->rootoid, registration->rootoid_len)) {
             SetName(var, object.name);
             SetValue(var, object.value);
         }
@@ -99,11 +92,17 @@ bool Register(const char* label, Netsnmp_Node_Handler* function, const oid* base
 
 } // namespace
 
-// One matrix group per process, as there is one agent: the source lives as long as it.
+// The sources live as long as the process: the agent may answer until it exits.
+bool RegisterObjects(const std::string& label, const Arcs& subtree, ObjectSource source) {
+    static std::deque<ObjectSource> sources;
+    sources.push_back(std::move(source));
+    const std::vector<oid> root(subtree.begin(), subtree.end());
+    return Register(label.c_str(), HandleObjects, root.data(), root.size(), &sources.back());
+}
+
 bool RegisterMatrixGroup(const MatrixTable& table, std::mutex* guard) {
-    static MatrixSource source;
-    source = {&table, guard};
-    return Register("matrix", HandleMatrix, kMatrixGroup, OID_LENGTH(kMatrixGroup), &source);
+    return RegisterObjects("matrix", Arcs(kMatrixGroup, kMatrixGroup + OID_LENGTH(kMatrixGroup)),
+                           SourceOf(table, guard));
 }
 
 bool StartMatrixAgent(const AgentSettings& settings, const MatrixTable& table, std::mutex* guard) {
@@ -131,13 +130,10 @@ bool StartMatrixAgent(const AgentSettings& settings, const MatrixTable& table, s
     }
     snmp_disable_log();
     netsnmp_register_loghandler(NETSNMP_LOGHANDLER_NONE, LOG_DEBUG);
-    init_vacm_conf();
     init_vacm_snmpd_easy_tokens();
-    if (!RegisterMatrixGroup(table, guard) ||
-        !RegisterSystemGroup(settings.description, settings.application)) {
+    if (!RegisterMatrixGroup(table, guard) || !RegisterSystemGroup(settings)) {
         return false;
     }
-    SetSystemContact(settings.contact, settings.location);
     init_snmp(application);
     // Users are created after init_snmp, which sets the engine ID their keys are made for.
     ApplyAccess(settings.access);
@@ -157,28 +153,30 @@ void StopMatrixAgent(const AgentSettings& settings) {
 }
 
 // The texts live as long as the process: the agent may answer until it exits.
-bool RegisterSystemGroup(const std::string& description, const std::string& name) {
-    static SystemTexts texts;
-    texts.description = description;
-    texts.name = name;
-    g_systemTexts = &texts;
-    const Arcs base(kSystemGroup, kSystemGroup + OID_LENGTH(kSystemGroup));
+bool RegisterSystemGroup(const AgentSettings& settings) {
+    static AgentSettings system;
+    system = settings;
+    g_system = &system;
     return RegisterScalars(
-        "system", base,
-        {{1, [](variable_list* var) { SetText(var, g_systemTexts->description); }},
-         {3,
-          [](variable_list* var) {
-              snmp_set_var_typed_integer(var, ASN_TIMETICKS, long(netsnmp_get_agent_uptime()));
+        "system", Arcs(kSystemGroup, kSystemGroup + OID_LENGTH(kSystemGroup)),
+        {{1, [] { return TextValue(g_system->description); }},
+         {2,
+          [] {
+              MatrixValue value;
+              value.tag = kTagObjectId;
+              value.oid = g_system->objectId;
+              return value;
           }},
-         {4, [](variable_list* var) { SetText(var, g_systemTexts->contact); }},
-         {5, [](variable_list* var) { SetText(var, g_systemTexts->name); }},
-         {6, [](variable_list* var) { SetText(var, g_systemTexts->location); }}});
+         {3, [] { return NumberValue(kTagTimeTicks, uint32_t(netsnmp_get_agent_uptime())); }},
+         {4, [] { return TextValue(g_system->contact); }},
+         {5, [] { return TextValue(g_system->application); }},
+         {6, [] { return TextValue(g_system->location); }}});
 }
 
 void SetSystemContact(const std::string& contact, const std::string& location) {
-    if (g_systemTexts) {
-        g_systemTexts->contact = contact;
-        g_systemTexts->location = location;
+    if (g_system) {
+        g_system->contact = contact;
+        g_system->location = location;
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "probe/matrix_table.h"
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -16,6 +17,11 @@ namespace probe {
 struct AgentSettings {
     std::string application; // net-snmp's application name
     std::string description; // sysDescr.0; sysName.0 is the application name
+    // sysObjectID.0: by default net-snmp's agent on Linux (netSnmpAgentOIDs.10), the agent
+    // library these probes are built on.
+    Arcs objectId = {1, 3, 6, 1, 4, 1, 8072, 3, 2, 10};
+    std::string contact;  // sysContact.0
+    std::string location; // sysLocation.0
     std::string address = "127.0.0.1";
     int port = 1161;
     // net-snmp's transport list ("udp:127.0.0.1:1161,udp6:[::1]:1161"); empty: address and
@@ -23,8 +29,6 @@ struct AgentSettings {
     std::string endpoints;
     // Access control as net-snmp configuration lines (rocommunity, createUser, rouser).
     std::vector<std::string> access = {"rocommunity public"};
-    std::string contact;  // sysContact.0
-    std::string location; // sysLocation.0
 };
 
 // A master agent on the settings' UDP endpoints and no other listener, its access as the
@@ -37,6 +41,31 @@ bool StartMatrixAgent(const AgentSettings& settings, const MatrixTable& table,
 // Shuts the agent StartMatrixAgent started down.
 void StopMatrixAgent(const AgentSettings& settings);
 
+// A read-only subtree answered by two look-ups (as MatrixTable's Get and GetNext), with
+// `guard`, if given, held while they run.
+struct ObjectSource {
+    std::function<bool(const Arcs& name, MatrixObject& object)> get;
+    std::function<bool(const Arcs& name, MatrixObject& object)> getNext;
+    std::mutex* guard = nullptr;
+};
+
+// The source of a table with MatrixTable's Get and GetNext; `table` outlives the agent.
+template <class Table> ObjectSource SourceOf(const Table& table, std::mutex* guard) {
+    ObjectSource source;
+    source.get = [&table](const Arcs& name, MatrixObject& object) {
+        return table.Get(name, object);
+    };
+    source.getNext = [&table](const Arcs& name, MatrixObject& object) {
+        return table.GetNext(name, object);
+    };
+    source.guard = guard;
+    return source;
+}
+
+// Registers `subtree` under `label`; get-next answers past the subtree are left to the next
+// registration. False if net-snmp refused the registration.
+bool RegisterObjects(const std::string& label, const Arcs& subtree, ObjectSource source);
+
 // Registers the matrix group (1.3.6.1.2.1.16.6): matrixControlTable, matrixSDTable and
 // matrixDSTable from `table`, which must outlive the agent; `guard` as above. False if
 // net-snmp refused the registration.
@@ -46,9 +75,9 @@ bool RegisterMatrixGroup(const MatrixTable& table, std::mutex* guard = nullptr);
 // running agent.
 void ApplyAccess(const std::vector<std::string>& lines);
 
-// Registers sysDescr.0, sysUpTime.0 (the agent's uptime), sysContact.0 (empty until set),
-// sysName.0 and sysLocation.0 (empty until set).
-bool RegisterSystemGroup(const std::string& description, const std::string& name);
+// Registers sysDescr.0, sysObjectID.0, sysUpTime.0 (the agent's uptime), sysContact.0,
+// sysName.0 and sysLocation.0 from `settings`.
+bool RegisterSystemGroup(const AgentSettings& settings);
 // Sets sysContact.0 and sysLocation.0.
 void SetSystemContact(const std::string& contact, const std::string& location);
 

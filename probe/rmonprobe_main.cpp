@@ -1,11 +1,13 @@
 // rmonprobe: an RMON-1 matrix probe of real traffic. It captures Ethernet frames from one or
-// more interfaces, or replays a capture file, and serves matrixControlTable, matrixSDTable
-// and matrixDSTable over SNMP to the communities and SNMPv3 users its configuration allows
+// more interfaces, or replays a capture file, and serves matrixControlTable, matrixSDTable,
+// matrixDSTable, etherStatsTable and the interfaces' ifTable rows over SNMP to the communities and
+// SNMPv3 users its configuration allows
 // (`rmonprobe --help` lists the options; probe/probe_config.h describes the file).
 //
 // Prints "listening on A:N" once it answers. After a replay it prints "replay done: ..."
 // with the frame count and rates, and goes on serving the counts. Its log lines go to
-// stderr: start, interfaces counted, lost and back, refused requests. A file that is no
+// stderr: start, interfaces counted, lost and back, frames the capture dropped, refused
+// requests. A file that is no
 // capture, or ends in the middle of a frame, or an interface that cannot be opened at
 // start: a message and exit status 1; bad options or configuration: status 2. SIGTERM or
 // SIGINT ends it; SIGHUP re-reads the configuration file.
@@ -15,7 +17,9 @@
 #include "probe/agent_access.h"
 #include "probe/capture_loop.h"
 #include "probe/capture_source.h"
+#include "probe/interface_info.h"
 #include "probe/interface_monitor.h"
+#include "probe/interface_table.h"
 #include "probe/matrix_agent.h"
 #include "probe/matrix_table.h"
 #include "probe/pair_collector.h"
@@ -29,6 +33,7 @@
 
 #include <net-snmp/agent/net-snmp-agent-includes.h>
 
+#include <net/if.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -43,6 +48,8 @@ namespace {
 constexpr const char* kAppName = "rmonprobe";
 constexpr uint32_t kFileMatrixIndex = 1;
 const probe::Arcs kIfIndex = {1, 3, 6, 1, 2, 1, 2, 2, 1, 1}; // ifIndex, without instance
+const probe::Arcs kIfTable = {1, 3, 6, 1, 2, 1, 2, 2};
+const probe::Arcs kEtherStatsTable = {1, 3, 6, 1, 2, 1, 16, 1, 1};
 
 volatile std::sig_atomic_t g_stop = 0;
 volatile std::sig_atomic_t g_reload = 0;
@@ -120,7 +127,9 @@ class Probe {
 
   private:
     bool OpenReplay(std::string& error);
-    bool AddInterface(const std::string& name, std::string& error);
+    // Adds an interface's rows and its monitor; false with `error` set if it cannot be
+    // opened now (`retry`: the monitor is kept and opens it once it can).
+    bool AddInterface(const std::string& name, bool retry, std::string& error);
     void ReportReplay();
     void Reload();
 
@@ -128,6 +137,7 @@ class Probe {
     probe::ProbeConfig m_config;
     std::string m_configPath;
     probe::MatrixTable m_table;
+    probe::InterfaceTable m_interfaces;
     std::mutex m_guard;
     std::vector<std::unique_ptr<probe::InterfaceMonitor>> m_monitors;
     Replay m_replay;
@@ -165,42 +175,62 @@ bool Probe::OpenReplay(std::string& error) {
     }
     probe::CountingRules rules = m_options.rules;
     rules.padShortFrames = m_options.shortFrames == "pad";
+    // A file stands for an interface of its own.
+    probe::MonitoredInterface interface;
+    interface.ifIndex = m_options.ifIndex ? m_options.ifIndex : 1;
+    interface.description = "capture file " + m_options.file;
+    interface.owner = m_options.owner;
+    probe::MonitoredInterface& monitored = m_interfaces.Add(interface);
     probe::MatrixControl control;
     control.dataSource = kIfIndex;
-    control.dataSource.push_back(m_options.ifIndex ? m_options.ifIndex : 1);
+    control.dataSource.push_back(interface.ifIndex);
     control.owner = m_options.owner;
     m_table.SetControl(kFileMatrixIndex, control);
     m_replay.collector = std::make_unique<probe::PairCollector>(m_table, kFileMatrixIndex,
                                                                 m_options.tableSize, AgentUptime);
-    m_replay.loop = std::make_unique<probe::CaptureLoop>(
-        std::move(source), rules, *m_replay.collector, m_guard, !m_options.fast);
+    m_replay.loop =
+        std::make_unique<probe::CaptureLoop>(std::move(source), rules, *m_replay.collector,
+                                             monitored.statistics, m_guard, !m_options.fast);
     return true;
 }
 
-bool Probe::AddInterface(const std::string& name, std::string& error) {
+bool Probe::AddInterface(const std::string& name, bool retry, std::string& error) {
     probe::MonitorSettings settings;
     settings.interface = name;
     settings.matrixIndex = uint32_t(m_monitors.size() + 1);
-    settings.ifIndex = m_options.ifIndex;
+    settings.ifIndex = m_options.ifIndex ? m_options.ifIndex : if_nametoindex(name.c_str());
+    if (settings.ifIndex == 0) {
+        error = name + ": no such interface";
+        return false;
+    }
     settings.owner = m_options.owner;
     settings.tableSize = m_options.tableSize;
     settings.rules = m_options.rules;
     settings.rules.padShortFrames = m_options.shortFrames != "runt";
-    auto monitor =
-        std::make_unique<probe::InterfaceMonitor>(settings, m_table, m_guard, AgentUptime, Log);
-    if (!monitor->Open(error)) {
-        error = name + ": " + error;
-        return false;
+    probe::MonitoredInterface interface = probe::DescribeInterface(name, settings.ifIndex);
+    interface.owner = m_options.owner;
+    probe::MonitoredInterface* monitored = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_guard);
+        monitored = &m_interfaces.Add(interface);
     }
-    m_monitors.push_back(std::move(monitor));
-    return true;
+    auto monitor = std::make_unique<probe::InterfaceMonitor>(
+        settings, m_table, monitored->statistics, m_guard, AgentUptime, Log);
+    const bool opened = monitor->Open(error);
+    if (!opened) {
+        error = name + ": " + error;
+    }
+    if (opened || retry) {
+        m_monitors.push_back(std::move(monitor));
+    }
+    return opened;
 }
 
 int Probe::Start() {
     std::string error;
     bool opened = m_options.file.empty() || OpenReplay(error);
     for (size_t i = 0; opened && i < m_config.interfaces.size(); ++i) {
-        opened = AddInterface(m_config.interfaces[i], error);
+        opened = AddInterface(m_config.interfaces[i], false, error);
     }
     if (!opened) {
         Log(error);
@@ -215,6 +245,9 @@ int Probe::Start() {
     m_settings.contact = m_config.contact;
     m_settings.location = m_config.location;
     if (!probe::StartMatrixAgent(m_settings, m_table, &m_guard) ||
+        !probe::RegisterObjects("ifTable", kIfTable, probe::SourceOf(m_interfaces, &m_guard)) ||
+        !probe::RegisterObjects("etherStats", kEtherStatsTable,
+                                probe::SourceOf(m_interfaces, &m_guard)) ||
         !probe::RegisterSecurityStatistics()) {
         Log("cannot serve on " + ListenText(m_config));
         return 1;
@@ -277,8 +310,8 @@ void Probe::Reload() {
         for (const auto& monitor : m_monitors) {
             known = known || monitor->Interface() == name;
         }
-        if (!known && !AddInterface(name, error)) {
-            Log(error);
+        if (!known && !AddInterface(name, true, error)) {
+            Log(error + "; opening it once it can be");
         }
     }
     Log("configuration reloaded from " + m_configPath);

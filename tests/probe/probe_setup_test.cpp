@@ -123,6 +123,15 @@ TEST(ProbeConfig, ReadsEverySetting) {
               std::vector<std::string>{"rocommunity public 127.0.0.0/8"});
 }
 
+// The configuration file the package installs is valid and as secure as none at all.
+TEST(ProbeConfig, ShippedFileKeepsToLoopback) {
+    ProbeConfig config;
+    std::string error;
+    ASSERT_TRUE(probe::ReadProbeConfig(SHIPPED_CONFIG, config, error)) << error;
+    EXPECT_EQ(probe::TransportList(config.listen), "udp:127.0.0.1:1161");
+    EXPECT_EQ(probe::AccessLines(config), probe::AccessLines(probe::DefaultProbeConfig()));
+}
+
 TEST(ProbeConfig, RefusalsNameTheLineAndReason) {
     EXPECT_EQ(ConfigError("\ncommunity ops 10.0.0.0/33\n"),
               "line 2: community: \"10.0.0.0/33\" is not a network (ADDRESS or ADDRESS/BITS)");
