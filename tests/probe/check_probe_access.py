@@ -6,7 +6,8 @@ machine and a network namespace (needs root; skipped otherwise):
 - configured with two interfaces, it serves a matrix row for each naming its ifTable row,
   answers only its listen address, its community only from the networks
   given, its SNMPv3 user only with the right keys, and counts and logs the refusals;
-- a capture whose interface goes down, or is deleted and made again, reopens by itself;
+- counting goes on after an interface went down and up; a capture whose interface is
+  deleted and made again reopens by itself;
 - SIGHUP re-reads the configuration, and a bad one leaves the old in force;
 - an address it cannot serve on is named with the reason.
 
