@@ -1,6 +1,7 @@
 // Paint cost of the table window: one full paint of the Matrix view's table (eight columns,
 // two hidden, sorted by Bytes) at 1k and 100k rows. A paint visits only the rows on screen,
 // so both sizes should cost the same.
+#include "bench/table/bench_main.h"
 #include "platform/core/timer_clock.h"
 #include "platform/toolkit/platform_app.h"
 #include "table/ksc_table.h"
@@ -23,8 +24,15 @@ struct PaintedTable {
 
 // One table per size, built once and kept for the whole run.
 KSCTable& TableOf(int rows) {
-    static std::map<int, std::unique_ptr<PaintedTable>> tables;
-    std::unique_ptr<PaintedTable>& entry = tables[rows];
+    static std::map<int, std::unique_ptr<PaintedTable>>* tables = nullptr;
+    if (tables == nullptr) {
+        tables = new std::map<int, std::unique_ptr<PaintedTable>>;
+        ReleaseAtEnd([] {
+            delete tables;
+            tables = nullptr;
+        });
+    }
+    std::unique_ptr<PaintedTable>& entry = (*tables)[rows];
     if (entry) {
         return *entry->table;
     }
