@@ -49,10 +49,10 @@ KSCTable& TableOf(int rows) {
                       "%d;00 A0 C9 %02X %02X %02X;00 10 5A %02X %02X %02X;;;%u;%d;%d", i + 1,
                       (i >> 16) & 0xFF, (i >> 8) & 0xFF, i & 0xFF, i & 0xFF, (i >> 8) & 0xFF,
                       (i >> 16) & 0xFF, (i * 2654435761u) % 1000000000u, i % 5000, i % 7);
-        table.InsertRow(table.GetRowCount(), line, ';', FALSE);
+        table.Model().InsertRow(table.Model().GetRowCount(), line, ';', FALSE);
     }
-    table.SetSortColumn(kBytes, SORT_DESCENDING);
-    table.SelectRow(3, TRUE);
+    table.Model().SetSortColumn(kBytes, SORT_DESCENDING);
+    table.Model().SelectRow(3, TRUE);
     table.SetTopRow(rows / 2);
     TimerClock::Advance(25);
     PlatformApp::PumpMessages();
