@@ -247,7 +247,6 @@ int TableModel::InsertRow(int index, const char* text, char delimiter, int) {
     uint32_t slot = AllocateSlot();
     TableRow& row = SlotRow(slot);
     row = TableRow(GetColumnCount());
-    row.m_hasSortLinks = IsSortable();
     row.m_height = m_newRowHeight;
     row.m_tick = static_cast<uint32_t>(std::clock());
     m_rowSlots.insert(m_rowSlots.begin() + index, slot);
