@@ -74,11 +74,15 @@ struct BenchTable {
     TableModel& Model() { return window ? window->Model() : *bare; }
 };
 
-std::unique_ptr<BenchTable> NewMatrixTable() {
+std::unique_ptr<BenchTable> BareTable(uint32_t options) {
     auto table = std::make_unique<BenchTable>();
-    table->bare = std::make_unique<TableModel>(kMatrixTableOptions);
+    table->bare = std::make_unique<TableModel>(options);
     InsertMatrixColumns(table->Model());
     return table;
+}
+
+std::unique_ptr<BenchTable> NewMatrixTable() {
+    return BareTable(kMatrixTableOptions);
 }
 
 // The window: the same model plus text measured on the window's device context.
@@ -194,17 +198,28 @@ void BM_ModelDeleteFirstRow(benchmark::State& state) {
 }
 BENCHMARK(BM_ModelDeleteFirstRow)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
+// Heap bytes per row of a filled table. Counter orders_bytes_per_row: the part the sorted
+// orders take (the same table made unsortable holds none).
+std::unique_ptr<BenchTable> NewUnsortedTable() {
+    return BareTable(kMatrixTableOptions & ~TABLE_SORTABLE);
+}
+
+double BytesPerRow(size_t rows, MakeTable make) {
+    size_t before = mallinfo2().uordblks;
+    std::unique_ptr<BenchTable> table = FilledTable(rows, make);
+    size_t after = mallinfo2().uordblks;
+    return static_cast<double>(after - before) / static_cast<double>(rows);
+}
+
 void BM_ModelMemory(benchmark::State& state) {
     const size_t rows = static_cast<size_t>(state.range(0));
     Conversations(rows);
     double bytesPerRow = 0;
     for (auto _ : state) {
-        size_t before = mallinfo2().uordblks;
-        std::unique_ptr<BenchTable> table = FilledTable(rows);
-        size_t after = mallinfo2().uordblks;
-        bytesPerRow = static_cast<double>(after - before) / static_cast<double>(rows);
+        bytesPerRow = BytesPerRow(rows, NewMatrixTable);
     }
     state.counters["bytes_per_row"] = bytesPerRow;
+    state.counters["orders_bytes_per_row"] = bytesPerRow - BytesPerRow(rows, NewUnsortedTable);
 }
 BENCHMARK(BM_ModelMemory)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
