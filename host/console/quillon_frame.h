@@ -34,10 +34,14 @@ class QuillonFrame : public SECMDIFrameWnd {
     BOOL CreateFrame(const char* title);
     // Opens the node's window (or points the open one at the node) and activates it.
     BOOL OpenNode(const std::string& name);
+    // Opens the node's window from the event loop as the Nodes menu does; FALSE when there is
+    // no such node.
+    BOOL PostOpenNode(const std::string& name);
     NodeWindow* NodeWnd() const { return m_nodeWindow; }
     const std::vector<ConsoleNode>& Nodes() const { return m_nodes; }
-    // Enables each Matrix menu item as the plug-in says.
+    // Enables each Matrix menu item (Enables).
     void UpdateMatrixMenu();
+    BOOL Enables(UINT id) const;
     // The Matrix view's table, found by its child id; not open while no node window shows one.
     TableDriver MatrixTable() const;
     // File > Export table as CSV: asks for a file (save_dialog.h) and writes the Matrix

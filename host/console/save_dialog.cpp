@@ -4,6 +4,7 @@
 
 #include <QFileDialog>
 
+#include <filesystem>
 #include <optional>
 
 namespace {
@@ -13,20 +14,28 @@ std::optional<std::string>& QueuedAnswer() {
     return answer;
 }
 
+std::string WithSuffix(const std::string& path, const std::string& suffix) {
+    if (path.empty() || std::filesystem::path(path).has_extension()) {
+        return path;
+    }
+    return path + suffix;
+}
+
 } // namespace
 
 void AnswerNextSaveDialog(const std::string& path) {
     QueuedAnswer() = path;
 }
 
-std::string AskSaveFileName(const std::string& caption, const std::string& filter) {
+std::string AskSaveFileName(const std::string& caption, const std::string& filter,
+                            const std::string& suffix) {
     std::optional<std::string>& queued = QueuedAnswer();
     if (platform::IsScriptedUi()) {
         const std::string answer = queued.value_or("");
         queued.reset();
-        return answer;
+        return WithSuffix(answer, suffix);
     }
     const QString path = QFileDialog::getSaveFileName(nullptr, QString::fromUtf8(caption),
                                                       QString(), QString::fromUtf8(filter));
-    return path.toStdString();
+    return WithSuffix(path.toStdString(), suffix);
 }

@@ -5,6 +5,8 @@
 
 #include <string>
 
-// The file the user chose, "" when cancelled. filter: Qt's, e.g. "CSV files (*.csv)".
-std::string AskSaveFileName(const std::string& caption, const std::string& filter);
+// The file the user chose, "" when cancelled. filter: Qt's, e.g. "CSV files (*.csv)". A name
+// chosen without an extension gets `suffix` (".csv"): the filter would hide it otherwise.
+std::string AskSaveFileName(const std::string& caption, const std::string& filter,
+                            const std::string& suffix);
 void AnswerNextSaveDialog(const std::string& path);

@@ -100,6 +100,25 @@ BOOL DrawMenuBar(HWND window) {
     return TRUE;
 }
 
+BOOL GetMenuItemRect(HWND window, HMENU menu, UINT position, LPRECT rect) {
+    auto* main = qobject_cast<QMainWindow*>(platform::WindowWidget(window));
+    if (main == nullptr || rect == nullptr || menu == nullptr || GetMenu(window) != menu) {
+        return FALSE;
+    }
+    const QList<QAction*> actions = main->menuBar()->actions();
+    if (position >= static_cast<UINT>(actions.size())) {
+        return FALSE;
+    }
+    const QRect shown = main->menuBar()->actionGeometry(actions[position]);
+    if (shown.isEmpty()) {
+        return FALSE;
+    }
+    const QPoint topLeft = main->menuBar()->mapToGlobal(shown.topLeft());
+    *rect = RECT{topLeft.x(), topLeft.y(), topLeft.x() + shown.width(),
+                 topLeft.y() + shown.height()};
+    return TRUE;
+}
+
 namespace platform {
 
 BOOL PickMenuBarCommand(HWND window, UINT id) {
