@@ -32,7 +32,8 @@ NodeStatus DescribeNode(const ksdb::NodeActivity& activity) {
     const ksdb::WalkSummary& walk = activity.lastTableWalk;
     const bool walked = walk.endedAt != std::chrono::system_clock::time_point{};
     if (activity.silentSince != std::chrono::system_clock::time_point{}) {
-        return {NodeState::kSilent, Conversations(activity.tableRows) + Localize("not answering since ") +
+        return {NodeState::kSilent, Conversations(activity.tableRows) +
+                                        Localize("not answering since ") +
                                         ClockText(activity.silentSince) + " (" +
                                         ksdb::ErrorText(activity.lastError) + ")"};
     }
@@ -40,13 +41,13 @@ NodeStatus DescribeNode(const ksdb::NodeActivity& activity) {
         return {NodeState::kWaiting, Localize("waiting for the first walk")};
     }
     if (!ksdb::WalkReachedEnd(walk.status)) {
-        return {NodeState::kFailing, Conversations(activity.tableRows) + Localize("last walk failed at ") +
-                                         ClockText(walk.endedAt) + ": " +
-                                         ksdb::ErrorText(walk.status)};
+        return {NodeState::kFailing,
+                Conversations(activity.tableRows) + Localize("last walk failed at ") +
+                    ClockText(walk.endedAt) + ": " + ksdb::ErrorText(walk.status)};
     }
-    return {NodeState::kAnswering, Conversations(activity.tableRows) + Localize("last walk ended at ") +
-                                       ClockText(walk.endedAt) + Localize(", took ") +
-                                       SecondsText(walk.took)};
+    return {NodeState::kAnswering, Conversations(activity.tableRows) +
+                                       Localize("last walk ended at ") + ClockText(walk.endedAt) +
+                                       Localize(", took ") + SecondsText(walk.took)};
 }
 
 const char* NodeStateName(NodeState state) {

@@ -23,9 +23,12 @@ struct HostMenuItem {
 constexpr UINT kIdConversations = 32784;
 
 const HostMenuItem kMatrixMenuItems[] = {
-    {ID_HOST_UTILIZATION, "&Utilization"}, {ID_HOST_ERRORS, "&Errors"},
-    {ID_HOST_BYTES, "&Bytes"},             {ID_HOST_PACKETS, "&Packets"},
-    {ID_HOST_ALL, "&All"},                 {kIdConversations, "&Conversations"},
+    {ID_HOST_UTILIZATION, "&Utilization"},
+    {ID_HOST_ERRORS, "&Errors"},
+    {ID_HOST_BYTES, "&Bytes"},
+    {ID_HOST_PACKETS, "&Packets"},
+    {ID_HOST_ALL, "&All"},
+    {kIdConversations, "&Conversations"},
 };
 
 // The other command ids of the plug-in's context menu (its graph commands), handed back
@@ -176,8 +179,8 @@ TableDriver QuillonFrame::MatrixTable() const {
 void QuillonFrame::OnExportCsv() {
     const TableDriver table = MatrixTable();
     if (!table.IsOpen()) {
-        MessageBox(Localize("Open a node first: there is no table to export."), Localize("Export table"),
-                   MB_OK);
+        MessageBox(Localize("Open a node first: there is no table to export."),
+                   Localize("Export table"), MB_OK);
         return;
     }
     const std::string path =

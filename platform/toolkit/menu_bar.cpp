@@ -114,8 +114,8 @@ BOOL GetMenuItemRect(HWND window, HMENU menu, UINT position, LPRECT rect) {
         return FALSE;
     }
     const QPoint topLeft = main->menuBar()->mapToGlobal(shown.topLeft());
-    *rect = RECT{topLeft.x(), topLeft.y(), topLeft.x() + shown.width(),
-                 topLeft.y() + shown.height()};
+    *rect =
+        RECT{topLeft.x(), topLeft.y(), topLeft.x() + shown.width(), topLeft.y() + shown.height()};
     return TRUE;
 }
 
