@@ -192,9 +192,7 @@ void QuillonFrame::OnExportCsv() {
     std::ofstream out(path, std::ios::binary);
     out << table.Csv();
     out.close();
-    ++m_exports;
-    m_lastExportOk = static_cast<bool>(out);
-    if (!m_lastExportOk) {
+    if (!out) {
         MessageBox((Localize("Cannot write ") + path).c_str(), Localize("Export table"),
                    MB_OK | MB_ICONSTOP);
     }

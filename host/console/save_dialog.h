@@ -1,6 +1,5 @@
-// The console's Save As dialog. In a scripted run (platform::IsScriptedUi) nothing shows:
-// the dialog takes the answer queued with AnswerNextSaveDialog, or is cancelled, as the
-// platform answers menus and message boxes there.
+// The console's Save As dialog. In a scripted run (platform::IsScriptedUi) nothing shows
+// and the dialog is cancelled.
 #pragma once
 
 #include <string>
@@ -9,4 +8,3 @@
 // chosen without an extension gets `suffix` (".csv"): the filter would hide it otherwise.
 std::string AskSaveFileName(const std::string& caption, const std::string& filter,
                             const std::string& suffix);
-void AnswerNextSaveDialog(const std::string& path);

@@ -3,7 +3,6 @@
 #include "platform/framework/menu_api.h"
 #include "platform/framework/menu_model.h"
 #include "platform/toolkit/menu_qt.h"
-#include "platform/toolkit/scripted_ui.h"
 
 #include <QMainWindow>
 #include <QMenuBar>
@@ -51,18 +50,6 @@ void ShowBar(HWND window, HMENU menu) {
         });
         platform::FillQMenu(popup, handle, window, post);
     }
-}
-
-// The top-level position of the popup holding command `id`, or -1.
-int PopupHolding(HMENU bar, UINT id) {
-    int count = GetMenuItemCount(bar);
-    for (int position = 0; position < count; ++position) {
-        HMENU popup = GetSubMenu(bar, position);
-        if (popup != nullptr && GetMenuState(popup, id, MF_BYCOMMAND) != static_cast<UINT>(-1)) {
-            return position;
-        }
-    }
-    return -1;
 }
 
 } // namespace
@@ -118,23 +105,3 @@ BOOL GetMenuItemRect(HWND window, HMENU menu, UINT position, LPRECT rect) {
         RECT{topLeft.x(), topLeft.y(), topLeft.x() + shown.width(), topLeft.y() + shown.height()};
     return TRUE;
 }
-
-namespace platform {
-
-BOOL PickMenuBarCommand(HWND window, UINT id) {
-    HMENU bar = GetMenu(window);
-    int position = PopupHolding(bar, id);
-    if (position < 0) {
-        return FALSE;
-    }
-    HMENU popup = GetSubMenu(bar, position);
-    SendMessage(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup),
-                MAKELPARAM(position, FALSE));
-    if (GetMenuState(popup, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) {
-        return FALSE;
-    }
-    PostMessage(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-    return TRUE;
-}
-
-} // namespace platform

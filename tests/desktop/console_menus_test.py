@@ -5,7 +5,8 @@ its own (real menus and dialogs showing):
   1. the Matrix menu: Conversations and All greyed while no row is selected, enabled once
      one is; Conversations chosen with the mouse opens the conversation window, All by keys
      opens the four graphs;
-  2. File > Export table as CSV: a name typed without an extension is written as NAME.csv;
+  2. File > Export table as CSV: a name typed without an extension is written as NAME.csv,
+     the table's titles and rows in CRLF lines;
   3. File > Exit ends the process with status 0, as Alt+F4 does;
   4. a node opened from the Nodes menu and one opened with --open give the same window:
      maximised, its name in the main window's title;
@@ -68,6 +69,22 @@ def wait_title(wanted, seconds=30):
     fail("the main window's title is %r, expected %r" % (name, wanted))
 
 
+def check_export(path, table):
+    """The file holds the title line and every row, each line ended with CRLF (the
+    fields' quoting belongs to the table driver's own test)."""
+    if not os.path.exists(path):
+        fail("a name typed without an extension: %r written, expected table.csv"
+             % sorted(n for n in os.listdir(os.path.dirname(path)) if n.startswith("table")))
+    with open(path, "rb") as f:
+        lines = f.read().split(b"\r\n")
+    with open(table) as f:
+        rows = len(f.read().splitlines()) - 1
+    if lines[-1] or any(b"\n" in line for line in lines) or len(lines) != rows + 2 \
+            or not lines[0].startswith(b"Index,Source,Destination,"):
+        fail("table.csv: %d CRLF lines from %r, expected the titles and %d rows"
+             % (len(lines) - 1, lines[0], rows))
+
+
 def write_script(c):
     p = c.path
     c.add("open demo-probe", "wait-walks 1 90")
@@ -75,7 +92,7 @@ def write_script(c):
     c.hand_over("select 0", "dump-menu-bar " + p("bar1.txt"))
     c.hand_over("dump-conversation " + p("conversation2.txt"))
     c.hand_over("dump-graphs " + p("graphs3.txt"))
-    c.hand_over()
+    c.hand_over("dump-table " + p("table4.tsv"))
     c.add("wait-file %s 120" % p("never"))
 
 
@@ -111,9 +128,7 @@ def menus(c):
     c.go()
 
     c.wait_step()
-    if not os.path.exists(c.path("table.csv")):
-        fail("a name typed without an extension: %r written, expected table.csv"
-             % sorted(n for n in os.listdir(c.work) if n.startswith("table")))
+    check_export(c.path("table.csv"), c.path("table4.tsv"))
     c.click(bar.centre("&File"))
     c.keys("x")
     if c.wait_exit(30) != 0:
