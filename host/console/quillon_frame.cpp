@@ -79,10 +79,18 @@ HMENU QuillonFrame::BuildMenuBar() {
         AppendMenu(m_matrixMenu, MF_STRING | MF_GRAYED, item.id, item.text);
     }
 
+    // The frame lists the open windows at the Window menu's end.
+    HMENU window = CreatePopupMenu();
+    AppendMenu(window, MF_STRING, ID_WINDOW_CASCADE, "&Cascade");
+    AppendMenu(window, MF_STRING, ID_WINDOW_TILE_HORZ, "&Tile");
+    AppendMenu(window, MF_STRING, ID_WINDOW_ARRANGE, "&Arrange Icons");
+    MDISetMenu(window);
+
     HMENU bar = CreateMenu();
     AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
     AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(nodes), "&Nodes");
     AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(m_matrixMenu), "&Matrix");
+    AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(window), "&Window");
     return bar;
 }
 
@@ -173,11 +181,11 @@ void QuillonFrame::OnExit() {
     SendMessage(WM_CLOSE);
 }
 
-LRESULT QuillonFrame::OnInitMenuPopup(WPARAM wParam, LPARAM) {
+LRESULT QuillonFrame::OnInitMenuPopup(WPARAM wParam, LPARAM lParam) {
     if (reinterpret_cast<HMENU>(wParam) == m_matrixMenu) {
         UpdateMatrixMenu();
     }
-    return 0;
+    return SECMDIFrameWnd::OnInitMenuPopup(wParam, lParam);
 }
 
 void QuillonFrame::OnClose() {

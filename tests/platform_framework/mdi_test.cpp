@@ -169,6 +169,26 @@ TEST_F(MdiTest, FirstPaneFillsTheChildFrameUnlessMinimised) {
     }
 }
 
+// A frame made minimised and hidden, its pane laid out then, and shown normal: the pane
+// stayed at the minimised size (the "All" window opened blank with its tabs cut short).
+TEST_F(MdiTest, ChildMadeMinimisedIsLaidOutWhenShownNormal) {
+    CWnd* child = CWnd::FromHandle(NewChild(WS_CHILD | WS_MINIMIZE | WS_OVERLAPPEDWINDOW));
+    ASSERT_NE(child, nullptr);
+    CWnd pane;
+    ASSERT_TRUE(pane.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), child,
+                            AFX_IDW_PANE_FIRST));
+    static_cast<CFrameWnd*>(child)->RecalcLayout();
+    child->ShowWindow(SW_SHOWNORMAL);
+    PlatformApp::PumpMessages();
+    CRect client;
+    child->GetClientRect(&client);
+    EXPECT_GT(client.Width(), 400); // three quarters of the frame's 800, less the borders
+    CRect placed;
+    pane.GetWindowRect(&placed);
+    child->ScreenToClient(&placed);
+    EXPECT_EQ(placed, client);
+}
+
 TEST(MdiClassTest, RunTimeClassesNameTheirBases) {
     std::unique_ptr<CObject> made(RUNTIME_CLASS(SECWorksheet)->CreateObject());
     ASSERT_NE(made, nullptr);
