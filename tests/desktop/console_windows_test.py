@@ -45,6 +45,9 @@ class Windows:
     def active(self):
         return [title for _, state, title in self.children if state.endswith("+active")]
 
+    def active_rect(self):
+        return [rect for rect, state, _ in self.children if state.endswith("+active")]
+
     def hidden_captions(self):
         """Children whose caption's left end lies under a child above them."""
         hidden = []
@@ -81,7 +84,8 @@ def write_script(console):
     console.add("command 40000", "dump-windows " + p("windows3.txt"),
                 "screenshot-active " + p("all.png"))
     console.hand_over()
-    console.add("dump-windows " + p("windows4.txt"), "quit")
+    console.hand_over("dump-windows " + p("windows4.txt"))
+    console.add("dump-windows " + p("windows5.txt"), "quit")
 
 
 def check_caption_on_screen(console):
@@ -162,11 +166,16 @@ def test(console):
     c.wait_step()
     check_all_window(c)
     c.keys("ctrl+F6")
+    c.go()
+    c.wait_step()
+    before, after = Windows(c.path("windows3.txt")), Windows(c.path("windows4.txt"))
+    if after.active_rect() == before.active_rect():
+        fail("Ctrl+F6 left %r active" % after.active())
     c.keys("alt+w", "2")
     c.go()
     if c.wait_exit(120) != 0:
         fail("quillon exited with %d: %s" % (c.process.returncode, c.log()))
-    windows = Windows(c.path("windows4.txt"))
+    windows = Windows(c.path("windows5.txt"))
     if windows.active() != [NODE]:
         fail("Window > 2: active %r, expected the node window" % windows.active())
 
