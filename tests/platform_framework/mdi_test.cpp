@@ -2,6 +2,7 @@
 #include "framework_test_util.h"
 #include "platform/framework/afx.h"
 #include "platform/toolkit/platform_app.h"
+#include "platform/toolkit/scripted_ui.h"
 
 #include <QMdiSubWindow>
 
@@ -111,6 +112,50 @@ TEST_F(MdiTest, MaximizeShowsInStyleAndActiveQuery) {
     HWND hidden = NewChild(WS_CHILD | WS_OVERLAPPEDWINDOW);
     EXPECT_FALSE(IsWindowVisible(hidden));
     EXPECT_EQ(frame.MDIGetActive()->m_hWnd, born);
+}
+
+// Back in a child, the keys go where they went when it was last active, not to the child
+// that had them meanwhile (the table took no keys after a graph window had been active).
+TEST_F(MdiTest, ActivationGivesTheFocusBackWhereItWas) {
+    HWND node = NewChild();
+    CWnd table;
+    ASSERT_TRUE(table.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 50, 50),
+                             CWnd::FromHandle(node), 1));
+    table.SetFocus();
+    HWND graph = NewChild();
+    EXPECT_EQ(GetFocus(), graph);
+    frame.MDIActivate(CWnd::FromHandle(node));
+    EXPECT_EQ(GetFocus(), table.m_hWnd);
+    EXPECT_TRUE(platform::WindowClientWidget(table.m_hWnd)->hasFocus());
+}
+
+// The Window menu lists the shown children in creation order after a separator, the active
+// one checked, anew each time a popup opens; choosing one activates it.
+TEST_F(MdiTest, WindowMenuListsAndActivatesTheChildren) {
+    HMENU bar = CreateMenu();
+    HMENU window = CreatePopupMenu();
+    AppendMenu(window, MF_STRING, ID_WINDOW_CASCADE, "&Cascade");
+    AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(window), "&Window");
+    ASSERT_TRUE(SetMenu(frame.m_hWnd, bar));
+    frame.MDISetMenu(window);
+    HWND first = NewChild();
+    NewChild(WS_CHILD | WS_OVERLAPPEDWINDOW); // hidden: not listed
+    HWND last = NewChild();
+    CWnd::FromHandle(last)->SetWindowText("graph");
+    for (int round = 0; round < 2; ++round) {
+        frame.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(window), 0);
+        ASSERT_EQ(GetMenuItemCount(window), 4);
+        char text[32] = "";
+        GetMenuString(window, 3, text, sizeof text, MF_BYPOSITION);
+        EXPECT_STREQ(text, "&2 graph");
+        EXPECT_EQ(GetMenuItemID(window, 2), UINT(AFX_IDM_FIRST_MDICHILD));
+        EXPECT_TRUE(GetMenuState(window, 3, MF_BYPOSITION) & MF_CHECKED);
+    }
+    ASSERT_TRUE(platform::PickMenuBarCommand(frame.m_hWnd, AFX_IDM_FIRST_MDICHILD));
+    PlatformApp::PumpMessages();
+    EXPECT_EQ(frame.MDIGetActive()->m_hWnd, first);
+    SetMenu(frame.m_hWnd, nullptr);
+    DestroyMenu(bar);
 }
 
 TEST_F(MdiTest, DestroyedOrClosedChildIsDeleted) {
