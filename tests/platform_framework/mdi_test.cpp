@@ -2,7 +2,6 @@
 #include "framework_test_util.h"
 #include "platform/framework/afx.h"
 #include "platform/toolkit/platform_app.h"
-#include "platform/toolkit/scripted_ui.h"
 
 #include <QMdiSubWindow>
 
@@ -151,8 +150,7 @@ TEST_F(MdiTest, WindowMenuListsAndActivatesTheChildren) {
         EXPECT_EQ(GetMenuItemID(window, 2), UINT(AFX_IDM_FIRST_MDICHILD));
         EXPECT_TRUE(GetMenuState(window, 3, MF_BYPOSITION) & MF_CHECKED);
     }
-    ASSERT_TRUE(platform::PickMenuBarCommand(frame.m_hWnd, AFX_IDM_FIRST_MDICHILD));
-    PlatformApp::PumpMessages();
+    frame.SendMessage(WM_COMMAND, AFX_IDM_FIRST_MDICHILD);
     EXPECT_EQ(frame.MDIGetActive()->m_hWnd, first);
     SetMenu(frame.m_hWnd, nullptr);
     DestroyMenu(bar);
