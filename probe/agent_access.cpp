@@ -89,8 +89,10 @@ void ClearAccess() {
     vacm_destroyAllAccessEntries();
     // The views stay: the lines grant the standard view of everything, which the agent
     // made once at start.
+    // usm_remove_user answers the list's new head, not the user it took out.
     while (usmUser* user = usm_get_userList()) {
-        usm_free_user(usm_remove_user(user));
+        usm_remove_user(user);
+        usm_free_user(user);
     }
 }
 

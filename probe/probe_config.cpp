@@ -167,7 +167,7 @@ bool ParseLine(const std::string& line, ProbeConfig& config, bool& listenSeen,
 ProbeConfig DefaultProbeConfig() {
     ProbeConfig config;
     config.listen.push_back({"127.0.0.1", kDefaultPort});
-    config.communities.push_back({"public", {"127.0.0.0/8"}});
+    config.communities.push_back({"public", {"127.0.0.0/8", "::1/128"}});
     return config;
 }
 

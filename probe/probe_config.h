@@ -43,7 +43,7 @@ struct ProbeConfig {
 };
 
 // The configuration without a file: 127.0.0.1:1161 only, community "public" from the
-// loopback network only.
+// loopback networks only (IPv6's too, for --address ::1).
 ProbeConfig DefaultProbeConfig();
 
 // Reads configuration text. False with `error` set ("line 4: community: \"10.0.0.0/33\" is

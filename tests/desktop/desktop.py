@@ -70,6 +70,13 @@ def xdotool(*args):
     return done.stdout.strip()
 
 
+def windows(title):
+    """X ids of the visible windows whose name starts with title, [] while there is none."""
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^" + title],
+                           timeout=30, stdout=subprocess.PIPE, text=True)
+    return found.stdout.split()
+
+
 class Probe:
     """The static demo probe on a free port, in a folder of its own."""
 
@@ -118,6 +125,12 @@ class Console:
                 [self.quillon] + list(arguments) + ["--script", self.path("console.script")],
                 env=self.env, stdout=log, stderr=subprocess.STDOUT)
 
+    def start_plain(self, *arguments):
+        """Starts the console without a script, as a person does."""
+        with open(self.path("console.log"), "w") as log:
+            self.process = subprocess.Popen([self.quillon] + list(arguments), env=self.env,
+                                            stdout=log, stderr=subprocess.STDOUT)
+
     def log(self):
         with open(self.path("console.log"), errors="replace") as f:
             return f.read()
@@ -156,8 +169,7 @@ class Console:
 
     def main_window(self):
         """The main window's X id, activated (raised and focused by the window manager)."""
-        window = xdotool("search", "--sync", "--onlyvisible", "--name", "^" + TITLE)
-        window = window.split()[0]
+        window = xdotool("search", "--sync", "--onlyvisible", "--name", "^" + TITLE).split()[0]
         xdotool("windowactivate", "--sync", window)
         return window
 

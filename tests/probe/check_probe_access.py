@@ -3,9 +3,11 @@
 machine and a network namespace (needs root; skipped otherwise):
 - it runs as an unprivileged user with CAP_NET_RAW only (as its service unit runs it);
 - unconfigured, it listens on its loopback UDP port and nothing else (no SMUX port);
-- configured, it answers only its listen address, its community only from the networks
+- configured with two interfaces, it serves a matrix row for each naming its ifTable row,
+  answers only its listen address, its community only from the networks
   given, its SNMPv3 user only with the right keys, and counts and logs the refusals;
-- a capture whose interface goes down, or is deleted and made again, reopens by itself;
+- counting goes on after an interface went down and up; a capture whose interface is
+  deleted and made again reopens by itself;
 - SIGHUP re-reads the configuration, and a bad one leaves the old in force;
 - an address it cannot serve on is named with the reason.
 
@@ -133,7 +135,7 @@ def check_unconfigured(binary, capture):
 
 def write_config(path, port, sources, contact, with_user=True):
     with open(path, "w") as config:
-        config.write("interface %s\nlisten %s:%d\ncommunity ops %s\ncontact %s\n"
+        config.write("interface %s\ninterface lo\nlisten %s:%d\ncommunity ops %s\ncontact %s\n"
                      % (HOST_IF, HOST_IP, port, " ".join(sources), contact))
         if with_user:
             config.write("user mon SHA-256 authpass123 AES privpass123\n")
@@ -189,6 +191,9 @@ def check_interface_back(probe, agent):
         fail("matrixControlDataSource %s does not name ifIndex.%s" % (source, index))
     if get(agent, IF_DESCR + index, source=ALLOWED_IP) != HOST_IF:
         fail("no ifTable row %s for the data source" % index)
+    second = get(agent, CONTROL_SOURCE[:-1] + "2", source=ALLOWED_IP) or ""
+    if not second.endswith(".2.2.1.1.1") or get(agent, IF_DESCR + "1", source=ALLOWED_IP) != "lo":
+        fail("the second interface, lo, has no matrix row naming its ifTable row")
     counted = flood(agent)
     if counted < 600:
         fail("%d frames counted on %s" % (counted, HOST_IF))
@@ -222,7 +227,7 @@ def check_reload(probe, agent, path, port):
     with open(path, "a") as config:
         config.write("community ops 10.0.0.0/99\n")
     probe.process.send_signal(signal.SIGHUP)
-    probe.wait_log(r"configuration not reloaded, the old one stays: .*line 5: community")
+    probe.wait_log(r"configuration not reloaded, the old one stays: .*line 6: community")
     if get(agent, SYS_CONTACT, source=REFUSED_IP) != "noc two":
         fail("SIGHUP: a bad configuration changed the access in force")
     print("ok: SIGHUP re-reads the configuration; a bad one is refused with its line")

@@ -120,7 +120,8 @@ TEST(ProbeConfig, ReadsEverySetting) {
     EXPECT_TRUE(probe::AccessLines(config).empty());
     // No file: the loopback default, "public" from loopback only.
     EXPECT_EQ(probe::AccessLines(probe::DefaultProbeConfig()),
-              std::vector<std::string>{"rocommunity public 127.0.0.0/8"});
+              (std::vector<std::string>{"rocommunity public 127.0.0.0/8",
+                                        "rocommunity6 public ::1/128"}));
 }
 
 // The configuration file the package installs is valid and as secure as none at all.
