@@ -16,6 +16,7 @@ usage: console_menus_test.py QUILLON SOURCE_DIR WORK_DIR
 """
 import csv
 import os
+import re
 import sys
 import time
 
@@ -171,7 +172,9 @@ def chinese(c):
     if c.wait_exit(120) != 0:
         fail("the zh_CN run: %s" % c.log())
     texts = MenuBar(c.path("bar-zh.txt")).texts
-    english = [t for t in texts if t.isascii() and not t.startswith("demo")]
+    # Node names and the Window menu's list of open windows ("&2 demo-probe") are data.
+    english = [t for t in texts
+               if t.isascii() and not t.startswith("demo") and not re.match(r"&\d ", t)]
     if english:
         fail("under zh_CN the menu bar shows %r" % english)
     with open(c.path("status-zh.txt")) as f:
