@@ -1,6 +1,6 @@
 #include "host/ksdbapi/database.h"
 
-#include "host/ksdbapi/mib_syntax.h"
+#include "hostapi/ksdb_codes.h"
 #include "host/ksdbapi/mib_variables.h"
 #include "host/ksdbapi/net_snmp_transport.h"
 #include "host/ksdbapi/nodes_file.h"

@@ -9,7 +9,7 @@
 
 #include "host/ksdbapi/memory_agent.h"
 #include "host/ksdbapi/memory_transport.h"
-#include "host/ksdbapi/mib_syntax.h"
+#include "hostapi/ksdb_codes.h"
 #include "host/ksdbapi/record.h"
 #include "host/ksdbapi/transport.h"
 

@@ -1,6 +1,6 @@
 #include "host/ksdbapi/memory_agent.h"
 
-#include "host/ksdbapi/mib_syntax.h"
+#include "hostapi/ksdb_codes.h"
 #include "host/ksdbapi/oid_text.h"
 #include "host/ksdbapi/value_format.h"
 #include "hostapi/ksdbapi.h"

@@ -1,6 +1,6 @@
 #include "host/ksdbapi/net_snmp_transport.h"
 
-#include "host/ksdbapi/mib_syntax.h"
+#include "hostapi/ksdb_codes.h"
 #include "host/ksdbapi/net_snmp_common.h"
 #include "hostapi/ksdbapi.h"
 

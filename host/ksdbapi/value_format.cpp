@@ -2,7 +2,7 @@
 
 #include "common/hex_digit.h"
 
-#include "host/ksdbapi/mib_syntax.h"
+#include "hostapi/ksdb_codes.h"
 #include "host/ksdbapi/oid_text.h"
 
 #include <algorithm>

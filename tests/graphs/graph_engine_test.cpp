@@ -4,7 +4,7 @@
 #include "tests/support/comma_locale.h"
 
 #include "host/graphs/graph_chart.h"
-#include "host/ksdbapi/mib_syntax.h"
+#include "hostapi/ksdb_codes.h"
 #include "host/ksdbapi/oid_text.h"
 #include "platform/core/timer_clock.h"
 #include "platform/core/window_private.h"

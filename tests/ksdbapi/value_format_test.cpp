@@ -1,5 +1,5 @@
 // Value texts and the set values read back from them.
-#include "host/ksdbapi/mib_syntax.h"
+#include "hostapi/ksdb_codes.h"
 #include "host/ksdbapi/nodes_file.h"
 #include "host/ksdbapi/oid_text.h"
 #include "host/ksdbapi/value_format.h"

@@ -2,7 +2,7 @@
 // transport over UDP with its get-bulk read-ahead. Whatever the agent does, every walk
 // ends, rows keep their last answered values, the walk is retried ten seconds after it
 // ended, and each conversation is one row with its own values.
-#include "host/ksdbapi/mib_syntax.h"
+#include "hostapi/ksdb_codes.h"
 #include "host/ksdbapi/read_ahead_transport.h"
 #include "host/ksdbapi/udp_agent_server.h"
 #include "hostapi/ksdbapi.h"
