@@ -1,12 +1,12 @@
 #include "host/ksdbapi/database.h"
 
-#include "hostapi/ksdb_codes.h"
 #include "host/ksdbapi/mib_variables.h"
 #include "host/ksdbapi/net_snmp_transport.h"
 #include "host/ksdbapi/nodes_file.h"
 #include "host/ksdbapi/oid_text.h"
 #include "host/ksdbapi/read_ahead_transport.h"
 #include "host/ksdbapi/value_format.h"
+#include "hostapi/ksdb_codes.h"
 
 #include <QObject>
 

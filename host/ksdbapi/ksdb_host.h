@@ -7,14 +7,13 @@
 // end those of one instance (EndConnections) and leave the others running.
 #pragma once
 
-#include "host/ksdbapi/memory_agent.h"
-#include "host/ksdbapi/memory_transport.h"
-#include "hostapi/ksdb_codes.h"
 #include "host/ksdbapi/record.h"
 #include "host/ksdbapi/transport.h"
+#include "hostapi/ksdb_codes.h"
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>

@@ -3,11 +3,11 @@
 // ends, rows keep their last answered values, the walk is retried ten seconds after it
 // ended, and each conversation is one row with its own values.
 #include "host/ksdbapi/read_ahead_transport.h"
-#include "host/ksdbapi/udp_agent_server.h"
 #include "hostapi/ksdb_codes.h"
 #include "hostapi/ksdbapi.h"
 #include "platform/toolkit/platform_app.h"
 #include "table/ksc_table.h"
+#include "tests/support/udp_agent_server.h"
 #include "tests/view/view_fixture.h"
 
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "host/ksdbapi/memory_transport.h"
+#include "tests/support/memory_transport.h"
 
 #include "hostapi/ksdb_codes.h"
 
