@@ -347,7 +347,7 @@ int Database::PostRecord(DbHandle handle) {
 // The engine runs inside DbPostRecord so that the poster reads FLD_GRAPH_WINDOW right
 // after it. A record posted again keeps the graph it has.
 void Database::MakeGraph(Record& record) {
-    const uint32_t window = m_graphEngine ? m_graphEngine(record) : 0;
+    const uint32_t window = m_graphEngine ? m_graphEngine(ReadGraphRecord(record)) : 0;
     record.SetInt(FLD_GRAPH_WINDOW, static_cast<int32_t>(window));
 }
 

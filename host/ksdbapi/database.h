@@ -52,14 +52,14 @@ class Database final : public AnswerSink {
     LiveHandles CountLiveHandles() const {
         return {m_connections.Count(), m_views.Count(), m_records.Count()};
     }
-    void SetGraphEngine(std::function<uint32_t(const Record&)> engine) {
+    void SetGraphEngine(std::function<uint32_t(const GraphDefinition&)> engine) {
         m_graphEngine = std::move(engine);
     }
 
     void OnAnswer(uint64_t ticket, SnmpAnswer answer) override;
 
   private:
-    std::function<uint32_t(const Record&)> m_graphEngine; // host side: makes graph windows
+    std::function<uint32_t(const GraphDefinition&)> m_graphEngine; // host side: makes graph windows
     struct Connection {
         uintptr_t hostContext;
         DbNotifyProc proc;

@@ -41,7 +41,7 @@ std::string PointLine(const GraphPoint& point) {
 
 void WriteGraph(const LiveGraph& graph, std::ostream& out) {
     out << "graph\t" << graph.Definition().title << '\n';
-    for (const GraphSeries& series : graph.Definition().series) {
+    for (const ksdb::GraphSeries& series : graph.Definition().series) {
         out << "series\t" << series.index << '\t' << series.legend << '\t' << series.instance
             << '\t' << series.expression << '\n';
         for (const GraphPoint& point : graph.History().Points(series.index)) {
