@@ -9,6 +9,7 @@
 #include "platform/toolkit/platform_app.h"
 #include "platform/toolkit/scripted_ui.h"
 #include "table/ksc_table.h"
+#include "tests/support/memory_transport.h"
 #include "view/matrix_view.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

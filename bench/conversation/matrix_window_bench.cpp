@@ -3,11 +3,17 @@
 // ends, and the longest the GUI event loop went without serving a 1 ms heartbeat timer
 // while the pass ran (the longest a user would have waited for the window to react).
 //
+// Graphs beside the walks: two Bytes pair graphs poll every second for a minute, first
+// alone (the baseline), then while the window polls 10 hosts (a pass every 5 s, walks
+// piling up while the agent is slower than that); gaps are intervals whose poll brought
+// no point, with the ratio of the points to the baseline's.
+//
 // The agent is the first node of the nodes file in $TESSARAN_NODES, for example the demo
 // probe: bash scripts/demo_probe.sh start --static --port 0 --dir /tmp/p, then
 // TESSARAN_NODES=/tmp/p/nodes build/bin/matrix_window_bench. Its hosts are the first
 // distinct sources and destinations of its matrix table with index 1.
 #include "conversation/matrix_window.h"
+#include "host/graphs/graph_poller.h"
 #include "host/ksdbapi/ksdb_host.h"
 #include "host/ksdbapi/net_snmp_transport.h"
 #include "host/ksdbapi/read_ahead_transport.h"
@@ -58,6 +64,7 @@ struct HostReader {
     DbHandle record = 0;
     size_t wanted = 0;
     std::vector<std::string> hosts;
+    std::vector<std::pair<std::string, std::string>> pairs; // of the first rows
     bool done = false;
 
     void Note(const std::string& address) {
@@ -88,12 +95,13 @@ struct HostReader {
         }
         Note(Var(2, FLD_VAR_VALUE));
         Note(Var(3, FLD_VAR_VALUE));
+        pairs.emplace_back(Var(2, FLD_VAR_VALUE), Var(3, FLD_VAR_VALUE));
         DbSetInt(record, FLD_TYPE, DB_REQ_GET_NEXT);
         DbPostRecord(record);
     }
 };
 
-std::vector<std::string> ReadHosts(size_t count) {
+HostReader ReadHosts(size_t count) {
     HostReader reader;
     reader.wanted = count;
     const DbHandle connection =
@@ -115,7 +123,7 @@ std::vector<std::string> ReadHosts(size_t count) {
     }
     DbFreeRecord(reader.record);
     DbDisconnect(connection);
-    return reader.hosts;
+    return reader;
 }
 
 void BM_PollingPass(benchmark::State& state) {
@@ -123,7 +131,7 @@ void BM_PollingPass(benchmark::State& state) {
     auto counting = std::make_unique<CountingTransport>();
     CountingTransport* transport = counting.get();
     ksdb::SetTransport(std::make_unique<ksdb::ReadAheadTransport>(std::move(counting)));
-    const std::vector<std::string> hosts = ReadHosts(hostCount);
+    const std::vector<std::string> hosts = ReadHosts(hostCount).hosts;
     if (hosts.size() < hostCount) {
         state.SkipWithError("no agent, or too few hosts in its matrix table (see TESSARAN_NODES)");
         return;
@@ -172,6 +180,91 @@ void BM_PollingPass(benchmark::State& state) {
 }
 
 BENCHMARK(BM_PollingPass)->Arg(4)->Arg(10)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// "00 17 A4 6B 7F 32" as an instance's address arcs: "0.23.164.107.127.50".
+std::string DottedAddress(const std::string& hex) {
+    std::string dotted;
+    for (size_t at = 0; at + 1 < hex.size(); at += 3) {
+        dotted +=
+            (dotted.empty() ? "" : ".") + std::to_string(std::stoi(hex.substr(at, 2), nullptr, 16));
+    }
+    return dotted;
+}
+
+struct GraphTally {
+    int intervals = 0;
+    int points = 0;
+};
+
+// Two one-series Bytes graphs of the first two conversations, polled every kGraphMs for
+// `seconds`; an interval counts a point when the graph's poll of it was answered with
+// values before the next one was due.
+GraphTally PollGraphs(const HostReader& table, int seconds) {
+    constexpr int kGraphMs = 1000;
+    GraphTally tally;
+    std::vector<std::unique_ptr<GraphPoller>> graphs;
+    std::vector<int> sampled(2, 0);
+    for (size_t i = 0; i < 2; ++i) {
+        GraphPoller::Series series{1,
+                                   "1.6." + DottedAddress(table.pairs[i].first) + ".6." +
+                                       DottedAddress(table.pairs[i].second),
+                                   {"matrixSDOctets"}};
+        graphs.push_back(std::make_unique<GraphPoller>(
+            0, std::vector<GraphPoller::Series>{series},
+            [&sampled, i](int, const SeriesSample* sample) { sampled[i] += sample != nullptr; },
+            [] {}));
+    }
+    QElapsedTimer clock;
+    clock.start();
+    for (int tick = 0; tick <= seconds * 1000 / kGraphMs; ++tick) {
+        while (clock.elapsed() < tick * kGraphMs) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+        }
+        for (size_t i = 0; i < graphs.size(); ++i) {
+            if (tick > 0) {
+                ++tally.intervals;
+                tally.points += sampled[i] > 0;
+            }
+            sampled[i] = 0;
+            graphs[i]->Poll();
+        }
+    }
+    return tally;
+}
+
+void BM_GraphsWhileTheWindowWalks(benchmark::State& state) {
+    constexpr size_t kHosts = 10;
+    constexpr int kSeconds = 60;
+    const HostReader table = ReadHosts(kHosts);
+    if (table.hosts.size() < kHosts || table.pairs.size() < 2) {
+        state.SkipWithError("no agent, or too few hosts in its matrix table (see TESSARAN_NODES)");
+        return;
+    }
+    std::vector<std::string> names;
+    for (size_t i = 0; i < table.hosts.size(); ++i) {
+        names.push_back("host-" + std::to_string(i));
+    }
+    GraphTally alone, walking;
+    for (auto _ : state) {
+        alone = PollGraphs(table, kSeconds);
+        SECMDIFrameWnd frame;
+        frame.Create(nullptr, "Bench", WS_OVERLAPPEDWINDOW, CRect(0, 0, 800, 600));
+        auto* window = new CMatrixWindow(1, names, table.hosts, "1", nullptr);
+        window->Create(nullptr, "Hi there!", 0x50CF0000, CRect(0, 0, 400, 300), &frame);
+        window->StartPolling();
+        window->RequestAllPairs();
+        walking = PollGraphs(table, kSeconds);
+        state.counters["walks_left"] = static_cast<double>(window->m_walks.size());
+        frame.DestroyWindow();
+    }
+    state.counters["intervals"] = walking.intervals;
+    state.counters["gaps_alone"] = alone.intervals - alone.points;
+    state.counters["gaps_walking"] = walking.intervals - walking.points;
+    state.counters["points_ratio"] =
+        alone.points ? static_cast<double>(walking.points) / alone.points : 0;
+}
+
+BENCHMARK(BM_GraphsWhileTheWindowWalks)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
 

@@ -11,6 +11,7 @@
 #include "platform/core/window_private.h"
 #include "platform/framework/afx.h"
 #include "platform/toolkit/platform_app.h"
+#include "tests/support/memory_transport.h"
 
 #include <QChartView>
 #include <QImage>

@@ -5,6 +5,7 @@
 #include "host/ksdbapi/ksdb_host.h"
 #include "host/ksdbapi/oid_text.h"
 #include "hostapi/ksdbapi.h"
+#include "tests/support/memory_transport.h"
 
 #include <QCoreApplication>
 

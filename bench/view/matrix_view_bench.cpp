@@ -10,6 +10,7 @@
 #include "platform/framework/afx.h"
 #include "platform/toolkit/platform_app.h"
 #include "table/ksc_table.h"
+#include "tests/support/memory_transport.h"
 #include "view/matrix_view.h"
 #include "walker/mib_walker.h"
 

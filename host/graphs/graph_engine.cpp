@@ -2,7 +2,6 @@
 
 #include "common/number_text.h"
 
-#include "host/graphs/graph_definition.h"
 #include "host/ksdbapi/ksdb_host.h"
 #include "platform/core/timer_clock.h"
 #include "platform/core/win32.h"
@@ -49,7 +48,8 @@ GraphEngine::~GraphEngine() {
 
 void GraphEngine::Install() {
     g_engine = this;
-    ksdb::SetGraphEngine([this](const ksdb::Record& record) { return OnGraphPosted(record); });
+    ksdb::SetGraphEngine(
+        [this](const ksdb::GraphDefinition& definition) { return OnGraphPosted(definition); });
 }
 
 int64_t GraphEngine::Now() const {
@@ -65,9 +65,9 @@ std::vector<const LiveGraph*> GraphEngine::Graphs() const {
 }
 
 // The first poll goes out at once, so the first point comes one interval later.
-uint32_t GraphEngine::OnGraphPosted(const ksdb::Record& record) {
+uint32_t GraphEngine::OnGraphPosted(const ksdb::GraphDefinition& definition) {
     auto graph = std::make_unique<LiveGraph>(
-        ReadGraphRecord(record), m_hostContext, [this] { return Now(); }, m_intervalMs);
+        definition, m_hostContext, [this] { return Now(); }, m_intervalMs);
     HWND window = graph->Open([raw = graph.get()] { OnWindowDestroyed(raw); });
     if (!window) {
         return 0;

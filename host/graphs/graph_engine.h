@@ -40,7 +40,7 @@ class GraphEngine {
     int64_t Now() const;
 
   private:
-    uint32_t OnGraphPosted(const ksdb::Record& record);
+    uint32_t OnGraphPosted(const ksdb::GraphDefinition& definition);
     static void CALLBACK OnPollTimer(HWND hWnd, UINT message, UINT_PTR id, DWORD time);
     static void OnWindowDestroyed(const LiveGraph* graph);
     LiveGraph* Find(HWND hWnd) const;

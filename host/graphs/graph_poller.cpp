@@ -1,6 +1,6 @@
 #include "host/graphs/graph_poller.h"
 
-#include "host/ksdbapi/mib_syntax.h"
+#include "hostapi/ksdb_codes.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -9,7 +9,6 @@ namespace {
 
 const char kUptimeName[] = "sysUpTime";
 const char kUptimeInstance[] = "0";
-constexpr int kSnmpErrTooBig = 1;
 constexpr int kValueTextSize = 64;
 
 // A request answered without error, or with some variables answered noSuchInstance
@@ -189,7 +188,7 @@ bool GraphPoller::ReadNumber(DbHandle record, int row, uint64_t& value) const {
 
 void GraphPoller::Deliver(Request& request) {
     const int status = DbGetInt(request.record, FLD_REQ_ERROR);
-    if (status == kSnmpErrTooBig && request.series.size() > 1) {
+    if (status == KSDB_ERR_TOO_BIG && request.series.size() > 1) {
         Split(request);
         return;
     }

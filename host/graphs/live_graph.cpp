@@ -9,9 +9,9 @@ namespace {
 // The chart is the only child of the window the plug-in gave; its id is arbitrary.
 constexpr UINT kGraphChartId = 1;
 
-std::vector<std::string> Legends(const GraphDefinition& definition) {
+std::vector<std::string> Legends(const ksdb::GraphDefinition& definition) {
     std::vector<std::string> legends;
-    for (const GraphSeries& series : definition.series) {
+    for (const ksdb::GraphSeries& series : definition.series) {
         legends.push_back(series.legend);
     }
     return legends;
@@ -21,12 +21,12 @@ std::vector<std::string> Legends(const GraphDefinition& definition) {
 
 // An expression that does not parse leaves its series without columns: it is never polled
 // and its line stays empty, while the graph's other series are drawn.
-LiveGraph::LiveGraph(GraphDefinition definition, uintptr_t hostContext,
+LiveGraph::LiveGraph(ksdb::GraphDefinition definition, uintptr_t hostContext,
                      std::function<int64_t()> clock, unsigned intervalMs)
     : m_definition(std::move(definition)), m_clock(std::move(clock)),
       m_history(std::make_shared<GraphHistory>(Legends(m_definition))), m_intervalMs(intervalMs) {
     std::vector<GraphPoller::Series> polled;
-    for (const GraphSeries& series : m_definition.series) {
+    for (const ksdb::GraphSeries& series : m_definition.series) {
         auto expression = std::make_unique<SeriesExpression>();
         std::string error;
         const bool parsed = expression->Parse(series.expression, error);
@@ -55,7 +55,7 @@ HWND LiveGraph::Open(std::function<void()> onDestroy) {
         return nullptr;
     }
     std::vector<std::string> expressions;
-    for (const GraphSeries& series : m_definition.series) {
+    for (const ksdb::GraphSeries& series : m_definition.series) {
         expressions.push_back(series.expression);
     }
     auto* chart = new GraphChart(QString::fromStdString(m_definition.title),

@@ -3,11 +3,11 @@
 #pragma once
 
 #include "host/graphs/graph_chart.h"
-#include "host/graphs/graph_definition.h"
 #include "host/graphs/graph_history.h"
 #include "host/graphs/graph_poller.h"
 #include "host/graphs/series_expression.h"
 #include "host/graphs/series_sampler.h"
+#include "host/ksdbapi/graph_definition.h"
 #include "platform/core/win32_types.h"
 
 #include <QPointer>
@@ -20,8 +20,8 @@ class LiveGraph {
   public:
     // clock: milliseconds since the epoch, the time a poll is stamped with; intervalMs: the
     // poll interval, which the value axis names for counts.
-    LiveGraph(GraphDefinition definition, uintptr_t hostContext, std::function<int64_t()> clock,
-              unsigned intervalMs);
+    LiveGraph(ksdb::GraphDefinition definition, uintptr_t hostContext,
+              std::function<int64_t()> clock, unsigned intervalMs);
     ~LiveGraph();
 
     // Makes the chart window, a child of the definition's parent. onDestroy runs when that
@@ -32,7 +32,7 @@ class LiveGraph {
     void Poll();
 
     HWND Window() const { return m_window; }
-    const GraphDefinition& Definition() const { return m_definition; }
+    const ksdb::GraphDefinition& Definition() const { return m_definition; }
     const GraphHistory& History() const { return *m_history; }
     GraphChart* Chart() const { return m_chart; }
     const GraphPoller& Poller() const { return *m_poller; }
@@ -40,7 +40,7 @@ class LiveGraph {
   private:
     void OnSample(int series, const SeriesSample* sample);
 
-    GraphDefinition m_definition;
+    ksdb::GraphDefinition m_definition;
     std::function<int64_t()> m_clock;
     std::vector<std::unique_ptr<SeriesExpression>> m_expressions;
     std::vector<SeriesSampler> m_samplers;

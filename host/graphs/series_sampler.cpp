@@ -1,6 +1,6 @@
 #include "host/graphs/series_sampler.h"
 
-#include "host/ksdbapi/mib_syntax.h"
+#include "hostapi/ksdb_codes.h"
 
 SeriesSampler::SeriesSampler(const SeriesExpression& expression, std::vector<int> syntaxes)
     : m_expression(expression), m_syntaxes(std::move(syntaxes)) {}

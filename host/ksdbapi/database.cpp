@@ -1,12 +1,12 @@
 #include "host/ksdbapi/database.h"
 
-#include "host/ksdbapi/mib_syntax.h"
 #include "host/ksdbapi/mib_variables.h"
 #include "host/ksdbapi/net_snmp_transport.h"
 #include "host/ksdbapi/nodes_file.h"
 #include "host/ksdbapi/oid_text.h"
 #include "host/ksdbapi/read_ahead_transport.h"
 #include "host/ksdbapi/value_format.h"
+#include "hostapi/ksdb_codes.h"
 
 #include <QObject>
 
@@ -142,6 +142,7 @@ void Database::SetTransport(std::unique_ptr<Transport> transport) {
         }
     }
     m_inFlight.clear();
+    m_walkQueue.Clear();
     m_transport = std::move(transport);
 }
 
@@ -346,7 +347,7 @@ int Database::PostRecord(DbHandle handle) {
 // The engine runs inside DbPostRecord so that the poster reads FLD_GRAPH_WINDOW right
 // after it. A record posted again keeps the graph it has.
 void Database::MakeGraph(Record& record) {
-    const uint32_t window = m_graphEngine ? m_graphEngine(record) : 0;
+    const uint32_t window = m_graphEngine ? m_graphEngine(ReadGraphRecord(record)) : 0;
     record.SetInt(FLD_GRAPH_WINDOW, static_cast<int32_t>(window));
 }
 
@@ -377,11 +378,19 @@ void Database::CancelRequest(Record& record) {
     if (!record.m_ticket) {
         return;
     }
-    m_inFlight.erase(record.m_ticket);
+    auto it = m_inFlight.find(record.m_ticket);
+    const bool heldPlace = it != m_inFlight.end() && it->second.walk && it->second.sent;
+    const uint32_t node = heldPlace ? it->second.node : 0;
+    if (it != m_inFlight.end()) {
+        m_inFlight.erase(it);
+    }
     if (m_transport) {
         m_transport->Cancel(record.m_ticket);
     }
     record.m_ticket = 0;
+    if (heldPlace) {
+        ReleaseWalkPlace(node);
+    }
 }
 
 void Database::PostRequest(Record& record) {
@@ -397,10 +406,38 @@ void Database::PostRequest(Record& record) {
     auto node = m_nodes.find(static_cast<uint32_t>(record.GetInt(FLD_REQ_TARGET)));
     if (!BuildRequest(record, flight.request)) {
         OnAnswer(ticket, Failure(KSDB_ERR_BAD_REQUEST));
-    } else if (node == m_nodes.end()) {
+        return;
+    }
+    if (node == m_nodes.end()) {
         OnAnswer(ticket, Failure(KSDB_ERR_UNREACHABLE));
-    } else {
-        ActiveTransport().Send(ticket, node->second, flight.request, *this);
+        return;
+    }
+    flight.node = node->first;
+    flight.walk = flight.request.kind == DB_REQ_GET_NEXT;
+    if (!flight.walk || m_walkQueue.Admit(flight.node, ticket)) {
+        Send(ticket, flight);
+    }
+}
+
+void Database::Send(uint64_t ticket, InFlight& flight) {
+    flight.sent = true;
+    auto node = m_nodes.find(flight.node);
+    if (node == m_nodes.end()) {
+        OnAnswer(ticket, Failure(KSDB_ERR_UNREACHABLE));
+        return;
+    }
+    ActiveTransport().Send(ticket, node->second, flight.request, *this);
+}
+
+// The place of an ended walk request goes to the next walk request of its node still
+// in flight; those cancelled while they waited are passed over.
+void Database::ReleaseWalkPlace(uint32_t node) {
+    for (uint64_t next = m_walkQueue.Release(node); next; next = m_walkQueue.Release(node)) {
+        auto it = m_inFlight.find(next);
+        if (it != m_inFlight.end()) {
+            Send(next, it->second);
+            return;
+        }
     }
 }
 
@@ -518,6 +555,9 @@ void Database::Complete(uint64_t ticket, const SnmpAnswer& answer) {
     }
     InFlight flight = std::move(it->second);
     m_inFlight.erase(it);
+    if (flight.walk && flight.sent) {
+        ReleaseWalkPlace(flight.node);
+    }
     Record* record = m_records.Find(flight.record);
     if (!record || record->m_ticket != ticket) {
         return;

@@ -7,6 +7,7 @@
 #include "host/ksdbapi/record.h"
 #include "host/ksdbapi/transport.h"
 #include "host/ksdbapi/walk_log.h"
+#include "host/ksdbapi/walk_queue.h"
 
 #include <deque>
 #include <functional>
@@ -51,14 +52,14 @@ class Database final : public AnswerSink {
     LiveHandles CountLiveHandles() const {
         return {m_connections.Count(), m_views.Count(), m_records.Count()};
     }
-    void SetGraphEngine(std::function<uint32_t(const Record&)> engine) {
+    void SetGraphEngine(std::function<uint32_t(const GraphDefinition&)> engine) {
         m_graphEngine = std::move(engine);
     }
 
     void OnAnswer(uint64_t ticket, SnmpAnswer answer) override;
 
   private:
-    std::function<uint32_t(const Record&)> m_graphEngine; // host side: makes graph windows
+    std::function<uint32_t(const GraphDefinition&)> m_graphEngine; // host side: makes graph windows
     struct Connection {
         uintptr_t hostContext;
         DbNotifyProc proc;
@@ -79,6 +80,9 @@ class Database final : public AnswerSink {
     struct InFlight {
         DbHandle record;
         SnmpRequest request;
+        uint32_t node = 0;
+        bool walk = false; // a get-next: goes out when the node's walk queue admits it
+        bool sent = false;
     };
 
     void EnsureLoaded();
@@ -96,6 +100,8 @@ class Database final : public AnswerSink {
     void ApplyAnswer(Record& record, const SnmpRequest& request, const SnmpAnswer& answer) const;
     int SyntaxOf(const Oid& name) const;
     Transport& ActiveTransport();
+    void Send(uint64_t ticket, InFlight& flight);
+    void ReleaseWalkPlace(uint32_t node);
     void ScheduleDrain();
     void Drain();
     void Complete(uint64_t ticket, const SnmpAnswer& answer);
@@ -112,6 +118,7 @@ class Database final : public AnswerSink {
     std::unique_ptr<Transport> m_transport;
     std::map<uint64_t, InFlight> m_inFlight;
     std::deque<std::pair<uint64_t, SnmpAnswer>> m_answers;
+    WalkQueue m_walkQueue;
     uint64_t m_nextTicket = 0;
     bool m_drainScheduled = false;
     std::unique_ptr<QObject> m_context; // receives the queued drains

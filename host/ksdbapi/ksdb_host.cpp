@@ -1,7 +1,7 @@
 #include "host/ksdbapi/ksdb_host.h"
 
 #include "host/ksdbapi/database.h"
-#include "host/ksdbapi/mib_syntax.h"
+#include "hostapi/ksdb_codes.h"
 
 #include <iterator>
 

@@ -7,14 +7,14 @@
 // end those of one instance (EndConnections) and leave the others running.
 #pragma once
 
-#include "host/ksdbapi/memory_agent.h"
-#include "host/ksdbapi/memory_transport.h"
-#include "host/ksdbapi/mib_syntax.h"
+#include "host/ksdbapi/graph_definition.h"
 #include "host/ksdbapi/record.h"
 #include "host/ksdbapi/transport.h"
+#include "hostapi/ksdb_codes.h"
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -88,7 +88,7 @@ std::vector<const Record*> GraphRecords();
 // it is posted, inside DbPostRecord, and answers the handle of the graph window it made
 // (0: none), which FLD_GRAPH_WINDOW then holds before DbPostRecord returns. Without an
 // engine a graph record is stored all the same, with window 0. Null removes the engine.
-using GraphEngineHook = std::function<uint32_t(const Record& record)>;
+using GraphEngineHook = std::function<uint32_t(const GraphDefinition& graph)>;
 void SetGraphEngine(GraphEngineHook engine);
 
 // A fresh database: no connections, no posted records, tables reloaded on first use,

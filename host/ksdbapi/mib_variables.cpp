@@ -1,6 +1,6 @@
 #include "host/ksdbapi/mib_variables.h"
 
-#include "host/ksdbapi/mib_syntax.h"
+#include "hostapi/ksdb_codes.h"
 
 namespace ksdb {
 

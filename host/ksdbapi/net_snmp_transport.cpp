@@ -1,7 +1,7 @@
 #include "host/ksdbapi/net_snmp_transport.h"
 
-#include "host/ksdbapi/mib_syntax.h"
 #include "host/ksdbapi/net_snmp_common.h"
+#include "hostapi/ksdb_codes.h"
 #include "hostapi/ksdbapi.h"
 
 #include <QObject>

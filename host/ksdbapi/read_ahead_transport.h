@@ -12,6 +12,7 @@
 // SNMPv1 nodes, and nodes whose read-ahead is switched off, keep plain get-next.
 #pragma once
 
+#include "host/ksdbapi/read_ahead_clock.h"
 #include "host/ksdbapi/transport.h"
 
 #include <chrono>
@@ -50,7 +51,7 @@ class ReadAheadTransport : public Transport, private AnswerSink {
 
   private:
     using Row = std::vector<SnmpVarBind>;
-    using Clock = std::chrono::steady_clock;
+    using Clock = ReadAheadClock;
 
     // The repetitions of one get-bulk answer; rows[0] answered the get-next that asked it.
     struct Block {

@@ -2,6 +2,8 @@
 // transports exchange them. Types carry the BER tags that net-snmp uses (ASN_INTEGER...).
 #pragma once
 
+#include "hostapi/ksdb_codes.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -53,7 +55,7 @@ struct SnmpVarBind {
 constexpr int kReqGetBulk = 4;
 
 // SNMP error statuses the transports act on.
-constexpr int kStatusTooBig = 1;
+constexpr int kStatusTooBig = KSDB_ERR_TOO_BIG;
 
 // kind is DB_REQ_GET, DB_REQ_GET_NEXT, DB_REQ_SET or kReqGetBulk; set requests carry their
 // values, get-bulk its max-repetitions.

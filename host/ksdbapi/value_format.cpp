@@ -2,8 +2,8 @@
 
 #include "common/hex_digit.h"
 
-#include "host/ksdbapi/mib_syntax.h"
 #include "host/ksdbapi/oid_text.h"
+#include "hostapi/ksdb_codes.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
 #include "host/ksdbapi/walk_log.h"
 
-#include "host/ksdbapi/mib_syntax.h"
+#include "hostapi/ksdb_codes.h"
 
 namespace ksdb {
 

@@ -65,6 +65,8 @@ ON_WM_SIZE()
 ON_WM_PAINT()
 ON_WM_ERASEBKGND()
 ON_WM_LBUTTONDOWN()
+ON_MESSAGE(TCM_GETITEMCOUNT, OnGetItemCount)
+ON_MESSAGE(TCM_SETCURSEL, OnSetCurSel)
 END_MESSAGE_MAP()
 
 SECTabWnd::SECTabWnd() : m_impl(std::make_unique<Impl>()) {
@@ -192,6 +194,16 @@ BOOL SECTabWnd::SelectTab(int position, BOOL selected) {
 
 int SECTabWnd::GetTabCount() const {
     return static_cast<int>(m_impl->tabs.size());
+}
+
+LRESULT SECTabWnd::OnGetItemCount(WPARAM, LPARAM) {
+    return GetTabCount();
+}
+
+LRESULT SECTabWnd::OnSetCurSel(WPARAM position, LPARAM) {
+    int before = -1;
+    GetActiveTab(before);
+    return ActivateTab(static_cast<int>(position)) ? before : -1;
 }
 
 BOOL SECTabWnd::TabExists(int position) const {

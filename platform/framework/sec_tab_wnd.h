@@ -27,6 +27,11 @@ class CFont;
 class CScrollBar;
 
 #define TCM_TABSEL (WM_USER + 1000)
+// Read and driven by message as a Windows tab control is: TCM_GETITEMCOUNT answers the
+// number of tabs; TCM_SETCURSEL (wParam: position) activates the tab as ActivateTab does
+// and answers the position active before, or -1 when there is no such tab.
+#define TCM_GETITEMCOUNT 0x1304
+#define TCM_SETCURSEL 0x130C
 
 class SECTabWnd : public CWnd {
     DECLARE_DYNCREATE(SECTabWnd)
@@ -72,6 +77,8 @@ class SECTabWnd : public CWnd {
     afx_msg void OnPaint();
     afx_msg BOOL OnEraseBkgnd(CDC* dc);
     afx_msg void OnLButtonDown(UINT flags, CPoint point);
+    afx_msg LRESULT OnGetItemCount(WPARAM, LPARAM);
+    afx_msg LRESULT OnSetCurSel(WPARAM position, LPARAM);
     DECLARE_MESSAGE_MAP()
 
   private:

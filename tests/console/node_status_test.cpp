@@ -2,7 +2,7 @@
 // and which state wins when several apply.
 #include "host/console/node_status.h"
 
-#include "host/ksdbapi/mib_syntax.h"
+#include "hostapi/ksdb_codes.h"
 
 #include <gtest/gtest.h>
 

@@ -73,16 +73,23 @@ def conversation_pairs(rows, selected):
 
 
 def walk_starts(log_path, offset):
-    """Requests the probe logged since offset, as asked by a client (values empty)."""
+    """How often the probe saw each identifier since offset: asked by a client (values
+    empty), or named in a get-bulk answer. Walks of one column share their get-bulk
+    read-ahead, so a walk that starts on a row another walk's answer holds is answered
+    without asking the probe."""
     with open(log_path, errors="replace") as f:
         f.seek(offset)
         text = f.read()
     starts = {}
     for line in text.splitlines():
-        if not line.startswith("Request var-binds: ") or "=<>" not in line:
+        if line.startswith("Request var-binds: ") and "=<>" in line:
+            names = [line[len("Request var-binds: "):].split("=<>")[0]]
+        elif line.startswith("Response var-binds: "):
+            names = set(var.split("=<")[0] for var in line[len("Response var-binds: "):].split(", "))
+        else:
             continue
-        oid = line[len("Request var-binds: "):].split("=<>")[0]
-        starts[oid] = starts.get(oid, 0) + 1
+        for oid in names:
+            starts[oid] = starts.get(oid, 0) + 1
     return starts
 
 

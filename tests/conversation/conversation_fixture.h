@@ -6,6 +6,7 @@
 #include "conversation/conversation_ctrl.h"
 #include "host/ksdbapi/ksdb_host.h"
 #include "platform/framework/afx.h"
+#include "tests/support/memory_transport.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 #include "tests/support/comma_locale.h"
 
 #include "host/graphs/graph_chart.h"
-#include "host/ksdbapi/mib_syntax.h"
 #include "host/ksdbapi/oid_text.h"
+#include "hostapi/ksdb_codes.h"
 #include "platform/core/timer_clock.h"
 #include "platform/core/window_private.h"
 #include "platform/toolkit/platform_app.h"

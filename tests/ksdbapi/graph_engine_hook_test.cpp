@@ -6,8 +6,8 @@ using GraphEngineHookTest = MemoryDatabaseTest;
 
 TEST_F(GraphEngineHookTest, FirstPostOfAGraphRecordAsksTheEngineForItsWindow) {
     std::vector<std::string> seen;
-    ksdb::SetGraphEngine([&seen](const ksdb::Record& record) {
-        seen.push_back(record.GetText(FLD_NAME) + "|" + record.RowText(2, FLD_SERIES_LEGEND));
+    ksdb::SetGraphEngine([&seen](const ksdb::GraphDefinition& graph) {
+        seen.push_back(graph.title + "|" + graph.series.at(1).legend);
         return uint32_t(4242);
     });
     DbClient client;
@@ -27,7 +27,7 @@ TEST_F(GraphEngineHookTest, FirstPostOfAGraphRecordAsksTheEngineForItsWindow) {
 }
 
 TEST_F(GraphEngineHookTest, WithoutEngineTheRecordIsStoredWithWindowZero) {
-    ksdb::SetGraphEngine([](const ksdb::Record&) { return uint32_t(7); });
+    ksdb::SetGraphEngine([](const ksdb::GraphDefinition&) { return uint32_t(7); });
     ksdb::SetGraphEngine(nullptr);
     DbClient client;
     DbHandle record = DbNewRecord(client.m_graphs);

@@ -4,6 +4,7 @@
 
 #include "host/ksdbapi/ksdb_host.h"
 #include "tests/ksdbapi/db_client.h"
+#include "tests/support/memory_transport.h"
 
 #include <gtest/gtest.h>
 

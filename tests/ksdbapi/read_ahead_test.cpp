@@ -206,6 +206,20 @@ TEST_F(ReadAheadTest, TooBigAndShortAnswersShrinkTheRepetitions) {
     EXPECT_EQ(ExpectSameWalk(), 150u);
 }
 
+// An agent whose get-bulk answers go backwards after their second repetition: what was
+// read ahead past that point is thrown away and the walk asks again from where it stands,
+// instead of ending with a not-increasing error.
+TEST_F(ReadAheadTest, AnswerThatGoesBackwardsIsNotReadAhead) {
+    m_hook = [](const ksdb::SnmpRequest& request, ksdb::SnmpAnswer& answer) {
+        const size_t width = request.vars.size();
+        if (request.kind == ksdb::kReqGetBulk && answer.vars.size() >= 3 * width) {
+            std::copy_n(answer.vars.begin(), width, answer.vars.begin() + long(2 * width));
+        }
+    };
+    EXPECT_EQ(ExpectSameWalk(), 150u);
+    EXPECT_EQ(m_error, 0);
+}
+
 // Walks of one column from five instances at once, stepped in turn: each reads what
 // get-next reads, and they share what any of them read ahead instead of throwing it away.
 TEST_F(ReadAheadTest, InterleavedWalksShareTheirReadAhead) {

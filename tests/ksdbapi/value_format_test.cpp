@@ -1,8 +1,8 @@
 // Value texts and the set values read back from them.
-#include "host/ksdbapi/mib_syntax.h"
 #include "host/ksdbapi/nodes_file.h"
 #include "host/ksdbapi/oid_text.h"
 #include "host/ksdbapi/value_format.h"
+#include "hostapi/ksdb_codes.h"
 
 #include <gtest/gtest.h>
 

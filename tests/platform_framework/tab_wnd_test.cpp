@@ -71,6 +71,15 @@ TEST_F(TabWndTest, ActivationSendsPositionToParentAndShowsOnlyThatPage) {
     EXPECT_FALSE(tabs.ActivateTab(&parent));
 }
 
+// As a Windows tab control: the count, and activation answering the tab active before.
+TEST_F(TabWndTest, MessagesCountAndActivateTabs) {
+    EXPECT_EQ(::SendMessage(tabs.m_hWnd, TCM_GETITEMCOUNT, 0, 0), 3);
+    EXPECT_EQ(::SendMessage(tabs.m_hWnd, TCM_SETCURSEL, 2, 0), 0);
+    EXPECT_EQ(Received(parent.m_hWnd, TCM_TABSEL), (Params{{2, L(&pages[2])}}));
+    EXPECT_EQ(::SendMessage(tabs.m_hWnd, TCM_SETCURSEL, 3, 0), -1);
+    EXPECT_TRUE(pages[2].IsWindowVisible());
+}
+
 TEST_F(TabWndTest, ClickOnTabActivatesIt) {
     // Tabs run left to right along the bottom row; the last one lies furthest right.
     input::Press(tabs.m_hWnd, 5, 295);

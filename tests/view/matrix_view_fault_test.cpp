@@ -2,12 +2,12 @@
 // transport over UDP with its get-bulk read-ahead. Whatever the agent does, every walk
 // ends, rows keep their last answered values, the walk is retried ten seconds after it
 // ended, and each conversation is one row with its own values.
-#include "host/ksdbapi/mib_syntax.h"
 #include "host/ksdbapi/read_ahead_transport.h"
-#include "host/ksdbapi/udp_agent_server.h"
+#include "hostapi/ksdb_codes.h"
 #include "hostapi/ksdbapi.h"
 #include "platform/toolkit/platform_app.h"
 #include "table/ksc_table.h"
+#include "tests/support/udp_agent_server.h"
 #include "tests/view/view_fixture.h"
 
 #include <chrono>
@@ -89,6 +89,11 @@ class MatrixViewFaultTest : public MatrixViewTest {
         ASSERT_TRUE(m_server.Start());
         UseCommunity("public");
         ksdb::SetTransport(nullptr); // net-snmp behind the read-ahead
+        ksdb::ReadAheadClock::UseManualClock(true);
+    }
+    void TearDown() override {
+        MatrixViewTest::TearDown();
+        ksdb::ReadAheadClock::UseManualClock(false);
     }
 
     void UseCommunity(const std::string& community) {
@@ -118,8 +123,8 @@ class MatrixViewFaultTest : public MatrixViewTest {
     // Rows the read-ahead kept from an earlier walk could answer this one; ten real
     // seconds between walks would have let them age out.
     static void LetReadAheadAgeOut() {
-        std::this_thread::sleep_for(
-            std::chrono::milliseconds(ksdb::ReadAheadTransport::kMaxAgeMs + 50));
+        ksdb::ReadAheadClock::Advance(
+            std::chrono::milliseconds(ksdb::ReadAheadTransport::kMaxAgeMs + 1));
     }
 
     void Show() {

@@ -62,10 +62,12 @@ CRect PlacedRect(const CWnd& window) {
 // its parent, made while the record is posted.
 struct GraphEngineDouble {
     GraphEngineDouble() {
-        ksdb::SetGraphEngine([this](const ksdb::Record& record) {
+        ksdb::SetGraphEngine([this](const ksdb::GraphDefinition& definition) {
             auto graph = std::make_unique<CWnd>();
             graph->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 1, 1),
-                          CWnd::FromHandle(ParentOf(record)), 1);
+                          CWnd::FromHandle(reinterpret_cast<HWND>(
+                              static_cast<intptr_t>(static_cast<int32_t>(definition.parent)))),
+                          1);
             graphs.push_back(std::move(graph));
             return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(graphs.back()->m_hWnd));
         });

@@ -7,6 +7,7 @@
 #include "platform/core/timer_clock.h"
 #include "platform/toolkit/platform_app.h"
 #include "table/ksc_table.h"
+#include "tests/support/memory_transport.h"
 #include "tests/view/view_fixture.h"
 
 #include <cstdlib>

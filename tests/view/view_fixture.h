@@ -6,6 +6,7 @@
 #include "graphwnd/graph_window_maker.h"
 #include "host/ksdbapi/ksdb_host.h"
 #include "platform/framework/afx.h"
+#include "tests/support/memory_transport.h"
 #include "view/matrix_view.h"
 
 #include <gtest/gtest.h>

@@ -41,7 +41,7 @@ std::string PointLine(const GraphPoint& point) {
 
 void WriteGraph(const LiveGraph& graph, std::ostream& out) {
     out << "graph\t" << graph.Definition().title << '\n';
-    for (const GraphSeries& series : graph.Definition().series) {
+    for (const ksdb::GraphSeries& series : graph.Definition().series) {
         out << "series\t" << series.index << '\t' << series.legend << '\t' << series.instance
             << '\t' << series.expression << '\n';
         for (const GraphPoint& point : graph.History().Points(series.index)) {
@@ -86,13 +86,14 @@ ScriptRunner::Outcome Tab(QuillonFrame& frame, const std::vector<std::string>& a
     }
     CMDIChildWnd* active = frame.MDIGetActive();
     CWnd* pane = active ? active->GetDlgItem(kTabWindowId) : nullptr;
-    auto* tabs = dynamic_cast<SECTabWnd*>(pane);
-    if (!tabs) {
+    const HWND tabs = pane ? pane->GetSafeHwnd() : nullptr;
+    const LRESULT count = tabs ? SendMessage(tabs, TCM_GETITEMCOUNT, 0, 0) : 0;
+    if (count <= 0) {
         return ScriptRunner::Failed("the active window has no tabs");
     }
-    if (!tabs->ActivateTab(position)) {
-        return ScriptRunner::Failed("no tab " + args[0] + " (there are " +
-                                    std::to_string(tabs->GetTabCount()) + ")");
+    if (SendMessage(tabs, TCM_SETCURSEL, static_cast<WPARAM>(position), 0) < 0) {
+        return ScriptRunner::Failed("no tab " + args[0] + " (there are " + std::to_string(count) +
+                                    ")");
     }
     return {};
 }

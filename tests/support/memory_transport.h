@@ -5,8 +5,8 @@
 // identifiers.
 #pragma once
 
-#include "host/ksdbapi/memory_agent.h"
 #include "host/ksdbapi/transport.h"
+#include "tests/support/memory_agent.h"
 
 #include <functional>
 #include <map>

@@ -1,8 +1,8 @@
-#include "host/ksdbapi/memory_agent.h"
+#include "tests/support/memory_agent.h"
 
-#include "host/ksdbapi/mib_syntax.h"
 #include "host/ksdbapi/oid_text.h"
 #include "host/ksdbapi/value_format.h"
+#include "hostapi/ksdb_codes.h"
 #include "hostapi/ksdbapi.h"
 
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "host/ksdbapi/udp_agent_server.h"
+#include "tests/support/udp_agent_server.h"
 
 #include "host/ksdbapi/net_snmp_common.h"
 #include "hostapi/ksdbapi.h"

@@ -7,7 +7,7 @@
 // restart the agent; SetAgent swaps what it serves (counters reset, rows gone).
 #pragma once
 
-#include "host/ksdbapi/memory_agent.h"
+#include "tests/support/memory_agent.h"
 
 #include <cstdint>
 #include <functional>

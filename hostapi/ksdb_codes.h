@@ -1,5 +1,6 @@
-// Syntax of a MIB variable, as table 3 keeps it in FLD_TYPE, and the request error
-// codes that table 13 answers in FLD_REQ_ERROR beside the SNMP error statuses.
+// The codes the host database answers in its records: the syntax of a MIB variable, as
+// table 3 keeps it in FLD_TYPE, and the request error codes of table 13's FLD_REQ_ERROR.
+// The database, the graphs and the console read them here.
 #pragma once
 
 enum {
@@ -19,6 +20,7 @@ enum {
 // FLD_REQ_ERROR: 0 none; 1-18 the SNMP error status of the answer (tooBig ... inconsistentName);
 // above them the failures that have no error status of their own.
 enum {
+    KSDB_ERR_TOO_BIG = 1,           // tooBig: the answer would not fit the agent's message
     KSDB_ERR_TIMEOUT = 101,         // no answer after every retry
     KSDB_ERR_UNREACHABLE = 102,     // unknown node, bad address, or the request could not be sent
     KSDB_ERR_END_OF_MIB_VIEW = 103, // a variable answered endOfMibView

@@ -1,8 +1,12 @@
-#include "host/graphs/graph_definition.h"
+#include "host/ksdbapi/graph_definition.h"
+
+#include "host/ksdbapi/record.h"
 
 #include <cstdlib>
 
-GraphDefinition ReadGraphRecord(const ksdb::Record& record) {
+namespace ksdb {
+
+GraphDefinition ReadGraphRecord(const Record& record) {
     GraphDefinition definition;
     definition.parent = static_cast<uint32_t>(record.GetInt(FLD_GRAPH_PARENT));
     definition.title = record.GetText(FLD_NAME);
@@ -18,3 +22,5 @@ GraphDefinition ReadGraphRecord(const ksdb::Record& record) {
     }
     return definition;
 }
+
+} // namespace ksdb

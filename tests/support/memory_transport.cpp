@@ -1,6 +1,6 @@
-#include "host/ksdbapi/memory_transport.h"
+#include "tests/support/memory_transport.h"
 
-#include "host/ksdbapi/mib_syntax.h"
+#include "hostapi/ksdb_codes.h"
 
 namespace ksdb {
 

@@ -1,0 +1,35 @@
+// Walk requests (get-next) share a node's agent with gets and sets. A walk posts its next
+// request the moment an answer comes, so many walks at once (the conversation window runs
+// one per ordered pair of its hosts) would keep the agent's queue full and a graph's get
+// would wait behind all of them, past its time-out. Each node therefore has a few places
+// for walk requests on the wire; further walk requests wait here in the order they were
+// posted, and gets and sets never wait: an agent that answers in order has at most
+// kMaxWalkRequests walk requests ahead of any get.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+
+namespace ksdb {
+
+class WalkQueue {
+  public:
+    static constexpr int kMaxWalkRequests = 4;
+
+    // Whether a walk request to `node` may go now; when not, its ticket waits.
+    bool Admit(uint32_t node, uint64_t ticket);
+    // A walk request of `node` that went out has ended; its place goes to the next waiting
+    // ticket, which is returned (0: none waits).
+    uint64_t Release(uint32_t node);
+    void Clear() { m_nodes.clear(); }
+
+  private:
+    struct Node {
+        int sent = 0;
+        std::deque<uint64_t> waiting;
+    };
+    std::map<uint32_t, Node> m_nodes;
+};
+
+} // namespace ksdb
