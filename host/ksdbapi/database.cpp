@@ -155,6 +155,9 @@ Transport& Database::ActiveTransport() {
 
 DbHandle Database::Connect(uintptr_t hostContext, DbNotifyProc proc, uintptr_t userDatum) {
     EnsureLoaded();
+    if (Refused(RefusableCall::Connect, 0)) {
+        return 0;
+    }
     auto connection = std::make_unique<Connection>();
     connection->hostContext = hostContext;
     connection->proc = proc;
@@ -229,7 +232,7 @@ void Database::DropRecord(DbHandle handle) {
 
 DbHandle Database::OpenTable(DbHandle handle, int table) {
     Connection* connection = m_connections.Find(handle);
-    if (!connection || !IsKnownTable(table)) {
+    if (!connection || !IsKnownTable(table) || Refused(RefusableCall::OpenTable, table)) {
         return 0;
     }
     DbHandle& view = connection->tables[table];
@@ -276,7 +279,7 @@ int Database::UnlockTable(DbHandle handle, int mode) {
 
 DbHandle Database::NewRecord(DbHandle handle) {
     TableView* view = m_views.Find(handle);
-    if (!view) {
+    if (!view || Refused(RefusableCall::NewRecord, view->table)) {
         return 0;
     }
     auto record = std::make_unique<Record>(view->table);
@@ -292,7 +295,7 @@ DbHandle Database::NewRecord(DbHandle handle) {
 
 DbHandle Database::FindRecord(DbHandle handle, uint32_t id) {
     TableView* view = m_views.Find(handle);
-    if (!view) {
+    if (!view || Refused(RefusableCall::FindRecord, view->table)) {
         return 0;
     }
     const TableStore& store = m_stores[view->table];
@@ -319,7 +322,7 @@ DbHandle Database::FindRecordByText(DbHandle handle, uint32_t field, std::string
 // wrong later (no variables, unknown node, no answer) comes back as its error status.
 int Database::PostRecord(DbHandle handle) {
     Record* record = m_records.Find(handle);
-    if (!record) {
+    if (!record || Refused(RefusableCall::PostRecord, record->Table())) {
         return 0;
     }
     int kind = record->GetInt(FLD_TYPE);

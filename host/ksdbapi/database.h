@@ -56,9 +56,14 @@ class Database final : public AnswerSink {
         m_graphEngine = std::move(engine);
     }
 
+    void SetRefusalHook(RefusalHook hook) { m_refuse = std::move(hook); }
+
     void OnAnswer(uint64_t ticket, SnmpAnswer answer) override;
 
   private:
+    bool Refused(RefusableCall call, int table) const { return m_refuse && m_refuse(call, table); }
+
+    RefusalHook m_refuse; // tests of clients' failure paths only
     std::function<uint32_t(const GraphDefinition&)> m_graphEngine; // host side: makes graph windows
     struct Connection {
         uintptr_t hostContext;

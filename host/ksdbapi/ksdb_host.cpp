@@ -61,6 +61,10 @@ NodeActivity ActivityOf(uint32_t node) {
     return Database::Instance().Activity(node);
 }
 
+void SetRefusalHook(RefusalHook hook) {
+    Database::Instance().SetRefusalHook(std::move(hook));
+}
+
 LiveHandles CountLiveHandles() {
     return Database::Instance().CountLiveHandles();
 }

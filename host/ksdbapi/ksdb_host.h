@@ -91,6 +91,15 @@ std::vector<const Record*> GraphRecords();
 using GraphEngineHook = std::function<uint32_t(const GraphDefinition& graph)>;
 void SetGraphEngine(GraphEngineHook engine);
 
+// The calls a refusal hook may make fail, as the database fails them when it runs out of
+// handles or rejects a record: they return 0 and change nothing.
+enum class RefusableCall { Connect, OpenTable, NewRecord, FindRecord, PostRecord };
+// Asked at the start of each of those calls with the call and its table (DB_TABLE_*; 0 for
+// Connect); true refuses it. Lets a client's tests take its failure paths against the
+// real database; null (the default) refuses nothing.
+using RefusalHook = std::function<bool(RefusableCall call, int table)>;
+void SetRefusalHook(RefusalHook hook);
+
 // A fresh database: no connections, no posted records, tables reloaded on first use,
 // the default transport. For tests.
 void ResetDatabase();

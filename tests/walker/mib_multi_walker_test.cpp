@@ -1,10 +1,10 @@
-// CMibMultiWalker against the scripted host database: interleaved walks keep
-// their own node and tag, ended walks are released once, and the connection's
-// end and Disconnect treat the walks in flight as their owners expect.
-#include "tests/walker/fake_db.h"
+// CMibMultiWalker against the host database: interleaved walks keep their own node
+// and tag, ended walks are released once, and the connection's end and Disconnect
+// treat the walks in flight as their owners expect.
+#include "tests/walker/walker_database.h"
 #include "walker/mib_multi_walker.h"
 
-#include <gtest/gtest.h>
+#include <functional>
 
 namespace {
 
@@ -14,7 +14,7 @@ struct Hook {
     std::string instance;
     uint32_t node;
     uintptr_t tag;
-    int writeLocks;
+    bool locked; // the request table's write lock held while the hook ran
     bool operator==(const Hook&) const = default;
 };
 
@@ -24,40 +24,53 @@ class RecordingMultiWalker : public CMibMultiWalker {
         char instance[256];
         DbSetInt(answer, FLD_VAR_INDEX, 1);
         DbGetText(answer, FLD_VAR_INSTANCE, instance, sizeof instance);
-        rows.push_back({instance, node, tag, fakedb::Fake().writeLocks});
+        rows.push_back({instance, node, tag, locked()});
         return 1;
     }
     void OnWalkDone(const char* lastInstance, uint32_t node, uintptr_t tag) override {
-        done.push_back({lastInstance, node, tag, fakedb::Fake().writeLocks});
+        done.push_back({lastInstance, node, tag, locked()});
     }
 
     std::vector<Hook> rows;
     std::vector<Hook> done;
+    std::function<bool()> locked;
 };
 
-class MibMultiWalkerTest : public ::testing::Test {
+class MibMultiWalkerTest : public WalkerDatabaseTest {
   protected:
     void SetUp() override {
-        fakedb::Reset();
+        WalkerDatabaseTest::SetUp();
         for (int row = 1; row <= 2; ++row) {
-            fakedb::AddObject(std::string(kColumn) + ".1." + std::to_string(row), "7");
+            AddObject(std::string(kColumn) + ".1." + std::to_string(row), 7);
         }
-        fakedb::AddObject("1.3.6.1.2.1.16.6.2.1.5.1.1", "8");
+        AddObject("1.3.6.1.2.1.16.6.2.1.5.1.1", 8);
         walker = std::make_unique<RecordingMultiWalker>();
+        walker->locked = [this] { return RequestTableLocked(); };
         ASSERT_TRUE(walker->Connect(0));
         walker->SetOid(1, kColumn);
     }
 
+    // Every path leaves the write lock released and no request record alive but those
+    // of the walks in flight.
     void TearDown() override {
+        EXPECT_FALSE(RequestTableLocked());
+        size_t walking = 0;
+        for (const auto& walk : walker->m_walks) {
+            walking += DbGetRecordId(walk->m_record) != 0;
+        }
+        EXPECT_EQ(LiveRecords(), walking);
         walker.reset();
-        EXPECT_EQ(fakedb::Fake().writeLocks, 0);
-        EXPECT_EQ(fakedb::Fake().unbalancedUnlocks, 0);
-        EXPECT_TRUE(fakedb::Fake().records.empty());
+        WalkerDatabaseTest::TearDown();
     }
 
     void Start(uint32_t node, uintptr_t tag, const char* instance = "") {
         walker->SetTargetNode(node);
         walker->StartWalk(instance, tag);
+    }
+
+    void Notify(int table, int event, uint32_t recordId) {
+        CMibMultiWalker::NotifyProc(reinterpret_cast<uintptr_t>(walker.get()), table, event,
+                                    recordId);
     }
 
     std::unique_ptr<RecordingMultiWalker> walker;
@@ -67,71 +80,69 @@ TEST_F(MibMultiWalkerTest, InterleavedWalksKeepTheirOwnNodeAndTag) {
     Start(11, 0xA);
     Start(22, 0xB, ".1.1");
     ASSERT_EQ(walker->m_walks.size(), 2u);
-    EXPECT_EQ(fakedb::Fake().posts[1].ints.at(FLD_REQ_TARGET), 22);
-    fakedb::DeliverAll(); // answers alternate between the two records
+    ASSERT_EQ(m_sent.size(), 2u);
+    EXPECT_EQ(m_sent[1].node, 22u);
+    RunPendingEvents(); // answers alternate between the two records
     const std::vector<Hook> rows = {
-        {".1.1", 11, 0xA, 1}, {".1.2", 22, 0xB, 1}, {".1.2", 11, 0xA, 1}};
+        {".1.1", 11, 0xA, true}, {".1.2", 22, 0xB, true}, {".1.2", 11, 0xA, true}};
     EXPECT_EQ(walker->rows, rows);
-    const std::vector<Hook> done = {{".1.2", 22, 0xB, 1}, {".1.2", 11, 0xA, 1}};
+    const std::vector<Hook> done = {{".1.2", 22, 0xB, true}, {".1.2", 11, 0xA, true}};
     EXPECT_EQ(walker->done, done);
     EXPECT_TRUE(walker->m_walks.empty());
 }
 
 TEST_F(MibMultiWalkerTest, EndedWalkIsReleasedSoALateAnswerReachesNoHook) {
     Start(11, 0xA, ".1.2");
-    const uint32_t id = fakedb::Fake().posts[0].id;
-    fakedb::DeliverAll();
+    const uint32_t id = DbGetRecordId(walker->m_walks[0]->m_record);
+    RunPendingEvents();
     ASSERT_EQ(walker->done.size(), 1u);
     Start(22, 0xB);
-    fakedb::Broadcast(DB_TABLE_REQUESTS, DB_EVENT_ANSWERED, id);
-    fakedb::Broadcast(DB_TABLE_REQUESTS, DB_EVENT_ANSWERED, id + 99);
+    Notify(DB_TABLE_REQUESTS, DB_EVENT_ANSWERED, id);
+    Notify(DB_TABLE_REQUESTS, DB_EVENT_ANSWERED, id + 99);
     EXPECT_EQ(walker->done.size(), 1u);
     EXPECT_TRUE(walker->rows.empty());
     EXPECT_EQ(walker->m_walks.size(), 1u);
 }
 
 TEST_F(MibMultiWalkerTest, ErrorEndsOnlyItsWalkWithTheLastInstanceUnchanged) {
+    m_errorOnAnswer = 2; // walk B's first answer, after row .1.1 of walk A
     Start(11, 0xA);
     Start(22, 0xB);
-    fakedb::DeliverNext(); // row .1.1 of walk A
-    fakedb::Fake().errorOnNextAnswer = 2;
-    fakedb::DeliverNext(); // walk B fails
-    ASSERT_EQ(walker->done.size(), 1u);
-    EXPECT_EQ(walker->done[0], (Hook{".1.1", 22, 0xB, 1}));
-    fakedb::DeliverAll();
+    RunPendingEvents();
+    ASSERT_EQ(walker->done.size(), 2u);
+    EXPECT_EQ(walker->done[0], (Hook{".1.1", 22, 0xB, true}));
+    EXPECT_EQ(walker->done[1].tag, 0xAu);
     EXPECT_EQ(walker->rows.size(), 2u);
-    EXPECT_EQ(walker->done.size(), 2u);
 }
 
 TEST_F(MibMultiWalkerTest, StartFailuresReportOnlyAFailedPostOrMissingColumns) {
-    fakedb::Fake().failNewRecord = true;
+    Refuse(ksdb::RefusableCall::NewRecord, DB_TABLE_REQUESTS);
     Start(11, 0xA);
     EXPECT_TRUE(walker->done.empty());
-    fakedb::Fake().failNewRecord = false;
-    fakedb::Fake().failPost = true;
+    Refuse(ksdb::RefusableCall::PostRecord, DB_TABLE_REQUESTS);
     Start(11, 0xB);
-    EXPECT_EQ(walker->done, (std::vector<Hook>{{"", 11, 0xB, 1}}));
-    fakedb::Fake().failPost = false;
+    EXPECT_EQ(walker->done, (std::vector<Hook>{{"", 11, 0xB, true}}));
+    Allow();
     walker->ClearOids();
     Start(12, 0xC);
-    EXPECT_EQ(walker->done.back(), (Hook{"", 12, 0xC, 1}));
+    EXPECT_EQ(walker->done.back(), (Hook{"", 12, 0xC, true}));
     EXPECT_TRUE(walker->m_walks.empty());
-    EXPECT_TRUE(fakedb::Fake().posts.empty());
+    EXPECT_TRUE(m_sent.empty());
 }
 
 TEST_F(MibMultiWalkerTest, DisconnectEventKeepsWalksAndLaterStartsPostNothing) {
     Start(11, 0xA);
-    fakedb::Broadcast(0, DB_EVENT_DISCONNECTED, 0);
+    ksdb::EndConnections(0);
     EXPECT_EQ(walker->m_connection, 0u);
     EXPECT_EQ(walker->m_requestTable, 0u);
     EXPECT_EQ(walker->m_walks.size(), 1u);
     Start(12, 0xB);
-    EXPECT_EQ(fakedb::Fake().posts.size(), 1u);
+    EXPECT_EQ(m_sent.size(), 1u);
     EXPECT_TRUE(walker->done.empty());
+    // Without its connection the walker has nothing to disconnect; the watcher's stays.
     walker->Disconnect();
     EXPECT_EQ(walker->m_walks.size(), 1u);
-    EXPECT_TRUE(fakedb::Fake().disconnected.empty());
-    fakedb::Fake().connections.clear();
+    EXPECT_EQ(ksdb::CountLiveHandles().connections, 1u);
 }
 
 TEST_F(MibMultiWalkerTest, DisconnectReleasesEveryWalk) {
@@ -139,16 +150,17 @@ TEST_F(MibMultiWalkerTest, DisconnectReleasesEveryWalk) {
     Start(12, 0xB);
     walker->Disconnect();
     EXPECT_TRUE(walker->m_walks.empty());
-    EXPECT_TRUE(fakedb::Fake().records.empty());
+    EXPECT_EQ(LiveRecords(), 0u);
     EXPECT_EQ(walker->m_connection, 0u);
-    EXPECT_EQ(fakedb::DeliverAll(), 0);
+    RunPendingEvents();
     EXPECT_TRUE(walker->rows.empty());
     EXPECT_TRUE(walker->done.empty());
 }
 
-TEST(MibMultiWalkerConnect, FailureLeavesBothHandlesZero) {
-    fakedb::Reset();
-    fakedb::Fake().failTable = DB_TABLE_REQUESTS;
+class MibMultiWalkerConnect : public WalkerDatabaseTest {};
+
+TEST_F(MibMultiWalkerConnect, FailureLeavesBothHandlesZero) {
+    Refuse(ksdb::RefusableCall::OpenTable, DB_TABLE_REQUESTS);
     CMibMultiWalker walker;
     EXPECT_FALSE(walker.Connect(0));
     EXPECT_EQ(walker.m_connection, 0u);

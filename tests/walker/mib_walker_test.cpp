@@ -1,9 +1,7 @@
-// CMibWalker against the scripted host database: request contents, the ways a
-// walk ends, notifications that must be ignored and the failure paths.
-#include "tests/walker/fake_db.h"
+// CMibWalker against the host database: request contents, the ways a walk ends,
+// notifications that must be ignored and the failure paths.
+#include "tests/walker/walker_database.h"
 #include "walker/mib_walker.h"
-
-#include <gtest/gtest.h>
 
 #include <functional>
 
@@ -32,41 +30,53 @@ class RecordingWalker : public CMibWalker {
         }
         return static_cast<int>(rows.size()) != stopAtRow;
     }
-    void OnWalkDone(const char* lastInstance) override { done.push_back(lastInstance); }
+    void OnWalkDone(const char* lastInstance) override {
+        done.push_back(lastInstance);
+        doneLocked.push_back(locked());
+    }
 
     std::vector<Row> rows;
     std::vector<std::string> done;
+    std::vector<bool> doneLocked; // the request table's write lock held during each OnWalkDone
     int stopAtRow = -1;
     std::function<void()> onRow;
+    std::function<bool()> locked;
 };
 
-class MibWalkerTest : public ::testing::Test {
+class MibWalkerTest : public WalkerDatabaseTest {
   protected:
     void SetUp() override {
-        fakedb::Reset();
-        // Three rows of two columns, then an object after the table.
-        for (const char* column : {kColumn1, kColumn2}) {
+        WalkerDatabaseTest::SetUp();
+        // Three rows of two columns (values column * 10 + row), then an object after the table.
+        for (int column : {3, 5}) {
             for (int row = 1; row <= 3; ++row) {
-                fakedb::AddObject(std::string(column) + ".1." + std::to_string(row),
-                                  std::string(column).substr(21) + "/" + std::to_string(row));
+                AddObject("1.3.6.1.2.1.16.6.2.1." + std::to_string(column) + ".1." +
+                              std::to_string(row),
+                          column * 10 + row);
             }
         }
-        fakedb::AddObject("1.3.6.1.2.1.16.7.1.0", "after");
+        AddObject("1.3.6.1.2.1.16.7.1.0", 99);
         walker = std::make_unique<RecordingWalker>();
+        walker->locked = [this] { return RequestTableLocked(); };
         ASSERT_TRUE(walker->Connect(0));
         walker->SetTargetNode(42);
         walker->SetOid(1, kColumn1);
         walker->SetOid(2, kColumn2);
     }
 
-    // Every path leaves the write lock balanced and, once the walker is gone, no
-    // request record behind.
+    // Every path leaves the write lock released and no request record behind but the one
+    // the walker waits on; once the walker is gone, its connection is gone too.
     void TearDown() override {
+        EXPECT_FALSE(RequestTableLocked());
+        const bool pendingAlive = DbGetRecordId(walker->m_pendingRecord) != 0;
+        EXPECT_EQ(LiveRecords(), pendingAlive ? 1u : 0u);
         walker.reset();
-        EXPECT_EQ(fakedb::Fake().writeLocks, 0);
-        EXPECT_EQ(fakedb::Fake().unbalancedUnlocks, 0);
-        EXPECT_TRUE(fakedb::Fake().records.empty());
-        EXPECT_TRUE(fakedb::Fake().connections.empty());
+        EXPECT_TRUE(ConnectionsBackToStart());
+        WalkerDatabaseTest::TearDown();
+    }
+
+    void Notify(int table, int event, uint32_t recordId) {
+        CMibWalker::NotifyProc(reinterpret_cast<uintptr_t>(walker.get()), table, event, recordId);
     }
 
     std::unique_ptr<RecordingWalker> walker;
@@ -74,34 +84,34 @@ class MibWalkerTest : public ::testing::Test {
 
 TEST_F(MibWalkerTest, WalksEveryRowOfTheFirstColumnAndReportsTheLastInstance) {
     walker->StartWalk("");
-    ASSERT_EQ(fakedb::Fake().posts.size(), 1u);
-    const fakedb::Record request = fakedb::Fake().posts[0];
-    EXPECT_EQ(request.ints.at(FLD_TYPE), DB_REQ_GET_NEXT);
-    EXPECT_EQ(request.ints.at(FLD_REQ_OPTION), 2);
-    EXPECT_EQ(request.ints.at(FLD_REQ_TARGET), 42);
-    ASSERT_EQ(request.vars.size(), 2u);
-    EXPECT_EQ(request.vars[0].oid, kColumn1);
-    EXPECT_EQ(request.vars[1].oid, kColumn2);
-    EXPECT_EQ(request.vars[1].instance, "");
+    const DbHandle request = walker->m_pendingRecord;
+    EXPECT_EQ(DbGetInt(request, FLD_TYPE), DB_REQ_GET_NEXT);
+    EXPECT_EQ(DbGetInt(request, FLD_REQ_OPTION), 2);
+    EXPECT_EQ(DbGetInt(request, FLD_REQ_TARGET), 42);
+    const std::vector<Variable> variables = RequestVariables(request);
+    ASSERT_EQ(variables.size(), 2u);
+    EXPECT_EQ(variables[0].oid, kColumn1);
+    EXPECT_EQ(variables[1].oid, kColumn2);
+    EXPECT_EQ(variables[1].instance, "");
 
-    EXPECT_EQ(fakedb::DeliverAll(), 4);
+    RunPendingEvents();
+    EXPECT_EQ(m_sent.size(), 4u);
     ASSERT_EQ(walker->rows.size(), 3u);
     EXPECT_EQ(walker->rows[2].instance, ".1.3");
-    EXPECT_EQ(walker->rows[2].value, "3/3");
+    EXPECT_EQ(walker->rows[2].value, "33");
     EXPECT_EQ(walker->done, std::vector<std::string>{".1.3"});
     EXPECT_EQ(walker->m_pendingRecord, 0u);
-    // Every follow-up went out as get-next under the first request's id.
-    for (const fakedb::Record& post : fakedb::Fake().posts) {
-        EXPECT_EQ(post.id, request.id);
-        EXPECT_EQ(post.ints.at(FLD_TYPE), DB_REQ_GET_NEXT);
+    for (const Sent& sent : m_sent) {
+        EXPECT_EQ(sent.node, 42u);
+        EXPECT_EQ(sent.kind, DB_REQ_GET_NEXT);
     }
 }
 
 struct EndCase {
     const char* name;
     const char* startInstance;
-    int32_t errorOnAnswer; // 1-based answer that carries an error status, 0 none
-    int stopAtRow;         // row whose hook returns 0, -1 none
+    size_t errorOnAnswer; // 1-based answer that carries an error status, 0 none
+    int stopAtRow;        // row whose hook returns 0, -1 none
     size_t rows;
     const char* done;
 };
@@ -111,12 +121,9 @@ class MibWalkerEndTest : public MibWalkerTest, public ::testing::WithParamInterf
 TEST_P(MibWalkerEndTest, EndsOnceWithTheExpectedInstance) {
     const EndCase& c = GetParam();
     walker->stopAtRow = c.stopAtRow;
+    m_errorOnAnswer = c.errorOnAnswer;
     walker->StartWalk(c.startInstance);
-    for (int answer = 1; fakedb::Fake().answerQueue.size() > 0; ++answer) {
-        ASSERT_LT(answer, 100);
-        fakedb::Fake().errorOnNextAnswer = answer == c.errorOnAnswer ? 5 : 0;
-        fakedb::DeliverNext();
-    }
+    RunPendingEvents();
     EXPECT_EQ(walker->rows.size(), c.rows);
     EXPECT_EQ(walker->done, std::vector<std::string>{c.done});
     EXPECT_EQ(walker->m_pendingRecord, 0u);
@@ -134,17 +141,17 @@ INSTANTIATE_TEST_SUITE_P(Ends, MibWalkerEndTest,
 
 TEST_F(MibWalkerTest, IgnoresNotificationsThatAreNotItsAnswer) {
     walker->StartWalk("");
-    const uint32_t id = fakedb::Fake().posts[0].id;
-    fakedb::Broadcast(DB_TABLE_GRAPHS, DB_EVENT_ANSWERED, id);
-    fakedb::Broadcast(DB_TABLE_REQUESTS, 7, id);
-    fakedb::Broadcast(DB_TABLE_REQUESTS, DB_EVENT_ANSWERED, id + 1);
-    fakedb::Fake().failFind = true;
-    fakedb::Broadcast(DB_TABLE_REQUESTS, DB_EVENT_ANSWERED, id);
-    fakedb::Fake().failFind = false;
+    const uint32_t id = DbGetRecordId(walker->m_pendingRecord);
+    Notify(DB_TABLE_GRAPHS, DB_EVENT_ANSWERED, id);
+    Notify(DB_TABLE_REQUESTS, 7, id);
+    Notify(DB_TABLE_REQUESTS, DB_EVENT_ANSWERED, id + 1);
+    Refuse(ksdb::RefusableCall::FindRecord);
+    Notify(DB_TABLE_REQUESTS, DB_EVENT_ANSWERED, id);
+    Allow();
     EXPECT_TRUE(walker->rows.empty());
     EXPECT_TRUE(walker->done.empty());
     EXPECT_NE(walker->m_pendingRecord, 0u);
-    fakedb::DeliverAll();
+    RunPendingEvents();
     EXPECT_EQ(walker->rows.size(), 3u);
     EXPECT_EQ(walker->done.size(), 1u);
 }
@@ -157,23 +164,25 @@ TEST_F(MibWalkerTest, SetOidGrowsTheListAndEveryColumnIsPosted) {
     walker->SetOid(2, kColumn1);
     EXPECT_EQ(walker->m_columnList.size(), 5u);
     walker->StartWalk(".9");
-    ASSERT_EQ(fakedb::Fake().posts[0].vars.size(), 5u);
-    EXPECT_EQ(fakedb::Fake().posts[0].vars[1].oid, kColumn1);
-    EXPECT_EQ(fakedb::Fake().posts[0].vars[4].oid, kColumn2);
-    EXPECT_EQ(fakedb::Fake().posts[0].vars[0].instance, ".9");
+    const std::vector<Variable> variables = RequestVariables(walker->m_pendingRecord);
+    ASSERT_EQ(variables.size(), 5u);
+    EXPECT_EQ(variables[1].oid, kColumn1);
+    EXPECT_EQ(variables[4].oid, kColumn2);
+    EXPECT_EQ(variables[0].instance, ".9");
     walker->CancelRequest();
 }
 
 TEST_F(MibWalkerTest, CancellingOrRestartingDropsTheOldWalkWithoutAHook) {
     walker->StartWalk("");
-    const uint32_t firstId = fakedb::Fake().posts[0].id;
+    const uint32_t firstId = DbGetRecordId(walker->m_pendingRecord);
     walker->StartWalk("");
-    EXPECT_EQ(fakedb::Fake().records.size(), 1u);
+    EXPECT_EQ(LiveRecords(), 1u);
     walker->SetTargetNode(43);
     EXPECT_EQ(walker->m_pendingRecord, 0u);
     EXPECT_EQ(walker->m_node, 43u);
-    fakedb::Broadcast(DB_TABLE_REQUESTS, DB_EVENT_ANSWERED, firstId);
-    EXPECT_EQ(fakedb::DeliverAll(), 0);
+    Notify(DB_TABLE_REQUESTS, DB_EVENT_ANSWERED, firstId);
+    RunPendingEvents();
+    EXPECT_EQ(m_sent.size(), 2u); // the two first requests, never one more
     EXPECT_TRUE(walker->rows.empty());
     EXPECT_TRUE(walker->done.empty());
 }
@@ -185,64 +194,65 @@ TEST_F(MibWalkerTest, HookThatRestartsTheWalkDoesNotRepostTheOldAnswer) {
         }
     };
     walker->StartWalk("");
-    fakedb::DeliverAll();
+    RunPendingEvents();
     EXPECT_EQ(walker->rows.size(), 4u); // one of the first walk, three of the second
     EXPECT_EQ(walker->done.size(), 1u);
 }
 
 TEST_F(MibWalkerTest, RequestFailuresEndAsTheirOwnersExpect) {
-    fakedb::Fake().failNewRecord = true;
+    Refuse(ksdb::RefusableCall::NewRecord, DB_TABLE_REQUESTS);
     walker->StartWalk("");
     EXPECT_TRUE(walker->done.empty());
     EXPECT_EQ(walker->m_pendingRecord, 0u);
 
-    fakedb::Fake().failNewRecord = false;
-    fakedb::Fake().failPost = true;
+    Refuse(ksdb::RefusableCall::PostRecord, DB_TABLE_REQUESTS);
     walker->StartWalk(".1.1");
     EXPECT_EQ(walker->done, std::vector<std::string>{""});
     EXPECT_EQ(walker->m_pendingRecord, 0u);
 
-    fakedb::Fake().failPost = false;
+    Allow();
     walker->ClearOids();
     walker->StartWalk("");
     EXPECT_EQ(walker->done.size(), 2u);
-    EXPECT_TRUE(fakedb::Fake().posts.empty());
+    // Both ends were reported inside StartWalk, under its write lock.
+    EXPECT_EQ(walker->doneLocked, (std::vector<bool>{true, true}));
+    EXPECT_TRUE(m_sent.empty());
 }
 
 TEST_F(MibWalkerTest, DisconnectEventKillsHandlesButKeepsTheWalk) {
     walker->StartWalk("");
-    fakedb::Broadcast(0, DB_EVENT_DISCONNECTED, 0);
+    ksdb::EndConnections(0);
     EXPECT_EQ(walker->m_connection, 0u);
     EXPECT_EQ(walker->m_requestTable, 0u);
     EXPECT_EQ(walker->m_nodeTable, 0u);
     EXPECT_NE(walker->m_pendingRecord, 0u);
     EXPECT_TRUE(walker->done.empty());
-    // Without its connection the walker does not disconnect again.
+    // Without its connection the walker has nothing to disconnect; the watcher's stays.
     walker->Disconnect();
-    EXPECT_TRUE(fakedb::Fake().disconnected.empty());
-    fakedb::Fake().connections.clear();
+    EXPECT_EQ(ksdb::CountLiveHandles().connections, 1u);
 }
 
 struct ConnectCase {
     const char* name;
-    bool failConnect;
-    int failTable;
+    ksdb::RefusableCall call;
+    int table;
 };
 
-class MibWalkerConnectTest : public ::testing::TestWithParam<ConnectCase> {};
+class MibWalkerConnectTest : public WalkerDatabaseTest,
+                             public ::testing::WithParamInterface<ConnectCase> {};
 
 TEST_P(MibWalkerConnectTest, FailsWhenAnyHandleIsMissing) {
-    fakedb::Reset();
-    fakedb::Fake().failConnect = GetParam().failConnect;
-    fakedb::Fake().failTable = GetParam().failTable;
+    Refuse(GetParam().call, GetParam().table);
     CMibWalker walker;
     EXPECT_FALSE(walker.Connect(7));
 }
 
-INSTANTIATE_TEST_SUITE_P(Handles, MibWalkerConnectTest,
-                         ::testing::Values(ConnectCase{"Connection", true, 0},
-                                           ConnectCase{"RequestTable", false, DB_TABLE_REQUESTS},
-                                           ConnectCase{"NodeTable", false, DB_TABLE_NODES}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Handles, MibWalkerConnectTest,
+    ::testing::Values(ConnectCase{"Connection", ksdb::RefusableCall::Connect, 0},
+                      ConnectCase{"RequestTable", ksdb::RefusableCall::OpenTable,
+                                  DB_TABLE_REQUESTS},
+                      ConnectCase{"NodeTable", ksdb::RefusableCall::OpenTable, DB_TABLE_NODES}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
