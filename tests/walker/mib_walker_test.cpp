@@ -142,9 +142,12 @@ INSTANTIATE_TEST_SUITE_P(Ends, MibWalkerEndTest,
 TEST_F(MibWalkerTest, IgnoresNotificationsThatAreNotItsAnswer) {
     walker->StartWalk("");
     const uint32_t id = DbGetRecordId(walker->m_pendingRecord);
+    const DbHandle other = m_watcher->NewRequest(DB_REQ_GET_NEXT, 42, {kColumn1});
+    ASSERT_TRUE(DbPostRecord(other));
     Notify(DB_TABLE_GRAPHS, DB_EVENT_ANSWERED, id);
     Notify(DB_TABLE_REQUESTS, 7, id);
-    Notify(DB_TABLE_REQUESTS, DB_EVENT_ANSWERED, id + 1);
+    Notify(DB_TABLE_REQUESTS, DB_EVENT_ANSWERED, DbGetRecordId(other));
+    DbFreeRecord(other);
     Refuse(ksdb::RefusableCall::FindRecord);
     Notify(DB_TABLE_REQUESTS, DB_EVENT_ANSWERED, id);
     Allow();
