@@ -2,11 +2,15 @@
 
 #include "host/ksdbapi/mib_syntax.h"
 #include "host/ksdbapi/net_snmp_common.h"
+#include "host/ksdbapi/usm_session.h"
 #include "hostapi/ksdbapi.h"
 
 #include <QObject>
 #include <QSocketNotifier>
 #include <QTimer>
+
+#include <algorithm>
+#include <chrono>
 
 #include <net-snmp/library/large_fd_set.h>
 #include <net-snmp/net-snmp-config.h>
@@ -15,9 +19,15 @@
 namespace ksdb {
 namespace {
 
+constexpr std::chrono::milliseconds kReopenDelay{5000};
+
 std::string SettingsOf(const NodeConfig& node) {
+    const UsmSecurity& usm = node.usm;
     return node.address + '|' + std::to_string(node.version) + '|' + node.community + '|' +
-           std::to_string(node.timeoutMs) + '|' + std::to_string(node.retries);
+           std::to_string(node.timeoutMs) + '|' + std::to_string(node.retries) + '|' + usm.user +
+           '|' + usm.context + '|' + std::to_string(static_cast<int>(usm.level)) + '|' +
+           std::to_string(static_cast<int>(usm.auth)) + '|' + usm.authPassphrase + '|' +
+           std::to_string(static_cast<int>(usm.priv)) + '|' + usm.privPassphrase;
 }
 
 void AddVariable(netsnmp_pdu* pdu, int kind, const SnmpVarBind& var) {
@@ -64,13 +74,25 @@ NetSnmpTransport::~NetSnmpTransport() {
 void* NetSnmpTransport::SessionFor(const NodeConfig& node) {
     Session& session = m_sessions[node.id];
     std::string settings = SettingsOf(node);
-    if (session.handle && session.settings == settings) {
+    if (session.settings == settings &&
+        (session.handle || std::chrono::steady_clock::now() < session.retryAt)) {
         return session.handle;
     }
     if (session.handle) {
+        m_securityFailure.erase(snmp_sess_session(session.handle));
         snmp_sess_close(session.handle);
         FailRequestsOf(node.id);
     }
+    session.settings = settings;
+    session.handle = OpenSession(node);
+    // An SNMPv3 node that did not answer its engine probe is not probed again at once:
+    // each probe holds the event loop for the node's time-out and retries.
+    const auto wait = std::chrono::milliseconds(node.timeoutMs) * (node.retries + 1);
+    session.retryAt = std::chrono::steady_clock::now() + std::max(wait, kReopenDelay);
+    return session.handle;
+}
+
+void* NetSnmpTransport::OpenSession(const NodeConfig& node) {
     netsnmp_session config;
     snmp_sess_init(&config);
     std::string peer = node.address;
@@ -82,9 +104,13 @@ void* NetSnmpTransport::SessionFor(const NodeConfig& node) {
     config.timeout = static_cast<long>(node.timeoutMs) * 1000;
     config.retries = node.retries;
     config.myvoid = this;
-    session.handle = snmp_sess_open(&config);
-    session.settings = settings;
-    return session.handle;
+    if (node.version == SNMP_VERSION_3 && !ConfigureUsm(node.usm, config)) {
+        return nullptr;
+    }
+    // An SNMPv3 session learns the agent's engine ID here: net-snmp's probe sends one
+    // request and waits for its answer, within the node's time-out and retries.
+    netsnmp_transport* transport = netsnmp_transport_open_client("snmp", peer.c_str());
+    return transport ? snmp_sess_add(&config, transport, nullptr, OnParsed) : nullptr;
 }
 
 // Requests of a closed session never call back; they answer as unreachable instead.
@@ -126,6 +152,18 @@ void NetSnmpTransport::Send(uint64_t ticket, const NodeConfig& node, const SnmpR
     Refresh();
 }
 
+// Observed with a wrong authentication key: the agent's answers fail authentication here,
+// the library drops them (logging "Authentication failed for USER") and the request times
+// out. The reason is kept, so the time-out can name it.
+int NetSnmpTransport::OnParsed(snmp_session* session, snmp_pdu*, int result) {
+    auto* self = static_cast<NetSnmpTransport*>(session->myvoid);
+    const int failure = SecurityFailure(result);
+    if (failure != 0) {
+        self->m_securityFailure[session] = failure;
+    }
+    return 1;
+}
+
 int NetSnmpTransport::OnCallback(int operation, snmp_session* session, int, snmp_pdu* pdu,
                                  void* magic) {
     auto* self = static_cast<NetSnmpTransport*>(session->myvoid);
@@ -135,9 +173,16 @@ int NetSnmpTransport::OnCallback(int operation, snmp_session* session, int, snmp
         return 1;
     }
     if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE) {
+        self->m_securityFailure.erase(session);
+    }
+    if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE && pdu->command == SNMP_MSG_REPORT) {
+        self->Deliver(ticket, Failure(ReportError(*pdu)));
+    } else if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE) {
         self->Deliver(ticket, AnswerOf(pdu));
     } else if (operation == NETSNMP_CALLBACK_OP_TIMED_OUT) {
-        self->Deliver(ticket, Failure(KSDB_ERR_TIMEOUT));
+        auto failure = self->m_securityFailure.find(session);
+        const bool refused = failure != self->m_securityFailure.end();
+        self->Deliver(ticket, Failure(refused ? failure->second : KSDB_ERR_TIMEOUT));
     } else {
         self->Deliver(ticket, Failure(KSDB_ERR_UNREACHABLE));
     }
