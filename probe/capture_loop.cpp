@@ -15,9 +15,10 @@ double ThreadCpuSeconds() {
 } // namespace
 
 CaptureLoop::CaptureLoop(std::unique_ptr<CaptureSource> source, const CountingRules& rules,
-                         PairCollector& collector, std::mutex& guard, bool paced)
-    : m_source(std::move(source)), m_rules(rules), m_collector(collector), m_guard(guard),
-      m_paced(paced && !m_source->Live()) {}
+                         PairCollector& collector, EtherStatistics& statistics, std::mutex& guard,
+                         bool paced)
+    : m_source(std::move(source)), m_rules(rules), m_collector(collector), m_statistics(statistics),
+      m_guard(guard), m_paced(paced && !m_source->Live()) {}
 
 CaptureLoop::~CaptureLoop() {
     Stop();
@@ -40,9 +41,15 @@ void CaptureLoop::Run() {
     const double cpuStart = ThreadCpuSeconds();
     FrameCount batch[kBatch];
     size_t count = 0;
-    bool more = true;
-    while (more && !m_stop) {
-        more = ReadBatch(batch, count);
+    CaptureSource::Result last = CaptureSource::Result::kFrame;
+    while (!m_stop &&
+           (last == CaptureSource::Result::kFrame || last == CaptureSource::Result::kIdle)) {
+        // A part batch is counted as soon as the capture has nothing more ready, so every
+        // frame is visible within the kernel's hand-on interval and one wait.
+        if (last == CaptureSource::Result::kIdle) {
+            m_source->Wait();
+        }
+        last = ReadBatch(batch, count);
         Apply(batch, count);
     }
     m_totals.seconds =
@@ -51,20 +58,16 @@ void CaptureLoop::Run() {
     m_state = m_error.empty() ? State::kEnded : State::kFailed;
 }
 
-bool CaptureLoop::ReadBatch(FrameCount* batch, size_t& count) {
+CaptureSource::Result CaptureLoop::ReadBatch(FrameCount* batch, size_t& count) {
     count = 0;
     CapturedFrame frame;
     while (count < kBatch) {
-        switch (m_source->Next(frame)) {
-        case CaptureSource::Result::kFrame:
-            break;
-        case CaptureSource::Result::kIdle:
-            return !m_stop;
-        case CaptureSource::Result::kEnd:
-            return false;
-        case CaptureSource::Result::kError:
+        const CaptureSource::Result result = m_source->Next(frame);
+        if (result == CaptureSource::Result::kError) {
             m_error = m_source->Error();
-            return false;
+        }
+        if (result != CaptureSource::Result::kFrame) {
+            return result;
         }
         ++m_totals.frames;
         if (m_paced) {
@@ -73,13 +76,12 @@ bool CaptureLoop::ReadBatch(FrameCount* batch, size_t& count) {
             count = 0;
             WaitUntilDue(frame.microseconds);
         }
-        if (CountFrame(frame.data, frame.captured, frame.length, m_rules, batch[count])) {
-            ++count;
-        } else {
+        if (!CountFrame(frame.data, frame.captured, frame.length, m_rules, batch[count])) {
             ++m_totals.uncounted;
         }
+        ++count;
     }
-    return true;
+    return CaptureSource::Result::kFrame;
 }
 
 // Sleeps until the frame's time after the first frame has passed since the replay began,
@@ -98,12 +100,16 @@ void CaptureLoop::WaitUntilDue(int64_t microseconds) {
 }
 
 void CaptureLoop::Apply(const FrameCount* batch, size_t count) {
-    if (count == 0) {
-        return;
-    }
+    const uint32_t drops = m_source->Drops();
     std::lock_guard<std::mutex> lock(m_guard);
+    // A reopened capture counts its drops from 0 again; the interface's count goes on.
+    m_statistics.dropEvents += drops - m_drops;
+    m_drops = drops;
     for (size_t i = 0; i < count; ++i) {
-        m_collector.Count(batch[i]);
+        if (batch[i].paired) {
+            m_collector.Count(batch[i]);
+        }
+        m_statistics.Add(batch[i]);
     }
 }
 

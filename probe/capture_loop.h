@@ -1,12 +1,15 @@
 // The capture thread of a probe: reads frames from a CaptureSource, applies the counting
-// rules outside any lock, and hands them to a PairCollector in batches, each under the
-// table's lock. The lock is held only while a batch's counters are added (a few
-// microseconds), so answering waits at most that long; the agent never holds it while it
-// sends, so a slow manager does not hold counting up, and frames wait in libpcap's buffer
-// meanwhile. A file can be replayed at its recorded pace or as fast as it can be read.
+// rules outside any lock, and hands them to a PairCollector and the interface's
+// EtherStatistics in batches, each under the table's lock. A batch is handed on when it is
+// full or when a live capture has nothing more ready, so a quiet link's frames show at once. The
+// lock is held only while a batch's counters are added (a few microseconds), so answering waits at
+// most that long; the agent never holds it while it sends, so a slow manager does not hold counting
+// up, and frames wait in libpcap's buffer meanwhile. A file can be replayed at its recorded pace or
+// as fast as it can be read.
 #pragma once
 
 #include "probe/capture_source.h"
+#include "probe/ether_statistics.h"
 #include "probe/ethernet_frame.h"
 #include "probe/pair_collector.h"
 
@@ -26,14 +29,16 @@ class CaptureLoop {
 
     struct Statistics {
         uint64_t frames = 0;    // frames read
-        uint64_t uncounted = 0; // frames too short to name a MAC pair
+        uint64_t uncounted = 0; // frames too short to name a MAC pair (in the statistics only)
         double seconds = 0;     // wall time from the first read to the end
         double cpuSeconds = 0;  // CPU time of the capture thread over the same span
     };
 
-    // `collector` and `guard` outlive the loop. `paced`: a file plays at its recorded pace.
+    // `collector`, `statistics` and `guard` outlive the loop; `guard` is held while the
+    // loop writes to the other two. `paced`: a file plays at its recorded pace.
     CaptureLoop(std::unique_ptr<CaptureSource> source, const CountingRules& rules,
-                PairCollector& collector, std::mutex& guard, bool paced);
+                PairCollector& collector, EtherStatistics& statistics, std::mutex& guard,
+                bool paced);
     ~CaptureLoop(); // stops the thread
 
     void Start();
@@ -47,14 +52,17 @@ class CaptureLoop {
     static constexpr size_t kBatch = 256;
 
     void Run();
-    // Reads up to a batch; false when the source ended or failed.
-    bool ReadBatch(FrameCount* batch, size_t& count);
+    // Reads up to a batch: kFrame when it is full, kIdle when a live capture had no more
+    // frames ready, else the end or failure of the source.
+    CaptureSource::Result ReadBatch(FrameCount* batch, size_t& count);
     void WaitUntilDue(int64_t microseconds);
     void Apply(const FrameCount* batch, size_t count);
 
     std::unique_ptr<CaptureSource> m_source;
     CountingRules m_rules;
     PairCollector& m_collector;
+    EtherStatistics& m_statistics;
+    uint32_t m_drops = 0; // the source's drops already added to m_statistics
     std::mutex& m_guard;
     bool m_paced;
     std::thread m_thread;

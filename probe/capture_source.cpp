@@ -1,11 +1,12 @@
 #include "probe/capture_source.h"
 
 #include <pcap/pcap.h>
+#include <poll.h>
 
 namespace probe {
 namespace {
 
-constexpr int kReadTimeoutMs = 100;            // a live capture's Next returns at least this often
+constexpr int kReadTimeoutMs = 100;            // the kernel hands captured frames on this often
 constexpr int kBufferBytes = 32 * 1024 * 1024; // kernel buffer: bursts while the counter waits
 
 } // namespace
@@ -36,6 +37,13 @@ std::unique_ptr<CaptureSource> CaptureSource::OpenLive(const std::string& name, 
     const int status = pcap_activate(handle);
     if (status < 0) {
         error = status == PCAP_ERROR ? pcap_geterr(handle) : pcap_statustostr(status);
+        pcap_close(handle);
+        return nullptr;
+    }
+    // A blocking read of Linux's ring waits for a full block of frames when the link is
+    // quiet; without waiting, Wait polls with the time-out instead.
+    if (pcap_setnonblock(handle, 1, message) < 0) {
+        error = message;
         pcap_close(handle);
         return nullptr;
     }
@@ -87,6 +95,23 @@ CaptureSource::Result CaptureSource::Next(CapturedFrame& frame) {
                   pcap_geterr(m_handle);
         return Result::kError;
     }
+}
+
+void CaptureSource::Wait() {
+    const int descriptor = pcap_get_selectable_fd(m_handle);
+    if (!m_live || descriptor < 0) {
+        return;
+    }
+    pollfd ready{descriptor, POLLIN, 0};
+    poll(&ready, 1, kReadTimeoutMs);
+}
+
+uint32_t CaptureSource::Drops() {
+    pcap_stat totals{};
+    if (!m_live || pcap_stats(m_handle, &totals) < 0) {
+        return 0;
+    }
+    return totals.ps_drop;
 }
 
 void CaptureSource::Stop() {

@@ -29,9 +29,16 @@ class CaptureSource {
     static std::unique_ptr<CaptureSource> OpenFile(const std::string& path, std::string& error);
     ~CaptureSource();
 
-    // The next frame: kFrame, kIdle (a live capture's read time-out passed with nothing),
-    // kEnd (the file ended, or Stop was called) or kError (see Error()).
+    // The next frame: kFrame, kIdle (a live capture has no frame ready now), kEnd (the
+    // file ended, or Stop was called) or kError (see Error()). Never waits on a live
+    // capture, so that a caller holding frames back can hand them on when the link is quiet.
     Result Next(CapturedFrame& frame);
+    // Waits until a live capture may have frames to read, or its read time-out (a tenth of
+    // a second) passed. The kernel hands frames on at least that often however slow the link.
+    void Wait();
+    // Frames the kernel dropped for want of buffer space since the capture opened (a
+    // Counter32: it wraps); 0 for a file.
+    uint32_t Drops();
     // Makes a live capture's Next return kEnd soon; callable from any thread.
     void Stop();
     const std::string& Error() const { return m_error; }

@@ -78,22 +78,22 @@ uint32_t FrameCrc(const uint8_t* data, uint32_t size) {
 bool CountFrame(const uint8_t* data, uint32_t captured, uint32_t length, const CountingRules& rules,
                 FrameCount& count) {
     captured = std::min(captured, length);
-    if (captured < 12) {
-        return false;
+    count.paired = captured >= 12;
+    if (count.paired) {
+        std::copy(data, data + 6, count.destination.begin());
+        std::copy(data + 6, data + 12, count.source.begin());
     }
-    std::copy(data, data + 6, count.destination.begin());
-    std::copy(data + 6, data + 12, count.source.begin());
     const uint32_t fcs = rules.fcsCaptured ? 0 : kFcsLength;
     count.octets = length + fcs;
-    const bool malformed =
-        HeaderCut(data, captured, length) || (rules.fcsCaptured && BadFcs(data, captured, length));
+    count.badFcs = rules.fcsCaptured && BadFcs(data, captured, length);
+    const bool malformed = HeaderCut(data, captured, length) || count.badFcs;
     bool runt = count.octets < kMinimumFrame;
     if (runt && rules.padShortFrames) {
         count.octets = kMinimumFrame;
         runt = false;
     }
     count.error = malformed || runt;
-    return true;
+    return count.paired;
 }
 
 } // namespace probe

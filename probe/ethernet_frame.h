@@ -23,11 +23,14 @@ struct FrameCount {
     Mac destination{};
     uint32_t octets = 0;
     bool error = false;
+    bool paired = true;  // the capture holds the MAC pair (source and destination are set)
+    bool badFcs = false; // the capture holds the FCS and it does not match
 };
 
 // Counts a frame of `length` octets on the wire (pcap's original length) of which `captured`
 // bytes are at `data`. False if the capture holds too little of it to name its MAC pair
-// (under 12 bytes): such a frame belongs to no conversation.
+// (under 12 bytes): such a frame belongs to no conversation (`paired` false) but has its
+// octets and error set.
 bool CountFrame(const uint8_t* data, uint32_t captured, uint32_t length, const CountingRules& rules,
                 FrameCount& count);
 

@@ -1,5 +1,7 @@
 #include "probe/matrix_agent.h"
 
+#include "probe/scalar_group.h"
+
 // net-snmp's headers in the order the library requires.
 #include <net-snmp/net-snmp-config.h>
 
@@ -8,10 +10,12 @@
 #include <net-snmp/agent/net-snmp-agent-includes.h>
 
 #include <algorithm>
+#include <deque>
 
-// The access-control set-up of net-snmp's agent library; its header is not installed.
+// The access-control tokens of net-snmp's agent library (rocommunity, rouser); its header
+// is not installed. init_agent already registers the access checks themselves: a second
+// registration would check, and count a refusal, twice.
 extern "C" {
-void init_vacm_conf(void);
 void init_vacm_snmpd_easy_tokens(void);
 }
 
@@ -20,6 +24,7 @@ namespace {
 
 const oid kMatrixGroup[] = {1, 3, 6, 1, 2, 1, 16, 6};
 const oid kSystemGroup[] = {1, 3, 6, 1, 2, 1, 1};
+AgentSettings* g_system = nullptr; // the system group's texts, once registered
 
 Arcs ArcsOf(const netsnmp_variable_list* var) {
     return Arcs(var->name, var->name + var->name_length);
@@ -41,19 +46,17 @@ void SetValue(netsnmp_variable_list* var, const MatrixValue& value) {
     }
 }
 
-// The table a matrix registration serves and the lock that guards it, if any.
-struct MatrixSource {
-    const MatrixTable* table = nullptr;
-    std::mutex* guard = nullptr;
-};
+bool StartsWith(const Arcs& name, const oid* root, size_t length) {
+    return name.size() >= length && std::equal(root, root + length, name.begin());
+}
 
-// Get answers the object or noSuchInstance; get-next moves the variable to the next object,
-// or leaves it alone past the last one so that the agent goes on to the next registration.
-// The lock is held for the table look-ups of one pass only, never while the answer is sent.
-int HandleMatrix(netsnmp_mib_handler* handler, netsnmp_handler_registration*,
-                 netsnmp_agent_request_info* info, netsnmp_request_info* requests) {
-    const auto* source = static_cast<const MatrixSource*>(handler->myvoid);
-    const MatrixTable* table = source->table;
+// Get answers the object or noSuchInstance; get-next moves the variable to the next object
+// of the registration's subtree, or leaves it alone past the last one so that the agent
+// goes on to the next registration. The lock is held for the look-ups of one pass only,
+// never while the answer is sent.
+int HandleObjects(netsnmp_mib_handler* handler, netsnmp_handler_registration* registration,
+                  netsnmp_agent_request_info* info, netsnmp_request_info* requests) {
+    const auto* source = static_cast<const ObjectSource*>(handler->myvoid);
     std::unique_lock<std::mutex> lock;
     if (source->guard) {
         lock = std::unique_lock<std::mutex>(*source->guard);
@@ -62,58 +65,15 @@ int HandleMatrix(netsnmp_mib_handler* handler, netsnmp_handler_registration*,
         netsnmp_variable_list* var = request->requestvb;
         MatrixObject object;
         if (info->mode == MODE_GET) {
-            if (table->Get(ArcsOf(var), object)) {
+            if (source->get(ArcsOf(var), object)) {
                 SetValue(var, object.value);
             } else {
                 netsnmp_set_request_error(info, request, SNMP_NOSUCHINSTANCE);
             }
-        } else if (info->mode == MODE_GETNEXT && table->GetNext(ArcsOf(var), object)) {
+        } else if (info->mode == MODE_GETNEXT && source->getNext(ArcsOf(var), object) &&
+                   StartsWith(object.name, registration->rootoid, registration->rootoid_len)) {
             SetName(var, object.name);
             SetValue(var, object.value);
-        }
-    }
-    return SNMP_ERR_NOERROR;
-}
-
-// The system group's scalars, in identifier order: arc 1 sysDescr, 3 sysUpTime, 5 sysName.
-struct SystemGroup {
-    std::string description;
-    std::string name;
-};
-
-void SetScalar(netsnmp_variable_list* var, oid arc, const SystemGroup& system) {
-    if (arc == 3) {
-        snmp_set_var_typed_integer(var, ASN_TIMETICKS, long(netsnmp_get_agent_uptime()));
-        return;
-    }
-    const std::string& text = arc == 1 ? system.description : system.name;
-    snmp_set_var_typed_value(var, ASN_OCTET_STR, text.data(), text.size());
-}
-
-int HandleSystem(netsnmp_mib_handler* handler, netsnmp_handler_registration*,
-                 netsnmp_agent_request_info* info, netsnmp_request_info* requests) {
-    static const oid kArcs[] = {1, 3, 5};
-    const auto* system = static_cast<const SystemGroup*>(handler->myvoid);
-    const size_t group = OID_LENGTH(kSystemGroup);
-    for (netsnmp_request_info* request = requests; request; request = request->next) {
-        netsnmp_variable_list* var = request->requestvb;
-        Arcs name = ArcsOf(var);
-        for (oid arc : kArcs) {
-            Arcs scalar(kSystemGroup, kSystemGroup + group);
-            scalar.push_back(uint32_t(arc));
-            scalar.push_back(0);
-            if (info->mode == MODE_GET && name == scalar) {
-                SetScalar(var, arc, *system);
-                break;
-            }
-            if (info->mode == MODE_GETNEXT && name < scalar) {
-                SetName(var, scalar);
-                SetScalar(var, arc, *system);
-                break;
-            }
-        }
-        if (info->mode == MODE_GET && var->type == ASN_NULL) {
-            netsnmp_set_request_error(info, request, SNMP_NOSUCHINSTANCE);
         }
     }
     return SNMP_ERR_NOERROR;
@@ -132,18 +92,17 @@ bool Register(const char* label, Netsnmp_Node_Handler* function, const oid* base
 
 } // namespace
 
-// One matrix group per process, as there is one agent: the source lives as long as it.
-bool RegisterMatrixGroup(const MatrixTable& table, std::mutex* guard) {
-    static MatrixSource source;
-    source = {&table, guard};
-    return Register("matrix", HandleMatrix, kMatrixGroup, OID_LENGTH(kMatrixGroup), &source);
+// The sources live as long as the process: the agent may answer until it exits.
+bool RegisterObjects(const std::string& label, const Arcs& subtree, ObjectSource source) {
+    static std::deque<ObjectSource> sources;
+    sources.push_back(std::move(source));
+    const std::vector<oid> root(subtree.begin(), subtree.end());
+    return Register(label.c_str(), HandleObjects, root.data(), root.size(), &sources.back());
 }
 
-void AllowReadCommunity(const std::string& community) {
-    init_vacm_conf();
-    init_vacm_snmpd_easy_tokens();
-    std::string line = "rocommunity " + community;
-    netsnmp_config(line.data());
+bool RegisterMatrixGroup(const MatrixTable& table, std::mutex* guard) {
+    return RegisterObjects("matrix", Arcs(kMatrixGroup, kMatrixGroup + OID_LENGTH(kMatrixGroup)),
+                           SourceOf(table, guard));
 }
 
 bool StartMatrixAgent(const AgentSettings& settings, const MatrixTable& table, std::mutex* guard) {
@@ -152,26 +111,40 @@ bool StartMatrixAgent(const AgentSettings& settings, const MatrixTable& table, s
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
-    std::string endpoint = "udp:" + settings.address + ":" + std::to_string(settings.port);
-    netsnmp_ds_set_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_PORTS, endpoint.c_str());
-    // Quiet: no line per request (the tcp-wrappers note) and no complaint about the SMUX
-    // port, which only the system's snmpd needs. With no log handler at all net-snmp writes
-    // to stderr, so a handler that drops everything replaces the ones init_agent set up.
+    const std::string endpoints =
+        settings.endpoints.empty() ? "udp:" + settings.address + ":" + std::to_string(settings.port)
+                                   : settings.endpoints;
+    netsnmp_ds_set_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_PORTS, endpoints.c_str());
+    // Quiet: no line per request (the tcp-wrappers note). With no log handler at all
+    // net-snmp writes to stderr, so a handler that drops everything replaces the ones
+    // init_agent set up.
     netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID,
                            NETSNMP_DS_AGENT_DONT_LOG_TCPWRAPPERS_CONNECTS, 1);
+    // No SMUX listener (TCP port 199 on every interface when run as root): only the
+    // system's snmpd serves SMUX peers, and a probe listens on its SNMP addresses only.
+    static char noSmux[] = "-smux";
+    add_to_init_list(noSmux);
     setenv("MIBS", "", 1);
     if (init_agent(application) != 0) {
         return false;
     }
     snmp_disable_log();
     netsnmp_register_loghandler(NETSNMP_LOGHANDLER_NONE, LOG_DEBUG);
-    AllowReadCommunity("public");
-    if (!RegisterMatrixGroup(table, guard) ||
-        !RegisterSystemGroup(settings.description, settings.application)) {
+    init_vacm_snmpd_easy_tokens();
+    if (!RegisterMatrixGroup(table, guard) || !RegisterSystemGroup(settings)) {
         return false;
     }
     init_snmp(application);
+    // Users are created after init_snmp, which sets the engine ID their keys are made for.
+    ApplyAccess(settings.access);
     return init_master_agent() == 0;
+}
+
+void ApplyAccess(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+        std::string copy = line; // netsnmp_config cuts its argument into words in place
+        netsnmp_config(copy.data());
+    }
 }
 
 void StopMatrixAgent(const AgentSettings& settings) {
@@ -180,10 +153,31 @@ void StopMatrixAgent(const AgentSettings& settings) {
 }
 
 // The texts live as long as the process: the agent may answer until it exits.
-bool RegisterSystemGroup(const std::string& description, const std::string& name) {
-    static SystemGroup system;
-    system = {description, name};
-    return Register("system", HandleSystem, kSystemGroup, OID_LENGTH(kSystemGroup), &system);
+bool RegisterSystemGroup(const AgentSettings& settings) {
+    static AgentSettings system;
+    system = settings;
+    g_system = &system;
+    return RegisterScalars(
+        "system", Arcs(kSystemGroup, kSystemGroup + OID_LENGTH(kSystemGroup)),
+        {{1, [] { return TextValue(g_system->description); }},
+         {2,
+          [] {
+              MatrixValue value;
+              value.tag = kTagObjectId;
+              value.oid = g_system->objectId;
+              return value;
+          }},
+         {3, [] { return NumberValue(kTagTimeTicks, uint32_t(netsnmp_get_agent_uptime())); }},
+         {4, [] { return TextValue(g_system->contact); }},
+         {5, [] { return TextValue(g_system->application); }},
+         {6, [] { return TextValue(g_system->location); }}});
+}
+
+void SetSystemContact(const std::string& contact, const std::string& location) {
+    if (g_system) {
+        g_system->contact = contact;
+        g_system->location = location;
+    }
 }
 
 } // namespace probe

@@ -26,12 +26,13 @@ enum : uint8_t {
     kTagOctets = 0x04,
     kTagObjectId = 0x06,
     kTagCounter32 = 0x41,
+    kTagGauge32 = 0x42,
     kTagTimeTicks = 0x43
 };
 
 struct MatrixValue {
     uint8_t tag = 0;
-    uint32_t number = 0; // INTEGER, Counter32, TimeTicks
+    uint32_t number = 0; // INTEGER, Counter32, Gauge32, TimeTicks
     std::string octets;  // OCTET STRING: an address's six bytes, an owner's text
     Arcs oid;            // OBJECT IDENTIFIER
 };

@@ -23,9 +23,7 @@ size_t PairCollector::PairHash::operator()(const PairKey& key) const {
 
 PairCollector::PairCollector(MatrixTable& table, uint32_t index, size_t tableSize, Uptime uptime)
     : m_table(table), m_index(index), m_tableSize(tableSize ? tableSize : 1),
-      m_uptime(std::move(uptime)) {
-    m_byPair.reserve(m_tableSize);
-}
+      m_uptime(std::move(uptime)) {}
 
 void PairCollector::Count(const FrameCount& frame) {
     const PairKey key{Bits(frame.source), Bits(frame.destination)};

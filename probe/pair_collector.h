@@ -23,7 +23,8 @@ class PairCollector {
     using Uptime = std::function<uint32_t()>;
 
     // Counts into rows of `index` of `table`, whose control row for `index` must exist;
-    // the table outlives the collector. At most `tableSize` (at least 1) conversations.
+    // the table outlives the collector. At most `tableSize` (at least 1) conversations; memory
+    // grows with the conversations held, not with the limit.
     PairCollector(MatrixTable& table, uint32_t index, size_t tableSize, Uptime uptime);
 
     void Count(const FrameCount& frame);

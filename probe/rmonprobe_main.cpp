@@ -1,35 +1,30 @@
-// rmonprobe: an RMON-1 matrix probe of real traffic. It captures Ethernet frames from an
-// interface, or replays a capture file, and serves matrixControlTable, matrixSDTable and
-// matrixDSTable over SNMP (community "public", v1 and v2c, UDP).
-//
-//   rmonprobe -i IFACE [options]        count the frames of a live interface
-//   rmonprobe -r FILE [--fast] [options] replay a pcap/pcapng file at its recorded pace,
-//                                        or with --fast as fast as it can be read
-// options:
-//   --port N            UDP port (default 1161)       --address A  (default 127.0.0.1)
-//   --table-size N      most conversations kept (default 10000); when full, the least
-//                       recently used one is deleted and matrixControlLastDeleteTime set
-//   --fcs               the capture holds the 4-byte FCS (else 4 octets are added a frame)
-//   --short-frames runt|pad
-//                       frames under 64 octets are runts, counted as errors (default for
-//                       files), or frames seen before the sender padded them, counted as
-//                       64 octets (default for interfaces: Linux shows frames sent by the
-//                       capturing host and over veth or bridges unpadded)
-//   --if-index N        the interface number matrixControlDataSource names, ifIndex.N
-//                       (default: the interface's own index; 1 for a file)
-//   --owner TEXT        matrixControlOwner (default "rmonprobe")
+// rmonprobe: an RMON-1 matrix probe of real traffic. It captures Ethernet frames from one or
+// more interfaces, or replays a capture file, and serves matrixControlTable, matrixSDTable,
+// matrixDSTable, etherStatsTable and the interfaces' ifTable rows over SNMP to the communities and
+// SNMPv3 users its configuration allows
+// (`rmonprobe --help` lists the options; probe/probe_config.h describes the file).
 //
 // Prints "listening on A:N" once it answers. After a replay it prints "replay done: ..."
-// with the frame count and rates, and goes on serving the counts. A file that is no capture,
-// or ends in the middle of a frame, or an interface that cannot be opened: a message on
-// stderr and exit status 1; bad options: status 2. SIGTERM or SIGINT ends it.
+// with the frame count and rates, and goes on serving the counts. Its log lines go to
+// stderr: start, interfaces counted, lost and back, frames the capture dropped, refused
+// requests. A file that is no
+// capture, or ends in the middle of a frame, or an interface that cannot be opened at
+// start: a message and exit status 1; bad options or configuration: status 2. SIGTERM or
+// SIGINT ends it; SIGHUP re-reads the configuration file.
 //
-// Counting runs on its own thread (CaptureLoop); the agent answers on the main thread.
+// Counting runs on a thread per source (CaptureLoop); the agent answers on the main thread,
+// which also watches the captures every tenth of a second.
+#include "probe/agent_access.h"
 #include "probe/capture_loop.h"
 #include "probe/capture_source.h"
+#include "probe/interface_info.h"
+#include "probe/interface_monitor.h"
+#include "probe/interface_table.h"
 #include "probe/matrix_agent.h"
 #include "probe/matrix_table.h"
 #include "probe/pair_collector.h"
+#include "probe/probe_config.h"
+#include "probe/probe_options.h"
 
 // net-snmp's headers in the order the library requires.
 #include <net-snmp/net-snmp-config.h>
@@ -39,113 +34,243 @@
 #include <net-snmp/agent/net-snmp-agent-includes.h>
 
 #include <net/if.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace {
 
 constexpr const char* kAppName = "rmonprobe";
-constexpr uint32_t kMatrixIndex = 1;
-constexpr int kSnapLength = 64;        // addresses and tags are all the count reads
-constexpr int kFullSnapLength = 65535; // with the FCS captured, it is checked
+constexpr uint32_t kFileMatrixIndex = 1;
 const probe::Arcs kIfIndex = {1, 3, 6, 1, 2, 1, 2, 2, 1, 1}; // ifIndex, without instance
-
-struct Options {
-    std::string interface;
-    std::string file;
-    bool fast = false;
-    std::string address = "127.0.0.1";
-    int port = 1161;
-    size_t tableSize = 10000;
-    probe::CountingRules rules;
-    std::string shortFrames; // "runt", "pad", or empty for the source's default
-    uint32_t ifIndex = 0;    // 0: the interface's own, or 1 for a file
-    std::string owner = kAppName;
-};
+const probe::Arcs kIfTable = {1, 3, 6, 1, 2, 1, 2, 2};
+const probe::Arcs kEtherStatsTable = {1, 3, 6, 1, 2, 1, 16, 1, 1};
 
 volatile std::sig_atomic_t g_stop = 0;
+volatile std::sig_atomic_t g_reload = 0;
 int g_status = 0;
 
 void OnSignal(int) {
     g_stop = 1;
 }
 
-bool ParseValue(const std::string& option, const std::string& value, Options& options) {
-    if (option == "-i") {
-        options.interface = value;
-    } else if (option == "-r") {
-        options.file = value;
-    } else if (option == "--port") {
-        options.port = std::atoi(value.c_str());
-    } else if (option == "--address") {
-        options.address = value;
-    } else if (option == "--table-size") {
-        options.tableSize = std::strtoul(value.c_str(), nullptr, 10);
-    } else if (option == "--short-frames") {
-        options.shortFrames = value;
-    } else if (option == "--if-index") {
-        options.ifIndex = uint32_t(std::strtoul(value.c_str(), nullptr, 10));
-    } else if (option == "--owner") {
-        options.owner = value;
-    } else {
+void OnHangUp(int) {
+    g_reload = 1;
+}
+
+void Log(const std::string& text) {
+    std::fprintf(stderr, "rmonprobe: %s\n", text.c_str());
+    std::fflush(stderr);
+}
+
+uint32_t AgentUptime() {
+    return uint32_t(netsnmp_get_agent_uptime());
+}
+
+// The configuration file named, else the default one if it exists; the path read, or empty
+// when none was.
+bool LoadConfig(const probe::ProbeOptions& options, probe::ProbeConfig& config, std::string& path,
+                std::string& error) {
+    path = options.config;
+    if (path.empty() && access(probe::kDefaultConfigPath, F_OK) == 0) {
+        path = probe::kDefaultConfigPath;
+    }
+    if (path.empty()) {
+        config = probe::DefaultProbeConfig();
+        return true;
+    }
+    return probe::ReadProbeConfig(path, config, error);
+}
+
+// What the command line names replaces what the configuration file does.
+void ApplyOverrides(const probe::ProbeOptions& options, probe::ProbeConfig& config) {
+    if (!options.interfaces.empty() || !options.file.empty()) {
+        config.interfaces = options.interfaces;
+    }
+    if (!options.address.empty() || options.port) {
+        config.listen = {{options.address.empty() ? "127.0.0.1" : options.address,
+                          options.port ? options.port : 1161}};
+    }
+}
+
+std::string ListenText(const probe::ProbeConfig& config) {
+    std::string text;
+    for (const probe::Endpoint& endpoint : config.listen) {
+        text += (text.empty() ? "" : ", ") + probe::EndpointText(endpoint);
+    }
+    return text;
+}
+
+// A replayed capture file: its one matrix index, its collector and its capture thread.
+struct Replay {
+    std::unique_ptr<probe::PairCollector> collector;
+    std::unique_ptr<probe::CaptureLoop> loop;
+    bool reported = false;
+};
+
+class Probe {
+  public:
+    explicit Probe(const probe::ProbeOptions& options) : m_options(options) {}
+
+    // Reads the configuration; the exit status on failure (else 0).
+    int Configure();
+    // Opens the sources and starts the agent; the exit status on failure (else 0).
+    int Start();
+    // Every tenth of a second on the agent's thread.
+    void Watch();
+    void Stop();
+
+  private:
+    bool OpenReplay(std::string& error);
+    // Adds an interface's rows and its monitor; false with `error` set if it cannot be
+    // opened now (`retry`: the monitor is kept and opens it once it can).
+    bool AddInterface(const std::string& name, bool retry, std::string& error);
+    void ReportReplay();
+    void Reload();
+
+    probe::ProbeOptions m_options;
+    probe::ProbeConfig m_config;
+    std::string m_configPath;
+    probe::MatrixTable m_table;
+    probe::InterfaceTable m_interfaces;
+    std::mutex m_guard;
+    std::vector<std::unique_ptr<probe::InterfaceMonitor>> m_monitors;
+    Replay m_replay;
+    probe::AgentSettings m_settings;
+    probe::RefusalLog m_refusals;
+};
+
+int Probe::Configure() {
+    std::string error;
+    if (!LoadConfig(m_options, m_config, m_configPath, error)) {
+        Log(error);
+        return 2;
+    }
+    ApplyOverrides(m_options, m_config);
+    if (m_config.interfaces.empty() && m_options.file.empty()) {
+        Log("nothing to count: give -i IFACE, -r FILE or an interface line in the "
+            "configuration file");
+        return 2;
+    }
+    for (const probe::Endpoint& endpoint : m_config.listen) {
+        if (!probe::CheckEndpoint(endpoint, error)) {
+            Log("cannot serve on " + probe::EndpointText(endpoint) + ": " + error);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+bool Probe::OpenReplay(std::string& error) {
+    std::unique_ptr<probe::CaptureSource> source =
+        probe::CaptureSource::OpenFile(m_options.file, error);
+    if (!source) {
+        error = m_options.file + ": " + error;
         return false;
     }
+    probe::CountingRules rules = m_options.rules;
+    rules.padShortFrames = m_options.shortFrames == "pad";
+    // A file stands for an interface of its own.
+    probe::MonitoredInterface interface;
+    interface.ifIndex = m_options.ifIndex ? m_options.ifIndex : 1;
+    interface.description = "capture file " + m_options.file;
+    interface.owner = m_options.owner;
+    probe::MonitoredInterface& monitored = m_interfaces.Add(interface);
+    probe::MatrixControl control;
+    control.dataSource = kIfIndex;
+    control.dataSource.push_back(interface.ifIndex);
+    control.owner = m_options.owner;
+    m_table.SetControl(kFileMatrixIndex, control);
+    m_replay.collector = std::make_unique<probe::PairCollector>(m_table, kFileMatrixIndex,
+                                                                m_options.tableSize, AgentUptime);
+    m_replay.loop =
+        std::make_unique<probe::CaptureLoop>(std::move(source), rules, *m_replay.collector,
+                                             monitored.statistics, m_guard, !m_options.fast);
     return true;
 }
 
-bool ParseOptions(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        if (option == "--fast") {
-            options.fast = true;
-        } else if (option == "--fcs") {
-            options.rules.fcsCaptured = true;
-        } else if (i + 1 >= argc || !ParseValue(option, argv[++i], options)) {
-            return false;
-        }
+bool Probe::AddInterface(const std::string& name, bool retry, std::string& error) {
+    probe::MonitorSettings settings;
+    settings.interface = name;
+    settings.matrixIndex = uint32_t(m_monitors.size() + 1);
+    settings.ifIndex = m_options.ifIndex ? m_options.ifIndex : if_nametoindex(name.c_str());
+    if (settings.ifIndex == 0) {
+        error = name + ": no such interface";
+        return false;
     }
-    const bool oneSource = options.interface.empty() != options.file.empty();
-    const bool shortFramesKnown = options.shortFrames.empty() || options.shortFrames == "runt" ||
-                                  options.shortFrames == "pad";
-    return oneSource && shortFramesKnown && options.tableSize > 0 && options.port > 0 &&
-           options.port < 65536;
+    settings.owner = m_options.owner;
+    settings.tableSize = m_options.tableSize;
+    settings.rules = m_options.rules;
+    settings.rules.padShortFrames = m_options.shortFrames != "runt";
+    probe::MonitoredInterface interface = probe::DescribeInterface(name, settings.ifIndex);
+    interface.owner = m_options.owner;
+    probe::MonitoredInterface* monitored = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_guard);
+        monitored = &m_interfaces.Add(interface);
+    }
+    auto monitor = std::make_unique<probe::InterfaceMonitor>(
+        settings, m_table, monitored->statistics, m_guard, AgentUptime, Log);
+    const bool opened = monitor->Open(error);
+    if (!opened) {
+        error = name + ": " + error;
+    }
+    if (opened || retry) {
+        m_monitors.push_back(std::move(monitor));
+    }
+    return opened;
 }
 
-std::unique_ptr<probe::CaptureSource> OpenSource(Options& options, std::string& error) {
-    const bool live = !options.interface.empty();
-    options.rules.padShortFrames =
-        options.shortFrames.empty() ? live : options.shortFrames == "pad";
-    if (!live) {
-        options.ifIndex = options.ifIndex ? options.ifIndex : 1;
-        return probe::CaptureSource::OpenFile(options.file, error);
+int Probe::Start() {
+    std::string error;
+    bool opened = m_options.file.empty() || OpenReplay(error);
+    for (size_t i = 0; opened && i < m_config.interfaces.size(); ++i) {
+        opened = AddInterface(m_config.interfaces[i], false, error);
     }
-    options.ifIndex = options.ifIndex ? options.ifIndex : if_nametoindex(options.interface.c_str());
-    const int snap = options.rules.fcsCaptured ? kFullSnapLength : kSnapLength;
-    return probe::CaptureSource::OpenLive(options.interface, snap, error);
-}
-
-probe::AgentSettings SettingsOf(const Options& options) {
-    probe::AgentSettings settings;
-    settings.application = kAppName;
-    settings.description =
+    if (!opened) {
+        Log(error);
+        return 1;
+    }
+    m_settings.application = kAppName;
+    m_settings.description =
         "Tessaran RMON probe of " +
-        (options.file.empty() ? "interface " + options.interface : "capture file " + options.file);
-    settings.address = options.address;
-    settings.port = options.port;
-    return settings;
+        (m_options.file.empty() ? "interfaces" : "capture file " + m_options.file);
+    m_settings.endpoints = probe::TransportList(m_config.listen);
+    m_settings.access = probe::AccessLines(m_config);
+    m_settings.contact = m_config.contact;
+    m_settings.location = m_config.location;
+    if (!probe::StartMatrixAgent(m_settings, m_table, &m_guard) ||
+        !probe::RegisterObjects("ifTable", kIfTable, probe::SourceOf(m_interfaces, &m_guard)) ||
+        !probe::RegisterObjects("etherStats", kEtherStatsTable,
+                                probe::SourceOf(m_interfaces, &m_guard)) ||
+        !probe::RegisterSecurityStatistics()) {
+        Log("cannot serve on " + ListenText(m_config));
+        return 1;
+    }
+    Log("started; configuration " + (m_configPath.empty() ? "built in" : m_configPath) +
+        "; listening on " + ListenText(m_config));
+    for (const probe::Endpoint& endpoint : m_config.listen) {
+        std::printf("listening on %s\n", probe::EndpointText(endpoint).c_str());
+    }
+    std::fflush(stdout);
+    if (m_replay.loop) {
+        m_replay.loop->Start();
+    }
+    return 0;
 }
 
-void Report(const Options& options, const probe::CaptureLoop& loop,
-            const probe::PairCollector& collector) {
+void Probe::ReportReplay() {
+    const probe::CaptureLoop& loop = *m_replay.loop;
     const probe::CaptureLoop::Statistics& totals = loop.Totals();
+    m_replay.reported = true;
     if (loop.Current() == probe::CaptureLoop::State::kFailed) {
-        std::fprintf(stderr, "rmonprobe: %s: %s (after %llu frames)\n",
-                     options.file.empty() ? options.interface.c_str() : options.file.c_str(),
-                     loop.Error().c_str(), static_cast<unsigned long long>(totals.frames));
+        Log(m_options.file + ": " + loop.Error() + " (after " + std::to_string(totals.frames) +
+            " frames)");
         g_status = 1;
         g_stop = 1;
         return;
@@ -153,80 +278,108 @@ void Report(const Options& options, const probe::CaptureLoop& loop,
     std::printf("replay done: %llu frames (%llu too short to count), %zu conversations, "
                 "%.3f s, %.0f frames/s; capture thread CPU %.3f s, %.0f frames/s of CPU\n",
                 static_cast<unsigned long long>(totals.frames),
-                static_cast<unsigned long long>(totals.uncounted), collector.Size(), totals.seconds,
-                totals.seconds > 0 ? double(totals.frames) / totals.seconds : 0.0,
+                static_cast<unsigned long long>(totals.uncounted), m_replay.collector->Size(),
+                totals.seconds, totals.seconds > 0 ? double(totals.frames) / totals.seconds : 0.0,
                 totals.cpuSeconds,
                 totals.cpuSeconds > 0 ? double(totals.frames) / totals.cpuSeconds : 0.0);
     std::fflush(stdout);
 }
 
-struct Watch {
-    const Options* options;
-    const probe::CaptureLoop* loop;
-    const probe::PairCollector* collector;
-    bool reported = false;
-};
-
-// Every tenth of a second, on the agent's thread: reports the end of a replay once.
-void OnWatch(unsigned int, void* datum) {
-    Watch& watch = *static_cast<Watch*>(datum);
-    if (watch.reported || watch.loop->Current() == probe::CaptureLoop::State::kRunning) {
+// Access control, sysContact and sysLocation, and interfaces added to the file take effect
+// at once; listen addresses and interfaces taken out, at the next start.
+void Probe::Reload() {
+    if (m_configPath.empty()) {
+        Log("SIGHUP: no configuration file to read again");
         return;
     }
-    watch.reported = true;
-    Report(*watch.options, *watch.loop, *watch.collector);
+    probe::ProbeConfig config;
+    std::string error;
+    if (!probe::ReadProbeConfig(m_configPath, config, error)) {
+        Log("configuration not reloaded, the old one stays: " + error);
+        return;
+    }
+    ApplyOverrides(m_options, config);
+    probe::ClearAccess();
+    probe::ApplyAccess(probe::AccessLines(config));
+    probe::SetSystemContact(config.contact, config.location);
+    if (ListenText(config) != ListenText(m_config)) {
+        Log("listen addresses change at the next start");
+    }
+    for (const std::string& name : config.interfaces) {
+        bool known = false;
+        for (const auto& monitor : m_monitors) {
+            known = known || monitor->Interface() == name;
+        }
+        if (!known && !AddInterface(name, true, error)) {
+            Log(error + "; opening it once it can be");
+        }
+    }
+    Log("configuration reloaded from " + m_configPath);
+    config.listen = m_config.listen;
+    m_config = config;
 }
 
-uint32_t AgentUptime() {
-    return uint32_t(netsnmp_get_agent_uptime());
+void Probe::Watch() {
+    if (g_reload) {
+        g_reload = 0;
+        Reload();
+    }
+    for (const auto& monitor : m_monitors) {
+        monitor->Check();
+    }
+    const std::string refused = m_refusals.Poll();
+    if (!refused.empty()) {
+        Log("refused: " + refused);
+    }
+    if (m_replay.loop && !m_replay.reported &&
+        m_replay.loop->Current() != probe::CaptureLoop::State::kRunning) {
+        ReportReplay();
+    }
+}
+
+void Probe::Stop() {
+    if (m_replay.loop) {
+        m_replay.loop->Stop();
+    }
+    m_monitors.clear();
+    probe::StopMatrixAgent(m_settings);
+}
+
+void OnWatch(unsigned int, void* datum) {
+    static_cast<Probe*>(datum)->Watch();
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    Options options;
-    if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: rmonprobe (-i IFACE | -r FILE [--fast]) [--port N] "
-                             "[--address A] [--table-size N] [--fcs] [--short-frames runt|pad] "
-                             "[--if-index N] [--owner TEXT]\n");
+    probe::ProbeOptions options;
+    std::string error;
+    if (!probe::ParseProbeOptions(argc, argv, options, error)) {
+        Log(error);
         return 2;
     }
-    std::string error;
-    std::unique_ptr<probe::CaptureSource> source = OpenSource(options, error);
-    if (!source) {
-        std::fprintf(stderr, "rmonprobe: %s: %s\n",
-                     options.file.empty() ? options.interface.c_str() : options.file.c_str(),
-                     error.c_str());
-        return 1;
+    if (options.help) {
+        std::fputs(probe::ProbeUsage().c_str(), stdout);
+        return 0;
     }
-    probe::MatrixTable table;
-    probe::MatrixControl control;
-    control.dataSource = kIfIndex;
-    control.dataSource.push_back(options.ifIndex);
-    control.owner = options.owner;
-    table.SetControl(kMatrixIndex, control);
-    std::mutex guard;
-    probe::PairCollector collector(table, kMatrixIndex, options.tableSize, AgentUptime);
-    const probe::AgentSettings settings = SettingsOf(options);
-    if (!probe::StartMatrixAgent(settings, table, &guard)) {
-        std::fprintf(stderr, "rmonprobe: cannot serve on %s:%d\n", options.address.c_str(),
-                     options.port);
-        return 1;
+    if (options.version) {
+        std::printf("rmonprobe %s\n", RMONPROBE_VERSION);
+        return 0;
+    }
+    Probe probe(options);
+    int status = probe.Configure();
+    status = status ? status : probe.Start();
+    if (status) {
+        return status;
     }
     std::signal(SIGTERM, OnSignal);
     std::signal(SIGINT, OnSignal);
-    std::printf("listening on %s:%d\n", options.address.c_str(), options.port);
-    std::fflush(stdout);
-
-    probe::CaptureLoop loop(std::move(source), options.rules, collector, guard, !options.fast);
-    Watch watch{&options, &loop, &collector};
+    std::signal(SIGHUP, OnHangUp);
     timeval tenth{0, 100000};
-    snmp_alarm_register_hr(tenth, SA_REPEAT, OnWatch, &watch);
-    loop.Start();
+    snmp_alarm_register_hr(tenth, SA_REPEAT, OnWatch, &probe);
     while (!g_stop) {
         agent_check_and_process(1);
     }
-    loop.Stop();
-    probe::StopMatrixAgent(settings);
+    probe.Stop();
     return g_status;
 }

@@ -2,7 +2,8 @@
 """Writes the small capture files the probe's tests replay (tests/data/captures/ by default).
 Every file is the same on every run (fixed seed, fixed times).
 
-  mixed.pcap         unicast between eight hosts in both directions, sizes 60 to 1514,
+  mixed.pcap         unicast between eight hosts in both directions, sizes 60 to 1514
+                     and a few longer (offloaded segments),
                      broadcast and multicast destinations, short frames (runts),
                      802.1Q and 802.1ad/802.1Q tagged frames
   wrap.pcap          frames cut to 60 bytes whose original length is 1.4 GB, so that
@@ -60,6 +61,10 @@ def mixed_frames(rng):
         inner = IP(src=ip_of(source), dst=ip_of(destination)) / UDP() / Raw(b"v" * rng.randrange(10, 1400))
         frames.append(Ether(src=source, dst=destination) / Dot1Q(vlan=rng.choice([10, 20])) / inner)
         frames.append(Ether(src=destination, dst=source) / Dot1AD(vlan=100) / Dot1Q(vlan=10) / inner)
+    # Longer than the longest Ethernet frame (1518 octets with the FCS): offloaded segments,
+    # as Linux hands them to captures.
+    for size in (1515, 1600, 4000):
+        frames.append(unicast(rng, HOSTS[4], HOSTS[5], size))
     rng.shuffle(frames)
     for number, frame in enumerate(frames):
         frame.time = START + number * 0.004

@@ -87,7 +87,15 @@ if [ "$port" = 0 ]; then
     port="$("$python" -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
 s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
 fi
-"$build/bin/rmonprobe" -i "$bridge" --port "$port" >"$work/probe.log" 2>&1 &
+# Its configuration file: the bridge, loopback only, the console's community and an SNMPv3
+# user for walks by hand.
+cat >"$work/rmonprobe.conf" <<EOF
+interface $bridge
+listen 127.0.0.1:$port
+community public 127.0.0.1/32
+user demo SHA-256 demo-auth-key AES demo-priv-key
+EOF
+"$build/bin/rmonprobe" --config "$work/rmonprobe.conf" >"$work/probe.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do
     grep -q "^listening" "$work/probe.log" && break
@@ -95,7 +103,8 @@ for _ in $(seq 50); do
     sleep 0.1
 done
 echo "live_demo.sh: rmonprobe on $bridge answers on 127.0.0.1:$port" \
-    "(snmpwalk -v2c -c public 127.0.0.1:$port 1.3.6.1.2.1.16.6)"
+    "(snmpwalk -v2c -c public 127.0.0.1:$port 1.3.6.1.2.1.16.6, or -v3 -u demo -l authPriv" \
+    "-a SHA-256 -A demo-auth-key -x AES -X demo-priv-key)"
 
 # The traffic: every host receives on one socket and talks to all the others.
 for ((i = 1; i <= hosts; i++)); do

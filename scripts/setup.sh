@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   ieee-data gettext python3 fonts-dejavu-core fonts-wqy-zenhei xvfb xauth xdotool
   libmuparser-dev libpcap-dev clang libclang-rt-14-dev tshark python3-scapy iproute2
+  dpkg-dev file lintian adduser
 )
 
 missing=()

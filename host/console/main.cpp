@@ -1,6 +1,7 @@
 // quillon: the network-management console that hosts the Tessaran plug-in.
 //
 //   quillon [--nodes FILE] [--open NODE] [--script FILE] [--graph-interval SECONDS]
+//   quillon --help | --version
 //
 // --nodes loads the host database's nodes from FILE (default: $TESSARAN_NODES, else the
 // installation's data/nodes). --open opens that node's window at start. --script runs a
@@ -40,6 +41,20 @@ struct Options {
     std::string graphInterval;
 };
 
+const char kUsage[] = "usage: quillon [--nodes FILE] [--open NODE] [--script FILE] "
+                      "[--graph-interval SECONDS]\n       quillon --help | --version\n";
+
+// --help and --version answer on stdout and end the program with status 0.
+bool AnswerInformation(int argc, char** argv) {
+    const std::string arg = argc == 2 ? argv[1] : "";
+    if (arg == "--version") {
+        std::cout << "quillon " << TESSARAN_VERSION << "\n";
+    } else if (arg == "--help") {
+        std::cout << kUsage << "See quillon(1).\n";
+    }
+    return arg == "--version" || arg == "--help";
+}
+
 bool ParseOptions(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -49,8 +64,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
                              : arg == "--graph-interval" ? &options.graphInterval
                                                          : nullptr;
         if (!value || i + 1 == argc) {
-            std::cerr << "usage: quillon [--nodes FILE] [--open NODE] [--script FILE] "
-                         "[--graph-interval SECONDS]\n";
+            std::cerr << kUsage;
             return false;
         }
         *value = argv[++i];
@@ -129,6 +143,9 @@ int RunConsole(const Options& options, PluginHost& plugin) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (AnswerInformation(argc, argv)) {
+        return 0;
+    }
     Options options;
     if (!ParseOptions(argc, argv, options)) {
         return 2;

@@ -21,7 +21,6 @@
 #include "hostapi/ksmem32.h"
 
 #include <cstdlib>
-#include <dlfcn.h>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -31,18 +30,13 @@ namespace {
 
 const char* const kDomain = "tessaran";
 
+// Catalogs come from $TESSARAN_LOCALEDIR, else the folder the build put them in (the build
+// tree's share/locale, or the system's locale folder for an installed console).
 std::string LocaleDir() {
     if (const char* dir = std::getenv("TESSARAN_LOCALEDIR"); dir && *dir) {
         return dir;
     }
-    Dl_info info{};
-    if (!dladdr(reinterpret_cast<void*>(&Localize), &info) || !info.dli_fname) {
-        return {};
-    }
-    std::string library = info.dli_fname;
-    size_t slash = library.rfind('/');
-    std::string libDir = slash == std::string::npos ? "." : library.substr(0, slash);
-    return libDir + "/../share/locale";
+    return KSMEM32_LOCALE_DIR;
 }
 
 // Catalogs by language, loaded on first use and kept for the life of the process; a

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -122,7 +123,10 @@ DWORD CopyTexts(const std::vector<std::string>& texts, LPSTR buffer, DWORD size)
 }
 
 bool WriteProfile(const std::vector<ProfileLine>& lines) {
-    std::ofstream file(platform::ProfilePath(), std::ios::trunc);
+    const std::filesystem::path path = platform::ProfilePath();
+    std::error_code ignored; // a folder that cannot be made shows as the file's failure
+    std::filesystem::create_directories(path.parent_path(), ignored);
+    std::ofstream file(path, std::ios::trunc);
     for (const ProfileLine& line : lines) {
         file << line.text << "\r\n";
     }
@@ -139,10 +143,23 @@ std::string ProfilePath() {
     if (path != nullptr && *path != '\0') {
         return path;
     }
+#ifdef PLATFORM_PROFILE_PER_USER
+    return UserProfilePath();
+#else
     std::string folder = LibraryFolder();
     size_t slash = folder.rfind('/');
     std::string installation = slash == std::string::npos ? "." : folder.substr(0, slash);
     return installation + "/win.ini";
+#endif
+}
+
+std::string UserProfilePath() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config != nullptr && *config == '/') {
+        return std::string(config) + "/tessaran/win.ini";
+    }
+    const char* home = std::getenv("HOME");
+    return std::string(home != nullptr ? home : ".") + "/.config/tessaran/win.ini";
 }
 
 } // namespace platform

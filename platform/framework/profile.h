@@ -3,7 +3,9 @@
 // Where win.ini is: the file named by the environment variable TESSARAN_WININI when it is set
 // and not empty; otherwise "win.ini" in the installation folder, the folder above the library
 // folder (for <prefix>/lib/libplatform.so that is <prefix>/win.ini; in a build tree,
-// <build>/win.ini).
+// <build>/win.ini). An installed console (built with TESSARAN_SYSTEM_INSTALL) keeps one per
+// user instead: $XDG_CONFIG_HOME/tessaran/win.ini, else ~/.config/tessaran/win.ini; writing
+// makes the folder.
 //
 // The file is read as Windows reads it: "[section]" lines (names compared without regard to
 // letter case), "key=value" lines with blanks around key and value dropped, ';' comment lines
@@ -29,5 +31,7 @@ namespace platform {
 
 // The path win.ini is read from and written to, by the rule above.
 std::string ProfilePath();
+// The per-user path of the rule above.
+std::string UserProfilePath();
 
 } // namespace platform

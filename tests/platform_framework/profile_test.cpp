@@ -106,4 +106,25 @@ TEST(ProfilePathTest, EnvironmentFirstThenBesideTheInstallation) {
     EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(path).parent_path() / "lib"));
 }
 
+// An installed console keeps win.ini per user; the first write makes its folder.
+TEST(ProfilePathTest, PerUserFileUnderTheConfigFolder) {
+    const std::string home = ::testing::TempDir() + "profile_home";
+    std::filesystem::remove_all(home);
+    const char* realHome = std::getenv("HOME");
+    const std::string savedHome = realHome ? realHome : "/";
+    setenv("HOME", home.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(platform::UserProfilePath(), home + "/.config/tessaran/win.ini");
+    setenv("HOME", savedHome.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home + "/xdg").c_str(), 1);
+    const std::string path = platform::UserProfilePath();
+    unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(path, home + "/xdg/tessaran/win.ini");
+
+    setenv("TESSARAN_WININI", path.c_str(), 1);
+    EXPECT_TRUE(WriteProfileString("Quillon Network Manager", "Dir", "/usr/lib/tessaran"));
+    unsetenv("TESSARAN_WININI");
+    EXPECT_TRUE(std::filesystem::exists(path));
+}
+
 } // namespace

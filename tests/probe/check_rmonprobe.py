@@ -5,7 +5,8 @@ every pair and direction the frames tshark -z conv,eth counts, its bytes plus 4 
 FCS a frame (Counter32: modulo 2^32), and as errors the frames under 64 octets with their
 FCS (the same statistics over frame.len < 60). Then the table-size limit, replayed at the
 recorded pace, against the least-recently-used rule applied to tshark's list of frames, and
-the files that are no whole capture.
+the files that are no whole capture. etherStatsTable against the same frames' lengths and
+destinations as tshark lists them; its data source is the served ifTable row.
 
 usage: check_rmonprobe.py RMONPROBE CAPTURES_DIR
 """
@@ -22,6 +23,54 @@ def fail(message):
     sys.exit(1)
 
 
+ETHER_STATS_ENTRY = "1.3.6.1.2.1.16.1.1.1"
+IF_ENTRY = "1.3.6.1.2.1.2.2.1"
+# etherStatsTable's counter columns, by column number.
+COUNTERS = {3: "drops", 4: "octets", 5: "packets", 6: "broadcast", 7: "multicast", 8: "crc",
+            9: "undersize", 10: "oversize", 11: "fragments", 12: "jabbers", 13: "collisions",
+            14: "64", 15: "65-127", 16: "128-255", 17: "256-511", 18: "512-1023",
+            19: "1024-1518"}
+BUCKETS = [(64, 64), (65, 127), (128, 255), (256, 511), (512, 1023), (1024, 1518)]
+
+
+def ether_statistics(capture):
+    """etherStatsTable's counters after RMON-1 of the frames tshark lists: octets with the
+    FCS the file lacks; runts (under 64 octets) are undersize and not good; frames over
+    1518 octets are oversize; no frame has a bad FCS, so CRC errors, fragments and jabbers
+    stay 0."""
+    out = subprocess.run(["tshark", "-n", "-r", capture, "-T", "fields", "-e", "frame.len",
+                          "-e", "eth.dst"], capture_output=True, text=True, check=True).stdout
+    counts = {name: 0 for name in COUNTERS.values()}
+    for line in out.splitlines():
+        length, destination = line.split("\t")
+        octets = int(length) + oracle.FCS
+        counts["packets"] += 1
+        counts["octets"] += octets
+        good = octets >= 64
+        broadcast = destination == "ff:ff:ff:ff:ff:ff"
+        counts["broadcast"] += good and broadcast
+        counts["multicast"] += good and not broadcast and int(destination[:2], 16) & 1
+        counts["undersize"] += octets < 64
+        counts["oversize"] += octets > 1518
+        for low, high in BUCKETS:
+            counts["%d" % low if low == high else "%d-%d" % (low, high)] += low <= octets <= high
+    return {name: count % oracle.WRAP for name, count in counts.items()}
+
+
+def check_statistics(name, capture, stats, interfaces):
+    expected = ether_statistics(capture)
+    row = {int(oid[len(ETHER_STATS_ENTRY) + 1:].split(".")[0]): value for oid, value in stats
+           if oid.endswith(".1")}
+    served = {COUNTERS[column]: int(value) for column, value in row.items() if column in COUNTERS}
+    if served != expected:
+        fail("%s: etherStatsTable %s, expected %s" % (name, served, expected))
+    interface = {int(oid[len(IF_ENTRY) + 1:].split(".")[0]): value for oid, value in interfaces
+                 if oid.endswith(".1")}
+    if row.get(2) != ".1.3.6.1.2.1.2.2.1.1.1" or interface.get(1) != "1" or interface.get(3) != "6":
+        fail("%s: etherStatsDataSource %s, ifTable row %s" % (name, row.get(2), interface))
+    print("ok: %s, etherStatsTable agrees with tshark: %s" % (name, served))
+
+
 def check_against_tshark(binary, capture):
     frames = oracle.tshark_conversations(capture)
     runts = oracle.tshark_conversations(capture, "frame.len < 60")
@@ -31,9 +80,12 @@ def check_against_tshark(binary, capture):
         sd = oracle.matrix(probe.agent(), oracle.SD_ENTRY)
         ds = oracle.matrix(probe.agent(), oracle.DS_ENTRY)
         control = oracle.control(probe.agent())
+        stats = oracle.snmpwalk(probe.agent(), ETHER_STATS_ENTRY)
+        interfaces = oracle.snmpwalk(probe.agent(), IF_ENTRY)
     finally:
         probe.stop()
     name = os.path.basename(capture)
+    check_statistics(name, capture, stats, interfaces)
     if set(sd) != set(frames):
         fail("%s: pairs only tshark has %s, only the agent %s"
              % (name, sorted(set(frames) - set(sd)), sorted(set(sd) - set(frames))))

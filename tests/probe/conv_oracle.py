@@ -1,5 +1,6 @@
 """Wireshark's Ethernet conversation statistics as the oracle of rmonprobe's matrix, and the
-helpers the probe's tests share: starting rmonprobe on a capture file, walking its tables.
+helpers the probe's tests share: starting rmonprobe on a capture file or an interface,
+walking its tables, a quiet veth pair.
 
 tshark -z conv,eth prints, per unordered pair A <-> B, the frames and bytes of B to A ("<-"),
 then of A to B ("->"); bytes on the wire as captured, without the FCS a capture lacks. It
@@ -65,16 +66,37 @@ def free_port():
     return port
 
 
-class Probe:
-    """rmonprobe replaying a capture on a free loopback port; `done` is its "replay done"
-    line once the replay ended."""
+class QuietVeth:
+    """A veth pair with IPv6 off, so the kernel sends nothing on it by itself."""
 
-    def __init__(self, binary, capture, *options):
+    def __init__(self, prefix="ts"):
+        self.names = (prefix + "c%d" % os.getpid(), prefix + "d%d" % os.getpid())
+        subprocess.run(["ip", "link", "add", self.names[0], "type", "veth", "peer", "name",
+                        self.names[1]], check=True)
+        for name in self.names:
+            with open("/proc/sys/net/ipv6/conf/%s/disable_ipv6" % name, "w") as f:
+                f.write("1")
+            subprocess.run(["ip", "link", "set", name, "up"], check=True)
+
+    def remove(self):
+        subprocess.run(["ip", "link", "del", self.names[0]], check=False)
+
+
+class Probe:
+    """rmonprobe replaying a capture (or with source "-i", counting an interface) on a free
+    loopback port; `done` is its "replay done" line once the replay ended."""
+
+    def __init__(self, binary, capture, *options, source="-r"):
         self.port = free_port()
-        self.process = subprocess.Popen([binary, "-r", capture, "--port", str(self.port)] +
+        self.process = subprocess.Popen([binary, source, capture, "--port", str(self.port)] +
                                         list(options), stdout=subprocess.PIPE,
                                         stderr=subprocess.PIPE, text=True)
         self.done = None
+
+    def wait_listening(self):
+        line = self.process.stdout.readline()
+        if not line.startswith("listening"):
+            raise RuntimeError("rmonprobe did not start: " + line + self.process.stderr.read())
 
     def wait_replay(self, timeout=60):
         deadline = time.time() + timeout
@@ -110,7 +132,9 @@ def snmpwalk(agent, root):
     rows = []
     for line in out.splitlines():
         name, _, value = line.partition(" ")
-        if value.startswith("No more variables"):  # endOfMibView after the last table
+        # endOfMibView after the last table; an empty subtree with objects after it is
+        # answered by a get of its root
+        if value.startswith(("No more variables", "No Such")):
             continue
         rows.append((name.lstrip("."), value.strip().strip('"')))
     return rows

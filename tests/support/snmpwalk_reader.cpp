@@ -6,8 +6,9 @@
 namespace {
 
 // -On numeric names, -Oq bare values, -Oe enumerations and -Ot time ticks as numbers, -Ox
-// every octet string in hexadecimal; -Cc leaves the order check to the test.
-const char kOptions[] = " -t 2 -r 2 -On -Oq -Oe -Ot -Ox -Cc ";
+// every octet string in hexadecimal; -Cc leaves the order check to the test. snmpsimd, a
+// Python agent, may take seconds for one answer on a loaded machine: 5 s a try.
+const char kOptions[] = " -t 5 -r 2 -On -Oq -Oe -Ot -Ox -Cc ";
 const char kEndOfView[] = "No more variables left";
 
 std::string TrimEnd(std::string text) {
