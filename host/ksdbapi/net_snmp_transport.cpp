@@ -84,7 +84,7 @@ void* NetSnmpTransport::SessionFor(const NodeConfig& node) {
         FailRequestsOf(node.id);
     }
     session.settings = settings;
-    session.handle = OpenSession(node);
+    session.handle = OpenSession(node, session.openFailure);
     // An SNMPv3 node that did not answer its engine probe is not probed again at once:
     // each probe holds the event loop for the node's time-out and retries.
     const auto wait = std::chrono::milliseconds(node.timeoutMs) * (node.retries + 1);
@@ -92,7 +92,9 @@ void* NetSnmpTransport::SessionFor(const NodeConfig& node) {
     return session.handle;
 }
 
-void* NetSnmpTransport::OpenSession(const NodeConfig& node) {
+// `failure`: why a session did not open, as a request error.
+void* NetSnmpTransport::OpenSession(const NodeConfig& node, int& failure) {
+    failure = KSDB_ERR_UNREACHABLE;
     netsnmp_session config;
     snmp_sess_init(&config);
     std::string peer = node.address;
@@ -109,8 +111,14 @@ void* NetSnmpTransport::OpenSession(const NodeConfig& node) {
     }
     // An SNMPv3 session learns the agent's engine ID here: net-snmp's probe sends one
     // request and waits for its answer, within the node's time-out and retries.
+    // Observed with net-snmp's agent: a wrong authentication key fails here already, the
+    // probe's time synchronisation answered by a wrong-digest report.
     netsnmp_transport* transport = netsnmp_transport_open_client("snmp", peer.c_str());
-    return transport ? snmp_sess_add(&config, transport, nullptr, OnParsed) : nullptr;
+    void* handle = transport ? snmp_sess_add(&config, transport, nullptr, OnParsed) : nullptr;
+    if (!handle && SecurityFailure(config.s_snmp_errno) != 0) {
+        failure = SecurityFailure(config.s_snmp_errno);
+    }
+    return handle;
 }
 
 // Requests of a closed session never call back; they answer as unreachable instead.
@@ -131,7 +139,7 @@ void NetSnmpTransport::Send(uint64_t ticket, const NodeConfig& node, const SnmpR
     void* session = SessionFor(node);
     m_pending[ticket] = {&sink, node.id};
     if (!session) {
-        Deliver(ticket, Failure(KSDB_ERR_UNREACHABLE));
+        Deliver(ticket, Failure(m_sessions[node.id].openFailure));
         return;
     }
     static const int kCommand[] = {0, SNMP_MSG_GET, SNMP_MSG_GETNEXT, SNMP_MSG_SET,
@@ -172,10 +180,14 @@ int NetSnmpTransport::OnCallback(int operation, snmp_session* session, int, snmp
     if (operation == NETSNMP_CALLBACK_OP_RESEND || operation == NETSNMP_CALLBACK_OP_CONNECT) {
         return 1;
     }
-    if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE) {
+    const bool received = operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE ||
+                          operation == NETSNMP_CALLBACK_OP_SEC_ERROR;
+    if (received) {
         self->m_securityFailure.erase(session);
     }
-    if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE && pdu->command == SNMP_MSG_REPORT) {
+    // Observed with net-snmp's agent: a wrong authentication key is answered by a report
+    // (usmStatsWrongDigests) that calls back as received, then once more as a security error.
+    if (received && pdu && pdu->command == SNMP_MSG_REPORT) {
         self->Deliver(ticket, Failure(ReportError(*pdu)));
     } else if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE) {
         self->Deliver(ticket, AnswerOf(pdu));

@@ -33,13 +33,14 @@ class NetSnmpTransport : public Transport {
         std::string settings; // the node's settings the session was opened with
         void* handle = nullptr;
         std::chrono::steady_clock::time_point retryAt; // of a session that did not open
+        int openFailure = 0;                           // why it did not (KSDB_ERR_)
     };
 
     static int OnCallback(int operation, snmp_session* session, int requestId, snmp_pdu* pdu,
                           void* magic);
     static int OnParsed(snmp_session* session, snmp_pdu* pdu, int result);
     void* SessionFor(const NodeConfig& node);
-    void* OpenSession(const NodeConfig& node);
+    void* OpenSession(const NodeConfig& node, int& failure);
     void FailRequestsOf(uint32_t node);
     void Deliver(uint64_t ticket, SnmpAnswer answer);
     void Refresh();

@@ -123,8 +123,8 @@ void ReadAheadTransport::Pipeline(const NodeConfig& node, Continue from) {
 // column from many instances at once, and one walk's read-ahead covers the rows of the
 // next. A request that continues no kept row drops nothing; blocks age out, and a block
 // is dropped once a walk has read its last row.
-bool ReadAheadTransport::AnswerFromBlocks(NodeState& state, const Row& request,
-                                          SnmpAnswer& answer, Continue* pipeline) {
+bool ReadAheadTransport::AnswerFromBlocks(NodeState& state, const Row& request, SnmpAnswer& answer,
+                                          Continue* pipeline) {
     Clock::time_point oldest = Clock::now() - std::chrono::milliseconds(kMaxAgeMs);
     std::erase_if(state.blocks, [oldest](const Block& block) { return block.taken < oldest; });
     for (auto it = state.blocks.begin(); it != state.blocks.end();) {

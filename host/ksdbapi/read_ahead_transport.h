@@ -62,8 +62,8 @@ class ReadAheadTransport : public Transport, private AnswerSink {
     struct Block {
         std::vector<Row> rows;
         Clock::time_point taken;
-        int depth = 0;         // whole answers of the same walk before this one
-        bool whole = false;    // as many repetitions as were asked: the walk may go on
+        int depth = 0;          // whole answers of the same walk before this one
+        bool whole = false;     // as many repetitions as were asked: the walk may go on
         bool pipelined = false; // the get-bulk for the rows after it has been sent
     };
     struct NodeState {

@@ -1,25 +1,29 @@
 #!/usr/bin/env python3
-"""The console over SNMPv3 authPriv (SHA-256, AES): snmpsimd serves the demo data to one
-USM user; the console walks it through a node whose keys sit in a keys file beside the
-nodes file, and its table must equal the one snmpbulkwalk -v3 reads. A second node with a
-wrong authentication pass phrase must fail with that reason on its status line.
+"""The console over SNMPv3 authPriv (SHA-256, AES) on rmonprobe: the probe replays a
+capture and serves it to one USM user from its configuration file; the console walks it
+through a node whose keys sit in a keys file beside the nodes file, and its table must
+equal the one snmpbulkwalk -v3 reads. A node with a wrong authentication pass phrase must
+fail with that reason on its status line. (A wrong privacy pass phrase cannot be told
+from silence: the agent drops what it cannot decrypt and answers nothing.)
 
-usage: console_v3_test.py QUILLON EXPECTED_TABLE SOURCE_DIR ETHERS REGISTRY_DIR WORK_DIR
+usage: console_v3_test.py QUILLON EXPECTED_TABLE RMONPROBE CAPTURE ETHERS REGISTRY_DIR WORK_DIR
 """
 import os
 import shutil
-import socket
 import subprocess
 import sys
-import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "probe"))
+import conv_oracle as oracle  # noqa: E402
 
 USER = "operator"
 AUTH_PASS = "auth-phrase-256"
 PRIV_PASS = "priv-phrase-aes"
-# snmpsimd serves a data file as the context of its name.
-CONTEXT = "public"
-SECURITY = ("-v3 -l authPriv -u %s -a SHA-256 -A %s -x AES -X %s -n %s"
-            % (USER, AUTH_PASS, PRIV_PASS, CONTEXT))
+SECURITY = "-v3 -l authPriv -u %s -a SHA-256 -A %s -x AES -X %s" % (USER, AUTH_PASS, PRIV_PASS)
+# Node name: the pass phrases it holds and what its status line must say.
+WRONG_KEYS = {
+    "wrong auth": ("not-" + AUTH_PASS, PRIV_PASS, "wrong authentication key"),
+}
 
 
 def fail(message):
@@ -27,40 +31,16 @@ def fail(message):
     sys.exit(1)
 
 
-def free_port():
-    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
-def start_agent(source, work, port):
-    data = os.path.join(work, "data")
-    os.makedirs(data)
-    os.makedirs(os.path.join(work, "cache"))
-    shutil.copy(os.path.join(source, "data", "demo-static.snmprec"),
-                os.path.join(data, CONTEXT + ".snmprec"))
-    # snmpsimd drops to nobody when started as root: it must read the data, write the cache.
-    user = ["--process-user=nobody", "--process-group=nogroup"] if os.getuid() == 0 else []
-    for root, dirs, _ in os.walk(work):
-        for d in dirs + [""]:
-            os.chmod(os.path.join(root, d), 0o777)
-    os.chmod(os.path.join(data, CONTEXT + ".snmprec"), 0o644)
-    agent = subprocess.Popen(
-        ["snmpsimd", "--data-dir=" + data, "--cache-dir=" + os.path.join(work, "cache"),
-         "--agent-udpv4-endpoint=127.0.0.1:%d" % port, "--v3-user=" + USER,
-         "--v3-auth-key=" + AUTH_PASS, "--v3-auth-proto=SHA256", "--v3-priv-key=" + PRIV_PASS,
-         "--v3-priv-proto=AES"] + user,
-        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-        start_new_session=True)
-    deadline = time.time() + 60
-    while time.time() < deadline:
-        probe = subprocess.run(("snmpget %s -t 1 -r 0 127.0.0.1:%d 1.3.6.1.2.1.1.1.0"
-                                % (SECURITY, port)).split(), capture_output=True)
-        if probe.returncode == 0:
-            return agent
-        time.sleep(0.5)
-    agent.kill()
-    fail("snmpsimd did not answer over SNMPv3")
+def write_nodes(work, agent):
+    with open(os.path.join(work, "nodes"), "w") as f:
+        f.write("1 %s 3 %s 2000 1 keys=v3.keys v3 probe\n" % (agent, USER))
+        for number, (name, (auth, priv, _)) in enumerate(sorted(WRONG_KEYS.items()), 2):
+            f.write("%d %s 3 %s 2000 1 auth=SHA-256 authpass=%s priv=AES privpass=%s %s\n"
+                    % (number, agent, USER, auth, priv, name))
+    with open(os.path.join(work, "v3.keys"), "w") as f:
+        f.write("# the probe's user\nauth=SHA-256\nauthpass=%s\npriv=AES\nprivpass=%s\n"
+                % (AUTH_PASS, PRIV_PASS))
+    return os.path.join(work, "nodes")
 
 
 def run_console(quillon, work, env, name, commands):
@@ -74,35 +54,32 @@ def run_console(quillon, work, env, name, commands):
 
 
 def main():
-    quillon, expected_table, source, ethers, registry, work = sys.argv[1:7]
+    quillon, expected_table, rmonprobe, capture, ethers, registry, work = sys.argv[1:8]
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
-    port = free_port()
-    agent = start_agent(source, os.path.join(work, "agent"), port)
+    config = os.path.join(work, "rmonprobe.conf")
+    with open(config, "w") as f:
+        f.write("user %s SHA-256 %s AES %s\n" % (USER, AUTH_PASS, PRIV_PASS))
+    probe = oracle.Probe(rmonprobe, capture, "--fast", "--config", config)
     try:
-        nodes = os.path.join(work, "nodes")
-        with open(nodes, "w") as f:
-            f.write("1 127.0.0.1:%d 3 %s 2000 1 context=%s keys=v3.keys v3 probe\n"
-                    % (port, USER, CONTEXT))
-            f.write("2 127.0.0.1:%d 3 %s 2000 1 context=%s auth=SHA-256 authpass=not-%s "
-                    "priv=AES privpass=%s wrong key\n" % (port, USER, CONTEXT, AUTH_PASS, PRIV_PASS))
-        with open(os.path.join(work, "v3.keys"), "w") as f:
-            f.write("# the probe's user\nauth=SHA-256\nauthpass=%s\npriv=AES\nprivpass=%s\n"
-                    % (AUTH_PASS, PRIV_PASS))
-        env = dict(os.environ, TESSARAN_NODES=nodes, TESSARAN_ETHERS=ethers,
-                   TESSARAN_IEEE_DATA=registry)
+        probe.wait_replay()
+        env = dict(os.environ, TESSARAN_NODES=write_nodes(work, probe.agent()),
+                   TESSARAN_ETHERS=ethers, TESSARAN_IEEE_DATA=registry)
         table = os.path.join(work, "table.tsv")
-        status = os.path.join(work, "status.txt")
         run_console(quillon, work, env, "walk",
-                    ["open v3 probe", "wait-walks 2 90", "dump-table " + table])
-        run_console(quillon, work, env, "wrong",
-                    ["open wrong key", "wait-status failing 60", "dump-status " + status])
+                    ["open v3 probe", "wait-walks 2 60", "dump-table " + table])
+        lines = {}
+        for name in WRONG_KEYS:
+            status = os.path.join(work, name.replace(" ", "-") + ".txt")
+            run_console(quillon, work, env, name.replace(" ", "-"),
+                        ["open " + name, "wait-status failing 60", "dump-status " + status])
+            with open(status) as f:
+                lines[name] = f.readline().strip()
         expected = subprocess.run(
-            [expected_table, "127.0.0.1:%d" % port, ethers, registry, "snmpbulkwalk " + SECURITY],
+            [expected_table, probe.agent(), ethers, registry, "snmpbulkwalk " + SECURITY],
             check=True, capture_output=True, text=True).stdout.splitlines()
     finally:
-        agent.kill()
-        agent.wait()
+        probe.stop()
     with open(table) as f:
         shown = f.read().splitlines()
     if len(expected) < 2:
@@ -110,11 +87,10 @@ def main():
     if shown != expected:
         fail("the console's table differs from snmpbulkwalk's:\n%s\n---\n%s"
              % ("\n".join(shown[:5]), "\n".join(expected[:5])))
-    with open(status) as f:
-        line = f.readline().strip()
-    if "wrong authentication key" not in line:
-        fail("the wrong key's status line says %r" % line)
-    print("ok: %d rows over authPriv; a wrong key reads %r" % (len(shown) - 1, line))
+    for name, line in lines.items():
+        if WRONG_KEYS[name][2] not in line:
+            fail("the status line of %s says %r" % (name, line))
+    print("ok: %d rows over authPriv; %s" % (len(shown) - 1, "; ".join(lines.values())))
 
 
 if __name__ == "__main__":
