@@ -94,7 +94,7 @@ void WaitForWalk() {
 
 // One row per conversation, letter case aside.
 void CheckRows() {
-    KSCTable* table = g_host->view->m_table;
+    const TableModel* table = &g_host->view->m_table->Model();
     std::set<std::tuple<std::string, std::string, std::string>> seen;
     for (int row = 0; row < table->GetRowCount(); ++row) {
         auto key = std::make_tuple(table->GetCellText(row, CMatrixView::COL_INDEX),

@@ -51,7 +51,7 @@ ON_MESSAGE(WM_GETCOLUMNORDER, OnGetColumnOrder)
 END_MESSAGE_MAP()
 
 KSCTable::KSCTable(CWnd* parent, UINT id, UINT options, const RECT* rect)
-    : TableModel(options, GetSysColor(COLOR_WINDOWTEXT)), m_controlId(id), m_parent(parent) {
+    : m_model(options, GetSysColor(COLOR_WINDOWTEXT), this), m_controlId(id), m_parent(parent) {
     m_faceColor = GetSysColor(COLOR_BTNFACE);
     m_textColor = GetSysColor(COLOR_WINDOWTEXT);
     m_windowColor = GetSysColor(COLOR_WINDOW);
@@ -88,8 +88,8 @@ KSCTable::~KSCTable() {
 }
 
 int KSCTable::OnCreate(LPCREATESTRUCT create) {
-    m_leftColumn = 0;
-    m_topRow = 0;
+    m_view.leftColumn = 0;
+    m_view.topRow = 0;
     m_pressKind = HIT_NONE;
     m_painting = FALSE;
     if (m_font.GetSafeHandle()) {
@@ -120,26 +120,45 @@ void KSCTable::SetFont(CFont* font, BOOL redraw) {
     m_fontDesc = desc;
     m_font.DeleteObject();
     m_font.CreateFontIndirect(&m_fontDesc);
-    int arrowRoom = IsSortable() ? kArrowRoom : 0;
+    int arrowRoom = m_model.IsSortable() ? kArrowRoom : 0;
     CClientDC dc(this);
     int saved = dc.SaveDC();
     dc.SelectObject(&m_font);
     CSize sample = dc.GetTextExtent(kSampleText, lstrlen(kSampleText));
-    m_titleWidth = 0;
-    m_headerHeight = 0;
-    if (GetColumnCount() == 0) {
-        m_titleWidth = sample.cx + 6 + arrowRoom;
-        m_headerHeight = sample.cy + 6;
+    m_view.titleWidth = 0;
+    m_view.headerHeight = 0;
+    if (m_model.GetColumnCount() == 0) {
+        m_view.titleWidth = sample.cx + 6 + arrowRoom;
+        m_view.headerHeight = sample.cy + 6;
     }
-    for (int column = 0; column < GetColumnCount(); column++) {
-        CSize title = dc.GetTextExtent(GetColumnTitle(column));
-        m_titleWidth = std::max<int>(m_titleWidth, title.cx + 6 + arrowRoom);
-        m_headerHeight = std::max<int>({m_headerHeight, title.cy + 6, sample.cy + 6});
+    for (int column = 0; column < m_model.GetColumnCount(); column++) {
+        CSize title = dc.GetTextExtent(m_model.GetColumnTitle(column));
+        m_view.titleWidth = std::max<int>(m_view.titleWidth, title.cx + 6 + arrowRoom);
+        m_view.headerHeight = std::max<int>({m_view.headerHeight, title.cy + 6, sample.cy + 6});
     }
     dc.RestoreDC(saved);
+    m_model.SetNewRowHeight(m_view.headerHeight);
     if (redraw) {
         Redraw(REDRAW_LAYOUT | REDRAW_ERASE);
     }
+}
+
+// The model's changes that move the window's own positions.
+void KSCTable::ColumnDeleted(int index) {
+    m_view.ColumnDeleted(index, m_model.GetColumnCount());
+}
+
+void KSCTable::RowDeleted(int index) {
+    m_view.RowDeleted(index, m_model.GetRowCount());
+}
+
+void KSCTable::RowsCleared() {
+    m_view.RowsCleared();
+}
+
+void KSCTable::TitlesMeasured(TableExtent largest) {
+    m_view.titleWidth = largest.cx;
+    m_view.headerHeight = largest.cy;
 }
 
 // Cell texts are measured on the window's DC with its default font (not the table font),
@@ -155,7 +174,7 @@ void KSCTable::BeginMeasure() {
 
 TableExtent KSCTable::MeasureText(const char* text, size_t length) {
     if (!m_measuring) {
-        return TableModel::MeasureText(text, length);
+        return FixedCellExtent(length);
     }
     return m_charWidths.Measure(text, length, m_measureSource);
 }
@@ -283,30 +302,32 @@ void KSCTable::SetTableScrollInfo(int bar, const SCROLLINFO* info, BOOL) {
         return;
     }
     if ((bar == SB_HORZ || bar == SB_BOTH) && (info->fMask & SIF_POS)) {
-        ClampRecordPos(m_hScrollRecord, info->nPos, m_transposed ? m_topRow : m_leftColumn);
+        ClampRecordPos(m_hScrollRecord, info->nPos,
+                       Transposed() ? m_view.topRow : m_view.leftColumn);
     }
     if ((bar == SB_VERT || bar == SB_BOTH) && (info->fMask & SIF_POS)) {
-        ClampRecordPos(m_vScrollRecord, info->nPos, m_transposed ? m_leftColumn : m_topRow);
+        ClampRecordPos(m_vScrollRecord, info->nPos,
+                       Transposed() ? m_view.leftColumn : m_view.topRow);
     }
     Layout(0, 0, 0);
 }
 
 int KSCTable::SetTopRow(int row) {
-    if (row == m_topRow) {
-        return m_topRow;
+    if (row == m_view.topRow) {
+        return m_view.topRow;
     }
-    m_topRow = std::max(0, std::min(row, GetRowCount() - 1));
+    m_view.topRow = std::max(0, std::min(row, m_model.GetRowCount() - 1));
     Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
-    return m_topRow;
+    return m_view.topRow;
 }
 
 int KSCTable::SetLeftColumn(int position) {
-    if (position == m_leftColumn) {
-        return m_leftColumn;
+    if (position == m_view.leftColumn) {
+        return m_view.leftColumn;
     }
-    m_leftColumn = std::max(0, std::min(position, GetDisplayedCount() - 1));
+    m_view.leftColumn = std::max(0, std::min(position, m_model.GetDisplayedCount() - 1));
     Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
-    return m_leftColumn;
+    return m_view.leftColumn;
 }
 
 void KSCTable::Scroll(int bar, UINT code, UINT position, CScrollBar* given) {
@@ -384,9 +405,9 @@ void KSCTable::OnClose() {
     m_backgroundBrush.DeleteObject();
     m_font.DeleteObject();
     m_paintFont.DeleteObject();
-    DeleteAllRows();
-    while (GetColumnCount() > 0) {
-        DeleteColumn(GetColumnCount() - 1, FALSE);
+    m_model.DeleteAllRows();
+    while (m_model.GetColumnCount() > 0) {
+        m_model.DeleteColumn(m_model.GetColumnCount() - 1, FALSE);
     }
     DestroyWindow();
 }
@@ -394,9 +415,9 @@ void KSCTable::OnClose() {
 // Rows go in one step: removing them one by one from the first would renumber the rest each
 // time, with the same end result.
 void KSCTable::OnDestroy() {
-    DeleteAllRows();
-    while (GetColumnCount() > 0) {
-        DeleteColumn(GetColumnCount() - 1, FALSE);
+    m_model.DeleteAllRows();
+    while (m_model.GetColumnCount() > 0) {
+        m_model.DeleteColumn(m_model.GetColumnCount() - 1, FALSE);
     }
     m_font.DeleteObject();
     m_paintFont.DeleteObject();
@@ -409,11 +430,11 @@ void KSCTable::OnDestroy() {
 // Axes. Columns run along u and rows along v; normal mode has u = x, transposed mode u = y.
 
 POINT KSCTable::ToLogical(POINT point) const {
-    return m_transposed ? POINT{point.y, point.x} : point;
+    return Transposed() ? POINT{point.y, point.x} : point;
 }
 
 RECT KSCTable::ToClient(int u, int v, int uSize, int vSize) const {
-    if (m_transposed) {
+    if (Transposed()) {
         return RECT{v, u, v + vSize, u + uSize};
     }
     return RECT{u, v, u + uSize, v + vSize};
@@ -424,7 +445,7 @@ SIZE KSCTable::LogicalClientSize() const {
     if (GetSafeHwnd()) {
         GetClientRect(&client);
     }
-    if (m_transposed) {
+    if (Transposed()) {
         return SIZE{client.Height(), client.Width()};
     }
     return SIZE{client.Width(), client.Height()};
@@ -432,49 +453,47 @@ SIZE KSCTable::LogicalClientSize() const {
 
 // Extent of the header along v: the title row, or the title column in transposed mode.
 int KSCTable::HeaderExtent() const {
-    return m_transposed ? m_titleWidth : m_headerHeight;
+    return Transposed() ? m_view.titleWidth : m_view.headerHeight;
 }
 
 // Column painted at position p (counted from the left edge): frozen columns, then the
 // scrollable ones from leftColumn.
 int KSCTable::DisplayColumn(int position) const {
-    if (position < GetFrozenCount()) {
-        return GetDisplayColumn(position);
+    if (position < m_model.GetFrozenCount()) {
+        return m_model.GetDisplayColumn(position);
     }
-    return GetDisplayColumn(position + m_leftColumn);
+    return m_model.GetDisplayColumn(position + m_view.leftColumn);
 }
 
 int KSCTable::PaintedColumnCount() const {
-    return GetDisplayedCount() - m_leftColumn;
+    return m_model.GetDisplayedCount() - m_view.leftColumn;
 }
 
 // The row shown at display position p, or -1 past the end. Sorted tables follow the sort
 // column's order, which NextRow steps along without a new lookup.
 int KSCTable::FirstRowAt(int position) const {
-    if (position < 0 || position >= GetRowCount()) {
+    if (position < 0 || position >= m_model.GetRowCount()) {
         return -1;
     }
-    if (!IsSortable() || m_sortMode == SORT_NONE) {
+    if (!m_model.IsSortable() || m_model.GetSortMode() == SORT_NONE) {
         return position;
     }
-    return GetSortedRow(position, nullptr, m_sortColumn);
+    return m_model.GetSortedRow(position, nullptr, m_model.GetSortColumn());
 }
 
 int KSCTable::NextRow(int position, int row) const {
-    if (!IsSortable() || m_sortMode == SORT_NONE) {
-        return position + 1 < GetRowCount() ? position + 1 : -1;
+    if (!m_model.IsSortable() || m_model.GetSortMode() == SORT_NONE) {
+        return position + 1 < m_model.GetRowCount() ? position + 1 : -1;
     }
-    return GetNextSortedRow(row, nullptr, m_sortColumn);
+    return m_model.GetNextSortedRow(row, nullptr, m_model.GetSortColumn());
 }
 
 int KSCTable::RowExtent(int row) const {
-    return GetRowHeight(row);
+    return m_model.GetRowHeight(row);
 }
 
 const TableColumn* KSCTable::Column(int column) const {
-    TableColumn* found = nullptr;
-    const_cast<KSCTable*>(this)->GetColumnPtr(column, &found);
-    return found;
+    return m_model.FindColumn(column);
 }
 
 BOOL KSCTable::IsKeyColumn(int column) const {
@@ -489,7 +508,7 @@ BOOL KSCTable::IsKeyColumn(int column) const {
 int KSCTable::RowsEnd(int extent, int start) const {
     int v = HeaderExtent();
     int position = start;
-    for (int row = FirstRowAt(start); position < GetRowCount(); position++) {
+    for (int row = FirstRowAt(start); position < m_model.GetRowCount(); position++) {
         v += RowExtent(row < 0 ? 0 : row);
         if (v > extent) {
             return position;
@@ -503,8 +522,9 @@ int KSCTable::RowsEnd(int extent, int start) const {
 
 int KSCTable::FrozenWidth() const {
     int width = 0;
-    for (int p = 0; p < GetDisplayedCount() && IsKeyColumn(GetDisplayColumn(p)); p++) {
-        width += GetColumnWidth(GetDisplayColumn(p));
+    for (int p = 0; p < m_model.GetDisplayedCount() && IsKeyColumn(m_model.GetDisplayColumn(p));
+         p++) {
+        width += m_model.GetColumnWidth(m_model.GetDisplayColumn(p));
     }
     return width;
 }
@@ -512,9 +532,9 @@ int KSCTable::FrozenWidth() const {
 // First display position from the scrolled ones whose column ends beyond extent.
 int KSCTable::ColumnsEnd(int extent, int frozenWidth) const {
     int sum = 0;
-    int position = GetFrozenCount() + m_leftColumn;
-    for (; position < GetDisplayedCount(); position++) {
-        sum += GetColumnWidth(GetDisplayColumn(position));
+    int position = m_model.GetFrozenCount() + m_view.leftColumn;
+    for (; position < m_model.GetDisplayedCount(); position++) {
+        sum += m_model.GetColumnWidth(m_model.GetDisplayColumn(position));
         if (frozenWidth + sum > extent) {
             return position;
         }
@@ -565,26 +585,27 @@ BOOL KSCTable::BarShown(BOOL needed) const {
 void KSCTable::Layout(int width, int height, int extra) {
     if (width == 0 && height == 0) {
         SIZE client = LogicalClientSize();
-        width = m_transposed ? client.cy : client.cx;
-        height = m_transposed ? client.cx : client.cy;
+        width = Transposed() ? client.cy : client.cx;
+        height = Transposed() ? client.cx : client.cy;
     }
-    int uExtent = m_transposed ? height : width;
-    int vExtent = m_transposed ? width : height;
-    m_leftColumn = std::max(m_leftColumn, 0);
-    m_topRow = std::max(m_topRow, 0);
-    BOOL& rowNeeded = m_transposed ? m_hNeeded : m_vNeeded;
-    BOOL& columnNeeded = m_transposed ? m_vNeeded : m_hNeeded;
-    CScrollBar* rowBar = m_transposed ? m_hBarInUse : m_vBarInUse;
-    CScrollBar* columnBar = m_transposed ? m_vBarInUse : m_hBarInUse;
-    BOOL rowExternal = m_transposed ? m_hExternal : m_vExternal;
-    BOOL columnExternal = m_transposed ? m_vExternal : m_hExternal;
+    int uExtent = Transposed() ? height : width;
+    int vExtent = Transposed() ? width : height;
+    m_view.leftColumn = std::max(m_view.leftColumn, 0);
+    m_view.topRow = std::max(m_view.topRow, 0);
+    BOOL& rowNeeded = Transposed() ? m_hNeeded : m_vNeeded;
+    BOOL& columnNeeded = Transposed() ? m_vNeeded : m_hNeeded;
+    CScrollBar* rowBar = Transposed() ? m_hBarInUse : m_vBarInUse;
+    CScrollBar* columnBar = Transposed() ? m_vBarInUse : m_hBarInUse;
+    BOOL rowExternal = Transposed() ? m_hExternal : m_vExternal;
+    BOOL columnExternal = Transposed() ? m_vExternal : m_hExternal;
 
-    int rowsEnd = RowsEnd(vExtent - extra, m_topRow);
+    int rowsEnd = RowsEnd(vExtent - extra, m_view.topRow);
     RECT rowBarRect{};
     int rowBarWidth = 0;
     RowRecord() = SCROLLINFO{};
-    if (GetRowCount() > 0 && (rowsEnd < GetRowCount() || m_topRow > 0)) {
-        SetRecord(RowRecord(), GetRowCount() - 1, rowsEnd - m_topRow, m_topRow, rowBar);
+    if (m_model.GetRowCount() > 0 && (rowsEnd < m_model.GetRowCount() || m_view.topRow > 0)) {
+        SetRecord(RowRecord(), m_model.GetRowCount() - 1, rowsEnd - m_view.topRow, m_view.topRow,
+                  rowBar);
         rowNeeded = TRUE;
         rowBarWidth = m_scrollBarSize;
         rowBarRect = ToClient(uExtent - m_scrollBarSize, HeaderExtent() + 1, m_scrollBarSize,
@@ -599,13 +620,15 @@ void KSCTable::Layout(int width, int height, int extra) {
     int columnsEnd = ColumnsEnd(uExtent, frozenWidth);
     RECT columnBarRect{};
     ColumnRecord() = SCROLLINFO{};
-    if (GetColumnCount() > 0 && (columnsEnd < GetDisplayedCount() || m_leftColumn > 0)) {
+    if (m_model.GetColumnCount() > 0 &&
+        (columnsEnd < m_model.GetDisplayedCount() || m_view.leftColumn > 0)) {
         if (extra == 0 && m_scrollBarSize != 0) {
             Layout(width, height, m_noScrollBars ? 1 : m_scrollBarSize);
             return;
         }
-        SetRecord(ColumnRecord(), GetDisplayedCount() - 1,
-                  columnsEnd - m_leftColumn - GetFrozenCount(), m_leftColumn, columnBar);
+        SetRecord(ColumnRecord(), m_model.GetDisplayedCount() - 1,
+                  columnsEnd - m_view.leftColumn - m_model.GetFrozenCount(), m_view.leftColumn,
+                  columnBar);
         columnNeeded = TRUE;
         int start = frozenColumns + 1;
         columnBarRect = ToClient(start, vExtent - m_scrollBarSize, uExtent - rowBarWidth - start,
@@ -623,9 +646,9 @@ void KSCTable::Layout(int width, int height, int extra) {
 }
 
 int KSCTable::ColumnToDisplayPos(int column, BOOL absolute) const {
-    int from = absolute ? 0 : m_leftColumn;
-    for (int p = from; p < GetDisplayedCount(); p++) {
-        if (GetDisplayColumn(p) == column) {
+    int from = absolute ? 0 : m_view.leftColumn;
+    for (int p = from; p < m_model.GetDisplayedCount(); p++) {
+        if (m_model.GetDisplayColumn(p) == column) {
             return p - from;
         }
     }
@@ -638,25 +661,25 @@ int KSCTable::ColumnToDisplayPos(int column, BOOL absolute) const {
 // column is not displayed.
 BOOL KSCTable::ColumnOffset(int column, int* u) const {
     int position = -1;
-    for (int p = 0; p < GetDisplayedCount() && position < 0; p++) {
-        if (GetDisplayColumn(p) == column) {
+    for (int p = 0; p < m_model.GetDisplayedCount() && position < 0; p++) {
+        if (m_model.GetDisplayColumn(p) == column) {
             position = p;
         }
     }
     if (position < 0) {
         return FALSE;
     }
-    int frozen = GetFrozenCount();
-    int firstScrolled = frozen + m_leftColumn;
+    int frozen = m_model.GetFrozenCount();
+    int firstScrolled = frozen + m_view.leftColumn;
     *u = 0;
     for (int p = 0; p < std::min(position, frozen); p++) {
-        *u += GetColumnWidth(GetDisplayColumn(p));
+        *u += m_model.GetColumnWidth(m_model.GetDisplayColumn(p));
     }
     for (int p = firstScrolled; p < position; p++) {
-        *u += GetColumnWidth(GetDisplayColumn(p));
+        *u += m_model.GetColumnWidth(m_model.GetDisplayColumn(p));
     }
     for (int p = position; p < firstScrolled && position >= frozen; p++) {
-        *u -= GetColumnWidth(GetDisplayColumn(p));
+        *u -= m_model.GetColumnWidth(m_model.GetDisplayColumn(p));
     }
     return TRUE;
 }
@@ -664,24 +687,24 @@ BOOL KSCTable::ColumnOffset(int column, int* u) const {
 void KSCTable::GetCellRect(int row, int column, RECT* out) const {
     *out = RECT{};
     int u = 0;
-    if (row < 0 || row >= GetRowCount() || column < 0 || column >= GetColumnCount() ||
-        !ColumnOffset(column, &u)) {
+    if (row < 0 || row >= m_model.GetRowCount() || column < 0 ||
+        column >= m_model.GetColumnCount() || !ColumnOffset(column, &u)) {
         return;
     }
     int v = HeaderExtent();
-    int rowIndex = FirstRowAt(m_topRow);
-    for (int p = m_topRow; p < row && rowIndex >= 0; p++) {
+    int rowIndex = FirstRowAt(m_view.topRow);
+    for (int p = m_view.topRow; p < row && rowIndex >= 0; p++) {
         v += RowExtent(rowIndex);
         rowIndex = NextRow(p, rowIndex);
     }
-    int vSize = row < m_topRow ? 0 : RowExtent(DisplayRowToRow(row));
-    *out = ToClient(u, v, GetColumnWidth(column), vSize);
+    int vSize = row < m_view.topRow ? 0 : RowExtent(m_model.DisplayRowToRow(row));
+    *out = ToClient(u, v, m_model.GetColumnWidth(column), vSize);
 }
 
 void KSCTable::GetHeaderRect(int column, RECT* out) const {
     *out = RECT{};
     int u = 0;
-    if (column >= 0 && column < GetColumnCount() && ColumnOffset(column, &u)) {
-        *out = ToClient(u, 0, GetColumnWidth(column), HeaderExtent());
+    if (column >= 0 && column < m_model.GetColumnCount() && ColumnOffset(column, &u)) {
+        *out = ToClient(u, 0, m_model.GetColumnWidth(column), HeaderExtent());
     }
 }

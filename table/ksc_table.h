@@ -10,6 +10,7 @@
 #include "platform/gdi/cdc.h"
 #include "table/char_width_cache.h"
 #include "table/table_model.h"
+#include "table/table_view_state.h"
 
 #include <string>
 
@@ -38,12 +39,18 @@ struct TableNotify {
     const char* text; // the typed character as a one-character string, or null
 };
 
-class KSCTable : public CWnd, public TableModel {
+class KSCTable : public CWnd, private TableModelHost {
   public:
     KSCTable(CWnd* parent, UINT id, UINT options, const RECT* rect);
     ~KSCTable() override;
 
+    // The table's data; every change to it reaches this window as a redraw.
+    TableModel& Model() { return m_model; }
+    const TableModel& Model() const { return m_model; }
+
     void SetFont(CFont* font, BOOL redraw);
+    int GetHeaderHeight() const { return m_view.headerHeight; }
+    // Schedules a coalesced layout and paint: every change within 25 ms makes one.
     void Redraw(uint32_t flags) override;
 
     CScrollBar* GetScrollBarCtrl(int bar) const override;
@@ -52,9 +59,9 @@ class KSCTable : public CWnd, public TableModel {
     void GetTableScrollInfo(int bar, SCROLLINFO* info, UINT mask);
     void SetTableScrollInfo(int bar, const SCROLLINFO* info, BOOL redraw);
 
-    int GetTopRow() const { return m_topRow; }
+    int GetTopRow() const { return m_view.topRow; }
     int SetTopRow(int row);
-    int GetLeftColumn() const { return m_leftColumn; }
+    int GetLeftColumn() const { return m_view.leftColumn; }
     int SetLeftColumn(int position);
     int ColumnToDisplayPos(int column, BOOL absolute) const;
     void GetCellRect(int row, int column, RECT* out) const;
@@ -69,9 +76,14 @@ class KSCTable : public CWnd, public TableModel {
     void Layout(int width, int height, int extra);
 
   protected:
+    // The model's host.
     void BeginMeasure() override;
     TableExtent MeasureText(const char* text, size_t length) override;
     void EndMeasure() override;
+    void ColumnDeleted(int index) override;
+    void RowDeleted(int index) override;
+    void RowsCleared() override;
+    void TitlesMeasured(TableExtent largest) override;
     HDC MeasureDC();
 
     afx_msg void OnClose();
@@ -127,8 +139,9 @@ class KSCTable : public CWnd, public TableModel {
     void SetRecord(SCROLLINFO& record, int max, int page, int pos, CScrollBar* bar);
     void ResetRecord(SCROLLINFO& record, CScrollBar* bar, BOOL external);
     void PlaceBar(CScrollBar* bar, BOOL external, BOOL shown, const RECT& rect);
-    SCROLLINFO& RowRecord() { return m_transposed ? m_hScrollRecord : m_vScrollRecord; }
-    SCROLLINFO& ColumnRecord() { return m_transposed ? m_vScrollRecord : m_hScrollRecord; }
+    BOOL Transposed() const { return m_model.IsTransposed(); }
+    SCROLLINFO& RowRecord() { return Transposed() ? m_hScrollRecord : m_vScrollRecord; }
+    SCROLLINFO& ColumnRecord() { return Transposed() ? m_vScrollRecord : m_hScrollRecord; }
     void ClampRecordPos(SCROLLINFO& record, int pos, int& target);
     void Scroll(int bar, UINT code, UINT position, CScrollBar* given);
 
@@ -172,6 +185,8 @@ class KSCTable : public CWnd, public TableModel {
     void EnsureRowVisible(int row, int usableV);
     void EnsureColumnVisible(int column, int usableU);
 
+    TableModel m_model;
+    TableViewState m_view;
     COLORREF m_faceColor = 0;
     COLORREF m_textColor = 0;
     COLORREF m_windowColor = 0;

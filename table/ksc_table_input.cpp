@@ -31,7 +31,7 @@ int KSCTable::HitLogical(POINT point, int* column, int* columnLeft, int* row, in
     for (; p < PaintedColumnCount(); p++) {
         int index = DisplayColumn(p);
         int left = right;
-        right += GetColumnWidth(index);
+        right += m_model.GetColumnWidth(index);
         if (std::abs(right - point.x) < kBorderSlop && point.y < header) {
             *column = index;
             *columnLeft = left;
@@ -47,15 +47,15 @@ int KSCTable::HitLogical(POINT point, int* column, int* columnLeft, int* row, in
         }
     }
     if (p == PaintedColumnCount()) {
-        *column = p == GetColumnCount() ? 0 : p;
+        *column = p == m_model.GetColumnCount() ? 0 : p;
         *columnLeft = right;
     }
     int bottom = header;
-    int position = m_topRow;
+    int position = m_view.topRow;
     for (int index = FirstRowAt(position); index >= 0; position++) {
         int top = bottom;
         bottom += RowExtent(index);
-        if (std::abs(bottom - point.y) < kBorderSlop && point.x < GetColumnWidth(0)) {
+        if (std::abs(bottom - point.y) < kBorderSlop && point.x < m_model.GetColumnWidth(0)) {
             *row = position;
             *rowTop = top;
             return HIT_ROW_BORDER;
@@ -63,8 +63,8 @@ int KSCTable::HitLogical(POINT point, int* column, int* columnLeft, int* row, in
         if (bottom > point.y) {
             *row = position;
             *rowTop = top;
-            int first = GetDisplayColumn(0);
-            if (IsKeyColumn(first) && point.x < GetColumnWidth(first)) {
+            int first = m_model.GetDisplayColumn(0);
+            if (IsKeyColumn(first) && point.x < m_model.GetColumnWidth(first)) {
                 return HIT_ROW_HEADER;
             }
             return HIT_CELL;
@@ -78,8 +78,8 @@ int KSCTable::HitLogical(POINT point, int* column, int* columnLeft, int* row, in
 // Mouse press, move and release
 
 void KSCTable::ClearFocus() {
-    m_focusColumn = -1;
-    m_focusRow = -1;
+    m_view.focusColumn = -1;
+    m_view.focusRow = -1;
 }
 
 void KSCTable::BeginPress(UINT, CPoint point) {
@@ -168,8 +168,8 @@ void KSCTable::SetCursorFor(POINT logical) {
     if (hit == HIT_NONE) {
         hit = HitLogical(logical, &column, &left, &row, &top);
     }
-    LPCSTR across = m_transposed ? IDC_SIZENS : IDC_SIZEWE;
-    LPCSTR along = m_transposed ? IDC_SIZEWE : IDC_SIZENS;
+    LPCSTR across = Transposed() ? IDC_SIZENS : IDC_SIZEWE;
+    LPCSTR along = Transposed() ? IDC_SIZEWE : IDC_SIZENS;
     LPCSTR cursor = IDC_ARROW;
     if (hit == HIT_COLUMN_BORDER) {
         cursor = across;
@@ -182,8 +182,8 @@ void KSCTable::SetCursorFor(POINT logical) {
 // A click turns into nothing once the pointer leaves the drag rectangle around the press.
 void KSCTable::CancelPressOutsideDrag(CPoint point) {
     POINT logical = ToLogical(point);
-    int halfX = GetSystemMetrics(m_transposed ? SM_CYDRAG : SM_CXDRAG) / 2 + 1;
-    int halfY = GetSystemMetrics(m_transposed ? SM_CXDRAG : SM_CYDRAG) / 2 + 1;
+    int halfX = GetSystemMetrics(Transposed() ? SM_CYDRAG : SM_CXDRAG) / 2 + 1;
+    int halfY = GetSystemMetrics(Transposed() ? SM_CXDRAG : SM_CYDRAG) / 2 + 1;
     if (std::abs(logical.x - m_pressPoint.x) < halfX &&
         std::abs(logical.y - m_pressPoint.y) < halfY) {
         return;
@@ -217,16 +217,16 @@ void KSCTable::EndBorderPress(POINT point) {
     }
     m_trackLine = POINT{-1, -1};
     if (IsColumnPress()) {
-        SetColumnWidth(m_hitColumn, point.x - m_trackMin.x, TRUE);
+        m_model.SetColumnWidth(m_hitColumn, point.x - m_trackMin.x, TRUE);
         TableColumn* column = nullptr;
-        if (GetColumnPtr(m_hitColumn, &column)) {
+        if (m_model.GetColumnPtr(m_hitColumn, &column)) {
             column->m_autoSize = 0;
         }
     } else {
-        int rowIndex = DisplayRowToRow(m_hitRow);
-        SetRowHeight(rowIndex, point.y - m_trackMin.y, TRUE);
+        int rowIndex = m_model.DisplayRowToRow(m_hitRow);
+        m_model.SetRowHeight(rowIndex, point.y - m_trackMin.y, TRUE);
         TableRow* row = nullptr;
-        if (GetRowPtr(rowIndex, &row)) {
+        if (m_model.GetRowPtr(rowIndex, &row)) {
             row->m_autoSize = 0;
         }
     }
@@ -235,9 +235,9 @@ void KSCTable::EndBorderPress(POINT point) {
 }
 
 void KSCTable::SelectColumns(int columnFrom, int columnTo) {
-    for (int row = 0; row < GetRowCount(); row++) {
+    for (int row = 0; row < m_model.GetRowCount(); row++) {
         for (int column = columnFrom; column <= columnTo; column++) {
-            SetCellState(row, column, GetCellState(row, column) | CELL_SELECTED);
+            m_model.SetCellState(row, column, m_model.GetCellState(row, column) | CELL_SELECTED);
         }
     }
 }
@@ -247,17 +247,17 @@ void KSCTable::EndHeaderPress(UINT flags) {
         ReleaseCapture();
         return;
     }
-    if (GetOptions() & TABLE_ROWSELECT) {
-        ClearSelection();
+    if (m_model.GetOptions() & TABLE_ROWSELECT) {
+        m_model.ClearSelection();
     } else {
         if (!(flags & MK_CONTROL)) {
-            ClearSelection();
+            m_model.ClearSelection();
         }
         if (!(flags & MK_SHIFT)) {
             m_mouseAnchorColumn = m_hitColumn;
         }
-        m_focusColumn = m_hitColumn;
-        m_focusRow = 0;
+        m_view.focusColumn = m_hitColumn;
+        m_view.focusRow = 0;
         SelectColumns(std::min(m_mouseAnchorColumn, m_hitColumn),
                       std::max(m_mouseAnchorColumn, m_hitColumn));
     }
@@ -267,26 +267,26 @@ void KSCTable::EndHeaderPress(UINT flags) {
 
 void KSCTable::EndRowHeaderPress(UINT flags) {
     if (m_singleSelect || !(flags & MK_CONTROL)) {
-        ClearSelection();
+        m_model.ClearSelection();
     }
     if (m_singleSelect || !(flags & MK_SHIFT)) {
         m_mouseAnchorRow = m_hitRow;
     }
-    m_focusColumn = 0;
-    m_focusRow = m_hitRow;
+    m_view.focusColumn = 0;
+    m_view.focusRow = m_hitRow;
     int last = std::max(m_mouseAnchorRow, m_hitRow);
     for (int position = std::min(m_mouseAnchorRow, m_hitRow); position <= last; position++) {
-        SelectRow(position, TRUE);
+        m_model.SelectRow(position, TRUE);
     }
     ReleaseCapture();
     Redraw(REDRAW_PAINT);
 }
 
 BOOL KSCTable::IsCellSelected(int position, int column) const {
-    if (position < 0 || position >= GetRowCount()) {
+    if (position < 0 || position >= m_model.GetRowCount()) {
         return FALSE;
     }
-    return (GetCellState(DisplayRowToRow(position), column) & CELL_SELECTED) != 0;
+    return (m_model.GetCellState(m_model.DisplayRowToRow(position), column) & CELL_SELECTED) != 0;
 }
 
 // Selects the cells of the display rows and columns between the two corners (whole rows with
@@ -295,12 +295,12 @@ void KSCTable::SelectRange(int rowFrom, int rowTo, int columnFrom, int columnTo)
     int lastRow = std::max(rowFrom, rowTo);
     int lastColumn = std::max(columnFrom, columnTo);
     for (int position = std::min(rowFrom, rowTo); position <= lastRow; position++) {
-        if (GetOptions() & TABLE_ROWSELECT) {
-            SelectRow(position, TRUE);
+        if (m_model.GetOptions() & TABLE_ROWSELECT) {
+            m_model.SelectRow(position, TRUE);
             continue;
         }
         for (int column = std::min(columnFrom, columnTo); column <= lastColumn; column++) {
-            SelectCell(position, column, TRUE);
+            m_model.SelectCell(position, column, TRUE);
         }
     }
 }
@@ -310,13 +310,13 @@ void KSCTable::SelectRange(int rowFrom, int rowTo, int columnFrom, int columnTo)
 BOOL KSCTable::EndCellPress(UINT flags, BOOL right) {
     BOOL plain = !(flags & (MK_SHIFT | MK_CONTROL));
     BOOL selected = IsCellSelected(m_hitRow, m_hitColumn);
-    if (plain && selected && m_hitColumn == m_focusColumn && m_hitRow == m_focusRow) {
+    if (plain && selected && m_hitColumn == m_view.focusColumn && m_hitRow == m_view.focusRow) {
         SendBeginEdit(m_hitColumnLeft, m_hitRowTop, m_hitColumn, m_hitRow, nullptr);
         return FALSE;
     }
     if (!(right && selected)) {
         if (m_singleSelect || !(flags & MK_CONTROL)) {
-            ClearSelection();
+            m_model.ClearSelection();
         }
         if (m_singleSelect || !(flags & MK_SHIFT)) {
             m_mouseAnchorColumn = m_hitColumn;
@@ -324,8 +324,8 @@ BOOL KSCTable::EndCellPress(UINT flags, BOOL right) {
         }
         SelectRange(m_mouseAnchorRow, m_hitRow, m_mouseAnchorColumn, m_hitColumn);
     }
-    m_focusColumn = m_hitColumn;
-    m_focusRow = m_hitRow;
+    m_view.focusColumn = m_hitColumn;
+    m_view.focusRow = m_hitRow;
     ReleaseCapture();
     Redraw(REDRAW_PAINT);
     return TRUE;
@@ -376,19 +376,20 @@ void KSCTable::OnLButtonDblClk(UINT flags, CPoint point) {
     int column, left, position, top;
     int hit = HitTest(point.x, point.y, &column, &left, &position, &top);
     if (hit == HIT_COLUMN_BORDER) {
-        AutoSizeColumn(column, TRUE);
+        m_model.AutoSizeColumn(column, TRUE);
         TableColumn* found = nullptr;
-        if (GetColumnPtr(column, &found)) {
+        if (m_model.GetColumnPtr(column, &found)) {
             found->m_autoSize = 0;
         }
-    } else if (hit == HIT_COLUMN_HEADER && IsSortable()) {
-        BOOL descending = column == m_sortColumn && m_sortMode == SORT_DESCENDING;
-        SetSortColumn(column, descending ? SORT_ASCENDING : SORT_DESCENDING);
+    } else if (hit == HIT_COLUMN_HEADER && m_model.IsSortable()) {
+        BOOL descending =
+            column == m_model.GetSortColumn() && m_model.GetSortMode() == SORT_DESCENDING;
+        m_model.SetSortColumn(column, descending ? SORT_ASCENDING : SORT_DESCENDING);
     } else if (hit == HIT_ROW_BORDER) {
-        int rowIndex = DisplayRowToRow(position);
-        AutoSizeRow(rowIndex, TRUE);
+        int rowIndex = m_model.DisplayRowToRow(position);
+        m_model.AutoSizeRow(rowIndex, TRUE);
         TableRow* row = nullptr;
-        if (GetRowPtr(rowIndex, &row)) {
+        if (m_model.GetRowPtr(rowIndex, &row)) {
             row->m_autoSize = 0;
         }
     }
@@ -406,8 +407,8 @@ void KSCTable::SendBeginEdit(int x, int y, int column, int row, const char* text
     notify.hdr.hwndFrom = m_hWnd;
     notify.hdr.idFrom = m_controlId;
     notify.hdr.code = TN_BEGINEDIT;
-    notify.x = m_transposed ? y : x;
-    notify.y = m_transposed ? x : y;
+    notify.x = Transposed() ? y : x;
+    notify.y = Transposed() ? x : y;
     notify.column = column;
     notify.row = row;
     notify.text = text;
@@ -421,8 +422,8 @@ void KSCTable::OnKeyDown(UINT key, UINT repeat, UINT flags) {
     switch (key) {
     case VK_SHIFT:
         m_shiftDown = TRUE;
-        m_keyAnchorColumn = m_focusColumn;
-        m_keyAnchorRow = m_focusRow;
+        m_view.keyAnchorColumn = m_view.focusColumn;
+        m_view.keyAnchorRow = m_view.focusRow;
         break;
     case VK_CONTROL:
         m_ctrlDown = TRUE;
@@ -447,8 +448,8 @@ void KSCTable::OnKeyDown(UINT key, UINT repeat, UINT flags) {
 void KSCTable::OnKeyUp(UINT key, UINT repeat, UINT flags) {
     if (key == VK_SHIFT) {
         m_shiftDown = FALSE;
-        m_keyAnchorColumn = -1;
-        m_keyAnchorRow = -1;
+        m_view.keyAnchorColumn = -1;
+        m_view.keyAnchorRow = -1;
     } else if (key == VK_CONTROL) {
         m_ctrlDown = FALSE;
     }
@@ -465,33 +466,33 @@ void KSCTable::OnChar(UINT key, UINT repeat, UINT flags) {
         MoveFocus(0, 1);
         return;
     }
-    if (key < 32 || key > 126 || m_focusColumn < 0 || m_focusRow < 0) {
+    if (key < 32 || key > 126 || m_view.focusColumn < 0 || m_view.focusRow < 0) {
         return;
     }
-    if (!IsCellSelected(m_focusRow, m_focusColumn)) {
+    if (!IsCellSelected(m_view.focusRow, m_view.focusColumn)) {
         return;
     }
     RECT cell;
-    GetCellRect(m_focusRow, m_focusColumn, &cell);
+    GetCellRect(m_view.focusRow, m_view.focusColumn, &cell);
     char typed[2];
     std::snprintf(typed, sizeof typed, "%c", static_cast<char>(key));
     POINT origin = ToLogical(POINT{cell.left, cell.top});
-    SendBeginEdit(origin.x, origin.y, m_focusColumn, m_focusRow, typed);
+    SendBeginEdit(origin.x, origin.y, m_view.focusColumn, m_view.focusRow, typed);
 }
 
 // The focus cell is parked while the window has no keyboard focus. Both changes repaint so
 // that the focus rectangle follows the keyboard focus.
 void KSCTable::OnKillFocus(CWnd* newWnd) {
-    m_savedFocusColumn = m_focusColumn;
-    m_savedFocusRow = m_focusRow;
+    m_savedFocusColumn = m_view.focusColumn;
+    m_savedFocusRow = m_view.focusRow;
     ClearFocus();
     Redraw(REDRAW_PAINT);
     CWnd::OnKillFocus(newWnd);
 }
 
 void KSCTable::OnSetFocus(CWnd* oldWnd) {
-    m_focusColumn = m_savedFocusColumn;
-    m_focusRow = m_savedFocusRow;
+    m_view.focusColumn = m_savedFocusColumn;
+    m_view.focusRow = m_savedFocusRow;
     m_savedFocusColumn = 0;
     m_savedFocusRow = 0;
     Redraw(REDRAW_PAINT);
@@ -499,7 +500,7 @@ void KSCTable::OnSetFocus(CWnd* oldWnd) {
 }
 
 void KSCTable::MoveFocus(int dx, int dy, int shift, int ctrl) {
-    if (GetRowCount() == 0 || GetColumnCount() == 0) {
+    if (m_model.GetRowCount() == 0 || m_model.GetColumnCount() == 0) {
         return;
     }
     if (shift == -1) {
@@ -508,29 +509,29 @@ void KSCTable::MoveFocus(int dx, int dy, int shift, int ctrl) {
     if (ctrl == -1) {
         ctrl = m_ctrlDown;
     }
-    if (m_focusColumn < 0 || m_focusRow < 0) {
-        m_focusColumn = 0;
-        m_focusRow = 0;
+    if (m_view.focusColumn < 0 || m_view.focusRow < 0) {
+        m_view.focusColumn = 0;
+        m_view.focusRow = 0;
     }
-    if (m_transposed) {
+    if (Transposed()) {
         std::swap(dx, dy);
     }
     int column = StepFocusColumn(dx);
-    int row = std::clamp(m_focusRow + dy, 0, GetRowCount() - 1);
+    int row = std::clamp(m_view.focusRow + dy, 0, m_model.GetRowCount() - 1);
     if (!ctrl) {
-        ClearSelection();
+        m_model.ClearSelection();
     }
     if (!shift) {
-        SelectCell(row, column, TRUE);
+        m_model.SelectCell(row, column, TRUE);
     } else {
-        if (m_keyAnchorColumn < 0 || m_keyAnchorRow < 0) {
-            m_keyAnchorColumn = m_focusColumn;
-            m_keyAnchorRow = m_focusRow;
+        if (m_view.keyAnchorColumn < 0 || m_view.keyAnchorRow < 0) {
+            m_view.keyAnchorColumn = m_view.focusColumn;
+            m_view.keyAnchorRow = m_view.focusRow;
         }
-        SelectRange(m_keyAnchorRow, row, m_keyAnchorColumn, column);
+        SelectRange(m_view.keyAnchorRow, row, m_view.keyAnchorColumn, column);
     }
-    m_focusColumn = column;
-    m_focusRow = row;
+    m_view.focusColumn = column;
+    m_view.focusRow = row;
     EnsureCellVisible(row, column);
 }
 
@@ -540,31 +541,32 @@ void KSCTable::MoveFocus(int dx, int dy, int shift, int ctrl) {
 // the frozen key columns out of reach as before. A focus column that is not displayed
 // steps from where it would stand among the displayed ones.
 int KSCTable::StepFocusColumn(int dx) const {
-    const int displayed = GetDisplayedCount();
+    const int displayed = m_model.GetDisplayedCount();
     if (displayed == 0) {
-        return std::max(std::min(m_focusColumn + dx, GetColumnCount() - 1), GetFrozenCount());
+        return std::max(std::min(m_view.focusColumn + dx, m_model.GetColumnCount() - 1),
+                        m_model.GetFrozenCount());
     }
     int position = 0;
-    while (position < displayed && GetDisplayColumn(position) != m_focusColumn) {
+    while (position < displayed && m_model.GetDisplayColumn(position) != m_view.focusColumn) {
         position++;
     }
     if (position == displayed) {
         if (dx == 0) {
-            return m_focusColumn;
+            return m_view.focusColumn;
         }
-        position = DisplayedColumnsBefore(m_focusColumn) - (dx > 0 ? 1 : 0);
+        position = DisplayedColumnsBefore(m_view.focusColumn) - (dx > 0 ? 1 : 0);
     }
-    const int first = std::min(GetFrozenCount(), displayed - 1);
-    return GetDisplayColumn(std::clamp(position + dx, first, displayed - 1));
+    const int first = std::min(m_model.GetFrozenCount(), displayed - 1);
+    return m_model.GetDisplayColumn(std::clamp(position + dx, first, displayed - 1));
 }
 
 // How many displayed scrollable columns have an index below column.
 int KSCTable::DisplayedColumnsBefore(int column) const {
     int count = 0;
-    for (int p = GetFrozenCount(); p < GetDisplayedCount(); p++) {
-        count += GetDisplayColumn(p) < column;
+    for (int p = m_model.GetFrozenCount(); p < m_model.GetDisplayedCount(); p++) {
+        count += m_model.GetDisplayColumn(p) < column;
     }
-    return GetFrozenCount() + count;
+    return m_model.GetFrozenCount() + count;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -572,14 +574,14 @@ int KSCTable::DisplayedColumnsBefore(int column) const {
 
 // A bar takes room when it is needed and shown.
 void KSCTable::EnsureCellVisible(int row, int column) {
-    if (GetRowCount() == 0 || GetColumnCount() == 0) {
+    if (m_model.GetRowCount() == 0 || m_model.GetColumnCount() == 0) {
         return;
     }
-    row = std::min(row, GetRowCount() - 1);
-    column = std::min(column, GetColumnCount() - 1);
+    row = std::min(row, m_model.GetRowCount() - 1);
+    column = std::min(column, m_model.GetColumnCount() - 1);
     SIZE client = LogicalClientSize();
-    BOOL rowBar = BarShown(m_transposed ? m_hNeeded : m_vNeeded);
-    BOOL columnBar = BarShown(m_transposed ? m_vNeeded : m_hNeeded);
+    BOOL rowBar = BarShown(Transposed() ? m_hNeeded : m_vNeeded);
+    BOOL columnBar = BarShown(Transposed() ? m_vNeeded : m_hNeeded);
     EnsureRowVisible(row, client.cy - (columnBar ? m_scrollBarSize : 0));
     EnsureColumnVisible(column, client.cx - (rowBar ? m_scrollBarSize : 0));
 }
@@ -587,15 +589,15 @@ void KSCTable::EnsureCellVisible(int row, int column) {
 // Moving topRow down one row at a time until the row's bottom is inside ends at the first
 // topRow for which the rows from it to the row fit; that topRow is found walking up from it.
 void KSCTable::EnsureRowVisible(int row, int usableV) {
-    if (row < m_topRow) {
+    if (row < m_view.topRow) {
         SetTopRow(row);
         return;
     }
     int room = usableV - HeaderExtent();
     int top = row;
-    int used = RowExtent(DisplayRowToRow(row));
-    while (top > m_topRow && used <= room) {
-        int above = RowExtent(DisplayRowToRow(top - 1));
+    int used = RowExtent(m_model.DisplayRowToRow(row));
+    while (top > m_view.topRow && used <= room) {
+        int above = RowExtent(m_model.DisplayRowToRow(top - 1));
         if (used + above > room) {
             break;
         }
@@ -613,21 +615,21 @@ void KSCTable::EnsureColumnVisible(int column, int usableU) {
         return;
     }
     int position = ColumnToDisplayPos(column, TRUE);
-    int frozen = GetFrozenCount();
+    int frozen = m_model.GetFrozenCount();
     if (position < frozen) {
         SetLeftColumn(0);
         return;
     }
-    if (position - frozen < m_leftColumn) {
+    if (position - frozen < m_view.leftColumn) {
         SetLeftColumn(position - frozen);
         return;
     }
     RECT cell;
     for (;;) {
-        GetCellRect(m_topRow, column, &cell);
-        int right = m_transposed ? cell.bottom : cell.right;
-        int before = m_leftColumn;
-        if (right <= usableU || before >= GetColumnCount() - 1) {
+        GetCellRect(m_view.topRow, column, &cell);
+        int right = Transposed() ? cell.bottom : cell.right;
+        int before = m_view.leftColumn;
+        if (right <= usableU || before >= m_model.GetColumnCount() - 1) {
             return;
         }
         if (SetLeftColumn(before + 1) == before) {

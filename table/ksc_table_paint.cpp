@@ -56,12 +56,12 @@ void KSCTable::Paint(CDC* dc, int width, int height) {
     dc->SelectObject(&m_blackPen);
     dc->SelectObject(PaintFont());
     dc->SelectStockObject(NULL_BRUSH);
-    SIZE client = m_transposed ? SIZE{height, width} : SIZE{width, height};
+    SIZE client = Transposed() ? SIZE{height, width} : SIZE{width, height};
     int u = 0;
     for (int p = 0; p < PaintedColumnCount() && u < client.cx; p++) {
         int index = DisplayColumn(p);
         PaintColumn(dc, index, u, client);
-        u += GetColumnWidth(index);
+        u += m_model.GetColumnWidth(index);
     }
     if (u < client.cx) {
         PaintBeyondColumns(dc, u, client);
@@ -74,16 +74,17 @@ void KSCTable::Paint(CDC* dc, int width, int height) {
 void KSCTable::PaintColumn(CDC* dc, int index, int u, SIZE client) {
     const TableColumn* column = Column(index);
     BOOL key = (column->m_flags & COLUMN_KEY) != 0;
-    int arrow = IsSortable() && index == m_sortColumn ? m_sortMode : SORT_NONE;
+    int arrow = m_model.IsSortable() && index == m_model.GetSortColumn() ? m_model.GetSortMode()
+                                                                         : SORT_NONE;
     DrawLogicalCell(dc, u, 0, column->m_width, HeaderExtent(), column->m_title.c_str(), m_textColor,
                     m_faceColor, TRUE, column->m_flags, arrow);
     BOOL button = (column->m_flags & COLUMN_BUTTON) != 0;
     COLORREF plainBackground = key || button ? m_faceColor : m_windowColor;
     int v = HeaderExtent();
-    int position = m_topRow;
+    int position = m_view.topRow;
     for (int rowIndex = FirstRowAt(position); rowIndex >= 0 && v < client.cy; position++) {
         TableRow* row = nullptr;
-        GetRowPtr(rowIndex, &row);
+        m_model.GetRowPtr(rowIndex, &row);
         uint32_t state = row->GetCellState(index);
         COLORREF text = state & CELL_COLOR_MASK;
         COLORREF background = plainBackground;
@@ -95,7 +96,7 @@ void KSCTable::PaintColumn(CDC* dc, int index, int u, SIZE client) {
         }
         DrawLogicalCell(dc, u, v, column->m_width, row->m_height, row->GetCellText(index), text,
                         background, button, column->m_flags, SORT_NONE);
-        if (index == m_focusColumn && position == m_focusRow) {
+        if (index == m_view.focusColumn && position == m_view.focusRow) {
             RECT focus = ToClient(u + 1, v + 1, column->m_width - 1, row->m_height - 1);
             dc->DrawFocusRect(&focus);
         }

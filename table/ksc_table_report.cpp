@@ -23,15 +23,15 @@ void AppendField(std::string& out, const std::string& text, bool first) {
 // break inside a text is written as a blank.
 std::string KSCTable::Report() const {
     std::string out;
-    const int columns = GetColumnCount();
+    const int columns = m_model.GetColumnCount();
     for (int column = 0; column < columns; column++) {
-        AppendField(out, GetColumnTitle(column), column == 0);
+        AppendField(out, m_model.GetColumnTitle(column), column == 0);
     }
     out += '\n';
-    for (int display = 0; display < GetRowCount(); display++) {
-        const int row = DisplayRowToRow(display);
+    for (int display = 0; display < m_model.GetRowCount(); display++) {
+        const int row = m_model.DisplayRowToRow(display);
         for (int column = 0; column < columns; column++) {
-            AppendField(out, GetCellText(row, column), column == 0);
+            AppendField(out, m_model.GetCellText(row, column), column == 0);
         }
         out += '\n';
     }
@@ -53,7 +53,7 @@ LRESULT KSCTable::OnGetCellRect(WPARAM row, LPARAM rect) {
     const int column = out->left;
     if (row == CELLRECT_HEADER) {
         GetHeaderRect(column, out);
-    } else if (row < static_cast<WPARAM>(GetRowCount())) {
+    } else if (row < static_cast<WPARAM>(m_model.GetRowCount())) {
         GetCellRect(static_cast<int>(row), column, out);
     } else {
         *out = RECT{};
@@ -71,9 +71,9 @@ LRESULT KSCTable::OnGetCellRect(WPARAM row, LPARAM rect) {
 // WM_GETCOLUMNORDER (hostapi/window_report.h): the display order, frozen columns first.
 LRESULT KSCTable::OnGetColumnOrder(WPARAM count, LPARAM buffer) {
     int* out = reinterpret_cast<int*>(buffer);
-    const int displayed = GetDisplayedCount();
+    const int displayed = m_model.GetDisplayedCount();
     for (int p = 0; out != nullptr && p < displayed && static_cast<WPARAM>(p) < count; p++) {
-        out[p] = GetDisplayColumn(p);
+        out[p] = m_model.GetDisplayColumn(p);
     }
     return displayed;
 }

@@ -101,6 +101,9 @@ class SortedOrder {
     void EraseSummary(uint32_t position);
     void Refresh(uint32_t position);
     void InsertEntry(Place place, uint32_t slot, const Key& key);
+    Place ShiftToNext(Place place);
+    Place ShiftToPrevious(Place place);
+    Place MakeRoom(Place place);
     Place SplitFor(Place place);
     void MoveEntries(Block& from, uint32_t first, uint32_t count, uint32_t toBlock,
                      uint32_t toIndex);

@@ -11,19 +11,37 @@
 namespace {
 
 constexpr int32_t kSortArrowRoom = 24;
-constexpr TableExtent kFallbackCharacter = {7, 13};
 
 } // namespace
 
-TableModel::TableModel(uint32_t options, uint32_t windowTextColor)
-    : m_options(options), m_windowTextColor(windowTextColor) {}
+TableModel::TableModel(uint32_t options, uint32_t windowTextColor, TableModelHost* host)
+    : m_options(options), m_windowTextColor(windowTextColor), m_host(host) {}
 
 TableModel::~TableModel() = default;
 
-void TableModel::Redraw(uint32_t) {}
+void TableModel::Redraw(uint32_t flags) {
+    if (m_host != nullptr) {
+        m_host->Redraw(flags);
+    }
+}
 
-TableExtent TableModel::MeasureText(const char*, size_t length) {
-    return {kFallbackCharacter.cx * static_cast<int32_t>(length), kFallbackCharacter.cy};
+void TableModel::BeginMeasure() {
+    if (m_host != nullptr) {
+        m_host->BeginMeasure();
+    }
+}
+
+TableExtent TableModel::MeasureText(const char* text, size_t length) {
+    if (m_host == nullptr) {
+        return TableModelHost::FixedCellExtent(length);
+    }
+    return m_host->MeasureText(text, length);
+}
+
+void TableModel::EndMeasure() {
+    if (m_host != nullptr) {
+        m_host->EndMeasure();
+    }
 }
 
 // ---- columns ----
@@ -62,11 +80,10 @@ int TableModel::DeleteColumn(int index, int redraw) {
     if (IsSortable()) {
         m_orders.erase(m_orders.begin() + index);
     }
-    m_leftColumn = std::min(m_leftColumn, GetColumnCount() - 1);
-    if (m_focusColumn >= index) {
-        m_focusColumn = index;
-    }
     RebuildColumnOrder();
+    if (m_host != nullptr) {
+        m_host->ColumnDeleted(index);
+    }
     if (redraw) {
         Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
     }
@@ -79,6 +96,10 @@ int TableModel::GetColumn(int index, TableColumn& out) const {
     }
     out = *m_columns[index];
     return 1;
+}
+
+const TableColumn* TableModel::FindColumn(int index) const {
+    return ValidColumn(index) ? m_columns[index].get() : nullptr;
 }
 
 int TableModel::GetColumnPtr(int index, TableColumn** out) {
@@ -149,11 +170,14 @@ void TableModel::MeasureColumnTitle(int column) {
     TableExtent extent = MeasureText(measured.m_title.c_str(), measured.m_title.size());
     EndMeasure();
     measured.m_titleExtent = {extent.cx + 6, extent.cy + 6};
-    m_titleWidth = 0;
-    m_headerHeight = 0;
+    TableExtent largest;
     for (const auto& each : m_columns) {
-        m_titleWidth = std::max(m_titleWidth, each->m_titleExtent.cx);
-        m_headerHeight = std::max(m_headerHeight, each->m_titleExtent.cy);
+        largest.cx = std::max(largest.cx, each->m_titleExtent.cx);
+        largest.cy = std::max(largest.cy, each->m_titleExtent.cy);
+    }
+    m_newRowHeight = largest.cy;
+    if (m_host != nullptr) {
+        m_host->TitlesMeasured(largest);
     }
 }
 
@@ -223,8 +247,7 @@ int TableModel::InsertRow(int index, const char* text, char delimiter, int) {
     uint32_t slot = AllocateSlot();
     TableRow& row = SlotRow(slot);
     row = TableRow(GetColumnCount());
-    row.m_hasSortLinks = IsSortable();
-    row.m_height = m_headerHeight;
+    row.m_height = m_newRowHeight;
     row.m_tick = static_cast<uint32_t>(std::clock());
     m_rowSlots.insert(m_rowSlots.begin() + index, slot);
     RenumberFrom(index);
@@ -262,9 +285,8 @@ int TableModel::DeleteRow(int index, int redraw) {
     m_freeSlots.push_back(slot);
     RenumberFrom(index);
     RefreshHeadsAndTails();
-    m_topRow = std::max(0, std::min(m_topRow, GetRowCount() - 1));
-    if (m_focusRow >= index) {
-        m_focusRow = index;
+    if (m_host != nullptr) {
+        m_host->RowDeleted(index);
     }
     Redraw(redraw ? REDRAW_LAYOUT | REDRAW_PAINT : REDRAW_LAYOUT);
     return 1;
@@ -284,8 +306,9 @@ void TableModel::DeleteAllRows() {
         column->m_sortHead = -1;
         column->m_sortTail = -1;
     }
-    m_focusRow = 0;
-    m_topRow = 0;
+    if (m_host != nullptr) {
+        m_host->RowsCleared();
+    }
     Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
 }
 
@@ -459,7 +482,7 @@ int TableModel::AutoSizeColumn(int column, int force) {
     if (!force && !col.m_autoSize) {
         return 0;
     }
-    int32_t width = m_headerHeight;
+    int32_t width = m_newRowHeight;
     if (!m_transposed) {
         int32_t arrowRoom = IsSortable() ? kSortArrowRoom : 0;
         width = col.m_titleExtent.cx;
@@ -480,7 +503,7 @@ int TableModel::AutoSizeRow(int row, int force) {
     if (!force && !stored.m_autoSize) {
         return 0;
     }
-    int32_t height = m_headerHeight;
+    int32_t height = m_newRowHeight;
     if (m_transposed) {
         height = 0;
         for (int column = 0; column < GetColumnCount(); ++column) {

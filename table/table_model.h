@@ -30,10 +30,38 @@ constexpr int SORT_NONE = 0;
 constexpr int SORT_ASCENDING = 1;
 constexpr int SORT_DESCENDING = 2;
 
+// What the model asks of the window that shows it: redraws, text measurement, and word of the
+// changes that move what the window keeps of its own (focus, first row and column shown,
+// header size). A model without a host redraws nothing and measures a fixed 7x13 pixel cell
+// per character.
+class TableModelHost {
+  public:
+    virtual void Redraw(uint32_t flags) = 0;
+    // SetRowText and the title measurements bracket their measurements with BeginMeasure and
+    // EndMeasure (one device context per call).
+    virtual void BeginMeasure() {}
+    virtual TableExtent MeasureText(const char* /*text*/, size_t length) {
+        return FixedCellExtent(length);
+    }
+    virtual void EndMeasure() {}
+    virtual void ColumnDeleted(int) {}
+    virtual void RowDeleted(int) {}
+    virtual void RowsCleared() {}
+    // Every column title measured again: the widest and the tallest, each with its margin.
+    virtual void TitlesMeasured(TableExtent) {}
+
+    static TableExtent FixedCellExtent(size_t length) {
+        return {7 * static_cast<int32_t>(length), 13};
+    }
+
+  protected:
+    ~TableModelHost() = default;
+};
+
 // The data of the table control: columns, rows and cells, selection, display order of the
-// columns, one sorted order per column and the lookup of rows by key. Holds no window;
-// KSCTable derives from it and supplies redraws and text measurement through the virtual
-// hooks. BOOL results are int (1 or 0), as the platform's BOOL is.
+// columns, one sorted order per column and the lookup of rows by key. Holds no window and no
+// view state; KSCTable holds one and is its host. BOOL results are int (1 or 0), as the
+// platform's BOOL is.
 //
 // Rows are addressed by index (insertion order). Internally each row also has a stable
 // slot number; the sorted orders are kept per column as blocked lists over slots (see
@@ -42,8 +70,9 @@ constexpr int SORT_DESCENDING = 2;
 // anywhere but at the end renumbers the 4-byte slot index of the rows after it.
 class TableModel {
   public:
-    explicit TableModel(uint32_t options = 0, uint32_t windowTextColor = 0);
-    virtual ~TableModel();
+    explicit TableModel(uint32_t options = 0, uint32_t windowTextColor = 0,
+                        TableModelHost* host = nullptr);
+    ~TableModel();
     TableModel(const TableModel&) = delete;
     TableModel& operator=(const TableModel&) = delete;
 
@@ -51,6 +80,7 @@ class TableModel {
     int InsertColumn(int index, const TableColumn& column, int redraw);
     int DeleteColumn(int index, int redraw);
     int GetColumn(int index, TableColumn& out) const;
+    const TableColumn* FindColumn(int index) const; // null when out of range
     int GetColumnPtr(int index, TableColumn** out);
     int SetColumn(int index, const TableColumn& column);
     std::string GetColumnTitle(int index) const;
@@ -108,40 +138,29 @@ class TableModel {
     uint32_t GetOptions() const { return m_options; }
     int IsSortable() const { return (m_options & TABLE_SORTABLE) != 0; }
     int IsTransposed() const { return m_transposed; }
-    int GetHeaderHeight() const { return m_headerHeight; }
-    int GetTitleWidth() const { return m_titleWidth; }
+    // Height of new rows, and of rows auto-sized in normal mode: the tallest title, or what
+    // the host sets from its font.
+    int GetNewRowHeight() const { return m_newRowHeight; }
+    void SetNewRowHeight(int height) { m_newRowHeight = height; }
 
-    // Schedules a coalesced redraw; the model alone has no window and does nothing.
-    virtual void Redraw(uint32_t flags);
-
-  protected:
-    // Text measurement with the window's default font. SetRowText and MeasureColumnTitle
-    // bracket their measurements with BeginMeasure/EndMeasure (one device context per call).
-    // Without a window a fixed 7x13 pixel cell per character is used.
-    virtual void BeginMeasure() {}
-    virtual TableExtent MeasureText(const char* text, size_t length);
-    virtual void EndMeasure() {}
-
+  private:
+    void Redraw(uint32_t flags);
+    void BeginMeasure();
+    TableExtent MeasureText(const char* text, size_t length);
+    void EndMeasure();
     void MeasureColumnTitle(int column);
     void RebuildColumnOrder();
 
     uint32_t m_options = 0;
     uint32_t m_windowTextColor = 0; // state of cells added to existing rows by InsertColumn
+    TableModelHost* m_host = nullptr;
     int m_transposed = 0;
     int m_sortColumn = 0;
     int m_sortMode = SORT_NONE;
-    int m_topRow = 0;
-    int m_leftColumn = 0;
-    int m_focusColumn = -1; // column index
-    int m_focusRow = -1;    // display row
-    int m_keyAnchorColumn = -1;
-    int m_keyAnchorRow = -1;
-    int m_headerHeight = 0;
-    int m_titleWidth = 0;
+    int m_newRowHeight = 0;
     std::vector<int> m_displayOrder; // column indices
     int m_frozenCount = 0;
 
-  private:
     TableRow& SlotRow(uint32_t slot) const {
         return m_rowChunks[slot / ROW_CHUNK][slot % ROW_CHUNK];
     }

@@ -1,5 +1,6 @@
 #include "table/table_row.h"
 
+#include <algorithm>
 #include <cstring>
 
 TableRow::TableRow(int cellCount) {
@@ -19,11 +20,9 @@ TableRow& TableRow::operator=(const TableRow& other) {
     if (this == &other) {
         return *this;
     }
-    m_hasSortLinks = other.m_hasSortLinks;
     m_keyHash = other.m_keyHash;
     m_lookupHash = other.m_lookupHash;
     m_data = other.m_data;
-    m_data2 = other.m_data2;
     m_height = other.m_height;
     m_autoSize = other.m_autoSize;
     m_key = other.m_key;
@@ -36,6 +35,20 @@ TableRow& TableRow::operator=(const TableRow& other) {
         std::memcpy(m_block.get(), other.m_block.get(), bytes);
     }
     return *this;
+}
+
+namespace {
+
+int16_t Cut(int32_t pixels) {
+    return static_cast<int16_t>(std::clamp<int32_t>(pixels, INT16_MIN, INT16_MAX));
+}
+
+} // namespace
+
+void TableRow::SetCellExtent(int column, TableExtent extent) {
+    CellInfo& info = Info(column);
+    info.cx = Cut(extent.cx);
+    info.cy = Cut(extent.cy);
 }
 
 size_t TableRow::HeaderBytes(int count) {

@@ -29,19 +29,21 @@ class TableRow {
     size_t GetCellLength(int column) const;
     uint32_t GetCellState(int column) const { return Info(column).state; }
     void SetCellState(int column, uint32_t state) { Info(column).state = state; }
-    TableExtent GetCellExtent(int column) const { return Info(column).extent; }
-    void SetCellExtent(int column, TableExtent extent) { Info(column).extent = extent; }
+    TableExtent GetCellExtent(int column) const {
+        const CellInfo& info = Info(column);
+        return {info.cx, info.cy};
+    }
+    // Kept to 16 bits each, cut at 32767 pixels: far past any width a column is sized to.
+    void SetCellExtent(int column, TableExtent extent);
 
     void SetCellText(int column, const char* text, size_t length);
     // Adds an empty cell with the given state and extent (0, 0) before column.
     void InsertCell(int column, uint32_t state);
     void EraseCell(int column);
 
-    int m_hasSortLinks = 0; // the table was sortable when the row was made
     uint32_t m_keyHash = 0;
     uint32_t m_lookupHash = 0; // m_keyHash ^ m_key
     uint32_t m_data = 0;
-    uint32_t m_data2 = 0;
     int32_t m_height = 0;
     int m_autoSize = 1;
     uint32_t m_key = 0;
@@ -50,7 +52,8 @@ class TableRow {
   private:
     struct CellInfo {
         uint32_t state;
-        TableExtent extent;
+        int16_t cx;
+        int16_t cy;
     };
     // Block layout: CellInfo[count], uint32_t offsets[count + 1], then the texts, each
     // NUL-terminated; offsets are relative to the start of the texts.

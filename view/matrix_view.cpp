@@ -83,12 +83,12 @@ int CMatrixView::OnCreate(LPCREATESTRUCT createStruct) {
 void CMatrixView::CreateTable() {
     m_table = new KSCTable(this, IDC_MATRIX_TABLE, kMatrixTableOptions, nullptr);
     if (IsWindowObject(m_table)) {
-        InsertMatrixColumns(*m_table, Localize);
+        InsertMatrixColumns(m_table->Model(), Localize);
     }
     CFont* font = CFont::FromHandle(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
     SetFont(font, TRUE);
     m_table->SetFont(font, TRUE);
-    m_table->SetTransposed(0);
+    m_table->Model().SetTransposed(0);
 }
 
 // Tracked on the nearest window without WS_CHILD, the host's top-level window, which
@@ -294,21 +294,21 @@ BOOL CMatrixView::CollectPairs(std::string& index) {
     if (!IsWindowObject(m_table)) {
         return FALSE;
     }
-    int row = m_table->GetNextSelectedRow(-1);
+    int row = m_table->Model().GetNextSelectedRow(-1);
     if (row == -1) {
         return FALSE;
     }
-    index = m_table->GetCellText(row, COL_INDEX);
-    for (; row != -1; row = m_table->GetNextSelectedRow(row)) {
-        if (lstrcmpi(m_table->GetCellText(row, COL_INDEX).c_str(), index.c_str()) != 0) {
+    index = m_table->Model().GetCellText(row, COL_INDEX);
+    for (; row != -1; row = m_table->Model().GetNextSelectedRow(row)) {
+        if (lstrcmpi(m_table->Model().GetCellText(row, COL_INDEX).c_str(), index.c_str()) != 0) {
             MessageBox(Localize("Matrix can be viewed on nodes with same index"),
                        Localize("RAZIZova"), MB_OK);
             return FALSE;
         }
-        AddPairMember(m_table->GetCellText(row, COL_SOURCE_NAME),
-                      m_table->GetCellText(row, COL_SOURCE_ADDRESS));
-        AddPairMember(m_table->GetCellText(row, COL_DESTINATION_NAME),
-                      m_table->GetCellText(row, COL_DESTINATION_ADDRESS));
+        AddPairMember(m_table->Model().GetCellText(row, COL_SOURCE_NAME),
+                      m_table->Model().GetCellText(row, COL_SOURCE_ADDRESS));
+        AddPairMember(m_table->Model().GetCellText(row, COL_DESTINATION_NAME),
+                      m_table->Model().GetCellText(row, COL_DESTINATION_ADDRESS));
     }
     return !m_pairNames.empty();
 }
@@ -344,5 +344,5 @@ void CMatrixView::ReleaseTable() {
 }
 
 BOOL CMatrixView::HasSelectedRows() const {
-    return IsWindowObject(m_table) && m_table->GetNextSelectedRow(-1) != -1;
+    return IsWindowObject(m_table) && m_table->Model().GetNextSelectedRow(-1) != -1;
 }

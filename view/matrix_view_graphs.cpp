@@ -94,8 +94,8 @@ void CMatrixView::OpenCategoryGraph(GraphCategory category) {
 
 int CMatrixView::CollectSelectedRows(std::vector<std::string>& rows) {
     char number[16];
-    for (int row = m_table->GetNextSelectedRow(-1); row != -1;
-         row = m_table->GetNextSelectedRow(row)) {
+    for (int row = m_table->Model().GetNextSelectedRow(-1); row != -1;
+         row = m_table->Model().GetNextSelectedRow(row)) {
         snprintf(number, sizeof number, "%d", row);
         rows.push_back(number);
         m_currentRow = row;
@@ -108,16 +108,17 @@ void CMatrixView::AddressToOid(std::string& text) {
 }
 
 std::string CMatrixView::BuildInstance() const {
-    std::string source = m_table->GetCellText(m_currentRow, COL_SOURCE_ADDRESS);
-    std::string destination = m_table->GetCellText(m_currentRow, COL_DESTINATION_ADDRESS);
+    std::string source = m_table->Model().GetCellText(m_currentRow, COL_SOURCE_ADDRESS);
+    std::string destination = m_table->Model().GetCellText(m_currentRow, COL_DESTINATION_ADDRESS);
     AddressToOid(source);
     AddressToOid(destination);
-    return m_table->GetCellText(m_currentRow, COL_INDEX) + ".6" + source + ".6" + destination;
+    return m_table->Model().GetCellText(m_currentRow, COL_INDEX) + ".6" + source + ".6" +
+           destination;
 }
 
 std::string CMatrixView::BuildPairLabel() const {
-    std::string source = m_table->GetCellText(m_currentRow, COL_SOURCE_NAME);
-    std::string destination = m_table->GetCellText(m_currentRow, COL_DESTINATION_NAME);
+    std::string source = m_table->Model().GetCellText(m_currentRow, COL_SOURCE_NAME);
+    std::string destination = m_table->Model().GetCellText(m_currentRow, COL_DESTINATION_NAME);
     if (source.empty()) {
         source = Localize("Unavailable");
     }

@@ -34,7 +34,7 @@ void ReadVariable(DbHandle answer, int position, char* buffer, int size) {
 
 // The start of a cell as a buffer of `size` bytes would hold it.
 std::string CellPrefix(const KSCTable& table, int row, int column, int size) {
-    std::string text = table.GetCellText(row, column);
+    std::string text = table.Model().GetCellText(row, column);
     if (text.size() >= static_cast<size_t>(size)) {
         text.resize(static_cast<size_t>(size) - 1);
     }
@@ -54,7 +54,7 @@ std::string CellKey(const KSCTable& table, int row, int column) {
 void CMatrixView::ChangeNode(uint32_t nodeId) {
     m_nodeId = nodeId;
     if (m_table != nullptr) {
-        m_table->DeleteAllRows();
+        m_table->Model().DeleteAllRows();
     }
     m_rowIndex.Clear();
     SyncHostScrollBars(TRUE);
@@ -142,16 +142,16 @@ int CMatrixView::OnWalkRow(DbHandle answer) {
 // Appends a row and fills its index, names and addresses; the names start as the
 // addresses. Returns the new row.
 int CMatrixView::AppendConversation(DbHandle answer, const char* index) {
-    const int row = m_table->InsertRow(m_table->GetRowCount(), index, 0, FALSE);
+    const int row = m_table->Model().InsertRow(m_table->Model().GetRowCount(), index, 0, FALSE);
     char text[kCellValueSize];
     ReadVariable(answer, kIndexPosition, text, sizeof text);
-    m_table->SetRowText(row, text, COL_INDEX, 0, FALSE);
+    m_table->Model().SetRowText(row, text, COL_INDEX, 0, FALSE);
     ReadVariable(answer, kSourcePosition, text, sizeof text);
-    m_table->SetRowText(row, text, COL_SOURCE_NAME, 0, FALSE);
-    m_table->SetRowText(row, text, COL_SOURCE_ADDRESS, 0, FALSE);
+    m_table->Model().SetRowText(row, text, COL_SOURCE_NAME, 0, FALSE);
+    m_table->Model().SetRowText(row, text, COL_SOURCE_ADDRESS, 0, FALSE);
     ReadVariable(answer, kDestinationPosition, text, sizeof text);
-    m_table->SetRowText(row, text, COL_DESTINATION_NAME, 0, FALSE);
-    m_table->SetRowText(row, text, COL_DESTINATION_ADDRESS, 0, FALSE);
+    m_table->Model().SetRowText(row, text, COL_DESTINATION_NAME, 0, FALSE);
+    m_table->Model().SetRowText(row, text, COL_DESTINATION_ADDRESS, 0, FALSE);
     return row;
 }
 
@@ -160,7 +160,7 @@ void CMatrixView::StoreCounters(DbHandle answer, int row) {
     char text[kCellValueSize];
     for (int position = kFirstCounterPosition; position <= m_columnCount; ++position) {
         ReadVariable(answer, position, text, sizeof text);
-        m_table->SetRowText(row, text, position + 1, 0, FALSE);
+        m_table->Model().SetRowText(row, text, position + 1, 0, FALSE);
     }
 }
 
@@ -177,7 +177,7 @@ int CMatrixView::FindMatrixRow(const char* index, const char* source, const char
         return -1;
     }
     const int row = m_rowIndex.Find(index, source, destination);
-    const bool inStep = m_rowIndex.RowCount() == m_table->GetRowCount();
+    const bool inStep = m_rowIndex.RowCount() == m_table->Model().GetRowCount();
     if (inStep && (row == -1 || RowHoldsConversation(row, index, source, destination))) {
         return row;
     }
@@ -194,7 +194,7 @@ BOOL CMatrixView::RowHoldsConversation(int row, const char* index, const char* s
 
 void CMatrixView::RebuildRowIndex() {
     m_rowIndex.Clear();
-    const int count = m_table->GetRowCount();
+    const int count = m_table->Model().GetRowCount();
     for (int row = 0; row < count; ++row) {
         m_rowIndex.Add(row, CellKey(*m_table, row, COL_INDEX).c_str(),
                        CellKey(*m_table, row, COL_SOURCE_ADDRESS).c_str(),
@@ -220,7 +220,7 @@ void CMatrixView::OnTimer(UINT id) {
 // Puts the name into the visible cell of each address of the row that still holds
 // it; both cells when source and destination are the same address.
 void CMatrixView::OnNameConverted(const char* address, const char* name, intptr_t row) {
-    if (row < 0 || m_table == nullptr || row >= m_table->GetRowCount()) {
+    if (row < 0 || m_table == nullptr || row >= m_table->Model().GetRowCount()) {
         return;
     }
     const int tableRow = static_cast<int>(row);
@@ -241,6 +241,6 @@ bool CMatrixView::PutNameIfAddress(int row, int addressColumn, int nameColumn, c
     if (lstrcmpi(held.c_str(), address) != 0) {
         return false;
     }
-    m_table->SetRowText(row, name, nameColumn, 0, FALSE);
+    m_table->Model().SetRowText(row, name, nameColumn, 0, FALSE);
     return true;
 }

@@ -117,7 +117,7 @@ void BM_ViewFirstWalk(benchmark::State& state) {
         WaitIdle(host.view);
         node = 3 - node;
     }
-    if (host.view.m_table->GetRowCount() != conversations) {
+    if (host.view.m_table->Model().GetRowCount() != conversations) {
         state.SkipWithError("rows missing");
     }
     ReportRows(state, conversations);
@@ -134,7 +134,7 @@ void BM_ViewRefreshWalk(benchmark::State& state) {
         host.view.RefreshWalk();
         WaitIdle(host.view);
     }
-    if (host.view.m_table->GetRowCount() != conversations) {
+    if (host.view.m_table->Model().GetRowCount() != conversations) {
         state.SkipWithError("rows added by a refresh");
     }
     ReportRows(state, conversations);

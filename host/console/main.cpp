@@ -13,6 +13,7 @@
 #include "host/console/quillon_frame.h"
 #include "host/console/script/conversation_commands.h"
 #include "host/console/script/graph_commands.h"
+#include "host/console/script/menu_commands.h"
 #include "host/console/script/script_runner.h"
 #include "host/console/script/status_commands.h"
 #include "host/console/script/table_commands.h"
@@ -117,6 +118,7 @@ int RunConsole(const Options& options, PluginHost& plugin) {
     ScriptRunner script(*frame, plugin);
     AddGraphCommands(script, *frame, graphs);
     RegisterConversationCommands(script, *frame);
+    AddMenuCommands(script, *frame);
     AddStatusCommands(script, *frame);
     AddTableCommands(script, *frame);
     if (!options.scriptFile.empty()) {
@@ -127,7 +129,7 @@ int RunConsole(const Options& options, PluginHost& plugin) {
             return 1;
         }
         script.Start();
-    } else if (!options.openNode.empty() && !frame->OpenNode(options.openNode)) {
+    } else if (!options.openNode.empty() && !frame->PostOpenNode(options.openNode)) {
         std::cerr << "quillon: no node \"" << options.openNode << "\"\n";
     }
     LoopWatch watch(std::getenv("TESSARAN_LOOP_STATS"));

@@ -1,5 +1,7 @@
 #include "host/console/node_list_wnd.h"
 
+#include "hostapi/ksmem32.h"
+
 #include <utility>
 
 namespace {
@@ -21,7 +23,8 @@ NodeListWnd::NodeListWnd(std::vector<std::string> names,
     : m_names(std::move(names)), m_open(std::move(open)) {}
 
 BOOL NodeListWnd::CreateList(CMDIFrameWnd* frame) {
-    return Create(nullptr, "Nodes", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, LIST_RECT, frame);
+    return Create(nullptr, Localize("Nodes"), WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
+                  LIST_RECT, frame);
 }
 
 BOOL NodeListWnd::OnEraseBkgnd(CDC* dc) {

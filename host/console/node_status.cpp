@@ -1,5 +1,7 @@
 #include "host/console/node_status.h"
 
+#include "hostapi/ksmem32.h"
+
 #include <ctime>
 
 namespace {
@@ -15,7 +17,7 @@ std::string ClockText(std::chrono::system_clock::time_point at) {
 }
 
 std::string Conversations(int rows) {
-    return std::to_string(rows) + (rows == 1 ? " conversation; " : " conversations; ");
+    return std::to_string(rows) + Localize(rows == 1 ? " conversation; " : " conversations; ");
 }
 
 // Tenths of a second, with a point whatever the locale says.
@@ -30,21 +32,22 @@ NodeStatus DescribeNode(const ksdb::NodeActivity& activity) {
     const ksdb::WalkSummary& walk = activity.lastTableWalk;
     const bool walked = walk.endedAt != std::chrono::system_clock::time_point{};
     if (activity.silentSince != std::chrono::system_clock::time_point{}) {
-        return {NodeState::kSilent, Conversations(activity.tableRows) + "not answering since " +
+        return {NodeState::kSilent, Conversations(activity.tableRows) +
+                                        Localize("not answering since ") +
                                         ClockText(activity.silentSince) + " (" +
                                         ksdb::ErrorText(activity.lastError) + ")"};
     }
     if (!walked) {
-        return {NodeState::kWaiting, "waiting for the first walk"};
+        return {NodeState::kWaiting, Localize("waiting for the first walk")};
     }
     if (!ksdb::WalkReachedEnd(walk.status)) {
-        return {NodeState::kFailing, Conversations(activity.tableRows) + "last walk failed at " +
-                                         ClockText(walk.endedAt) + ": " +
-                                         ksdb::ErrorText(walk.status)};
+        return {NodeState::kFailing,
+                Conversations(activity.tableRows) + Localize("last walk failed at ") +
+                    ClockText(walk.endedAt) + ": " + ksdb::ErrorText(walk.status)};
     }
-    return {NodeState::kAnswering, Conversations(activity.tableRows) + "last walk ended at " +
-                                       ClockText(walk.endedAt) + ", took " +
-                                       SecondsText(walk.took)};
+    return {NodeState::kAnswering, Conversations(activity.tableRows) +
+                                       Localize("last walk ended at ") + ClockText(walk.endedAt) +
+                                       Localize(", took ") + SecondsText(walk.took)};
 }
 
 const char* NodeStateName(NodeState state) {

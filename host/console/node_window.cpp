@@ -3,6 +3,7 @@
 #include "host/console/node_status.h"
 #include "host/console/plugin_host.h"
 #include "host/ksdbapi/ksdb_host.h"
+#include "hostapi/ksmem32.h"
 #include "platform/framework/scroll_bar.h"
 
 #include <algorithm>
@@ -44,7 +45,7 @@ BOOL NodeWindow::BuildMatrixTab(CWnd* frame) {
     if (!m_plugin.InitTab(m_hostContext, &m_tabs, frame, &m_view, tabIndex) || !m_view) {
         return FALSE;
     }
-    m_tabs.AddTab(m_view, kMatrixTabLabel);
+    m_tabs.AddTab(m_view, Localize(kMatrixTabLabel));
     m_tabs.ActivateTab(tabIndex);
     m_plugin.SetScrollBars(m_tabs.GetScrollBar(SB_HORZ, m_view),
                            m_tabs.GetScrollBar(SB_VERT, m_view));

@@ -4,6 +4,7 @@
 #include "host/console/node_window.h"
 #include "host/console/plugin_host.h"
 #include "host/console/save_dialog.h"
+#include "hostapi/ksmem32.h"
 #include "hostapi/tessaran_ids.h"
 #include "platform/framework/menu.h"
 
@@ -17,15 +18,23 @@ struct HostMenuItem {
     const char* text;
 };
 
+// The plug-in's command that opens the conversation window; its context menu offers it
+// too, and the choice reaches the top-level window either way.
+constexpr UINT kIdConversations = 32784;
+
 const HostMenuItem kMatrixMenuItems[] = {
-    {ID_HOST_UTILIZATION, "&Utilization"}, {ID_HOST_ERRORS, "&Errors"}, {ID_HOST_BYTES, "&Bytes"},
-    {ID_HOST_PACKETS, "&Packets"},         {ID_HOST_ALL, "&All"},
+    {ID_HOST_UTILIZATION, "&Utilization"},
+    {ID_HOST_ERRORS, "&Errors"},
+    {ID_HOST_BYTES, "&Bytes"},
+    {ID_HOST_PACKETS, "&Packets"},
+    {ID_HOST_ALL, "&All"},
+    {kIdConversations, "&Conversations"},
 };
 
-// Command ids of the plug-in's context menu; the top-level window receives the choice and
-// hands it back through Command.
+// The other command ids of the plug-in's context menu (its graph commands), handed back
+// through Command.
 constexpr UINT kIdPluginFirst = 32779;
-constexpr UINT kIdPluginLast = 32784;
+constexpr UINT kIdPluginLast = 32783;
 
 } // namespace
 
@@ -33,6 +42,7 @@ BEGIN_MESSAGE_MAP(QuillonFrame, SECMDIFrameWnd)
 ON_COMMAND_RANGE(ID_NODE_FIRST, ID_NODE_LAST, OnOpenNode)
 ON_COMMAND_RANGE(ID_HOST_UTILIZATION, ID_HOST_PACKETS, OnHostCommand)
 ON_COMMAND_RANGE(ID_HOST_ALL, ID_HOST_ALL, OnHostCommand)
+ON_COMMAND_RANGE(kIdConversations, kIdConversations, OnHostCommand)
 ON_COMMAND_RANGE(kIdPluginFirst, kIdPluginLast, OnPluginCommand)
 ON_COMMAND(ID_FILE_EXPORT_CSV, OnExportCsv)
 ON_COMMAND(ID_APP_EXIT, OnExit)
@@ -64,9 +74,9 @@ BOOL QuillonFrame::CreateFrame(const char* title) {
 
 HMENU QuillonFrame::BuildMenuBar() {
     HMENU file = CreatePopupMenu();
-    AppendMenu(file, MF_STRING, ID_FILE_EXPORT_CSV, "&Export table as CSV...");
+    AppendMenu(file, MF_STRING, ID_FILE_EXPORT_CSV, Localize("&Export table as CSV..."));
     AppendMenu(file, MF_SEPARATOR, 0, nullptr);
-    AppendMenu(file, MF_STRING, ID_APP_EXIT, "E&xit");
+    AppendMenu(file, MF_STRING, ID_APP_EXIT, Localize("E&xit"));
 
     HMENU nodes = CreatePopupMenu();
     for (size_t i = 0; i < m_nodes.size() && ID_NODE_FIRST + i <= ID_NODE_LAST; ++i) {
@@ -76,13 +86,13 @@ HMENU QuillonFrame::BuildMenuBar() {
     m_plugin.LoadSubMenu();
     m_matrixMenu = CreatePopupMenu();
     for (const HostMenuItem& item : kMatrixMenuItems) {
-        AppendMenu(m_matrixMenu, MF_STRING | MF_GRAYED, item.id, item.text);
+        AppendMenu(m_matrixMenu, MF_STRING | MF_GRAYED, item.id, Localize(item.text));
     }
 
     HMENU bar = CreateMenu();
-    AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
-    AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(nodes), "&Nodes");
-    AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(m_matrixMenu), "&Matrix");
+    AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), Localize("&File"));
+    AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(nodes), Localize("&Nodes"));
+    AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(m_matrixMenu), Localize("&Matrix"));
     return bar;
 }
 
@@ -118,9 +128,27 @@ BOOL QuillonFrame::OpenNode(const std::string& name) {
     return FALSE;
 }
 
+BOOL QuillonFrame::PostOpenNode(const std::string& name) {
+    const ConsoleNode* node = FindNode(name);
+    const UINT id = node ? ID_NODE_FIRST + static_cast<UINT>(node - m_nodes.data()) : 0;
+    return node && id <= ID_NODE_LAST && PostMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+// The plug-in answers for its graph commands, enabled while table rows are selected; the
+// console enables All and Conversations itself: while the node window shows its Matrix tab
+// and the plug-in enables its graphs (rows are selected).
+BOOL QuillonFrame::Enables(UINT id) const {
+    if (id != ID_HOST_ALL && id != kIdConversations) {
+        return m_plugin.MenuUpdate(id);
+    }
+    CWnd* page = nullptr;
+    return m_nodeWindow && m_nodeWindow->Tabs().GetActiveTab(page) && page &&
+           page == m_nodeWindow->View() && m_plugin.MenuUpdate(ID_HOST_UTILIZATION);
+}
+
 void QuillonFrame::UpdateMatrixMenu() {
     for (const HostMenuItem& item : kMatrixMenuItems) {
-        const UINT state = m_plugin.MenuUpdate(item.id) ? MF_ENABLED : MF_GRAYED;
+        const UINT state = Enables(item.id) ? MF_ENABLED : MF_GRAYED;
         EnableMenuItem(m_matrixMenu, item.id, MF_BYCOMMAND | state);
     }
 }
@@ -132,9 +160,9 @@ void QuillonFrame::OnOpenNode(UINT id) {
     }
 }
 
-// A host menu item is carried out only while the plug-in enables it.
+// A Matrix menu item is carried out only while it is enabled.
 void QuillonFrame::OnHostCommand(UINT id) {
-    if (m_plugin.MenuUpdate(id)) {
+    if (Enables(id)) {
         m_plugin.Command(id);
     }
 }
@@ -151,10 +179,12 @@ TableDriver QuillonFrame::MatrixTable() const {
 void QuillonFrame::OnExportCsv() {
     const TableDriver table = MatrixTable();
     if (!table.IsOpen()) {
-        MessageBox("Open a node first: there is no table to export.", "Export table", MB_OK);
+        MessageBox(Localize("Open a node first: there is no table to export."),
+                   Localize("Export table"), MB_OK);
         return;
     }
-    const std::string path = AskSaveFileName("Export table as CSV", "CSV files (*.csv)");
+    const std::string path =
+        AskSaveFileName(Localize("Export table as CSV"), Localize("CSV files (*.csv)"), ".csv");
     if (path.empty()) {
         return;
     }
@@ -162,10 +192,9 @@ void QuillonFrame::OnExportCsv() {
     std::ofstream out(path, std::ios::binary);
     out << table.Csv();
     out.close();
-    ++m_exports;
-    m_lastExportOk = static_cast<bool>(out);
-    if (!m_lastExportOk) {
-        MessageBox(("Cannot write " + path).c_str(), "Export table", MB_OK | MB_ICONSTOP);
+    if (!out) {
+        MessageBox((Localize("Cannot write ") + path).c_str(), Localize("Export table"),
+                   MB_OK | MB_ICONSTOP);
     }
 }
 

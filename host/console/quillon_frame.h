@@ -34,22 +34,23 @@ class QuillonFrame : public SECMDIFrameWnd {
     BOOL CreateFrame(const char* title);
     // Opens the node's window (or points the open one at the node) and activates it.
     BOOL OpenNode(const std::string& name);
+    // Opens the node's window from the event loop as the Nodes menu does; FALSE when there is
+    // no such node.
+    BOOL PostOpenNode(const std::string& name);
     NodeWindow* NodeWnd() const { return m_nodeWindow; }
     const std::vector<ConsoleNode>& Nodes() const { return m_nodes; }
-    // Enables each Matrix menu item as the plug-in says.
+    // Enables each Matrix menu item (Enables).
     void UpdateMatrixMenu();
+    BOOL Enables(UINT id) const;
     // The Matrix view's table, found by its child id; not open while no node window shows one.
     TableDriver MatrixTable() const;
-    // File > Export table as CSV: asks for a file (save_dialog.h) and writes the Matrix
-    // table there (TableDriver::Csv). Exports() counts those done, LastExportOk tells
-    // whether the last one was written; a failure is also told in a message box.
-    int Exports() const { return m_exports; }
-    bool LastExportOk() const { return m_lastExportOk; }
 
   protected:
     afx_msg void OnOpenNode(UINT id);
     afx_msg void OnHostCommand(UINT id);
     afx_msg void OnPluginCommand(UINT id);
+    // File > Export table as CSV: asks for a file (save_dialog.h) and writes the Matrix
+    // table there (TableDriver::Csv); a failure is told in a message box.
     afx_msg void OnExportCsv();
     afx_msg void OnExit();
     afx_msg LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
@@ -65,6 +66,4 @@ class QuillonFrame : public SECMDIFrameWnd {
     std::vector<ConsoleNode> m_nodes;
     NodeWindow* m_nodeWindow = nullptr; // deletes itself when closed
     HMENU m_matrixMenu = nullptr;
-    int m_exports = 0;
-    bool m_lastExportOk = false;
 };

@@ -1,5 +1,7 @@
 #include "host/graphs/graph_chart.h"
 
+#include "hostapi/ksmem32.h"
+
 #include <QContextMenuEvent>
 #include <QDateTime>
 #include <QDateTimeAxis>
@@ -235,8 +237,8 @@ bool GraphChart::SaveCsv(const QString& path) const {
 
 void GraphChart::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
-    QAction* png = menu.addAction("Save as PNG...");
-    QAction* csv = menu.addAction("Save as CSV...");
+    QAction* png = menu.addAction(QString::fromUtf8(Localize("Save as PNG...")));
+    QAction* csv = menu.addAction(QString::fromUtf8(Localize("Save as CSV...")));
     QAction* chosen = menu.exec(event->globalPos());
     if (!chosen) {
         return;
@@ -244,7 +246,7 @@ void GraphChart::contextMenuEvent(QContextMenuEvent* event) {
     const bool asPng = chosen == png;
     const QString path = QFileDialog::getSaveFileName(
         this, chosen->text(), chart()->title() + (asPng ? ".png" : ".csv"),
-        asPng ? "PNG images (*.png)" : "CSV files (*.csv)");
+        QString::fromUtf8(Localize(asPng ? "PNG images (*.png)" : "CSV files (*.csv)")));
     if (path.isEmpty()) {
         return;
     }

@@ -71,8 +71,10 @@ void CFrameWnd::OnNcDestroy() {
     HMENU menu = ::GetMenu(m_hWnd);
     ::SetMenu(m_hWnd, nullptr);
     ::DestroyMenu(menu);
+    // The main window's end is the program's: its message loop ends with status 0.
     if (AfxGetMainWnd() == this) {
         AfxSetMainWnd(nullptr);
+        ::PostQuitMessage(0);
     }
     CWnd::OnNcDestroy();
 }

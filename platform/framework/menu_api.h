@@ -54,6 +54,9 @@ int GetMenuItemCount(HMENU menu);
 UINT GetMenuItemID(HMENU menu, int position); // -1 (as UINT) for popups, 0 for separators
 int GetMenuString(HMENU menu, UINT item, LPSTR text, int maxCount, UINT flags);
 UINT GetMenuState(HMENU menu, UINT item, UINT flags); // -1 (as UINT) when there is no item
+// Where the menu bar of `window` shows its item at `position`, in screen coordinates; FALSE
+// when `menu` is not that window's bar or the item does not show.
+BOOL GetMenuItemRect(HWND window, HMENU menu, UINT position, LPRECT rect);
 // Returns the previous state (MF_ENABLED/MF_GRAYED/MF_DISABLED), or -1 when there is no item.
 UINT EnableMenuItem(HMENU menu, UINT item, UINT enable);
 DWORD CheckMenuItem(HMENU menu, UINT item, UINT check);

@@ -15,6 +15,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -328,6 +330,10 @@ QRect FromRect(const RECT& rect) {
     return QRect(QPoint(rect.left, rect.top), QPoint(rect.right - 1, rect.bottom - 1));
 }
 
+struct CopySource {
+    QRgb operator()(QRgb s, QRgb) const { return s; }
+};
+
 template <class Op> BOOL Transfer(HDC dest, QRect destRect, HDC src, QPoint srcPos, Op&& op) {
     auto to = GdiDc(dest);
     auto from = GdiDc(src);
@@ -344,6 +350,21 @@ template <class Op> BOOL Transfer(HDC dest, QRect destRect, HDC src, QPoint srcP
     QRect area = device & to->DeviceClip() & source->rect().translated(-shift);
     if (area.isEmpty()) {
         return TRUE;
+    }
+    if constexpr (std::is_same_v<std::decay_t<Op>, CopySource>) {
+        // A plain copy between two opaque images of one format is a copy of rows.
+        if (source != target && source->format() == QImage::Format_RGB32 &&
+            target->format() == QImage::Format_RGB32) {
+            const size_t bytes = static_cast<size_t>(area.width()) * sizeof(QRgb);
+            for (int y = 0; y < area.height(); ++y) {
+                const auto* s = reinterpret_cast<const QRgb*>(
+                                    source->constScanLine(area.top() + shift.y() + y)) +
+                                area.left() + shift.x();
+                auto* d = reinterpret_cast<QRgb*>(target->scanLine(area.top() + y)) + area.left();
+                std::memcpy(d, s, bytes);
+            }
+            return TRUE;
+        }
     }
     QImage copy = source->copy(area.translated(shift)); // source and target may be one image
     for (int y = 0; y < area.height(); ++y) {
@@ -822,7 +843,7 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX, in
     QPoint from(srcX, srcY);
     switch (rop) {
     case SRCCOPY:
-        return Transfer(dest, area, src, from, [](QRgb s, QRgb) { return s; });
+        return Transfer(dest, area, src, from, CopySource());
     case SRCPAINT:
         return Transfer(dest, area, src, from, [](QRgb s, QRgb d) { return s | d; });
     case SRCAND:

@@ -3,7 +3,6 @@
 #include "platform/framework/menu_api.h"
 #include "platform/framework/menu_model.h"
 #include "platform/toolkit/menu_qt.h"
-#include "platform/toolkit/scripted_ui.h"
 
 #include <QMainWindow>
 #include <QMenuBar>
@@ -53,18 +52,6 @@ void ShowBar(HWND window, HMENU menu) {
     }
 }
 
-// The top-level position of the popup holding command `id`, or -1.
-int PopupHolding(HMENU bar, UINT id) {
-    int count = GetMenuItemCount(bar);
-    for (int position = 0; position < count; ++position) {
-        HMENU popup = GetSubMenu(bar, position);
-        if (popup != nullptr && GetMenuState(popup, id, MF_BYCOMMAND) != static_cast<UINT>(-1)) {
-            return position;
-        }
-    }
-    return -1;
-}
-
 } // namespace
 
 BOOL SetMenu(HWND window, HMENU menu) {
@@ -100,22 +87,21 @@ BOOL DrawMenuBar(HWND window) {
     return TRUE;
 }
 
-namespace platform {
-
-BOOL PickMenuBarCommand(HWND window, UINT id) {
-    HMENU bar = GetMenu(window);
-    int position = PopupHolding(bar, id);
-    if (position < 0) {
+BOOL GetMenuItemRect(HWND window, HMENU menu, UINT position, LPRECT rect) {
+    auto* main = qobject_cast<QMainWindow*>(platform::WindowWidget(window));
+    if (main == nullptr || rect == nullptr || menu == nullptr || GetMenu(window) != menu) {
         return FALSE;
     }
-    HMENU popup = GetSubMenu(bar, position);
-    SendMessage(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup),
-                MAKELPARAM(position, FALSE));
-    if (GetMenuState(popup, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) {
+    const QList<QAction*> actions = main->menuBar()->actions();
+    if (position >= static_cast<UINT>(actions.size())) {
         return FALSE;
     }
-    PostMessage(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    const QRect shown = main->menuBar()->actionGeometry(actions[position]);
+    if (shown.isEmpty()) {
+        return FALSE;
+    }
+    const QPoint topLeft = main->menuBar()->mapToGlobal(shown.topLeft());
+    *rect =
+        RECT{topLeft.x(), topLeft.y(), topLeft.x() + shown.width(), topLeft.y() + shown.height()};
     return TRUE;
 }
-
-} // namespace platform

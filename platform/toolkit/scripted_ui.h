@@ -45,11 +45,6 @@ void ClearOfferedMenus();
 // cannot be written.
 BOOL SaveOfferedMenuImage(const OfferedMenu& menu, const char* path);
 
-// Chooses a command of a window's menu bar as a person would: WM_INITMENUPOPUP for the popup
-// holding it, then, when the item is enabled, WM_COMMAND(id) posted to the window. FALSE
-// when the bar has no such command or it is disabled.
-BOOL PickMenuBarCommand(HWND window, UINT id);
-
 struct MessageBoxRecord {
     HWND owner;
     std::string text;

@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Script mode as a script writer meets it, on the demo probe (static counters):
 
-- `sort COLUMN` run again toggles, as a second double click on the header does;
+- `sort COLUMN` run again toggles, as a second double click on the header does (under
+  zh_CN, where it also finds a column by its English title and by its index);
 - a `screenshot` straight after `select` already shows the new selection (observing
   commands first let pending redraws run);
-- under LANGUAGE=zh_CN, `sort` finds a column by its English title and by its index;
 - numbers in scripts keep their point when the C library's locale writes a decimal comma
   (LC_ALL=de_DE.UTF-8, compiled with localedef into the work folder).
 
@@ -79,21 +79,12 @@ def check_english(quillon, work):
     else:
         env.update(comma)
     path = lambda name: os.path.join(work, name)
-    # The pictures come before any sort: a double click on a header also asks the view for
-    # the All window, which takes the screen.
     lines = ["open demo-probe", "wait-walks 2 60.5", "wait 0.25"]
     for attempt in range(PICTURE_ATTEMPTS):
         rows = "%d %d" % (attempt + 1, attempt + 3)
         lines += ["select " + rows, "screenshot " + path("selected-%d-now.png" % attempt),
                   "wait 0.5", "screenshot " + path("selected-%d-later.png" % attempt)]
-    lines += ["sort Packets", "dump-table " + path("first.tsv"),
-              "sort Packets", "dump-table " + path("second.tsv"),
-              "sort 6", "dump-table " + path("third.tsv")]
     run_script(quillon, work, "english", lines, env)
-
-    check_order(path("first.tsv"), PACKETS, True, "first sort Packets")
-    check_order(path("second.tsv"), PACKETS, False, "second sort Packets")
-    check_order(path("third.tsv"), PACKETS, True, "sort 6 after two sorts")
     if not any(same_file(path("selected-%d-now.png" % attempt),
                          path("selected-%d-later.png" % attempt))
                for attempt in range(PICTURE_ATTEMPTS)):

@@ -112,8 +112,8 @@ class MatrixWindowTest : public ::testing::Test {
     }
 
     // Created as the view creates it; null when the creation was refused.
-    CMatrixWindow* Open(const Strings& names, const Strings& addresses) {
-        auto* window = new CMatrixWindow(1, names, addresses, "1", &m_owner);
+    CMatrixWindow* Open(const Strings& names, const Strings& addresses, const char* index = "1") {
+        auto* window = new CMatrixWindow(1, names, addresses, index, &m_owner);
         if (!window->Create(nullptr, "Hi there!", 0x50CF0000, CRect(0, 0, 400, 300),
                             m_frame.get())) {
             return nullptr;
@@ -223,6 +223,22 @@ TEST_F(MatrixWindowTest, GraphCommandsSendTheChosenPairsToTheOwnerInOrder) {
     ASSERT_EQ(m_requests.size(), 3u);
     EXPECT_EQ(m_requests[2].addresses, list);
     EXPECT_TRUE(platform::MessageBoxRecords().empty());
+}
+
+// The owner's index text is a 100-byte block: a longer index arrives cut to 99 characters
+// and its terminator inside the block (the sanitizer build sees a write past it).
+TEST_F(MatrixWindowTest, GraphCommandsCutALongIndexToTheTextBlock) {
+    for (size_t length : {size_t{99}, size_t{100}, size_t{150}}) {
+        const std::string index(length, '7');
+        CMatrixWindow* window = Open({"alpha", "beta"}, {kTextA, kTextB}, index.c_str());
+        ASSERT_NE(window, nullptr);
+        Drag(window->m_control, 0, 1, true);
+        m_requests.clear();
+        window->SendMessage(WM_COMMAND, ID_GRAPH_BYTES);
+        ASSERT_EQ(m_requests.size(), 1u) << length;
+        EXPECT_EQ(m_requests[0].index, index.substr(0, MATRIX_INDEX_TEXT_SIZE - 1)) << length;
+        window->DestroyWindow();
+    }
 }
 
 TEST_F(MatrixWindowTest, ErrorsAndAllReachNoHandlerAndTheKeyboardMenuOpensInsideTheCorner) {

@@ -9,15 +9,26 @@ namespace {
 
 constexpr uint32_t kWindowText = 0x00123456;
 
-// A model that records the redraws it asks for. Text measures 7x13 pixels per character.
-class RecordingModel : public TableModel {
+// The host of a model, as the window is: records the redraws asked for and the rows and
+// columns deleted (-1 for all rows). Text measures 7x13 pixels per character.
+class RecordingHost : public TableModelHost {
   public:
-    explicit RecordingModel(uint32_t options = 0) : TableModel(options, kWindowText) {}
     void Redraw(uint32_t flags) override { m_redraws |= flags; }
     uint32_t TakeRedraws() { return std::exchange(m_redraws, 0u); }
+    void ColumnDeleted(int index) override { deletedColumns.push_back(index); }
+    void RowDeleted(int index) override { deletedRows.push_back(index); }
+    void RowsCleared() override { deletedRows.push_back(-1); }
+
+    std::vector<int> deletedRows;
+    std::vector<int> deletedColumns;
 
   private:
     uint32_t m_redraws = 0;
+};
+
+class RecordingModel : public RecordingHost, public TableModel {
+  public:
+    explicit RecordingModel(uint32_t options = 0) : TableModel(options, kWindowText, this) {}
 };
 
 TableColumn MakeColumn(const char* title, uint32_t flags = 0, int width = 40, int autoSize = 0) {
@@ -135,7 +146,7 @@ TEST(SetRowText, GrowsRowHeightsInTransposedMode) {
     model.SetTransposed(1);
     model.SetRowText(0, "0123456789", 0, '\0', 0);
     EXPECT_EQ(model.GetRowHeight(0), 76);
-    EXPECT_EQ(model.GetColumnWidth(0), model.GetHeaderHeight());
+    EXPECT_EQ(model.GetColumnWidth(0), model.GetNewRowHeight());
     model.SetRowText(0, std::string(40, 'w').c_str(), 0, '\0', 0);
     EXPECT_EQ(model.GetRowHeight(0), MAX_AUTOSIZE_EXTENT);
     TableRow row;
@@ -214,7 +225,7 @@ TEST(Columns, CopiesLeaveTheMeasuredTitleExtentBehind) {
     TableColumn* column = nullptr;
     ASSERT_TRUE(model.GetColumnPtr(0, &column));
     EXPECT_EQ(column->m_titleExtent.cx, 5 * 7 + 6);
-    EXPECT_EQ(model.GetHeaderHeight(), 13 + 6);
+    EXPECT_EQ(model.GetNewRowHeight(), 13 + 6);
 }
 
 TEST(Model, BadIndicesChangeNothing) {
@@ -288,31 +299,22 @@ TEST(Selection, SelectsCellsOrWholeRowsAndFindsThemInOrder) {
     }
 }
 
-TEST(DeleteRow, ClampsTopRowAndFocus) {
-    struct Probe : RecordingModel {
-        void Set(int top, int focus) {
-            m_topRow = top;
-            m_focusRow = focus;
-        }
-        int Top() const { return m_topRow; }
-        int Focus() const { return m_focusRow; }
-    } model;
-    AddColumns(model, 1);
+TEST(DeleteRow, TellsTheHostWhichRowWent) {
+    RecordingModel model;
+    AddColumns(model, 2);
     for (int r = 0; r < 4; ++r) {
         model.InsertRow(r, "x", '\0', 0);
     }
-    model.Set(3, 3);
     model.TakeRedraws();
     model.DeleteRow(1, 0);
     EXPECT_EQ(model.TakeRedraws(), REDRAW_LAYOUT);
-    EXPECT_EQ(model.Top(), 2);
-    EXPECT_EQ(model.Focus(), 1);
     model.DeleteRow(0, 1);
     EXPECT_EQ(model.TakeRedraws(), REDRAW_LAYOUT | REDRAW_PAINT);
-    model.Set(0, 0);
-    model.DeleteRow(0, 0);
-    model.DeleteRow(0, 0);
-    EXPECT_EQ(model.Top(), 0);
+    model.DeleteRow(5, 1);
+    model.DeleteAllRows();
+    model.DeleteColumn(1, 0);
+    EXPECT_EQ(model.deletedRows, (std::vector<int>{1, 0, -1}));
+    EXPECT_EQ(model.deletedColumns, (std::vector<int>{1}));
     EXPECT_EQ(model.GetRowCount(), 0);
 }
 

@@ -6,9 +6,9 @@
 #include "view/matrix_columns.h"
 
 inline void AddMatrixColumns(KSCTable& table) {
-    InsertMatrixColumns(table);
+    InsertMatrixColumns(table.Model());
     CFont font;
     font.CreateStockObject(DEFAULT_GUI_FONT);
     table.SetFont(&font, TRUE);
-    table.SetTransposed(0);
+    table.Model().SetTransposed(0);
 }

@@ -78,7 +78,7 @@ void TableWindowTest::AddRows(int count) {
         char line[256];
         std::snprintf(line, sizeof line, "%d;00 A0 C9 00 00 %02X;00 10 5A 00 01 %02X;;;%d;%d;%d",
                       i + 1, i & 0xFF, (i * 7) & 0xFF, (i * 37) % 101 * 1000, i, i % 3);
-        table->InsertRow(table->GetRowCount(), line, ';', TRUE);
+        table->Model().InsertRow(table->Model().GetRowCount(), line, ';', TRUE);
     }
 }
 
@@ -136,7 +136,8 @@ COLORREF TableWindowTest::Pixel(int x, int y) const {
 
 std::vector<int> TableWindowTest::SelectedRows() const {
     std::vector<int> rows;
-    for (int row = table->GetNextSelectedRow(-1); row >= 0; row = table->GetNextSelectedRow(row)) {
+    for (int row = table->Model().GetNextSelectedRow(-1); row >= 0;
+         row = table->Model().GetNextSelectedRow(row)) {
         rows.push_back(row);
     }
     return rows;

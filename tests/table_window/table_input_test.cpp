@@ -39,14 +39,15 @@ class TableInputTest : public TableWindowTest {
         Mouse(WM_LBUTTONUP, to);
     }
 
-    int Width(int column) { return table->GetColumnWidth(column); }
+    int Width(int column) { return table->Model().GetColumnWidth(column); }
     int AutoSize(int column) {
         TableColumn* found = nullptr;
-        table->GetColumnPtr(column, &found);
+        table->Model().GetColumnPtr(column, &found);
         return found->m_autoSize;
     }
     long Bytes(int displayRow) {
-        return std::stol(table->GetCellText(table->DisplayRowToRow(displayRow), kBytes));
+        return std::stol(
+            table->Model().GetCellText(table->Model().DisplayRowToRow(displayRow), kBytes));
     }
 };
 
@@ -65,30 +66,30 @@ TEST_F(TableInputTest, BorderDragSetsWidthWithFloorAndLatch) {
         EXPECT_EQ(AutoSize(kIndex), 0);
         Settle();
     }
-    table->SetRowText(0, "123456789012345", kIndex, 0, TRUE);
+    table->Model().SetRowText(0, "123456789012345", kIndex, 0, TRUE);
     EXPECT_EQ(Width(kIndex), 6);
 }
 
 // A double click on a border fits the column to its widest cell plus the arrow's room, at
 // most 150 pixels, and for good.
 TEST_F(TableInputTest, DoubleClickOnBorderFitsColumn) {
-    table->SetColumnWidth(kIndex, 200, TRUE);
+    table->Model().SetColumnWidth(kIndex, 200, TRUE);
     Settle();
     DoubleClick(HeaderBorder(kIndex));
     TableColumn* index = nullptr;
-    table->GetColumnPtr(kIndex, &index);
+    table->Model().GetColumnPtr(kIndex, &index);
     int widest = index->m_titleExtent.cx;
-    for (int i = 0; i < table->GetRowCount(); i++) {
+    for (int i = 0; i < table->Model().GetRowCount(); i++) {
         TableRow row;
-        table->GetRow(i, row);
+        table->Model().GetRow(i, row);
         widest = std::max<int>(widest, row.GetCellExtent(kIndex).cx + 24);
     }
     EXPECT_EQ(Width(kIndex), std::min(widest, 150));
     EXPECT_LT(Width(kIndex), 200);
     EXPECT_EQ(AutoSize(kIndex), 0);
 
-    table->SetRowText(0, std::string(60, 'w').c_str(), kSource, 0, TRUE);
-    table->SetColumnWidth(kSource, 60, TRUE);
+    table->Model().SetRowText(0, std::string(60, 'w').c_str(), kSource, 0, TRUE);
+    table->Model().SetColumnWidth(kSource, 60, TRUE);
     Settle();
     DoubleClick(HeaderBorder(kSource));
     EXPECT_EQ(Width(kSource), 150);
@@ -107,9 +108,9 @@ TEST_F(TableInputTest, HeaderDoubleClickTogglesSortAndArrow) {
 
     DoubleClick(header);
     Settle();
-    EXPECT_EQ(table->GetSortColumn(), kBytes);
-    EXPECT_EQ(table->GetSortMode(), SORT_DESCENDING);
-    for (int p = 1; p < table->GetRowCount(); p++) {
+    EXPECT_EQ(table->Model().GetSortColumn(), kBytes);
+    EXPECT_EQ(table->Model().GetSortMode(), SORT_DESCENDING);
+    for (int p = 1; p < table->Model().GetRowCount(); p++) {
         EXPECT_GE(Bytes(p - 1), Bytes(p));
     }
     EXPECT_EQ(Pixel(arrowX, middle - 4), kShadow); // dark top edge
@@ -117,8 +118,8 @@ TEST_F(TableInputTest, HeaderDoubleClickTogglesSortAndArrow) {
 
     DoubleClick(header);
     Settle();
-    EXPECT_EQ(table->GetSortMode(), SORT_ASCENDING);
-    for (int p = 1; p < table->GetRowCount(); p++) {
+    EXPECT_EQ(table->Model().GetSortMode(), SORT_ASCENDING);
+    for (int p = 1; p < table->Model().GetRowCount(); p++) {
         EXPECT_LE(Bytes(p - 1), Bytes(p));
     }
     EXPECT_EQ(Pixel(arrowX, middle + 4), kWhite); // lit base
@@ -132,8 +133,8 @@ TEST_F(TableInputTest, HeaderDoubleClickTogglesSortAndArrow) {
 TEST_F(TableInputTest, RowSelectClickAndShiftClick) {
     Click(CellCenter(3, kSource));
     EXPECT_EQ(SelectedRows(), (std::vector<int>{3}));
-    for (int column = 0; column < table->GetColumnCount(); column++) {
-        EXPECT_TRUE(table->GetCellState(3, column) & CELL_SELECTED) << column;
+    for (int column = 0; column < table->Model().GetColumnCount(); column++) {
+        EXPECT_TRUE(table->Model().GetCellState(3, column) & CELL_SELECTED) << column;
     }
     Click(CellCenter(6, kIndex), MK_SHIFT);
     EXPECT_EQ(SelectedRows(), (std::vector<int>{3, 4, 5, 6}));
@@ -157,7 +158,7 @@ TEST_F(TableInputTest, DragBeyondDragDistanceCancelsClick) {
     const Case cases[] = {
         {half, 0, true}, {0, -half, true}, {half + 1, 0, false}, {0, half + 1, false}};
     for (const Case& c : cases) {
-        table->ClearSelection();
+        table->Model().ClearSelection();
         POINT from = CellCenter(2, kSource);
         Drag(from, POINT{from.x + c.dx, from.y + c.dy});
         EXPECT_EQ(SelectedRows().size(), c.selects ? 1u : 0u) << c.dx << "," << c.dy;
@@ -199,7 +200,7 @@ TEST_F(TableInputTest, TypingOnSelectedFocusCellBeginsEdit) {
     Char('\r');
     EXPECT_EQ(SelectedRows(), (std::vector<int>{3}));
     EXPECT_EQ(parent.Count(WM_NOTIFY), 1);
-    table->ClearSelection();
+    table->Model().ClearSelection();
     Char('x');
     EXPECT_EQ(parent.Count(WM_NOTIFY), 1);
 

@@ -32,9 +32,9 @@ bool SameRect(const RECT& a, const RECT& b) {
 TEST_F(TableWindowTest, ReportIsTheTableInDisplayOrderTabSeparated) {
     MakeTable(kMatrixOptions);
     AddMatrixColumns();
-    table->InsertRow(0, "1;a\tb;c;A;C;20;2;0", ';', TRUE);
-    table->InsertRow(1, "2;d;e;D;E;300;3;1", ';', TRUE);
-    table->SetSortColumn(5, SORT_DESCENDING);
+    table->Model().InsertRow(0, "1;a\tb;c;A;C;20;2;0", ';', TRUE);
+    table->Model().InsertRow(1, "2;d;e;D;E;300;3;1", ';', TRUE);
+    table->Model().SetSortColumn(5, SORT_DESCENDING);
     const std::string report = "Index\tSource\tDestination\tSource\tDestination\tBytes\tPackets\t"
                                "Errors\n"
                                "2\td\te\tD\tE\t300\t3\t1\n"
@@ -97,20 +97,21 @@ TEST_F(TableWindowTest, HostDriverSortsAndSelectsThroughClicks) {
 
     EXPECT_FALSE(driver.DoubleClickHeader(3)) << "a hidden column has no header";
     ASSERT_TRUE(driver.DoubleClickHeader(5));
-    EXPECT_EQ(table->GetSortColumn(), 5);
-    EXPECT_EQ(table->GetSortMode(), SORT_DESCENDING);
+    EXPECT_EQ(table->Model().GetSortColumn(), 5);
+    EXPECT_EQ(table->Model().GetSortMode(), SORT_DESCENDING);
     ASSERT_TRUE(driver.DoubleClickHeader(5));
-    EXPECT_EQ(table->GetSortMode(), SORT_ASCENDING) << "a second double click toggles";
+    EXPECT_EQ(table->Model().GetSortMode(), SORT_ASCENDING) << "a second double click toggles";
 
-    table->SelectRow(7, TRUE);
+    table->Model().SelectRow(7, TRUE);
     ASSERT_TRUE(driver.ClearSelection());
     EXPECT_TRUE(SelectedRows().empty());
     for (int row : {0, 2, 35}) {
         ASSERT_TRUE(driver.CtrlClickRow(row)) << row;
     }
     EXPECT_FALSE(driver.CtrlClickRow(40));
-    std::vector<int> expected = {table->DisplayRowToRow(0), table->DisplayRowToRow(2),
-                                 table->DisplayRowToRow(35)};
+    std::vector<int> expected = {table->Model().DisplayRowToRow(0),
+                                 table->Model().DisplayRowToRow(2),
+                                 table->Model().DisplayRowToRow(35)};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(SelectedRows(), expected);
 }
@@ -121,9 +122,9 @@ TEST_F(TableWindowTest, HostDriverSortsAndSelectsThroughClicks) {
 TEST_F(TableWindowTest, HostDriverExportsTheTableAsCsv) {
     MakeTable(kMatrixOptions);
     AddMatrixColumns();
-    table->InsertRow(0, "1;Acme, Inc;say \"hi\";A;C;20;2;0", ';', TRUE);
-    table->InsertRow(1, "2;d;e;D;E;300;3;", ';', TRUE);
-    table->SetSortColumn(5, SORT_DESCENDING);
+    table->Model().InsertRow(0, "1;Acme, Inc;say \"hi\";A;C;20;2;0", ';', TRUE);
+    table->Model().InsertRow(1, "2;d;e;D;E;300;3;", ';', TRUE);
+    table->Model().SetSortColumn(5, SORT_DESCENDING);
     table->SetLeftColumn(2);
     Settle();
     TableDriver driver(parent.GetSafeHwnd(), 6301);

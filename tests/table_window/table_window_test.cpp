@@ -41,7 +41,7 @@ TEST_F(TableWindowTest, LayoutFillsRecordsAndTellsTheParent) {
         Settle();
         EXPECT_EQ(parent.Count(WM_TABLE_LAYOUT), 1);
 
-        int rowHeight = table->GetRowHeight(0);
+        int rowHeight = table->Model().GetRowHeight(0);
         int fit = (kParentHeight - c.horizontalRoom - table->GetHeaderHeight()) / rowHeight;
         SCROLLINFO v = Record(*table, SB_VERT);
         EXPECT_EQ(v.nMin, 0);
@@ -51,8 +51,9 @@ TEST_F(TableWindowTest, LayoutFillsRecordsAndTellsTheParent) {
         // Six displayed columns; those that fit beside the vertical bar make the page.
         int right = barSize;
         UINT fitting = 0;
-        while (right + table->GetColumnWidth(table->GetDisplayColumn(fitting)) <= kParentWidth) {
-            right += table->GetColumnWidth(table->GetDisplayColumn(fitting++));
+        while (right + table->Model().GetColumnWidth(table->Model().GetDisplayColumn(fitting)) <=
+               kParentWidth) {
+            right += table->Model().GetColumnWidth(table->Model().GetDisplayColumn(fitting++));
         }
         SCROLLINFO h = Record(*table, SB_HORZ);
         EXPECT_EQ(h.nMax, 5);
@@ -88,7 +89,7 @@ TEST_F(TableWindowTest, VerticalBarOnlyWhenRowsOverflowOrScrolled) {
         AddMatrixColumns();
         AddRows(c.rows);
         for (int row = 0; row < c.rows; row++) {
-            table->SetRowHeight(row, 20, TRUE);
+            table->Model().SetRowHeight(row, 20, TRUE);
         }
         table->MoveWindow(0, 0, 600, table->GetHeaderHeight() + 10 * 20);
         table->SetTopRow(c.topRow);
@@ -131,7 +132,7 @@ TEST_F(TableWindowTest, ChangesWithin25msCoalesce) {
     int paints = table->paints;
     parent.log.clear();
     for (int i = 0; i < 30; i++) {
-        table->SetRowText(i % 20, "999", 5, 0, TRUE);
+        table->Model().SetRowText(i % 20, "999", 5, 0, TRUE);
         TimerClock::Advance(20);
         PlatformApp::PumpMessages();
     }
@@ -181,4 +182,28 @@ TEST_F(TableWindowTest, ScrollCommandsMoveTopRow) {
         table->SendMessage(WM_VSCROLL, MAKEWPARAM(step.code, step.position), 0);
         EXPECT_EQ(table->GetTopRow(), step.topRow) << step.code;
     }
+}
+
+// Deleting rows and columns keeps the first row and column shown and the focus inside the
+// table: at or before the deleted place.
+TEST(TableViewState, DeletionsClampTopRowLeftColumnAndFocus) {
+    TableViewState view;
+    view.topRow = 3;
+    view.focusRow = 3;
+    view.RowDeleted(1, 3);
+    EXPECT_EQ(view.topRow, 2);
+    EXPECT_EQ(view.focusRow, 1);
+    view.RowDeleted(0, 0);
+    EXPECT_EQ(view.topRow, 0);
+    EXPECT_EQ(view.focusRow, 0);
+    view.leftColumn = 4;
+    view.focusColumn = 4;
+    view.ColumnDeleted(2, 3);
+    EXPECT_EQ(view.leftColumn, 2);
+    EXPECT_EQ(view.focusColumn, 2);
+    view.topRow = 5;
+    view.focusRow = 5;
+    view.RowsCleared();
+    EXPECT_EQ(view.topRow, 0);
+    EXPECT_EQ(view.focusRow, 0);
 }

@@ -116,9 +116,9 @@ class MatrixGraphTest : public MatrixViewTest {
         ASSERT_EQ(RowCount(), 3);
     }
     void Select(std::initializer_list<int> rows) {
-        m_view->m_table->ClearSelection();
+        m_view->m_table->Model().ClearSelection();
         for (int row : rows) {
-            m_view->m_table->SelectRow(row, TRUE);
+            m_view->m_table->Model().SelectRow(row, TRUE);
         }
     }
     // The frame's multi-document children, oldest first.
@@ -170,7 +170,7 @@ TEST_F(MatrixGraphTest, TextBuildersWorkOnTheCurrentRow) {
     EXPECT_EQ(m_view->BuildGraphTitle(static_cast<GraphCategory>(9), 0),
               "UnknownCategory for probe-one");
     // Empty names read "Unavailable", in labels and titles.
-    m_view->m_table->SetRowText(kRowAB, "\t", CMatrixView::COL_SOURCE_NAME, '\t', FALSE);
+    m_view->m_table->Model().SetRowText(kRowAB, "\t", CMatrixView::COL_SOURCE_NAME, '\t', FALSE);
     EXPECT_EQ(m_view->BuildGraphTitle(GRAPH_PACKETS, LEGEND_SERIES),
               "Packets for probe-one - Unavailable->Unavailable");
 }

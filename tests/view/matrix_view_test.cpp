@@ -42,7 +42,7 @@ TEST_F(MatrixViewTest, NodeChangeFillsRowsInArrivalOrderAndRefreshUpdatesCounter
     EXPECT_EQ(Row(2), (Cells{"2", kA, kF, kA, kF, "180", "3", "0"}));
 
     // A known conversation changes only its counters; a name already in place stays.
-    m_view->m_table->SetRowText(1, "alpha", CMatrixView::COL_SOURCE_NAME, 0, FALSE);
+    m_view->m_table->Model().SetRowText(1, "alpha", CMatrixView::COL_SOURCE_NAME, 0, FALSE);
     Serve({{1, kHostB, kHostA, 13, 4100, 2},
            {1, kHostA, kHostB, 11, 1600, 1},
            {3, kHostB, kBroadcast, 1, 60, 0},
@@ -117,10 +117,10 @@ TEST_F(MatrixViewTest, FindMatrixRowIgnoresCaseAndFollowsTheTable) {
             << l.index << " " << l.source << " " << l.destination;
     }
     // Rows deleted or emptied behind the view's back still give the scan's answer.
-    m_view->m_table->DeleteRow(0, FALSE);
+    m_view->m_table->Model().DeleteRow(0, FALSE);
     EXPECT_EQ(m_view->FindMatrixRow("1", kA.c_str(), kB.c_str()), 0);
     EXPECT_EQ(m_view->FindMatrixRow("1", kB.c_str(), kA.c_str()), -1);
-    m_view->m_table->DeleteAllRows();
+    m_view->m_table->Model().DeleteAllRows();
     EXPECT_EQ(m_view->FindMatrixRow("1", kA.c_str(), kB.c_str()), -1);
     TimerClock::Advance(REFRESH_INTERVAL);
     FinishWalk();
@@ -263,7 +263,7 @@ class MatrixViewScrollTest : public MatrixViewTest {
         }
         Serve(many);
         ShowNode(1);
-        m_view->m_table->SetColumnWidth(CMatrixView::COL_BYTES, 400, TRUE);
+        m_view->m_table->Model().SetColumnWidth(CMatrixView::COL_BYTES, 400, TRUE);
         TimerClock::Advance(50); // the table's coalesced layout
         PlatformApp::PumpMessages();
     }
@@ -307,8 +307,8 @@ TEST_F(MatrixViewTest, ThumbDragBeyond65535RowsReachesThatRow) {
     ASSERT_NE(shared, nullptr);
     for (int rows : {100000, 1000000}) {
         SCOPED_TRACE(rows);
-        while (table->GetRowCount() < rows) {
-            table->InsertRow(table->GetRowCount(), "1", 0, FALSE);
+        while (table->Model().GetRowCount() < rows) {
+            table->Model().InsertRow(table->Model().GetRowCount(), "1", 0, FALSE);
         }
         table->Redraw(REDRAW_LAYOUT);
         TimerClock::Advance(50);
@@ -324,7 +324,7 @@ TEST_F(MatrixViewTest, ThumbDragBeyond65535RowsReachesThatRow) {
         platform::ScrollBarUserAction(shared->GetSafeHwnd(), SB_THUMBPOSITION, rows - 70000);
         EXPECT_EQ(table->GetTopRow(), rows - 70000);
     }
-    table->DeleteAllRows();
+    table->Model().DeleteAllRows();
 }
 
 TEST_F(MatrixViewScrollTest, SharedBarsFollowTheTableOnlyOnTheActiveTab) {
@@ -362,7 +362,7 @@ TEST_F(MatrixViewScrollTest, SharedBarsFollowTheTableOnlyOnTheActiveTab) {
 // Selects rows by display position (the table shows them in insertion order here).
 void SelectRows(KSCTable* table, std::initializer_list<int> rows) {
     for (int row : rows) {
-        table->SelectRow(row, TRUE);
+        table->Model().SelectRow(row, TRUE);
     }
 }
 
@@ -391,7 +391,7 @@ TEST_F(MatrixViewTest, CollectPairsKeepsNamesAndAddressesAligned) {
     EXPECT_EQ(box.caption, Localize("RAZIZova"));
     EXPECT_EQ(box.type & 0xF, static_cast<UINT>(MB_OK));
 
-    m_view->m_table->ClearSelection();
+    m_view->m_table->Model().ClearSelection();
     EXPECT_FALSE(m_view->CollectPairs(index));
     EXPECT_TRUE(m_view->m_pairNames.empty());
 }
@@ -449,7 +449,7 @@ TEST_F(MatrixViewTest, DoubleClickAsksForAllGraphsNotTheConversationWindow) {
     PlatformApp::PumpMessages();
     EXPECT_TRUE(platform::MessageBoxRecords().empty());
     EXPECT_TRUE(m_view->HasSelectedRows());
-    m_view->m_table->ClearSelection();
+    m_view->m_table->Model().ClearSelection();
     EXPECT_FALSE(m_view->HasSelectedRows());
 }
 
@@ -475,13 +475,13 @@ TEST_F(MatrixViewTest, ViewRebuiltAfterItsTabWasDestroyedHasATableAConnectionAnd
     ASSERT_NE(m_view->m_table, nullptr);
     EXPECT_TRUE(IsWindow(m_view->m_table->GetSafeHwnd()));
     EXPECT_EQ(m_view->GetDlgItem(IDC_MATRIX_TABLE), m_view->m_table);
-    EXPECT_EQ(m_view->m_table->GetColumnCount(), 8);
+    EXPECT_EQ(m_view->m_table->Model().GetColumnCount(), 8);
     EXPECT_NE(DbOpenTable(m_view->m_connection, DB_TABLE_REQUESTS), 0u);
 
     ShowNode(2);
     ASSERT_EQ(RowCount(), 3);
     EXPECT_EQ(Row(2), (Cells{"2", kA, kF, kA, kF, "180", "3", "0"}));
-    m_view->m_table->SelectRow(0, TRUE);
+    m_view->m_table->Model().SelectRow(0, TRUE);
     EXPECT_TRUE(m_view->HasSelectedRows());
 }
 
@@ -544,9 +544,9 @@ class ChineseMatrixViewTest : public MatrixViewTest {
 // would be the same four boxes; drawn as text they differ.
 TEST_F(ChineseMatrixViewTest, ColumnTitlesDrawChineseGlyphsNotBoxes) {
     KSCTable* table = m_view->m_table;
-    EXPECT_EQ(table->GetColumnTitle(5), "字节");
-    EXPECT_EQ(table->GetColumnTitle(7), "错误");
-    EXPECT_EQ(table->GetColumnTitle(0), "索引");
+    EXPECT_EQ(table->Model().GetColumnTitle(5), "字节");
+    EXPECT_EQ(table->Model().GetColumnTitle(7), "错误");
+    EXPECT_EQ(table->Model().GetColumnTitle(0), "索引");
     m_frame->ShowWindow(SW_SHOW);
     table->Invalidate();
     table->UpdateWindow();

@@ -170,11 +170,11 @@ void MatrixViewTest::ShowNode(uint32_t node) {
 std::vector<std::string> MatrixViewTest::Row(int row) const {
     std::vector<std::string> cells;
     for (int column = 0; column < 8; ++column) {
-        cells.push_back(m_view->m_table->GetCellText(row, column));
+        cells.push_back(m_view->m_table->Model().GetCellText(row, column));
     }
     return cells;
 }
 
 int MatrixViewTest::RowCount() const {
-    return m_view->m_table->GetRowCount();
+    return m_view->m_table->Model().GetRowCount();
 }

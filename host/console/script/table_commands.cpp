@@ -1,7 +1,6 @@
 #include "host/console/script/table_commands.h"
 
 #include "host/console/quillon_frame.h"
-#include "host/console/save_dialog.h"
 #include "host/console/script/script_runner.h"
 #include "hostapi/window_report.h"
 #include "platform/toolkit/platform_app.h"
@@ -20,24 +19,6 @@ std::string Check(const TableDriver& table, const Args& args, const char* usage)
         return "no table is open";
     }
     return args.size() == 1 ? "" : std::string("usage: ") + usage;
-}
-
-// As a user does it: the menu item, then the dialog's answer.
-Outcome ExportCsv(QuillonFrame& frame, const Args& args) {
-    const std::string problem = Check(frame.MatrixTable(), args, "export-csv FILE");
-    if (!problem.empty()) {
-        return ScriptRunner::Failed(problem);
-    }
-    const int before = frame.Exports();
-    AnswerNextSaveDialog(args[0]);
-    if (!platform::PickMenuBarCommand(frame.m_hWnd, ID_FILE_EXPORT_CSV)) {
-        return ScriptRunner::Failed("the File menu has no enabled export");
-    }
-    PlatformApp::PumpMessages();
-    if (frame.Exports() == before || !frame.LastExportOk()) {
-        return ScriptRunner::Failed("cannot write " + args[0]);
-    }
-    return {};
 }
 
 // The display rows in sight, from the top one down: rows above are scrolled out.
@@ -112,7 +93,6 @@ Outcome DumpMenus(const Args& args) {
 } // namespace
 
 void AddTableCommands(ScriptRunner& runner, QuillonFrame& frame) {
-    runner.AddCommand("export-csv", [&frame](const Args& args) { return ExportCsv(frame, args); });
     runner.AddCommand("dump-layout",
                       [&frame](const Args& args) { return DumpLayout(frame, args); });
     runner.AddCommand("dump-menus", DumpMenus);

@@ -1,7 +1,5 @@
 // Script commands for the Matrix table, seen through its messages (table_driver.h):
 //
-//   export-csv FILE        export the table as CSV through the File menu (File > Export
-//                          table as CSV, its dialog answered with FILE)
 //   dump-layout FILE       write where the table shows: "table X Y WIDTH HEIGHT" (client
 //                          area in screen coordinates), then "column INDEX LEFT RIGHT" per
 //                          shown header cell, left to right, and "row ROW TOP BOTTOM" per
