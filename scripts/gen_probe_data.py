@@ -51,8 +51,10 @@ BLOCK_HOSTS = ["208593B45678", "70B3D5F2F123"]
 BROADCAST = "FFFFFFFFFFFF"
 MDNS = "01005E0000FB"
 
-# Names for the ethers file: the first hosts of the generated list.
-NAMED = ["gateway", "fileserver", "printer-2f", "build-01", "mail", "dns-1", "nas", "voip-gw"]
+# Names for the ethers file: the first hosts of the generated list. One holds a comma and
+# quotes, so that every CSV export of names must quote it.
+NAMED = ["gateway", "fileserver", "printer-2f", "build-01", "mail", "dns-1", "nas",
+         'voip-gw,"lab"']
 
 
 def make_hosts(count, rng):

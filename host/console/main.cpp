@@ -17,6 +17,7 @@
 #include "host/console/script/script_runner.h"
 #include "host/console/script/status_commands.h"
 #include "host/console/script/table_commands.h"
+#include "host/console/script/window_commands.h"
 #include "host/graphs/graph_engine.h"
 #include "host/ksdbapi/ksdb_host.h"
 #include "platform/framework/module.h"
@@ -121,6 +122,7 @@ int RunConsole(const Options& options, PluginHost& plugin) {
     AddMenuCommands(script, *frame);
     AddStatusCommands(script, *frame);
     AddTableCommands(script, *frame);
+    AddWindowCommands(script, *frame);
     if (!options.scriptFile.empty()) {
         std::string error;
         if (!script.Load(options.scriptFile, error)) {

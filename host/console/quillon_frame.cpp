@@ -89,10 +89,18 @@ HMENU QuillonFrame::BuildMenuBar() {
         AppendMenu(m_matrixMenu, MF_STRING | MF_GRAYED, item.id, Localize(item.text));
     }
 
+    // The frame lists the open windows at the Window menu's end.
+    HMENU window = CreatePopupMenu();
+    AppendMenu(window, MF_STRING, ID_WINDOW_CASCADE, Localize("&Cascade"));
+    AppendMenu(window, MF_STRING, ID_WINDOW_TILE_HORZ, Localize("&Tile"));
+    AppendMenu(window, MF_STRING, ID_WINDOW_ARRANGE, Localize("&Arrange Icons"));
+    MDISetMenu(window);
+
     HMENU bar = CreateMenu();
     AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), Localize("&File"));
     AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(nodes), Localize("&Nodes"));
     AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(m_matrixMenu), Localize("&Matrix"));
+    AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(window), Localize("&Window"));
     return bar;
 }
 
@@ -202,11 +210,11 @@ void QuillonFrame::OnExit() {
     SendMessage(WM_CLOSE);
 }
 
-LRESULT QuillonFrame::OnInitMenuPopup(WPARAM wParam, LPARAM) {
+LRESULT QuillonFrame::OnInitMenuPopup(WPARAM wParam, LPARAM lParam) {
     if (reinterpret_cast<HMENU>(wParam) == m_matrixMenu) {
         UpdateMatrixMenu();
     }
-    return 0;
+    return SECMDIFrameWnd::OnInitMenuPopup(wParam, lParam);
 }
 
 void QuillonFrame::OnClose() {

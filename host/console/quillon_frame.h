@@ -1,6 +1,7 @@
 // The console's main window: a multi-document frame with a Nodes menu listing the nodes of
-// the host database, the node window, and a Matrix menu whose items the plug-in enables
-// (MenuUpdate) and carries out (Command).
+// the host database, the node window, a Matrix menu whose items the plug-in enables
+// (MenuUpdate) and carries out (Command), and a Window menu (Cascade, Tile, Arrange Icons,
+// the open windows) that the frame carries out.
 #pragma once
 
 #include "hostapi/tessaran_ids.h"

@@ -1,12 +1,16 @@
 #include "host/graphs/graph_chart.h"
 
+#include "host/graphs/axis_titles.h"
 #include "hostapi/ksmem32.h"
 
 #include <QContextMenuEvent>
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QFileDialog>
+#include <QGraphicsLayout>
+#include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QMenu>
@@ -20,12 +24,35 @@
 namespace {
 
 const char kCollectingText[] = "Collecting data...";
-const char kTimeFormat[] = "hh:mm:ss";
+const char kSecondsFormat[] = "hh:mm:ss";
+const char kMinutesFormat[] = "hh:mm";
 // One-pixel lines are drawn by the raster engine's line path; wider ones go through its
 // stroker, which doubled the cost of painting twenty lines of an hour.
 constexpr int kLineWidth = 1;
-// The time axis spans whole minutes, at least one.
-constexpr qint64 kTimeStepMs = 60 * 1000;
+// The time axis spans whole steps of these minutes, the smallest that needs at most
+// kMaxTimeSteps steps; under two minutes it spans one minute in quarters.
+constexpr qint64 kMinuteMs = 60 * 1000;
+constexpr int kTimeStepsMinutes[] = {1, 2, 5, 10, 15, 20, 30, 60};
+constexpr qint64 kMaxTimeSteps = 6;
+// The value axis has at most this many steps above zero.
+constexpr double kMaxValueSteps = 6;
+// Up to this many series the legend sits below the plot, one row; more go in a column on
+// the right, which takes this share of the chart's width.
+constexpr int kBottomLegendSeries = 4;
+constexpr double kRightLegendShare = 0.25;
+// The legend marker and the spacing around a label, in pixels; the room above and below a
+// column of legends and between two of them (observed: 22 pixels apart for a 15-pixel font).
+constexpr int kLegendMarkerRoom = 32;
+constexpr int kLegendColumnMargins = 80;
+constexpr int kLegendEntryPadding = 8;
+constexpr int kMinLegendPixels = 8;
+
+// Twenty colours that stay apart from each other and from the white plot: Kelly's
+// contrasting colours without white and black, the most different first.
+constexpr QRgb kSeriesColors[GraphChart::kDistinctColors] = {
+    0x0067A5, 0xF38400, 0x008856, 0xBE0032, 0x875692, 0x882D17, 0xE68FAC,
+    0x848482, 0x8DB600, 0xA1CAF1, 0xF6A600, 0x604E97, 0xB3446C, 0xC2B280,
+    0x2B3D26, 0xE25822, 0x654522, 0xF99379, 0xDCD300, 0xF3C300};
 
 struct Unit {
     double divisor;
@@ -35,16 +62,21 @@ constexpr Unit kUnits[] = {{1e9, "G"}, {1e6, "M"}, {1e3, "K"}};
 
 } // namespace
 
-GraphChart::GraphChart(const QString& title, std::shared_ptr<const GraphHistory> history)
-    : m_history(std::move(history)), m_lines(m_history->SeriesCount()) {
+GraphChart::GraphChart(const QString& title, const QString& valueTitle,
+                       std::shared_ptr<const GraphHistory> history)
+    : m_history(std::move(history)), m_lines(m_history->SeriesCount()), m_valueTitle(valueTitle) {
     m_plot = new QChart;
     m_plot->setTitle(title);
-    m_plot->legend()->setAlignment(Qt::AlignBottom);
-    m_timeAxis = new QDateTimeAxis;
-    m_timeAxis->setFormat(kTimeFormat);
-    m_plot->addAxis(m_timeAxis, Qt::AlignBottom);
-    m_valueAxis = new QValueAxis;
-    m_plot->addAxis(m_valueAxis, Qt::AlignLeft);
+    m_plot->legend()->setAlignment(
+        m_history->SeriesCount() > kBottomLegendSeries ? Qt::AlignRight : Qt::AlignBottom);
+    m_plot->legend()->setShowToolTips(false);
+    // The view's own background, white, fills the window: a chart background over it (a
+    // rounded rectangle on a grey margin) was a second fill of every pixel on each paint.
+    m_plot->setBackgroundVisible(false);
+    QPalette palette = viewport()->palette();
+    palette.setColor(viewport()->backgroundRole(), Qt::white);
+    viewport()->setPalette(palette);
+    AddAxes(valueTitle);
     // The lines go in before the chart is shown. Observed (Qt 6.4): a chart handed to its
     // view before its first series never draws its time axis.
     for (int series = 0; series < m_history->SeriesCount(); ++series) {
@@ -54,8 +86,22 @@ GraphChart::GraphChart(const QString& title, std::shared_ptr<const GraphHistory>
     QChart* defaultChart = chart();
     setChart(m_plot);
     delete defaultChart;
-    m_collecting = new QGraphicsSimpleTextItem(kCollectingText, m_plot);
+    m_collecting = new QGraphicsSimpleTextItem(Localize(kCollectingText), m_plot);
+    m_collecting->setVisible(false);
     Redraw();
+    FitLegends();
+}
+
+void GraphChart::AddAxes(const QString& valueTitle) {
+    m_timeAxis = new QDateTimeAxis;
+    m_timeAxis->setTitleText(TimeAxisTitle());
+    m_plot->addAxis(m_timeAxis, Qt::AlignBottom);
+    m_valueAxis = new QValueAxis;
+    m_valueAxis->setTitleText(valueTitle);
+    m_valueAxis->setTickType(QValueAxis::TicksDynamic);
+    m_valueAxis->setTickAnchor(0);
+    m_valueAxis->setLabelFormat("%g");
+    m_plot->addAxis(m_valueAxis, Qt::AlignLeft);
 }
 
 // The first segment of a line carries its legend; later ones (after gaps) take its colour
@@ -65,24 +111,68 @@ QLineSeries* GraphChart::AddSegment(int series) {
     auto* segment = new QLineSeries;
     segment->setName(QString::fromStdString(m_history->Legend(series)));
     m_plot->addSeries(segment);
-    QPen pen = segment->pen();
+    QPen pen(QColor::fromRgb(kSeriesColors[series % kDistinctColors]));
     pen.setWidth(kLineWidth);
     segment->setPen(pen);
     segment->attachAxis(m_timeAxis);
     segment->attachAxis(m_valueAxis);
-    if (line.segments.empty()) {
-        line.color = segment->color();
-    } else {
-        segment->setColor(line.color);
-        for (QLegendMarker* marker : m_plot->legend()->markers(segment)) {
-            marker->setVisible(false);
-        }
+    line.color = pen.color();
+    for (QLegendMarker* marker : m_plot->legend()->markers(segment)) {
+        marker->setVisible(line.segments.empty());
+        QObject::connect(marker, &QLegendMarker::hovered, this, [this, series](bool state) {
+            state ? QToolTip::showText(QCursor::pos(), LegendToolTip(series), this)
+                  : QToolTip::hideText();
+        });
     }
-    QObject::connect(
-        segment, &QLineSeries::hovered, this,
-        [this, series](const QPointF& point, bool state) { ShowTip(series, point, state); });
     line.segments.push_back(segment);
     return segment;
+}
+
+QString GraphChart::LegendLabel(int series) const {
+    const QList<QLegendMarker*> markers = m_plot->legend()->markers(m_lines[series].segments[0]);
+    return markers.isEmpty() ? QString() : markers[0]->label();
+}
+
+QString GraphChart::LegendToolTip(int series) const {
+    return QString::fromStdString(m_history->Legend(series));
+}
+
+// Each legend is elided in the middle to the room its marker gets: a share of a row below
+// the plot, or the column on the right.
+void GraphChart::FitLegends() {
+    const int count = m_history->SeriesCount();
+    if (count == 0) {
+        return;
+    }
+    const bool column = m_plot->legend()->alignment() == Qt::AlignRight;
+    const int room = column ? static_cast<int>(width() * kRightLegendShare) : width() / count;
+    if (column) {
+        FitLegendFont(count);
+    }
+    const QFontMetrics metrics(m_plot->legend()->font());
+    for (int series = 0; series < count; ++series) {
+        const QString label = metrics.elidedText(LegendToolTip(series), Qt::ElideMiddle,
+                                                 std::max(room - kLegendMarkerRoom, 0));
+        for (QLegendMarker* marker : m_plot->legend()->markers(m_lines[series].segments[0])) {
+            marker->setLabel(label);
+        }
+    }
+    // Observed (Qt 6.4): new labels keep the legend's old width (cut at their end) until its
+    // size is asked again.
+    m_plot->legend()->layout()->invalidate();
+    m_textsChanged = true;
+}
+
+// A column of legends must show every series: where the chart is too low for the view's
+// font, the legends get a smaller one (never under kMinLegendPixels).
+void GraphChart::FitLegendFont(int count) {
+    QFont legendFont = font();
+    const int entry = (height() - kLegendColumnMargins) / count - kLegendEntryPadding;
+    for (int pixels = QFontInfo(legendFont).pixelSize();
+         pixels > kMinLegendPixels && QFontMetrics(legendFont).height() > entry;) {
+        legendFont.setPixelSize(--pixels);
+    }
+    m_plot->legend()->setFont(legendFont);
 }
 
 double GraphChart::UnitFor(double maximum, QString& letter) {
@@ -133,48 +223,70 @@ void GraphChart::FillSeries(int series, double divisor) {
     }
 }
 
-// The axes move in steps, whole minutes of time and round steps of value, so that most
-// polls leave them alone: a change of range makes every line compute its geometry again,
-// which is most of a poll's cost.
-void GraphChart::UpdateAxes(double maximum) {
+// The axes move in steps, round times and round values, so that most polls leave them
+// alone: a change of range makes every line compute its geometry again, which is most of
+// a poll's cost.
+void GraphChart::UpdateTimeAxis() {
     qint64 first = std::numeric_limits<qint64>::max();
     qint64 last = std::numeric_limits<qint64>::min();
     for (int series = 0; series < m_history->SeriesCount(); ++series) {
         const std::deque<GraphPoint>& points = m_history->Points(series);
-        if (points.empty()) {
-            continue;
+        if (!points.empty()) {
+            first = std::min<qint64>(first, points.front().timeMs);
+            last = std::max<qint64>(last, points.back().timeMs);
         }
-        first = std::min<qint64>(first, points.front().timeMs);
-        last = std::max<qint64>(last, points.back().timeMs);
     }
     if (first > last) {
         first = last = QDateTime::currentMSecsSinceEpoch();
     }
-    const qint64 end = (last / kTimeStepMs + 1) * kTimeStepMs;
-    const qint64 start = std::min(end - kTimeStepMs, first / kTimeStepMs * kTimeStepMs);
-    if (start != m_timeRange.first || end != m_timeRange.second) {
-        m_timeRange = {start, end};
-        m_timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(start),
-                             QDateTime::fromMSecsSinceEpoch(end));
+    const qint64 minutes = last / kMinuteMs - first / kMinuteMs + 1;
+    qint64 stepMs = kMinuteMs;
+    for (int step : kTimeStepsMinutes) {
+        stepMs = step * kMinuteMs;
+        if (minutes <= step * kMaxTimeSteps) {
+            break;
+        }
     }
-    const double top = NiceCeiling(maximum / m_divisor);
-    if (top != m_valueAxis->max()) {
+    const qint64 start = first / stepMs * stepMs;
+    const qint64 end = std::max(start + stepMs, (last / stepMs + 1) * stepMs);
+    if (start == m_timeRange.first && end == m_timeRange.second) {
+        return;
+    }
+    m_timeRange = {start, end};
+    m_textsChanged = true;
+    const bool quarters = end - start == kMinuteMs;
+    m_timeAxis->setFormat(quarters ? kSecondsFormat : kMinutesFormat);
+    m_timeAxis->setTickCount(quarters ? 5 : static_cast<int>((end - start) / stepMs) + 1);
+    m_timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(start),
+                         QDateTime::fromMSecsSinceEpoch(end));
+}
+
+void GraphChart::UpdateValueAxis(double maximum) {
+    const double scaled = maximum / m_divisor;
+    const double step = TickStep(scaled);
+    const double top = std::max(step, std::ceil(scaled / step - 1e-9) * step);
+    if (top != m_valueAxis->max() || step != m_valueAxis->tickInterval()) {
+        m_valueAxis->setTickInterval(step);
         m_valueAxis->setRange(0, top);
+        m_textsChanged = true;
     }
-    const QString format = m_unit.isEmpty() ? "%.4g" : "%.4g " + m_unit;
-    if (format != m_valueAxis->labelFormat()) {
-        m_valueAxis->setLabelFormat(format);
+    const QString title = m_unit.isEmpty() || m_valueTitle.isEmpty()
+                              ? m_valueTitle
+                              : m_valueTitle + " (" + m_unit + ")";
+    if (title != m_valueAxis->titleText()) {
+        m_valueAxis->setTitleText(title);
+        m_textsChanged = true;
     }
 }
 
-double GraphChart::NiceCeiling(double value) {
-    if (!(value > 0)) {
+double GraphChart::TickStep(double maximum) {
+    if (!(maximum > 0)) {
         return 1;
     }
-    const double decade = std::pow(10.0, std::floor(std::log10(value)));
-    for (double step : {1.0, 1.2, 1.5, 2.0, 2.5, 3.0, 4.0, 5.0, 6.0, 8.0, 10.0}) {
-        if (step * decade >= value) {
-            return step * decade;
+    const double decade = std::pow(10.0, std::floor(std::log10(maximum / kMaxValueSteps)));
+    for (double multiple : {1.0, 2.0, 5.0}) {
+        if (multiple * decade * kMaxValueSteps >= maximum) {
+            return multiple * decade;
         }
     }
     return 10 * decade;
@@ -188,11 +300,46 @@ void GraphChart::Redraw() {
         }
     }
     m_divisor = UnitFor(maximum, m_unit);
-    UpdateAxes(maximum);
+    UpdateTimeAxis();
+    UpdateValueAxis(maximum);
     for (int series = 0; series < m_history->SeriesCount(); ++series) {
         FillSeries(series, m_divisor);
     }
-    m_collecting->setVisible(!m_history->HasValues());
+    ShowCollecting(!m_history->HasValues());
+}
+
+// Qt Charts draws its titles, tick labels and legends as text items that lay their text out
+// again on every paint: a third of a redraw of twenty legends. Kept as pixmaps, they are
+// laid out only when they change. The caches are made at a paint, after the chart's layout
+// has set the texts (observed, Qt 6.4: labels cached right after a change of range kept
+// their old pictures), and dropped whenever an axis, a legend or the size changed. Axes make
+// new label items as their ticks change, so every paint looks for texts without a cache.
+void GraphChart::paintEvent(QPaintEvent* event) {
+    CacheTexts();
+    QChartView::paintEvent(event);
+}
+
+void GraphChart::CacheTexts() {
+    for (QGraphicsItem* item : scene()->items()) {
+        if (item->type() != QGraphicsTextItem::Type) {
+            continue;
+        }
+        if (m_textsChanged) {
+            item->setCacheMode(QGraphicsItem::NoCache);
+        }
+        item->setCacheMode(QGraphicsItem::ItemCoordinateCache);
+    }
+    m_textsChanged = false;
+}
+
+// While collecting, the grid is hidden so that no line runs through the words.
+void GraphChart::ShowCollecting(bool collecting) {
+    if (collecting == m_collecting->isVisible()) {
+        return;
+    }
+    m_collecting->setVisible(collecting);
+    m_timeAxis->setGridLineVisible(!collecting);
+    m_valueAxis->setGridLineVisible(!collecting);
     PlaceCollectingText();
 }
 
@@ -205,20 +352,59 @@ void GraphChart::PlaceCollectingText() {
 void GraphChart::resizeEvent(QResizeEvent* event) {
     QChartView::resizeEvent(event);
     PlaceCollectingText();
+    FitLegends();
 }
 
-void GraphChart::ShowTip(int series, const QPointF& point, bool state) {
-    if (!state) {
-        QToolTip::hideText();
-        return;
+QPointF GraphChart::ViewPosition(const QPointF& value) const {
+    const QRectF area = m_plot->plotArea();
+    const double span = static_cast<double>(m_timeRange.second - m_timeRange.first);
+    const double x =
+        area.left() + (value.x() - static_cast<double>(m_timeRange.first)) / span * area.width();
+    const double y = area.bottom() - value.y() / m_valueAxis->max() * area.height();
+    return mapFromScene(m_plot->mapToScene(QPointF(x, y)));
+}
+
+QString GraphChart::ReadoutAt(const QPoint& viewPos) const {
+    double nearest = kHoverRadius * kHoverRadius;
+    int found = -1;
+    QPointF value;
+    for (int series = 0; series < static_cast<int>(m_lines.size()); ++series) {
+        for (const QLineSeries* segment : m_lines[series].segments) {
+            for (int i = 0; i < segment->count(); ++i) {
+                const QPointF offset = ViewPosition(segment->at(i)) - QPointF(viewPos);
+                const double distance = QPointF::dotProduct(offset, offset);
+                if (distance <= nearest) {
+                    nearest = distance;
+                    found = series;
+                    value = segment->at(i);
+                }
+            }
+        }
     }
+    return found < 0 ? QString() : Readout(found, value);
+}
+
+QString GraphChart::Readout(int series, const QPointF& value) const {
     const QString time =
-        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(point.x())).toString(kTimeFormat);
-    const QString value =
-        QString::number(point.y(), 'g', 4) + (m_unit.isEmpty() ? "" : " " + m_unit);
-    QToolTip::showText(
-        QCursor::pos(),
-        QString::fromStdString(m_history->Legend(series)) + "\n" + time + "  " + value, this);
+        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(value.x())).toString(kSecondsFormat);
+    const QString number =
+        QString::number(value.y(), 'g', 4) + (m_unit.isEmpty() ? "" : " " + m_unit);
+    return LegendToolTip(series) + "\n" + time + "  " + number;
+}
+
+void GraphChart::mouseMoveEvent(QMouseEvent* event) {
+    const QString text = ReadoutAt(event->position().toPoint());
+    if (text.isEmpty()) {
+        QToolTip::hideText();
+    } else {
+        QToolTip::showText(event->globalPosition().toPoint(), text, this);
+    }
+    QChartView::mouseMoveEvent(event);
+}
+
+void GraphChart::leaveEvent(QEvent* event) {
+    QToolTip::hideText();
+    QChartView::leaveEvent(event);
 }
 
 bool GraphChart::IsCollecting() const {

@@ -1,8 +1,9 @@
-// The chart window of a live graph: Qt Charts, one line per series with its legend, a time
-// axis, a value axis that scales itself and prints unit letters (K, M, G), the graph's
-// name as title. A gap in a series breaks its line. Until the first value arrives the chart
-// says it is collecting data. Hovering a line shows the time and value under the cursor;
-// the context menu saves the chart as PNG or its points as CSV.
+// The chart window of a live graph: Qt Charts, one line per series in a colour of its own,
+// a time axis and a value axis with titles (the value's unit) and round tick values, the
+// graph's name as title. A gap in a series breaks its line. Until the first value arrives
+// the chart says it is collecting data, with no grid behind the words. Legends are elided
+// in the middle to fit, the whole text in a tooltip; hovering near a point shows its
+// legend, time and value; the context menu saves the chart as PNG or its points as CSV.
 #pragma once
 
 #include "host/graphs/graph_history.h"
@@ -23,9 +24,16 @@ class GraphChart : public QChartView {
     // runs of values are drawn as their mean, about one point per 3 pixels of a full-width
     // chart. The history keeps every value; only the drawing is thinned, because Qt Charts
     // spends its time per point drawn.
-    static constexpr size_t kMaxDrawnPoints = 240;
+    static constexpr size_t kMaxDrawnPoints = 160;
+    // Lines get distinct colours up to this many series; beyond, colours repeat.
+    static constexpr int kDistinctColors = 20;
+    // The hover readout shows the nearest point within this many pixels of the cursor.
+    static constexpr double kHoverRadius = 6;
 
-    GraphChart(const QString& title, std::shared_ptr<const GraphHistory> history);
+    // valueTitle: the value axis' title, its unit (axis_titles.h); the unit letter of
+    // large values (K, M, G) is added to it.
+    GraphChart(const QString& title, const QString& valueTitle,
+               std::shared_ptr<const GraphHistory> history);
 
     // Takes the history's points into the lines and axes; call after it changed.
     void Redraw();
@@ -34,15 +42,28 @@ class GraphChart : public QChartView {
     bool SavePng(const QString& path);
     bool SaveCsv(const QString& path) const;
 
+    // The legend as shown (elided to fit) and its tooltip (the whole legend).
+    QString LegendLabel(int series) const;
+    QString LegendToolTip(int series) const;
+    QColor LineColor(int series) const { return m_lines[series].color; }
+    // The readout of the drawn point nearest to `viewPos` (view coordinates) within the
+    // hover radius: legend, time and value; empty when no point is that near.
+    QString ReadoutAt(const QPoint& viewPos) const;
+    // Where a drawn value (time in ms, value in axis units) lies in view coordinates.
+    QPointF ViewPosition(const QPointF& value) const;
+
     // The unit letter and divisor for values up to `maximum`: "", K, M or G.
     static double UnitFor(double maximum, QString& letter);
-    // The top of the value axis for values up to `value`: a round step (1, 1.2, 1.5, 2,
-    // 2.5, 3, 4, 5, 6 or 8) times a power of ten.
-    static double NiceCeiling(double value);
+    // The step between value ticks for values up to `maximum`: 1, 2 or 5 times a power of
+    // ten, so that a few ticks (at most 6 above zero) cover it.
+    static double TickStep(double maximum);
 
   protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
   private:
     struct Line {
@@ -52,21 +73,29 @@ class GraphChart : public QChartView {
 
     using PointIterator = std::deque<GraphPoint>::const_iterator;
 
+    void AddAxes(const QString& valueTitle);
     QLineSeries* AddSegment(int series);
     PointIterator AppendStretch(PointIterator it, PointIterator end, size_t step, double divisor);
     void FillSeries(int series, double divisor);
-    void UpdateAxes(double maximum);
-    void ShowTip(int series, const QPointF& point, bool state);
+    void UpdateTimeAxis();
+    void UpdateValueAxis(double maximum);
+    void ShowCollecting(bool collecting);
+    void CacheTexts();
     void PlaceCollectingText();
+    void FitLegends();
+    void FitLegendFont(int count);
+    QString Readout(int series, const QPointF& value) const;
 
     std::shared_ptr<const GraphHistory> m_history;
     QChart* m_plot = nullptr; // owned by the view
     std::vector<Line> m_lines;
     QDateTimeAxis* m_timeAxis = nullptr;
     QValueAxis* m_valueAxis = nullptr;
+    QString m_valueTitle;
     QGraphicsSimpleTextItem* m_collecting = nullptr;
     std::pair<qint64, qint64> m_timeRange{0, 0};
     double m_divisor = 1;
     QString m_unit;
-    QList<QPointF> m_scratch; // reused between redraws
+    QList<QPointF> m_scratch;   // reused between redraws
+    bool m_textsChanged = true; // an axis or legend text changed since the last CacheTexts
 };

@@ -66,8 +66,8 @@ std::vector<const LiveGraph*> GraphEngine::Graphs() const {
 
 // The first poll goes out at once, so the first point comes one interval later.
 uint32_t GraphEngine::OnGraphPosted(const ksdb::Record& record) {
-    auto graph = std::make_unique<LiveGraph>(ReadGraphRecord(record), m_hostContext,
-                                             [this] { return Now(); });
+    auto graph = std::make_unique<LiveGraph>(
+        ReadGraphRecord(record), m_hostContext, [this] { return Now(); }, m_intervalMs);
     HWND window = graph->Open([raw = graph.get()] { OnWindowDestroyed(raw); });
     if (!window) {
         return 0;

@@ -1,5 +1,6 @@
 #include "host/graphs/live_graph.h"
 
+#include "host/graphs/axis_titles.h"
 #include "platform/core/win32.h"
 #include "platform/framework/adopted_window.h"
 
@@ -21,9 +22,9 @@ std::vector<std::string> Legends(const GraphDefinition& definition) {
 // An expression that does not parse leaves its series without columns: it is never polled
 // and its line stays empty, while the graph's other series are drawn.
 LiveGraph::LiveGraph(GraphDefinition definition, uintptr_t hostContext,
-                     std::function<int64_t()> clock)
+                     std::function<int64_t()> clock, unsigned intervalMs)
     : m_definition(std::move(definition)), m_clock(std::move(clock)),
-      m_history(std::make_shared<GraphHistory>(Legends(m_definition))) {
+      m_history(std::make_shared<GraphHistory>(Legends(m_definition))), m_intervalMs(intervalMs) {
     std::vector<GraphPoller::Series> polled;
     for (const GraphSeries& series : m_definition.series) {
         auto expression = std::make_unique<SeriesExpression>();
@@ -53,7 +54,12 @@ HWND LiveGraph::Open(std::function<void()> onDestroy) {
     if (!IsWindow(parent)) {
         return nullptr;
     }
-    auto* chart = new GraphChart(QString::fromStdString(m_definition.title), m_history);
+    std::vector<std::string> expressions;
+    for (const GraphSeries& series : m_definition.series) {
+        expressions.push_back(series.expression);
+    }
+    auto* chart = new GraphChart(QString::fromStdString(m_definition.title),
+                                 ValueAxisTitle(expressions, m_intervalMs), m_history);
     m_chart = chart;
     m_window =
         platform::AdoptWidget(chart, parent, kGraphChartId, WS_VISIBLE, std::move(onDestroy));

@@ -18,8 +18,10 @@
 
 class LiveGraph {
   public:
-    // clock: milliseconds since the epoch, the time a poll is stamped with.
-    LiveGraph(GraphDefinition definition, uintptr_t hostContext, std::function<int64_t()> clock);
+    // clock: milliseconds since the epoch, the time a poll is stamped with; intervalMs: the
+    // poll interval, which the value axis names for counts.
+    LiveGraph(GraphDefinition definition, uintptr_t hostContext, std::function<int64_t()> clock,
+              unsigned intervalMs);
     ~LiveGraph();
 
     // Makes the chart window, a child of the definition's parent. onDestroy runs when that
@@ -46,5 +48,6 @@ class LiveGraph {
     std::unique_ptr<GraphPoller> m_poller;
     QPointer<GraphChart> m_chart;
     HWND m_window = nullptr;
+    unsigned m_intervalMs;
     int64_t m_pollTimeMs = 0; // the time of the poll whose answers are coming in
 };

@@ -35,14 +35,17 @@ class MoReader {
         return magic == kMoMagic || m_swapped;
     }
 
-    // The string described by the (length, offset) pair at descriptor.
+    // The string described by the (length, offset) pair at descriptor. Its terminating NUL
+    // (not counted in the length) must be there too: a file cut just before its last NUL
+    // is as truncated as any other.
     bool ReadString(size_t descriptor, std::string& text) const {
         uint32_t length = 0;
         uint32_t offset = 0;
         if (!ReadWord(descriptor, length) || !ReadWord(descriptor + 4, offset)) {
             return false;
         }
-        if (offset > m_bytes.size() || m_bytes.size() - offset < length) {
+        if (offset > m_bytes.size() || m_bytes.size() - offset <= length ||
+            m_bytes[offset + length] != '\0') {
             return false;
         }
         text.assign(m_bytes.data() + offset, length);

@@ -38,6 +38,17 @@ LRESULT OnRButtonUp(HWND hWnd, LPARAM lParam) {
     return 0;
 }
 
+// The keyboard's context-menu keys: Shift+F10 (a system key) when pressed, the menu key
+// when released; the menu goes where the window puts it for keys, lParam (-1, -1).
+LRESULT OnContextKey(HWND hWnd, UINT msg, WPARAM key) {
+    const bool shiftF10 = msg == WM_SYSKEYDOWN && key == VK_F10 && GetKeyState(VK_SHIFT) < 0;
+    const bool menuKey = msg == WM_KEYUP && key == VK_APPS;
+    if (shiftF10 || menuKey) {
+        SendMessage(hWnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hWnd), MAKELPARAM(-1, -1));
+    }
+    return 0;
+}
+
 LRESULT OnWindowPosChanged(HWND hWnd, const WINDOWPOS* pos) {
     if (pos == nullptr) {
         return 0;
@@ -120,6 +131,11 @@ LRESULT DefWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return SendToParent(record, msg, wParam, lParam);
     case WM_RBUTTONUP:
         return OnRButtonUp(hWnd, lParam);
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        return OnContextKey(hWnd, msg, wParam);
     case WM_WINDOWPOSCHANGED:
         return OnWindowPosChanged(hWnd, reinterpret_cast<const WINDOWPOS*>(lParam));
     case WM_SETTEXT:

@@ -41,6 +41,14 @@ const CursorShape* FindCursor(uintptr_t id) {
     return nullptr;
 }
 
+// Keys reach a window through Qt's focus widget: it must be the window's own widget.
+void TakeQtFocus(HWND hWnd) {
+    QWidget* widget = WindowClientWidget(hWnd);
+    if (widget != nullptr && !widget->hasFocus()) {
+        widget->setFocus(Qt::OtherFocusReason);
+    }
+}
+
 bool InSubtree(HWND root, HWND hWnd) {
     return hWnd == root || IsChild(root, hWnd);
 }
@@ -90,6 +98,10 @@ HWND SetFocus(HWND hWnd) {
     }
     HWND previous = GetFocus();
     if (hWnd == previous) {
+        // The window keeps the focus without messages, but Qt's focus may have gone to
+        // another window's widget meanwhile (observed: after a graph's frame was active, a
+        // click on the table left Qt's focus in the MDI frame and Down went nowhere).
+        TakeQtFocus(hWnd);
         return previous;
     }
     DispatchScope scope;
@@ -98,9 +110,7 @@ HWND SetFocus(HWND hWnd) {
         SendMessage(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hWnd), 0);
     }
     if (hWnd != nullptr && g_focus == hWnd && IsWindow(hWnd)) {
-        if (QWidget* widget = WindowClientWidget(hWnd)) {
-            widget->setFocus(Qt::OtherFocusReason);
-        }
+        TakeQtFocus(hWnd);
         SendMessage(hWnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
     }
     return previous;

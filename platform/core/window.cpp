@@ -56,8 +56,7 @@ void AttachWidget(WindowRecord* record, QWidget* widget, QWidget* client) {
     record->widget = widget;
     record->client = client != nullptr ? client : widget;
     widget->setVisible(false);
-    const RECT& r = record->rect;
-    widget->setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    PlaceWidget(widget, record->rect, true);
     ResizeBackingImage(record);
     widget->installEventFilter(new WidgetWatcher(hWnd, widget));
     if (record->client != widget) {

@@ -45,6 +45,9 @@ QSize ClientSize(const WindowRecord* record);
 bool IsShown(const WindowRecord* record); // WS_VISIBLE on the window and its ancestors
 void InvalidateWhole(WindowRecord* record, bool erase);
 void ResizeBackingImage(WindowRecord* record);
+// Puts a window's widget at its rectangle. A top-level window's position is where its frame
+// goes, caption included, as on Windows; its size is the client's.
+void PlaceWidget(QWidget* widget, const RECT& rect, bool moved);
 void ReleaseBackingImage(WindowRecord* record);
 int DeliverPaints();
 bool HasPendingPaints();

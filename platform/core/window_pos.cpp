@@ -19,11 +19,11 @@ bool SameRect(const RECT& a, const RECT& b) {
 // invalid (every window here redraws on resize).
 void ApplyRect(WindowRecord* record, const RECT& rect, bool redraw) {
     QSize oldSize = ClientSize(record);
+    const bool moved = rect.left != record->rect.left || rect.top != record->rect.top;
     record->rect = rect;
     ResizeBackingImage(record);
     if (record->widget != nullptr) {
-        record->widget->setGeometry(rect.left, rect.top, rect.right - rect.left,
-                                    rect.bottom - rect.top);
+        PlaceWidget(record->widget, rect, moved);
     }
     if (redraw && ClientSize(record) != oldSize) {
         InvalidateWhole(record, true);
@@ -89,6 +89,22 @@ void ApplyState(WindowRecord* record, UINT state) {
 }
 
 } // namespace
+
+// Qt's setGeometry places a top-level window's client area there (observed under openbox: a
+// window made at (0, 0) had its caption at y = -20, off screen); move places the frame. Once
+// shown, a top-level's rectangle is its client area as the window manager put it, so an
+// unmoved top-level is only resized, never moved by that rectangle again.
+void PlaceWidget(QWidget* widget, const RECT& rect, bool moved) {
+    const QSize size(rect.right - rect.left, rect.bottom - rect.top);
+    if (!widget->isWindow()) {
+        widget->setGeometry(QRect(QPoint(rect.left, rect.top), size));
+        return;
+    }
+    if (moved) {
+        widget->move(rect.left, rect.top);
+    }
+    widget->resize(size);
+}
 
 POINT ClientOrigin(const WindowRecord* record) {
     POINT origin = {0, 0};
@@ -164,10 +180,18 @@ BOOL GetClientRect(HWND hWnd, LPRECT rect) {
     return TRUE;
 }
 
+// A shown top-level window's rectangle is its frame as the window manager placed it, caption
+// included, as on Windows.
 BOOL GetWindowRect(HWND hWnd, LPRECT rect) {
     WindowRecord* record = LookupWindow(hWnd);
     if (record == nullptr || rect == nullptr) {
         return FALSE;
+    }
+    if (!(record->style & WS_CHILD) && record->widget != nullptr && record->widget->isVisible()) {
+        const QRect frame = record->widget->frameGeometry();
+        *rect = RECT{frame.left(), frame.top(), frame.left() + frame.width(),
+                     frame.top() + frame.height()};
+        return TRUE;
     }
     POINT origin = {0, 0};
     if (record->style & WS_CHILD) {

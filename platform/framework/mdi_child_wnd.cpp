@@ -32,32 +32,36 @@ class CloseFilter : public QObject {
     HWND m_child;
 };
 
-// Keeps WS_MAXIMIZE and WS_MINIMIZE in step with what the person does to the child frame.
+void SendSizeOfState(HWND child) {
+    RECT client{};
+    GetClientRect(child, &client);
+    const WPARAM type = IsZoomed(child)   ? SIZE_MAXIMIZED
+                        : IsIconic(child) ? SIZE_MINIMIZED
+                                          : SIZE_RESTORED;
+    SendMessage(child, WM_SIZE, type, MAKELPARAM(client.right, client.bottom));
+}
+
+// Keeps WS_MAXIMIZE and WS_MINIMIZE in step with what the person does to the child frame,
+// and tells each change with a WM_SIZE of the new kind, as Windows does, also when the size
+// stays: a frame made minimised and hidden already has its normal size when it shows, and
+// its only WM_SIZE had said SIZE_MINIMIZED, so its panes stayed as small as an icon.
 void FollowWindowState(QMdiSubWindow* window, HWND child) {
     QObject::connect(window, &QMdiSubWindow::windowStateChanged, window,
                      [child](Qt::WindowStates, Qt::WindowStates state) {
-                         LONG style = GetWindowLong(child, GWL_STYLE);
-                         style &= ~(WS_MAXIMIZE | WS_MINIMIZE);
+                         const LONG before = GetWindowLong(child, GWL_STYLE);
+                         LONG style = before & ~(WS_MAXIMIZE | WS_MINIMIZE);
                          if (state & Qt::WindowMaximized) {
                              style |= WS_MAXIMIZE;
                          }
                          if (state & Qt::WindowMinimized) {
                              style |= WS_MINIMIZE;
                          }
+                         if (style == before) {
+                             return;
+                         }
                          SetWindowLong(child, GWL_STYLE, style);
+                         SendSizeOfState(child);
                      });
-}
-
-// The framework's default rectangle for a child frame: three quarters of the MDI client,
-// each new child cascaded one caption lower and to the right, as Windows places them.
-CRect DefaultChildRect(HWND client) {
-    static int cascade = 0;
-    RECT area = {0, 0, 0, 0};
-    GetClientRect(client, &area);
-    int width = (area.right - area.left) * 3 / 4;
-    int height = (area.bottom - area.top) * 3 / 4;
-    int step = 24 * (cascade++ % 8);
-    return CRect(step, step, step + width, step + height);
 }
 
 } // namespace
@@ -81,7 +85,10 @@ BOOL CMDIChildWnd::Create(LPCSTR className, LPCSTR title, DWORD style, const REC
     if (client == nullptr) {
         return FALSE;
     }
-    CRect placed = rect.left == CW_USEDEFAULT ? DefaultChildRect(client->m_hWnd) : CRect(rect);
+    auto* mdiClient = dynamic_cast<CMDIClientWnd*>(client);
+    CRect placed = rect.left == CW_USEDEFAULT && mdiClient != nullptr
+                       ? CRect(mdiClient->NewChildRect())
+                       : CRect(rect);
     if (!CWnd::Create(className, title, style | WS_CHILD, placed, client, 0, context)) {
         return FALSE;
     }

@@ -1,9 +1,16 @@
 #include "platform/framework/mdi_client_wnd.h"
 
 #include "platform/core/window_private.h"
+#include "platform/framework/mdi_frame_wnd.h"
+#include "platform/framework/menu_api.h"
 
+#include <QKeySequence>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QShortcut>
+
+#include <algorithm>
+#include <cstdio>
 
 BEGIN_MESSAGE_MAP(CMDIClientWnd, CWnd)
 ON_MESSAGE(WM_MDIACTIVATE, OnMDIActivate)
@@ -14,7 +21,32 @@ ON_MESSAGE(WM_MDINEXT, OnMDINext)
 ON_MESSAGE(WM_MDICASCADE, OnMDICascade)
 ON_MESSAGE(WM_MDITILE, OnMDITile)
 ON_MESSAGE(WM_MDIGETACTIVE, OnMDIGetActive)
+ON_MESSAGE(WM_MDIICONARRANGE, OnMDIIconArrange)
+ON_MESSAGE(WM_MDISETMENU, OnMDISetMenu)
+ON_MESSAGE(WM_MDIREFRESHMENU, OnMDIRefreshMenu)
 END_MESSAGE_MAP()
+
+namespace {
+
+// The window menu lists at most nine children, numbered as Windows numbers them.
+constexpr size_t kListedMax = 9;
+// One step of a cascade: a child frame's caption with its border.
+constexpr int kCascadeStep = 24;
+
+QSize CascadeSize(const QSize& area) {
+    return QSize(area.width() * 3 / 4, area.height() * 3 / 4);
+}
+
+// The next cascade place after `corner`, back at the origin when the child would not fit.
+QPoint NextCascadePoint(const QPoint& corner, const QSize& size, const QSize& area) {
+    const QPoint next = corner + QPoint(kCascadeStep, kCascadeStep);
+    if (next.x() + size.width() > area.width() || next.y() + size.height() > area.height()) {
+        return QPoint(0, 0);
+    }
+    return next;
+}
+
+} // namespace
 
 QWidget* CMDIClientWnd::CreateNativeWidget(QWidget* parentWidget) {
     m_area = new QMdiArea(parentWidget);
@@ -32,7 +64,26 @@ QWidget* CMDIClientWnd::CreateNativeWidget(QWidget* parentWidget) {
             client->OnSubWindowActivated(window);
         }
     });
+    AddShortcuts();
     return m_area;
+}
+
+// The keys of MDI programs that cycle through the children (Qt's area already takes
+// Ctrl+Tab and Ctrl+Shift+Tab) and close the active one, with WM_CLOSE as its close button.
+void CMDIClientWnd::AddShortcuts() {
+    QMdiArea* area = m_area;
+    HWND self = m_hWnd;
+    auto* close = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4), area);
+    QObject::connect(close, &QShortcut::activated, area, [self] {
+        if (auto* client = dynamic_cast<CMDIClientWnd*>(CWnd::FromHandle(self))) {
+            ::PostMessage(client->ActiveChild(), WM_CLOSE, 0, 0);
+        }
+    });
+    auto* next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F6), area);
+    QObject::connect(next, &QShortcut::activated, area, [area] { area->activateNextSubWindow(); });
+    auto* previous = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), area);
+    QObject::connect(previous, &QShortcut::activated, area,
+                     [area] { area->activatePreviousSubWindow(); });
 }
 
 void CMDIClientWnd::PostNcDestroy() {
@@ -61,6 +112,7 @@ void CMDIClientWnd::Activate(HWND child) {
         return;
     }
     HWND previous = ActiveChild();
+    RememberFocus(previous);
     m_active = child;
     if (auto* window = qobject_cast<QMdiSubWindow*>(platform::WindowWidget(child))) {
         m_area->setActiveSubWindow(window);
@@ -71,6 +123,51 @@ void CMDIClientWnd::Activate(HWND child) {
         ::SendMessage(previous, WM_MDIACTIVATE, wParam, lParam);
     }
     ::SendMessage(child, WM_MDIACTIVATE, wParam, lParam);
+    if (ActiveChild() == child) {
+        RestoreFocus(child);
+    }
+}
+
+void CMDIClientWnd::RememberFocus(HWND child) {
+    HWND focus = ::GetFocus();
+    if (child != nullptr && focus != nullptr && (focus == child || ::IsChild(child, focus))) {
+        m_lastFocus[child] = focus;
+    }
+}
+
+// Entries of children that went are dropped on the way.
+void CMDIClientWnd::RestoreFocus(HWND child) {
+    for (auto it = m_lastFocus.begin(); it != m_lastFocus.end();) {
+        it = IsWindow(it->first) ? std::next(it) : m_lastFocus.erase(it);
+    }
+    auto remembered = m_lastFocus.find(child);
+    HWND target = child;
+    if (remembered != m_lastFocus.end() && ::IsChild(child, remembered->second)) {
+        target = remembered->second;
+    }
+    ::SetFocus(target);
+}
+
+std::vector<HWND> CMDIClientWnd::ShownChildren(int order) const {
+    std::vector<HWND> children;
+    const auto windows = m_area->subWindowList(static_cast<QMdiArea::WindowOrder>(order));
+    for (QMdiSubWindow* window : windows) {
+        HWND child = platform::WindowFromWidget(window);
+        if (window->isVisible() && IsChildOfThis(child)) {
+            children.push_back(child);
+        }
+    }
+    return children;
+}
+
+std::vector<HWND> CMDIClientWnd::ChildrenInZOrder() const {
+    std::vector<HWND> children = ShownChildren(QMdiArea::StackingOrder);
+    std::reverse(children.begin(), children.end()); // Qt lists the bottom one first
+    return children;
+}
+
+HWND CMDIClientWnd::ListedChild(UINT index) const {
+    return index < m_listed.size() && IsChildOfThis(m_listed[index]) ? m_listed[index] : nullptr;
 }
 
 LRESULT CMDIClientWnd::OnMDIActivate(WPARAM wParam, LPARAM) {
@@ -107,14 +204,92 @@ LRESULT CMDIClientWnd::OnMDINext(WPARAM, LPARAM) {
     return 0;
 }
 
+RECT CMDIClientWnd::NewChildRect() const {
+    const QSize area = m_area->viewport()->size();
+    const QSize size = CascadeSize(area);
+    QPoint corner(0, 0);
+    HWND active = ActiveChild();
+    QWidget* window = active != nullptr ? platform::WindowWidget(active) : nullptr;
+    if (window != nullptr && window->isVisible() && !::IsZoomed(active) && !::IsIconic(active)) {
+        corner = NextCascadePoint(window->pos(), size, area);
+    }
+    return RECT{corner.x(), corner.y(), corner.x() + size.width(), corner.y() + size.height()};
+}
+
+// The shown children that are not minimised, from the bottom of the z-order up, each one
+// caption lower and to the right of the one below it; the active one stays on top. Qt's own
+// cascade sized each child to its size hint, which these windows do not have (observed:
+// 120 x 28, captions only).
 LRESULT CMDIClientWnd::OnMDICascade(WPARAM, LPARAM) {
-    m_area->cascadeSubWindows();
+    const QSize area = m_area->viewport()->size();
+    const QSize size = CascadeSize(area);
+    QPoint corner(0, 0);
+    for (QMdiSubWindow* window : m_area->subWindowList(QMdiArea::StackingOrder)) {
+        if (!window->isVisible() || window->isMinimized()) {
+            continue;
+        }
+        if (window->isMaximized()) {
+            window->showNormal();
+        }
+        window->setGeometry(QRect(corner, size));
+        corner = NextCascadePoint(corner, size, area);
+    }
     return TRUE;
 }
 
 LRESULT CMDIClientWnd::OnMDITile(WPARAM, LPARAM) {
     m_area->tileSubWindows();
     return TRUE;
+}
+
+// Minimised children in a row along the bottom edge, left to right in creation order.
+LRESULT CMDIClientWnd::OnMDIIconArrange(WPARAM, LPARAM) {
+    const int bottom = m_area->viewport()->height();
+    int left = 0;
+    for (QMdiSubWindow* window : m_area->subWindowList(QMdiArea::CreationOrder)) {
+        if (window->isVisible() && window->isMinimized()) {
+            window->move(left, bottom - window->height());
+            left += window->width();
+        }
+    }
+    return 0;
+}
+
+// lParam: the window menu (NULL keeps the one set before). The frame's menu bar is the
+// frame's own here, so wParam is not used.
+LRESULT CMDIClientWnd::OnMDISetMenu(WPARAM, LPARAM lParam) {
+    if (HMENU menu = reinterpret_cast<HMENU>(lParam)) {
+        m_windowMenu = menu;
+        m_listedItems = 0;
+    }
+    return 0;
+}
+
+// The list goes after a separator: "&1 caption" per shown child in creation order, the
+// active one checked.
+LRESULT CMDIClientWnd::OnMDIRefreshMenu(WPARAM, LPARAM) {
+    if (!::IsMenu(m_windowMenu)) {
+        return 0;
+    }
+    for (; m_listedItems > 0; --m_listedItems) {
+        ::DeleteMenu(m_windowMenu, UINT(::GetMenuItemCount(m_windowMenu) - 1), MF_BYPOSITION);
+    }
+    m_listed = ShownChildren(QMdiArea::CreationOrder);
+    m_listed.resize(std::min(m_listed.size(), kListedMax));
+    if (m_listed.empty()) {
+        return 0;
+    }
+    ::AppendMenu(m_windowMenu, MF_SEPARATOR, 0, nullptr);
+    m_listedItems = 1;
+    for (size_t i = 0; i < m_listed.size(); ++i) {
+        char text[300];
+        std::snprintf(text, sizeof text, "&%zu %s", i + 1,
+                      platform::LookupWindow(m_listed[i])->text.c_str());
+        const UINT check = m_listed[i] == ActiveChild() ? MF_CHECKED : MF_UNCHECKED;
+        ::AppendMenu(m_windowMenu, MF_STRING | check, AFX_IDM_FIRST_MDICHILD + i, text);
+        ++m_listedItems;
+    }
+    return 0;
 }
 
 LRESULT CMDIClientWnd::OnMDIGetActive(WPARAM, LPARAM lParam) {

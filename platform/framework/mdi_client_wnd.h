@@ -1,9 +1,16 @@
 // Platform-private: the MDI client window of a multi-document frame (a QMdiArea). It holds
-// the child frames' windows, knows the active one and answers the WM_MDI messages.
+// the child frames' windows, knows the active one and answers the WM_MDI messages. An
+// activated child gets the keyboard focus back where it was when the child was last active
+// (the child itself the first time), as on Windows. The window menu (WM_MDISETMENU) ends
+// with a list of the shown children, refilled on WM_MDIREFRESHMENU; Ctrl+F6 and
+// Ctrl+Shift+F6 activate the next and the previous child, Ctrl+F4 closes the active one.
 #pragma once
 
 #include "platform/framework/msg_map.h"
 #include "platform/framework/wnd.h"
+
+#include <map>
+#include <vector>
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -16,6 +23,14 @@ class CMDIClientWnd : public CWnd {
     // `child`, each with wParam = the one deactivated and lParam = the one activated.
     void Activate(HWND child);
     HWND ActiveChild() const;
+    // The shown children, top of the z-order first.
+    std::vector<HWND> ChildrenInZOrder() const;
+    // The child at that place of the window menu's list as last filled, or NULL.
+    HWND ListedChild(UINT index) const;
+    // Where a new child frame goes: three quarters of the client area, one caption lower and
+    // to the right of the active child (back at the corner when it would not fit), so that
+    // its caption and the active child's both show.
+    RECT NewChildRect() const;
 
   protected:
     QWidget* CreateNativeWidget(QWidget* parentWidget) override;
@@ -29,12 +44,23 @@ class CMDIClientWnd : public CWnd {
     afx_msg LRESULT OnMDICascade(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnMDITile(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnMDIGetActive(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnMDIIconArrange(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnMDISetMenu(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnMDIRefreshMenu(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
   private:
     bool IsChildOfThis(HWND child) const;
     void OnSubWindowActivated(QMdiSubWindow* window);
+    void RememberFocus(HWND child);
+    void RestoreFocus(HWND child);
+    std::vector<HWND> ShownChildren(int order) const;
+    void AddShortcuts();
 
     QMdiArea* m_area = nullptr;
     HWND m_active = nullptr;
+    std::map<HWND, HWND> m_lastFocus; // child -> the window inside it that had the focus
+    HMENU m_windowMenu = nullptr;
+    std::vector<HWND> m_listed; // the children the window menu lists, in its order
+    int m_listedItems = 0;      // items the list put at the end of the window menu
 };

@@ -11,6 +11,11 @@ IMPLEMENT_DYNCREATE(CMDIFrameWnd, CFrameWnd)
 
 BEGIN_MESSAGE_MAP(CMDIFrameWnd, CFrameWnd)
 ON_WM_CREATE()
+ON_COMMAND(ID_WINDOW_CASCADE, MDICascade)
+ON_COMMAND(ID_WINDOW_TILE_HORZ, MDITile)
+ON_COMMAND(ID_WINDOW_ARRANGE, MDIIconArrange)
+ON_COMMAND_RANGE(AFX_IDM_FIRST_MDICHILD, AFX_IDM_FIRST_MDICHILD + 0xFF, OnWindowChild)
+ON_MESSAGE(WM_INITMENUPOPUP, OnInitMenuPopup)
 END_MESSAGE_MAP()
 
 CMDIFrameWnd::CMDIFrameWnd() : m_hWndMDIClient(nullptr) {}
@@ -96,4 +101,34 @@ void CMDIFrameWnd::MDICascade() {
 
 void CMDIFrameWnd::MDITile() {
     SendToClient(WM_MDITILE);
+}
+
+void CMDIFrameWnd::MDIIconArrange() {
+    SendToClient(WM_MDIICONARRANGE);
+}
+
+void CMDIFrameWnd::MDISetMenu(HMENU windowMenu) {
+    SendToClient(WM_MDISETMENU, 0, reinterpret_cast<LPARAM>(windowMenu));
+}
+
+std::vector<HWND> CMDIFrameWnd::MDIGetChildren() const {
+    auto* client = dynamic_cast<CMDIClientWnd*>(CWnd::FromHandle(m_hWndMDIClient));
+    return client != nullptr ? client->ChildrenInZOrder() : std::vector<HWND>{};
+}
+
+void CMDIFrameWnd::OnWindowChild(UINT id) {
+    auto* client = dynamic_cast<CMDIClientWnd*>(CWnd::FromHandle(m_hWndMDIClient));
+    HWND child = client != nullptr ? client->ListedChild(id - AFX_IDM_FIRST_MDICHILD) : nullptr;
+    if (child == nullptr) {
+        return;
+    }
+    if (::IsIconic(child)) {
+        SendToClient(WM_MDIRESTORE, reinterpret_cast<WPARAM>(child));
+    }
+    SendToClient(WM_MDIACTIVATE, reinterpret_cast<WPARAM>(child));
+}
+
+LRESULT CMDIFrameWnd::OnInitMenuPopup(WPARAM, LPARAM) {
+    SendToClient(WM_MDIREFRESHMENU);
+    return 0;
 }

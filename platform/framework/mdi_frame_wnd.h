@@ -1,9 +1,21 @@
 // CMDIFrameWnd: the multi-document frame. Its client area is the MDI client window (a QMdiArea)
 // that holds the child frames; the frame itself is a QMainWindow with an optional menu bar.
+//
+// The Window menu: the frame carries out ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ and
+// ID_WINDOW_ARRANGE, and, once MDISetMenu named the popup, lists the shown children at its
+// end whenever a popup of the menu bar opens; choosing one (AFX_IDM_FIRST_MDICHILD + n)
+// restores it if minimised and activates it.
 #pragma once
 
 #include "platform/core/win32_types.h"
 #include "platform/framework/frame_wnd.h"
+
+#include <vector>
+
+#define ID_WINDOW_ARRANGE 0xE131
+#define ID_WINDOW_CASCADE 0xE132
+#define ID_WINDOW_TILE_HORZ 0xE133
+#define AFX_IDM_FIRST_MDICHILD 0xFF00
 
 class CMDIChildWnd;
 
@@ -31,10 +43,19 @@ class CMDIFrameWnd : public CFrameWnd {
     void MDINext();
     void MDICascade();
     void MDITile();
+    void MDIIconArrange();
+    // windowMenu: the popup of the menu bar that lists the children (the frame's own menu
+    // bar stays; SetMenu changes it).
+    void MDISetMenu(HMENU windowMenu);
+    // The shown child frames' windows, top of the z-order first.
+    std::vector<HWND> MDIGetChildren() const;
 
   protected:
     QWidget* CreateNativeWidget(QWidget* parentWidget) override;
     afx_msg int OnCreate(LPCREATESTRUCT createStruct);
+    afx_msg void OnWindowChild(UINT id);
+    // Refills the window menu's list of children before a popup shows.
+    afx_msg LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
   private:

@@ -167,6 +167,14 @@ void SendMouse(HWND source, QMouseEvent* event, UINT message) {
                 MAKELPARAM(point.x, point.y));
 }
 
+// F10 is Windows' key of the menu bar: it comes as a system key, as keys with Alt do.
+UINT KeyMessage(UINT vk, bool releasing) {
+    if (vk == VK_F10) {
+        return releasing ? WM_SYSKEYUP : WM_SYSKEYDOWN;
+    }
+    return releasing ? WM_KEYUP : WM_KEYDOWN;
+}
+
 // Keys go to the focus window, as on Windows, or to this one when nothing has the focus.
 HWND KeyTarget(HWND source) {
     HWND focus = GetFocus();
@@ -308,7 +316,7 @@ void PaintingWidget::keyPressEvent(QKeyEvent* event) {
     if (vk != 0) {
         bool wasDown = event->isAutoRepeat() || GetKeyState(int(vk)) < 0;
         NoteKeyState(int(vk), true);
-        SendMessage(target, WM_KEYDOWN, vk, KeyData(wasDown, false));
+        SendMessage(target, KeyMessage(vk, false), vk, KeyData(wasDown, false));
     }
     UINT code = CharCodeFromQt(event->key(), event->text(), event->modifiers());
     if (code != 0 && IsWindow(target)) {
@@ -326,7 +334,7 @@ void PaintingWidget::keyReleaseEvent(QKeyEvent* event) {
         return;
     }
     NoteKeyState(int(vk), false);
-    SendMessage(KeyTarget(m_hWnd), WM_KEYUP, vk, KeyData(true, true));
+    SendMessage(KeyTarget(m_hWnd), KeyMessage(vk, true), vk, KeyData(true, true));
 }
 
 // Tab is a key like any other for a window: it gets WM_KEYDOWN/WM_CHAR, not Qt's focus chain.

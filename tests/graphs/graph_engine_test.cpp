@@ -127,18 +127,20 @@ TEST_F(GraphFixture, AgentRestartGivesGapThenPointsResume) {
     EXPECT_EQ(values[2], 50);
 }
 
-TEST_F(GraphFixture, ZeroIntervalGivesGapAndKeepsTheBaseline) {
+// Half a second is a usable interval (--graph-interval 0.5): only answers closer than a
+// tenth of a second give a gap.
+TEST_F(GraphFixture, ZeroIntervalGivesGapKeepsTheBaselineHalfASecondGivesAPoint) {
     SetCounters(1, 0, 1000, 0);
     PostGraph({{Instance(1), "a->b", kUtilization}});
     SetCounters(1, 0, 1000 + 62500, 0);
     Tick(0); // the agent's uptime did not move
     EXPECT_FALSE(History().HasValues());
-    SetCounters(1, 0, 1000 + 125000, 0);
-    Tick(1000); // 10 s since the kept baseline
+    SetCounters(1, 0, 1000 + 6250, 0);
+    Tick(50); // half a second since the kept baseline: 100 kbit/s of 10 Mbit/s
     const std::vector<double> values = Values(0);
     ASSERT_EQ(values.size(), 2u);
     EXPECT_TRUE(IsGap(values[0]));
-    EXPECT_EQ(values[1], 1.0);
+    EXPECT_DOUBLE_EQ(values[1], 1.0);
 }
 
 TEST_F(GraphFixture, ErrorRateOfZeroPacketsIsAGapNeverNaNOrInfinity) {
@@ -269,7 +271,8 @@ TEST_F(GraphFixture, OnlyTheLastHourIsKept) {
 TEST_F(GraphFixture, ChartSavesPngAndCsv) {
     SetCounters(1, 0, 1000, 0);
     SetCounters(2, 0, 1000, 0);
-    HWND chart = PostGraph({{Instance(1), "one, quoted \"", kBytes}, {Instance(2), "two", kBytes}});
+    HWND chart =
+        PostGraph({{Instance(1), "one, quoted \"", kBytes}, {Instance(2), "two \"b\"", kBytes}});
     auto* widget = dynamic_cast<GraphChart*>(platform::WindowWidget(chart));
     MoveWindow(chart, 0, 0, 320, 200, TRUE);
     SetCounters(1, 0, 3000, 0);
@@ -282,7 +285,7 @@ TEST_F(GraphFixture, ChartSavesPngAndCsv) {
     std::stringstream text;
     text << in.rdbuf();
     const std::string lines = text.str();
-    EXPECT_EQ(lines.substr(0, lines.find('\n')), "time,\"one, quoted \"\"\",two");
+    EXPECT_EQ(lines.substr(0, lines.find('\n')), "time,\"one, quoted \"\"\",\"two \"\"b\"\"\"");
     EXPECT_NE(lines.find("Z,2000,\n"), std::string::npos) << lines;
 
     const std::string png = testing::TempDir() + "graph.png";
@@ -295,6 +298,7 @@ TEST_F(GraphFixture, ChartSavesPngAndCsv) {
 // under a decimal comma "2.5" still means two and a half seconds, and "2,5" is no number.
 TEST_F(CommaLocaleTest, GraphIntervalKeepsItsPoint) {
     EXPECT_EQ(GraphEngine::ParseInterval("2.5"), 2500u);
+    EXPECT_EQ(GraphEngine::ParseInterval("0.5"), 500u);
     EXPECT_EQ(GraphEngine::ParseInterval("0.1"), GraphEngine::kMinIntervalMs);
     EXPECT_EQ(GraphEngine::ParseInterval("2,5"), 0u);
     EXPECT_EQ(GraphEngine::ParseInterval("86400.5"), 0u);

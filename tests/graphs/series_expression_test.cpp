@@ -1,5 +1,4 @@
-// Expressions in the host's notation and the chart's unit letters.
-#include "host/graphs/graph_chart.h"
+// Expressions in the host's notation.
 #include "host/graphs/series_expression.h"
 
 #include <gtest/gtest.h>
@@ -38,27 +37,5 @@ TEST(SeriesExpression, MalformedExpressionsAreRefusedWithAReason) {
         std::string error;
         EXPECT_FALSE(expression.Parse(text, error)) << text;
         EXPECT_FALSE(error.empty()) << text;
-    }
-}
-
-TEST(GraphChart, UnitLettersByMagnitude) {
-    const std::pair<double, const char*> cases[] = {
-        {0, ""},    {999, ""},  {1000, "K"}, {999999, "K"},
-        {1e6, "M"}, {5e8, "M"}, {1e9, "G"},  {4e12, "G"},
-    };
-    for (const auto& [maximum, letter] : cases) {
-        QString unit;
-        const double divisor = GraphChart::UnitFor(maximum, unit);
-        EXPECT_EQ(unit, letter) << maximum;
-        EXPECT_EQ(divisor, unit.isEmpty() ? 1 : unit == "K" ? 1e3 : unit == "M" ? 1e6 : 1e9);
-    }
-}
-
-TEST(GraphChart, ValueAxisTopIsTheNextRoundStep) {
-    const std::pair<double, double> cases[] = {
-        {0, 1}, {-3, 1}, {1, 1}, {21.3, 25}, {0.7, 0.8}, {999, 1000}, {1001, 1200}, {4.5e6, 5e6},
-    };
-    for (const auto& [value, top] : cases) {
-        EXPECT_DOUBLE_EQ(GraphChart::NiceCeiling(value), top) << value;
     }
 }

@@ -196,6 +196,32 @@ TEST_F(MessageSequence, KeysGoToTheFocusWindow) {
     }
 }
 
+// Shift+F10 (F10 comes as a system key) and the menu key's release make WM_CONTEXTMENU at
+// the keyboard's point (-1, -1), which goes up to the parent; they made nothing before.
+TEST_F(MessageSequence, ContextMenuKeysMakeContextMenu) {
+    child.SetFocus();
+    MessageLog::Clear();
+    input::KeyPress(parent, Qt::Key_Shift, "", Qt::ShiftModifier);
+    input::KeyPress(parent, Qt::Key_F10, "", Qt::ShiftModifier);
+    input::KeyRelease(parent, Qt::Key_F10, Qt::ShiftModifier);
+    input::KeyRelease(parent, Qt::Key_Shift);
+    input::KeyPress(parent, Qt::Key_Menu);
+    input::KeyRelease(parent, Qt::Key_Menu);
+    input::KeyPress(parent, Qt::Key_F10);
+    const ExpectedMessage menu = {WM_CONTEXTMENU, kParams, H(child), LPARAM(0xFFFFFFFF)};
+    EXPECT_MESSAGES(nullptr, {{WM_KEYDOWN, kParams, VK_SHIFT, 1},
+                              {WM_SYSKEYDOWN, kParams, VK_F10, 1},
+                              menu,
+                              menu,
+                              {WM_SYSKEYUP},
+                              {WM_KEYUP},
+                              {WM_KEYDOWN, kParams, VK_APPS, 1},
+                              {WM_KEYUP, kParams, VK_APPS, LPARAM(0xC0000001)},
+                              menu,
+                              menu,
+                              {WM_SYSKEYDOWN, kParams, VK_F10, 1}});
+}
+
 TEST_F(MessageSequence, AutoRepeatSetsThePreviousStateBit) {
     child.SetFocus();
     MessageLog::Clear();

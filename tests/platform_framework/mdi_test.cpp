@@ -113,6 +113,49 @@ TEST_F(MdiTest, MaximizeShowsInStyleAndActiveQuery) {
     EXPECT_EQ(frame.MDIGetActive()->m_hWnd, born);
 }
 
+// Back in a child, the keys go where they went when it was last active, not to the child
+// that had them meanwhile (the table took no keys after a graph window had been active).
+TEST_F(MdiTest, ActivationGivesTheFocusBackWhereItWas) {
+    HWND node = NewChild();
+    CWnd table;
+    ASSERT_TRUE(table.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 50, 50),
+                             CWnd::FromHandle(node), 1));
+    table.SetFocus();
+    HWND graph = NewChild();
+    EXPECT_EQ(GetFocus(), graph);
+    frame.MDIActivate(CWnd::FromHandle(node));
+    EXPECT_EQ(GetFocus(), table.m_hWnd);
+    EXPECT_TRUE(platform::WindowClientWidget(table.m_hWnd)->hasFocus());
+}
+
+// The Window menu lists the shown children in creation order after a separator, the active
+// one checked, anew each time a popup opens; choosing one activates it.
+TEST_F(MdiTest, WindowMenuListsAndActivatesTheChildren) {
+    HMENU bar = CreateMenu();
+    HMENU window = CreatePopupMenu();
+    AppendMenu(window, MF_STRING, ID_WINDOW_CASCADE, "&Cascade");
+    AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(window), "&Window");
+    ASSERT_TRUE(SetMenu(frame.m_hWnd, bar));
+    frame.MDISetMenu(window);
+    HWND first = NewChild();
+    NewChild(WS_CHILD | WS_OVERLAPPEDWINDOW); // hidden: not listed
+    HWND last = NewChild();
+    CWnd::FromHandle(last)->SetWindowText("graph");
+    for (int round = 0; round < 2; ++round) {
+        frame.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(window), 0);
+        ASSERT_EQ(GetMenuItemCount(window), 4);
+        char text[32] = "";
+        GetMenuString(window, 3, text, sizeof text, MF_BYPOSITION);
+        EXPECT_STREQ(text, "&2 graph");
+        EXPECT_EQ(GetMenuItemID(window, 2), UINT(AFX_IDM_FIRST_MDICHILD));
+        EXPECT_TRUE(GetMenuState(window, 3, MF_BYPOSITION) & MF_CHECKED);
+    }
+    frame.SendMessage(WM_COMMAND, AFX_IDM_FIRST_MDICHILD);
+    EXPECT_EQ(frame.MDIGetActive()->m_hWnd, first);
+    SetMenu(frame.m_hWnd, nullptr);
+    DestroyMenu(bar);
+}
+
 TEST_F(MdiTest, DestroyedOrClosedChildIsDeleted) {
     HWND first = NewChild();
     HWND second = NewChild();
@@ -167,6 +210,26 @@ TEST_F(MdiTest, FirstPaneFillsTheChildFrameUnlessMinimised) {
         child->ScreenToClient(&placed);
         EXPECT_EQ(placed, expected);
     }
+}
+
+// A frame made minimised and hidden, its pane laid out then, and shown normal: the pane
+// stayed at the minimised size (the "All" window opened blank with its tabs cut short).
+TEST_F(MdiTest, ChildMadeMinimisedIsLaidOutWhenShownNormal) {
+    CWnd* child = CWnd::FromHandle(NewChild(WS_CHILD | WS_MINIMIZE | WS_OVERLAPPEDWINDOW));
+    ASSERT_NE(child, nullptr);
+    CWnd pane;
+    ASSERT_TRUE(pane.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), child,
+                            AFX_IDW_PANE_FIRST));
+    static_cast<CFrameWnd*>(child)->RecalcLayout();
+    child->ShowWindow(SW_SHOWNORMAL);
+    PlatformApp::PumpMessages();
+    CRect client;
+    child->GetClientRect(&client);
+    EXPECT_GT(client.Width(), 400); // three quarters of the frame's 800, less the borders
+    CRect placed;
+    pane.GetWindowRect(&placed);
+    child->ScreenToClient(&placed);
+    EXPECT_EQ(placed, client);
 }
 
 TEST(MdiClassTest, RunTimeClassesNameTheirBases) {
