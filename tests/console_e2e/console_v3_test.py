@@ -39,7 +39,8 @@ def write_nodes(work, agent, simulator):
     with open(os.path.join(work, "nodes"), "w") as f:
         f.write("1 %s 3 %s 2000 1 keys=v3.keys v3 probe\n" % (agent, USER))
         f.write("2 %s 3 %s 2000 1 %s %s\n" % (agent, USER, WRONG_AUTH, WRONG_NODES[0]))
-        f.write("3 %s 3 %s 2000 1 context=%s %s %s\n"
+        # snmpsimd, a Python agent, may take seconds for one answer on a loaded machine.
+        f.write("3 %s 3 %s 5000 2 context=%s %s %s\n"
                 % (simulator, USER, CONTEXT, WRONG_AUTH, WRONG_NODES[1]))
     with open(os.path.join(work, "v3.keys"), "w") as f:
         f.write("# the probe's user\nauth=SHA-256\nauthpass=%s\npriv=AES\nprivpass=%s\n"
@@ -109,7 +110,7 @@ def main():
         for name in WRONG_NODES:
             status = os.path.join(work, name.replace(" ", "-") + ".txt")
             run_console(quillon, work, env, name.replace(" ", "-"),
-                        ["open " + name, "wait-status failing 60", "dump-status " + status])
+                        ["open " + name, "wait-status failing 90", "dump-status " + status])
             with open(status) as f:
                 lines[name] = f.readline().strip()
         expected = subprocess.run(
