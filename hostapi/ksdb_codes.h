@@ -27,4 +27,12 @@ enum {
     KSDB_ERR_NO_SUCH_OBJECT = 104,  // a variable answered noSuchObject or noSuchInstance
     KSDB_ERR_NOT_INCREASING = 105,  // get-next answered an identifier not after the requested one
     KSDB_ERR_BAD_REQUEST = 106,     // no variables, an unreadable identifier or a set value
+    // An SNMPv3 agent's report refusing the request, by the usmStats counter it carries.
+    KSDB_ERR_UNSUPPORTED_SEC_LEVEL = 107, // the user may not use this security level
+    KSDB_ERR_NOT_IN_TIME_WINDOW = 108,
+    KSDB_ERR_UNKNOWN_USER = 109,
+    KSDB_ERR_UNKNOWN_ENGINE_ID = 110,
+    KSDB_ERR_WRONG_DIGEST = 111, // wrong authentication key or protocol
+    KSDB_ERR_DECRYPTION = 112,   // wrong privacy key or protocol
+    KSDB_ERR_REPORT = 113,       // any other report
 };

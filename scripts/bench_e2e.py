@@ -4,7 +4,9 @@
 Starts the fast probe with N conversations (default 100,000; counters grow) and, in the
 same run, times:
   (a) snmpbulkwalk -Cr50 of the six matrixSDTable columns, one after the other;
-  (b) the console's first walk of the probe, through script mode (`open`, `wait-walks 1`);
+  (b) the console's first walk of the probe, through script mode (`open`, `wait-walks 1`),
+      from its first request to its last, and from the console's launch to that last
+      request (start-up included);
   (c) its refresh walk (`wait-walks 2`; the view starts it 10 s after the first ends);
 and prints (b)/(a) and (c)/(a), the longest hold-up of the console's event loop and its
 peak RSS. The console runs offscreen. Hold-ups of the event loop count from the end of the
@@ -73,6 +75,7 @@ def console(build, folder, lines, after_s=0.0):
                os.path.join(build, "bin/quillon"), "--nodes", os.path.join(folder, "nodes"),
                "--script", script]
     begin = time.monotonic()
+    launched = time.time()
     result = subprocess.run(command, env=env, capture_output=True, text=True)
     wall = time.monotonic() - begin
     if result.returncode != 0:
@@ -84,7 +87,7 @@ def console(build, folder, lines, after_s=0.0):
             noted = re.match(r"wait-ms (\d+) at-ms (\d+)", line)
             if noted and int(noted.group(2)) > after_s * 1000:
                 wait = max(wait, int(noted.group(1)))
-    return wall, rss, wait
+    return wall, rss, wait, launched
 
 
 class Requests:
@@ -101,8 +104,8 @@ class Requests:
                 break
 
     def walks(self):
-        """Stops the capture; answers the durations of the runs of requests that are
-        separated by pauses of 5 s or more."""
+        """Stops the capture; answers the (first, last) request times of the runs of
+        requests that are separated by pauses of 5 s or more."""
         time.sleep(1)
         self.process.terminate()
         self.process.wait()
@@ -112,7 +115,7 @@ class Requests:
         runs, start = [], 0
         for i in range(1, len(times) + 1):
             if i == len(times) or times[i] - times[i - 1] >= 5.0:
-                runs.append(times[i - 1] - times[start])
+                runs.append((times[start], times[i - 1]))
                 start = i
         return runs
 
@@ -137,20 +140,23 @@ def main():
                 walks = requests.walks()
                 if len(walks) != 2:
                     sys.exit("expected two walks, saw %d runs of requests" % len(walks))
-                figures = (bulk, values, walks[0], walks[1], both[2], both[1])
+                figures = (bulk, values, walks[0][1] - walks[0][0], walks[1][1] - walks[1][0],
+                           both[2], both[1], walks[0][1] - both[3])
                 if best is None or figures[2] < best[2]:
                     best = figures
         finally:
             stop_probe(folder)
-    bulk, values, first, refresh, wait, rss = best
+    bulk, values, first, refresh, wait, rss, launched = best
     print("load average after:  " + load())
     print("conversations:                        %d" % args.conversations)
     print("(a) snmpbulkwalk -Cr50, six columns:  %.2f s (%d values)" % (bulk, values))
-    print("(b) console first walk:               %.2f s = %.2f x (a)   target <= 1.5 x"
+    print("(b) console first walk:               %.2f s = %.2f x (a)"
           % (first, first / bulk))
-    print("(c) console refresh walk:             %.2f s = %.2f x (a)   target <= 1.2 x"
+    print("(b') the same from the console's launch: %.2f s = %.2f x (a)   target <= 1.0 x"
+          % (launched, launched / bulk))
+    print("(c) console refresh walk:             %.2f s = %.2f x (a)   target <= 0.8 x"
           % (refresh, refresh / bulk))
-    print("longest event-loop wait in walks:     %d ms (of 50 ms or more) target <= 100 ms" % wait)
+    print("longest event-loop wait in walks:     %d ms (of 50 ms or more) target <= 50 ms" % wait)
     print("console peak RSS:                     %.0f MB             target <= 150 MB" % rss)
 
 

@@ -87,8 +87,8 @@ if [ "$port" = 0 ]; then
     port="$("$python" -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
 s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
 fi
-# Its configuration file: the bridge, loopback only, the console's community and an SNMPv3
-# user for walks by hand.
+# Its configuration file: the bridge, loopback only, a community for walks by hand and the
+# SNMPv3 user the console walks as.
 cat >"$work/rmonprobe.conf" <<EOF
 interface $bridge
 listen 127.0.0.1:$port
@@ -121,8 +121,10 @@ done
 
 {
     echo "# The live demo's probe (scripts/live_demo.sh); format in data/nodes."
-    echo "1 127.0.0.1:$port 2c public 1000 2 live-probe"
+    echo "1 127.0.0.1:$port 3 demo 1000 2 keys=demo.keys live-probe"
 } >"$work/nodes"
+printf 'auth=SHA-256\nauthpass=demo-auth-key\npriv=AES\nprivpass=demo-priv-key\n' \
+    >"$work/demo.keys"
 export TESSARAN_NODES="$work/nodes"
 export TESSARAN_ETHERS="$root/data/live_demo.ethers"
 

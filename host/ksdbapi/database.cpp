@@ -4,6 +4,7 @@
 #include "host/ksdbapi/net_snmp_transport.h"
 #include "host/ksdbapi/nodes_file.h"
 #include "host/ksdbapi/oid_text.h"
+#include "host/ksdbapi/read_ahead_clock.h"
 #include "host/ksdbapi/read_ahead_transport.h"
 #include "host/ksdbapi/value_format.h"
 #include "hostapi/ksdb_codes.h"
@@ -417,7 +418,10 @@ void Database::PostRequest(Record& record) {
     }
     flight.node = node->first;
     flight.walk = flight.request.kind == DB_REQ_GET_NEXT;
-    if (!flight.walk || m_walkQueue.Admit(flight.node, ticket)) {
+    if (flight.walk) {
+        ExpireWaitingWalks(flight.node);
+    }
+    if (!flight.walk || m_walkQueue.Admit(flight.node, ticket, ReadAheadClock::now())) {
         Send(ticket, flight);
     }
 }
@@ -435,12 +439,28 @@ void Database::Send(uint64_t ticket, InFlight& flight) {
 // The place of an ended walk request goes to the next walk request of its node still
 // in flight; those cancelled while they waited are passed over.
 void Database::ReleaseWalkPlace(uint32_t node) {
+    ExpireWaitingWalks(node);
     for (uint64_t next = m_walkQueue.Release(node); next; next = m_walkQueue.Release(node)) {
         auto it = m_inFlight.find(next);
         if (it != m_inFlight.end()) {
             Send(next, it->second);
             return;
         }
+    }
+}
+
+// Walk requests that waited for a place as long as a request on the wire waits for its
+// answer (every try's time-out) end as a time-out would have ended them. The database's
+// clock is the read-ahead's, which tests can drive.
+void Database::ExpireWaitingWalks(uint32_t node) {
+    auto config = m_nodes.find(node);
+    if (config == m_nodes.end()) {
+        return;
+    }
+    const auto limit =
+        std::chrono::milliseconds(config->second.timeoutMs) * (config->second.retries + 1);
+    for (uint64_t ticket : m_walkQueue.TakeExpired(node, ReadAheadClock::now(), limit)) {
+        OnAnswer(ticket, Failure(KSDB_ERR_TIMEOUT));
     }
 }
 

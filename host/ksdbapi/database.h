@@ -107,6 +107,7 @@ class Database final : public AnswerSink {
     Transport& ActiveTransport();
     void Send(uint64_t ticket, InFlight& flight);
     void ReleaseWalkPlace(uint32_t node);
+    void ExpireWaitingWalks(uint32_t node);
     void ScheduleDrain();
     void Drain();
     void Complete(uint64_t ticket, const SnmpAnswer& answer);

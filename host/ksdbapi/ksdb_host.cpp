@@ -32,7 +32,19 @@ const char* const kSnmpErrorNames[] = {
 };
 
 const char* const kKsdbErrorNames[] = {
-    "time-out", "unreachable", "endOfMibView", "noSuchObject", "not increasing", "bad request",
+    "time-out",
+    "unreachable",
+    "endOfMibView",
+    "noSuchObject",
+    "not increasing",
+    "bad request",
+    "security level not allowed for this user",
+    "not in the agent's time window",
+    "unknown user name",
+    "unknown engine ID",
+    "wrong authentication key or protocol",
+    "wrong privacy key or protocol",
+    "refused by the agent (report)",
 };
 
 } // namespace

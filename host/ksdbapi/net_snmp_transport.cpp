@@ -1,12 +1,16 @@
 #include "host/ksdbapi/net_snmp_transport.h"
 
 #include "host/ksdbapi/net_snmp_common.h"
+#include "host/ksdbapi/usm_session.h"
 #include "hostapi/ksdb_codes.h"
 #include "hostapi/ksdbapi.h"
 
 #include <QObject>
 #include <QSocketNotifier>
 #include <QTimer>
+
+#include <algorithm>
+#include <chrono>
 
 #include <net-snmp/library/large_fd_set.h>
 #include <net-snmp/net-snmp-config.h>
@@ -15,9 +19,15 @@
 namespace ksdb {
 namespace {
 
+constexpr std::chrono::milliseconds kReopenDelay{5000};
+
 std::string SettingsOf(const NodeConfig& node) {
+    const UsmSecurity& usm = node.usm;
     return node.address + '|' + std::to_string(node.version) + '|' + node.community + '|' +
-           std::to_string(node.timeoutMs) + '|' + std::to_string(node.retries);
+           std::to_string(node.timeoutMs) + '|' + std::to_string(node.retries) + '|' + usm.user +
+           '|' + usm.context + '|' + std::to_string(static_cast<int>(usm.level)) + '|' +
+           std::to_string(static_cast<int>(usm.auth)) + '|' + usm.authPassphrase + '|' +
+           std::to_string(static_cast<int>(usm.priv)) + '|' + usm.privPassphrase;
 }
 
 void AddVariable(netsnmp_pdu* pdu, int kind, const SnmpVarBind& var) {
@@ -64,13 +74,27 @@ NetSnmpTransport::~NetSnmpTransport() {
 void* NetSnmpTransport::SessionFor(const NodeConfig& node) {
     Session& session = m_sessions[node.id];
     std::string settings = SettingsOf(node);
-    if (session.handle && session.settings == settings) {
+    if (session.settings == settings &&
+        (session.handle || std::chrono::steady_clock::now() < session.retryAt)) {
         return session.handle;
     }
     if (session.handle) {
+        m_securityFailure.erase(snmp_sess_session(session.handle));
         snmp_sess_close(session.handle);
         FailRequestsOf(node.id);
     }
+    session.settings = settings;
+    session.handle = OpenSession(node, session.openFailure);
+    // An SNMPv3 node that did not answer its engine probe is not probed again at once:
+    // each probe holds the event loop for the node's time-out and retries.
+    const auto wait = std::chrono::milliseconds(node.timeoutMs) * (node.retries + 1);
+    session.retryAt = std::chrono::steady_clock::now() + std::max(wait, kReopenDelay);
+    return session.handle;
+}
+
+// `failure`: why a session did not open, as a request error.
+void* NetSnmpTransport::OpenSession(const NodeConfig& node, int& failure) {
+    failure = KSDB_ERR_UNREACHABLE;
     netsnmp_session config;
     snmp_sess_init(&config);
     std::string peer = node.address;
@@ -82,9 +106,19 @@ void* NetSnmpTransport::SessionFor(const NodeConfig& node) {
     config.timeout = static_cast<long>(node.timeoutMs) * 1000;
     config.retries = node.retries;
     config.myvoid = this;
-    session.handle = snmp_sess_open(&config);
-    session.settings = settings;
-    return session.handle;
+    if (node.version == SNMP_VERSION_3 && !ConfigureUsm(node.usm, config)) {
+        return nullptr;
+    }
+    // An SNMPv3 session learns the agent's engine ID here: net-snmp's probe sends one
+    // request and waits for its answer, within the node's time-out and retries.
+    // Observed with net-snmp's agent: a wrong authentication key fails here already, the
+    // probe's time synchronisation answered by a wrong-digest report.
+    netsnmp_transport* transport = netsnmp_transport_open_client("snmp", peer.c_str());
+    void* handle = transport ? snmp_sess_add(&config, transport, nullptr, OnParsed) : nullptr;
+    if (!handle && SecurityFailure(config.s_snmp_errno) != 0) {
+        failure = SecurityFailure(config.s_snmp_errno);
+    }
+    return handle;
 }
 
 // Requests of a closed session never call back; they answer as unreachable instead.
@@ -105,7 +139,7 @@ void NetSnmpTransport::Send(uint64_t ticket, const NodeConfig& node, const SnmpR
     void* session = SessionFor(node);
     m_pending[ticket] = {&sink, node.id};
     if (!session) {
-        Deliver(ticket, Failure(KSDB_ERR_UNREACHABLE));
+        Deliver(ticket, Failure(m_sessions[node.id].openFailure));
         return;
     }
     static const int kCommand[] = {0, SNMP_MSG_GET, SNMP_MSG_GETNEXT, SNMP_MSG_SET,
@@ -126,6 +160,18 @@ void NetSnmpTransport::Send(uint64_t ticket, const NodeConfig& node, const SnmpR
     Refresh();
 }
 
+// Observed with a wrong authentication key: the agent's answers fail authentication here,
+// the library drops them (logging "Authentication failed for USER") and the request times
+// out. The reason is kept, so the time-out can name it.
+int NetSnmpTransport::OnParsed(snmp_session* session, snmp_pdu*, int result) {
+    auto* self = static_cast<NetSnmpTransport*>(session->myvoid);
+    const int failure = SecurityFailure(result);
+    if (failure != 0) {
+        self->m_securityFailure[session] = failure;
+    }
+    return 1;
+}
+
 int NetSnmpTransport::OnCallback(int operation, snmp_session* session, int, snmp_pdu* pdu,
                                  void* magic) {
     auto* self = static_cast<NetSnmpTransport*>(session->myvoid);
@@ -134,10 +180,21 @@ int NetSnmpTransport::OnCallback(int operation, snmp_session* session, int, snmp
     if (operation == NETSNMP_CALLBACK_OP_RESEND || operation == NETSNMP_CALLBACK_OP_CONNECT) {
         return 1;
     }
-    if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE) {
+    const bool received = operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE ||
+                          operation == NETSNMP_CALLBACK_OP_SEC_ERROR;
+    if (received) {
+        self->m_securityFailure.erase(session);
+    }
+    // Observed with net-snmp's agent: a wrong authentication key is answered by a report
+    // (usmStatsWrongDigests) that calls back as received, then once more as a security error.
+    if (received && pdu && pdu->command == SNMP_MSG_REPORT) {
+        self->Deliver(ticket, Failure(ReportError(*pdu)));
+    } else if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE) {
         self->Deliver(ticket, AnswerOf(pdu));
     } else if (operation == NETSNMP_CALLBACK_OP_TIMED_OUT) {
-        self->Deliver(ticket, Failure(KSDB_ERR_TIMEOUT));
+        auto failure = self->m_securityFailure.find(session);
+        const bool refused = failure != self->m_securityFailure.end();
+        self->Deliver(ticket, Failure(refused ? failure->second : KSDB_ERR_TIMEOUT));
     } else {
         self->Deliver(ticket, Failure(KSDB_ERR_UNREACHABLE));
     }

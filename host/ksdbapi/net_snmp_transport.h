@@ -7,6 +7,7 @@
 
 #include "host/ksdbapi/transport.h"
 
+#include <chrono>
 #include <map>
 #include <memory>
 
@@ -31,11 +32,15 @@ class NetSnmpTransport : public Transport {
     struct Session {
         std::string settings; // the node's settings the session was opened with
         void* handle = nullptr;
+        std::chrono::steady_clock::time_point retryAt; // of a session that did not open
+        int openFailure = 0;                           // why it did not (KSDB_ERR_)
     };
 
     static int OnCallback(int operation, snmp_session* session, int requestId, snmp_pdu* pdu,
                           void* magic);
+    static int OnParsed(snmp_session* session, snmp_pdu* pdu, int result);
     void* SessionFor(const NodeConfig& node);
+    void* OpenSession(const NodeConfig& node, int& failure);
     void FailRequestsOf(uint32_t node);
     void Deliver(uint64_t ticket, SnmpAnswer answer);
     void Refresh();
@@ -50,6 +55,8 @@ class NetSnmpTransport : public Transport {
 
     std::map<uint64_t, Pending> m_pending;
     std::map<int, void*> m_sessionOfSocket;
+    // Why a session's last answer was dropped unread (a KSDB_ERR_ value), until one is read.
+    std::map<const snmp_session*, int> m_securityFailure;
     std::map<int, QSocketNotifier*> m_notifiers;
     std::unique_ptr<QObject> m_context; // parent of the notifiers and the timer
     QTimer* m_timer;

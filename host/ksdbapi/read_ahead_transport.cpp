@@ -55,20 +55,67 @@ void ReadAheadTransport::Send(uint64_t ticket, const NodeConfig& node, const Snm
     }
     NodeState& state = m_nodes[node.id];
     SnmpAnswer answer;
-    if (AnswerFromBlocks(state, request.vars, answer)) {
+    Continue pipeline;
+    if (AnswerFromBlocks(state, request.vars, answer, &pipeline)) {
         ++m_answeredAhead;
         sink.OnAnswer(ticket, std::move(answer));
+        if (!pipeline.from.empty()) {
+            Pipeline(node, std::move(pipeline));
+        }
         return;
     }
-    int widest = std::max(1, kMaxVarBinds / int(request.vars.size()));
+    if (WaitForPipeline(ticket, node, request, sink)) {
+        return;
+    }
+    const bool continues = state.lastReadDepth >= 0 && SameNames(state.lastRead, request.vars);
     Flight& flight = m_flights[ticket] =
-        Flight{&sink, node, request, std::min(state.repetitions, widest)};
+        Flight{&sink, node, request, RepetitionsOf(state, request.vars.size()),
+               continues ? state.lastReadDepth + 1 : 0};
     SendBulk(ticket, flight);
 }
 
 void ReadAheadTransport::Cancel(uint64_t ticket) {
+    auto waiting = m_waiting.find(ticket);
+    if (waiting != m_waiting.end()) {
+        auto flight = m_flights.find(waiting->second);
+        if (flight != m_flights.end()) {
+            flight->second.sink = nullptr;
+            flight->second.waiting = 0;
+        }
+        m_waiting.erase(waiting);
+        return;
+    }
     m_flights.erase(ticket);
     m_inner->Cancel(ticket);
+}
+
+int ReadAheadTransport::RepetitionsOf(const NodeState& state, size_t width) const {
+    return std::min(state.repetitions, std::max(1, kMaxVarBinds / int(width)));
+}
+
+// A walk that asks from the row a pipelined get-bulk was sent from waits for its answer
+// instead of asking the same again.
+bool ReadAheadTransport::WaitForPipeline(uint64_t ticket, const NodeConfig& node,
+                                         const SnmpRequest& request, AnswerSink& sink) {
+    for (auto& [pipelined, flight] : m_flights) {
+        if (pipelined >= kPipelineTickets && flight.waiting == 0 && flight.node.id == node.id &&
+            SameNames(flight.request.vars, request.vars)) {
+            flight.sink = &sink;
+            flight.waiting = ticket;
+            m_waiting[ticket] = pipelined;
+            return true;
+        }
+    }
+    return false;
+}
+
+void ReadAheadTransport::Pipeline(const NodeConfig& node, Continue from) {
+    const uint64_t ticket = m_nextPipelineTicket++;
+    SnmpRequest request{DB_REQ_GET_NEXT, std::move(from.from), 0};
+    const int repetitions = RepetitionsOf(m_nodes[node.id], request.vars.size());
+    Flight& flight = m_flights[ticket] =
+        Flight{nullptr, node, std::move(request), repetitions, from.depth};
+    SendBulk(ticket, flight);
 }
 
 // Finds a kept row whose names are the request's and answers with the row after it. Any
@@ -76,28 +123,40 @@ void ReadAheadTransport::Cancel(uint64_t ticket) {
 // column from many instances at once, and one walk's read-ahead covers the rows of the
 // next. A request that continues no kept row drops nothing; blocks age out, and a block
 // is dropped once a walk has read its last row.
-bool ReadAheadTransport::AnswerFromBlocks(NodeState& state, const Row& request,
-                                          SnmpAnswer& answer) {
+bool ReadAheadTransport::AnswerFromBlocks(NodeState& state, const Row& request, SnmpAnswer& answer,
+                                          Continue* pipeline) {
     Clock::time_point oldest = Clock::now() - std::chrono::milliseconds(kMaxAgeMs);
     std::erase_if(state.blocks, [oldest](const Block& block) { return block.taken < oldest; });
-    for (auto it = state.blocks.begin(); it != state.blocks.end(); ++it) {
+    for (auto it = state.blocks.begin(); it != state.blocks.end();) {
         std::vector<Row>& rows = it->rows;
-        if (rows.front().size() != request.size()) {
-            continue;
-        }
-        auto row = std::find_if(rows.begin(), rows.end(),
-                                [&request](const Row& kept) { return SameNames(kept, request); });
+        auto row = rows.front().size() != request.size()
+                       ? rows.end()
+                       : std::find_if(rows.begin(), rows.end(), [&request](const Row& kept) {
+                             return SameNames(kept, request);
+                         });
         if (row == rows.end()) {
+            ++it;
             continue;
         }
         auto next = row + 1;
-        if (next == rows.end() || !RowFollows(*row, *next)) {
+        if (next == rows.end()) {
+            // Its last row: a pipelined block may start from it.
+            it = state.blocks.erase(it);
+            continue;
+        }
+        if (!RowFollows(*row, *next)) {
             state.blocks.erase(it);
             return false;
         }
         answer.status = 0;
         answer.vars = *next;
+        if (pipeline && it->whole && !it->pipelined && it->depth >= 1 && !AtEnd(rows.back())) {
+            it->pipelined = true;
+            *pipeline = Continue{rows.back(), it->depth + 1};
+        }
         if (next + 1 == rows.end() || AtEnd(*next)) {
+            state.lastRead = *next;
+            state.lastReadDepth = it->whole ? it->depth : -1;
             state.blocks.erase(it);
         }
         return true;
@@ -117,6 +176,12 @@ void ReadAheadTransport::OnAnswer(uint64_t ticket, SnmpAnswer answer) {
         return;
     }
     Flight& flight = it->second;
+    if (ticket >= kPipelineTickets) {
+        Flight done = std::move(flight);
+        m_flights.erase(it);
+        OnPipelined(done, answer);
+        return;
+    }
     if (answer.status == kStatusTooBig && flight.repetitions > 1) {
         NodeState& state = m_nodes[flight.node.id];
         flight.repetitions = std::max(1, flight.repetitions / 2);
@@ -138,6 +203,22 @@ void ReadAheadTransport::OnAnswer(uint64_t ticket, SnmpAnswer answer) {
     done.sink->OnAnswer(ticket, std::move(answer));
 }
 
+// Keeps a pipelined answer as a block that starts from the row it was asked from; the walk
+// waiting for it, if any, is answered from it, or asks on its own when it cannot be.
+void ReadAheadTransport::OnPipelined(Flight& flight, SnmpAnswer& answer) {
+    const size_t width = flight.request.vars.size();
+    if (answer.status == 0 && answer.vars.size() >= width) {
+        answer.vars.insert(answer.vars.begin(), flight.request.vars.begin(),
+                           flight.request.vars.end());
+        Absorb(flight, answer);
+    }
+    if (flight.waiting == 0) {
+        return;
+    }
+    m_waiting.erase(flight.waiting);
+    Send(flight.waiting, flight.node, flight.request, *flight.sink);
+}
+
 // Keeps the repetitions of a get-bulk answer, adapts max-repetitions to what came back and
 // leaves the first repetition, the get-next answer, in `answer`.
 void ReadAheadTransport::Absorb(Flight& flight, SnmpAnswer& answer) {
@@ -145,18 +226,21 @@ void ReadAheadTransport::Absorb(Flight& flight, SnmpAnswer& answer) {
     size_t width = flight.request.vars.size();
     Block block;
     block.taken = Clock::now();
+    block.depth = flight.depth;
     for (size_t start = 0; start + width <= answer.vars.size(); start += width) {
         block.rows.emplace_back(answer.vars.begin() + long(start),
                                 answer.vars.begin() + long(start + width));
     }
-    int count = int(block.rows.size());
+    const bool pipelined = flight.sink == nullptr || flight.waiting != 0;
+    int count = int(block.rows.size()) - (pipelined ? 1 : 0);
+    block.whole = count >= flight.repetitions;
     if (count >= flight.repetitions) {
         state.repetitions = std::min(state.cap, flight.repetitions * 2);
     } else if (!AtEnd(block.rows.back())) {
         state.repetitions = state.cap = count; // the agent's message size holds no more
     }
     answer.vars = block.rows.front();
-    if (count < 2 || AtEnd(block.rows.front())) {
+    if (block.rows.size() < 2 || AtEnd(block.rows.front())) {
         return;
     }
     state.blocks.push_back(std::move(block));

@@ -9,6 +9,11 @@
 // request never asks more than kMaxVarBinds variables.
 // Kept repetitions are dropped when a walk reaches their end or the end of the MIB view,
 // and after kMaxAgeMs; a node keeps at most kMaxBlocksPerNode of them, the oldest go first.
+//
+// A long walk is pipelined: once a walk has gone past the end of one whole answer, reading
+// from the next one sends the get-bulk for the rows after it at once, so the agent works
+// on the next answer while the walk consumes this one (one answer ahead, never more). A
+// walk that reaches the last kept row while that get-bulk is out waits for its answer.
 // SNMPv1 nodes, and nodes whose read-ahead is switched off, keep plain get-next.
 #pragma once
 
@@ -53,32 +58,55 @@ class ReadAheadTransport : public Transport, private AnswerSink {
     using Row = std::vector<SnmpVarBind>;
     using Clock = ReadAheadClock;
 
-    // The repetitions of one get-bulk answer; rows[0] answered the get-next that asked it.
+    // The repetitions of one get-bulk answer; rows[0] answered the get-next that asked it
+    // (of a pipelined answer: the row it was asked from).
     struct Block {
         std::vector<Row> rows;
         Clock::time_point taken;
+        int depth = 0;          // whole answers of the same walk before this one
+        bool whole = false;     // as many repetitions as were asked: the walk may go on
+        bool pipelined = false; // the get-bulk for the rows after it has been sent
     };
     struct NodeState {
         int repetitions = kFirstRepetitions;
         int cap = kMaxRepetitions; // what the agent's message size holds, once seen
         std::deque<Block> blocks;
+        Row lastRead; // the last row of the block a walk last read to its end
+        int lastReadDepth = -1;
     };
+    // A get-bulk out; a pipelined one has no sink until a walk waits for it.
     struct Flight {
         AnswerSink* sink;
         NodeConfig node;
         SnmpRequest request; // the get-next it stands for
         int repetitions;
+        int depth = 0;
+        uint64_t waiting = 0; // of a pipelined get-bulk: the ticket of the walk waiting
+    };
+    struct Continue {
+        Row from;
+        int depth = 0;
     };
 
     void OnAnswer(uint64_t ticket, SnmpAnswer answer) override;
-    bool AnswerFromBlocks(NodeState& state, const Row& request, SnmpAnswer& answer);
+    bool AnswerFromBlocks(NodeState& state, const Row& request, SnmpAnswer& answer,
+                          Continue* pipeline);
+    bool WaitForPipeline(uint64_t ticket, const NodeConfig& node, const SnmpRequest& request,
+                         AnswerSink& sink);
+    void Pipeline(const NodeConfig& node, Continue from);
+    void OnPipelined(Flight& flight, SnmpAnswer& answer);
     void SendBulk(uint64_t ticket, const Flight& flight);
     void Absorb(Flight& flight, SnmpAnswer& answer);
+    int RepetitionsOf(const NodeState& state, size_t width) const;
 
     std::unique_ptr<Transport> m_inner;
     std::map<uint32_t, NodeState> m_nodes;
     std::map<uint64_t, Flight> m_flights;
+    std::map<uint64_t, uint64_t> m_waiting; // a waiting walk's ticket: the get-bulk's
+    uint64_t m_nextPipelineTicket = kPipelineTickets;
     uint64_t m_answeredAhead = 0;
+    // Tickets of pipelined get-bulks, apart from the database's (which count from 1).
+    static constexpr uint64_t kPipelineTickets = uint64_t{1} << 63;
 };
 
 } // namespace ksdb

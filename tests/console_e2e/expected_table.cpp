@@ -2,7 +2,8 @@
 // it: the matrix table as snmpwalk reads it, one row per conversation in the agent's order,
 // names from the same name sources the console's conversion module reads.
 //
-// usage: expected_table AGENT ETHERS_FILE REGISTRY_DIR
+// usage: expected_table AGENT ETHERS_FILE REGISTRY_DIR [WALK_COMMAND]
+// WALK_COMMAND: the walk and its security options (default "snmpwalk -v2c -c public").
 #include "host/parlance/name_resolver.h"
 #include "tests/support/snmpwalk_reader.h"
 #include "view/matrix_columns.h"
@@ -24,10 +25,10 @@ struct Conversation {
 };
 
 // Rows in the order the agent answers the first column, which is the order of the instances.
-std::vector<Conversation> ReadMatrix(const std::string& agent) {
+std::vector<Conversation> ReadMatrix(const std::string& walk, const std::string& agent) {
     std::vector<Conversation> rows;
     std::map<std::string, size_t> rowOf;
-    for (const WalkedVariable& variable : Snmpwalk(agent, kMatrixEntry)) {
+    for (const WalkedVariable& variable : RunWalk(walk, agent, kMatrixEntry)) {
         const std::string rest = variable.name.substr(kMatrixEntry.size() + 1);
         const size_t dot = rest.find('.');
         const std::string instance = rest.substr(dot + 1);
@@ -50,8 +51,8 @@ void PrintLine(const std::vector<std::string>& fields) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::cerr << "usage: expected_table AGENT ETHERS_FILE REGISTRY_DIR\n";
+    if (argc != 4 && argc != 5) {
+        std::cerr << "usage: expected_table AGENT ETHERS_FILE REGISTRY_DIR [WALK_COMMAND]\n";
         return 2;
     }
     NameResolver names(argv[2], argv[3]);
@@ -64,7 +65,8 @@ int main(int argc, char** argv) {
         titles.push_back(column.title);
     }
     PrintLine(titles);
-    for (Conversation& row : ReadMatrix(argv[1])) {
+    const std::string walk = argc == 5 ? argv[4] : "snmpwalk -v2c -c public";
+    for (Conversation& row : ReadMatrix(walk, argv[1])) {
         std::map<int, std::string>& v = row.values;
         PrintLine({v[kIndex], nameOf(v[kSource]), nameOf(v[kDestination]), v[kSource],
                    v[kDestination], v[kOctets], v[kPackets], v[kErrors]});

@@ -1,5 +1,7 @@
 // Many walks and a get on one node, against an agent that answers one request at a time
 // in the order they arrived, as a busy agent does.
+#include "host/ksdbapi/read_ahead_clock.h"
+#include "hostapi/ksdb_codes.h"
 #include "tests/ksdbapi/memory_fixture.h"
 
 #include <deque>
@@ -124,4 +126,32 @@ TEST_F(NodeSharingTest, AGetPostedBehindManyWalksIsAnsweredWithinAFewAnswersAndE
     while (Step(client, walks)) {
     }
     EXPECT_EQ(m_walksEnded, 30);
+}
+
+// Node 1 waits 1000 ms a try, two tries: a walk request that waited 2 s for a place ends as
+// a time-out, so a queue that grows faster than the agent answers stays bounded.
+TEST_F(NodeSharingTest, AWalkThatWaitedAsLongAsATimeOutEndsAsOne) {
+    struct ManualClock {
+        ManualClock() { ReadAheadClock::UseManualClock(true); }
+        ~ManualClock() { ReadAheadClock::UseManualClock(false); }
+    } clock;
+    DbClient client;
+    std::vector<DbHandle> walks;
+    for (int i = 0; i < 10; ++i) {
+        walks.push_back(client.NewRequest(DB_REQ_GET_NEXT, 1, {kMatrixColumns[1]}));
+        DbPostRecord(walks.back());
+    }
+    ReadAheadClock::Advance(std::chrono::milliseconds(1999));
+    ASSERT_TRUE(m_inOrder->AnswerOldest());
+    RunPendingEvents();
+    EXPECT_EQ(DbGetInt(walks[4], FLD_REQ_ERROR), 0) << "the waiting walk took the free place";
+    EXPECT_EQ(client.m_heard.size(), 1u);
+
+    ReadAheadClock::Advance(std::chrono::milliseconds(1));
+    ASSERT_TRUE(m_inOrder->AnswerOldest());
+    RunPendingEvents();
+    for (int i = 0; i < 10; ++i) {
+        const int expected = i < 5 ? 0 : KSDB_ERR_TIMEOUT;
+        EXPECT_EQ(DbGetInt(walks[i], FLD_REQ_ERROR), expected) << "walk " << i;
+    }
 }

@@ -129,8 +129,9 @@ class ReadAheadTest : public MemoryDatabaseTest {
 TEST_F(ReadAheadTest, DenseTableWalksAsGetNextInAFewRoundTrips) {
     EXPECT_EQ(ExpectSameWalk(), 150u);
     // 151 get-next answers (the last one leaves the column), ten rows of six columns a
-    // round trip: no get-bulk asks more than 64 variables.
-    EXPECT_LE(m_memory->RequestCount(), 16u);
+    // round trip: no get-bulk asks more than 64 variables. The pipelined get-bulk sent
+    // while the walk reads the last answer asks past the table's end.
+    EXPECT_LE(m_memory->RequestCount(), 17u);
     EXPECT_GE(m_readAhead->AnsweredAhead(), 135u);
     EXPECT_EQ(m_mostBulkVars, 60u);
     ExpectSameWalk(1, {kMatrixColumns[0]});

@@ -8,7 +8,7 @@ namespace {
 // -On numeric names, -Oq bare values, -Oe enumerations and -Ot time ticks as numbers, -Ox
 // every octet string in hexadecimal; -Cc leaves the order check to the test. snmpsimd, a
 // Python agent, may take seconds for one answer on a loaded machine: 5 s a try.
-const char kOptions[] = " -c public -t 5 -r 2 -On -Oq -Oe -Ot -Ox -Cc ";
+const char kOptions[] = " -t 5 -r 2 -On -Oq -Oe -Ot -Ox -Cc ";
 const char kEndOfView[] = "No more variables left";
 
 std::string TrimEnd(std::string text) {
@@ -30,9 +30,13 @@ std::string Unquote(std::string text) {
 
 std::vector<WalkedVariable> Snmpwalk(const std::string& agent, const std::string& oid,
                                      const std::string& version) {
+    return RunWalk("snmpwalk -v" + version + " -c public", agent, oid);
+}
+
+std::vector<WalkedVariable> RunWalk(const std::string& walk, const std::string& agent,
+                                    const std::string& oid) {
     std::vector<WalkedVariable> variables;
-    const std::string command =
-        "snmpwalk -v" + version + kOptions + agent + " " + oid + " 2>/dev/null";
+    const std::string command = walk + kOptions + agent + " " + oid + " 2>/dev/null";
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
         return variables;

@@ -15,5 +15,10 @@ struct WalkedVariable {
 std::vector<WalkedVariable> Snmpwalk(const std::string& agent, const std::string& oid,
                                      const std::string& version = "2c");
 
+// The same with a walk command of one's own and its security options:
+// "snmpbulkwalk -v3 -l authPriv -u USER -a SHA-256 -A PASS -x AES -X PASS".
+std::vector<WalkedVariable> RunWalk(const std::string& walk, const std::string& agent,
+                                    const std::string& oid);
+
 // The port of the demo probe that the test fixture started (its folder's "port" file).
 std::string ProbePort(const std::string& probeDir);
