@@ -8,6 +8,7 @@
 //
 // Targets: 100k rows ingested with a per-row cost at most 1.3 times that at 1k
 // (counter per_row_vs_1k), 100k rows updated in at most 0.5 s, at most 400 bytes per row.
+#include "bench/table/bench_main.h"
 #include "platform/core/timer_clock.h"
 #include "platform/toolkit/platform_app.h"
 #include "table/ksc_table.h"
@@ -93,6 +94,11 @@ std::unique_ptr<BenchTable> NewMatrixWindow() {
         TimerClock::UseManualClock(true);
         parent = new CWnd;
         parent->CreateEx(0, "BenchParent", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 600, NULL, NULL);
+        ReleaseAtEnd([] {
+            parent->DestroyWindow();
+            delete parent;
+            parent = nullptr;
+        });
     }
     auto table = std::make_unique<BenchTable>();
     table->window = std::make_unique<KSCTable>(parent, 6301, kMatrixTableOptions, nullptr);
