@@ -5,6 +5,33 @@
 #include <cstdlib>
 #include <set>
 
+namespace {
+
+// A v1 or v2c node has a community; a v3 node a user, and the keys its security level needs
+// (pass phrases of at least 8 characters, as the key derivation wants).
+bool HasCredentials(const ksdb::NodeConfig& node) {
+    if (node.version == 0 || node.version == 1) {
+        return !node.community.empty();
+    }
+    if (node.version != 3 || node.usm.user.empty()) {
+        return false;
+    }
+    const ksdb::UsmSecurity& usm = node.usm;
+    const bool auth = usm.auth != ksdb::UsmAuth::kNone && usm.authPassphrase.size() >= 8;
+    const bool priv = usm.priv != ksdb::UsmPriv::kNone && usm.privPassphrase.size() >= 8;
+    switch (usm.level) {
+    case ksdb::UsmLevel::kNoAuthNoPriv:
+        return true;
+    case ksdb::UsmLevel::kAuthNoPriv:
+        return auth;
+    case ksdb::UsmLevel::kAuthPriv:
+        return auth && priv;
+    }
+    return false;
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<ksdb::NodeConfig> nodes;
     if (!ksdb::ReadNodesFile(InputFile(data, size, "nodes"), nodes)) {
@@ -12,9 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     std::set<uint32_t> ids;
     for (const ksdb::NodeConfig& node : nodes) {
-        const bool usable = node.id != 0 && !node.address.empty() && !node.community.empty() &&
-                            node.timeoutMs > 0 && node.retries >= 0 &&
-                            (node.version == 0 || node.version == 1);
+        const bool usable = node.id != 0 && !node.address.empty() && HasCredentials(node) &&
+                            node.timeoutMs > 0 && node.retries >= 0;
         if (!usable || !ids.insert(node.id).second) {
             abort();
         }

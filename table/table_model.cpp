@@ -347,22 +347,21 @@ int TableModel::SetRowText(int row, const char* text, int firstColumn, char deli
     return 1;
 }
 
+void TableModel::StoreField(int row, int column, const char* field, size_t length) {
+    const std::string stored = StoredText(column, std::string(field, length));
+    StoreCell(row, column, stored.c_str(), stored.size());
+}
+
 // Numeric columns reformat numbers that are not plain digit strings ("1024.0" -> "1024",
 // "3000000000.0" -> "3G"); "UNK" and empty fields stay as they are.
-void TableModel::StoreField(int row, int column, const char* field, size_t length) {
+std::string TableModel::StoredText(int column, const std::string& field) const {
     uint32_t flags = m_columns[column]->m_flags;
-    if ((flags & COLUMN_NUMERIC) == 0) {
-        StoreCell(row, column, field, length);
-        return;
-    }
-    std::string copy(field, length);
-    if (copy == "UNK" || IsAllDigits(copy.c_str())) {
-        StoreCell(row, column, field, length);
-        return;
+    if ((flags & COLUMN_NUMERIC) == 0 || field == "UNK" || IsAllDigits(field.c_str())) {
+        return field;
     }
     char formatted[256];
-    FormatNumber(formatted, ReadNumber(copy.c_str()), (flags & COLUMN_SIGNED) != 0);
-    StoreCell(row, column, formatted, std::strlen(formatted));
+    FormatNumber(formatted, ReadNumber(field.c_str()), (flags & COLUMN_SIGNED) != 0);
+    return formatted;
 }
 
 void TableModel::StoreCell(int row, int column, const char* text, size_t length) {

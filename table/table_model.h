@@ -98,6 +98,8 @@ class TableModel {
     int GetRowCount() const { return static_cast<int>(m_rowSlots.size()); }
     int SetRowText(int row, const char* text, int firstColumn, char delimiter, int redraw);
     std::string GetCellText(int row, int column) const;
+    // The text a cell of `column` keeps when given `field` (numeric columns reformat).
+    std::string StoredText(int column, const std::string& field) const;
     uint32_t GetCellState(int row, int column) const;
     int SetCellState(int row, int column, uint32_t state);
     int SetCellStates(int row, int firstColumn, const uint32_t* values, int count, uint32_t mask);

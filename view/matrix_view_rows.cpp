@@ -124,12 +124,15 @@ int CMatrixView::OnWalkRow(DbHandle answer) {
     ReadVariable(answer, kIndexPosition, index, sizeof index);
     ReadVariable(answer, kSourcePosition, source, sizeof source);
     ReadVariable(answer, kDestinationPosition, destination, sizeof destination);
+    // The Index column keeps a number as it formats it: an agent that answers an index
+    // that is no plain number ("65 32 01") is found again by what the cell holds ("65").
+    const std::string storedIndex = m_table->Model().StoredText(COL_INDEX, index);
 
-    int row = FindMatrixRow(index, source, destination);
+    int row = FindMatrixRow(storedIndex.c_str(), source, destination);
     const bool isNew = row == -1;
     if (isNew) {
         row = AppendConversation(answer, index);
-        m_rowIndex.Add(row, index, source, destination);
+        m_rowIndex.Add(row, storedIndex.c_str(), source, destination);
     }
     StoreCounters(answer, row);
     if (isNew) {

@@ -264,7 +264,8 @@ TEST_F(MatrixViewFaultTest, MalformedValuesGiveOneRowPerConversationWalkAfterWal
     auto agent = ServeOverUdp(rows);
     std::vector<Cells> expected = Expected(rows);
     // Source an INTEGER; seven bytes; destination five bytes; source empty; source 2,000
-    // bytes (the cell keeps 5,119 characters of its text); a Counter64 in the octets column.
+    // bytes (the cell keeps 5,119 characters of its text); a Counter64 in the octets column;
+    // an index that is no number (the Index column keeps the number its text starts with).
     agent->Set(ColumnOid(kSourceColumn, rows[0]), SnmpValue::Number(ksdb::kAsnInteger, 5));
     expected[0][1] = "5";
     const std::string seven("\x01\x02\x03\x04\x05\x06\x07", 7);
@@ -281,6 +282,8 @@ TEST_F(MatrixViewFaultTest, MalformedValuesGiveOneRowPerConversationWalkAfterWal
     agent->Set(ColumnOid(kOctetsColumn, rows[5]),
                SnmpValue::Number(ksdb::kAsnCounter64, int64_t(1) << 40));
     expected[5][3] = "1099511627776";
+    agent->Set(ColumnOid(kIndexColumn, rows[6]), SnmpValue::Octets("\x41\x32\x01"));
+    expected[6][0] = "41";
 
     ASSERT_NO_FATAL_FAILURE(Show());
     for (int walk = 0; walk < 3; ++walk) {
