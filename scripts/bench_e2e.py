@@ -157,7 +157,7 @@ def main():
     print("(c) console refresh walk:             %.2f s = %.2f x (a)   target <= 0.8 x"
           % (refresh, refresh / bulk))
     print("longest event-loop wait in walks:     %d ms (of 50 ms or more) target <= 50 ms" % wait)
-    print("console peak RSS:                     %.0f MB             target <= 150 MB" % rss)
+    print("console peak RSS:                     %.0f MB             target <= 120 MB" % rss)
 
 
 if __name__ == "__main__":
