@@ -348,6 +348,11 @@ int TableModel::SetRowText(int row, const char* text, int firstColumn, char deli
 }
 
 void TableModel::StoreField(int row, int column, const char* field, size_t length) {
+    // Text columns store the field as it is, without a copy: this is ingest's path.
+    if ((m_columns[column]->m_flags & COLUMN_NUMERIC) == 0) {
+        StoreCell(row, column, field, length);
+        return;
+    }
     const std::string stored = StoredText(column, std::string(field, length));
     StoreCell(row, column, stored.c_str(), stored.size());
 }
