@@ -193,8 +193,8 @@ class Console:
 
 
 def run(test, quillon, source_dir, work):
-    """Runs test(console, probe) in a fresh work folder with the probe up, the console killed
-    if the test leaves it running."""
+    """Runs test(console) in a fresh work folder with the probe up (the console finds it
+    through TESSARAN_NODES), the console killed if the test leaves it running."""
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
     with Probe(source_dir, work) as probe:
