@@ -31,20 +31,6 @@ bool IsSix(const std::string& address) {
     return address.find(':') != std::string::npos;
 }
 
-// The statistics a refusal counts, with the words of its log line.
-struct Refusal {
-    int statistic;
-    const char* what;
-};
-const Refusal kRefusals[] = {
-    {STAT_SNMPINBADCOMMUNITYNAMES, "bad community name"},
-    {STAT_SNMPINBADCOMMUNITYUSES, "bad community use"},
-    {STAT_USMSTATSUNKNOWNUSERNAMES, "unknown SNMPv3 user"},
-    {STAT_USMSTATSWRONGDIGESTS, "wrong SNMPv3 authentication digest"},
-    {STAT_USMSTATSDECRYPTIONERRORS, "SNMPv3 decryption error"},
-    {STAT_USMSTATSUNSUPPORTEDSECLEVELS, "unsupported SNMPv3 security level"},
-};
-
 Scalar CounterOf(uint32_t arc, int statistic) {
     return {arc, [statistic] {
                 return NumberValue(kTagCounter32, uint32_t(snmp_get_statistic(statistic)));
@@ -155,21 +141,6 @@ bool RegisterSecurityStatistics() {
                             CounterOf(4, STAT_USMSTATSUNKNOWNENGINEIDS),
                             CounterOf(5, STAT_USMSTATSWRONGDIGESTS),
                             CounterOf(6, STAT_USMSTATSDECRYPTIONERRORS)});
-}
-
-std::string RefusalLog::Poll() {
-    m_seen.resize(std::size(kRefusals));
-    std::string line;
-    for (size_t i = 0; i < std::size(kRefusals); ++i) {
-        const uint32_t count = uint32_t(snmp_get_statistic(kRefusals[i].statistic));
-        const uint32_t added = count - m_seen[i];
-        m_seen[i] = count;
-        if (added) {
-            line += (line.empty() ? "" : ", ") + std::to_string(added) + " " + kRefusals[i].what +
-                    (added > 1 ? "s" : "");
-        }
-    }
-    return line;
 }
 
 } // namespace probe

@@ -1,12 +1,11 @@
 // Who may ask rmonprobe's agent what: its configuration turned into net-snmp's access
 // control (read-only communities limited to source networks, SNMPv3 users with
-// authentication and privacy), the checks of its listen addresses, and the counters and
-// log lines of refused requests.
+// authentication and privacy), the checks of its listen addresses, and the counters of
+// refused requests it serves (probe/refusal_watch.h logs them).
 #pragma once
 
 #include "probe/probe_config.h"
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -29,15 +28,5 @@ bool CheckEndpoint(const Endpoint& endpoint, std::string& reason);
 // Registers snmpInPkts, snmpInBadVersions, snmpInBadCommunityNames, snmpInBadCommunityUses
 // and snmpInASNParseErrs, and the USM statistics (usmStats).
 bool RegisterSecurityStatistics();
-
-// Refused requests since the last call, as a log line ("2 bad community names, 1 wrong
-// digest"); empty when there were none.
-class RefusalLog {
-  public:
-    std::string Poll();
-
-  private:
-    std::vector<uint32_t> m_seen;
-};
 
 } // namespace probe

@@ -1,5 +1,6 @@
 #include "probe/matrix_agent.h"
 
+#include "probe/refusal_watch.h"
 #include "probe/scalar_group.h"
 
 // net-snmp's headers in the order the library requires.
@@ -90,6 +91,19 @@ bool Register(const char* label, Netsnmp_Node_Handler* function, const oid* base
     return netsnmp_register_handler(registration) == MIB_REGISTERED_OK;
 }
 
+// Each listener of a net-snmp transport list ("udp:127.0.0.1:1161,udp6:[::1]:1161").
+bool ListenAll(const std::string& endpoints) {
+    size_t start = 0;
+    while (start < endpoints.size()) {
+        const size_t comma = std::min(endpoints.find(',', start), endpoints.size());
+        if (!ListenWatched(endpoints.substr(start, comma - start))) {
+            return false;
+        }
+        start = comma + 1;
+    }
+    return true;
+}
+
 } // namespace
 
 // The sources live as long as the process: the agent may answer until it exits.
@@ -111,10 +125,9 @@ bool StartMatrixAgent(const AgentSettings& settings, const MatrixTable& table, s
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
-    const std::string endpoints =
-        settings.endpoints.empty() ? "udp:" + settings.address + ":" + std::to_string(settings.port)
-                                   : settings.endpoints;
-    netsnmp_ds_set_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_PORTS, endpoints.c_str());
+    // The listeners are opened below, watched; "none" keeps init_master_agent from opening
+    // its default (UDP port 161).
+    netsnmp_ds_set_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_PORTS, "none");
     // Quiet: no line per request (the tcp-wrappers note). With no log handler at all
     // net-snmp writes to stderr, so a handler that drops everything replaces the ones
     // init_agent set up.
@@ -130,14 +143,27 @@ bool StartMatrixAgent(const AgentSettings& settings, const MatrixTable& table, s
     }
     snmp_disable_log();
     netsnmp_register_loghandler(NETSNMP_LOGHANDLER_NONE, LOG_DEBUG);
+    WatchRefusals();
     init_vacm_snmpd_easy_tokens();
-    if (!RegisterMatrixGroup(table, guard) || !RegisterSystemGroup(settings)) {
+    if (!RegisterMatrixGroup(table, guard) || !RegisterSystemGroup(settings) ||
+        !RegisterEngineGroup()) {
         return false;
     }
+    if (settings.engine) {
+        SetEngineIdBeforeInit(*settings.engine);
+    }
     init_snmp(application);
+    if (settings.engine) {
+        SetEngineBootsAfterInit(*settings.engine);
+    }
     // Users are created after init_snmp, which sets the engine ID their keys are made for.
     ApplyAccess(settings.access);
-    return init_master_agent() == 0;
+    if (init_master_agent() != 0) {
+        return false;
+    }
+    return ListenAll(settings.endpoints.empty()
+                         ? "udp:" + settings.address + ":" + std::to_string(settings.port)
+                         : settings.endpoints);
 }
 
 void ApplyAccess(const std::vector<std::string>& lines) {

@@ -5,6 +5,7 @@
 // they stand.
 #pragma once
 
+#include "probe/engine_identity.h"
 #include "probe/matrix_table.h"
 
 #include <functional>
@@ -29,13 +30,16 @@ struct AgentSettings {
     std::string endpoints;
     // Access control as net-snmp configuration lines (rocommunity, createUser, rouser).
     std::vector<std::string> access = {"rocommunity public"};
+    // The SNMPv3 engine ID and boots; null: an ID net-snmp makes up at each start, boots 1.
+    const EngineIdentity* engine = nullptr;
 };
 
 // A master agent on the settings' UDP endpoints and no other listener, its access as the
-// settings give it (by default read-only community "public"), no configuration or
-// persistent files read or written, serving the system scalars and the matrix group of
-// `table`. `guard`, if given, is held while a request reads the table (for
-// a table another thread fills). False if the agent could not start (port in use).
+// settings give it (by default read-only community "public"), its refusals watched
+// (probe/refusal_watch.h), no configuration or persistent files read or written, serving
+// the system scalars, the snmpEngine group and the matrix group of `table`. `guard`, if given, is
+// held while a request reads the table (for a table another thread fills). False if the agent could
+// not start (port in use).
 bool StartMatrixAgent(const AgentSettings& settings, const MatrixTable& table,
                       std::mutex* guard = nullptr);
 // Shuts the agent StartMatrixAgent started down.

@@ -131,12 +131,16 @@ bool ParseLine(const std::string& line, ProbeConfig& config, bool& listenSeen,
     if (key == "contact" || key == "location") {
         return ParseText(line, key, key == "contact" ? config.contact : config.location, reason);
     }
-    if ((key == "interface" || key == "listen") && words.size() != 2) {
+    if ((key == "interface" || key == "listen" || key == "state-directory") && words.size() != 2) {
         reason = "takes one value";
         return false;
     }
     if (key == "interface") {
         config.interfaces.push_back(words[1]);
+        return true;
+    }
+    if (key == "state-directory") {
+        config.stateDirectory = words[1];
         return true;
     }
     if (key == "listen") {
@@ -158,7 +162,8 @@ bool ParseLine(const std::string& line, ProbeConfig& config, bool& listenSeen,
         config.users.emplace_back();
         return ParseUser(words, config.users.back(), reason);
     }
-    reason = "is no setting (interface, listen, community, user, contact, location)";
+    reason = "is no setting (interface, listen, community, user, contact, location, "
+             "state-directory)";
     return false;
 }
 

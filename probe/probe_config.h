@@ -8,12 +8,16 @@
 //                                     required; AUTH SHA, SHA-224, SHA-256, SHA-384 or
 //                                     SHA-512, PRIV AES (AES-128); passphrases of 8 or more
 //   contact TEXT, location TEXT       sysContact.0 and sysLocation.0 (the rest of the line)
+//   state-directory DIR               where the SNMPv3 engine ID and boots count are kept
+//                                     (default /var/lib/rmonprobe)
 #pragma once
 
 #include <string>
 #include <vector>
 
 namespace probe {
+
+constexpr const char* kDefaultStateDirectory = "/var/lib/rmonprobe";
 
 struct Endpoint {
     std::string address;
@@ -40,6 +44,7 @@ struct ProbeConfig {
     std::vector<SnmpUser> users;
     std::string contact;
     std::string location;
+    std::string stateDirectory = kDefaultStateDirectory;
 };
 
 // The configuration without a file: 127.0.0.1:1161 only, community "public" from the

@@ -17,6 +17,7 @@
 #include "probe/agent_access.h"
 #include "probe/capture_loop.h"
 #include "probe/capture_source.h"
+#include "probe/engine_identity.h"
 #include "probe/interface_info.h"
 #include "probe/interface_monitor.h"
 #include "probe/interface_table.h"
@@ -25,6 +26,7 @@
 #include "probe/pair_collector.h"
 #include "probe/probe_config.h"
 #include "probe/probe_options.h"
+#include "probe/refusal_watch.h"
 
 // net-snmp's headers in the order the library requires.
 #include <net-snmp/net-snmp-config.h>
@@ -36,6 +38,7 @@
 #include <net/if.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -132,6 +135,7 @@ class Probe {
     bool AddInterface(const std::string& name, bool retry, std::string& error);
     void ReportReplay();
     void Reload();
+    void LoadEngine();
 
     probe::ProbeOptions m_options;
     probe::ProbeConfig m_config;
@@ -142,6 +146,7 @@ class Probe {
     std::vector<std::unique_ptr<probe::InterfaceMonitor>> m_monitors;
     Replay m_replay;
     probe::AgentSettings m_settings;
+    probe::EngineIdentity m_engine;
     probe::RefusalLog m_refusals;
 };
 
@@ -244,6 +249,8 @@ int Probe::Start() {
     m_settings.access = probe::AccessLines(m_config);
     m_settings.contact = m_config.contact;
     m_settings.location = m_config.location;
+    LoadEngine();
+    m_settings.engine = &m_engine;
     if (!probe::StartMatrixAgent(m_settings, m_table, &m_guard) ||
         !probe::RegisterObjects("ifTable", kIfTable, probe::SourceOf(m_interfaces, &m_guard)) ||
         !probe::RegisterObjects("etherStats", kEtherStatsTable,
@@ -262,6 +269,19 @@ int Probe::Start() {
         m_replay.loop->Start();
     }
     return 0;
+}
+
+// Said once: without its state directory the probe runs on with a derived identity.
+void Probe::LoadEngine() {
+    std::string problem;
+    m_engine = probe::LoadEngineIdentity(m_config.stateDirectory,
+                                         probe::EngineSeed(ListenText(m_config)), problem);
+    if (!problem.empty()) {
+        Log("engine state not kept (" + problem +
+            "); engine ID derived from the machine ID and listen address, boots from the clock");
+    }
+    Log("SNMPv3 engine ID " + probe::HexText(m_engine.id) + ", boots " +
+        std::to_string(m_engine.boots));
 }
 
 void Probe::ReportReplay() {
@@ -327,9 +347,8 @@ void Probe::Watch() {
     for (const auto& monitor : m_monitors) {
         monitor->Check();
     }
-    const std::string refused = m_refusals.Poll();
-    if (!refused.empty()) {
-        Log("refused: " + refused);
+    for (const std::string& line : m_refusals.Poll(std::chrono::steady_clock::now())) {
+        Log(line);
     }
     if (m_replay.loop && !m_replay.reported &&
         m_replay.loop->Current() != probe::CaptureLoop::State::kRunning) {

@@ -100,7 +100,8 @@ TEST(ProbeConfig, ReadsEverySetting) {
                                         "community ops 10.1.0.0/16 192.168.1.7 fd00::/8\n"
                                         "user mon SHA-256 authpass1 AES privpass1\n"
                                         "contact  Network operations <noc@example.net>  \n"
-                                        "location rack 4\n",
+                                        "location rack 4\n"
+                                        "state-directory /srv/probe\n",
                                         config, error))
         << error;
     EXPECT_EQ(config.interfaces, (std::vector<std::string>{"eth0", "eth1"}));
@@ -108,6 +109,7 @@ TEST(ProbeConfig, ReadsEverySetting) {
     EXPECT_EQ(probe::TransportList(config.listen), "udp:10.0.0.1:161,udp6:[::1]:1161");
     EXPECT_EQ(config.contact, "Network operations <noc@example.net>");
     EXPECT_EQ(config.location, "rack 4");
+    EXPECT_EQ(config.stateDirectory, "/srv/probe");
     EXPECT_EQ(probe::AccessLines(config),
               (std::vector<std::string>{"rocommunity ops 10.1.0.0/16",
                                         "rocommunity ops 192.168.1.7", "rocommunity6 ops fd00::/8",
@@ -118,6 +120,7 @@ TEST(ProbeConfig, ReadsEverySetting) {
     ASSERT_TRUE(probe::ParseProbeConfig("interface eth0\n", config, error));
     EXPECT_EQ(probe::TransportList(config.listen), "udp:127.0.0.1:1161");
     EXPECT_TRUE(probe::AccessLines(config).empty());
+    EXPECT_EQ(config.stateDirectory, "/var/lib/rmonprobe");
     // No file: the loopback default, "public" from loopback only.
     EXPECT_EQ(probe::AccessLines(probe::DefaultProbeConfig()),
               (std::vector<std::string>{"rocommunity public 127.0.0.0/8",
@@ -149,9 +152,10 @@ TEST(ProbeConfig, RefusalsNameTheLineAndReason) {
     EXPECT_EQ(ConfigError("user mon SHA-256 short AES privpass1\n"),
               "line 1: user: passphrases need at least 8 characters");
     EXPECT_EQ(ConfigError("interface\n"), "line 1: interface: takes one value");
+    EXPECT_EQ(ConfigError("state-directory /a /b\n"), "line 1: state-directory: takes one value");
     EXPECT_EQ(ConfigError("rocommunity public\n"),
               "line 1: rocommunity: is no setting (interface, listen, community, user, contact, "
-              "location)");
+              "location, state-directory)");
 }
 
 } // namespace
