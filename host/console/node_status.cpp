@@ -26,6 +26,15 @@ std::string SecondsText(std::chrono::milliseconds took) {
     return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " s";
 }
 
+// What the node's agent last did to its SNMPv3 engine: "; agent restarted at 18:02:11".
+std::string RestartText(const ksdb::NodeActivity& activity) {
+    if (activity.restartedAt == std::chrono::system_clock::time_point{}) {
+        return "";
+    }
+    return Localize("; agent restarted at ") + ClockText(activity.restartedAt) +
+           Localize(", its SNMPv3 engine found again");
+}
+
 } // namespace
 
 NodeStatus DescribeNode(const ksdb::NodeActivity& activity) {
@@ -41,13 +50,15 @@ NodeStatus DescribeNode(const ksdb::NodeActivity& activity) {
         return {NodeState::kWaiting, Localize("waiting for the first walk")};
     }
     if (!ksdb::WalkReachedEnd(walk.status)) {
-        return {NodeState::kFailing,
-                Conversations(activity.tableRows) + Localize("last walk failed at ") +
-                    ClockText(walk.endedAt) + ": " + ksdb::ErrorText(walk.status)};
+        return {NodeState::kFailing, Conversations(activity.tableRows) +
+                                         Localize("last walk failed at ") +
+                                         ClockText(walk.endedAt) + ": " +
+                                         ksdb::ErrorText(walk.status) + RestartText(activity)};
     }
     return {NodeState::kAnswering, Conversations(activity.tableRows) +
                                        Localize("last walk ended at ") + ClockText(walk.endedAt) +
-                                       Localize(", took ") + SecondsText(walk.took)};
+                                       Localize(", took ") + SecondsText(walk.took) +
+                                       RestartText(activity)};
 }
 
 const char* NodeStateName(NodeState state) {

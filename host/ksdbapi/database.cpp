@@ -586,6 +586,9 @@ void Database::Complete(uint64_t ticket, const SnmpAnswer& answer) {
         return;
     }
     record->m_ticket = 0;
+    if (answer.engineRestarted) {
+        m_walkLog.OnEngineRestarted(flight.node);
+    }
     ApplyAnswer(*record, flight.request, answer);
     m_walkLog.OnAnswered(flight.record, static_cast<uint32_t>(record->GetInt(FLD_REQ_TARGET)),
                          record->GetInt(FLD_REQ_ERROR),

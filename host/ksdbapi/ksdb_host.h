@@ -62,6 +62,9 @@ struct NodeActivity {
     // The first time-out or unreachable failure since the node last answered (with values
     // or an error status); epoch while it answers.
     std::chrono::system_clock::time_point silentSince;
+    // SNMPv3: when the agent's engine was last found restarted (its boots count changed,
+    // or its engine ID, and the console discovered it again); epoch while never.
+    std::chrono::system_clock::time_point restartedAt;
 };
 // Whether a walk that ended with this status reached the end of its column or of the
 // agent's MIB (0, endOfMibView, or noSuchName: how a v1 agent answers past its last object).

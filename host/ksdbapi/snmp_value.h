@@ -70,6 +70,9 @@ struct SnmpRequest {
 struct SnmpAnswer {
     int status = 0;
     std::vector<SnmpVarBind> vars;
+    // SNMPv3: the agent's engine restarted (or changed) since the node's last answer and was
+    // found again before this one.
+    bool engineRestarted = false;
 };
 
 } // namespace ksdb

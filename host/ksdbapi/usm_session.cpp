@@ -92,18 +92,29 @@ bool ConfigureUsm(const UsmSecurity& usm, snmp_session& session) {
 }
 
 int ReportError(const snmp_pdu& report) {
-    // usmStats (1.3.6.1.6.3.15.1.1): unsupportedSecLevels 1 ... decryptionErrors 6.
+    // usmStats (1.3.6.1.6.3.15.1.1): each counter's arc beside the error it stands for.
     static const oid kUsmStats[] = {1, 3, 6, 1, 6, 3, 15, 1, 1};
+    struct UsmStat {
+        oid arc;
+        int error;
+    };
+    static constexpr UsmStat kCounters[] = {
+        {1, KSDB_ERR_UNSUPPORTED_SEC_LEVEL}, {2, KSDB_ERR_NOT_IN_TIME_WINDOW},
+        {3, KSDB_ERR_UNKNOWN_USER},          {4, KSDB_ERR_UNKNOWN_ENGINE_ID},
+        {5, KSDB_ERR_WRONG_DIGEST},          {6, KSDB_ERR_DECRYPTION},
+    };
     const netsnmp_variable_list* var = report.variables;
     const size_t prefix = std::size(kUsmStats);
     if (var == nullptr || var->name_length <= prefix ||
         !std::equal(kUsmStats, kUsmStats + prefix, var->name)) {
         return KSDB_ERR_REPORT;
     }
-    const oid counter = var->name[prefix];
-    return counter >= 1 && counter <= 6
-               ? KSDB_ERR_UNSUPPORTED_SEC_LEVEL + static_cast<int>(counter) - 1
-               : KSDB_ERR_REPORT;
+    for (const UsmStat& counter : kCounters) {
+        if (counter.arc == var->name[prefix]) {
+            return counter.error;
+        }
+    }
+    return KSDB_ERR_REPORT;
 }
 
 int SecurityFailure(int parseResult) {

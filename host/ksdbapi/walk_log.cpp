@@ -57,6 +57,10 @@ void WalkLog::OnAnswered(DbHandle record, uint32_t node, int status, bool leftCo
     m_walks.erase(walk);
 }
 
+void WalkLog::OnEngineRestarted(uint32_t node) {
+    m_nodes[node].restartedAt = std::chrono::system_clock::now();
+}
+
 NodeActivity WalkLog::Of(uint32_t node) const {
     auto it = m_nodes.find(node);
     return it == m_nodes.end() ? NodeActivity{} : it->second;

@@ -19,6 +19,8 @@ class WalkLog {
     void OnPosted(DbHandle record, bool getNext, bool fresh, bool fromStart);
     // Its answer was written into the record.
     void OnAnswered(DbHandle record, uint32_t node, int status, bool leftColumn);
+    // The node's SNMPv3 engine was found restarted before an answer.
+    void OnEngineRestarted(uint32_t node);
     // The record is gone; a walk it carried is forgotten.
     void Forget(DbHandle record) { m_walks.erase(record); }
 
