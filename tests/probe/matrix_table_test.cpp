@@ -72,24 +72,22 @@ Reference(const std::map<std::tuple<uint32_t, Mac, Mac>, Counters>& rows) {
                 {probe::kTagCounter32, counters.octets % (1ull << 32), {}, {}},
                 {probe::kTagCounter32, counters.errors, {}, {}},
             };
-            for (uint32_t column = 1; column <= 6; ++column) {
-                Arcs name = ds ? MatrixTable::kDsEntry : MatrixTable::kSdEntry;
-                name.push_back(column);
-                name.insert(name.end(), instance.begin(), instance.end());
-                objects[name] = values[column - 1];
-            }
             const probe::MatrixValue wide[] = {
                 {probe::kTagCounter32, counters.packets / (1ull << 32), {}, {}},
                 {probe::kTagCounter64, counters.packets, {}, {}},
                 {probe::kTagCounter32, counters.octets / (1ull << 32), {}, {}},
                 {probe::kTagCounter64, counters.octets, {}, {}},
             };
-            for (uint32_t column = 1; column <= 4; ++column) {
-                Arcs name = ds ? MatrixTable::kDsHcEntry : MatrixTable::kSdHcEntry;
-                name.push_back(column);
-                name.insert(name.end(), instance.begin(), instance.end());
-                objects[name] = wide[column - 1];
-            }
+            const auto add = [&](const Arcs& entry, const auto& columns) {
+                for (uint32_t column = 1; column <= std::size(columns); ++column) {
+                    Arcs name = entry;
+                    name.push_back(column);
+                    name.insert(name.end(), instance.begin(), instance.end());
+                    objects[name] = columns[column - 1];
+                }
+            };
+            add(ds ? MatrixTable::kDsEntry : MatrixTable::kSdEntry, values);
+            add(ds ? MatrixTable::kDsHcEntry : MatrixTable::kSdHcEntry, wide);
         }
     }
     return objects;
