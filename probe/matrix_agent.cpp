@@ -195,26 +195,25 @@ bool RegisterSystemGroup(const AgentSettings& settings) {
     system = settings;
     g_system = &system;
     modules.emplace_back(system.modules);
-    return RegisterScalars(
-               "system", Arcs(kSystemGroup, kSystemGroup + OID_LENGTH(kSystemGroup)),
-               {{1, [] { return TextValue(g_system->description); }},
-                {2,
-                 [] {
-                     MatrixValue value;
-                     value.tag = kTagObjectId;
-                     value.oid = g_system->objectId;
-                     return value;
-                 }},
-                {3,
-                 [] { return NumberValue(kTagTimeTicks, uint32_t(netsnmp_get_agent_uptime())); }},
-                {4, [] { return TextValue(g_system->contact); }},
-                {5, [] { return TextValue(g_system->application); }},
-                {6, [] { return TextValue(g_system->location); }},
-                {7, [] { return NumberValue(kTagInteger, kServices); }},
-                {8, [] { return NumberValue(kTagTimeTicks, 0); }}}) &&
-           RegisterObjects("sysORTable",
-                           Arcs(ModuleTable::kEntry.begin(), ModuleTable::kEntry.end() - 1),
-                           SourceOf(modules.back(), nullptr));
+    const bool scalars = RegisterScalars(
+        "system", Arcs(kSystemGroup, kSystemGroup + OID_LENGTH(kSystemGroup)),
+        {{1, [] { return TextValue(g_system->description); }},
+         {2,
+          [] {
+              MatrixValue value;
+              value.tag = kTagObjectId;
+              value.oid = g_system->objectId;
+              return value;
+          }},
+         {3, [] { return NumberValue(kTagTimeTicks, uint32_t(netsnmp_get_agent_uptime())); }},
+         {4, [] { return TextValue(g_system->contact); }},
+         {5, [] { return TextValue(g_system->application); }},
+         {6, [] { return TextValue(g_system->location); }},
+         {7, [] { return NumberValue(kTagInteger, kServices); }},
+         {8, [] { return NumberValue(kTagTimeTicks, 0); }}});
+    const Arcs modulesTable(ModuleTable::kEntry.begin(), ModuleTable::kEntry.end() - 1);
+    return scalars &&
+           RegisterObjects("sysORTable", modulesTable, SourceOf(modules.back(), nullptr));
 }
 
 void SetSystemContact(const std::string& contact, const std::string& location) {
