@@ -131,18 +131,21 @@ TEST_F(TabFrameTest, TabWindowIsMadeOnceAsTheFramesFirstPane) {
 TEST_F(TabFrameTest, CaptionFollowsTheActiveTabWhileItsEntryHoldsThePage) {
     SECTabWnd* tabs = m_tabFrame->GetTabWnd();
     const HWND page = AddPage("Utilization", "Utilization for probe")->GetSafeHwnd();
-    // A tab put in without the frame: the frame's second entry is not its tab's page.
+    AddPage("Errors", "Errors for probe");
+    // A tab put in without the frame: the frame's third entry is not its tab's page, and
+    // the last tab has no entry.
     CGraphPageWnd stranger;
     stranger.Create(nullptr, "", WS_CHILD, CRect(0, 0, 0, 0), tabs, 3000);
     tabs->AddTab(&stranger, "Stranger");
-    AddPage("Errors", "Errors for probe");
     AddPage("Bytes", "Bytes for probe");
-    tabs->ActivateTab(3);
-    EXPECT_EQ(Caption(*m_tabFrame), "Bytes for probe");
+    tabs->ActivateTab(1);
+    EXPECT_EQ(Caption(*m_tabFrame), "Errors for probe");
     tabs->ActivateTab(0);
     EXPECT_EQ(Caption(*m_tabFrame), "Utilization for probe");
     // An entry that holds another page than its tab, or no entry, leaves the caption alone.
-    tabs->ActivateTab(1);
+    tabs->ActivateTab(2);
+    EXPECT_EQ(Caption(*m_tabFrame), "Utilization for probe");
+    tabs->ActivateTab(3);
     EXPECT_EQ(m_tabFrame->SendMessage(TCM_TABSEL, 7, 0), 0);
     EXPECT_EQ(Caption(*m_tabFrame), "Utilization for probe");
     // Closed, the frame takes its pages with it (the leak check sees the objects).
