@@ -57,6 +57,7 @@ class NetSnmpTransport : public Transport {
         AnswerSink* sink;
         uint32_t node;
         SnmpRequest request;
+        std::chrono::steady_clock::time_point sentAt;
         bool resent = false; // once, after the engine was discovered again
     };
     struct Discovered {
@@ -89,15 +90,6 @@ class NetSnmpTransport : public Transport {
     void OnTimeout();
 
     std::map<uint32_t, Session> m_sessions; // by node id
-<<<<<<< HEAD
-=======
-    struct Pending {
-        AnswerSink* sink;
-        uint32_t node;
-        std::chrono::steady_clock::time_point sentAt;
-    };
-
->>>>>>> main
     std::map<uint64_t, Pending> m_pending;
     // Found by callbacks, acted on once the library call that ran them has returned (a
     // session is never closed inside its own callback).
