@@ -224,9 +224,8 @@ void NetSnmpTransport::FailRequestsOf(uint32_t node) {
 
 void NetSnmpTransport::Send(uint64_t ticket, const NodeConfig& node, const SnmpRequest& request,
                             AnswerSink& sink) {
-<<<<<<< HEAD
     Session& session = SessionOf(node);
-    m_pending[ticket] = {&sink, node.id, request};
+    m_pending[ticket] = {&sink, node.id, request, std::chrono::steady_clock::now()};
     if (node.version == SNMP_VERSION_3 && session.engineId.empty()) {
         session.waiting.push_back(ticket);
         if (!session.discovery) {
@@ -246,28 +245,15 @@ void NetSnmpTransport::Dispatch(Session& session, uint64_t ticket) {
         return;
     }
     const SnmpRequest& request = m_pending[ticket].request;
-    static const int kCommand[] = {0, SNMP_MSG_GET, SNMP_MSG_GETNEXT, SNMP_MSG_SET,
-                                   SNMP_MSG_GETBULK};
-    static_assert(DB_REQ_GET == 1 && DB_REQ_GET_NEXT == 2 && DB_REQ_SET == 3 && kReqGetBulk == 4,
-                  "kCommand is indexed by request kind");
-    netsnmp_pdu* pdu = snmp_pdu_create(kCommand[request.kind]);
-=======
-    void* session = SessionFor(node);
-    m_pending[ticket] = {&sink, node.id, std::chrono::steady_clock::now()};
-    if (!session) {
-        Deliver(ticket, Failure(m_sessions[node.id].openFailure));
-        return;
-    }
     const RequestKind* kind = KindOf(request.kind);
     if (kind == nullptr) {
         Deliver(ticket, Failure(KSDB_ERR_BAD_REQUEST));
         return;
     }
     if (TraceOn(TraceChannel::kSnmp)) {
-        TraceRequest(ticket, node, kind->name, request.vars);
+        TraceRequest(ticket, session.node, kind->name, request.vars);
     }
     netsnmp_pdu* pdu = snmp_pdu_create(kind->command);
->>>>>>> main
     if (request.kind == kReqGetBulk) {
         pdu->non_repeaters = 0;
         pdu->max_repetitions = request.maxRepetitions;
