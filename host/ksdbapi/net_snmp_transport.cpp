@@ -68,6 +68,54 @@ bool MeansEngineChanged(int status) {
     return status == KSDB_ERR_UNKNOWN_ENGINE_ID || status == KSDB_ERR_NOT_IN_TIME_WINDOW;
 }
 
+// Each request kind with its PDU type and name, found by the kind (not by position).
+struct RequestKind {
+    int kind;
+    int command;
+    const char* name;
+};
+
+constexpr RequestKind kRequestKinds[] = {
+    {DB_REQ_GET, SNMP_MSG_GET, "get"},
+    {DB_REQ_GET_NEXT, SNMP_MSG_GETNEXT, "get-next"},
+    {DB_REQ_SET, SNMP_MSG_SET, "set"},
+    {kReqGetBulk, SNMP_MSG_GETBULK, "get-bulk"},
+};
+
+// Null for a kind that is none.
+const RequestKind* KindOf(int kind) {
+    for (const RequestKind& entry : kRequestKinds) {
+        if (entry.kind == kind) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+// "request 7 to node 1 at 127.0.0.1:1161: get-bulk of 1 variable from 1.3.6.1.2.1.16.6.2.1.1"
+void TraceRequest(uint64_t ticket, const NodeConfig& node, const char* kind,
+                  const std::vector<SnmpVarBind>& vars) {
+    const size_t count = vars.size();
+    std::string text = "request " + std::to_string(ticket) + " to node " + std::to_string(node.id) +
+                       " at " + node.address + ": " + kind + " of " + std::to_string(count) +
+                       (count == 1 ? " variable" : " variables");
+    if (count > 0) {
+        text += " from " + FormatOid(vars.front().name);
+    }
+    TraceLine(TraceChannel::kSnmp, text);
+}
+
+// "answer 7 from node 1 after 3 ms: noError, 50 variables"
+void TraceAnswer(uint64_t ticket, uint32_t node, std::chrono::steady_clock::duration took,
+                 const SnmpAnswer& answer) {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(took).count();
+    TraceLine(TraceChannel::kSnmp,
+              "answer " + std::to_string(ticket) + " from node " + std::to_string(node) +
+                  " after " + std::to_string(ms) +
+                  " ms: " + (answer.status == 0 ? "noError" : ErrorText(answer.status)) + ", " +
+                  std::to_string(answer.vars.size()) + " variables");
+}
+
 SnmpAnswer Failure(int status) {
     SnmpAnswer answer;
     answer.status = status;
