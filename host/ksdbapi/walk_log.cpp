@@ -49,6 +49,7 @@ void WalkLog::OnAnswered(DbHandle record, uint32_t node, int status, bool leftCo
     summary.rows = walk->second.rows;
     summary.status = status;
     if (walk->second.wholeTable) {
+        ++activity.tableWalksEnded;
         activity.lastTableWalk = summary;
         if (WalkReachedEnd(status)) {
             activity.tableRows = summary.rows;
