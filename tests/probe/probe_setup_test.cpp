@@ -143,10 +143,10 @@ TEST(ProbeConfig, ReadsEverySetting) {
     EXPECT_EQ(config.contact, "Network operations <noc@example.net>");
     EXPECT_EQ(config.location, "rack 4");
     EXPECT_EQ(probe::AccessLines(config),
-              (std::vector<std::string>{"rocommunity ops 10.1.0.0/16",
-                                        "rocommunity ops 192.168.1.7", "rocommunity6 ops fd00::/8",
+              (std::vector<std::string>{"rwcommunity ops 10.1.0.0/16",
+                                        "rwcommunity ops 192.168.1.7", "rwcommunity6 ops fd00::/8",
                                         "createUser mon SHA-256 authpass1 AES privpass1",
-                                        "rouser mon priv"}));
+                                        "rwuser mon priv"}));
 
     // No listen line: the loopback default; no community: none at all.
     ASSERT_TRUE(probe::ParseProbeConfig("interface eth0\n", config, error));
@@ -154,8 +154,8 @@ TEST(ProbeConfig, ReadsEverySetting) {
     EXPECT_TRUE(probe::AccessLines(config).empty());
     // No file: the loopback default, "public" from loopback only.
     EXPECT_EQ(probe::AccessLines(probe::DefaultProbeConfig()),
-              (std::vector<std::string>{"rocommunity public 127.0.0.0/8",
-                                        "rocommunity6 public ::1/128"}));
+              (std::vector<std::string>{"rwcommunity public 127.0.0.0/8",
+                                        "rwcommunity6 public ::1/128"}));
 }
 
 // The configuration file the package installs is valid and as secure as none at all.
@@ -197,7 +197,7 @@ TEST(ProbeConfig, SyntaxAndRanges) {
         {"contact NOC desk #3", "", contact, "NOC desk"},
         {"location \"rack \\\"4\\\" \\\\ left\"", "", location, "rack \"4\" \\ left"},
         {"location  two   words  ", "", location, "two words"},
-        {user + "privpass1#x", "", access, created + "privpass1#x,rouser mon priv"},
+        {user + "privpass1#x", "", access, created + "privpass1#x,rwuser mon priv"},
         {"# interface eth8\n  #interface eth9\ninterface eth0 #eth1", "", interfaces, "eth0"},
         {"contact \"open", "line 1: a quote is not closed", nullptr, ""},
         {"contact \"a\"b", "line 1: a closing quote is followed by more than a blank", nullptr, ""},
@@ -212,12 +212,12 @@ TEST(ProbeConfig, SyntaxAndRanges) {
         {"listen 127.0.0.1:0",
          "line 1: listen: \"127.0.0.1:0\" has a port that is out of range 1 to 65535", nullptr, ""},
         {"community ops 0.0.0.0/0 ::/0", "", access,
-         "rocommunity ops 0.0.0.0/0,rocommunity6 ops ::/0"},
+         "rwcommunity ops 0.0.0.0/0,rwcommunity6 ops ::/0"},
         {"community ops 10.0.0.1/32 ::1/128", "", access,
-         "rocommunity ops 10.0.0.1/32,rocommunity6 ops ::1/128"},
+         "rwcommunity ops 10.0.0.1/32,rwcommunity6 ops ::1/128"},
         {"community ops ::/129",
          "line 1: community: \"::/129\" is not a network (ADDRESS or ADDRESS/BITS)", nullptr, ""},
-        {user + "12345678", "", access, created + "12345678,rouser mon priv"},
+        {user + "12345678", "", access, created + "12345678,rwuser mon priv"},
         {user + "1234567", "line 1: user: passphrases need at least 8 characters", nullptr, ""},
         {"contact " + std::string(255, 'c'), "", contact, std::string(255, 'c')},
         {"contact " + std::string(256, 'c'), "line 1: contact: is longer than 255 characters",
