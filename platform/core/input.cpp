@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <bitset>
 
@@ -74,14 +76,21 @@ void ForgetInputWindow(HWND hWnd) {
 // Qt gives the focus to containers on its own: at the first activation of the main window
 // the MDI area handed it to the active child's frame, which takes no keys, while the window
 // inside it kept the platform's focus (the Nodes list ignored Enter and Down until clicked).
-// Focus that lands on a container of the focus window goes on down to it.
+// Once a top-level window is activated and Qt is done, focus that Qt left on a container
+// of the focus window goes on down to it.
 void FollowQtFocus() {
-    QObject::connect(qApp, &QApplication::focusChanged, qApp, [](QWidget*, QWidget* now) {
-        QWidget* focus = WindowClientWidget(GetFocus());
-        if (now != nullptr && focus != nullptr && focus != now && now->isAncestorOf(focus) &&
-            focus->isVisible()) {
-            focus->setFocus(Qt::OtherFocusReason);
+    QObject::connect(qApp, &QGuiApplication::focusWindowChanged, qApp, [](QWindow* window) {
+        if (window == nullptr) {
+            return;
         }
+        QTimer::singleShot(0, qApp, [] {
+            QWidget* focus = WindowClientWidget(GetFocus());
+            QWidget* holder = QApplication::focusWidget();
+            if (focus != nullptr && holder != nullptr && holder != focus &&
+                holder->isAncestorOf(focus) && focus->isVisible()) {
+                focus->setFocus(Qt::OtherFocusReason);
+            }
+        });
     });
 }
 

@@ -33,11 +33,13 @@ class ChildFrameFilter : public QObject {
   private:
     void NoteNormalRect(QWidget* window) const {
         auto* frame = dynamic_cast<CMDIChildWnd*>(CWnd::FromHandle(m_child));
-        if (frame == nullptr || (window->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))) {
+        if (frame == nullptr ||
+            (window->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))) {
             return;
         }
         const QRect shown = window->geometry();
-        frame->m_normalRect = CRect(shown.left(), shown.top(), shown.right() + 1, shown.bottom() + 1);
+        frame->m_normalRect =
+            CRect(shown.left(), shown.top(), shown.right() + 1, shown.bottom() + 1);
     }
 
     HWND m_child;

@@ -64,8 +64,8 @@ class MenuModeKeys : public QObject {
         }
         QWidget* focus = QApplication::focusWidget();
         if (shifted && event->type() == QEvent::KeyPress && focus != nullptr && focus != m_bar) {
-            QCoreApplication::postEvent(focus, new QKeyEvent(QEvent::KeyPress, key->key(),
-                                                             key->modifiers(), key->text()));
+            QKeyEvent handed(QEvent::KeyPress, key->key(), key->modifiers(), key->text());
+            QCoreApplication::sendEvent(focus, &handed);
         }
         return true;
     }

@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include <bitset>
+
 namespace platform {
 
 namespace {
@@ -144,13 +146,21 @@ void NoteModifiers(Qt::KeyboardModifiers modifiers) {
     }
 }
 
+// The modifier keys whose key-down went to a window and whose key-up has not.
+std::bitset<256>& ModifiersSentDown() {
+    static std::bitset<256> down;
+    return down;
+}
+
 // A modifier released while a menu or a dialog had the keyboard never sent its key-up to
-// the window that saw it go down (Shift+F10, Escape, Down: the table still took Shift as
+// the window that got its key-down (Shift+F10, Escape, Down: the table still took Shift as
 // held). Input that comes without the modifier sends the missing key-up first; `pressed`
 // is the key of this input, which speaks for itself.
 void ReleaseLostModifiers(HWND target, Qt::KeyboardModifiers modifiers, UINT pressed = 0) {
     for (const ModifierKey& key : kModifierKeys) {
-        if (UINT(key.vk) != pressed && GetKeyState(key.vk) < 0 && !(modifiers & key.modifier)) {
+        if (UINT(key.vk) != pressed && ModifiersSentDown()[size_t(key.vk)] &&
+            !(modifiers & key.modifier)) {
+            ModifiersSentDown()[size_t(key.vk)] = false;
             NoteKeyState(key.vk, false);
             SendMessage(target, key.keyUp, WPARAM(key.vk), KeyData(true, true));
         }
@@ -342,6 +352,7 @@ void PaintingWidget::keyPressEvent(QKeyEvent* event) {
     if (vk != 0) {
         bool wasDown = event->isAutoRepeat() || GetKeyState(int(vk)) < 0;
         NoteKeyState(int(vk), true);
+        ModifiersSentDown()[vk & 0xff] = true;
         SendMessage(target, KeyMessage(vk, false), vk, KeyData(wasDown, false));
     }
     UINT code = CharCodeFromQt(event->key(), event->text(), event->modifiers());
@@ -360,6 +371,7 @@ void PaintingWidget::keyReleaseEvent(QKeyEvent* event) {
         return;
     }
     NoteKeyState(int(vk), false);
+    ModifiersSentDown()[vk & 0xff] = false;
     SendMessage(KeyTarget(m_hWnd), KeyMessage(vk, true), vk, KeyData(true, true));
 }
 

@@ -153,6 +153,7 @@ def wheel_and_border(c):
     c.wait_step()
     before = Layout(c.path("layout0.txt"))
     c.main_window()
+    c.click(before.screen(before.cell(2, SOURCE)))  # the wheel goes to the focus window
     c.click(before.screen(before.cell(2, SOURCE)), button=5, repeat=WHEEL_NOTCHES)
     border = before.columns[BYTES][1]
     c.move(before.screen((border, 5)))

@@ -1,9 +1,9 @@
 // Menus: the handle model, and tracked popups answered by the scripted hook.
 #include "framework_test_util.h"
+#include "platform/core/window_private.h"
 #include "platform/framework/afx.h"
 #include "platform/framework/menu.h"
 #include "platform/toolkit/platform_app.h"
-#include "platform/core/window_private.h"
 #include "platform/toolkit/scripted_ui.h"
 #include "tests/support/logging_wnd.h"
 
