@@ -13,8 +13,6 @@ Cases:
                      window, its name in the main window's title;
   first_keys         at first launch the Nodes window takes Enter without a click;
   f10                F10 gives the keyboard to the menu bar: Down opens File;
-  alt_letter_escape  after Alt+F and Escape, Shift+F10 still opens the table's context
-                     menu;
   chinese            under LANGUAGE=zh_CN the menu bar and the status line are Chinese.
 
 usage: console_menus_test.py QUILLON SOURCE_DIR WORK_DIR [CASE...]
@@ -25,7 +23,6 @@ import re
 import sys
 import time
 
-from console_xinput_test import CONTEXT_MENU, SOURCE, Layout, opened
 from desktop import TITLE, fail, popup, run_cases, windows, xdotool
 
 NODE_TITLE = TITLE + " - [demo-probe]"
@@ -198,26 +195,6 @@ def f10(c):
         fail("Escape left the menu %r open" % popup(c.path("popup2.txt")))
 
 
-def alt_letter_escape(c):
-    opened(c)
-    c.hand_over("dump-popup " + c.path("popup1.txt"))
-    c.add("quit")
-    c.start()
-    c.wait_step()
-    layout = Layout(c.path("layout0.txt"))
-    c.main_window()
-    c.click(layout.screen(layout.cell(1, SOURCE)))
-    c.keys("alt+f", "Escape", "shift+F10")
-    c.go()
-    c.wait_step()
-    shown = popup(c.path("popup1.txt"))
-    c.keys("Escape")
-    c.go()
-    finish(c)
-    if shown != CONTEXT_MENU:
-        fail("Alt+F, Escape, Shift+F10: menu %r, expected the context menu" % shown)
-
-
 def chinese(c):
     c.env["LANGUAGE"] = "zh_CN"
     c.add("open demo-probe", "wait-status answering 90", "dump-menu-bar " + c.path("bar-zh.txt"),
@@ -236,7 +213,7 @@ def chinese(c):
         fail("under zh_CN the status line shows %r" % status)
 
 
-CASES = [matrix_menu, export, exit_and_open, first_keys, f10, alt_letter_escape, chinese]
+CASES = [matrix_menu, export, exit_and_open, first_keys, f10, chinese]
 
 if __name__ == "__main__":
     run_cases(CASES, sys.argv[1:])
