@@ -18,7 +18,7 @@ usage: console_reopen_test.py QUILLON SOURCE_DIR WORK_DIR
 import os
 import sys
 
-from desktop import fail, read_png, run
+from desktop import fail, read_png, run_cases
 
 NODES = ["demo-probe", "second-probe", "third-probe"]
 HIGHLIGHT = (0, 0, 128)
@@ -189,25 +189,21 @@ def test(console):
         fail("Window > %s left it %s" % (NODES[-1], windows.states.get(NODES[-1])))
 
 
-def with_three_nodes(test):
+def reopen(console):
     """The probe's nodes file names it three times: three nodes on one agent."""
-    def three(console):
-        nodes = console.env["TESSARAN_NODES"]
-        with open(nodes) as f:
-            address = f.read().split("\n")[-2].split()[1]
-        three_nodes = console.path("nodes")
-        with open(three_nodes, "w") as f:
-            for number, node in enumerate(NODES, 1):
-                f.write("%d %s 2c public 1000 2 %s\n" % (number, address, node))
-        console.env["TESSARAN_NODES"] = three_nodes
-        test(console)
-    return three
+    nodes = console.env["TESSARAN_NODES"]
+    with open(nodes) as f:
+        address = f.read().split("\n")[-2].split()[1]
+    three_nodes = console.path("nodes")
+    with open(three_nodes, "w") as f:
+        for number, node in enumerate(NODES, 1):
+            f.write("%d %s 2c public 1000 2 %s\n" % (number, address, node))
+    console.env["TESSARAN_NODES"] = three_nodes
+    test(console)
 
 
 def main():
-    run(with_three_nodes(test), *sys.argv[1:4])
-    print("ok: the Window menu lists every node window, a minimised one walks, a closed one "
-          "opens again by a double click, Enter and the Nodes menu")
+    run_cases([reopen], sys.argv[1:])
 
 
 if __name__ == "__main__":
