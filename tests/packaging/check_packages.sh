@@ -34,6 +34,8 @@ for package in tessaran rmonprobe; do
     fi
 done
 trap cleanup EXIT
+# Debian keeps system users after a purge: one left by an earlier install keeps its fields.
+user_before="$(getent passwd rmonprobe || true)"
 debs=("$packages"/tessaran_*.deb "$packages"/rmonprobe_*.deb)
 version="$(dpkg-deb -f "${debs[1]}" Version)"
 
@@ -68,11 +70,14 @@ echo "== installed"
 if ldd /usr/bin/quillon /usr/lib/*/tessaran/*.so | grep -q "not found"; then
     fail "a library is not found without LD_LIBRARY_PATH"
 fi
-[ "$(getent passwd rmonprobe | cut -d: -f5)" = "Tessaran RMON probe" ] || fail "the rmonprobe user"
+[ -n "$user_before" ] ||
+    [ "$(getent passwd rmonprobe | cut -d: -f5 | cut -d, -f1)" = "Tessaran RMON probe" ] ||
+    fail "the rmonprobe user has no GECOS: $(getent passwd rmonprobe)"
 [ -L "$unit_link" ] || fail "rmonprobe.service is not enabled"
 [ "$(stat -c '%U:%G %a' "$conf")" = "root:rmonprobe 640" ] || fail "$conf is $(stat -c '%U:%G %a' "$conf")"
 
 echo "== autopkgtest's checks (debian/tests)"
+chmod 755 "$work" # the probe's user reads the capture below it
 export AUTOPKGTEST_TMP="$work"
 bash "$root/debian/tests/probe-as-shipped"
 bash "$root/debian/tests/console-walks-probe" "${expected[@]}"
