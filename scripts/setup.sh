@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   ieee-data gettext python3 fonts-dejavu-core fonts-wqy-zenhei xvfb xauth xdotool openbox
   libmuparser-dev libpcap-dev clang libclang-rt-14-dev tshark python3-scapy iproute2
-  dpkg-dev file lintian adduser
+  dpkg-dev file lintian adduser debhelper debootstrap
 )
 
 missing=()

@@ -11,7 +11,7 @@
 // $TESSARAN_TRACE the trace channels written to standard error (see common/trace.h).
 #include "common/trace.h"
 #include "host/console/loop_watch.h"
-#include "host/console/plugin_host.h"
+#include "host/console/plugin_pool.h"
 #include "host/console/quillon_frame.h"
 #include "host/console/script/conversation_commands.h"
 #include "host/console/script/graph_commands.h"
@@ -122,20 +122,20 @@ UINT GraphInterval(const Options& options) {
     return interval ? interval : GraphEngine::IntervalFromEnvironment();
 }
 
-int RunConsole(const Options& options, PluginHost& plugin) {
+int RunConsole(const Options& options, PluginPool& plugins) {
     // Graphs the plug-in posts are drawn by the host's engine, polling as the console's
     // own database instance.
     GraphEngine graphs(kHostContext, GraphInterval(options));
     graphs.Install();
     // The frame window does not delete its object; the console owns it.
-    auto frame = std::make_unique<QuillonFrame>(plugin, kHostContext, ConsoleNodes());
+    auto frame = std::make_unique<QuillonFrame>(plugins, kHostContext, ConsoleNodes());
     if (!frame->CreateFrame(kTitle)) {
         std::cerr << "quillon: cannot create the main window\n";
         return 1;
     }
     AfxSetMainWnd(frame.get());
     ReportNodesFileErrors(*frame);
-    ScriptRunner script(*frame, plugin);
+    ScriptRunner script(*frame);
     AddGraphCommands(script, *frame, graphs);
     RegisterConversationCommands(script, *frame);
     AddMenuCommands(script, *frame);
@@ -184,13 +184,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     EnsureWinIni();
-    PluginHost plugin;
+    PluginPool plugins;
     std::string error;
-    if (!plugin.Load(kPluginModule, error)) {
+    if (!plugins.Load(kPluginModule, error)) {
         std::cerr << "quillon: " << error << std::endl;
         return 1;
     }
-    const int exitCode = RunConsole(options, plugin);
-    plugin.Unload();
+    const int exitCode = RunConsole(options, plugins);
+    plugins.Unload();
     return exitCode;
 }

@@ -28,14 +28,18 @@ NodeWindow::NodeWindow(PluginHost& plugin, uint32_t hostContext, std::function<v
     : m_plugin(plugin), m_hostContext(hostContext), m_onClosed(std::move(onClosed)) {}
 
 BOOL NodeWindow::Open(CMDIFrameWnd* frame, uint32_t nodeId, const std::string& nodeName) {
+    m_nodeId = nodeId;
+    m_nodeName = nodeName;
+    m_walksAtOpen = ksdb::ActivityOf(nodeId).tableWalksEnded;
     const DWORD style = WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW | WS_MAXIMIZE;
     if (!Create(nullptr, nodeName.c_str(), style, rectDefault, frame)) {
         return FALSE;
     }
-    if (!BuildMatrixTab(frame)) {
+    if (!BuildMatrixTab(frame) || !m_plugin.SetNode(nodeId, &m_nodeName)) {
         return FALSE;
     }
-    return ShowNode(nodeId, nodeName);
+    RefreshStatus();
+    return TRUE;
 }
 
 // InitTab creates the view as a page of the tab window; the console then adds the page,
@@ -52,15 +56,8 @@ BOOL NodeWindow::BuildMatrixTab(CWnd* frame) {
     return TRUE;
 }
 
-BOOL NodeWindow::ShowNode(uint32_t nodeId, const std::string& nodeName) {
-    m_nodeName = nodeName;
-    SetWindowText(nodeName.c_str());
-    if (!m_plugin.SetNode(nodeId, &m_nodeName)) {
-        return nodeId == m_nodeId;
-    }
-    m_nodeId = nodeId;
-    RefreshStatus();
-    return TRUE;
+int NodeWindow::WalksSinceOpen() const {
+    return ksdb::ActivityOf(m_nodeId).tableWalksEnded - m_walksAtOpen;
 }
 
 void NodeWindow::RefreshStatus() {

@@ -2,6 +2,48 @@
 
 #include "platform/framework/module.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/sendfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string SystemError(const std::string& what) {
+    return what + ": " + std::strerror(errno);
+}
+
+// Copies the file at path into a new anonymous memory file; -1 (error set) when it cannot.
+int CopyIntoMemoryFile(const std::string& path, std::string& error) {
+    const int source = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (source < 0) {
+        error = SystemError("cannot read " + path);
+        return -1;
+    }
+    const size_t slash = path.rfind('/');
+    const int copy = memfd_create(path.substr(slash + 1).c_str(), MFD_CLOEXEC);
+    struct stat status {};
+    bool copied = copy >= 0 && fstat(source, &status) == 0;
+    for (off_t left = copied ? status.st_size : 0; copied && left > 0;) {
+        const ssize_t written = sendfile(copy, source, nullptr, static_cast<size_t>(left));
+        copied = written > 0;
+        left -= written;
+    }
+    if (!copied) {
+        error = SystemError("cannot copy " + path);
+    }
+    close(source);
+    if (!copied && copy >= 0) {
+        close(copy);
+    }
+    return copied ? copy : -1;
+}
+
+} // namespace
+
 PluginHost::~PluginHost() {
     Unload();
 }
@@ -36,8 +78,34 @@ bool PluginHost::Load(const char* moduleName, std::string& error) {
     return resolved;
 }
 
+bool PluginHost::LoadCopy(HMODULE original, std::string& error) {
+    Unload();
+    char path[4096];
+    if (!GetModuleFileName(original, path, sizeof path)) {
+        error = "the plug-in to copy is not loaded";
+        return false;
+    }
+    const int copy = CopyIntoMemoryFile(path, error);
+    if (copy < 0) {
+        return false;
+    }
+    const std::string copyPath = "/proc/self/fd/" + std::to_string(copy);
+    if (!Load(copyPath.c_str(), error)) {
+        close(copy);
+        error += std::string(", a copy of ") + path;
+        return false;
+    }
+    m_copyFile = copy;
+    return true;
+}
+
 bool PluginHost::Unload() {
     const bool freed = !m_module || FreeLibrary(m_module);
+    if (m_copyFile >= 0) {
+        close(m_copyFile);
+        m_copyFile = -1;
+    }
+    m_shownNode = 0;
     m_module = nullptr;
     m_initTab = nullptr;
     m_setNode = nullptr;
@@ -55,7 +123,11 @@ HWND PluginHost::InitTab(uint32_t hostContext, CWnd* parent, CWnd* frame, CWnd**
 }
 
 BOOL PluginHost::SetNode(uint32_t nodeId, void* nodeData) {
-    return m_setNode ? m_setNode(nodeId, nodeData) : FALSE;
+    const BOOL taken = m_setNode ? m_setNode(nodeId, nodeData) : FALSE;
+    if (taken) {
+        m_shownNode = nodeId;
+    }
+    return taken;
 }
 
 BOOL PluginHost::Command(UINT id) {

@@ -3,6 +3,7 @@
 #include "host/console/node_list_wnd.h"
 #include "host/console/node_window.h"
 #include "host/console/plugin_host.h"
+#include "host/console/plugin_pool.h"
 #include "host/console/save_dialog.h"
 #include "hostapi/ksmem32.h"
 #include "hostapi/tessaran_ids.h"
@@ -47,8 +48,9 @@ ON_MESSAGE(WM_INITMENUPOPUP, OnInitMenuPopup)
 ON_WM_CLOSE()
 END_MESSAGE_MAP()
 
-QuillonFrame::QuillonFrame(PluginHost& plugin, uint32_t hostContext, std::vector<ConsoleNode> nodes)
-    : m_plugin(plugin), m_hostContext(hostContext), m_nodes(std::move(nodes)) {}
+QuillonFrame::QuillonFrame(PluginPool& plugins, uint32_t hostContext,
+                           std::vector<ConsoleNode> nodes)
+    : m_plugins(plugins), m_hostContext(hostContext), m_nodes(std::move(nodes)) {}
 
 BOOL QuillonFrame::CreateFrame(const char* title) {
     const CRect rect(0, 0, 1180, 720);
@@ -80,7 +82,7 @@ HMENU QuillonFrame::BuildMenuBar() {
         AppendMenu(nodes, MF_STRING, ID_NODE_FIRST + i, m_nodes[i].name.c_str());
     }
 
-    m_plugin.LoadSubMenu();
+    m_plugins.First().LoadSubMenu();
     m_matrixMenu = CreatePopupMenu();
     for (const HostMenuItem& item : kMatrixMenuItems) {
         AppendMenu(m_matrixMenu, MF_STRING | MF_GRAYED, item.id, Localize(item.text));
@@ -115,22 +117,73 @@ BOOL QuillonFrame::OpenNode(const std::string& name) {
     if (!node) {
         return FALSE;
     }
-    if (m_nodeWindow) {
-        m_nodeWindow->MDIActivate();
-        return m_nodeWindow->ShowNode(node->id, node->name);
+    if (NodeWindow* open = NodeWindowOf(node->id)) {
+        BringForward(open);
+        return TRUE;
     }
-    m_nodeWindow = new NodeWindow(m_plugin, m_hostContext, [this] { m_nodeWindow = nullptr; });
-    NodeWindow* window = m_nodeWindow;
-    if (window->Open(this, node->id, node->name)) {
+    return OpenNodeWindow(*node);
+}
+
+void QuillonFrame::BringForward(NodeWindow* window) {
+    if (::IsIconic(window->m_hWnd)) {
+        MDIRestore(window);
+    }
+    MDIActivate(window);
+}
+
+// The window takes a plug-in instance of its own and gives it back when it closes.
+BOOL QuillonFrame::OpenNodeWindow(const ConsoleNode& node) {
+    std::string error;
+    PluginHost* plugin = m_plugins.Take(node.id, error);
+    if (!plugin) {
+        const std::string text = Localize("Cannot open ") + node.name + ": " + error;
+        MessageBox(text.c_str(), Localize("Open node"), MB_OK | MB_ICONSTOP);
+        return FALSE;
+    }
+    auto* window = new NodeWindow(*plugin, m_hostContext, [this, id = node.id, plugin] {
+        m_nodeWindows.erase(id);
+        m_plugins.Give(plugin);
+    });
+    m_nodeWindows[node.id] = window;
+    if (window->Open(this, node.id, node.name)) {
         return TRUE;
     }
     if (IsWindow(window->m_hWnd)) {
         window->DestroyWindow();
     } else {
+        m_nodeWindows.erase(node.id);
+        m_plugins.Give(plugin);
         delete window;
     }
-    m_nodeWindow = nullptr;
+    const std::string text = Localize("The plug-in did not show ") + node.name;
+    MessageBox(text.c_str(), Localize("Open node"), MB_OK | MB_ICONSTOP);
     return FALSE;
+}
+
+NodeWindow* QuillonFrame::NodeWindowOf(uint32_t node) const {
+    auto found = m_nodeWindows.find(node);
+    return found == m_nodeWindows.end() ? nullptr : found->second;
+}
+
+NodeWindow* QuillonFrame::FrontNodeWindow() const {
+    for (HWND child : MDIGetChildren()) {
+        for (const auto& [node, window] : m_nodeWindows) {
+            if (window->m_hWnd == child) {
+                return window;
+            }
+        }
+    }
+    return nullptr;
+}
+
+std::vector<NodeWindow*> QuillonFrame::NodeWindows() const {
+    std::vector<NodeWindow*> windows;
+    for (const ConsoleNode& node : m_nodes) {
+        if (NodeWindow* window = NodeWindowOf(node.id)) {
+            windows.push_back(window);
+        }
+    }
+    return windows;
 }
 
 BOOL QuillonFrame::PostOpenNode(const std::string& name) {
@@ -140,15 +193,24 @@ BOOL QuillonFrame::PostOpenNode(const std::string& name) {
 }
 
 // The plug-in answers for its graph commands, enabled while table rows are selected; the
-// console enables All and Conversations itself: while the node window shows its Matrix tab
-// and the plug-in enables its graphs (rows are selected).
+// console enables All and Conversations itself: while the node window in front shows its
+// Matrix tab and its plug-in enables its graphs (rows are selected).
 BOOL QuillonFrame::Enables(UINT id) const {
+    NodeWindow* front = FrontNodeWindow();
+    if (!front) {
+        return FALSE;
+    }
     if (id != ID_HOST_ALL && id != ID_CONVERSATIONS) {
-        return m_plugin.MenuUpdate(id);
+        return front->Plugin().MenuUpdate(id);
     }
     CWnd* page = nullptr;
-    return m_nodeWindow && m_nodeWindow->Tabs().GetActiveTab(page) && page &&
-           page == m_nodeWindow->View() && m_plugin.MenuUpdate(ID_HOST_UTILIZATION);
+    return front->Tabs().GetActiveTab(page) && page && page == front->View() &&
+           front->Plugin().MenuUpdate(ID_HOST_UTILIZATION);
+}
+
+BOOL QuillonFrame::Command(UINT id) const {
+    NodeWindow* front = FrontNodeWindow();
+    return front && front->Plugin().Command(id);
 }
 
 void QuillonFrame::UpdateMatrixMenu() {
@@ -168,16 +230,19 @@ void QuillonFrame::OnOpenNode(UINT id) {
 // A Matrix menu item is carried out only while it is enabled.
 void QuillonFrame::OnHostCommand(UINT id) {
     if (Enables(id)) {
-        m_plugin.Command(id);
+        Command(id);
     }
 }
 
+// The view tracks its context menu on the main window; the choice goes back to the view of
+// the node window in front, where the menu was opened.
 void QuillonFrame::OnPluginCommand(UINT id) {
-    m_plugin.Command(id);
+    Command(id);
 }
 
 TableDriver QuillonFrame::MatrixTable() const {
-    CWnd* view = m_nodeWindow ? m_nodeWindow->View() : nullptr;
+    NodeWindow* front = FrontNodeWindow();
+    CWnd* view = front ? front->View() : nullptr;
     return TableDriver(view ? view->GetSafeHwnd() : NULL, IDC_MATRIX_TABLE);
 }
 
@@ -214,9 +279,10 @@ LRESULT QuillonFrame::OnInitMenuPopup(WPARAM wParam, LPARAM lParam) {
     return SECMDIFrameWnd::OnInitMenuPopup(wParam, lParam);
 }
 
+// The plug-in instances hear Close before the frame goes.
 void QuillonFrame::OnClose() {
-    if (m_nodeWindow) {
-        m_nodeWindow->DestroyWindow();
+    for (NodeWindow* window : NodeWindows()) {
+        window->DestroyWindow();
     }
     SECMDIFrameWnd::OnClose();
 }

@@ -57,6 +57,7 @@ struct NodeActivity {
     // The last walk that began at the start of its columns (empty start instances): a whole
     // table, as a view reads it, unlike walks that start inside a table.
     WalkSummary lastTableWalk;
+    int tableWalksEnded = 0; // of those walks, since the database started
     // Rows of the last whole-table walk that reached the end of its column, or of the
     // agent's MIB (endOfMibView; noSuchName from a v1 agent): the conversations a view shows.
     int tableRows = 0;

@@ -80,6 +80,7 @@ void WalkLog::OnAnswered(DbHandle record, uint32_t node, int status, bool leftCo
         TraceEnd(record, node, summary);
     }
     if (walk->second.wholeTable) {
+        ++activity.tableWalksEnded;
         activity.lastTableWalk = summary;
         if (WalkReachedEnd(status)) {
             activity.tableRows = summary.rows;

@@ -211,6 +211,7 @@ void CreateApplication(int& argc, char** argv) {
         return;
     }
     new QApplication(argc, argv);
+    FollowQtFocus();
     std::atexit(MarkApplicationEnded);
     qAddPostRoutine(MarkApplicationEnded);
 }

@@ -238,6 +238,7 @@ TEST_F(RequestsTest, ActivityTellsSilenceFromAnswersAndWholeTableWalks) {
     }
     DbFreeRecord(partial);
     EXPECT_EQ(ActivityOf(1).walksEnded, 2);
+    EXPECT_EQ(ActivityOf(1).tableWalksEnded, 1) << "a walk from inside is not of the table";
     EXPECT_EQ(ActivityOf(1).lastTableWalk.rows, 4);
 
     m_transport->SetAnswerHook([](const NodeConfig&, const SnmpRequest&, SnmpAnswer& answer) {
@@ -250,6 +251,7 @@ TEST_F(RequestsTest, ActivityTellsSilenceFromAnswersAndWholeTableWalks) {
     EXPECT_EQ(error, KSDB_ERR_TIMEOUT);
     EXPECT_EQ(ActivityOf(1).silentSince, silentSince) << "the silence began with the first";
     EXPECT_EQ(ActivityOf(1).lastTableWalk.status, KSDB_ERR_TIMEOUT);
+    EXPECT_EQ(ActivityOf(1).tableWalksEnded, 2) << "a walk that failed ended all the same";
     EXPECT_EQ(ActivityOf(1).tableRows, 4) << "a walk cut short keeps the last full count";
 
     m_transport->SetAnswerHook(

@@ -223,7 +223,7 @@ def check_exceptions(agent, mibs, values, probe):
                         % (after - before, len(set_cases)))
     if problems:
         fail("exceptions and refused sets:\n  " + "\n  ".join(problems))
-    probe.wait_log(r"refused: .*bad community use")
+    probe.wait_log(r"refused a request from .*: bad community use")
     print("ok: %d gets answered with the right exception, %d sets refused as RFC 3416 gives "
           "and counted" % (len(get_cases), len(set_cases)))
 
@@ -272,8 +272,7 @@ def main():
             check_buckets(values)
         check_exceptions(probe.agent(), mibs, values, probe)
     finally:
-        probe.process.terminate()
-        probe.process.wait(10)
+        probe.stop()
         if veth:
             veth.remove()
 

@@ -3,7 +3,6 @@
 #include "common/number_text.h"
 
 #include "host/console/node_window.h"
-#include "host/console/plugin_host.h"
 #include "host/console/quillon_frame.h"
 #include "host/console/script/table_driver.h"
 #include "host/ksdbapi/ksdb_host.h"
@@ -41,15 +40,34 @@ std::vector<std::string> SplitWords(const std::string& text) {
     return words;
 }
 
-// The plug-in's view in the open node window, or null.
+// The plug-in's view in the node window in front, or null.
 CWnd* MatrixView(QuillonFrame& frame) {
-    NodeWindow* node = frame.NodeWnd();
+    NodeWindow* node = frame.FrontNodeWindow();
     return node ? node->View() : nullptr;
 }
 
 // The Matrix view's table, found by its child id; not open while no node window shows one.
 TableDriver MatrixTable(QuillonFrame& frame) {
     return frame.MatrixTable();
+}
+
+// A node's name: the words after the command, one blank between them.
+std::string NodeName(const std::vector<std::string>& words) {
+    std::string name;
+    for (const std::string& word : words) {
+        name += (name.empty() ? "" : " ") + word;
+    }
+    return name;
+}
+
+// The open node window of that name, or null.
+NodeWindow* OpenNodeWindow(QuillonFrame& frame, const std::string& name) {
+    for (NodeWindow* window : frame.NodeWindows()) {
+        if (window->NodeName() == name) {
+            return window;
+        }
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -80,12 +98,12 @@ ScriptRunner::Outcome ScriptRunner::Failed(std::string error) {
     return outcome;
 }
 
-ScriptRunner::ScriptRunner(QuillonFrame& frame, PluginHost& plugin)
-    : m_frame(frame), m_plugin(plugin) {}
+ScriptRunner::ScriptRunner(QuillonFrame& frame) : m_frame(frame) {}
 
-// Walks of the opened node that the host database saw end.
+// Walks of the table of the node last opened since its window opened; 0 while it is closed.
 int ScriptRunner::WalksEnded() const {
-    return ksdb::ActivityOf(m_walkNode).walksEnded;
+    NodeWindow* window = m_frame.NodeWindowOf(m_walkNode);
+    return window ? window->WalksSinceOpen() : 0;
 }
 
 bool ScriptRunner::Load(const std::string& path, std::string& error) {
@@ -113,6 +131,7 @@ void ScriptRunner::AddCommand(const std::string& name, Handler handler, Kind kin
 std::span<const ScriptRunner::Builtin> ScriptRunner::Builtins() {
     static const Builtin builtins[] = {
         {"open", &ScriptRunner::Open, Kind::Acts},
+        {"close", &ScriptRunner::Close, Kind::Acts},
         {"wait-walks", &ScriptRunner::WaitWalks, Kind::Acts},
         {"wait", &ScriptRunner::Wait, Kind::Acts},
         {"select", &ScriptRunner::Select, Kind::Acts},
@@ -219,15 +238,22 @@ ScriptRunner::Outcome ScriptRunner::Open(const std::vector<std::string>& args) {
     if (args.empty()) {
         return Failed("open needs a node name");
     }
-    std::string name;
-    for (const std::string& word : args) {
-        name += (name.empty() ? "" : " ") + word;
-    }
+    const std::string name = NodeName(args);
     if (!m_frame.OpenNode(name)) {
         return Failed("cannot open node \"" + name + "\"");
     }
-    m_walkNode = m_frame.NodeWnd()->NodeId();
-    m_walksAtOpen = WalksEnded();
+    m_walkNode = OpenNodeWindow(m_frame, name)->NodeId();
+    return {};
+}
+
+// WM_CLOSE, as the window's close box and Ctrl+F4 send it.
+ScriptRunner::Outcome ScriptRunner::Close(const std::vector<std::string>& args) {
+    const std::string name = NodeName(args);
+    NodeWindow* window = OpenNodeWindow(m_frame, name);
+    if (!window) {
+        return Failed("no window of node \"" + name + "\" is open");
+    }
+    window->SendMessage(WM_CLOSE);
     return {};
 }
 
@@ -239,9 +265,9 @@ ScriptRunner::Outcome ScriptRunner::WaitWalks(const std::vector<std::string>& ar
         return Failed("usage: wait-walks N [SECONDS]");
     }
     Outcome outcome;
-    outcome.until = [this, count] { return WalksEnded() - m_walksAtOpen >= count; };
+    outcome.until = [this, count] { return WalksEnded() >= count; };
     outcome.timeoutSeconds = seconds;
-    outcome.timeoutMessage = "timed out: " + std::to_string(WalksEnded() - m_walksAtOpen) + " of " +
+    outcome.timeoutMessage = "timed out: " + std::to_string(WalksEnded()) + " of " +
                              std::to_string(count) + " walks finished";
     return outcome;
 }
@@ -307,7 +333,7 @@ ScriptRunner::Outcome ScriptRunner::Command(const std::vector<std::string>& args
     if (args.size() != 1 || !ParseCount(args[0], id)) {
         return Failed("usage: command ID");
     }
-    if (!m_plugin.Command(static_cast<UINT>(id))) {
+    if (!m_frame.Command(static_cast<UINT>(id))) {
         return Failed("the plug-in has no view to take the command");
     }
     return {};

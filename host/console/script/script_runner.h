@@ -1,8 +1,10 @@
 // Script mode: runs one console command per line, for tests, demos and CI.
 //
-//   open NODE                 open the node's window by name and select it
-//   wait-walks N [SECONDS]    wait until N walks of the open node have ended since `open`
-//                             (as the host database counts them)
+//   open NODE                 open the node's window by name and select it; an open node's
+//                             window is brought forward
+//   close NODE                close the node's window as its close box does
+//   wait-walks N [SECONDS]    wait until N walks of that node's table have ended since its
+//                             window opened (as the host database counts them)
 //   wait SECONDS              let the console run that long
 //   select ROW...             select these display rows (0 = top), clearing the rest
 //   sort COLUMN               double-click that column's header, as a user does: the first
@@ -35,7 +37,6 @@
 #include <vector>
 
 class QuillonFrame;
-class PluginHost;
 
 class ScriptRunner {
   public:
@@ -51,7 +52,7 @@ class ScriptRunner {
     // Whether a command only reads what the console shows (then it waits for pending work).
     enum class Kind { Acts, Observes };
 
-    ScriptRunner(QuillonFrame& frame, PluginHost& plugin);
+    explicit ScriptRunner(QuillonFrame& frame);
 
     bool Load(const std::string& path, std::string& error);
     // Adds a command to those above (graph_commands.h adds the graph commands).
@@ -92,6 +93,7 @@ class ScriptRunner {
     Outcome Run(const Line& line);
 
     Outcome Open(const std::vector<std::string>& args);
+    Outcome Close(const std::vector<std::string>& args);
     Outcome WaitWalks(const std::vector<std::string>& args);
     Outcome Wait(const std::vector<std::string>& args);
     Outcome Select(const std::vector<std::string>& args);
@@ -103,13 +105,11 @@ class ScriptRunner {
     Outcome ContextMenu(const std::vector<std::string>& args);
 
     QuillonFrame& m_frame;
-    PluginHost& m_plugin;
     std::map<std::string, Added> m_added;
     std::string m_path;
     std::vector<Line> m_lines;
     size_t m_next = 0;
-    uint32_t m_walkNode = 0;
-    int m_walksAtOpen = 0;
+    uint32_t m_walkNode = 0; // the node last named by open
     Outcome m_waiting;
     Clock::time_point m_deadline;
     // While an observing command waits for pending work: when it runs regardless.

@@ -6,6 +6,8 @@
 #include "host/console/script/script_runner.h"
 #include "host/ksdbapi/ksdb_host.h"
 
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -30,13 +32,17 @@ Outcome Waiting(std::function<bool()> until, double seconds, std::string message
     return outcome;
 }
 
+NodeState StateOf(uint32_t node) {
+    return DescribeNode(ksdb::ActivityOf(node)).state;
+}
+
 NodeState StateOf(QuillonFrame& frame) {
-    NodeWindow* node = frame.NodeWnd();
-    return DescribeNode(ksdb::ActivityOf(node ? node->NodeId() : 0)).state;
+    NodeWindow* node = frame.FrontNodeWindow();
+    return StateOf(node ? node->NodeId() : 0);
 }
 
 Outcome DumpStatus(QuillonFrame& frame, const Args& args) {
-    NodeWindow* node = frame.NodeWnd();
+    NodeWindow* node = frame.FrontNodeWindow();
     if (!node) {
         return ScriptRunner::Failed("no node window is open");
     }
@@ -60,12 +66,38 @@ Outcome WaitStatus(QuillonFrame& frame, const Args& args) {
     for (NodeState state :
          {NodeState::kWaiting, NodeState::kAnswering, NodeState::kFailing, NodeState::kSilent}) {
         if (wanted == NodeStateName(state)) {
-            return Waiting([&frame, state] { return frame.NodeWnd() && StateOf(frame) == state; },
-                           seconds, "timed out: the node is not " + wanted);
+            return Waiting(
+                [&frame, state] { return frame.FrontNodeWindow() && StateOf(frame) == state; },
+                seconds, "timed out: the node is not " + wanted);
         }
     }
     return ScriptRunner::Failed("no status " + wanted +
                                 " (waiting, answering, failing, not-answering)");
+}
+
+// Seconds since the node's last whole-table walk ended, "-" before the window's first.
+std::string SecondsAgo(const NodeWindow& window) {
+    if (window.WalksSinceOpen() == 0) {
+        return "-";
+    }
+    const auto ended = ksdb::ActivityOf(window.NodeId()).lastTableWalk.endedAt;
+    const std::chrono::duration<double> ago = std::chrono::system_clock::now() - ended;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", ago.count());
+    return text;
+}
+
+// Reads the host database's record of each node, not the windows: it needs no redraw first.
+Outcome DumpNodes(QuillonFrame& frame, const Args& args) {
+    if (args.size() != 1) {
+        return ScriptRunner::Failed("usage: dump-nodes FILE");
+    }
+    std::ofstream out(args[0]);
+    for (NodeWindow* window : frame.NodeWindows()) {
+        out << "node\t" << window->NodeName() << '\t' << window->WalksSinceOpen() << '\t'
+            << SecondsAgo(*window) << '\t' << NodeStateName(StateOf(window->NodeId())) << '\n';
+    }
+    return out ? Outcome{} : ScriptRunner::Failed("cannot write " + args[0]);
 }
 
 Outcome WaitFile(const Args& args) {
@@ -87,4 +119,5 @@ void AddStatusCommands(ScriptRunner& runner, QuillonFrame& frame) {
     runner.AddCommand("wait-status",
                       [&frame](const Args& args) { return WaitStatus(frame, args); });
     runner.AddCommand("wait-file", WaitFile);
+    runner.AddCommand("dump-nodes", [&frame](const Args& args) { return DumpNodes(frame, args); });
 }
