@@ -22,7 +22,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 set(CPACK_DEBIAN_TESSARAN_PACKAGE_NAME tessaran)
-set(CPACK_DEBIAN_TESSARAN_PACKAGE_DEPENDS "ieee-data, fonts-dejavu-core")
+set(CPACK_DEBIAN_TESSARAN_PACKAGE_DEPENDS "ieee-data, fonts-dejavu-core, qt6-translations-l10n")
 set(CPACK_DEBIAN_TESSARAN_PACKAGE_RECOMMENDS "fonts-wqy-zenhei, rmonprobe")
 set(CPACK_COMPONENT_TESSARAN_DESCRIPTION
    "RMON conversation viewer for network engineers

@@ -4,9 +4,13 @@
 #include "host/graphs/axis_titles.h"
 #include "host/graphs/graph_chart.h"
 #include "platform/toolkit/platform_app.h"
+#include "platform/toolkit/scripted_ui.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QLineSeries>
+#include <QMouseEvent>
+#include <QToolTip>
 #include <QValueAxis>
 
 #include <gtest/gtest.h>
@@ -34,8 +38,8 @@ std::shared_ptr<GraphHistory> HistoryOf(const std::vector<std::string>& legends,
 
 // A chart laid out at a size, as the plug-in's MoveWindow leaves it.
 std::unique_ptr<GraphChart> ChartOf(std::shared_ptr<GraphHistory> history, QSize size,
-                                    const QString& valueTitle = "Bytes per 5 s") {
-    auto chart = std::make_unique<GraphChart>("Graph", valueTitle, std::move(history));
+                                    ValueAxisTitles valueTitles = {"Bytes per 5 s", "Bytes"}) {
+    auto chart = std::make_unique<GraphChart>("Graph", valueTitles, std::move(history));
     chart->resize(size);
     chart->show();
     PlatformApp::PumpMessages();
@@ -44,6 +48,26 @@ std::unique_ptr<GraphChart> ChartOf(std::shared_ptr<GraphHistory> history, QSize
 
 QValueAxis* ValueAxis(const GraphChart& chart) {
     return static_cast<QValueAxis*>(chart.chart()->axes(Qt::Vertical).at(0));
+}
+
+// Pixels of the chart drawn in a colour.
+int PixelsOf(GraphChart& chart, QColor color) {
+    const QImage image = chart.grab().toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            count += image.pixelColor(x, y) == color;
+        }
+    }
+    return count;
+}
+
+// The pointer moved to `at` as the window system reports it.
+void MoveMouse(GraphChart& chart, QPoint at) {
+    QMouseEvent move(QEvent::MouseMove, at, chart.viewport()->mapToGlobal(at), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(chart.viewport(), &move);
+    PlatformApp::PumpMessages();
 }
 
 } // namespace
@@ -81,27 +105,42 @@ TEST(GraphChart, ValueTicksAreRoundStepsAndTheUnitLetterIsInTheTitle) {
     EXPECT_FALSE(axis->labelFormat().contains('K'));
 }
 
+// Steps of 1, 2 and 5 at the edge: a maximum that six steps reach exactly keeps that step.
+TEST(GraphChart, TickStepsAtExactMultiplesOfSixSteps) {
+    const std::pair<double, double> steps[] = {{6, 1},     {6.001, 2},  {12, 2},    {12.001, 5},
+                                               {30, 5},    {30.001, 10}, {60, 10},  {60.01, 20},
+                                               {1.2, 0.2}, {3000, 500}, {3001, 1000}};
+    for (const auto& [maximum, step] : steps) {
+        EXPECT_DOUBLE_EQ(GraphChart::TickStep(maximum), step) << maximum;
+    }
+}
+
 TEST(GraphChart, ValueAxisTitleSaysTheUnitAndTheInterval) {
     const struct {
         std::vector<std::string> expressions;
         unsigned intervalMs;
         const char* title;
+        const char* brief;
     } cases[] = {
-        {{"100 * (800*{matrixSDOctets}/({$time}*10000000))"}, 5000, "Per cent"},
-        {{"({matrixSDErrors}/{matrixSDPkts})*100", "({x}/{y}) * 100"}, 5000, "Per cent"},
-        {{"{matrixSDOctets}", "{matrixSDOctets}"}, 5000, "Bytes per 5 s"},
-        {{"{matrixSDPkts}", "{matrixSDErrors}"}, 500, "Packets and Errors per 0.5 s"},
-        {{"{ifInDiscards}"}, 60000, "ifInDiscards per 60 s"},
-        {{"{matrixSDPkts}", "{matrixSDErrors}*100"}, 5000, ""}, // counts and per cent
-        {{"{matrixSDOctets}*8"}, 5000, ""},
-        {{"{a}{b}"}, 5000, ""},
-        {{}, 5000, ""},
+        {{"100 * (800*{matrixSDOctets}/({$time}*10000000))"}, 5000, "Per cent", "%"},
+        {{"({matrixSDErrors}/{matrixSDPkts})*100", "({x}/{y}) * 100"}, 5000, "Per cent", "%"},
+        {{"{matrixSDOctets}", "{matrixSDOctets}"}, 5000, "Bytes per 5 s", "Bytes"},
+        {{"{matrixSDPkts}", "{matrixSDErrors}"}, 500, "Packets and Errors per 0.5 s",
+         "Packets and Errors"},
+        {{"{ifInDiscards}"}, 60000, "ifInDiscards per 60 s", "ifInDiscards"},
+        {{"{matrixSDPkts}", "{matrixSDErrors}*100"}, 5000, "", ""}, // counts and per cent
+        {{"{matrixSDOctets}*8"}, 5000, "", ""},
+        {{"{a}{b}"}, 5000, "", ""},
+        {{}, 5000, "", ""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ValueAxisTitle(c.expressions, c.intervalMs), c.title) << c.title;
+        const ValueAxisTitles titles = ValueAxisTitle(c.expressions, c.intervalMs);
+        EXPECT_EQ(titles.full, c.title) << c.title;
+        EXPECT_EQ(titles.brief, c.brief) << c.title;
     }
     setenv("LANGUAGE", "zh_CN", 1);
-    EXPECT_EQ(ValueAxisTitle({"{matrixSDOctets}"}, 5000), QString::fromUtf8("字节（每 5 秒）"));
+    EXPECT_EQ(ValueAxisTitle({"{matrixSDOctets}"}, 5000).full,
+              QString::fromUtf8("字节（每 5 秒）"));
     EXPECT_EQ(TimeAxisTitle(), QString::fromUtf8("时间"));
     unsetenv("LANGUAGE");
 }
@@ -120,6 +159,25 @@ TEST(GraphChart, LegendsElideInTheMiddleWithTheWholeTextInATooltip) {
     EXPECT_LE(metrics.horizontalAdvance(label), 800 / 4);
     EXPECT_EQ(chart->LegendToolTip(3), QString::fromStdString(longLegend));
     EXPECT_EQ(chart->LegendLabel(0), "short");
+}
+
+// Over the legend of an elided text the tooltip gives the whole text, and keeps it while the
+// pointer moves on the legend; a legend shown whole gets none.
+TEST(GraphChart, HoveringAnElidedLegendShowsItsWholeText) {
+    const std::string longLegend = "fileserver.engineering.example -> printer-2f.floor2.example";
+    auto chart = ChartOf(HistoryOf({"short", longLegend}, {}), QSize(500, 300));
+    const QPoint elided = chart->LegendRect(1).center();
+    ASSERT_NE(chart->LegendLabel(1), QString::fromStdString(longLegend));
+    ASSERT_GE(elided.x(), 0);
+    for (QPoint at : {elided, elided + QPoint(2, 1), elided + QPoint(-3, 0)}) {
+        MoveMouse(*chart, at);
+        EXPECT_TRUE(QToolTip::isVisible()) << at.x();
+        EXPECT_EQ(QToolTip::text(), QString::fromStdString(longLegend));
+        EXPECT_EQ(chart->ToolTipAt(at), QString::fromStdString(longLegend));
+    }
+    const QPoint whole = chart->LegendRect(0).center();
+    MoveMouse(*chart, whole);
+    EXPECT_TRUE(chart->ToolTipAt(whole).isEmpty());
 }
 
 TEST(GraphChart, TwentySeriesGetTwentyDistinctColours) {
@@ -162,6 +220,42 @@ TEST(GraphChart, CollectingShowsNoGrid) {
     for (QAbstractAxis* axis : chart->chart()->axes()) {
         EXPECT_TRUE(axis->isGridLineVisible());
     }
+}
+
+// A value with no neighbour to draw a line to shows as a dot: the first value of a series
+// (the words are gone by then) and a value between two gaps. The legends' markers have the
+// lines' colours too: only what the plot adds counts.
+TEST(GraphChart, AValueWithoutALineShowsAsADot) {
+    constexpr int kDotPixels = 9;
+    auto history = HistoryOf({"a->b", "c->d"}, {});
+    auto chart = ChartOf(history, QSize(400, 300));
+    const QColor first = chart->LineColor(0), second = chart->LineColor(1);
+    const int firstMarker = PixelsOf(*chart, first), secondMarker = PixelsOf(*chart, second);
+    history->AddValue(0, kStartMs, 10, 500);
+    chart->Redraw();
+    EXPECT_FALSE(chart->IsCollecting());
+    EXPECT_GE(PixelsOf(*chart, first) - firstMarker, kDotPixels) << "the first value";
+    history->AddValue(1, kStartMs, 4, 500);
+    history->AddGap(1, kStartMs + kIntervalMs);
+    history->AddValue(1, kStartMs + 2 * kIntervalMs, 6, 500);
+    history->AddGap(1, kStartMs + 3 * kIntervalMs);
+    chart->Redraw();
+    EXPECT_GE(PixelsOf(*chart, second) - secondMarker, 2 * kDotPixels) << "values between gaps";
+}
+
+// A save that cannot be written is told with the file and the reason; both formats.
+TEST(GraphChart, AFailedSaveNamesTheFileAndTheReason) {
+    auto chart = ChartOf(HistoryOf({"a->b"}, {{1, 2}}), QSize(300, 200));
+    for (auto format : {GraphChart::SaveFormat::Png, GraphChart::SaveFormat::Csv}) {
+        platform::ClearMessageBoxRecords();
+        const std::string path = testing::TempDir() + "no-such-folder/graph1";
+        EXPECT_FALSE(chart->Save(path, format));
+        ASSERT_EQ(platform::MessageBoxRecords().size(), 1u);
+        EXPECT_EQ(platform::MessageBoxRecords()[0].text,
+                  "Cannot write " + path + ": No such file or directory");
+        EXPECT_EQ(platform::MessageBoxRecords()[0].caption, "Save graph");
+    }
+    platform::ClearMessageBoxRecords();
 }
 
 // Texts are kept as pictures between paints: after the axes, the legends or the size
