@@ -51,9 +51,18 @@ constexpr double kRightLegendShare = 0.25;
 // The legend marker and the spacing around a label, in pixels; the room above and below a
 // column of legends and between two of them (observed: 22 pixels apart for a 15-pixel font).
 constexpr int kLegendMarkerRoom = 32;
+// Qt Charts' margin around the plot and legend (observed: a bottom legend is 58 pixels
+// narrower than the chart).
+constexpr int kChartMargin = 20;
+constexpr int kLegendSideMargins = 58;
+// Under this height the time axis has no title, "Time", and its tick labels its room
+// (observed: at 160 pixels Qt Charts cut both to "...").
+constexpr int kTimeTitleMinHeight = 200;
 constexpr int kLegendColumnMargins = 80;
 constexpr int kLegendEntryPadding = 8;
 constexpr int kMinLegendPixels = 8;
+// The shortest legend shown: two letters each side of the ellipsis.
+const QString kShortestLegend = QString("xx") + QChar(0x2026) + "xx";
 
 // Twenty colours that stay apart from each other and from the white plot: Kelly's
 // contrasting colours without white and black, the most different first.
@@ -111,11 +120,25 @@ void GraphChart::AddAxes() {
     m_timeAxis->setTitleText(TimeAxisTitle());
     m_plot->addAxis(m_timeAxis, Qt::AlignBottom);
     m_valueAxis = new QValueAxis;
-    m_valueAxis->setTitleText(m_valueTitles.full);
     m_valueAxis->setTickType(QValueAxis::TicksDynamic);
     m_valueAxis->setTickAnchor(0);
     m_valueAxis->setLabelFormat("%g");
     m_plot->addAxis(m_valueAxis, Qt::AlignLeft);
+    AddValueTitle();
+}
+
+// The value axis' title is an item of its own, in the room of the chart's left margin, in
+// the font and colour the chart gave the time axis' title: Qt Charts cuts its own title to
+// "..." wherever the tick labels are narrower than "..." (observed, Qt 6.4: "Per cent" over
+// ticks 0 and 1, at every size).
+void GraphChart::AddValueTitle() {
+    m_valueAxis->setTitleVisible(false);
+    m_valueTitle = new QGraphicsSimpleTextItem(m_plot);
+    m_valueTitle->setFont(m_timeAxis->titleFont());
+    m_valueTitle->setBrush(m_timeAxis->titleBrush());
+    m_valueTitle->setRotation(-90);
+    const int room = QFontMetrics(m_valueTitle->font()).height();
+    m_plot->setMargins(QMargins(kChartMargin + room, kChartMargin, kChartMargin, kChartMargin));
 }
 
 // The first segment of a line carries its legend; later ones (after gaps) take its colour
@@ -172,14 +195,19 @@ void GraphChart::FitLegends() {
         return;
     }
     const bool column = m_plot->legend()->alignment() == Qt::AlignRight;
-    const int room = column ? static_cast<int>(width() * kRightLegendShare) : width() / count;
+    const int room = column ? static_cast<int>(width() * kRightLegendShare)
+                            : (width() - kLegendSideMargins) / count;
     if (column) {
         FitLegendFont(count);
     }
     const QFontMetrics metrics(m_plot->legend()->font());
+    const int textRoom = room - kLegendMarkerRoom;
+    // Where not even a few letters of each legend fit, the chart shows none: the readout
+    // under the pointer names each line.
+    m_plot->legend()->setVisible(textRoom >= metrics.horizontalAdvance(kShortestLegend));
     for (int series = 0; series < count; ++series) {
-        const QString label = metrics.elidedText(LegendToolTip(series), Qt::ElideMiddle,
-                                                 std::max(room - kLegendMarkerRoom, 0));
+        const QString label =
+            metrics.elidedText(LegendToolTip(series), Qt::ElideMiddle, std::max(textRoom, 0));
         for (QLegendMarker* marker : m_plot->legend()->markers(m_lines[series].segments[0])) {
             marker->setLabel(label);
         }
@@ -328,10 +356,18 @@ void GraphChart::UpdateValueAxis() {
         m_textsChanged = true;
     }
     const QString title = ValueTitle();
-    if (title != m_valueAxis->titleText()) {
-        m_valueAxis->setTitleText(title);
+    if (title != m_valueTitle->text()) {
+        m_valueTitle->setText(title);
         m_textsChanged = true;
     }
+    PlaceValueTitle();
+}
+
+// Up the left margin, in the middle of the plot's height.
+void GraphChart::PlaceValueTitle() {
+    const QRectF area = m_plot->plotArea();
+    const QRectF text = m_valueTitle->boundingRect();
+    m_valueTitle->setPos(kChartMargin / 2, area.center().y() + text.width() / 2);
 }
 
 // How many steps of value labels fit one above the other up the plot (at least one).
@@ -341,8 +377,7 @@ int GraphChart::ValueStepsFit() const {
         return kMaxValueSteps;
     }
     const int label = QFontMetrics(m_valueAxis->labelsFont()).height();
-    return std::clamp(static_cast<int>(height / (label + kTickLabelMargin)) - 1, 1,
-                      kMaxValueSteps);
+    return std::clamp(static_cast<int>(height / (label + kTickLabelMargin)) - 1, 1, kMaxValueSteps);
 }
 
 // The value axis' title in its longest form that fits along the plot: the whole title,
@@ -433,6 +468,7 @@ void GraphChart::PlaceCollectingText() {
 
 void GraphChart::resizeEvent(QResizeEvent* event) {
     QChartView::resizeEvent(event);
+    m_timeAxis->setTitleVisible(height() >= kTimeTitleMinHeight);
     PlaceCollectingText();
     FitLegends();
 }
@@ -501,6 +537,10 @@ void GraphChart::leaveEvent(QEvent* event) {
     QChartView::leaveEvent(event);
 }
 
+QString GraphChart::ValueAxisTitleShown() const {
+    return m_valueTitle->text();
+}
+
 bool GraphChart::IsCollecting() const {
     return m_collecting->isVisible();
 }
@@ -538,8 +578,9 @@ void GraphChart::contextMenuEvent(QContextMenuEvent* event) {
     }
     const bool asPng = chosen == png;
     const std::string path = platform::AskSaveFileName(
-        this, {chosen->text().toStdString(), chart()->title().toStdString(),
-               Localize(asPng ? "PNG images (*.png)" : "CSV files (*.csv)"), asPng ? "png" : "csv"});
+        this,
+        {chosen->text().toStdString(), chart()->title().toStdString(),
+         Localize(asPng ? "PNG images (*.png)" : "CSV files (*.csv)"), asPng ? "png" : "csv"});
     if (!path.empty()) {
         Save(path, asPng ? SaveFormat::Png : SaveFormat::Csv);
     }

@@ -59,6 +59,8 @@ class GraphChart : public QChartView {
     // What hovering at `viewPos` shows: the readout, else the whole text of an elided legend
     // the pointer is over; empty when neither.
     QString ToolTipAt(const QPoint& viewPos) const;
+    // The value axis' title as shown (its longest form that fits, with the unit letter).
+    QString ValueAxisTitleShown() const;
     // Where a drawn value (time in ms, value in axis units) lies in view coordinates.
     QPointF ViewPosition(const QPointF& value) const;
 
@@ -97,6 +99,7 @@ class GraphChart : public QChartView {
     using PointIterator = std::deque<GraphPoint>::const_iterator;
 
     void AddAxes();
+    void AddValueTitle();
     QLineSeries* AddSegment(int series);
     PointIterator AppendStretch(PointIterator it, PointIterator end, size_t step, double divisor);
     void FillSeries(int series, double divisor);
@@ -105,6 +108,7 @@ class GraphChart : public QChartView {
     void UpdateValueAxis();
     int ValueStepsFit() const;
     QString ValueTitle() const;
+    void PlaceValueTitle();
     void ShowCollecting(bool collecting);
     void CacheTexts();
     void PlaceCollectingText();
@@ -120,6 +124,7 @@ class GraphChart : public QChartView {
     QValueAxis* m_valueAxis = nullptr;
     ValueAxisTitles m_valueTitles;
     QGraphicsSimpleTextItem* m_collecting = nullptr;
+    QGraphicsSimpleTextItem* m_valueTitle = nullptr; // up the left of the plot
     TimeScale m_timeScale;
     double m_maximum = 0; // the largest value of the history
     double m_divisor = 1;

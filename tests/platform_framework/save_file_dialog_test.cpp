@@ -76,8 +76,8 @@ TEST_F(SaveFileDialogTest, ANameGetsItsExtensionBeforeAReplacementIsAsked) {
         const char* chosen; // "" when cancelled
         bool asked;
     } cases[] = {
-        {"graph1", true, "graph1.csv", false},  {"table", false, "", true},
-        {"table", true, "table.csv", true},     {"table.csv", false, "", true},
+        {"graph1", true, "graph1.csv", false},   {"table", false, "", true},
+        {"table", true, "table.csv", true},      {"table.csv", false, "", true},
         {"notes.txt", true, "notes.txt", false},
     };
     for (const auto& c : cases) {

@@ -94,8 +94,7 @@ void WriteLegends(const LiveGraph& graph, int number, std::ostream& out) {
     }
 }
 
-ScriptRunner::Outcome DumpLegends(const GraphEngine& engine,
-                                  const std::vector<std::string>& args) {
+ScriptRunner::Outcome DumpLegends(const GraphEngine& engine, const std::vector<std::string>& args) {
     if (args.size() != 1) {
         return ScriptRunner::Failed("usage: dump-legends FILE");
     }
@@ -111,8 +110,7 @@ ScriptRunner::Outcome DumpToolTip(const std::vector<std::string>& args) {
         return ScriptRunner::Failed("usage: dump-tooltip FILE");
     }
     std::ofstream out(args[0]);
-    out << (QToolTip::isVisible() ? "tooltip\t" + QToolTip::text().toStdString() : "none")
-        << '\n';
+    out << (QToolTip::isVisible() ? "tooltip\t" + QToolTip::text().toStdString() : "none") << '\n';
     return out ? ScriptRunner::Outcome{} : ScriptRunner::Failed("cannot write " + args[0]);
 }
 
