@@ -174,9 +174,10 @@ QString GraphChart::LegendToolTip(int series) const {
 }
 
 // The legend's label is a text item of the legend (Qt Charts keeps its markers' items
-// private); the first one showing the label's text.
+// private); the first one showing the label's text, its runs of blanks made one as HTML
+// shows them.
 QRect GraphChart::LegendRect(int series) const {
-    const QString label = LegendLabel(series);
+    const QString label = LegendLabel(series).simplified();
     for (QGraphicsItem* item : scene()->items()) {
         const auto* text = dynamic_cast<const QGraphicsTextItem*>(item);
         if (text && text->isVisible() && m_plot->legend()->isAncestorOf(text) &&

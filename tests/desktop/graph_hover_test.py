@@ -9,7 +9,9 @@ import sys
 
 from desktop import fail, run
 
-PACKETS = "32780"  # two series per selected row: the legends go in a column, elided
+# Utilization, Packets, Bytes and Errors of five rows: tiled with the node window and the
+# Nodes window, each graph's legends are elided.
+GRAPHS = (32779, 32780, 32781, 32782)
 
 
 def elided_legend(path):
@@ -24,19 +26,25 @@ def elided_legend(path):
 
 
 def hover(c):
-    c.add("open demo-probe", "wait-walks 1 90", "select 0 1 2 3 4", "command " + PACKETS)
-    c.hand_over("dump-legends " + c.path("legends0.txt"))
-    c.hand_over("dump-tooltip " + c.path("tooltip1.txt"))
+    c.add("open demo-probe", "wait-walks 1 90", "select 0 1 2 3 4")
+    c.add(*["command %d" % graph for graph in GRAPHS])
+    c.hand_over("dump-windows " + c.path("windows0.txt"))
+    c.hand_over("dump-legends " + c.path("legends1.txt"))
+    c.hand_over("dump-tooltip " + c.path("tooltip2.txt"))
     c.add("quit")
     c.start()
     c.wait_step()
-    centre, whole = elided_legend(c.path("legends0.txt"))
+    c.main_window()
+    c.keys("alt+w", "t")  # Window > Tile: six windows side by side
+    c.go()
+    c.wait_step()
+    centre, whole = elided_legend(c.path("legends1.txt"))
     c.main_window()
     c.move(centre)
     c.move((centre[0] + 2, centre[1] + 1))
     c.go()
     c.wait_step()
-    with open(c.path("tooltip1.txt")) as f:
+    with open(c.path("tooltip2.txt")) as f:
         shown = f.read().rstrip("\n")
     if shown != "tooltip\t" + whole:
         fail("pointer on the legend %r: %r" % (whole, shown))
