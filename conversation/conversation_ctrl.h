@@ -53,22 +53,6 @@ class CConversationCtrl : public CWnd {
     // Pieces of about 20 pixels, drawn and skipped by turns, the first and last drawn.
     static void DrawDashedLine(CDC* dc, CPoint p1, CPoint p2);
 
-    CDC m_memoryDC;
-    CRect m_lastClientRect{0, 0, 0, 0};
-    CBitmap m_memoryBitmap;
-    CRect m_ellipseRect{0, 0, 0, 0};
-    CBitmap m_boxBitmap;
-    CSize m_boxSize{0, 0};
-    COLORREF m_backgroundColor;
-    int m_nodeCount = 0;
-    CPoint m_startPoint{0, 0};
-    CPoint m_currentPoint{0, 0};
-    int m_startNode = -1;
-    int m_targetNode = -1;
-    std::vector<std::unique_ptr<ConversationNode>> m_nodes;
-    int m_mode = MODE_IDLE;
-    std::unique_ptr<CConversationPairList> m_pairs;
-
   protected:
     afx_msg void OnSize(UINT type, int cx, int cy);
     afx_msg void OnPaint();
@@ -93,4 +77,20 @@ class CConversationCtrl : public CWnd {
     CPoint Center(int position) const;
     CRect NodeBox(int position) const;
     std::string Report() const;
+
+    CDC m_memoryDC;
+    CRect m_lastClientRect{0, 0, 0, 0};
+    CBitmap m_memoryBitmap;
+    CRect m_ellipseRect{0, 0, 0, 0};
+    CBitmap m_boxBitmap;
+    CSize m_boxSize{0, 0};
+    COLORREF m_backgroundColor;
+    int m_nodeCount = 0;
+    CPoint m_startPoint{0, 0};
+    CPoint m_currentPoint{0, 0};
+    int m_startNode = -1;
+    int m_targetNode = -1;
+    std::vector<std::unique_ptr<ConversationNode>> m_nodes;
+    int m_mode = MODE_IDLE;
+    std::unique_ptr<CConversationPairList> m_pairs;
 };

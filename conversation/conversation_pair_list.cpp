@@ -10,14 +10,14 @@ void CConversationPairList::Add(int first, int second) {
 
 void CConversationPairList::GetNames(int position, char* first, char* second, size_t size) const {
     const CConversationPair& pair = GetAt(position);
-    snprintf(first, size, "%s", m_nodes[pair.m_first]->m_name);
-    snprintf(second, size, "%s", m_nodes[pair.m_second]->m_name);
+    snprintf(first, size, "%s", m_nodes[pair.GetFirst()]->m_name);
+    snprintf(second, size, "%s", m_nodes[pair.GetSecond()]->m_name);
 }
 
 BOOL CConversationPairList::Contains(int a, int b) const {
     for (const auto& pair : m_pairs) {
-        if ((pair->m_first == a && pair->m_second == b) ||
-            (pair->m_first == b && pair->m_second == a)) {
+        if ((pair->GetFirst() == a && pair->GetSecond() == b) ||
+            (pair->GetFirst() == b && pair->GetSecond() == a)) {
             return TRUE;
         }
     }

@@ -14,6 +14,11 @@ class CConversationPair : public CObject {
   public:
     CConversationPair(int first, int second) : m_first(first), m_second(second) {}
 
+    // The two nodes' positions, in the order chosen.
+    int GetFirst() const { return m_first; }
+    int GetSecond() const { return m_second; }
+
+  private:
     int m_first;
     int m_second;
 };

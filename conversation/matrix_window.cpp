@@ -63,9 +63,8 @@ CMatrixWindow::CMatrixWindow(uint32_t nodeId, const std::vector<std::string>& na
 // deleted here, before Disconnect frees the walks. The last address list is released
 // too: the view used it while the request message was being handled and keeps nothing.
 CMatrixWindow::~CMatrixWindow() {
-    for (const auto& walk : m_walks) {
-        delete TagFromValue(walk->m_tag);
-        walk->m_tag = 0;
+    for (size_t walk = 0; walk < GetWalkCount(); ++walk) {
+        delete TagFromValue(GetWalkTag(walk));
     }
     Disconnect();
     FreeAddressList();
@@ -141,8 +140,8 @@ void CMatrixWindow::RequestPair(int first, int second, int direction) {
 }
 
 bool CMatrixWindow::WalkHoldsTag(uintptr_t tag) const {
-    for (const auto& walk : m_walks) {
-        if (walk->m_tag == tag) {
+    for (size_t walk = 0; walk < GetWalkCount(); ++walk) {
+        if (GetWalkTag(walk) == tag) {
             return true;
         }
     }
@@ -296,6 +295,6 @@ std::string CMatrixWindow::Report() const {
     for (const AddressListNode* element = m_listHead; element != nullptr; element = element->next) {
         report += std::string("sent\t") + element->address + "\n";
     }
-    report += "walks\t" + std::to_string(m_walks.size()) + "\n";
+    report += "walks\t" + std::to_string(GetWalkCount()) + "\n";
     return report;
 }

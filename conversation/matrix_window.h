@@ -51,15 +51,6 @@ class CMatrixWindow : public SECWorksheet, public CMibMultiWalker, public Conver
     int OnWalkRow(DbHandle answer, uint32_t node, uintptr_t tag) override;
     void OnWalkDone(const char* lastInstance, uint32_t node, uintptr_t tag) override;
 
-    CWnd* m_owner = nullptr;
-    uint32_t m_nodeId = static_cast<uint32_t>(-1);
-    std::vector<std::string> m_names;
-    std::vector<std::string> m_addresses;
-    char m_matrixIndex[MATRIX_INDEX_SIZE] = "";
-    CConversationCtrl m_control;
-    AddressListNode* m_listHead = nullptr;
-    AddressListNode* m_listTail = nullptr;
-
   protected:
     afx_msg void OnSize(UINT type, int cx, int cy);
     afx_msg void OnTimer(UINT id);
@@ -79,6 +70,14 @@ class CMatrixWindow : public SECWorksheet, public CMibMultiWalker, public Conver
     bool WalkHoldsTag(uintptr_t tag) const;
     std::string Report() const;
 
+    CWnd* m_owner = nullptr;
+    uint32_t m_nodeId = static_cast<uint32_t>(-1);
+    std::vector<std::string> m_names;
+    std::vector<std::string> m_addresses;
+    char m_matrixIndex[MATRIX_INDEX_SIZE] = "";
+    CConversationCtrl m_control;
+    AddressListNode* m_listHead = nullptr;
+    AddressListNode* m_listTail = nullptr;
     // The tag of the walk being started, until the walker hands it back or keeps it.
     uintptr_t m_startingTag = 0;
 };

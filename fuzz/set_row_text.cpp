@@ -24,9 +24,9 @@ void AddColumns(TableModel& table, FuzzedDataProvider& input) {
     const int count = input.ConsumeIntegralInRange(1, kMaxColumns);
     for (int i = 0; i < count; ++i) {
         TableColumn column;
-        column.m_title = "c" + std::to_string(i);
-        column.m_flags = input.ConsumeIntegral<uint32_t>() &
-                         (COLUMN_NUMERIC | COLUMN_SIGNED | COLUMN_KEY | COLUMN_HIDDEN);
+        column.SetTitle("c" + std::to_string(i));
+        column.SetFlags(input.ConsumeIntegral<uint32_t>() &
+                        (COLUMN_NUMERIC | COLUMN_SIGNED | COLUMN_KEY | COLUMN_HIDDEN));
         table.InsertColumn(i, column, 0);
     }
 }
@@ -67,7 +67,7 @@ void CheckFind(TableModel& table, int row) {
     for (int column = 0; column < table.GetColumnCount(); ++column) {
         TableColumn col;
         table.GetColumn(column, col);
-        if ((col.m_flags & COLUMN_KEY) == 0) {
+        if ((col.GetFlags() & COLUMN_KEY) == 0) {
             break;
         }
         const std::string cell = table.GetCellText(row, column);
@@ -133,7 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int column = 0; table.IsSortable() && column < table.GetColumnCount(); ++column) {
         TableColumn col;
         table.GetColumn(column, col);
-        CheckOrder(table, column, (col.m_flags & COLUMN_NUMERIC) != 0);
+        CheckOrder(table, column, col.HasFlag(COLUMN_NUMERIC));
     }
     for (int row = 0; row < table.GetRowCount(); ++row) {
         CheckFind(table, row);

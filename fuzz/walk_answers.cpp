@@ -85,17 +85,17 @@ std::shared_ptr<ksdb::MemoryAgent> RandomAgent(FuzzedDataProvider& input) {
 }
 
 void WaitForWalk() {
-    for (int round = 0; round < 100000 && g_host->view->m_pendingRecord != 0; ++round) {
+    for (int round = 0; round < 100000 && g_host->view->GetPendingRequest() != 0; ++round) {
         PlatformApp::PumpMessages();
     }
-    if (g_host->view->m_pendingRecord != 0) {
+    if (g_host->view->GetPendingRequest() != 0) {
         abort(); // the walk never ended
     }
 }
 
 // One row per conversation, letter case aside.
 void CheckRows() {
-    const TableModel* table = &g_host->view->m_table->Model();
+    const TableModel* table = &g_host->view->GetTable()->Model();
     std::set<std::tuple<std::string, std::string, std::string>> seen;
     for (int row = 0; row < table->GetRowCount(); ++row) {
         auto key = std::make_tuple(table->GetCellText(row, CMatrixView::COL_INDEX),
@@ -146,8 +146,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     g_host->view = new CMatrixView(g_host->viewHost);
     g_host->view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 400, 200),
                          &g_host->tabs, IDC_MATRIX_VIEW);
-    g_host->view->m_tabIndex = g_host->tabs.AddTab(g_host->view, "Matrix");
-    g_host->view->m_frame = &g_host->frame;
+    g_host->view->SetTabIndex(g_host->tabs.AddTab(g_host->view, "Matrix"));
+    g_host->view->SetFrame(&g_host->frame);
     std::atexit(CloseHost);
     return 0;
 }

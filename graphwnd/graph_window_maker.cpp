@@ -24,7 +24,7 @@ CMDIChildWnd* GraphWindowMaker::NewGraphFrame() {
 
 void GraphWindowMaker::SetHostedGraph(CMDIChildWnd* graphFrame, HWND graph) {
     if (CMibGraph* frame = AsGraphFrame(graphFrame)) {
-        frame->m_hWndGraph = graph;
+        frame->SetGraph(graph);
     }
 }
 
@@ -39,10 +39,10 @@ BOOL GraphWindowMaker::CreateTabWnd(CMDIChildWnd* tabFrame, DWORD style) {
 
 SECTabWnd* GraphWindowMaker::GetTabWnd(CMDIChildWnd* tabFrame) {
     CMultiTabMDIChildWnd* frame = AsTabFrame(tabFrame);
-    if (frame == nullptr || !::IsWindow(frame->m_tabWnd.GetSafeHwnd())) {
+    if (frame == nullptr || !::IsWindow(frame->GetTabWnd()->GetSafeHwnd())) {
         return nullptr;
     }
-    return &frame->m_tabWnd;
+    return frame->GetTabWnd();
 }
 
 void GraphWindowMaker::AddTab(CMDIChildWnd* tabFrame, CWnd* page, LPCSTR label, LPCSTR caption) {

@@ -11,10 +11,14 @@ class CMibGraph : public SECWorksheet {
     ~CMibGraph() override;
 
     // The hosted graph; null until the creator stores it.
-    HWND m_hWndGraph;
+    HWND GetGraph() const { return m_hWndGraph; }
+    void SetGraph(HWND graph) { m_hWndGraph = graph; }
 
   protected:
     afx_msg void OnSize(UINT type, int cx, int cy);
     afx_msg BOOL OnEraseBkgnd(CDC* dc);
     DECLARE_MESSAGE_MAP()
+
+  private:
+    HWND m_hWndGraph;
 };

@@ -29,11 +29,14 @@ class CMultiTabMDIChildWnd : public CMDIChildWnd {
 
     // Empty until CreateTabWnd. The toolkit's tab window as it is: the frame needs nothing
     // beyond it.
-    SECTabWnd m_tabWnd;
-    std::vector<std::unique_ptr<TabPageEntry>> m_tabEntries;
+    SECTabWnd* GetTabWnd() { return &m_tabWnd; }
 
   protected:
     afx_msg LRESULT OnTabSelected(WPARAM position, LPARAM);
     afx_msg void OnSize(UINT type, int cx, int cy);
     DECLARE_MESSAGE_MAP()
+
+  private:
+    SECTabWnd m_tabWnd;
+    std::vector<std::unique_ptr<TabPageEntry>> m_tabEntries;
 };

@@ -28,16 +28,15 @@ void LoadPopupMenu() {
 void CreateViewWindow(CWnd* parent, CWnd* frame, int tabIndex) {
     g_matrixView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), parent,
                          IDC_MATRIX_VIEW);
-    g_matrixView->m_tabIndex = tabIndex;
+    g_matrixView->SetTabIndex(tabIndex);
     LoadPopupMenu();
     if (IsWindowObject(frame)) {
-        g_matrixView->m_frame = frame;
+        g_matrixView->SetFrame(frame);
     } else {
         AfxMessageBox(Localize("Error in Frame window"), MB_OK);
-        g_matrixView->m_frame = nullptr;
+        g_matrixView->SetFrame(nullptr);
     }
-    g_matrixView->m_horzBar = nullptr;
-    g_matrixView->m_vertBar = nullptr;
+    g_matrixView->SetHostScrollBars(nullptr, nullptr);
 }
 
 } // namespace
@@ -47,7 +46,7 @@ TESSARAN_EXPORT HWND InitTab(uint32_t hostContext, CWnd* parent, CWnd* frame, CW
     if (g_matrixView == nullptr) {
         return nullptr;
     }
-    g_matrixView->m_hostContext = hostContext;
+    g_matrixView->SetHostContext(hostContext);
     if (!ViewWindowExists() && IsWindowObject(parent)) {
         CreateViewWindow(parent, frame, tabIndex);
     }
@@ -58,11 +57,11 @@ TESSARAN_EXPORT HWND InitTab(uint32_t hostContext, CWnd* parent, CWnd* frame, CW
 }
 
 TESSARAN_EXPORT BOOL SetNode(uint32_t nodeId, void* nodeData) {
-    if (!ViewWindowExists() || nodeId == g_matrixView->m_nodeId) {
+    if (!ViewWindowExists() || nodeId == g_matrixView->GetNodeId()) {
         return FALSE;
     }
     g_matrixView->ChangeNode(nodeId);
-    g_matrixView->m_nodeData = nodeData;
+    g_matrixView->SetNodeData(nodeData);
     return TRUE;
 }
 
@@ -78,8 +77,7 @@ TESSARAN_EXPORT BOOL SetScrollBars(CScrollBar* horizontal, CScrollBar* vertical)
     if (g_matrixView == nullptr || !IsWindowObject(horizontal) || !IsWindowObject(vertical)) {
         return FALSE;
     }
-    g_matrixView->m_horzBar = horizontal;
-    g_matrixView->m_vertBar = vertical;
+    g_matrixView->SetHostScrollBars(horizontal, vertical);
     return TRUE;
 }
 

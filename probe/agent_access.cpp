@@ -70,14 +70,14 @@ std::vector<std::string> AccessLines(const ProbeConfig& config) {
     std::vector<std::string> lines;
     for (const Community& community : config.communities) {
         for (const std::string& source : community.sources) {
-            lines.push_back(std::string(IsSix(source) ? "rocommunity6 " : "rocommunity ") +
+            lines.push_back(std::string(IsSix(source) ? "rwcommunity6 " : "rwcommunity ") +
                             community.name + " " + source);
         }
     }
     for (const SnmpUser& user : config.users) {
         lines.push_back("createUser " + user.name + " " + user.authProtocol + " " + user.authKey +
                         " " + user.privProtocol + " " + user.privKey);
-        lines.push_back("rouser " + user.name + " priv");
+        lines.push_back("rwuser " + user.name + " priv");
     }
     return lines;
 }
@@ -142,12 +142,20 @@ bool CheckEndpoint(const Endpoint& endpoint, std::string& reason) {
 
 bool RegisterSecurityStatistics() {
     const Arcs snmpGroup = {1, 3, 6, 1, 2, 1, 11};
+    const Arcs snmpSet = {1, 3, 6, 1, 6, 3, 1, 1, 6};
     const Arcs usmStats = {1, 3, 6, 1, 6, 3, 15, 1, 1};
+    constexpr uint32_t kAuthenTrapsDisabled = 2; // the probe sends no notifications
     return RegisterScalars("snmp", snmpGroup,
-                           {CounterOf(1, STAT_SNMPINPKTS), CounterOf(3, STAT_SNMPINBADVERSIONS),
+                           {CounterOf(1, STAT_SNMPINPKTS),
+                            CounterOf(3, STAT_SNMPINBADVERSIONS),
                             CounterOf(4, STAT_SNMPINBADCOMMUNITYNAMES),
                             CounterOf(5, STAT_SNMPINBADCOMMUNITYUSES),
-                            CounterOf(6, STAT_SNMPINASNPARSEERRS)}) &&
+                            CounterOf(6, STAT_SNMPINASNPARSEERRS),
+                            {30, [] { return NumberValue(kTagInteger, kAuthenTrapsDisabled); }},
+                            CounterOf(31, STAT_SNMPSILENTDROPS),
+                            CounterOf(32, STAT_SNMPPROXYDROPS)}) &&
+           // snmpSetSerialNo: no set ever succeeds, so it never advances.
+           RegisterScalars("snmpSet", snmpSet, {{1, [] { return NumberValue(kTagInteger, 0); }}}) &&
            RegisterScalars("usmStats", usmStats,
                            {CounterOf(1, STAT_USMSTATSUNSUPPORTEDSECLEVELS),
                             CounterOf(2, STAT_USMSTATSNOTINTIMEWINDOWS),

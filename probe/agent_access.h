@@ -15,8 +15,10 @@ namespace probe {
 // net-snmp's transport list for the endpoints: "udp:127.0.0.1:1161,udp6:[::1]:1161".
 std::string TransportList(const std::vector<Endpoint>& endpoints);
 
-// net-snmp configuration lines granting the configuration's communities and users
-// read-only access to every object, and nothing else.
+// net-snmp configuration lines granting the configuration's communities and users access
+// to every object, and nothing else. The view lets sets through to the registrations, which
+// refuse every one with RFC 3416's error for the object (notWritable, noCreation): access is
+// read-only however it is granted.
 std::vector<std::string> AccessLines(const ProbeConfig& config);
 
 // Forgets every community and user, for a configuration read again.
@@ -26,8 +28,9 @@ void ClearAccess();
 // in use", "permission denied", "not a local address").
 bool CheckEndpoint(const Endpoint& endpoint, std::string& reason);
 
-// Registers snmpInPkts, snmpInBadVersions, snmpInBadCommunityNames, snmpInBadCommunityUses
-// and snmpInASNParseErrs, and the USM statistics (usmStats).
+// Registers snmpInPkts, snmpInBadVersions, snmpInBadCommunityNames, snmpInBadCommunityUses,
+// snmpInASNParseErrs, snmpEnableAuthenTraps, snmpSilentDrops, snmpProxyDrops,
+// snmpSetSerialNo and the USM statistics (usmStats).
 bool RegisterSecurityStatistics();
 
 // Refused requests since the last call, as a log line ("2 bad community names, 1 wrong

@@ -1,5 +1,5 @@
-// What ifTable says of a live interface, read from Linux's /sys/class/net when the
-// capture opens.
+// What IF-MIB says of a live interface, read from Linux's /sys/class/net: when the capture
+// opens and every tenth of a second after, so that ifTable follows the kernel.
 #pragma once
 
 #include "probe/interface_table.h"
@@ -8,8 +8,8 @@
 
 namespace probe {
 
-// The ifTable columns of interface `name` (description, MTU, speed, address, states) with
-// `ifIndex`; columns Linux does not report (a virtual link's speed) are 0 or empty.
-MonitoredInterface DescribeInterface(const std::string& name, uint32_t ifIndex);
+// The kernel's view of interface `name` now; not present if there is no such interface.
+// Columns Linux does not report (a virtual link's speed) are 0 or empty.
+InterfaceState ReadInterface(const std::string& name);
 
 } // namespace probe

@@ -1,26 +1,26 @@
 #include "probe/interface_monitor.h"
 
+#include "probe/interface_info.h"
+
 namespace probe {
 namespace {
 
 constexpr int kSnapLength = 64;        // addresses and tags are all the count reads
 constexpr int kFullSnapLength = 65535; // with the FCS captured, it is checked
 constexpr auto kRetry = std::chrono::seconds(1);
-const Arcs kIfIndex = {1, 3, 6, 1, 2, 1, 2, 2, 1, 1}; // ifIndex, without instance
 
 } // namespace
 
 InterfaceMonitor::InterfaceMonitor(const MonitorSettings& settings, MatrixTable& table,
-                                   EtherStatistics& statistics, std::mutex& guard,
+                                   MonitoredInterface& row, std::mutex& guard,
                                    PairCollector::Uptime uptime, Log log)
-    : m_settings(settings), m_statistics(statistics), m_guard(guard),
+    : m_settings(settings), m_table(table), m_row(row), m_uptime(uptime), m_guard(guard),
       m_collector(table, settings.matrixIndex, settings.tableSize, std::move(uptime)),
       m_log(std::move(log)) {
     MatrixControl control;
-    control.dataSource = kIfIndex;
-    control.dataSource.push_back(settings.ifIndex);
-    control.owner = settings.owner;
     std::lock_guard<std::mutex> lock(guard);
+    control.dataSource = DataSourceOf(row.ifIndex);
+    control.owner = settings.owner;
     table.SetControl(settings.matrixIndex, control);
 }
 
@@ -35,11 +35,15 @@ bool InterfaceMonitor::Open(std::string& error) {
         return false;
     }
     m_loop = std::make_unique<CaptureLoop>(std::move(source), m_settings.rules, m_collector,
-                                           m_statistics, m_guard, false);
+                                           m_row.statistics, m_guard, false);
     m_loop->Start();
-    m_log("counting interface " + m_settings.interface + " (ifIndex " +
-          std::to_string(m_settings.ifIndex) + ") in matrix index " +
-          std::to_string(m_settings.matrixIndex));
+    uint32_t ifIndex = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_guard);
+        ifIndex = m_row.ifIndex;
+    }
+    m_log("counting interface " + m_settings.interface + " (ifIndex " + std::to_string(ifIndex) +
+          ") in matrix index " + std::to_string(m_settings.matrixIndex));
     return true;
 }
 
@@ -47,7 +51,7 @@ void InterfaceMonitor::ReportDrops() {
     uint32_t drops = 0;
     {
         std::lock_guard<std::mutex> lock(m_guard);
-        drops = m_statistics.dropEvents;
+        drops = m_row.statistics.dropEvents;
     }
     if (drops != m_dropsReported) {
         m_log("interface " + m_settings.interface + ": " + std::to_string(drops - m_dropsReported) +
@@ -56,8 +60,26 @@ void InterfaceMonitor::ReportDrops() {
     }
 }
 
+// The kernel is read without the lock; only taking the result in holds it.
+void InterfaceMonitor::FollowInterface() {
+    const InterfaceState now = ReadInterface(m_settings.interface);
+    std::string change;
+    {
+        std::lock_guard<std::mutex> lock(m_guard);
+        change = FollowKernel(m_row, now, m_uptime());
+        MatrixControl* control = m_table.Control(m_settings.matrixIndex);
+        if (control) {
+            control->dataSource = DataSourceOf(m_row.ifIndex);
+        }
+    }
+    if (!change.empty()) {
+        m_log("interface " + m_settings.interface + ": " + change);
+    }
+}
+
 void InterfaceMonitor::Check() {
     ReportDrops();
+    FollowInterface();
     if (m_loop && m_loop->Current() == CaptureLoop::State::kRunning) {
         return;
     }

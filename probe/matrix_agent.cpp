@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <deque>
 
-// The access-control tokens of net-snmp's agent library (rocommunity, rouser); its header
+// The access-control tokens of net-snmp's agent library (rwcommunity, rwuser); its header
 // is not installed. init_agent already registers the access checks themselves: a second
 // registration would check, and count a refusal, twice.
 extern "C" {
@@ -24,6 +24,8 @@ namespace {
 
 const oid kMatrixGroup[] = {1, 3, 6, 1, 2, 1, 16, 6};
 const oid kSystemGroup[] = {1, 3, 6, 1, 2, 1, 1};
+// sysServices: end-to-end (4) and applications (7), as a host's agent: 2^3 + 2^6.
+constexpr uint32_t kServices = 72;
 AgentSettings* g_system = nullptr; // the system group's texts, once registered
 
 Arcs ArcsOf(const netsnmp_variable_list* var) {
@@ -41,6 +43,11 @@ void SetValue(netsnmp_variable_list* var, const MatrixValue& value) {
     } else if (value.tag == kTagObjectId) {
         std::vector<oid> arcs(value.oid.begin(), value.oid.end());
         snmp_set_var_typed_value(var, ASN_OBJECT_ID, arcs.data(), arcs.size() * sizeof(oid));
+    } else if (value.tag == kTagCounter64) {
+        counter64 number{};
+        number.high = u_long(value.number >> 32);
+        number.low = u_long(value.number & 0xFFFFFFFFu);
+        snmp_set_var_typed_value(var, ASN_COUNTER64, &number, sizeof(number));
     } else {
         snmp_set_var_typed_integer(var, value.tag, long(value.number));
     }
@@ -50,16 +57,41 @@ bool StartsWith(const Arcs& name, const oid* root, size_t length) {
     return name.size() >= length && std::equal(root, root + length, name.begin());
 }
 
-// Get answers the object or noSuchInstance; get-next moves the variable to the next object
-// of the registration's subtree, or leaves it alone past the last one so that the agent
-// goes on to the next registration. The lock is held for the look-ups of one pass only,
-// never while the answer is sent.
+// A set by community is an operation no community may do: counted once per request as
+// snmpInBadCommunityUses (net-snmp asks each registration of the request in turn).
+void CountRefusedSet(const netsnmp_agent_request_info* info) {
+    static long counted = -1;
+    const netsnmp_pdu* pdu = info->asp ? info->asp->pdu : nullptr;
+    if (!pdu || pdu->version == SNMP_VERSION_3 || pdu->transid == counted) {
+        return;
+    }
+    counted = pdu->transid;
+    snmp_increment_statistic(STAT_SNMPINBADCOMMUNITYUSES);
+}
+
+// RFC 3416's answer to a set of `name`: noCreation for a read-create column of a row that
+// does not exist (the probe creates none), notWritable for everything else.
+int SetRefusal(const ObjectSource& source, const Arcs& name) {
+    MatrixObject object;
+    const bool exists = source.get(name, object);
+    return !exists && source.kind(name) == ObjectKind::kReadCreate ? SNMP_ERR_NOCREATION
+                                                                   : SNMP_ERR_NOTWRITABLE;
+}
+
+// Get answers the object, else noSuchInstance for an implemented object and noSuchObject for
+// any other name; get-next moves the variable to the next object of the registration's
+// subtree, or leaves it alone past the last one so that the agent goes on to the next
+// registration; set is refused in its first phase. The lock is held for the look-ups of one
+// pass only, never while the answer is sent.
 int HandleObjects(netsnmp_mib_handler* handler, netsnmp_handler_registration* registration,
                   netsnmp_agent_request_info* info, netsnmp_request_info* requests) {
     const auto* source = static_cast<const ObjectSource*>(handler->myvoid);
     std::unique_lock<std::mutex> lock;
     if (source->guard) {
         lock = std::unique_lock<std::mutex>(*source->guard);
+    }
+    if (info->mode == MODE_SET_RESERVE1) {
+        CountRefusedSet(info);
     }
     for (netsnmp_request_info* request = requests; request; request = request->next) {
         netsnmp_variable_list* var = request->requestvb;
@@ -68,8 +100,12 @@ int HandleObjects(netsnmp_mib_handler* handler, netsnmp_handler_registration* re
             if (source->get(ArcsOf(var), object)) {
                 SetValue(var, object.value);
             } else {
-                netsnmp_set_request_error(info, request, SNMP_NOSUCHINSTANCE);
+                const bool implemented = source->kind(ArcsOf(var)) != ObjectKind::kNone;
+                netsnmp_set_request_error(info, request,
+                                          implemented ? SNMP_NOSUCHINSTANCE : SNMP_NOSUCHOBJECT);
             }
+        } else if (info->mode == MODE_SET_RESERVE1) {
+            netsnmp_set_request_error(info, request, SetRefusal(*source, ArcsOf(var)));
         } else if (info->mode == MODE_GETNEXT && source->getNext(ArcsOf(var), object) &&
                    StartsWith(object.name, registration->rootoid, registration->rootoid_len)) {
             SetName(var, object.name);
@@ -82,7 +118,7 @@ int HandleObjects(netsnmp_mib_handler* handler, netsnmp_handler_registration* re
 bool Register(const char* label, Netsnmp_Node_Handler* function, const oid* base, size_t length,
               void* datum) {
     netsnmp_handler_registration* registration =
-        netsnmp_create_handler_registration(label, function, base, length, HANDLER_CAN_RONLY);
+        netsnmp_create_handler_registration(label, function, base, length, HANDLER_CAN_RWRITE);
     if (!registration) {
         return false;
     }
@@ -152,12 +188,14 @@ void StopMatrixAgent(const AgentSettings& settings) {
     shutdown_agent();
 }
 
-// The texts live as long as the process: the agent may answer until it exits.
+// The texts and modules live as long as the process: the agent may answer until it exits.
 bool RegisterSystemGroup(const AgentSettings& settings) {
     static AgentSettings system;
+    static std::deque<ModuleTable> modules;
     system = settings;
     g_system = &system;
-    return RegisterScalars(
+    modules.emplace_back(system.modules);
+    const bool scalars = RegisterScalars(
         "system", Arcs(kSystemGroup, kSystemGroup + OID_LENGTH(kSystemGroup)),
         {{1, [] { return TextValue(g_system->description); }},
          {2,
@@ -170,7 +208,12 @@ bool RegisterSystemGroup(const AgentSettings& settings) {
          {3, [] { return NumberValue(kTagTimeTicks, uint32_t(netsnmp_get_agent_uptime())); }},
          {4, [] { return TextValue(g_system->contact); }},
          {5, [] { return TextValue(g_system->application); }},
-         {6, [] { return TextValue(g_system->location); }}});
+         {6, [] { return TextValue(g_system->location); }},
+         {7, [] { return NumberValue(kTagInteger, kServices); }},
+         {8, [] { return NumberValue(kTagTimeTicks, 0); }}});
+    const Arcs modulesTable(ModuleTable::kEntry.begin(), ModuleTable::kEntry.end() - 1);
+    return scalars &&
+           RegisterObjects("sysORTable", modulesTable, SourceOf(modules.back(), nullptr));
 }
 
 void SetSystemContact(const std::string& contact, const std::string& location) {

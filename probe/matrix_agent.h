@@ -6,6 +6,7 @@
 #pragma once
 
 #include "probe/matrix_table.h"
+#include "probe/module_table.h"
 
 #include <functional>
 #include <mutex>
@@ -27,8 +28,10 @@ struct AgentSettings {
     // net-snmp's transport list ("udp:127.0.0.1:1161,udp6:[::1]:1161"); empty: address and
     // port above.
     std::string endpoints;
-    // Access control as net-snmp configuration lines (rocommunity, createUser, rouser).
-    std::vector<std::string> access = {"rocommunity public"};
+    // Access control as net-snmp configuration lines (rwcommunity, createUser, rwuser):
+    // every registration refuses sets itself, with RFC 3416's error for the object.
+    std::vector<std::string> access = {"rwcommunity public"};
+    std::vector<MibModule> modules = MatrixModules(); // sysORTable's rows
 };
 
 // A master agent on the settings' UDP endpoints and no other listener, its access as the
@@ -42,14 +45,17 @@ bool StartMatrixAgent(const AgentSettings& settings, const MatrixTable& table,
 void StopMatrixAgent(const AgentSettings& settings);
 
 // A read-only subtree answered by two look-ups (as MatrixTable's Get and GetNext), with
-// `guard`, if given, held while they run.
+// `guard`, if given, held while they run. `kind` tells the objects the subtree implements:
+// a get of a missing instance of one answers noSuchInstance, of anything else noSuchObject;
+// a set answers notWritable, or noCreation for a new row's read-create column.
 struct ObjectSource {
     std::function<bool(const Arcs& name, MatrixObject& object)> get;
     std::function<bool(const Arcs& name, MatrixObject& object)> getNext;
+    std::function<ObjectKind(const Arcs& name)> kind;
     std::mutex* guard = nullptr;
 };
 
-// The source of a table with MatrixTable's Get and GetNext; `table` outlives the agent.
+// The source of a table with MatrixTable's Get, GetNext and Kind; `table` outlives the agent.
 template <class Table> ObjectSource SourceOf(const Table& table, std::mutex* guard) {
     ObjectSource source;
     source.get = [&table](const Arcs& name, MatrixObject& object) {
@@ -58,12 +64,15 @@ template <class Table> ObjectSource SourceOf(const Table& table, std::mutex* gua
     source.getNext = [&table](const Arcs& name, MatrixObject& object) {
         return table.GetNext(name, object);
     };
+    source.kind = [&table](const Arcs& name) { return table.Kind(name); };
     source.guard = guard;
     return source;
 }
 
 // Registers `subtree` under `label`; get-next answers past the subtree are left to the next
-// registration. False if net-snmp refused the registration.
+// registration. Every set is refused (the probe is read-only: its rows come from its
+// configuration); a set by community counts as snmpInBadCommunityUses. False if net-snmp
+// refused the registration.
 bool RegisterObjects(const std::string& label, const Arcs& subtree, ObjectSource source);
 
 // Registers the matrix group (1.3.6.1.2.1.16.6): matrixControlTable, matrixSDTable and
@@ -71,12 +80,12 @@ bool RegisterObjects(const std::string& label, const Arcs& subtree, ObjectSource
 // net-snmp refused the registration.
 bool RegisterMatrixGroup(const MatrixTable& table, std::mutex* guard = nullptr);
 
-// Adds access-control lines (net-snmp's rocommunity, rocommunity6, createUser, rouser) to a
+// Adds access-control lines (net-snmp's rwcommunity, rwcommunity6, createUser, rwuser) to a
 // running agent.
 void ApplyAccess(const std::vector<std::string>& lines);
 
 // Registers sysDescr.0, sysObjectID.0, sysUpTime.0 (the agent's uptime), sysContact.0,
-// sysName.0 and sysLocation.0 from `settings`.
+// sysName.0, sysLocation.0, sysServices.0, sysORLastChange.0 and sysORTable from `settings`.
 bool RegisterSystemGroup(const AgentSettings& settings);
 // Sets sysContact.0 and sysLocation.0.
 void SetSystemContact(const std::string& contact, const std::string& location);

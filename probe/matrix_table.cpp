@@ -5,9 +5,33 @@
 namespace probe {
 namespace {
 
-constexpr uint32_t kColumns = 6; // source, destination, index, packets, octets, errors
-// index, data source, table size, last delete time, owner, status
-constexpr uint32_t kControlColumns = 6;
+// The columns of matrixSDEntry and matrixDSEntry (named for SD; DS has the same numbers),
+// of their high-capacity extensions and of matrixControlEntry.
+enum MatrixColumn : uint32_t {
+    kSourceAddress = 1,
+    kDestAddress = 2,
+    kIndex = 3,
+    kPkts = 4,
+    kOctets = 5,
+    kErrors = 6,
+};
+enum HighCapacityColumn : uint32_t {
+    kOverflowPkts = 1,
+    kHighCapacityPkts = 2,
+    kOverflowOctets = 3,
+    kHighCapacityOctets = 4,
+};
+enum ControlColumn : uint32_t {
+    kControlIndex = 1,
+    kControlDataSource = 2,
+    kControlTableSize = 3,
+    kControlLastDeleteTime = 4,
+    kControlOwner = 5,
+    kControlStatus = 6,
+};
+constexpr uint32_t kColumns = kErrors;
+constexpr uint32_t kHighCapacityColumns = kHighCapacityOctets;
+constexpr uint32_t kControlColumns = kControlStatus;
 constexpr uint32_t kAddressLength = 6;
 
 using Instance = std::array<uint32_t, 15>;
@@ -47,11 +71,29 @@ std::string OctetsOf(const Mac& address) {
     return std::string(address.begin(), address.end());
 }
 
+// A 64-bit count's column of matrixSDHighCapacityEntry: the count, or how often its 32-bit
+// counter wrapped.
+MatrixValue HighCapacityValue(HighCapacityColumn column, const MatrixCounters& counters) {
+    switch (column) {
+    case kOverflowPkts:
+        return {kTagCounter32, counters.packets >> 32, {}, {}};
+    case kHighCapacityPkts:
+        return {kTagCounter64, counters.packets, {}, {}};
+    case kOverflowOctets:
+        return {kTagCounter32, counters.octets >> 32, {}, {}};
+    case kHighCapacityOctets:
+        break;
+    }
+    return {kTagCounter64, counters.octets, {}, {}};
+}
+
 } // namespace
 
 const Arcs MatrixTable::kControlEntry = {1, 3, 6, 1, 2, 1, 16, 6, 1, 1};
 const Arcs MatrixTable::kSdEntry = {1, 3, 6, 1, 2, 1, 16, 6, 2, 1};
 const Arcs MatrixTable::kDsEntry = {1, 3, 6, 1, 2, 1, 16, 6, 3, 1};
+const Arcs MatrixTable::kSdHcEntry = {1, 3, 6, 1, 2, 1, 16, 6, 5, 1};
+const Arcs MatrixTable::kDsHcEntry = {1, 3, 6, 1, 2, 1, 16, 6, 6, 1};
 
 bool MatrixTable::KeyLess::operator()(const Key& key, const Arcs& tail) const {
     Instance arcs = InstanceOf(key);
@@ -101,8 +143,35 @@ MatrixControl* MatrixTable::Control(uint32_t index) {
     return row == m_controls.end() ? nullptr : &row->second;
 }
 
-std::array<MatrixTable::Table, 2> MatrixTable::Tables() const {
-    return {Table{&kSdEntry, &m_bySource, false}, Table{&kDsEntry, &m_byDestination, true}};
+// In the order of their names.
+std::array<MatrixTable::Table, 4> MatrixTable::Tables() const {
+    return {Table{&kSdEntry, &m_bySource, false, false, kColumns},
+            Table{&kDsEntry, &m_byDestination, true, false, kColumns},
+            Table{&kSdHcEntry, &m_bySource, false, true, kHighCapacityColumns},
+            Table{&kDsHcEntry, &m_byDestination, true, true, kHighCapacityColumns}};
+}
+
+ObjectKind MatrixTable::Kind(const Arcs& name) {
+    const auto column = [&name](const Arcs& entry, uint32_t columns) {
+        return StartsWith(name, entry) && name.size() > entry.size() && name[entry.size()] >= 1 &&
+                       name[entry.size()] <= columns
+                   ? name[entry.size()]
+                   : 0;
+    };
+    switch (column(kControlEntry, kControlColumns)) {
+    case 0:
+        break;
+    case kControlDataSource:
+    case kControlOwner:
+    case kControlStatus:
+        return ObjectKind::kReadCreate;
+    default:
+        return ObjectKind::kReadOnly;
+    }
+    const bool counted = column(kSdEntry, kColumns) || column(kDsEntry, kColumns) ||
+                         column(kSdHcEntry, kHighCapacityColumns) ||
+                         column(kDsHcEntry, kHighCapacityColumns);
+    return counted ? ObjectKind::kReadOnly : ObjectKind::kNone;
 }
 
 bool MatrixTable::Get(const Arcs& name, MatrixObject& object) const {
@@ -116,7 +185,7 @@ bool MatrixTable::Get(const Arcs& name, MatrixObject& object) const {
         }
         uint32_t column = name[prefix];
         Key key;
-        if (column < 1 || column > kColumns ||
+        if (column < 1 || column > table.columns ||
             !KeyOf(Arcs(name.begin() + long(prefix) + 1, name.end()), key)) {
             return false;
         }
@@ -162,7 +231,7 @@ bool MatrixTable::NextIn(const Table& table, const Arcs& name, MatrixObject& obj
         object = ObjectOf(table, 1, *order.begin());
         return true;
     }
-    if (column > kColumns) {
+    if (column > table.columns) {
         return false;
     }
     auto row = order.upper_bound(Arcs(name.begin() + long(prefix) + 1, name.end()));
@@ -170,7 +239,7 @@ bool MatrixTable::NextIn(const Table& table, const Arcs& name, MatrixObject& obj
         object = ObjectOf(table, column, *row);
         return true;
     }
-    if (column == kColumns) {
+    if (column == table.columns) {
         return false;
     }
     object = ObjectOf(table, column + 1, *order.begin());
@@ -186,20 +255,30 @@ MatrixObject MatrixTable::ObjectOf(const Table& table, uint32_t column,
     object.name.push_back(column);
     Instance instance = InstanceOf(row.first);
     object.name.insert(object.name.end(), instance.begin(), instance.end());
+    if (table.highCapacity) {
+        object.value = HighCapacityValue(HighCapacityColumn(column), counters);
+        return object;
+    }
     const Mac& source = table.destinationFirst ? second : first;
     const Mac& destination = table.destinationFirst ? first : second;
-    switch (column) {
-    case 1:
-    case 2:
-        object.value.tag = kTagOctets;
-        object.value.octets = OctetsOf(column == 1 ? source : destination);
+    switch (MatrixColumn(column)) {
+    case kSourceAddress:
+        object.value = {kTagOctets, 0, OctetsOf(source), {}};
         break;
-    case 3:
+    case kDestAddress:
+        object.value = {kTagOctets, 0, OctetsOf(destination), {}};
+        break;
+    case kIndex:
         object.value = {kTagInteger, index, {}, {}};
         break;
-    default:
-        const uint32_t numbers[] = {counters.packets, counters.octets, counters.errors};
-        object.value = {kTagCounter32, numbers[column - 4], {}, {}};
+    case kPkts:
+        object.value = {kTagCounter32, uint32_t(counters.packets), {}, {}};
+        break;
+    case kOctets:
+        object.value = {kTagCounter32, uint32_t(counters.octets), {}, {}};
+        break;
+    case kErrors:
+        object.value = {kTagCounter32, counters.errors, {}, {}};
         break;
     }
     return object;
@@ -262,23 +341,23 @@ MatrixObject MatrixTable::ControlObject(uint32_t column, uint32_t index,
     object.name.push_back(index);
     auto size = m_rowsPerIndex.find(index);
     const uint32_t tableSize = size == m_rowsPerIndex.end() ? 0 : uint32_t(size->second);
-    switch (column) {
-    case 1:
+    switch (ControlColumn(column)) {
+    case kControlIndex:
         object.value = {kTagInteger, index, {}, {}};
         break;
-    case 2:
+    case kControlDataSource:
         object.value = {kTagObjectId, 0, {}, control.dataSource};
         break;
-    case 3:
+    case kControlTableSize:
         object.value = {kTagInteger, tableSize, {}, {}};
         break;
-    case 4:
+    case kControlLastDeleteTime:
         object.value = {kTagTimeTicks, control.lastDeleteTime, {}, {}};
         break;
-    case 5:
+    case kControlOwner:
         object.value = {kTagOctets, 0, control.owner, {}};
         break;
-    default:
+    case kControlStatus:
         object.value = {kTagInteger, control.status, {}, {}};
         break;
     }

@@ -27,12 +27,18 @@ enum : uint8_t {
     kTagObjectId = 0x06,
     kTagCounter32 = 0x41,
     kTagGauge32 = 0x42,
-    kTagTimeTicks = 0x43
+    kTagTimeTicks = 0x43,
+    kTagCounter64 = 0x46
 };
+
+// What a name is an instance of: no object the agent implements, a read-only object, or a
+// read-create column (which a manager could create rows of in a writable probe). The agent
+// answers get and set exceptions by it.
+enum class ObjectKind { kNone, kReadOnly, kReadCreate };
 
 struct MatrixValue {
     uint8_t tag = 0;
-    uint32_t number = 0; // INTEGER, Counter32, Gauge32, TimeTicks
+    uint64_t number = 0; // INTEGER, Counter32, Gauge32, TimeTicks, Counter64
     std::string octets;  // OCTET STRING: an address's six bytes, an owner's text
     Arcs oid;            // OBJECT IDENTIFIER
 };
@@ -42,10 +48,12 @@ struct MatrixObject {
     MatrixValue value;
 };
 
-// The counters of one conversation: Counter32, so they wrap.
+// The counters of one conversation. matrixSDPkts and matrixSDOctets are their low 32 bits
+// (Counter32, they wrap); the high-capacity tables serve all 64 and the high 32 bits as the
+// overflow counts.
 struct MatrixCounters {
-    uint32_t packets = 0;
-    uint32_t octets = 0;
+    uint64_t packets = 0;
+    uint64_t octets = 0;
     uint32_t errors = 0;
 };
 
@@ -63,9 +71,10 @@ class MatrixTable {
     static const Arcs kControlEntry; // 1.3.6.1.2.1.16.6.1.1
     static const Arcs kSdEntry;      // 1.3.6.1.2.1.16.6.2.1
     static const Arcs kDsEntry;      // 1.3.6.1.2.1.16.6.3.1
+    static const Arcs kSdHcEntry;    // 1.3.6.1.2.1.16.6.5.1, matrixSDHighCapacityEntry
+    static const Arcs kDsHcEntry;    // 1.3.6.1.2.1.16.6.6.1, matrixDSHighCapacityEntry
 
-    // Adds to the counters of a conversation, creating its row at zero first. Counter32
-    // arithmetic: the counters wrap.
+    // Adds to the counters of a conversation, creating its row at zero first.
     void AddTraffic(uint32_t index, const Mac& source, const Mac& destination, uint32_t packets,
                     uint32_t octets, uint32_t errors);
     // The counters of a conversation, its row created at zero if there was none. The
@@ -84,6 +93,8 @@ class MatrixTable {
     bool Get(const Arcs& name, MatrixObject& object) const;
     // The first object after `name` in either table; false past the last one.
     bool GetNext(const Arcs& name, MatrixObject& object) const;
+    // Which of the tables' objects `name` is an instance of.
+    static ObjectKind Kind(const Arcs& name);
 
   private:
     // The instance of a row: index, then the first and the second address of the table's
@@ -101,9 +112,11 @@ class MatrixTable {
         const Arcs* entry;
         const Order* order;
         bool destinationFirst;
+        bool highCapacity;
+        uint32_t columns;
     };
 
-    std::array<Table, 2> Tables() const;
+    std::array<Table, 4> Tables() const;
     static bool NextIn(const Table& table, const Arcs& name, MatrixObject& object);
     static MatrixObject ObjectOf(const Table& table, uint32_t column, const Order::value_type& row);
     bool GetControl(const Arcs& name, MatrixObject& object) const;

@@ -25,6 +25,7 @@
 #include "probe/pair_collector.h"
 #include "probe/probe_config.h"
 #include "probe/probe_options.h"
+#include "probe/scalar_group.h"
 
 // net-snmp's headers in the order the library requires.
 #include <net-snmp/net-snmp-config.h>
@@ -33,7 +34,6 @@
 
 #include <net-snmp/agent/net-snmp-agent-includes.h>
 
-#include <net/if.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -47,9 +47,12 @@ namespace {
 
 constexpr const char* kAppName = "rmonprobe";
 constexpr uint32_t kFileMatrixIndex = 1;
-const probe::Arcs kIfIndex = {1, 3, 6, 1, 2, 1, 2, 2, 1, 1}; // ifIndex, without instance
-const probe::Arcs kIfTable = {1, 3, 6, 1, 2, 1, 2, 2};
-const probe::Arcs kEtherStatsTable = {1, 3, 6, 1, 2, 1, 16, 1, 1};
+const probe::Arcs kProbeConfig = {1, 3, 6, 1, 2, 1, 16, 19};
+// BITS, the first named bit the high one of the first octet: probeCapabilities's
+// etherStats(0) and matrix(6); hcRMONCapabilities's etherStatsHighCapacityGroup(1) and
+// matrixHighCapacityGroup(5).
+constexpr char kProbeCapabilities = char(0x80 | 0x02);
+constexpr char kHcCapabilities = char(0x40 | 0x04);
 
 volatile std::sig_atomic_t g_stop = 0;
 volatile std::sig_atomic_t g_reload = 0;
@@ -70,6 +73,25 @@ void Log(const std::string& text) {
 
 uint32_t AgentUptime() {
     return uint32_t(netsnmp_get_agent_uptime());
+}
+
+// sysORTable's rows: what the probe serves.
+std::vector<probe::MibModule> ProbeModules() {
+    return {{{1, 3, 6, 1, 2, 1, 16}, "RMON2-MIB: probeCapabilities"},
+            {{1, 3, 6, 1, 2, 1, 16, 20, 5},
+             "HC-RMON-MIB: etherStats and matrix 64-bit counts, hcRMONCapabilities"},
+            {{1, 3, 6, 1, 2, 1, 16, 20, 8}, "RMON-MIB: the etherStats and matrix groups"},
+            {{1, 3, 6, 1, 2, 1, 31}, "IF-MIB: ifNumber, ifTable, ifXTable"},
+            {{1, 3, 6, 1, 6, 3, 1}, "SNMPv2-MIB: the system group and SNMP statistics"},
+            {{1, 3, 6, 1, 6, 3, 15}, "SNMP-USER-BASED-SM-MIB: the USM statistics"}};
+}
+
+// Which RMON groups the probe serves, for managers that decide by them what to poll.
+bool RegisterCapabilities() {
+    return probe::RegisterScalars(
+        "probeConfig", kProbeConfig,
+        {{1, [] { return probe::TextValue(std::string(1, kProbeCapabilities)); }},
+         {16, [] { return probe::TextValue(std::string(1, kHcCapabilities)); }}});
 }
 
 // The configuration file named, else the default one if it exists; the path read, or empty
@@ -178,12 +200,14 @@ bool Probe::OpenReplay(std::string& error) {
     // A file stands for an interface of its own.
     probe::MonitoredInterface interface;
     interface.ifIndex = m_options.ifIndex ? m_options.ifIndex : 1;
-    interface.description = "capture file " + m_options.file;
+    interface.fixedIndex = true;
+    interface.name = m_options.file;
+    interface.state.present = interface.state.adminUp = interface.state.operUp = true;
+    interface.state.description = "capture file " + m_options.file;
     interface.owner = m_options.owner;
     probe::MonitoredInterface& monitored = m_interfaces.Add(interface);
     probe::MatrixControl control;
-    control.dataSource = kIfIndex;
-    control.dataSource.push_back(interface.ifIndex);
+    control.dataSource = probe::DataSourceOf(interface.ifIndex);
     control.owner = m_options.owner;
     m_table.SetControl(kFileMatrixIndex, control);
     m_replay.collector = std::make_unique<probe::PairCollector>(m_table, kFileMatrixIndex,
@@ -198,24 +222,27 @@ bool Probe::AddInterface(const std::string& name, bool retry, std::string& error
     probe::MonitorSettings settings;
     settings.interface = name;
     settings.matrixIndex = uint32_t(m_monitors.size() + 1);
-    settings.ifIndex = m_options.ifIndex ? m_options.ifIndex : if_nametoindex(name.c_str());
-    if (settings.ifIndex == 0) {
+    probe::MonitoredInterface interface;
+    interface.state = probe::ReadInterface(name);
+    if (!interface.state.present) {
         error = name + ": no such interface";
         return false;
     }
+    interface.ifIndex = m_options.ifIndex ? m_options.ifIndex : interface.state.ifIndex;
+    interface.fixedIndex = m_options.ifIndex != 0;
+    interface.name = name;
+    interface.owner = m_options.owner;
     settings.owner = m_options.owner;
     settings.tableSize = m_options.tableSize;
     settings.rules = m_options.rules;
     settings.rules.padShortFrames = m_options.shortFrames != "runt";
-    probe::MonitoredInterface interface = probe::DescribeInterface(name, settings.ifIndex);
-    interface.owner = m_options.owner;
     probe::MonitoredInterface* monitored = nullptr;
     {
         std::lock_guard<std::mutex> lock(m_guard);
         monitored = &m_interfaces.Add(interface);
     }
-    auto monitor = std::make_unique<probe::InterfaceMonitor>(
-        settings, m_table, monitored->statistics, m_guard, AgentUptime, Log);
+    auto monitor = std::make_unique<probe::InterfaceMonitor>(settings, m_table, *monitored, m_guard,
+                                                             AgentUptime, Log);
     const bool opened = monitor->Open(error);
     if (!opened) {
         error = name + ": " + error;
@@ -244,11 +271,15 @@ int Probe::Start() {
     m_settings.access = probe::AccessLines(m_config);
     m_settings.contact = m_config.contact;
     m_settings.location = m_config.location;
+    m_settings.modules = ProbeModules();
     if (!probe::StartMatrixAgent(m_settings, m_table, &m_guard) ||
-        !probe::RegisterObjects("ifTable", kIfTable, probe::SourceOf(m_interfaces, &m_guard)) ||
-        !probe::RegisterObjects("etherStats", kEtherStatsTable,
+        !probe::RegisterObjects("interfaces", probe::InterfaceTable::kInterfaces,
                                 probe::SourceOf(m_interfaces, &m_guard)) ||
-        !probe::RegisterSecurityStatistics()) {
+        !probe::RegisterObjects("ifXTable", probe::InterfaceTable::kIfXTable,
+                                probe::SourceOf(m_interfaces, &m_guard)) ||
+        !probe::RegisterObjects("statistics", probe::InterfaceTable::kStatistics,
+                                probe::SourceOf(m_interfaces, &m_guard)) ||
+        !RegisterCapabilities() || !probe::RegisterSecurityStatistics()) {
         Log("cannot serve on " + ListenText(m_config));
         return 1;
     }

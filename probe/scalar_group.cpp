@@ -2,6 +2,7 @@
 
 #include "probe/matrix_agent.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace probe {
@@ -25,6 +26,17 @@ struct ScalarGroup {
             }
         }
         return false;
+    }
+    // Any name under BASE.arc of a scalar is of that object; only BASE.arc.0 exists.
+    ObjectKind Kind(const Arcs& asked) const {
+        for (const Scalar& scalar : scalars) {
+            const Arcs name = NameOf(scalar);
+            if (asked.size() >= name.size() - 1 &&
+                std::equal(name.begin(), name.end() - 1, asked.begin())) {
+                return ObjectKind::kReadOnly;
+            }
+        }
+        return ObjectKind::kNone;
     }
     bool GetNext(const Arcs& asked, MatrixObject& object) const {
         for (const Scalar& scalar : scalars) {
@@ -53,7 +65,7 @@ MatrixValue TextValue(const std::string& text) {
     return value;
 }
 
-MatrixValue NumberValue(uint8_t tag, uint32_t number) {
+MatrixValue NumberValue(uint8_t tag, uint64_t number) {
     MatrixValue value;
     value.tag = tag;
     value.number = number;

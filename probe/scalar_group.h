@@ -21,6 +21,6 @@ struct Scalar {
 bool RegisterScalars(const std::string& label, const Arcs& base, std::vector<Scalar> scalars);
 
 MatrixValue TextValue(const std::string& text);
-MatrixValue NumberValue(uint8_t tag, uint32_t number);
+MatrixValue NumberValue(uint8_t tag, uint64_t number);
 
 } // namespace probe

@@ -11,15 +11,8 @@
 #define IDI_NODE 136             // 32 x 32: blue computer, normal
 #define IDI_NODE_HIGHLIGHTED 137 // 32 x 32: yellow computer, highlighted
 
-// Commands of the context menus.
-#define ID_GRAPH_UTILIZATION 32779
-#define ID_GRAPH_PACKETS 32780
-#define ID_GRAPH_BYTES 32781
-#define ID_GRAPH_ERRORS 32782
-#define ID_GRAPH_ALL 32783
-#define ID_CONVERSATIONS 32784
-
-// The host's menu commands and the child-window ids the host knows.
+// The commands of the context menus, the host's menu commands and the child-window ids the
+// host knows.
 #include "hostapi/tessaran_ids.h"
 
 // Child windows the host does not look for.

@@ -144,16 +144,22 @@ void KSCTable::SetFont(CFont* font, BOOL redraw) {
 }
 
 // The model's changes that move the window's own positions.
+// The first column shown stays within the columns; a focus column at or after the deleted
+// one becomes its index.
 void KSCTable::ColumnDeleted(int index) {
-    m_view.ColumnDeleted(index, m_model.GetColumnCount());
+    m_view.leftColumn = std::min(m_view.leftColumn, m_model.GetColumnCount() - 1);
+    m_view.focusColumn = std::min(m_view.focusColumn, index);
 }
 
+// The top row stays within the rows; a focus row at or after the deleted one becomes its index.
 void KSCTable::RowDeleted(int index) {
-    m_view.RowDeleted(index, m_model.GetRowCount());
+    m_view.topRow = std::max(0, std::min(m_view.topRow, m_model.GetRowCount() - 1));
+    m_view.focusRow = std::min(m_view.focusRow, index);
 }
 
 void KSCTable::RowsCleared() {
-    m_view.RowsCleared();
+    m_view.focusRow = 0;
+    m_view.topRow = 0;
 }
 
 void KSCTable::TitlesMeasured(TableExtent largest) {
@@ -498,7 +504,7 @@ const TableColumn* KSCTable::Column(int column) const {
 
 BOOL KSCTable::IsKeyColumn(int column) const {
     const TableColumn* found = Column(column);
-    return found && (found->m_flags & COLUMN_KEY) != 0;
+    return found && found->HasFlag(COLUMN_KEY);
 }
 
 // ---------------------------------------------------------------------------------------------

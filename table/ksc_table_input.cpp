@@ -220,14 +220,14 @@ void KSCTable::EndBorderPress(POINT point) {
         m_model.SetColumnWidth(m_hitColumn, point.x - m_trackMin.x, TRUE);
         TableColumn* column = nullptr;
         if (m_model.GetColumnPtr(m_hitColumn, &column)) {
-            column->m_autoSize = 0;
+            column->SetAutoSize(0);
         }
     } else {
         int rowIndex = m_model.DisplayRowToRow(m_hitRow);
         m_model.SetRowHeight(rowIndex, point.y - m_trackMin.y, TRUE);
         TableRow* row = nullptr;
         if (m_model.GetRowPtr(rowIndex, &row)) {
-            row->m_autoSize = 0;
+            row->SetAutoSize(0);
         }
     }
     ReleaseCapture();
@@ -379,7 +379,7 @@ void KSCTable::OnLButtonDblClk(UINT flags, CPoint point) {
         m_model.AutoSizeColumn(column, TRUE);
         TableColumn* found = nullptr;
         if (m_model.GetColumnPtr(column, &found)) {
-            found->m_autoSize = 0;
+            found->SetAutoSize(0);
         }
     } else if (hit == HIT_COLUMN_HEADER && m_model.IsSortable()) {
         BOOL descending =
@@ -390,7 +390,7 @@ void KSCTable::OnLButtonDblClk(UINT flags, CPoint point) {
         m_model.AutoSizeRow(rowIndex, TRUE);
         TableRow* row = nullptr;
         if (m_model.GetRowPtr(rowIndex, &row)) {
-            row->m_autoSize = 0;
+            row->SetAutoSize(0);
         }
     }
     if (CWnd* parent = GetParent()) {

@@ -73,12 +73,12 @@ void KSCTable::Paint(CDC* dc, int width, int height) {
 // below them. Neighbouring columns share the border line between them.
 void KSCTable::PaintColumn(CDC* dc, int index, int u, SIZE client) {
     const TableColumn* column = Column(index);
-    BOOL key = (column->m_flags & COLUMN_KEY) != 0;
+    BOOL key = column->HasFlag(COLUMN_KEY);
     int arrow = m_model.IsSortable() && index == m_model.GetSortColumn() ? m_model.GetSortMode()
                                                                          : SORT_NONE;
-    DrawLogicalCell(dc, u, 0, column->m_width, HeaderExtent(), column->m_title.c_str(), m_textColor,
-                    m_faceColor, TRUE, column->m_flags, arrow);
-    BOOL button = (column->m_flags & COLUMN_BUTTON) != 0;
+    DrawLogicalCell(dc, u, 0, column->GetWidth(), HeaderExtent(), column->GetTitle().c_str(),
+                    m_textColor, m_faceColor, TRUE, column->GetFlags(), arrow);
+    BOOL button = column->HasFlag(COLUMN_BUTTON);
     COLORREF plainBackground = key || button ? m_faceColor : m_windowColor;
     int v = HeaderExtent();
     int position = m_view.topRow;
@@ -94,20 +94,20 @@ void KSCTable::PaintColumn(CDC* dc, int index, int u, SIZE client) {
             text = m_highlightTextColor;
             background = m_highlightColor;
         }
-        DrawLogicalCell(dc, u, v, column->m_width, row->m_height, row->GetCellText(index), text,
-                        background, button, column->m_flags, SORT_NONE);
+        DrawLogicalCell(dc, u, v, column->GetWidth(), row->GetHeight(), row->GetCellText(index),
+                        text, background, button, column->GetFlags(), SORT_NONE);
         if (index == m_view.focusColumn && position == m_view.focusRow) {
-            RECT focus = ToClient(u + 1, v + 1, column->m_width - 1, row->m_height - 1);
+            RECT focus = ToClient(u + 1, v + 1, column->GetWidth() - 1, row->GetHeight() - 1);
             dc->DrawFocusRect(&focus);
         }
-        v += row->m_height;
+        v += row->GetHeight();
         rowIndex = NextRow(position, rowIndex);
     }
     // The background shows only below the last row: header and cells cover the rest.
     if (v >= client.cy) {
         return;
     }
-    RECT band = ToClient(u, v, column->m_width + 1, client.cy + 1 - v);
+    RECT band = ToClient(u, v, column->GetWidth() + 1, client.cy + 1 - v);
     dc->FillSolidRect(&band, key ? m_faceColor : m_windowColor);
     dc->Rectangle(&band);
 }

@@ -27,8 +27,8 @@ uint64_t TextPrefix(const char* text, size_t* used) {
 
 } // namespace
 
-double SortedOrder::Key::Value() const {
-    return std::bit_cast<double>(high);
+double SortedOrder::ValueOf(const Key& key) {
+    return std::bit_cast<double>(key.high);
 }
 
 SortedOrder::Key SortedOrder::ReadKey(const char* text) const {
@@ -82,7 +82,7 @@ int SortedOrder::CompareText(const Key& visited, uint32_t visitedSlot, const Key
 bool SortedOrder::AtOrAbove(const Key& visited, uint32_t visitedSlot, const Key& probe,
                             const char* text, const TextOf& textOf) const {
     if (m_numeric) {
-        return visited.Value() >= probe.Value(); // false whenever either is NaN
+        return ValueOf(visited) >= ValueOf(probe); // false whenever either is NaN
     }
     return CompareText(visited, visitedSlot, probe, text, textOf) >= 0;
 }
@@ -94,7 +94,7 @@ uint32_t SortedOrder::FirstBlockAtOrAbove(const Key& probe, const char* text,
                                           const TextOf& textOf) const {
     auto below = [&](const Key& bound) {
         if (m_numeric) {
-            return !(bound.Value() >= probe.Value());
+            return !(ValueOf(bound) >= ValueOf(probe));
         }
         uint32_t position = static_cast<uint32_t>(&bound - m_bounds.data());
         return CompareText(bound, m_directory[position].lastSlot, probe, text, textOf) < 0;
@@ -138,7 +138,7 @@ SortedOrder::Place SortedOrder::FindPlace(const Key& probe, const char* text,
         return {0, 0};
     }
     Place end = {blocks - 1, m_directory.back().count};
-    if (m_numeric && std::isnan(probe.Value())) {
+    if (m_numeric && std::isnan(ValueOf(probe))) {
         return end;
     }
     uint32_t position = FirstBlockAtOrAbove(probe, text, textOf);
@@ -199,7 +199,7 @@ void SortedOrder::Refresh(uint32_t position) {
     Summary& summary = m_directory[position];
     Key& bound = m_bounds[position];
     const Block& block = m_blocks[summary.block];
-    bool wasNanOnly = m_numeric && summary.count != 0 && std::isnan(bound.Value());
+    bool wasNanOnly = m_numeric && summary.count != 0 && std::isnan(ValueOf(bound));
     summary.count = block.count;
     if (block.count == 0) {
         return;
@@ -210,10 +210,10 @@ void SortedOrder::Refresh(uint32_t position) {
         return;
     }
     // Non-NaN values are in ascending order: the largest is the last of them.
-    for (uint32_t i = block.count - 1; i > 0 && std::isnan(bound.Value()); --i) {
+    for (uint32_t i = block.count - 1; i > 0 && std::isnan(ValueOf(bound)); --i) {
         bound = EntryKey(block, i - 1);
     }
-    bool isNanOnly = std::isnan(bound.Value());
+    bool isNanOnly = std::isnan(ValueOf(bound));
     m_nanOnlyBlocks += static_cast<uint32_t>(isNanOnly) - static_cast<uint32_t>(wasNanOnly);
 }
 
@@ -226,7 +226,7 @@ void SortedOrder::MoveEntries(Block& from, uint32_t first, uint32_t count, uint3
                 count * words * sizeof(uint64_t));
     for (uint32_t i = 0; i < count; ++i) {
         m_blockOf[to.slots[toIndex + i]] = toBlock;
-        if (m_numeric && std::isnan(EntryKey(to, toIndex + i).Value())) {
+        if (m_numeric && std::isnan(ValueOf(EntryKey(to, toIndex + i)))) {
             --from.nanCount;
             ++to.nanCount;
         }
@@ -331,7 +331,7 @@ void SortedOrder::InsertEntry(Place place, uint32_t slot, const Key& key) {
                  after * words * sizeof(uint64_t));
     SetEntry(block, place.index, slot, key);
     ++block.count;
-    if (m_numeric && std::isnan(key.Value())) {
+    if (m_numeric && std::isnan(ValueOf(key))) {
         ++block.nanCount;
     }
     m_blockOf[slot] = number;
@@ -341,7 +341,7 @@ void SortedOrder::InsertEntry(Place place, uint32_t slot, const Key& key) {
 
 void SortedOrder::EraseEntry(Place place) {
     Block& block = m_blocks[m_directory[place.position].block];
-    if (m_numeric && std::isnan(EntryKey(block, place.index).Value())) {
+    if (m_numeric && std::isnan(ValueOf(EntryKey(block, place.index)))) {
         --block.nanCount;
     }
     uint32_t words = KeyWords();

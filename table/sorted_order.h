@@ -23,11 +23,17 @@ class SortedOrder {
     static constexpr uint32_t NIL = 0xFFFFFFFF;
 
     // Cell text of a slot in this order's column.
-    struct TextOf {
-        const char* (*fn)(const void* context, uint32_t slot, int column);
-        const void* context;
-        int column;
-        const char* operator()(uint32_t slot) const { return fn(context, slot, column); }
+    class TextOf {
+      public:
+        using Reader = const char* (*)(const void* context, uint32_t slot, int column);
+        TextOf(Reader reader, const void* context, int column)
+            : m_reader(reader), m_context(context), m_column(column) {}
+        const char* operator()(uint32_t slot) const { return m_reader(m_context, slot, m_column); }
+
+      private:
+        Reader m_reader;
+        const void* m_context;
+        int m_column;
     };
 
     explicit SortedOrder(bool numeric) : m_numeric(numeric) {}
@@ -56,8 +62,9 @@ class SortedOrder {
     struct Key {
         uint64_t high = 0;
         uint64_t low = 0;
-        double Value() const;
     };
+    // The atof value a numeric order's key holds.
+    static double ValueOf(const Key& key);
 
     struct Block {
         uint32_t count = 0;

@@ -52,14 +52,13 @@ int TableModel::InsertColumn(int index, const TableColumn& column, int redraw) {
     }
     auto added = std::make_unique<TableColumn>(column);
     // The new column's order starts empty, whatever head and tail the description carries.
-    added->m_sortHead = -1;
-    added->m_sortTail = -1;
+    added->SetSortEnds(-1, -1);
     m_columns.insert(m_columns.begin() + index, std::move(added));
     for (uint32_t slot : m_rowSlots) {
         SlotRow(slot).InsertCell(index, m_windowTextColor);
     }
     if (IsSortable()) {
-        bool numeric = (column.m_flags & COLUMN_NUMERIC) != 0;
+        bool numeric = column.HasFlag(COLUMN_NUMERIC);
         m_orders.insert(m_orders.begin() + index, std::make_unique<SortedOrder>(numeric));
     }
     MeasureColumnTitle(index);
@@ -116,15 +115,14 @@ int TableModel::SetColumn(int index, const TableColumn& column) {
     }
     TableColumn& target = *m_columns[index];
     // Head and tail describe the order the table keeps; a description cannot move them.
-    int32_t head = target.m_sortHead;
-    int32_t tail = target.m_sortTail;
+    int32_t head = target.GetSortHead();
+    int32_t tail = target.GetSortTail();
     target = column;
-    target.m_sortHead = head;
-    target.m_sortTail = tail;
+    target.SetSortEnds(head, tail);
     // A column that changes between text and numeric keeps its present order; later stores
     // compare the new way.
     if (IsSortable()) {
-        m_orders[index]->SetNumeric((column.m_flags & COLUMN_NUMERIC) != 0, TextSource(index));
+        m_orders[index]->SetNumeric(column.HasFlag(COLUMN_NUMERIC), TextSource(index));
     }
     MeasureColumnTitle(index);
     Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
@@ -132,7 +130,7 @@ int TableModel::SetColumn(int index, const TableColumn& column) {
 }
 
 std::string TableModel::GetColumnTitle(int index) const {
-    return ValidColumn(index) ? m_columns[index]->m_title : std::string();
+    return ValidColumn(index) ? m_columns[index]->GetTitle() : std::string();
 }
 
 int TableModel::SetColumnTitle(int index, const std::string& title) {
@@ -140,23 +138,23 @@ int TableModel::SetColumnTitle(int index, const std::string& title) {
         return 0;
     }
     TableColumn& column = *m_columns[index];
-    column.m_title = title;
+    column.SetTitle(title);
     BeginMeasure();
     TableExtent extent = MeasureText(title.c_str(), title.size());
     EndMeasure();
-    column.m_titleExtent = {extent.cx + 6, extent.cy + 6};
+    column.SetTitleExtent({extent.cx + 6, extent.cy + 6});
     return 1;
 }
 
 int TableModel::GetColumnWidth(int index) const {
-    return ValidColumn(index) ? m_columns[index]->m_width : 0;
+    return ValidColumn(index) ? m_columns[index]->GetWidth() : 0;
 }
 
 int TableModel::SetColumnWidth(int index, int width, int redraw) {
     if (!ValidColumn(index)) {
         return 0;
     }
-    m_columns[index]->m_width = width;
+    m_columns[index]->SetWidth(width);
     if (redraw) {
         Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
     }
@@ -167,13 +165,13 @@ void TableModel::MeasureColumnTitle(int column) {
     RebuildColumnOrder();
     TableColumn& measured = *m_columns[column];
     BeginMeasure();
-    TableExtent extent = MeasureText(measured.m_title.c_str(), measured.m_title.size());
+    TableExtent extent = MeasureText(measured.GetTitle().c_str(), measured.GetTitle().size());
     EndMeasure();
-    measured.m_titleExtent = {extent.cx + 6, extent.cy + 6};
+    measured.SetTitleExtent({extent.cx + 6, extent.cy + 6});
     TableExtent largest;
     for (const auto& each : m_columns) {
-        largest.cx = std::max(largest.cx, each->m_titleExtent.cx);
-        largest.cy = std::max(largest.cy, each->m_titleExtent.cy);
+        largest.cx = std::max(largest.cx, each->GetTitleExtent().cx);
+        largest.cy = std::max(largest.cy, each->GetTitleExtent().cy);
     }
     m_newRowHeight = largest.cy;
     if (m_host != nullptr) {
@@ -184,13 +182,13 @@ void TableModel::MeasureColumnTitle(int column) {
 void TableModel::RebuildColumnOrder() {
     m_displayOrder.clear();
     for (int c = 0; c < GetColumnCount(); ++c) {
-        if ((m_columns[c]->m_flags & (COLUMN_KEY | COLUMN_HIDDEN)) == COLUMN_KEY) {
+        if ((m_columns[c]->GetFlags() & (COLUMN_KEY | COLUMN_HIDDEN)) == COLUMN_KEY) {
             m_displayOrder.push_back(c);
         }
     }
     m_frozenCount = GetDisplayedCount();
     for (int c = 0; c < GetColumnCount(); ++c) {
-        if ((m_columns[c]->m_flags & (COLUMN_KEY | COLUMN_HIDDEN)) == 0) {
+        if ((m_columns[c]->GetFlags() & (COLUMN_KEY | COLUMN_HIDDEN)) == 0) {
             m_displayOrder.push_back(c);
         }
     }
@@ -230,14 +228,13 @@ void TableModel::RenumberFrom(int index) {
 
 void TableModel::RefreshHeadsAndTails() {
     for (int c = 0; c < static_cast<int>(m_orders.size()); ++c) {
-        m_columns[c]->m_sortHead = SlotIndex(m_orders[c]->First());
-        m_columns[c]->m_sortTail = SlotIndex(m_orders[c]->Last());
+        m_columns[c]->SetSortEnds(SlotIndex(m_orders[c]->First()), SlotIndex(m_orders[c]->Last()));
     }
 }
 
 void TableModel::RefreshHeadAndTail(int column) {
-    m_columns[column]->m_sortHead = SlotIndex(m_orders[column]->First());
-    m_columns[column]->m_sortTail = SlotIndex(m_orders[column]->Last());
+    m_columns[column]->SetSortEnds(SlotIndex(m_orders[column]->First()),
+                                   SlotIndex(m_orders[column]->Last()));
 }
 
 int TableModel::InsertRow(int index, const char* text, char delimiter, int) {
@@ -247,8 +244,8 @@ int TableModel::InsertRow(int index, const char* text, char delimiter, int) {
     uint32_t slot = AllocateSlot();
     TableRow& row = SlotRow(slot);
     row = TableRow(GetColumnCount());
-    row.m_height = m_newRowHeight;
-    row.m_tick = static_cast<uint32_t>(std::clock());
+    row.SetHeight(m_newRowHeight);
+    row.SetTick(static_cast<uint32_t>(std::clock()));
     m_rowSlots.insert(m_rowSlots.begin() + index, slot);
     RenumberFrom(index);
     if (index + 1 < GetRowCount()) {
@@ -274,10 +271,10 @@ int TableModel::DeleteRow(int index, int redraw) {
         order->Unlink(slot);
     }
     if (m_keyIndexBuilt) {
-        EraseLookupEntry(m_byKeyHash, row.m_keyHash, slot);
+        EraseLookupEntry(m_byKeyHash, row.GetKeyHash(), slot);
     }
     if (m_lookupIndexBuilt) {
-        EraseLookupEntry(m_byLookupHash, row.m_lookupHash, slot);
+        EraseLookupEntry(m_byLookupHash, row.GetLookupHash(), slot);
     }
     m_rowSlots.erase(m_rowSlots.begin() + index);
     row = TableRow();
@@ -303,8 +300,7 @@ void TableModel::DeleteAllRows() {
         order->Clear();
     }
     for (const auto& column : m_columns) {
-        column->m_sortHead = -1;
-        column->m_sortTail = -1;
+        column->SetSortEnds(-1, -1);
     }
     if (m_host != nullptr) {
         m_host->RowsCleared();
@@ -349,7 +345,7 @@ int TableModel::SetRowText(int row, const char* text, int firstColumn, char deli
 
 void TableModel::StoreField(int row, int column, const char* field, size_t length) {
     // Text columns store the field as it is, without a copy: this is ingest's path.
-    if ((m_columns[column]->m_flags & COLUMN_NUMERIC) == 0) {
+    if ((m_columns[column]->GetFlags() & COLUMN_NUMERIC) == 0) {
         StoreCell(row, column, field, length);
         return;
     }
@@ -360,7 +356,7 @@ void TableModel::StoreField(int row, int column, const char* field, size_t lengt
 // Numeric columns reformat numbers that are not plain digit strings ("1024.0" -> "1024",
 // "3000000000.0" -> "3G"); "UNK" and empty fields stay as they are.
 std::string TableModel::StoredText(int column, const std::string& field) const {
-    uint32_t flags = m_columns[column]->m_flags;
+    uint32_t flags = m_columns[column]->GetFlags();
     if ((flags & COLUMN_NUMERIC) == 0 || field == "UNK" || IsAllDigits(field.c_str())) {
         return field;
     }
@@ -386,18 +382,22 @@ void TableModel::GrowToExtent(int row, int column, TableExtent extent) {
     bool transposed = m_transposed != 0;
     TableRow& stored = *Row(row);
     TableColumn& col = *m_columns[column];
-    int& autoSize = transposed ? stored.m_autoSize : col.m_autoSize;
-    int32_t current = transposed ? stored.m_height : col.m_width;
+    int autoSize = transposed ? stored.GetAutoSize() : col.GetAutoSize();
+    int32_t current = transposed ? stored.GetHeight() : col.GetWidth();
     if (!autoSize || current >= extent.cx) {
         return;
     }
     int32_t grown = extent.cx;
     if (grown > MAX_AUTOSIZE_EXTENT) {
         grown = MAX_AUTOSIZE_EXTENT;
-        autoSize = 0;
+        if (transposed) {
+            stored.SetAutoSize(0);
+        } else {
+            col.SetAutoSize(0);
+        }
     }
     if (transposed) {
-        stored.m_height = grown;
+        stored.SetHeight(grown);
     } else {
         SetColumnWidth(column, grown, 1);
     }
@@ -440,38 +440,38 @@ int TableModel::SetCellStates(int row, int firstColumn, const uint32_t* values, 
 }
 
 uint32_t TableModel::GetRowData(int row) const {
-    return ValidRow(row) ? Row(row)->m_data : 0;
+    return ValidRow(row) ? Row(row)->GetData() : 0;
 }
 
 int TableModel::SetRowData(int row, uint32_t data) {
     if (!ValidRow(row)) {
         return 0;
     }
-    Row(row)->m_data = data;
+    Row(row)->SetData(data);
     return 1;
 }
 
 uint32_t TableModel::GetRowTick(int row) const {
-    return ValidRow(row) ? Row(row)->m_tick : 0;
+    return ValidRow(row) ? Row(row)->GetTick() : 0;
 }
 
 int TableModel::SetRowTick(int row, uint32_t tick) {
     if (!ValidRow(row)) {
         return 0;
     }
-    Row(row)->m_tick = tick;
+    Row(row)->SetTick(tick);
     return 1;
 }
 
 int TableModel::GetRowHeight(int row) const {
-    return ValidRow(row) ? Row(row)->m_height : 0;
+    return ValidRow(row) ? Row(row)->GetHeight() : 0;
 }
 
 int TableModel::SetRowHeight(int row, int height, int redraw) {
     if (!ValidRow(row)) {
         return 0;
     }
-    Row(row)->m_height = height;
+    Row(row)->SetHeight(height);
     if (redraw) {
         Redraw(REDRAW_LAYOUT | REDRAW_PAINT);
     }
@@ -483,13 +483,13 @@ int TableModel::AutoSizeColumn(int column, int force) {
         return 0;
     }
     TableColumn& col = *m_columns[column];
-    if (!force && !col.m_autoSize) {
+    if (!force && !col.GetAutoSize()) {
         return 0;
     }
     int32_t width = m_newRowHeight;
     if (!m_transposed) {
         int32_t arrowRoom = IsSortable() ? kSortArrowRoom : 0;
-        width = col.m_titleExtent.cx;
+        width = col.GetTitleExtent().cx;
         for (uint32_t slot : m_rowSlots) {
             width = std::max(width, SlotRow(slot).GetCellExtent(column).cx + arrowRoom);
         }
@@ -504,7 +504,7 @@ int TableModel::AutoSizeRow(int row, int force) {
         return 0;
     }
     TableRow& stored = *Row(row);
-    if (!force && !stored.m_autoSize) {
+    if (!force && !stored.GetAutoSize()) {
         return 0;
     }
     int32_t height = m_newRowHeight;
@@ -523,10 +523,10 @@ int TableModel::SetTransposed(int mode) {
     int previous = m_transposed;
     m_transposed = mode < 0 ? !m_transposed : mode != 0;
     for (const auto& column : m_columns) {
-        column->m_autoSize = 1;
+        column->SetAutoSize(1);
     }
     for (uint32_t slot : m_rowSlots) {
-        SlotRow(slot).m_autoSize = 1;
+        SlotRow(slot).SetAutoSize(1);
     }
     for (int column = 0; column < GetColumnCount(); ++column) {
         AutoSizeColumn(column, 1);

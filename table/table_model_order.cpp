@@ -10,7 +10,7 @@ namespace {
 constexpr int kFieldBufferSize = 255;
 
 bool IsKeyColumn(const std::vector<std::unique_ptr<TableColumn>>& columns, size_t column) {
-    return column < columns.size() && (columns[column]->m_flags & COLUMN_KEY) != 0;
+    return column < columns.size() && columns[column]->HasFlag(COLUMN_KEY);
 }
 
 } // namespace
@@ -118,26 +118,25 @@ int TableModel::DisplayRowToRow(int displayRow) const {
 void TableModel::RehashRow(int row) {
     uint32_t slot = m_rowSlots[row];
     TableRow& stored = SlotRow(slot);
-    uint32_t oldKeyHash = stored.m_keyHash;
-    uint32_t oldLookupHash = stored.m_lookupHash;
+    uint32_t oldKeyHash = stored.GetKeyHash();
+    uint32_t oldLookupHash = stored.GetLookupHash();
     uint32_t hash = 0;
     for (size_t c = 0; IsKeyColumn(m_columns, c); ++c) {
         hash = MixKeyText(hash, stored.GetCellText(c), stored.GetCellLength(c));
     }
-    stored.m_keyHash = hash;
-    stored.m_lookupHash = hash ^ stored.m_key;
+    stored.SetKeyHash(hash);
     UpdateLookup(slot, oldKeyHash, oldLookupHash);
 }
 
 void TableModel::UpdateLookup(uint32_t slot, uint32_t oldKeyHash, uint32_t oldLookupHash) {
     const TableRow& row = SlotRow(slot);
-    if (m_keyIndexBuilt && row.m_keyHash != oldKeyHash) {
+    if (m_keyIndexBuilt && row.GetKeyHash() != oldKeyHash) {
         EraseLookupEntry(m_byKeyHash, oldKeyHash, slot);
-        m_byKeyHash.emplace(row.m_keyHash, slot);
+        m_byKeyHash.emplace(row.GetKeyHash(), slot);
     }
-    if (m_lookupIndexBuilt && row.m_lookupHash != oldLookupHash) {
+    if (m_lookupIndexBuilt && row.GetLookupHash() != oldLookupHash) {
         EraseLookupEntry(m_byLookupHash, oldLookupHash, slot);
-        m_byLookupHash.emplace(row.m_lookupHash, slot);
+        m_byLookupHash.emplace(row.GetLookupHash(), slot);
     }
 }
 
@@ -158,10 +157,9 @@ int TableModel::SetRowKey(int row, uint32_t key) {
     }
     uint32_t slot = m_rowSlots[row];
     TableRow& stored = SlotRow(slot);
-    uint32_t oldLookupHash = stored.m_lookupHash;
-    stored.m_key = key;
-    stored.m_lookupHash = stored.m_keyHash ^ key;
-    UpdateLookup(slot, stored.m_keyHash, oldLookupHash);
+    uint32_t oldLookupHash = stored.GetLookupHash();
+    stored.SetKey(key);
+    UpdateLookup(slot, stored.GetKeyHash(), oldLookupHash);
     return 1;
 }
 
@@ -184,7 +182,7 @@ void TableModel::BuildLookupIndex(bool withKey) {
     index.reserve(m_rowSlots.size());
     for (uint32_t slot : m_rowSlots) {
         const TableRow& row = SlotRow(slot);
-        index.emplace(withKey ? row.m_lookupHash : row.m_keyHash, slot);
+        index.emplace(withKey ? row.GetLookupHash() : row.GetKeyHash(), slot);
     }
     built = true;
 }
@@ -214,7 +212,7 @@ int TableModel::FindRowBy(bool withKey, uint32_t key, const char* text, char del
         if (found >= 0 && index > found) {
             continue;
         }
-        if (withKey && row.m_key != key) {
+        if (withKey && row.GetKey() != key) {
             continue;
         }
         if (KeyCellsMatch(row, text, delimiter)) {

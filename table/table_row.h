@@ -41,13 +41,28 @@ class TableRow {
     void InsertCell(int column, uint32_t state);
     void EraseCell(int column);
 
-    uint32_t m_keyHash = 0;
-    uint32_t m_lookupHash = 0; // m_keyHash ^ m_key
-    uint32_t m_data = 0;
-    int32_t m_height = 0;
-    int m_autoSize = 1;
-    uint32_t m_key = 0;
-    uint32_t m_tick = 0; // clock() when the row was made
+    // The hash of the key cells, and that hash with the caller's key number mixed in.
+    uint32_t GetKeyHash() const { return m_keyHash; }
+    uint32_t GetLookupHash() const { return m_lookupHash; }
+    void SetKeyHash(uint32_t hash) {
+        m_keyHash = hash;
+        m_lookupHash = hash ^ m_key;
+    }
+    uint32_t GetKey() const { return m_key; }
+    void SetKey(uint32_t key) {
+        m_key = key;
+        m_lookupHash = m_keyHash ^ key;
+    }
+    uint32_t GetData() const { return m_data; }
+    void SetData(uint32_t data) { m_data = data; }
+    int32_t GetHeight() const { return m_height; }
+    void SetHeight(int32_t height) { m_height = height; }
+    // Whether the height still grows with the texts in transposed mode.
+    int GetAutoSize() const { return m_autoSize; }
+    void SetAutoSize(int autoSize) { m_autoSize = autoSize; }
+    // clock() when the row was made.
+    uint32_t GetTick() const { return m_tick; }
+    void SetTick(uint32_t tick) { m_tick = tick; }
 
   private:
     struct CellInfo {
@@ -66,4 +81,11 @@ class TableRow {
 
     std::unique_ptr<char[]> m_block;
     int m_cellCount = 0;
+    uint32_t m_keyHash = 0;
+    uint32_t m_lookupHash = 0; // m_keyHash ^ m_key
+    uint32_t m_data = 0;
+    int32_t m_height = 0;
+    int m_autoSize = 1;
+    uint32_t m_key = 0;
+    uint32_t m_tick = 0;
 };

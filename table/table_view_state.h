@@ -1,8 +1,8 @@
 #pragma once
 
 // What the table window keeps of its own over the model: the first row and column shown, the
-// focus cell, the anchor of a keyboard selection and the header's size. The model's row and
-// column changes move them through the three hooks.
+// focus cell, the anchor of a keyboard selection and the header's size. The window moves them
+// when the model's rows and columns change.
 struct TableViewState {
     int topRow = 0;       // display row
     int leftColumn = 0;   // scrolled display position
@@ -12,8 +12,4 @@ struct TableViewState {
     int keyAnchorRow = -1;
     int headerHeight = 0; // the title row
     int titleWidth = 0;   // the title column in transposed mode
-
-    void ColumnDeleted(int index, int columnCount);
-    void RowDeleted(int index, int rowCount);
-    void RowsCleared();
 };

@@ -33,9 +33,9 @@ inline void InsertMatrixColumns(TableModel& model,
                                 const char* (*translate)(const char*) = nullptr) {
     for (const MatrixColumnSpec& spec : kMatrixTableColumns) {
         TableColumn column;
-        column.m_title = translate != nullptr ? translate(spec.title) : spec.title;
-        column.m_width = spec.width;
-        column.m_flags = spec.flags;
+        column.SetTitle(translate != nullptr ? translate(spec.title) : spec.title);
+        column.SetWidth(spec.width);
+        column.SetFlags(spec.flags);
         model.InsertColumn(model.GetColumnCount(), column, 1);
     }
 }

@@ -44,7 +44,7 @@ END_MESSAGE_MAP()
 
 CMatrixView::CMatrixView(ViewHost& host) : m_host(host) {
     // The walker aims at no node until the host selects one.
-    m_node = static_cast<uint32_t>(-1);
+    SetTargetNode(static_cast<uint32_t>(-1));
     for (const char* column : kMatrixColumns) {
         snprintf(m_columnObjects[m_columnCount++], COLUMN_OBJECT_SIZE, "%s", column);
     }
@@ -52,6 +52,12 @@ CMatrixView::CMatrixView(ViewHost& host) : m_host(host) {
 
 CMatrixView::~CMatrixView() {
     delete m_table;
+}
+
+void CMatrixView::SetColumnObject(int position, const char* object) {
+    if (position >= 0 && position < MAX_COLUMN_OBJECTS) {
+        snprintf(m_columnObjects[position], COLUMN_OBJECT_SIZE, "%s", object);
+    }
 }
 
 BOOL CMatrixView::IsWindowObject(const CWnd* window) {
@@ -264,8 +270,8 @@ void CMatrixView::OpenConversationWindow() {
     if (!CollectPairs(index) || parent == nullptr) {
         return;
     }
-    ConversationWindow* window =
-        m_host.NewConversationWindow(m_node, m_pairNames, m_pairAddresses, index.c_str(), this);
+    ConversationWindow* window = m_host.NewConversationWindow(GetTargetNode(), m_pairNames,
+                                                              m_pairAddresses, index.c_str(), this);
     if (window == nullptr) {
         return;
     }

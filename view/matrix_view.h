@@ -105,13 +105,14 @@ class CMatrixView : public CWnd, public CMibWalker {
     // Writes the definition as one graph record; the graph window the host made, or null.
     HWND PostGraph(const GraphDefinition& definition);
 
-    // Text builders over m_currentRow.
-    int CollectSelectedRows(std::vector<std::string>& rows);
+    // Text builders over one table row.
+    std::vector<int> CollectSelectedRows() const;
     static void AddressToOid(std::string& text);
-    std::string BuildInstance() const;
-    std::string BuildPairLabel() const;
-    std::string BuildLegend(const std::string& prefix, int mode) const;
-    std::string BuildGraphTitle(GraphCategory category, int mode) const;
+    std::string BuildInstance(int row) const;
+    std::string BuildPairLabel(int row) const;
+    std::string BuildLegend(int row, const std::string& prefix, int mode) const;
+    // With LEGEND_PAIR or LEGEND_SERIES the title ends with row's pair.
+    std::string BuildGraphTitle(GraphCategory category, int mode, int row) const;
 
     void RefreshWalk();
     void ResolveColumnOids();
@@ -120,21 +121,29 @@ class CMatrixView : public CWnd, public CMibWalker {
     int OnWalkRow(DbHandle answer) override;
     void OnWalkDone(const char* lastInstance) override;
 
-    uint32_t m_hostContext = 0;
-    uint32_t m_nodeId = 0;
-    int m_tabIndex = -1;
-    CWnd* m_frame = nullptr;
-    KSCTable* m_table = nullptr;
-    CScrollBar* m_horzBar = nullptr;
-    CScrollBar* m_vertBar = nullptr;
-    void* m_nodeData = nullptr;
-    uint32_t m_conversionSlot = 0;
-    char m_columnObjects[MAX_COLUMN_OBJECTS][COLUMN_OBJECT_SIZE] = {};
-    int m_columnCount = 0;
-    int m_currentRow = -1;
-    std::string m_deviceName;
-    std::vector<std::string> m_pairNames;
-    std::vector<std::string> m_pairAddresses;
+    // What the host hands over through the exports: its database context (used when the
+    // window is created), the tab's index, its main frame, the tab window's shared scroll
+    // bars and the node's data, which is kept only.
+    void SetHostContext(uint32_t hostContext) { m_hostContext = hostContext; }
+    uint32_t GetHostContext() const { return m_hostContext; }
+    void SetTabIndex(int tabIndex) { m_tabIndex = tabIndex; }
+    void SetFrame(CWnd* frame) { m_frame = frame; }
+    void SetHostScrollBars(CScrollBar* horizontal, CScrollBar* vertical) {
+        m_horzBar = horizontal;
+        m_vertBar = vertical;
+    }
+    void SetNodeData(void* nodeData) { m_nodeData = nodeData; }
+    // The node shown; 0 before the first.
+    uint32_t GetNodeId() const { return m_nodeId; }
+    // The table of conversations; null before the window is created and after CloseView.
+    KSCTable* GetTable() const { return m_table; }
+    // The node's display name, or "Unknown Device".
+    const std::string& GetDeviceName() const { return m_deviceName; }
+    // The MIB object walked into column position (0-based) of the request.
+    void SetColumnObject(int position, const char* object);
+    // The pairs CollectPairs gathered for the conversation window.
+    const std::vector<std::string>& GetPairNames() const { return m_pairNames; }
+    const std::vector<std::string>& GetPairAddresses() const { return m_pairAddresses; }
 
   protected:
     afx_msg void OnSize(UINT type, int cx, int cy);
@@ -189,4 +198,18 @@ class CMatrixView : public CWnd, public CMibWalker {
 
     ViewHost& m_host;
     MatrixRowIndex m_rowIndex;
+    uint32_t m_hostContext = 0;
+    uint32_t m_nodeId = 0;
+    int m_tabIndex = -1;
+    CWnd* m_frame = nullptr;
+    KSCTable* m_table = nullptr;
+    CScrollBar* m_horzBar = nullptr;
+    CScrollBar* m_vertBar = nullptr;
+    void* m_nodeData = nullptr;
+    uint32_t m_conversionSlot = 0;
+    char m_columnObjects[MAX_COLUMN_OBJECTS][COLUMN_OBJECT_SIZE] = {};
+    int m_columnCount = 0;
+    std::string m_deviceName;
+    std::vector<std::string> m_pairNames;
+    std::vector<std::string> m_pairAddresses;
 };

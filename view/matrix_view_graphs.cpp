@@ -92,33 +92,30 @@ void CMatrixView::OpenCategoryGraph(GraphCategory category) {
     BuildCategoryGraph(category, nullptr, FALSE, scratch, sizeof scratch);
 }
 
-int CMatrixView::CollectSelectedRows(std::vector<std::string>& rows) {
-    char number[16];
+std::vector<int> CMatrixView::CollectSelectedRows() const {
+    std::vector<int> rows;
     for (int row = m_table->Model().GetNextSelectedRow(-1); row != -1;
          row = m_table->Model().GetNextSelectedRow(row)) {
-        snprintf(number, sizeof number, "%d", row);
-        rows.push_back(number);
-        m_currentRow = row;
+        rows.push_back(row);
     }
-    return static_cast<int>(rows.size());
+    return rows;
 }
 
 void CMatrixView::AddressToOid(std::string& text) {
     text = AddressOid(text);
 }
 
-std::string CMatrixView::BuildInstance() const {
-    std::string source = m_table->Model().GetCellText(m_currentRow, COL_SOURCE_ADDRESS);
-    std::string destination = m_table->Model().GetCellText(m_currentRow, COL_DESTINATION_ADDRESS);
+std::string CMatrixView::BuildInstance(int row) const {
+    std::string source = m_table->Model().GetCellText(row, COL_SOURCE_ADDRESS);
+    std::string destination = m_table->Model().GetCellText(row, COL_DESTINATION_ADDRESS);
     AddressToOid(source);
     AddressToOid(destination);
-    return m_table->Model().GetCellText(m_currentRow, COL_INDEX) + ".6" + source + ".6" +
-           destination;
+    return m_table->Model().GetCellText(row, COL_INDEX) + ".6" + source + ".6" + destination;
 }
 
-std::string CMatrixView::BuildPairLabel() const {
-    std::string source = m_table->Model().GetCellText(m_currentRow, COL_SOURCE_NAME);
-    std::string destination = m_table->Model().GetCellText(m_currentRow, COL_DESTINATION_NAME);
+std::string CMatrixView::BuildPairLabel(int row) const {
+    std::string source = m_table->Model().GetCellText(row, COL_SOURCE_NAME);
+    std::string destination = m_table->Model().GetCellText(row, COL_DESTINATION_NAME);
     if (source.empty()) {
         source = Localize("Unavailable");
     }
@@ -128,11 +125,11 @@ std::string CMatrixView::BuildPairLabel() const {
     return source + "->" + destination;
 }
 
-std::string CMatrixView::BuildLegend(const std::string& prefix, int mode) const {
+std::string CMatrixView::BuildLegend(int row, const std::string& prefix, int mode) const {
     if (mode == LEGEND_SERIES) {
         return prefix;
     }
-    std::string pair = BuildPairLabel();
+    std::string pair = BuildPairLabel(row);
     if (pair.empty()) {
         pair = Localize("Not available");
     }
@@ -142,14 +139,14 @@ std::string CMatrixView::BuildLegend(const std::string& prefix, int mode) const 
     return prefix + "  (" + pair + ")";
 }
 
-std::string CMatrixView::BuildGraphTitle(GraphCategory category, int mode) const {
+std::string CMatrixView::BuildGraphTitle(GraphCategory category, int mode, int row) const {
     std::string title;
     AppendPiece(title, Localize(CategoryWord(category)));
     AppendPiece(title, Localize(" for "));
     AppendPiece(title, m_deviceName);
     if (mode == LEGEND_PAIR || mode == LEGEND_SERIES) {
         AppendPiece(title, " - ");
-        AppendPiece(title, BuildLegend("", LEGEND_PAIR));
+        AppendPiece(title, BuildLegend(row, "", LEGEND_PAIR));
     }
     return title;
 }
@@ -163,8 +160,8 @@ CWnd* CMatrixView::BuildCategoryGraph(GraphCategory category, CMDIChildWnd* cont
     if (spec == nullptr || !IsWindowObject(m_table)) {
         return nullptr;
     }
-    std::vector<std::string> rows;
-    const int selected = CollectSelectedRows(rows);
+    const std::vector<int> rows = CollectSelectedRows();
+    const size_t selected = rows.size();
     if (selected == 0) {
         return nullptr;
     }
@@ -175,19 +172,19 @@ CWnd* CMatrixView::BuildCategoryGraph(GraphCategory category, CMDIChildWnd* cont
         titleMode = mode;
     }
     GraphDefinition definition;
-    for (const std::string& row : rows) {
-        m_currentRow = atoi(row.c_str());
-        definition.instances.push_back(BuildInstance());
+    for (int row : rows) {
+        definition.instances.push_back(BuildInstance(row));
         for (int j = 0; j < spec->seriesCount; ++j) {
-            std::string legend = BuildLegend(Localize(spec->seriesNames[j]), mode);
+            std::string legend = BuildLegend(row, Localize(spec->seriesNames[j]), mode);
             definition.legends.push_back(legend.empty() ? Localize("Instance Unavailable")
                                                         : legend);
         }
     }
     SetExpressions(definition, *spec);
     definition.instanceCount = static_cast<int>(definition.instances.size());
-    // The host names the graph as its frame or page is titled.
-    definition.title = BuildGraphTitle(category, titleMode);
+    // The host names the graph as its frame or page is titled; a pair in the title is the
+    // last selected row's.
+    definition.title = BuildGraphTitle(category, titleMode, rows.back());
     if (!inPage) {
         OpenSingleGraph(definition);
         return nullptr;
@@ -314,7 +311,7 @@ HWND CMatrixView::PostGraph(const GraphDefinition& definition) {
     if (definition.window == nullptr) {
         return nullptr;
     }
-    const DbHandle graphs = DbOpenTable(m_connection, DB_TABLE_GRAPHS);
+    const DbHandle graphs = DbOpenTable(GetConnection(), DB_TABLE_GRAPHS);
     if (graphs == 0) {
         return nullptr;
     }
@@ -343,7 +340,7 @@ void CMatrixView::WriteSeries(DbHandle record, const GraphDefinition& definition
             DbSetInt(record, FLD_GRAPH_OPTION, std::max(definition.optionA, 0));
             DbSetInt(record, FLD_TYPE, definition.optionB);
             DbSetInt(record, FLD_SERIES_INDEX, k);
-            DbSetInt(record, FLD_SERIES_NODE, static_cast<int32_t>(m_node));
+            DbSetInt(record, FLD_SERIES_NODE, static_cast<int32_t>(GetTargetNode()));
             DbSetInt(record, FLD_SERIES_CODE, kSeriesCode);
             SetRecordText(record, FLD_SERIES_INSTANCE, definition.instances[i]);
             DbSetInt(record, FLD_SERIES_ON, kSeriesOn);

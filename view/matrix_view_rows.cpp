@@ -66,11 +66,11 @@ void CMatrixView::ChangeNode(uint32_t nodeId) {
 // The node's display name from the host's node table, or "Unknown Device".
 void CMatrixView::ReadDeviceName() {
     m_deviceName = Localize("Unknown Device");
-    if (m_nodeTable == 0) {
+    if (GetNodeTable() == 0) {
         return;
     }
-    DbLockTable(m_nodeTable, DB_LOCK_READ);
-    const DbHandle record = DbFindRecord(m_nodeTable, m_node);
+    DbLockTable(GetNodeTable(), DB_LOCK_READ);
+    const DbHandle record = DbFindRecord(GetNodeTable(), GetTargetNode());
     if (record != 0) {
         char name[kNodeNameSize] = "";
         DbGetText(record, FLD_NAME, name, sizeof name);
@@ -78,7 +78,7 @@ void CMatrixView::ReadDeviceName() {
             m_deviceName = name;
         }
     }
-    DbUnlockTable(m_nodeTable, DB_LOCK_READ);
+    DbUnlockTable(GetNodeTable(), DB_LOCK_READ);
 }
 
 void CMatrixView::RefreshWalk() {
@@ -91,7 +91,7 @@ void CMatrixView::RefreshWalk() {
 // A column name missing from the variables table is skipped, so the later columns
 // move up one variable position.
 void CMatrixView::ResolveColumnOids() {
-    const DbHandle variables = DbOpenTable(m_connection, kVariablesTable);
+    const DbHandle variables = DbOpenTable(GetConnection(), kVariablesTable);
     if (variables == 0) {
         return;
     }
@@ -214,7 +214,7 @@ void CMatrixView::OnWalkDone(const char*) {
 
 void CMatrixView::OnTimer(UINT id) {
     KillTimer(id);
-    if (m_node != 0) {
+    if (GetTargetNode() != 0) {
         RefreshWalk();
     }
     CWnd::OnTimer(id);

@@ -36,12 +36,11 @@ class CMibMultiWalker {
     // Notification entry registered with DbConnect; userDatum is the walker.
     static int NotifyProc(uintptr_t userDatum, int table, int event, uint32_t recordId);
 
-    std::vector<std::string> m_columnList;
-    DbHandle m_connection = 0;
-    DbHandle m_requestTable = 0;
-    uint32_t m_node = 0;
-    std::string m_lastInstance;
-    std::vector<std::unique_ptr<MibWalkItem>> m_walks;
+    bool IsConnected() const { return m_connection != 0; }
+    // The walks in flight, oldest first: how many, and each one's request record and tag.
+    size_t GetWalkCount() const { return m_walks.size(); }
+    DbHandle GetWalkRequest(size_t walk) const { return m_walks[walk]->m_record; }
+    uintptr_t GetWalkTag(size_t walk) const { return m_walks[walk]->m_tag; }
 
   private:
     bool Owns(uint32_t recordId) const;
@@ -54,4 +53,11 @@ class CMibMultiWalker {
     void OnAnswer(uint32_t recordId);
     bool ContinueWithAnswer(DbHandle answer, uint32_t recordId);
     void EndWalk(DbHandle answer, uint32_t recordId);
+
+    std::vector<std::string> m_columnList;
+    DbHandle m_connection = 0;
+    DbHandle m_requestTable = 0;
+    uint32_t m_node = 0;
+    std::string m_lastInstance;
+    std::vector<std::unique_ptr<MibWalkItem>> m_walks;
 };

@@ -30,6 +30,22 @@ class CMibWalker {
     // Notification entry registered with DbConnect; userDatum is the walker.
     static int NotifyProc(uintptr_t userDatum, int table, int event, uint32_t recordId);
 
+    // The request record of the walk in flight; 0 when none is.
+    DbHandle GetPendingRequest() const { return m_pendingRecord; }
+    bool IsConnected() const { return m_connection != 0; }
+    DbHandle GetConnection() const { return m_connection; }
+    uint32_t GetTargetNode() const { return m_node; }
+    // The walked columns' identifiers by position (1-based in SetOid); "" where unset.
+    const std::vector<std::string>& GetColumns() const { return m_columnList; }
+
+  protected:
+    DbHandle GetNodeTable() const { return m_nodeTable; }
+
+  private:
+    void OnNotify(int table, int event, uint32_t recordId);
+    bool ContinueWithAnswer(DbHandle answer);
+    void FinishWalk();
+
     std::vector<std::string> m_columnList;
     DbHandle m_pendingRecord = 0;
     DbHandle m_connection = 0;
@@ -37,11 +53,6 @@ class CMibWalker {
     DbHandle m_nodeTable = 0;
     uint32_t m_node = 0;
     std::string m_lastInstance;
-
-  private:
-    void OnNotify(int table, int event, uint32_t recordId);
-    bool ContinueWithAnswer(DbHandle answer);
-    void FinishWalk();
 };
 
 // Shared by both walkers.

@@ -162,8 +162,8 @@ void BM_PollingPass(benchmark::State& state) {
         pass.start();
         beat.start();
         window->RequestAllPairs();
-        walks += static_cast<double>(window->m_walks.size());
-        while (!window->m_walks.empty()) {
+        walks += static_cast<double>(window->GetWalkCount());
+        while (window->GetWalkCount() != 0) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         }
         seconds += pass.nsecsElapsed() / 1e9;
@@ -254,7 +254,7 @@ void BM_GraphsWhileTheWindowWalks(benchmark::State& state) {
         window->StartPolling();
         window->RequestAllPairs();
         walking = PollGraphs(table, kSeconds);
-        state.counters["walks_left"] = static_cast<double>(window->m_walks.size());
+        state.counters["walks_left"] = static_cast<double>(window->GetWalkCount());
         frame.DestroyWindow();
     }
     state.counters["intervals"] = walking.intervals;

@@ -57,7 +57,7 @@ void Serve(int conversations) {
 }
 
 void WaitIdle(const CMibWalker& walker) {
-    while (walker.m_pendingRecord != 0) {
+    while (walker.GetPendingRequest() != 0) {
         PlatformApp::PumpMessages();
     }
 }
@@ -86,7 +86,7 @@ struct BenchHost {
         tabs.Create(&frame, WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL);
         view.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), &tabs,
                     IDC_MATRIX_VIEW);
-        view.m_tabIndex = tabs.AddTab(&view, "Matrix");
+        view.SetTabIndex(tabs.AddTab(&view, "Matrix"));
     }
     ~BenchHost() {
         view.CloseView();
@@ -118,7 +118,7 @@ void BM_ViewFirstWalk(benchmark::State& state) {
         WaitIdle(host.view);
         node = 3 - node;
     }
-    if (host.view.m_table->Model().GetRowCount() != conversations) {
+    if (host.view.GetTable()->Model().GetRowCount() != conversations) {
         state.SkipWithError("rows missing");
     }
     ReportRows(state, conversations);
@@ -135,7 +135,7 @@ void BM_ViewRefreshWalk(benchmark::State& state) {
         host.view.RefreshWalk();
         WaitIdle(host.view);
     }
-    if (host.view.m_table->Model().GetRowCount() != conversations) {
+    if (host.view.GetTable()->Model().GetRowCount() != conversations) {
         state.SkipWithError("rows added by a refresh");
     }
     ReportRows(state, conversations);

@@ -17,23 +17,20 @@ struct HostMenuItem {
     const char* text;
 };
 
-// The plug-in's command that opens the conversation window; its context menu offers it
-// too, and the choice reaches the top-level window either way.
-constexpr UINT kIdConversations = 32784;
-
 const HostMenuItem kMatrixMenuItems[] = {
     {ID_HOST_UTILIZATION, "&Utilization"},
     {ID_HOST_ERRORS, "&Errors"},
     {ID_HOST_BYTES, "&Bytes"},
     {ID_HOST_PACKETS, "&Packets"},
     {ID_HOST_ALL, "&All"},
-    {kIdConversations, "&Conversations"},
+    {ID_CONVERSATIONS, "&Conversations"},
 };
 
-// The other command ids of the plug-in's context menu (its graph commands), handed back
-// through Command.
-constexpr UINT kIdPluginFirst = 32779;
-constexpr UINT kIdPluginLast = 32783;
+// The graph commands of the plug-in's context menu, handed back through Command, are the
+// five ids from ID_GRAPH_UTILIZATION to ID_GRAPH_ALL.
+static_assert(ID_GRAPH_UTILIZATION < ID_GRAPH_PACKETS && ID_GRAPH_PACKETS < ID_GRAPH_BYTES &&
+              ID_GRAPH_BYTES < ID_GRAPH_ERRORS && ID_GRAPH_ERRORS < ID_GRAPH_ALL &&
+              ID_GRAPH_ALL - ID_GRAPH_UTILIZATION == 4);
 
 } // namespace
 
@@ -41,8 +38,8 @@ BEGIN_MESSAGE_MAP(QuillonFrame, SECMDIFrameWnd)
 ON_COMMAND_RANGE(ID_NODE_FIRST, ID_NODE_LAST, OnOpenNode)
 ON_COMMAND_RANGE(ID_HOST_UTILIZATION, ID_HOST_PACKETS, OnHostCommand)
 ON_COMMAND_RANGE(ID_HOST_ALL, ID_HOST_ALL, OnHostCommand)
-ON_COMMAND_RANGE(kIdConversations, kIdConversations, OnHostCommand)
-ON_COMMAND_RANGE(kIdPluginFirst, kIdPluginLast, OnPluginCommand)
+ON_COMMAND_RANGE(ID_CONVERSATIONS, ID_CONVERSATIONS, OnHostCommand)
+ON_COMMAND_RANGE(ID_GRAPH_UTILIZATION, ID_GRAPH_ALL, OnPluginCommand)
 ON_COMMAND(ID_FILE_EXPORT_CSV, OnExportCsv)
 ON_COMMAND(ID_APP_EXIT, OnExit)
 ON_MESSAGE(WM_INITMENUPOPUP, OnInitMenuPopup)
@@ -145,7 +142,7 @@ BOOL QuillonFrame::PostOpenNode(const std::string& name) {
 // console enables All and Conversations itself: while the node window shows its Matrix tab
 // and the plug-in enables its graphs (rows are selected).
 BOOL QuillonFrame::Enables(UINT id) const {
-    if (id != ID_HOST_ALL && id != kIdConversations) {
+    if (id != ID_HOST_ALL && id != ID_CONVERSATIONS) {
         return m_plugin.MenuUpdate(id);
     }
     CWnd* page = nullptr;

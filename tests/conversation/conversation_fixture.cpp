@@ -1,11 +1,13 @@
 #include "tests/conversation/conversation_fixture.h"
 
+#include "hostapi/window_report.h"
 #include "platform/framework/resource.h"
 #include "platform/toolkit/platform_app.h"
 #include "platform/toolkit/scripted_ui.h"
 #include "tests/support/input_simulator.h"
 
 #include <fstream>
+#include <sstream>
 
 // The module's resource table, linked in from res/.
 extern "C" const RESOURCETABLE ModuleResourceTable;
@@ -41,11 +43,61 @@ ksdb::MemoryTransport* ServeMatrix(const std::vector<MatrixRow>& rows) {
     return served;
 }
 
-CPoint NodeCenter(const CConversationCtrl& control, int node) {
-    return CPoint(control.m_nodes[node]->m_centerX, control.m_nodes[node]->m_centerY);
+namespace {
+
+// Every line of a window's report, cut at its tabs.
+std::vector<std::vector<std::string>> ReportLines(CWnd& window) {
+    char text[16384] = "";
+    window.SendMessage(WM_GETREPORT, sizeof text, reinterpret_cast<LPARAM>(text));
+    std::vector<std::vector<std::string>> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> fields;
+        std::istringstream cut(line);
+        for (std::string field; std::getline(cut, field, '\t');) {
+            fields.push_back(field);
+        }
+        lines.push_back(fields);
+    }
+    return lines;
 }
 
-void Drag(const CConversationCtrl& control, int from, int to, bool ctrl) {
+} // namespace
+
+std::vector<std::string> ReportFields(CWnd& window, const std::string& kind, size_t field) {
+    std::vector<std::string> found;
+    for (const std::vector<std::string>& fields : ReportLines(window)) {
+        if (!fields.empty() && fields[0] == kind && field < fields.size()) {
+            found.push_back(fields[field]);
+        }
+    }
+    return found;
+}
+
+ControlReport ReportOf(CWnd& control) {
+    ControlReport report;
+    for (const std::vector<std::string>& fields : ReportLines(control)) {
+        if (fields.size() == 2 && fields[0] == "mode") {
+            report.mode = std::stoi(fields[1]);
+        } else if (fields.size() == 7 && fields[0] == "node") {
+            report.nodes.push_back({fields[1], std::stoi(fields[2]), std::stoi(fields[3]),
+                                    std::stoi(fields[4]), std::stoi(fields[5]),
+                                    fields[6] == "right" ? TA_RIGHT : TA_LEFT});
+        } else if (fields.size() == 3 && fields[0] == "pair") {
+            report.pairs.emplace_back(fields[1], fields[2]);
+        } else {
+            ADD_FAILURE() << "unexpected report line of " << fields.size() << " fields";
+        }
+    }
+    return report;
+}
+
+CPoint NodeCenter(CWnd& control, int node) {
+    const ReportedNode reported = ReportOf(control).nodes.at(node);
+    return CPoint(reported.centerX, reported.centerY);
+}
+
+void Drag(CWnd& control, int from, int to, bool ctrl) {
     const CPoint start = NodeCenter(control, from);
     const CPoint end = NodeCenter(control, to);
     const HWND hWnd = control.GetSafeHwnd();

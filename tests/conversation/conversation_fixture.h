@@ -25,9 +25,24 @@ void SetUpConversationSuite();
 // Node 1 "probe-one" serving rows; answers the transport to count requests.
 ksdb::MemoryTransport* ServeMatrix(const std::vector<MatrixRow>& rows);
 
-CPoint NodeCenter(const CConversationCtrl& control, int node);
+// What the control reports (WM_GETREPORT), as the console reads it.
+struct ReportedNode {
+    std::string name;
+    int centerX, centerY, labelX, labelY;
+    int align; // TA_LEFT or TA_RIGHT
+};
+struct ControlReport {
+    int mode = -1;
+    std::vector<ReportedNode> nodes;
+    std::vector<std::pair<std::string, std::string>> pairs;
+};
+ControlReport ReportOf(CWnd& control);
+// Field number field (0 is the kind) of every line of that kind in a window's report.
+std::vector<std::string> ReportFields(CWnd& window, const std::string& kind, size_t field);
+
+CPoint NodeCenter(CWnd& control, int node);
 // Button down on from's centre, moves half way and onto to, button up there; with Ctrl
 // held throughout when ctrl is set.
-void Drag(const CConversationCtrl& control, int from, int to, bool ctrl = false);
+void Drag(CWnd& control, int from, int to, bool ctrl = false);
 // The colour of a pixel of a window's image as painted so far.
 COLORREF PixelAt(CWnd& window, int x, int y);

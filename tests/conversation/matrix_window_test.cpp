@@ -31,6 +31,11 @@ const std::vector<MatrixRow> kRows = {
 
 using Strings = std::vector<std::string>;
 
+// The window's conversation control, as the console finds it.
+CWnd& Control(CMatrixWindow& window) {
+    return *window.GetDlgItem(IDC_CONVERSATION_CTRL);
+}
+
 TEST(ConvertAddressTest, HexadecimalBytesBecomeDottedDecimal) {
     struct Case {
         const char* in;
@@ -128,16 +133,16 @@ class MatrixWindowTest : public ::testing::Test {
     }
 
     void FinishWalks(const CMatrixWindow& window) {
-        for (int round = 0; round < 10000 && !window.m_walks.empty(); ++round) {
+        for (int round = 0; round < 10000 && window.GetWalkCount() != 0; ++round) {
             PlatformApp::PumpMessages();
         }
-        ASSERT_TRUE(window.m_walks.empty()) << "the walks did not end";
+        ASSERT_EQ(window.GetWalkCount(), 0u) << "the walks did not end";
     }
 
     static std::vector<std::string> WalkTags(const CMatrixWindow& window) {
         std::vector<std::string> tags;
-        for (const auto& walk : window.m_walks) {
-            const auto* tag = reinterpret_cast<const PairWalkTag*>(walk->m_tag);
+        for (size_t walk = 0; walk < window.GetWalkCount(); ++walk) {
+            const auto* tag = reinterpret_cast<const PairWalkTag*>(window.GetWalkTag(walk));
             tags.push_back(std::string(tag->m_source) + ">" + tag->m_destination + " " +
                            std::to_string(tag->m_direction));
         }
@@ -160,9 +165,8 @@ class MatrixWindowTest : public ::testing::Test {
 TEST_F(MatrixWindowTest, ThreeNamesGiveSixWalksPerPassInPairOrder) {
     CMatrixWindow* window = OpenThree();
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->m_control.GetDlgCtrlID(), IDC_CONVERSATION_CTRL);
-    EXPECT_EQ(window->m_control.m_nodes.size(), 3u);
-    EXPECT_EQ(window->m_addresses, (Strings{kDottedA, kDottedB, kDottedC}));
+    EXPECT_EQ(ReportOf(Control(*window)).nodes.size(), 3u);
+    EXPECT_EQ(ReportFields(*window, "address", 2), (Strings{kDottedA, kDottedB, kDottedC}));
 
     window->StartPolling();
     window->RequestAllPairs();
@@ -171,27 +175,27 @@ TEST_F(MatrixWindowTest, ThreeNamesGiveSixWalksPerPassInPairOrder) {
               (Strings{a + ">" + b + " 0", b + ">" + a + " 1", a + ">" + c + " 0",
                        c + ">" + a + " 1", b + ">" + c + " 0", c + ">" + b + " 1"}));
     char instance[256] = "";
-    DbSetInt(window->m_walks[0]->m_record, FLD_VAR_INDEX, 1);
-    DbGetText(window->m_walks[0]->m_record, FLD_VAR_INSTANCE, instance, sizeof instance);
+    DbSetInt(window->GetWalkRequest(0), FLD_VAR_INDEX, 1);
+    DbGetText(window->GetWalkRequest(0), FLD_VAR_INSTANCE, instance, sizeof instance);
     EXPECT_STREQ(instance, (".1.6." + a + ".6." + b).c_str());
     FinishWalks(*window);
 
     TimerClock::Advance(POLL_INTERVAL - 1);
-    EXPECT_TRUE(window->m_walks.empty()) << "a pass before five seconds";
+    EXPECT_EQ(window->GetWalkCount(), 0u) << "a pass before five seconds";
     TimerClock::Advance(1);
-    EXPECT_EQ(window->m_walks.size(), 6u);
+    EXPECT_EQ(window->GetWalkCount(), 6u);
     // Closed with six walks in flight: their tags are released with the window.
 }
 
 TEST_F(MatrixWindowTest, OneNameOpensWithOneNodeAndNeverWalks) {
     CMatrixWindow* window = Open({"alpha"}, {kTextA});
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->m_control.m_nodes.size(), 1u);
+    EXPECT_EQ(ReportOf(Control(*window)).nodes.size(), 1u);
     window->StartPolling();
     window->RequestAllPairs();
     const uint64_t requests = m_transport->RequestCount();
     TimerClock::Advance(3 * POLL_INTERVAL);
-    EXPECT_TRUE(window->m_walks.empty());
+    EXPECT_EQ(window->GetWalkCount(), 0u);
     EXPECT_EQ(m_transport->RequestCount(), requests);
 }
 
@@ -203,18 +207,17 @@ TEST_F(MatrixWindowTest, NoNamesRefuseTheWindow) {
 TEST_F(MatrixWindowTest, GraphCommandsSendTheChosenPairsToTheOwnerInOrder) {
     CMatrixWindow* window = OpenThree();
     ASSERT_NE(window, nullptr);
-    Drag(window->m_control, 0, 1, true);
-    Drag(window->m_control, 2, 0, true);
-    Drag(window->m_control, 0, 1, true);
+    Drag(Control(*window), 0, 1, true);
+    Drag(Control(*window), 2, 0, true);
+    Drag(Control(*window), 0, 1, true);
     MessageLog::Clear();
     ChooseFromMenu(*window, ID_GRAPH_BYTES);
     const Strings list = {kDottedA, kDottedB, kDottedC, kDottedA, kDottedA, kDottedB};
-    EXPECT_MESSAGES(m_owner.GetSafeHwnd(),
-                    {{WM_MATRIX_BYTES, kWParam, reinterpret_cast<WPARAM>(window->m_listHead)}});
+    EXPECT_MESSAGES(m_owner.GetSafeHwnd(), {{WM_MATRIX_BYTES, kExact}});
     ASSERT_EQ(m_requests.size(), 1u);
     EXPECT_EQ(m_requests[0].addresses, list) << "a pair chosen twice stands twice";
     EXPECT_EQ(m_requests[0].index, "1");
-    EXPECT_EQ(window->m_listTail, nullptr);
+    EXPECT_EQ(ReportFields(*window, "sent", 1), list);
 
     window->SendMessage(WM_COMMAND, ID_GRAPH_UTILIZATION);
     window->SendMessage(WM_COMMAND, ID_GRAPH_PACKETS);
@@ -232,7 +235,7 @@ TEST_F(MatrixWindowTest, GraphCommandsCutALongIndexToTheTextBlock) {
         const std::string index(length, '7');
         CMatrixWindow* window = Open({"alpha", "beta"}, {kTextA, kTextB}, index.c_str());
         ASSERT_NE(window, nullptr);
-        Drag(window->m_control, 0, 1, true);
+        Drag(Control(*window), 0, 1, true);
         m_requests.clear();
         window->SendMessage(WM_COMMAND, ID_GRAPH_BYTES);
         ASSERT_EQ(m_requests.size(), 1u) << length;
@@ -244,13 +247,13 @@ TEST_F(MatrixWindowTest, GraphCommandsCutALongIndexToTheTextBlock) {
 TEST_F(MatrixWindowTest, ErrorsAndAllReachNoHandlerAndTheKeyboardMenuOpensInsideTheCorner) {
     CMatrixWindow* window = OpenThree();
     ASSERT_NE(window, nullptr);
-    Drag(window->m_control, 0, 1);
+    Drag(Control(*window), 0, 1);
     MessageLog::Clear();
     ChooseFromMenu(*window, ID_GRAPH_ERRORS);
     ChooseFromMenu(*window, ID_GRAPH_ALL);
     EXPECT_MESSAGES(m_owner.GetSafeHwnd(), {});
     EXPECT_TRUE(platform::MessageBoxRecords().empty());
-    EXPECT_EQ(window->m_listHead, nullptr);
+    EXPECT_TRUE(ReportFields(*window, "sent", 1).empty());
 
     const platform::OfferedMenu& menu = platform::OfferedMenus().back();
     std::vector<UINT> ids;
@@ -273,7 +276,7 @@ TEST_F(MatrixWindowTest, SameNameTwiceMapsBothNodesToTheFirstAddress) {
     EXPECT_STREQ(address, kDottedA);
     window->LookupAddress("nobody", address);
     EXPECT_STREQ(address, "");
-    Drag(window->m_control, 2, 1);
+    Drag(Control(*window), 2, 1);
     window->SendMessage(WM_COMMAND, ID_GRAPH_BYTES);
     ASSERT_EQ(m_requests.size(), 1u);
     EXPECT_EQ(m_requests[0].addresses, (Strings{kDottedA, kDottedB}));
@@ -295,21 +298,22 @@ TEST_F(MatrixWindowTest, NoPairChosenShowsTheMessageAndSendsNothing) {
 TEST_F(MatrixWindowTest, OwnerGoneSendsNothing) {
     CMatrixWindow* window = OpenThree();
     ASSERT_NE(window, nullptr);
-    Drag(window->m_control, 0, 1);
+    Drag(Control(*window), 0, 1);
     m_owner.DestroyWindow();
     window->SendMessage(WM_COMMAND, ID_GRAPH_PACKETS);
     EXPECT_TRUE(m_requests.empty());
-    EXPECT_NE(window->m_listHead, nullptr) << "the list is kept until the next one";
+    EXPECT_EQ(ReportFields(*window, "sent", 1), (Strings{kDottedA, kDottedB}))
+        << "the list is kept until the next one";
 }
 
 TEST_F(MatrixWindowTest, ReportsNameTheNodesTheirPlacesAndThePairs) {
     CMatrixWindow* window = OpenThree();
     ASSERT_NE(window, nullptr);
-    Drag(window->m_control, 1, 2);
+    Drag(Control(*window), 1, 2);
     window->SendMessage(WM_COMMAND, ID_GRAPH_UTILIZATION);
     char text[1024];
-    window->m_control.SendMessage(WM_GETREPORT, sizeof text, reinterpret_cast<LPARAM>(text));
-    const CPoint beta = NodeCenter(window->m_control, 1);
+    Control(*window).SendMessage(WM_GETREPORT, sizeof text, reinterpret_cast<LPARAM>(text));
+    const CPoint beta = NodeCenter(Control(*window), 1);
     EXPECT_NE(std::string(text).find("node\tbeta\t" + std::to_string(beta.x) + "\t" +
                                      std::to_string(beta.y) + "\t"),
               std::string::npos)

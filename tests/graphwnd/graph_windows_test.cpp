@@ -64,8 +64,8 @@ TEST_F(GraphWindowsTest, GraphFrameKeepsItsGraphFillingTheClientArea) {
     auto* frame = new CMibGraph;
     ASSERT_TRUE(frame->Create(nullptr, "graph", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
                               CFrameWnd::rectDefault, &m_frame));
-    EXPECT_EQ(frame->m_hWndGraph, nullptr);
-    frame->m_hWndGraph = NewGraph(frame);
+    EXPECT_EQ(frame->GetGraph(), nullptr);
+    frame->SetGraph(NewGraph(frame));
     frame->SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(300, 200));
     EXPECT_EQ(PlacedRect(m_graph), CRect(0, 0, 300, 200));
     frame->MoveWindow(10, 10, 420, 330);
@@ -97,7 +97,7 @@ class TabFrameTest : public GraphWindowsTest {
     }
     CWnd* AddPage(LPCSTR label, LPCSTR caption) {
         CWnd* page = m_maker.NewGraphPage();
-        page->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), &m_tabFrame->m_tabWnd,
+        page->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), m_tabFrame->GetTabWnd(),
                      3000);
         m_maker.AddTab(m_tabFrame, page, label, caption);
         return page;
@@ -109,7 +109,7 @@ class TabFrameTest : public GraphWindowsTest {
 
 TEST_F(TabFrameTest, TabWindowIsMadeOnceAsTheFramesFirstPane) {
     SECTabWnd* tabs = m_maker.GetTabWnd(m_tabFrame);
-    ASSERT_EQ(tabs, &m_tabFrame->m_tabWnd);
+    ASSERT_EQ(tabs, m_tabFrame->GetTabWnd());
     const HWND made = tabs->GetSafeHwnd();
     EXPECT_EQ(tabs->GetDlgCtrlID(), AFX_IDW_PANE_FIRST);
     EXPECT_EQ(tabs->GetParent(), m_tabFrame);
@@ -129,20 +129,26 @@ TEST_F(TabFrameTest, TabWindowIsMadeOnceAsTheFramesFirstPane) {
 }
 
 TEST_F(TabFrameTest, CaptionFollowsTheActiveTabWhileItsEntryHoldsThePage) {
-    AddPage("Utilization", "Utilization for probe");
+    SECTabWnd* tabs = m_tabFrame->GetTabWnd();
+    const HWND page = AddPage("Utilization", "Utilization for probe")->GetSafeHwnd();
     AddPage("Errors", "Errors for probe");
+    // A tab put in without the frame: the frame's third entry is not its tab's page, and
+    // the last tab has no entry.
+    CGraphPageWnd stranger;
+    stranger.Create(nullptr, "", WS_CHILD, CRect(0, 0, 0, 0), tabs, 3000);
+    tabs->AddTab(&stranger, "Stranger");
     AddPage("Bytes", "Bytes for probe");
-    m_tabFrame->m_tabWnd.ActivateTab(2);
-    EXPECT_EQ(Caption(*m_tabFrame), "Bytes for probe");
-    m_tabFrame->m_tabWnd.ActivateTab(0);
+    tabs->ActivateTab(1);
+    EXPECT_EQ(Caption(*m_tabFrame), "Errors for probe");
+    tabs->ActivateTab(0);
     EXPECT_EQ(Caption(*m_tabFrame), "Utilization for probe");
     // An entry that holds another page than its tab, or no entry, leaves the caption alone.
-    std::swap(m_tabFrame->m_tabEntries[1]->page, m_tabFrame->m_tabEntries[2]->page);
-    m_tabFrame->m_tabWnd.ActivateTab(1);
+    tabs->ActivateTab(2);
+    EXPECT_EQ(Caption(*m_tabFrame), "Utilization for probe");
+    tabs->ActivateTab(3);
     EXPECT_EQ(m_tabFrame->SendMessage(TCM_TABSEL, 7, 0), 0);
     EXPECT_EQ(Caption(*m_tabFrame), "Utilization for probe");
     // Closed, the frame takes its pages with it (the leak check sees the objects).
-    const HWND page = m_tabFrame->m_tabEntries[0]->page->GetSafeHwnd();
     m_tabFrame->MDIDestroy();
     EXPECT_FALSE(::IsWindow(page));
 }

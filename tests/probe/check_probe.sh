@@ -7,7 +7,8 @@
 #   check_probe.sh cold DIR SCRIPT    the probe starts on a fixed port three times in a row
 #                                     as on a first run: no compiled Python, CPU loaded
 #   check_probe.sh fast DIR SCRIPT    the fast probe ($FAST_PROBE) serves N conversations in
-#                                     both matrix tables, the same over v1 and v2c get-bulk;
+#                                     both matrix tables, the same over v1 and v2c get-bulk
+#                                     (but for the Counter64 objects v1 cannot carry);
 #                                     its counters grow; it starts late on a fixed port
 set -euo pipefail
 python=/usr/bin/python3
@@ -111,7 +112,7 @@ fast() {
     done
     if ! diff <(snmpwalk -v1 -c public -On -Ox "127.0.0.1:$port" 1.3.6.1.2.1.16.6 | grep -v "^End of MIB") \
         <(snmpbulkwalk -v2c -c public -Cr37 -On -Ox "127.0.0.1:$port" 1.3.6.1.2.1.16.6 |
-            grep -v "No more variables"); then
+            grep -v "No more variables\|Counter64"); then
         echo "v1 get-next and v2c get-bulk walks differ" >&2
         return 1
     fi

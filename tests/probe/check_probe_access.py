@@ -7,7 +7,8 @@ machine and a network namespace (needs root; skipped otherwise):
   answers only its listen address, its community only from the networks
   given, its SNMPv3 user only with the right keys, and counts and logs the refusals;
 - counting goes on after an interface went down and up; a capture whose interface is
-  deleted and made again reopens by itself;
+  deleted and made again reopens by itself, its ifTable row and data source under the
+  interface's new index;
 - SIGHUP re-reads the configuration, and a bad one leaves the old in force;
 - an address it cannot serve on is named with the reason.
 
@@ -24,8 +25,8 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import conv_oracle as oracle  # noqa: E402
 
-NS = "tspa-ns"
-HOST_IF = "tspa0"
+NS = "tspa-ns%d" % os.getpid()
+HOST_IF = "tspa%d" % os.getpid()
 HOST_IP = "10.93.0.1"
 ALLOWED_IP = "10.93.0.2"
 REFUSED_IP = "10.93.0.3"
@@ -207,8 +208,13 @@ def check_interface_back(probe, agent):
     probe.wait_log(r"interface %s lost" % HOST_IF)
     make_veth()
     probe.wait_log(r"interface %s back" % HOST_IF)
-    if get(agent, CONTROL_SOURCE, source=ALLOWED_IP) != source:
-        fail("matrixControlDataSource no longer names the ifTable row it named")
+    new_index = if_index()
+    probe.wait_log(r"interface %s: .*now ifIndex %s \(was %s\)" % (HOST_IF, new_index, index))
+    if get(agent, CONTROL_SOURCE, source=ALLOWED_IP) != source[:-len(index)] + new_index:
+        fail("matrixControlDataSource does not name the new ifIndex.%s" % new_index)
+    if get(agent, IF_DESCR + new_index, source=ALLOWED_IP) != HOST_IF or \
+            get(agent, IF_DESCR + index, source=ALLOWED_IP) == HOST_IF:
+        fail("ifTable row %s not moved to the new index %s" % (index, new_index))
     counted = flood(agent)
     if flood(agent) < counted + 600:
         fail("no frames counted after the interface came back:\n" + probe.text())

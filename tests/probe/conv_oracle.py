@@ -124,6 +124,21 @@ class Probe:
     def agent(self):
         return "127.0.0.1:%d" % self.port
 
+    def log_lines(self):
+        """What the probe has written to stderr since the last call, without waiting."""
+        os.set_blocking(self.process.stderr.fileno(), False)
+        chunks = []
+        while True:
+            try:
+                chunk = os.read(self.process.stderr.fileno(), 65536)
+            except BlockingIOError:
+                break
+            if not chunk:
+                break
+            chunks.append(chunk)
+        os.set_blocking(self.process.stderr.fileno(), True)
+        return b"".join(chunks).decode(errors="replace")
+
 
 def snmpwalk(agent, root):
     """[(numeric name without the leading dot, value text)] of a v2c bulk walk."""

@@ -59,3 +59,31 @@ TEST(EtherStatistics, FramesWithoutAnAddressPairStillCount) {
     EXPECT_EQ(s.undersize, 1u);
     EXPECT_EQ(s.broadcast + s.multicast, 0u);
 }
+
+// Each size bucket at both of its edges: a bucket end off by one moves one of these frames.
+TEST(EtherStatistics, SizeBucketsAtTheirEdges) {
+    const struct {
+        uint32_t octets;
+        size_t bucket;
+    } cases[] = {{64, 0},  {65, 1},  {127, 1},  {128, 2},  {255, 2}, {256, 3},
+                 {511, 3}, {512, 4}, {1023, 4}, {1024, 5}, {1518, 5}};
+    for (const auto& c : cases) {
+        EtherStatistics s;
+        AddFrame(s, c.octets, false);
+        for (size_t bucket = 0; bucket < std::size(s.sizes); ++bucket) {
+            EXPECT_EQ(s.sizes[bucket], bucket == c.bucket ? 1u : 0u)
+                << c.octets << " octets, bucket " << bucket;
+        }
+    }
+}
+
+// Octets and packets count on past 2^32 (the high-capacity table serves all 64 bits).
+TEST(EtherStatistics, CountsBeyondThirtyTwoBits) {
+    EtherStatistics s;
+    probe::FrameCount jumbo;
+    jumbo.octets = 0xF0000000u;
+    s.Add(jumbo);
+    s.Add(jumbo);
+    EXPECT_EQ(s.octets, 2ull * 0xF0000000u);
+    EXPECT_EQ(s.oversize, 2u);
+}

@@ -1,5 +1,6 @@
-// The probe's matrix tables against a plain reference: every object of the control table
-// and both matrix tables in a sorted map, built from the same traffic. Get and get-next must agree
+// The probe's matrix tables against a plain reference: every object of the control table,
+// both matrix tables and their high-capacity extensions in a sorted map, built from the same
+// traffic. Get and get-next must agree
 // with it everywhere, from any identifier, however odd.
 #include "probe/matrix_table.h"
 
@@ -17,7 +18,8 @@ using probe::MatrixObject;
 using probe::MatrixTable;
 
 struct Counters {
-    uint32_t packets = 0, octets = 0, errors = 0;
+    uint64_t packets = 0, octets = 0;
+    uint32_t errors = 0;
 };
 
 std::string Octets(const Mac& address) {
@@ -29,7 +31,8 @@ const std::map<uint32_t, probe::MatrixControl> kControls = {
     {1, {{1, 3, 6, 1, 2, 1, 2, 2, 1, 1, 3}, 1234, "monitor", 1}},
     {2, {{1, 3, 6, 1, 2, 1, 2, 2, 1, 1, 4}, 0, "", 1}}};
 
-// Every object of matrixControlTable, matrixSDTable and matrixDSTable for the given rows.
+// Every object of matrixControlTable, matrixSDTable, matrixDSTable and their high-capacity
+// tables for the given rows.
 std::map<Arcs, probe::MatrixValue>
 Reference(const std::map<std::tuple<uint32_t, Mac, Mac>, Counters>& rows) {
     std::map<Arcs, probe::MatrixValue> objects;
@@ -65,16 +68,26 @@ Reference(const std::map<std::tuple<uint32_t, Mac, Mac>, Counters>& rows) {
                 {probe::kTagOctets, 0, Octets(source), {}},
                 {probe::kTagOctets, 0, Octets(destination), {}},
                 {probe::kTagInteger, index, {}, {}},
-                {probe::kTagCounter32, counters.packets, {}, {}},
-                {probe::kTagCounter32, counters.octets, {}, {}},
+                {probe::kTagCounter32, counters.packets % (1ull << 32), {}, {}},
+                {probe::kTagCounter32, counters.octets % (1ull << 32), {}, {}},
                 {probe::kTagCounter32, counters.errors, {}, {}},
             };
-            for (uint32_t column = 1; column <= 6; ++column) {
-                Arcs name = ds ? MatrixTable::kDsEntry : MatrixTable::kSdEntry;
-                name.push_back(column);
-                name.insert(name.end(), instance.begin(), instance.end());
-                objects[name] = values[column - 1];
-            }
+            const probe::MatrixValue wide[] = {
+                {probe::kTagCounter32, counters.packets / (1ull << 32), {}, {}},
+                {probe::kTagCounter64, counters.packets, {}, {}},
+                {probe::kTagCounter32, counters.octets / (1ull << 32), {}, {}},
+                {probe::kTagCounter64, counters.octets, {}, {}},
+            };
+            const auto add = [&](const Arcs& entry, const auto& columns) {
+                for (uint32_t column = 1; column <= std::size(columns); ++column) {
+                    Arcs name = entry;
+                    name.push_back(column);
+                    name.insert(name.end(), instance.begin(), instance.end());
+                    objects[name] = columns[column - 1];
+                }
+            };
+            add(ds ? MatrixTable::kDsEntry : MatrixTable::kSdEntry, values);
+            add(ds ? MatrixTable::kDsHcEntry : MatrixTable::kSdHcEntry, wide);
         }
     }
     return objects;
@@ -157,21 +170,63 @@ TEST_F(MatrixTableTest, GetAndGetNextFromAnyIdentifierAgreeWithTheReference) {
         }
     }
     MatrixObject object;
-    EXPECT_FALSE(m_table.GetNext({1, 3, 6, 1, 2, 1, 16, 6, 3, 1, 7}, object));
+    EXPECT_FALSE(m_table.GetNext({1, 3, 6, 1, 2, 1, 16, 6, 6, 1, 5}, object));
     EXPECT_FALSE(m_table.GetNext({1, 3, 6, 1, 2, 1, 16, 7}, object));
 }
 
-TEST(MatrixTable, CountersWrapAsCounter32) {
+// matrixSDPkts wraps as a Counter32; the high-capacity table counts on and says how often
+// it wrapped. The reference test above never crosses 2^32 packets.
+TEST(MatrixTable, CountersWrapAsCounter32AndCountOnIn64Bits) {
     MatrixTable table;
     Mac a = {1, 2, 3, 4, 5, 6}, b = {6, 5, 4, 3, 2, 1};
     table.AddTraffic(1, a, b, 0xFFFFFFFFu, 0, 0);
     table.AddTraffic(1, a, b, 3, 0, 0);
-    Arcs packets = MatrixTable::kSdEntry;
-    packets.insert(packets.end(), {4, 1, 6, 1, 2, 3, 4, 5, 6, 6, 6, 5, 4, 3, 2, 1});
-    MatrixObject object;
-    ASSERT_TRUE(table.Get(packets, object));
-    EXPECT_EQ(object.value.number, 2u);
+    const Arcs instance = {1, 6, 1, 2, 3, 4, 5, 6, 6, 6, 5, 4, 3, 2, 1};
+    const struct {
+        const Arcs& entry;
+        uint32_t column;
+        uint8_t tag;
+        uint64_t number;
+    } cases[] = {
+        {MatrixTable::kSdEntry, 4, probe::kTagCounter32, 2},
+        {MatrixTable::kSdHcEntry, 1, probe::kTagCounter32, 1},
+        {MatrixTable::kSdHcEntry, 2, probe::kTagCounter64, 0x100000002ull},
+    };
+    for (const auto& c : cases) {
+        Arcs name = c.entry;
+        name.push_back(c.column);
+        name.insert(name.end(), instance.begin(), instance.end());
+        MatrixObject object;
+        ASSERT_TRUE(table.Get(name, object));
+        EXPECT_EQ(object.value.tag, c.tag);
+        EXPECT_EQ(object.value.number, c.number);
+    }
     EXPECT_EQ(table.Size(), 1u);
+}
+
+// What the agent answers a get or set of a name by: the read-create control columns, the
+// read-only counters, and names of no object (a column past the last, the gap between
+// the tables).
+TEST(MatrixTable, KindsOfNames) {
+    using probe::ObjectKind;
+    const std::pair<Arcs, ObjectKind> cases[] = {
+        {{1, 3, 6, 1, 2, 1, 16, 6, 1, 1, 1, 1}, ObjectKind::kReadOnly},
+        {{1, 3, 6, 1, 2, 1, 16, 6, 1, 1, 2, 9}, ObjectKind::kReadCreate},
+        {{1, 3, 6, 1, 2, 1, 16, 6, 1, 1, 3, 1}, ObjectKind::kReadOnly},
+        {{1, 3, 6, 1, 2, 1, 16, 6, 1, 1, 5}, ObjectKind::kReadCreate},
+        {{1, 3, 6, 1, 2, 1, 16, 6, 1, 1, 6, 1}, ObjectKind::kReadCreate},
+        {{1, 3, 6, 1, 2, 1, 16, 6, 1, 1, 7, 1}, ObjectKind::kNone},
+        {{1, 3, 6, 1, 2, 1, 16, 6, 2, 1, 6, 1}, ObjectKind::kReadOnly},
+        {{1, 3, 6, 1, 2, 1, 16, 6, 2, 1, 7, 1}, ObjectKind::kNone},
+        {{1, 3, 6, 1, 2, 1, 16, 6, 3, 1, 1}, ObjectKind::kReadOnly},
+        {{1, 3, 6, 1, 2, 1, 16, 6, 4, 1, 1, 1}, ObjectKind::kNone},
+        {{1, 3, 6, 1, 2, 1, 16, 6, 5, 1, 4, 1}, ObjectKind::kReadOnly},
+        {{1, 3, 6, 1, 2, 1, 16, 6, 6, 1, 5, 1}, ObjectKind::kNone},
+        {{1, 3, 6, 1, 2, 1, 16, 6, 1, 1}, ObjectKind::kNone},
+    };
+    for (const auto& [name, kind] : cases) {
+        EXPECT_EQ(MatrixTable::Kind(name), kind) << testing::PrintToString(name);
+    }
 }
 
 TEST(MatrixTable, RemovedRowsLeaveBothTablesAndTheControlTableSize) {

@@ -109,10 +109,10 @@ TEST(ProbeConfig, ReadsEverySetting) {
     EXPECT_EQ(config.contact, "Network operations <noc@example.net>");
     EXPECT_EQ(config.location, "rack 4");
     EXPECT_EQ(probe::AccessLines(config),
-              (std::vector<std::string>{"rocommunity ops 10.1.0.0/16",
-                                        "rocommunity ops 192.168.1.7", "rocommunity6 ops fd00::/8",
+              (std::vector<std::string>{"rwcommunity ops 10.1.0.0/16",
+                                        "rwcommunity ops 192.168.1.7", "rwcommunity6 ops fd00::/8",
                                         "createUser mon SHA-256 authpass1 AES privpass1",
-                                        "rouser mon priv"}));
+                                        "rwuser mon priv"}));
 
     // No listen line: the loopback default; no community: none at all.
     ASSERT_TRUE(probe::ParseProbeConfig("interface eth0\n", config, error));
@@ -120,8 +120,8 @@ TEST(ProbeConfig, ReadsEverySetting) {
     EXPECT_TRUE(probe::AccessLines(config).empty());
     // No file: the loopback default, "public" from loopback only.
     EXPECT_EQ(probe::AccessLines(probe::DefaultProbeConfig()),
-              (std::vector<std::string>{"rocommunity public 127.0.0.0/8",
-                                        "rocommunity6 public ::1/128"}));
+              (std::vector<std::string>{"rwcommunity public 127.0.0.0/8",
+                                        "rwcommunity6 public ::1/128"}));
 }
 
 // The configuration file the package installs is valid and as secure as none at all.

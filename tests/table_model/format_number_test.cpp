@@ -151,7 +151,7 @@ TEST_F(CommaLocaleTest, NumbersKeepTheirPoint) {
     EXPECT_STREQ(FormatNumber(buffer, 2.5e12, 1), "2.5T");
 
     TableColumn numeric;
-    numeric.m_flags = COLUMN_NUMERIC;
+    numeric.SetFlags(COLUMN_NUMERIC);
     auto model = std::make_unique<TableModel>(TABLE_SORTABLE);
     model->InsertColumn(0, numeric, 0);
     for (const char* text : {"9.1", "10", "9.5", "12.3456"}) {

@@ -13,7 +13,7 @@ namespace {
 
 TableColumn MakeColumn(uint32_t flags) {
     TableColumn column;
-    column.m_flags = flags;
+    column.SetFlags(flags);
     return column;
 }
 
@@ -81,17 +81,17 @@ TEST(SortedOrder, DeletingRowZeroRenumbersHeadsTailsAndSteps) {
     model->DeleteRow(0, 0);
     TableColumn column;
     model->GetColumn(0, column);
-    EXPECT_EQ(column.m_sortHead, 1); // "a", formerly row 2
-    EXPECT_EQ(column.m_sortTail, 0); // "z", formerly row 1
+    EXPECT_EQ(column.GetSortHead(), 1); // "a", formerly row 2
+    EXPECT_EQ(column.GetSortTail(), 0); // "z", formerly row 1
     model->GetColumn(1, column);
-    EXPECT_EQ(column.m_sortHead, 1);
-    EXPECT_EQ(column.m_sortTail, 0);
+    EXPECT_EQ(column.GetSortHead(), 1);
+    EXPECT_EQ(column.GetSortTail(), 0);
     model->SetSortColumn(0, SORT_ASCENDING);
     EXPECT_EQ(Walk(*model, 0), (std::vector<int>{1, 2, 0}));
     model->DeleteAllRows();
     model->GetColumn(0, column);
-    EXPECT_EQ(column.m_sortHead, -1);
-    EXPECT_EQ(column.m_sortTail, -1);
+    EXPECT_EQ(column.GetSortHead(), -1);
+    EXPECT_EQ(column.GetSortTail(), -1);
     EXPECT_EQ(model->GetSortedRow(0, nullptr, 0), -1);
 }
 
@@ -158,13 +158,13 @@ TEST(KeyHash, RotatesWithSignFillAndMixesSignedCharacters) {
     for (int r = 0; r < 4; ++r) {
         TableRow row;
         model->GetRow(r, row);
-        EXPECT_EQ(row.m_keyHash, expected[r]) << r;
-        EXPECT_EQ(row.m_lookupHash, expected[r]) << r;
+        EXPECT_EQ(row.GetKeyHash(), expected[r]) << r;
+        EXPECT_EQ(row.GetLookupHash(), expected[r]) << r;
     }
     model->SetRowKey(0, 0x10);
     TableRow row;
     model->GetRow(0, row);
-    EXPECT_EQ(row.m_lookupHash, expected[0] ^ 0x10u);
+    EXPECT_EQ(row.GetLookupHash(), expected[0] ^ 0x10u);
 }
 
 TEST(FindRow, FindsTheFirstRowWithEqualKeyCells) {
@@ -403,8 +403,8 @@ class OrderAgainstLinkedList : public ::testing::Test {
             ASSERT_EQ(Walk(m_model, column), expected) << "step " << step << " column " << c;
             TableColumn info;
             m_model.GetColumn(column, info);
-            ASSERT_EQ(info.m_sortHead, m_reference.Head(c)) << "step " << step;
-            ASSERT_EQ(info.m_sortTail, m_reference.Tail(c)) << "step " << step;
+            ASSERT_EQ(info.GetSortHead(), m_reference.Head(c)) << "step " << step;
+            ASSERT_EQ(info.GetSortTail(), m_reference.Tail(c)) << "step " << step;
             m_model.SetSortColumn(column, SORT_DESCENDING);
             std::vector<int> backward = Walk(m_model, column);
             ASSERT_EQ(std::vector<int>(backward.rbegin(), backward.rend()), expected);

@@ -33,10 +33,10 @@ class RecordingModel : public RecordingHost, public TableModel {
 
 TableColumn MakeColumn(const char* title, uint32_t flags = 0, int width = 40, int autoSize = 0) {
     TableColumn column;
-    column.m_title = title;
-    column.m_flags = flags;
-    column.m_width = width;
-    column.m_autoSize = autoSize;
+    column.SetTitle(title);
+    column.SetFlags(flags);
+    column.SetWidth(width);
+    column.SetAutoSize(autoSize);
     return column;
 }
 
@@ -130,8 +130,8 @@ TEST(SetRowText, MeasuresCellsAndGrowsAutoSizedColumnsUpToTheCap) {
     model.SetRowText(0, std::string(30, 'w').c_str(), 0, '\0', 0);
     TableColumn column;
     model.GetColumn(0, column);
-    EXPECT_EQ(column.m_width, MAX_AUTOSIZE_EXTENT);
-    EXPECT_FALSE(column.m_autoSize);
+    EXPECT_EQ(column.GetWidth(), MAX_AUTOSIZE_EXTENT);
+    EXPECT_FALSE(column.GetAutoSize());
 
     // Once latched off by the cap, a narrower width stays put.
     model.SetColumnWidth(0, 60, 0);
@@ -151,7 +151,7 @@ TEST(SetRowText, GrowsRowHeightsInTransposedMode) {
     EXPECT_EQ(model.GetRowHeight(0), MAX_AUTOSIZE_EXTENT);
     TableRow row;
     model.GetRow(0, row);
-    EXPECT_FALSE(row.m_autoSize);
+    EXPECT_FALSE(row.GetAutoSize());
 }
 
 TEST(AutoSizeColumn, FitsTitleAndCellsWithArrowRoomOnSortableTables) {
@@ -218,13 +218,13 @@ TEST(Columns, CopiesLeaveTheMeasuredTitleExtentBehind) {
     RecordingModel model;
     model.InsertColumn(0, MakeColumn("Title"), 0);
     TableColumn out;
-    out.m_titleExtent = {1, 2};
+    out.SetTitleExtent({1, 2});
     ASSERT_TRUE(model.GetColumn(0, out));
-    EXPECT_EQ(out.m_title, "Title");
-    EXPECT_EQ(out.m_titleExtent.cx, 1);
+    EXPECT_EQ(out.GetTitle(), "Title");
+    EXPECT_EQ(out.GetTitleExtent().cx, 1);
     TableColumn* column = nullptr;
     ASSERT_TRUE(model.GetColumnPtr(0, &column));
-    EXPECT_EQ(column->m_titleExtent.cx, 5 * 7 + 6);
+    EXPECT_EQ(column->GetTitleExtent().cx, 5 * 7 + 6);
     EXPECT_EQ(model.GetNewRowHeight(), 13 + 6);
 }
 

@@ -43,7 +43,7 @@ class TableInputTest : public TableWindowTest {
     int AutoSize(int column) {
         TableColumn* found = nullptr;
         table->Model().GetColumnPtr(column, &found);
-        return found->m_autoSize;
+        return found->GetAutoSize();
     }
     long Bytes(int displayRow) {
         return std::stol(
@@ -78,7 +78,7 @@ TEST_F(TableInputTest, DoubleClickOnBorderFitsColumn) {
     DoubleClick(HeaderBorder(kIndex));
     TableColumn* index = nullptr;
     table->Model().GetColumnPtr(kIndex, &index);
-    int widest = index->m_titleExtent.cx;
+    int widest = index->GetTitleExtent().cx;
     for (int i = 0; i < table->Model().GetRowCount(); i++) {
         TableRow row;
         table->Model().GetRow(i, row);
@@ -231,4 +231,44 @@ TEST_F(TableInputTest, TabStepsOverHiddenColumnsAndKeepsTheView) {
     EXPECT_EQ(focusColumn(), kErrors) << "Tab stops at the last displayed column";
     EXPECT_EQ(table->GetLeftColumn(), 2);
     EXPECT_EQ(SelectedRows(), (std::vector<int>{1}));
+}
+
+// Deleting rows and columns keeps the first row and column shown inside the table, and moves
+// a focus at or after the deleted place onto it; a focus before it stays.
+TEST_F(TableInputTest, DeletionsKeepTopRowLeftColumnAndFocusInside) {
+    // A typed letter names the focus cell when that cell is selected.
+    auto focusCell = [this] {
+        for (int p = 0; p < table->Model().GetRowCount(); p++) {
+            table->Model().SelectRow(p, TRUE);
+        }
+        Char('z');
+        return POINT{parent.log.back().notify.column, parent.log.back().notify.row};
+    };
+    TableModel& model = table->Model();
+    Click(CellCenter(3, kBytes));
+    model.DeleteRow(5, TRUE);
+    EXPECT_EQ(focusCell().y, 3);
+    model.DeleteRow(1, TRUE);
+    EXPECT_EQ(focusCell().y, 1);
+    model.DeleteColumn(kErrors, TRUE);
+    EXPECT_EQ(focusCell().x, kBytes);
+    model.DeleteColumn(kIndex, TRUE);
+    EXPECT_EQ(focusCell().x, kIndex);
+
+    // Left: Source, Destination, the two hidden addresses, Bytes, Packets.
+    table->SetLeftColumn(3);
+    model.DeleteColumn(5, TRUE);
+    EXPECT_EQ(table->GetLeftColumn(), 3);
+    model.DeleteColumn(kIndex, TRUE); // four columns left
+    EXPECT_EQ(table->GetLeftColumn(), 3);
+    model.DeleteColumn(kIndex, TRUE);
+    EXPECT_EQ(table->GetLeftColumn(), 2);
+
+    table->SetTopRow(9);
+    model.DeleteRow(0, TRUE); // nine rows left: the top row is still one of them
+    EXPECT_EQ(table->GetTopRow(), 8);
+    model.DeleteRow(8, TRUE);
+    EXPECT_EQ(table->GetTopRow(), 7);
+    model.DeleteAllRows();
+    EXPECT_EQ(table->GetTopRow(), 0);
 }

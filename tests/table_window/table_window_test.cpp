@@ -183,27 +183,3 @@ TEST_F(TableWindowTest, ScrollCommandsMoveTopRow) {
         EXPECT_EQ(table->GetTopRow(), step.topRow) << step.code;
     }
 }
-
-// Deleting rows and columns keeps the first row and column shown and the focus inside the
-// table: at or before the deleted place.
-TEST(TableViewState, DeletionsClampTopRowLeftColumnAndFocus) {
-    TableViewState view;
-    view.topRow = 3;
-    view.focusRow = 3;
-    view.RowDeleted(1, 3);
-    EXPECT_EQ(view.topRow, 2);
-    EXPECT_EQ(view.focusRow, 1);
-    view.RowDeleted(0, 0);
-    EXPECT_EQ(view.topRow, 0);
-    EXPECT_EQ(view.focusRow, 0);
-    view.leftColumn = 4;
-    view.focusColumn = 4;
-    view.ColumnDeleted(2, 3);
-    EXPECT_EQ(view.leftColumn, 2);
-    EXPECT_EQ(view.focusColumn, 2);
-    view.topRow = 5;
-    view.focusRow = 5;
-    view.RowsCleared();
-    EXPECT_EQ(view.topRow, 0);
-    EXPECT_EQ(view.focusRow, 0);
-}

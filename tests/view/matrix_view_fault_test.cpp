@@ -113,11 +113,11 @@ class MatrixViewFaultTest : public MatrixViewTest {
     // seconds has hung.
     void Walk() {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (m_view->m_pendingRecord != 0 && std::chrono::steady_clock::now() < deadline) {
+        while (m_view->GetPendingRequest() != 0 && std::chrono::steady_clock::now() < deadline) {
             PlatformApp::PumpMessages();
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        ASSERT_EQ(m_view->m_pendingRecord, 0u) << "the walk hung";
+        ASSERT_EQ(m_view->GetPendingRequest(), 0u) << "the walk hung";
     }
 
     // Rows the read-ahead kept from an earlier walk could answer this one; ten real
@@ -139,7 +139,7 @@ class MatrixViewFaultTest : public MatrixViewTest {
         const int walks = ksdb::ActivityOf(1).walksEnded;
         TimerClock::Advance(REFRESH_INTERVAL - 1);
         PlatformApp::PumpMessages();
-        ASSERT_EQ(m_view->m_pendingRecord, 0u) << "walked again before ten seconds";
+        ASSERT_EQ(m_view->GetPendingRequest(), 0u) << "walked again before ten seconds";
         TimerClock::Advance(1);
         ASSERT_NO_FATAL_FAILURE(Walk());
         ASSERT_EQ(ksdb::ActivityOf(1).walksEnded, walks + 1) << "no walk after ten seconds";

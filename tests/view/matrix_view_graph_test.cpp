@@ -118,9 +118,9 @@ class MatrixGraphTest : public MatrixViewTest {
         ASSERT_EQ(RowCount(), 3);
     }
     void Select(std::initializer_list<int> rows) {
-        m_view->m_table->Model().ClearSelection();
+        m_view->GetTable()->Model().ClearSelection();
         for (int row : rows) {
-            m_view->m_table->Model().SelectRow(row, TRUE);
+            m_view->GetTable()->Model().SelectRow(row, TRUE);
         }
     }
     // The frame's multi-document children, oldest first.
@@ -158,22 +158,24 @@ TEST_F(MatrixGraphTest, AddressToOidReadsUpperCaseHexPairs) {
     }
 }
 
-TEST_F(MatrixGraphTest, TextBuildersWorkOnTheCurrentRow) {
-    Select({kRowAB});
-    std::vector<std::string> rows;
-    ASSERT_EQ(m_view->CollectSelectedRows(rows), 1);
-    EXPECT_EQ(rows, std::vector<std::string>{"2"});
-    EXPECT_EQ(m_view->m_currentRow, kRowAB);
-    EXPECT_EQ(m_view->BuildInstance(), kInstanceAB);
-    EXPECT_EQ(m_view->BuildLegend("Bytes", LEGEND_SERIES), "Bytes");
-    EXPECT_EQ(m_view->BuildLegend("Bytes", LEGEND_PAIR), "alpha->" + kB);
-    EXPECT_EQ(m_view->BuildLegend("Bytes", LEGEND_SERIES_AND_PAIR), "Bytes  (alpha->" + kB + ")");
-    EXPECT_EQ(m_view->BuildGraphTitle(GRAPH_ERRORS, 0), "Errors for probe-one");
-    EXPECT_EQ(m_view->BuildGraphTitle(static_cast<GraphCategory>(9), 0),
+// The builders read the row they are given, whichever rows are selected.
+TEST_F(MatrixGraphTest, TextBuildersWorkOnTheRowTheyAreGiven) {
+    Select({kRowBC, kRowAB});
+    EXPECT_EQ(m_view->CollectSelectedRows(), (std::vector<int>{kRowBC, kRowAB}));
+    EXPECT_EQ(m_view->BuildInstance(kRowAB), kInstanceAB);
+    EXPECT_EQ(m_view->BuildInstance(kRowCA), kInstanceCA);
+    EXPECT_EQ(m_view->BuildLegend(kRowAB, "Bytes", LEGEND_SERIES), "Bytes");
+    EXPECT_EQ(m_view->BuildLegend(kRowAB, "Bytes", LEGEND_PAIR), "alpha->" + kB);
+    EXPECT_EQ(m_view->BuildLegend(kRowCA, "Bytes", LEGEND_SERIES_AND_PAIR),
+              "Bytes  (" + kC + "->alpha)");
+    EXPECT_EQ(m_view->BuildGraphTitle(GRAPH_ERRORS, 0, kRowAB), "Errors for probe-one");
+    EXPECT_EQ(m_view->BuildGraphTitle(static_cast<GraphCategory>(9), 0, kRowAB),
               "UnknownCategory for probe-one");
+    EXPECT_EQ(m_view->BuildGraphTitle(GRAPH_BYTES, LEGEND_PAIR, kRowBC),
+              "Bytes for probe-one - " + kB + "->" + kC);
     // Empty names read "Unavailable", in labels and titles.
-    m_view->m_table->Model().SetRowText(kRowAB, "\t", CMatrixView::COL_SOURCE_NAME, '\t', FALSE);
-    EXPECT_EQ(m_view->BuildGraphTitle(GRAPH_PACKETS, LEGEND_SERIES),
+    m_view->GetTable()->Model().SetRowText(kRowAB, "\t", CMatrixView::COL_SOURCE_NAME, '\t', FALSE);
+    EXPECT_EQ(m_view->BuildGraphTitle(GRAPH_PACKETS, LEGEND_SERIES, kRowAB),
               "Packets for probe-one - Unavailable->Unavailable");
 }
 
@@ -225,10 +227,10 @@ TEST_F(MatrixGraphTest, NothingOpensWithoutSelectionOrFrameAndARefusedFrameIsRep
     m_view->DispatchCommand(ID_GRAPH_BYTES);
     m_view->DispatchCommand(ID_HOST_ALL); // its frame goes again: no page could be made
     Select({kRowAB});
-    m_view->m_frame = nullptr;
+    m_view->SetFrame(nullptr);
     m_view->DispatchCommand(ID_GRAPH_ERRORS);
     m_view->DispatchCommand(ID_GRAPH_ALL);
-    m_view->m_frame = m_frame.get();
+    m_view->SetFrame(m_frame.get());
     PlatformApp::PumpMessages();
     EXPECT_TRUE(Children().empty());
     EXPECT_TRUE(platform::MessageBoxRecords().empty());

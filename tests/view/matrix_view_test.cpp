@@ -35,14 +35,14 @@ using Cells = std::vector<std::string>;
 TEST_F(MatrixViewTest, NodeChangeFillsRowsInArrivalOrderAndRefreshUpdatesCounters) {
     Serve(kConversations);
     ShowNode(1);
-    EXPECT_EQ(m_view->m_deviceName, "probe-one");
+    EXPECT_EQ(m_view->GetDeviceName(), "probe-one");
     ASSERT_EQ(RowCount(), 3);
     EXPECT_EQ(Row(0), (Cells{"1", kB, kA, kB, kA, "4000", "12", "2"}));
     EXPECT_EQ(Row(1), (Cells{"1", kA, kB, kA, kB, "1500", "10", "0"}));
     EXPECT_EQ(Row(2), (Cells{"2", kA, kF, kA, kF, "180", "3", "0"}));
 
     // A known conversation changes only its counters; a name already in place stays.
-    m_view->m_table->Model().SetRowText(1, "alpha", CMatrixView::COL_SOURCE_NAME, 0, FALSE);
+    m_view->GetTable()->Model().SetRowText(1, "alpha", CMatrixView::COL_SOURCE_NAME, 0, FALSE);
     Serve({{1, kHostB, kHostA, 13, 4100, 2},
            {1, kHostA, kHostB, 11, 1600, 1},
            {3, kHostB, kBroadcast, 1, 60, 0},
@@ -89,11 +89,11 @@ TEST_F(MatrixViewTest, NodeChangeEmptiesTheTableAndNamesTheDevice) {
     ShowNode(1);
     Serve({{4, kHostA, kHostA, 1, 1, 0}});
     ShowNode(2);
-    EXPECT_EQ(m_view->m_deviceName, "probe-two");
+    EXPECT_EQ(m_view->GetDeviceName(), "probe-two");
     ASSERT_EQ(RowCount(), 1);
     EXPECT_EQ(Row(0)[0], "4");
     ShowNode(9);
-    EXPECT_EQ(m_view->m_deviceName, Localize("Unknown Device"));
+    EXPECT_EQ(m_view->GetDeviceName(), Localize("Unknown Device"));
 }
 
 TEST_F(MatrixViewTest, FindMatrixRowIgnoresCaseAndFollowsTheTable) {
@@ -117,10 +117,10 @@ TEST_F(MatrixViewTest, FindMatrixRowIgnoresCaseAndFollowsTheTable) {
             << l.index << " " << l.source << " " << l.destination;
     }
     // Rows deleted or emptied behind the view's back still give the scan's answer.
-    m_view->m_table->Model().DeleteRow(0, FALSE);
+    m_view->GetTable()->Model().DeleteRow(0, FALSE);
     EXPECT_EQ(m_view->FindMatrixRow("1", kA.c_str(), kB.c_str()), 0);
     EXPECT_EQ(m_view->FindMatrixRow("1", kB.c_str(), kA.c_str()), -1);
-    m_view->m_table->Model().DeleteAllRows();
+    m_view->GetTable()->Model().DeleteAllRows();
     EXPECT_EQ(m_view->FindMatrixRow("1", kA.c_str(), kB.c_str()), -1);
     TimerClock::Advance(REFRESH_INTERVAL);
     FinishWalk();
@@ -181,7 +181,7 @@ TEST_F(MatrixViewTest, NamesArriveForTheRowsThatHoldTheirAddresses) {
 TEST_F(MatrixViewTest, StoredNameSchedulesOneCoalescedRedraw) {
     Serve({{1, kHostA, kHostB, 1, 1, 0}});
     ShowNode(1);
-    KSCTable* table = m_view->m_table;
+    KSCTable* table = m_view->GetTable();
     TimerClock::Advance(50);
     table->ValidateRect(nullptr); // the fixture's windows are never shown
     ASSERT_FALSE(table->GetUpdateRect(nullptr));
@@ -207,7 +207,7 @@ TEST_F(MatrixViewTest, TimerOfNodeZeroStartsNoWalk) {
     m_view->OnWalkDone("");
     EXPECT_EQ(TimerClock::ActiveTimerCount(), idle + 1);
     TimerClock::Advance(REFRESH_INTERVAL);
-    EXPECT_EQ(m_view->m_pendingRecord, 0u) << "a walk was posted for node 0";
+    EXPECT_EQ(m_view->GetPendingRequest(), 0u) << "a walk was posted for node 0";
     PlatformApp::PumpMessages();
     TimerClock::Advance(50);
     EXPECT_EQ(TimerClock::ActiveTimerCount(), idle) << "the refresh timer still runs";
@@ -229,10 +229,10 @@ TEST_F(MatrixViewTest, ViewWithoutConnectionArmsNoRefreshTimer) {
     }
     EXPECT_EQ(TimerClock::ActiveTimerCount(), idle) << "refresh re-armed without a connection";
 
-    ASSERT_TRUE(m_view->Connect(m_view->m_hostContext));
+    ASSERT_TRUE(m_view->Connect(m_view->GetHostContext()));
     m_view->ChangeNode(2);
     FinishWalk();
-    const DbHandle connection = m_view->m_connection;
+    const DbHandle connection = m_view->GetConnection();
     CMibWalker* walker = m_view;
     CMibWalker::NotifyProc(reinterpret_cast<uintptr_t>(walker), 13, 5, 0); // the host went away
     for (int i = 0; i < 3; ++i) {
@@ -245,7 +245,7 @@ TEST_F(MatrixViewTest, ViewWithoutConnectionArmsNoRefreshTimer) {
 
 TEST_F(MatrixViewTest, MissingColumnNameShiftsTheLaterColumns) {
     Serve({{1, kHostA, kHostB, 10, 1500, 2}});
-    snprintf(m_view->m_columnObjects[1], COLUMN_OBJECT_SIZE, "%s", "matrixSDNoSuchColumn");
+    m_view->SetColumnObject(1, "matrixSDNoSuchColumn");
     ShowNode(1);
     ASSERT_EQ(RowCount(), 1);
     // Index, destination, octets, packets, errors at positions 1 to 5; nothing at 6.
@@ -263,7 +263,7 @@ class MatrixViewScrollTest : public MatrixViewTest {
         }
         Serve(many);
         ShowNode(1);
-        m_view->m_table->Model().SetColumnWidth(CMatrixView::COL_BYTES, 400, TRUE);
+        m_view->GetTable()->Model().SetColumnWidth(CMatrixView::COL_BYTES, 400, TRUE);
         TimerClock::Advance(50); // the table's coalesced layout
         PlatformApp::PumpMessages();
     }
@@ -292,8 +292,8 @@ TEST_F(MatrixViewScrollTest, CodesReachTheTableAsTheyShould) {
     };
     for (const Case& c : cases) {
         Scroll(c.message, c.code, c.position);
-        EXPECT_EQ(m_view->m_table->GetTopRow(), c.top) << c.message << " code " << c.code;
-        EXPECT_EQ(m_view->m_table->GetLeftColumn(), c.left) << c.message << " code " << c.code;
+        EXPECT_EQ(m_view->GetTable()->GetTopRow(), c.top) << c.message << " code " << c.code;
+        EXPECT_EQ(m_view->GetTable()->GetLeftColumn(), c.left) << c.message << " code " << c.code;
     }
 }
 
@@ -302,7 +302,7 @@ TEST_F(MatrixViewScrollTest, CodesReachTheTableAsTheyShould) {
 TEST_F(MatrixViewTest, ThumbDragBeyond65535RowsReachesThatRow) {
     Serve({});
     ShowNode(1);
-    KSCTable* table = m_view->m_table;
+    KSCTable* table = m_view->GetTable();
     CScrollBar* shared = m_tabs->GetScrollBar(SB_VERT, m_view);
     ASSERT_NE(shared, nullptr);
     for (int rows : {100000, 1000000}) {
@@ -373,17 +373,17 @@ TEST_F(MatrixViewTest, CollectPairsKeepsNamesAndAddressesAligned) {
            {1, kHostA, kHostA, 1, 1, 0},
            {2, kHostA, kHostB, 1, 1, 0}});
     ShowNode(1);
-    SelectRows(m_view->m_table, {0, 1, 2});
+    SelectRows(m_view->GetTable(), {0, 1, 2});
     std::string index;
     ASSERT_TRUE(m_view->CollectPairs(index));
     EXPECT_EQ(index, "1");
     // Rows: 1 B->F, 1 A->B, 1 A->A, 2 A->B; a name seen before goes with its address.
-    EXPECT_EQ(m_view->m_pairNames, (std::vector<std::string>{kB, kF, "alpha"}));
-    EXPECT_EQ(m_view->m_pairAddresses, (std::vector<std::string>{kB, kF, kA}));
+    EXPECT_EQ(m_view->GetPairNames(), (std::vector<std::string>{kB, kF, "alpha"}));
+    EXPECT_EQ(m_view->GetPairAddresses(), (std::vector<std::string>{kB, kF, kA}));
     EXPECT_TRUE(platform::MessageBoxRecords().empty());
 
     // A selection over two indexes is refused with a message, through the command.
-    SelectRows(m_view->m_table, {3});
+    SelectRows(m_view->GetTable(), {3});
     m_view->DispatchCommand(ID_CONVERSATIONS);
     ASSERT_EQ(platform::MessageBoxRecords().size(), 1u);
     const platform::MessageBoxRecord& box = platform::MessageBoxRecords()[0];
@@ -391,9 +391,9 @@ TEST_F(MatrixViewTest, CollectPairsKeepsNamesAndAddressesAligned) {
     EXPECT_EQ(box.caption, Localize("RAZIZova"));
     EXPECT_EQ(box.type & 0xF, static_cast<UINT>(MB_OK));
 
-    m_view->m_table->Model().ClearSelection();
+    m_view->GetTable()->Model().ClearSelection();
     EXPECT_FALSE(m_view->CollectPairs(index));
-    EXPECT_TRUE(m_view->m_pairNames.empty());
+    EXPECT_TRUE(m_view->GetPairNames().empty());
 }
 
 // Four hosts over two rows: one window over half the frame's client area, twelve walks at
@@ -401,23 +401,28 @@ TEST_F(MatrixViewTest, CollectPairsKeepsNamesAndAddressesAligned) {
 TEST_F(MatrixViewTest, ConversationsOpensTheMatrixWindowAndStartsAPass) {
     Serve({{1, kHostA, kHostB, 1, 1, 0}, {1, kBroadcast, kHostC, 1, 1, 0}});
     ShowNode(1);
-    SelectRows(m_view->m_table, {0, 1});
+    SelectRows(m_view->GetTable(), {0, 1});
     m_view->DispatchCommand(ID_CONVERSATIONS);
     auto* window = dynamic_cast<CMatrixWindow*>(m_frame->MDIGetActive());
     ASSERT_NE(window, nullptr);
     char caption[32] = "";
     window->GetWindowText(caption, sizeof caption);
     EXPECT_STREQ(caption, "Hi there!");
-    EXPECT_EQ(window->m_owner, m_view);
-    EXPECT_EQ(window->m_nodeId, 1u);
-    EXPECT_STREQ(window->m_matrixIndex, "1");
-    EXPECT_EQ(window->m_names, (std::vector<std::string>{kA, kB, kF, kC}));
+    char report[4096] = "";
+    window->SendMessage(WM_GETREPORT, sizeof report, reinterpret_cast<LPARAM>(report));
+    const std::string text = report;
+    EXPECT_EQ(text.rfind("index\t1\ntarget\t1\naddress\t" + kA + "\t", 0), 0u) << text;
+    size_t at = 0;
+    for (const std::string& name : {kA, kB, kF, kC}) {
+        at = text.find("address\t" + name + "\t", at);
+        EXPECT_NE(at, std::string::npos) << name << " in order in " << text;
+    }
     CRect client, placed;
     m_frame->GetClientRect(&client);
     window->GetWindowRect(&placed);
     window->GetParent()->ScreenToClient(&placed);
     EXPECT_EQ(placed, CRect(0, 0, client.Width() / 2, client.Height() / 2));
-    EXPECT_EQ(window->m_walks.size(), 12u);
+    EXPECT_EQ(window->GetWalkCount(), 12u);
     EXPECT_NE(window->GetDlgItem(IDC_CONVERSATION_CTRL), nullptr);
 }
 
@@ -444,12 +449,12 @@ TEST_F(MatrixViewTest, DoubleClickAsksForAllGraphsNotTheConversationWindow) {
     Serve({{1, kHostA, kHostB, 1, 1, 0}, {2, kHostA, kHostB, 1, 1, 0}});
     ShowNode(1);
     // Rows of two indexes would make the conversation command complain; "All" does not.
-    SelectRows(m_view->m_table, {0, 1});
+    SelectRows(m_view->GetTable(), {0, 1});
     m_view->SendMessage(WM_LBUTTONDBLCLK, 0, MAKELPARAM(10, 30));
     PlatformApp::PumpMessages();
     EXPECT_TRUE(platform::MessageBoxRecords().empty());
     EXPECT_TRUE(m_view->HasSelectedRows());
-    m_view->m_table->Model().ClearSelection();
+    m_view->GetTable()->Model().ClearSelection();
     EXPECT_FALSE(m_view->HasSelectedRows());
 }
 
@@ -461,27 +466,27 @@ TEST_F(MatrixViewTest, DoubleClickAsksForAllGraphsNotTheConversationWindow) {
 TEST_F(MatrixViewTest, ViewRebuiltAfterItsTabWasDestroyedHasATableAConnectionAndWalks) {
     Serve(kConversations);
     ShowNode(1);
-    const DbHandle firstConnection = m_view->m_connection;
+    const DbHandle firstConnection = m_view->GetConnection();
     ASSERT_NE(DbOpenTable(firstConnection, DB_TABLE_REQUESTS), 0u);
 
     m_tabs->DestroyWindow();
-    EXPECT_EQ(m_view->m_table, nullptr);
+    EXPECT_EQ(m_view->GetTable(), nullptr);
     EXPECT_EQ(DbOpenTable(firstConnection, DB_TABLE_REQUESTS), 0u) << "connection left open";
 
     m_tabs = std::make_unique<SECTabWnd>();
     ASSERT_TRUE(m_tabs->Create(m_frame.get(), WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL));
     ASSERT_TRUE(m_view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0),
                                m_tabs.get(), IDC_MATRIX_VIEW));
-    ASSERT_NE(m_view->m_table, nullptr);
-    EXPECT_TRUE(IsWindow(m_view->m_table->GetSafeHwnd()));
-    EXPECT_EQ(m_view->GetDlgItem(IDC_MATRIX_TABLE), m_view->m_table);
-    EXPECT_EQ(m_view->m_table->Model().GetColumnCount(), 8);
-    EXPECT_NE(DbOpenTable(m_view->m_connection, DB_TABLE_REQUESTS), 0u);
+    ASSERT_NE(m_view->GetTable(), nullptr);
+    EXPECT_TRUE(IsWindow(m_view->GetTable()->GetSafeHwnd()));
+    EXPECT_EQ(m_view->GetDlgItem(IDC_MATRIX_TABLE), m_view->GetTable());
+    EXPECT_EQ(m_view->GetTable()->Model().GetColumnCount(), 8);
+    EXPECT_NE(DbOpenTable(m_view->GetConnection(), DB_TABLE_REQUESTS), 0u);
 
     ShowNode(2);
     ASSERT_EQ(RowCount(), 3);
     EXPECT_EQ(Row(2), (Cells{"2", kA, kF, kA, kF, "180", "3", "0"}));
-    m_view->m_table->Model().SelectRow(0, TRUE);
+    m_view->GetTable()->Model().SelectRow(0, TRUE);
     EXPECT_TRUE(m_view->HasSelectedRows());
 }
 
@@ -500,7 +505,7 @@ class ChineseMatrixViewTest : public MatrixViewTest {
     // The dark pixels of a column's header text, cut to their bounding box, one row of
     // '#' and '.' per line.
     std::vector<std::string> TitleInk(int column) const {
-        KSCTable* table = m_view->m_table;
+        KSCTable* table = m_view->GetTable();
         CRect header;
         table->GetHeaderRect(column, &header);
         header.DeflateRect(3, 3);
@@ -543,7 +548,7 @@ class ChineseMatrixViewTest : public MatrixViewTest {
 // Two titles of two characters each: drawn as boxes (a font without Chinese glyphs) they
 // would be the same four boxes; drawn as text they differ.
 TEST_F(ChineseMatrixViewTest, ColumnTitlesDrawChineseGlyphsNotBoxes) {
-    KSCTable* table = m_view->m_table;
+    KSCTable* table = m_view->GetTable();
     EXPECT_EQ(table->Model().GetColumnTitle(5), "字节");
     EXPECT_EQ(table->Model().GetColumnTitle(7), "错误");
     EXPECT_EQ(table->Model().GetColumnTitle(0), "索引");

@@ -118,10 +118,10 @@ void MatrixViewTest::SetUp() {
     m_host.m_view = m_view;
     ASSERT_TRUE(m_view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0),
                                m_tabs.get(), IDC_MATRIX_VIEW));
-    m_view->m_tabIndex = m_tabs->AddTab(m_view, "Matrix");
+    m_view->SetTabIndex(m_tabs->AddTab(m_view, "Matrix"));
     ASSERT_TRUE(m_otherPage.Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 0, 0), m_tabs.get(), 1));
     m_tabs->AddTab(&m_otherPage, "Other");
-    m_view->m_frame = m_frame.get();
+    m_view->SetFrame(m_frame.get());
 }
 
 void MatrixViewTest::SetUpHostLibrary() {
@@ -156,10 +156,10 @@ void MatrixViewTest::Serve(const std::vector<TestConversation>& rows) {
 }
 
 void MatrixViewTest::FinishWalk() {
-    for (int round = 0; round < 10000 && m_view->m_pendingRecord != 0; ++round) {
+    for (int round = 0; round < 10000 && m_view->GetPendingRequest() != 0; ++round) {
         PlatformApp::PumpMessages();
     }
-    ASSERT_EQ(m_view->m_pendingRecord, 0u) << "the walk did not end";
+    ASSERT_EQ(m_view->GetPendingRequest(), 0u) << "the walk did not end";
 }
 
 void MatrixViewTest::ShowNode(uint32_t node) {
@@ -170,11 +170,11 @@ void MatrixViewTest::ShowNode(uint32_t node) {
 std::vector<std::string> MatrixViewTest::Row(int row) const {
     std::vector<std::string> cells;
     for (int column = 0; column < 8; ++column) {
-        cells.push_back(m_view->m_table->Model().GetCellText(row, column));
+        cells.push_back(m_view->GetTable()->Model().GetCellText(row, column));
     }
     return cells;
 }
 
 int MatrixViewTest::RowCount() const {
-    return m_view->m_table->Model().GetRowCount();
+    return m_view->GetTable()->Model().GetRowCount();
 }

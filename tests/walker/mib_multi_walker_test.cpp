@@ -55,8 +55,8 @@ class MibMultiWalkerTest : public WalkerDatabaseTest {
     void TearDown() override {
         EXPECT_FALSE(RequestTableLocked());
         size_t walking = 0;
-        for (const auto& walk : walker->m_walks) {
-            walking += DbGetRecordId(walk->m_record) != 0;
+        for (size_t walk = 0; walk < walker->GetWalkCount(); ++walk) {
+            walking += DbGetRecordId(walker->GetWalkRequest(walk)) != 0;
         }
         EXPECT_EQ(LiveRecords(), walking);
         walker.reset();
@@ -79,7 +79,7 @@ class MibMultiWalkerTest : public WalkerDatabaseTest {
 TEST_F(MibMultiWalkerTest, InterleavedWalksKeepTheirOwnNodeAndTag) {
     Start(11, 0xA);
     Start(22, 0xB, ".1.1");
-    ASSERT_EQ(walker->m_walks.size(), 2u);
+    ASSERT_EQ(walker->GetWalkCount(), 2u);
     ASSERT_EQ(m_sent.size(), 2u);
     EXPECT_EQ(m_sent[1].node, 22u);
     RunPendingEvents(); // answers alternate between the two records
@@ -88,12 +88,12 @@ TEST_F(MibMultiWalkerTest, InterleavedWalksKeepTheirOwnNodeAndTag) {
     EXPECT_EQ(walker->rows, rows);
     const std::vector<Hook> done = {{".1.2", 22, 0xB, true}, {".1.2", 11, 0xA, true}};
     EXPECT_EQ(walker->done, done);
-    EXPECT_TRUE(walker->m_walks.empty());
+    EXPECT_EQ(walker->GetWalkCount(), 0u);
 }
 
 TEST_F(MibMultiWalkerTest, EndedWalkIsReleasedSoALateAnswerReachesNoHook) {
     Start(11, 0xA, ".1.2");
-    const uint32_t id = DbGetRecordId(walker->m_walks[0]->m_record);
+    const uint32_t id = DbGetRecordId(walker->GetWalkRequest(0));
     RunPendingEvents();
     ASSERT_EQ(walker->done.size(), 1u);
     Start(22, 0xB);
@@ -101,7 +101,7 @@ TEST_F(MibMultiWalkerTest, EndedWalkIsReleasedSoALateAnswerReachesNoHook) {
     Notify(DB_TABLE_REQUESTS, DB_EVENT_ANSWERED, id + 99);
     EXPECT_EQ(walker->done.size(), 1u);
     EXPECT_TRUE(walker->rows.empty());
-    EXPECT_EQ(walker->m_walks.size(), 1u);
+    EXPECT_EQ(walker->GetWalkCount(), 1u);
 }
 
 TEST_F(MibMultiWalkerTest, ErrorEndsOnlyItsWalkWithTheLastInstanceUnchanged) {
@@ -126,22 +126,21 @@ TEST_F(MibMultiWalkerTest, StartFailuresReportOnlyAFailedPostOrMissingColumns) {
     walker->ClearOids();
     Start(12, 0xC);
     EXPECT_EQ(walker->done.back(), (Hook{"", 12, 0xC, true}));
-    EXPECT_TRUE(walker->m_walks.empty());
+    EXPECT_EQ(walker->GetWalkCount(), 0u);
     EXPECT_TRUE(m_sent.empty());
 }
 
 TEST_F(MibMultiWalkerTest, DisconnectEventKeepsWalksAndLaterStartsPostNothing) {
     Start(11, 0xA);
     ksdb::EndConnections(0);
-    EXPECT_EQ(walker->m_connection, 0u);
-    EXPECT_EQ(walker->m_requestTable, 0u);
-    EXPECT_EQ(walker->m_walks.size(), 1u);
+    EXPECT_FALSE(walker->IsConnected());
+    EXPECT_EQ(walker->GetWalkCount(), 1u);
     Start(12, 0xB);
     EXPECT_EQ(m_sent.size(), 1u);
     EXPECT_TRUE(walker->done.empty());
     // Without its connection the walker has nothing to disconnect; the watcher's stays.
     walker->Disconnect();
-    EXPECT_EQ(walker->m_walks.size(), 1u);
+    EXPECT_EQ(walker->GetWalkCount(), 1u);
     EXPECT_EQ(ksdb::CountLiveHandles().connections, 1u);
 }
 
@@ -149,9 +148,9 @@ TEST_F(MibMultiWalkerTest, DisconnectReleasesEveryWalk) {
     Start(11, 0xA);
     Start(12, 0xB);
     walker->Disconnect();
-    EXPECT_TRUE(walker->m_walks.empty());
+    EXPECT_EQ(walker->GetWalkCount(), 0u);
     EXPECT_EQ(LiveRecords(), 0u);
-    EXPECT_EQ(walker->m_connection, 0u);
+    EXPECT_FALSE(walker->IsConnected());
     RunPendingEvents();
     EXPECT_TRUE(walker->rows.empty());
     EXPECT_TRUE(walker->done.empty());
@@ -163,8 +162,7 @@ TEST_F(MibMultiWalkerConnect, FailureLeavesBothHandlesZero) {
     Refuse(ksdb::RefusableCall::OpenTable, DB_TABLE_REQUESTS);
     CMibMultiWalker walker;
     EXPECT_FALSE(walker.Connect(0));
-    EXPECT_EQ(walker.m_connection, 0u);
-    EXPECT_EQ(walker.m_requestTable, 0u);
+    EXPECT_FALSE(walker.IsConnected());
 }
 
 } // namespace

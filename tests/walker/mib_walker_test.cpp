@@ -68,7 +68,7 @@ class MibWalkerTest : public WalkerDatabaseTest {
     // the walker waits on; once the walker is gone, its connection is gone too.
     void TearDown() override {
         EXPECT_FALSE(RequestTableLocked());
-        const bool pendingAlive = DbGetRecordId(walker->m_pendingRecord) != 0;
+        const bool pendingAlive = DbGetRecordId(walker->GetPendingRequest()) != 0;
         EXPECT_EQ(LiveRecords(), pendingAlive ? 1u : 0u);
         walker.reset();
         EXPECT_TRUE(ConnectionsBackToStart());
@@ -84,7 +84,7 @@ class MibWalkerTest : public WalkerDatabaseTest {
 
 TEST_F(MibWalkerTest, WalksEveryRowOfTheFirstColumnAndReportsTheLastInstance) {
     walker->StartWalk("");
-    const DbHandle request = walker->m_pendingRecord;
+    const DbHandle request = walker->GetPendingRequest();
     EXPECT_EQ(DbGetInt(request, FLD_TYPE), DB_REQ_GET_NEXT);
     EXPECT_EQ(DbGetInt(request, FLD_REQ_OPTION), 2);
     EXPECT_EQ(DbGetInt(request, FLD_REQ_TARGET), 42);
@@ -100,7 +100,7 @@ TEST_F(MibWalkerTest, WalksEveryRowOfTheFirstColumnAndReportsTheLastInstance) {
     EXPECT_EQ(walker->rows[2].instance, ".1.3");
     EXPECT_EQ(walker->rows[2].value, "33");
     EXPECT_EQ(walker->done, std::vector<std::string>{".1.3"});
-    EXPECT_EQ(walker->m_pendingRecord, 0u);
+    EXPECT_EQ(walker->GetPendingRequest(), 0u);
     for (const Sent& sent : m_sent) {
         EXPECT_EQ(sent.node, 42u);
         EXPECT_EQ(sent.kind, DB_REQ_GET_NEXT);
@@ -126,7 +126,7 @@ TEST_P(MibWalkerEndTest, EndsOnceWithTheExpectedInstance) {
     RunPendingEvents();
     EXPECT_EQ(walker->rows.size(), c.rows);
     EXPECT_EQ(walker->done, std::vector<std::string>{c.done});
-    EXPECT_EQ(walker->m_pendingRecord, 0u);
+    EXPECT_EQ(walker->GetPendingRequest(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ends, MibWalkerEndTest,
@@ -141,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(Ends, MibWalkerEndTest,
 
 TEST_F(MibWalkerTest, IgnoresNotificationsThatAreNotItsAnswer) {
     walker->StartWalk("");
-    const uint32_t id = DbGetRecordId(walker->m_pendingRecord);
+    const uint32_t id = DbGetRecordId(walker->GetPendingRequest());
     const DbHandle other = m_watcher->NewRequest(DB_REQ_GET_NEXT, 42, {kColumn1});
     ASSERT_TRUE(DbPostRecord(other));
     Notify(DB_TABLE_GRAPHS, DB_EVENT_ANSWERED, id);
@@ -153,7 +153,7 @@ TEST_F(MibWalkerTest, IgnoresNotificationsThatAreNotItsAnswer) {
     Allow();
     EXPECT_TRUE(walker->rows.empty());
     EXPECT_TRUE(walker->done.empty());
-    EXPECT_NE(walker->m_pendingRecord, 0u);
+    EXPECT_NE(walker->GetPendingRequest(), 0u);
     RunPendingEvents();
     EXPECT_EQ(walker->rows.size(), 3u);
     EXPECT_EQ(walker->done.size(), 1u);
@@ -162,12 +162,12 @@ TEST_F(MibWalkerTest, IgnoresNotificationsThatAreNotItsAnswer) {
 TEST_F(MibWalkerTest, SetOidGrowsTheListAndEveryColumnIsPosted) {
     walker->ClearOids();
     walker->SetOid(5, kColumn2);
-    ASSERT_EQ(walker->m_columnList.size(), 5u);
-    EXPECT_EQ(walker->m_columnList[3], "");
+    ASSERT_EQ(walker->GetColumns().size(), 5u);
+    EXPECT_EQ(walker->GetColumns()[3], "");
     walker->SetOid(2, kColumn1);
-    EXPECT_EQ(walker->m_columnList.size(), 5u);
+    EXPECT_EQ(walker->GetColumns().size(), 5u);
     walker->StartWalk(".9");
-    const std::vector<Variable> variables = RequestVariables(walker->m_pendingRecord);
+    const std::vector<Variable> variables = RequestVariables(walker->GetPendingRequest());
     ASSERT_EQ(variables.size(), 5u);
     EXPECT_EQ(variables[1].oid, kColumn1);
     EXPECT_EQ(variables[4].oid, kColumn2);
@@ -177,12 +177,12 @@ TEST_F(MibWalkerTest, SetOidGrowsTheListAndEveryColumnIsPosted) {
 
 TEST_F(MibWalkerTest, CancellingOrRestartingDropsTheOldWalkWithoutAHook) {
     walker->StartWalk("");
-    const uint32_t firstId = DbGetRecordId(walker->m_pendingRecord);
+    const uint32_t firstId = DbGetRecordId(walker->GetPendingRequest());
     walker->StartWalk("");
     EXPECT_EQ(LiveRecords(), 1u);
     walker->SetTargetNode(43);
-    EXPECT_EQ(walker->m_pendingRecord, 0u);
-    EXPECT_EQ(walker->m_node, 43u);
+    EXPECT_EQ(walker->GetPendingRequest(), 0u);
+    EXPECT_EQ(walker->GetTargetNode(), 43u);
     Notify(DB_TABLE_REQUESTS, DB_EVENT_ANSWERED, firstId);
     RunPendingEvents();
     EXPECT_EQ(m_sent.size(), 2u); // the two first requests, never one more
@@ -206,12 +206,12 @@ TEST_F(MibWalkerTest, RequestFailuresEndAsTheirOwnersExpect) {
     Refuse(ksdb::RefusableCall::NewRecord, DB_TABLE_REQUESTS);
     walker->StartWalk("");
     EXPECT_TRUE(walker->done.empty());
-    EXPECT_EQ(walker->m_pendingRecord, 0u);
+    EXPECT_EQ(walker->GetPendingRequest(), 0u);
 
     Refuse(ksdb::RefusableCall::PostRecord, DB_TABLE_REQUESTS);
     walker->StartWalk(".1.1");
     EXPECT_EQ(walker->done, std::vector<std::string>{""});
-    EXPECT_EQ(walker->m_pendingRecord, 0u);
+    EXPECT_EQ(walker->GetPendingRequest(), 0u);
 
     Allow();
     walker->ClearOids();
@@ -225,10 +225,8 @@ TEST_F(MibWalkerTest, RequestFailuresEndAsTheirOwnersExpect) {
 TEST_F(MibWalkerTest, DisconnectEventKillsHandlesButKeepsTheWalk) {
     walker->StartWalk("");
     ksdb::EndConnections(0);
-    EXPECT_EQ(walker->m_connection, 0u);
-    EXPECT_EQ(walker->m_requestTable, 0u);
-    EXPECT_EQ(walker->m_nodeTable, 0u);
-    EXPECT_NE(walker->m_pendingRecord, 0u);
+    EXPECT_FALSE(walker->IsConnected());
+    EXPECT_NE(walker->GetPendingRequest(), 0u);
     EXPECT_TRUE(walker->done.empty());
     // Without its connection the walker has nothing to disconnect; the watcher's stays.
     walker->Disconnect();
