@@ -1,6 +1,7 @@
 // Address texts as the view and the conversation window turn them into instance
 // numbers: whatever the cell holds, AddressToOid gives ".N" per blank-separated piece and
 // ConvertAddress "N.N..." cut to 255 characters, each N a byte.
+#include "common/number_text.h"
 #include "conversation/matrix_window.h"
 #include "view/matrix_view.h"
 
@@ -20,9 +21,10 @@ size_t CheckNumbers(const std::string& text, bool leadingDot) {
         at = std::min(text.find('.', start), text.size());
         const std::string piece = text.substr(start, at - start);
         const bool cutLast = !leadingDot && at == text.size();
+        int byte = 0;
         if ((piece.empty() && !cutLast) || piece.size() > 3 ||
             piece.find_first_not_of("0123456789") != std::string::npos ||
-            (!piece.empty() && std::stoi(piece) > 255)) {
+            (!piece.empty() && ParseWholeInteger(piece, byte, 0, 255) != NumberError::kNone)) {
             abort();
         }
         ++numbers;

@@ -1,4 +1,5 @@
-// The nodes file as the host database reads it: every node it accepts is usable.
+// The nodes file as the host database reads it: every node it accepts is usable, and every
+// line that is neither blank nor a comment is a node or a named refusal.
 #include "host/ksdbapi/nodes_file.h"
 #include "fuzz/fuzz_input.h"
 
@@ -30,11 +31,32 @@ bool HasCredentials(const ksdb::NodeConfig& node) {
     return false;
 }
 
+// Lines with a word that does not begin with '#'.
+size_t NodeLines(const uint8_t* data, size_t size) {
+    size_t lines = 0;
+    bool word = false;
+    bool blank = true;
+    for (size_t i = 0; i <= size; ++i) {
+        const char c = i < size ? static_cast<char>(data[i]) : '\n';
+        if (c == '\n') {
+            lines += word;
+            word = false;
+            blank = true;
+        } else if (blank && c != ' ' && c != '\t' && c != '\r') {
+            word = c != '#';
+            blank = false;
+        }
+    }
+    return lines;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<ksdb::NodeConfig> nodes;
-    if (!ksdb::ReadNodesFile(InputFile(data, size, "nodes"), nodes)) {
+    std::vector<std::string> errors;
+    if (!ksdb::ReadNodesFile(InputFile(data, size, "nodes"), nodes, errors) ||
+        nodes.size() + errors.size() != NodeLines(data, size)) {
         abort();
     }
     std::set<uint32_t> ids;

@@ -9,6 +9,7 @@
 // SIGTERM or SIGINT ends it.
 #include "probe/matrix_agent.h"
 #include "probe/matrix_table.h"
+#include "probe/number_text.h"
 
 // net-snmp's headers in the order the library requires.
 #include <net-snmp/net-snmp-config.h>
@@ -27,6 +28,8 @@
 namespace {
 
 constexpr const char* kAppName = "tessaran-fast-probe";
+// Conversations are numbered in 32 bits.
+constexpr uint64_t kMaxConversations = 0xFFFFFFFEu;
 
 struct Options {
     std::string address = "127.0.0.1";
@@ -50,28 +53,44 @@ void OnSignal(int) {
     g_stop = 1;
 }
 
-bool ParseOptions(int argc, char** argv, Options& options) {
+// One option with its value; false with `error` set ("--port: \"0\" is out of range ...").
+bool ApplyOption(const std::string& option, const std::string& value, Options& options,
+                 std::string& error) {
+    uint64_t number = 0;
+    std::string reason;
+    if (option == "--address") {
+        options.address = value;
+        return true;
+    }
+    if (option == "--port" && probe::ParseUnsigned(value, 1, 65535, number, reason)) {
+        options.port = static_cast<int>(number);
+        return true;
+    }
+    if (option == "--conversations" &&
+        probe::ParseUnsigned(value, 0, kMaxConversations, number, reason)) {
+        options.conversations = static_cast<size_t>(number);
+        return true;
+    }
+    error = reason.empty() ? option + ": no such option" : option + ": \"" + value + "\" " + reason;
+    return false;
+}
+
+bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
     for (int i = 1; i < argc; ++i) {
-        std::string option = argv[i];
+        const std::string option = argv[i];
         if (option == "--static") {
             options.fixed = true;
             continue;
         }
         if (i + 1 >= argc) {
+            error = option + ": a value is missing";
             return false;
         }
-        std::string value = argv[++i];
-        if (option == "--port") {
-            options.port = std::atoi(value.c_str());
-        } else if (option == "--address") {
-            options.address = value;
-        } else if (option == "--conversations") {
-            options.conversations = std::strtoul(value.c_str(), nullptr, 10);
-        } else {
+        if (!ApplyOption(option, argv[++i], options, error)) {
             return false;
         }
     }
-    return options.port > 0 && options.port < 65536;
+    return true;
 }
 
 // Hosts of a few real vendor prefixes, so that name conversion finds vendors.
@@ -153,9 +172,12 @@ bool StartAgent(const Options& options, Probe& probe) {
 
 int main(int argc, char** argv) {
     Options options;
-    if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: tessaran_fast_probe [--port N] [--address A] "
-                             "[--conversations N] [--static]\n");
+    std::string error;
+    if (!ParseOptions(argc, argv, options, error)) {
+        std::fprintf(stderr,
+                     "tessaran_fast_probe: %s\nusage: tessaran_fast_probe [--port N] "
+                     "[--address A] [--conversations N] [--static]\n",
+                     error.c_str());
         return 2;
     }
     Probe probe;

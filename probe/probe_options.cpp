@@ -2,8 +2,6 @@
 
 #include <arpa/inet.h>
 
-#include <charconv>
-
 namespace probe {
 
 const char* const kDefaultConfigPath = "/etc/rmonprobe/rmonprobe.conf";
@@ -114,22 +112,6 @@ bool IsAddress(const std::string& text) {
     unsigned char bytes[sizeof(in6_addr)];
     return inet_pton(AF_INET, text.c_str(), bytes) == 1 ||
            inet_pton(AF_INET6, text.c_str(), bytes) == 1;
-}
-
-bool ParseUnsigned(const std::string& text, uint64_t low, uint64_t high, uint64_t& value,
-                   std::string& reason) {
-    // Digits only: from_chars alone would take "10abc" as 10, and strtoul "-1" as 2^64-1.
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
-        reason = "is not a whole decimal number";
-        return false;
-    }
-    const std::from_chars_result result =
-        std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec == std::errc::result_out_of_range || value < low || value > high) {
-        reason = "is out of range " + std::to_string(low) + " to " + std::to_string(high);
-        return false;
-    }
-    return true;
 }
 
 bool ParseProbeOptions(int argc, const char* const* argv, ProbeOptions& options,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "probe/ethernet_frame.h"
+#include "probe/number_text.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -38,11 +39,6 @@ bool ParseProbeOptions(int argc, const char* const* argv, ProbeOptions& options,
 
 // The usage text --help prints: every option and what it does.
 std::string ProbeUsage();
-
-// Reads the whole of `text` as a decimal number from `low` to `high`; false with `reason`
-// set otherwise ("is not a whole decimal number", "is out of range 1 to 65535").
-bool ParseUnsigned(const std::string& text, uint64_t low, uint64_t high, uint64_t& value,
-                   std::string& reason);
 
 // True when `text` is a numeric IPv4 or IPv6 address.
 bool IsAddress(const std::string& text);

@@ -8,7 +8,10 @@
   constants  a named constant (a const or constexpr variable at namespace scope, or a
              static constexpr member) is called kCamelCase. Headers of the product may
              also use UPPER_CASE, for the names that the Win32 API and the plug-in's
-             interface give (COLUMN_NUMERIC, ID_HOST_ALL).
+             interface give (COLUMN_NUMERIC, ID_HOST_ALL);
+  numbers    no atoi, strtol, strtoul, stoi, sscanf or their kin: the host, the plug-in,
+             tests, benchmarks and fuzz targets read numbers with common/number_text.h,
+             whose strict reader says why a text is refused (the probe has its own).
 
 usage: check_style.py [--fix-braces] SOURCE_DIR [FILE...]
        (exit 1 and one line per fault when any; --fix-braces first puts braces around
@@ -21,7 +24,11 @@ import subprocess
 import sys
 
 FOLDERS = ["platform", "hostapi", "table", "walker", "view", "conversation", "graphwnd",
-           "res", "plugin", "host", "tests", "bench"]
+           "res", "plugin", "host", "tests", "bench", "fuzz"]
+# The C library's lenient number readers: "12abc" is 12, "-1" is ULONG_MAX, and errors go
+# unseen unless errno and the end pointer are checked (std::stoi throws instead).
+LENIENT = {"atoi", "atol", "atoll", "strtol", "strtoll", "strtoul", "strtoull", "strtoimax",
+           "strtoumax", "stoi", "stol", "stoll", "stoul", "stoull", "sscanf"}
 TOKEN = re.compile(r"""
     (?P<skip>//[^\n]*|/\*.*?\*/|"(?:\\.|[^"\\\n])*"|'(?:\\.|[^'\\\n])*'|R"(?P<d>[^(]*)\(.*?\)(?P=d)")
   | (?P<word>[A-Za-z_]\w*)
@@ -168,6 +175,13 @@ def constant_faults(path, text):
     return faults
 
 
+def number_faults(text):
+    toks = list(tokens(text))
+    return [(line, "%s: read numbers with common/number_text.h" % word)
+            for i, (word, line, _, _) in enumerate(toks)
+            if word in LENIENT and i + 1 < len(toks) and toks[i + 1][0] == "("]
+
+
 def source_files(root):
     for folder in FOLDERS:
         for base, _, names in os.walk(os.path.join(root, folder)):
@@ -193,7 +207,8 @@ def main():
             text = fix_braces(text)
             with open(os.path.join(root, path), "w", encoding="utf-8") as f:
                 f.write(text)
-        for line, message in sorted(brace_faults(text) + constant_faults(path, text)):
+        faults = brace_faults(text) + constant_faults(path, text) + number_faults(text)
+        for line, message in sorted(faults):
             print("%s:%d: %s" % (path, line, message))
             count += 1
     if not fix:

@@ -12,6 +12,7 @@
 // probe: bash scripts/demo_probe.sh start --static --port 0 --dir /tmp/p, then
 // TESSARAN_NODES=/tmp/p/nodes build/bin/matrix_window_bench. Its hosts are the first
 // distinct sources and destinations of its matrix table with index 1.
+#include "common/hex_digit.h"
 #include "conversation/matrix_window.h"
 #include "host/graphs/graph_poller.h"
 #include "host/ksdbapi/ksdb_host.h"
@@ -185,8 +186,8 @@ BENCHMARK(BM_PollingPass)->Arg(4)->Arg(10)->Iterations(3)->Unit(benchmark::kMill
 std::string DottedAddress(const std::string& hex) {
     std::string dotted;
     for (size_t at = 0; at + 1 < hex.size(); at += 3) {
-        dotted +=
-            (dotted.empty() ? "" : ".") + std::to_string(std::stoi(hex.substr(at, 2), nullptr, 16));
+        const int byte = HexDigit(hex[at]) * 16 + HexDigit(hex[at + 1]);
+        dotted += (dotted.empty() ? "" : ".") + std::to_string(byte);
     }
     return dotted;
 }

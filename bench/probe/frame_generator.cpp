@@ -5,6 +5,8 @@
 // PAIRS conversations. Prints the frames sent, the frames the kernel refused and the rate.
 //
 // usage: frame_generator IFACE COUNT [PAIRS]    (root or CAP_NET_RAW)
+#include "common/number_text.h"
+
 #include <linux/if_packet.h>
 #include <net/ethernet.h>
 #include <net/if.h>
@@ -97,10 +99,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: frame_generator IFACE COUNT [PAIRS]\n");
         return 2;
     }
-    const uint64_t count = std::strtoull(argv[2], nullptr, 10);
-    const size_t pairs = argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 1000;
+    uint64_t count = 0;
+    size_t pairs = 1000;
+    if (ParseWholeInteger(argv[2], count) != NumberError::kNone ||
+        (argc > 3 && ParseWholeInteger(argv[3], pairs, 1, 65536) != NumberError::kNone)) {
+        std::fprintf(stderr, "frame_generator: COUNT is a number, PAIRS one from 1 to 65536\n");
+        return 2;
+    }
     const int fd = OpenSocket(argv[1]);
-    if (fd < 0 || pairs == 0 || pairs > 65536) {
+    if (fd < 0) {
         return 1;
     }
     const Frames frames = MakeFrames(pairs);

@@ -7,7 +7,9 @@
 // installation's data/nodes). --open opens that node's window at start. --script runs a
 // console script (see script_runner.h and the *_commands.h beside it) and exits with its result.
 // --graph-interval sets how often graphs poll (default: $TESSARAN_GRAPH_INTERVAL, else 5).
-// $TESSARAN_LOOP_STATS names a file for the hold-ups of the event loop (see loop_watch.h).
+// $TESSARAN_LOOP_STATS names a file for the hold-ups of the event loop (see loop_watch.h);
+// $TESSARAN_TRACE the trace channels written to standard error (see common/trace.h).
+#include "common/trace.h"
 #include "host/console/loop_watch.h"
 #include "host/console/plugin_host.h"
 #include "host/console/quillon_frame.h"
@@ -20,6 +22,7 @@
 #include "host/console/script/window_commands.h"
 #include "host/graphs/graph_engine.h"
 #include "host/ksdbapi/ksdb_host.h"
+#include "hostapi/ksmem32.h"
 #include "platform/framework/module.h"
 #include "platform/framework/profile.h"
 #include "platform/toolkit/platform_app.h"
@@ -99,6 +102,21 @@ std::vector<ConsoleNode> ConsoleNodes() {
     return nodes;
 }
 
+// The lines the nodes file refused: each on standard error, and all of them once to the
+// person, in a message box over the main window.
+void ReportNodesFileErrors(QuillonFrame& frame) {
+    const std::vector<std::string> errors = ksdb::NodesFileErrors();
+    if (errors.empty()) {
+        return;
+    }
+    std::string text = Localize("These lines of the nodes file were left out:");
+    for (const std::string& error : errors) {
+        std::cerr << "quillon: " << error << "\n";
+        text += "\n" + error;
+    }
+    frame.MessageBox(text.c_str(), Localize("Nodes file"), MB_OK | MB_ICONWARNING);
+}
+
 UINT GraphInterval(const Options& options) {
     const UINT interval = GraphEngine::ParseInterval(options.graphInterval.c_str());
     return interval ? interval : GraphEngine::IntervalFromEnvironment();
@@ -116,6 +134,7 @@ int RunConsole(const Options& options, PluginHost& plugin) {
         return 1;
     }
     AfxSetMainWnd(frame.get());
+    ReportNodesFileErrors(*frame);
     ScriptRunner script(*frame, plugin);
     AddGraphCommands(script, *frame, graphs);
     RegisterConversationCommands(script, *frame);
@@ -153,6 +172,11 @@ int main(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
         return 2;
+    }
+    const std::string unknownChannels = UnknownTraceChannels();
+    if (!unknownChannels.empty()) {
+        std::cerr << "quillon: TESSARAN_TRACE: no channel " << unknownChannels
+                  << " (the channels: msg, snmp, walk, graph)\n";
     }
     PlatformApp::Init(argc, argv);
     if (!options.nodesFile.empty() && !ksdb::LoadNodes(options.nodesFile)) {

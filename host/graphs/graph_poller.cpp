@@ -1,9 +1,11 @@
 #include "host/graphs/graph_poller.h"
 
+#include "common/number_text.h"
+#include "common/trace.h"
+#include "host/ksdbapi/ksdb_host.h"
 #include "hostapi/ksdb_codes.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 
@@ -15,6 +17,23 @@ constexpr int kValueTextSize = 64;
 // (a conversation that vanished): its other variables still hold good values.
 bool HasValues(int status) {
     return status == 0 || status == KSDB_ERR_NO_SUCH_OBJECT;
+}
+
+// "sample of series 2 from node 1: uptime 4200, values 17 3", or "no sample (time-out)".
+void TraceSample(uint32_t node, int series, const SeriesSample* sample, int status) {
+    std::string text =
+        "sample of series " + std::to_string(series) + " from node " + std::to_string(node) + ": ";
+    if (sample == nullptr) {
+        text += "none (" +
+                (status == 0 ? std::string("a value is not a number") : ksdb::ErrorText(status)) +
+                ")";
+    } else {
+        text += "uptime " + std::to_string(sample->uptime) + ", values";
+        for (uint64_t value : sample->values) {
+            text += " " + std::to_string(value);
+        }
+    }
+    TraceLine(TraceChannel::kGraph, text);
 }
 
 } // namespace
@@ -164,6 +183,13 @@ bool GraphPoller::Send(Request& request) {
     }
     request.inFlight = DbPostRecord(record) != 0;
     DbUnlockTable(m_requestTable, DB_LOCK_WRITE);
+    if (TraceOn(TraceChannel::kGraph)) {
+        TraceLine(TraceChannel::kGraph, "poll of node " + std::to_string(request.node) + ": " +
+                                            std::to_string(request.series.size()) + " series, " +
+                                            std::to_string(request.variables.size()) +
+                                            " variables" +
+                                            (request.inFlight ? "" : ", not posted"));
+    }
     return request.inFlight;
 }
 
@@ -181,9 +207,7 @@ bool GraphPoller::ReadNumber(DbHandle record, int row, uint64_t& value) const {
     char text[kValueTextSize] = "";
     DbSetInt(record, FLD_VAR_INDEX, row);
     DbGetText(record, FLD_VAR_VALUE, text, sizeof text);
-    char* end = nullptr;
-    value = std::strtoull(text, &end, 10);
-    return *text && end && *end == '\0';
+    return ParseWholeInteger(text, value) == NumberError::kNone;
 }
 
 void GraphPoller::Deliver(Request& request) {
@@ -202,6 +226,9 @@ void GraphPoller::Deliver(Request& request) {
         bool complete = answered;
         for (size_t column = 0; complete && column < rows.size(); ++column) {
             complete = ReadNumber(request.record, rows[column], sample.values[column]);
+        }
+        if (TraceOn(TraceChannel::kGraph)) {
+            TraceSample(request.node, request.series[i], complete ? &sample : nullptr, status);
         }
         m_sink(request.series[i], complete ? &sample : nullptr);
     }

@@ -72,6 +72,7 @@ class GraphPoller {
     void OnAnswer(uint32_t recordId);
     void Deliver(Request& request);
     void Split(Request& request);
+    // False unless the row's value is wholly an unsigned decimal number ("-1" is not).
     bool ReadNumber(DbHandle record, int row, uint64_t& value) const;
 
     std::vector<Series> m_series;

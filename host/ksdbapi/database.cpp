@@ -107,9 +107,12 @@ bool Database::LoadNodes(const std::string& path) {
 // posted themselves stay.
 bool Database::ReplaceNodes(const std::string& path) {
     std::vector<NodeConfig> nodes;
-    if (!ReadNodesFile(path, nodes)) {
+    std::vector<std::string> errors;
+    if (!ReadNodesFile(path, nodes, errors)) {
+        m_nodesFileErrors = {path + ": cannot be read"};
         return false;
     }
+    m_nodesFileErrors = std::move(errors);
     TableStore& store = m_stores[DB_TABLE_NODES];
     for (auto& [id, handle] : std::map<uint32_t, DbHandle>(store.byId)) {
         Record* record = m_records.Find(handle);
@@ -125,6 +128,11 @@ bool Database::ReplaceNodes(const std::string& path) {
         m_nodes[node.id] = std::move(node);
     }
     return true;
+}
+
+std::vector<std::string> Database::NodesFileErrors() {
+    EnsureLoaded();
+    return m_nodesFileErrors;
 }
 
 std::vector<NodeConfig> Database::Nodes() {
@@ -400,7 +408,8 @@ void Database::CancelRequest(Record& record) {
 void Database::PostRequest(Record& record) {
     CancelRequest(record);
     const RecordRow* first = record.Row(1);
-    m_walkLog.OnPosted(record.m_handle, record.GetInt(FLD_TYPE) == DB_REQ_GET_NEXT,
+    m_walkLog.OnPosted(record.m_handle, static_cast<uint32_t>(record.GetInt(FLD_REQ_TARGET)),
+                       record.GetInt(FLD_TYPE) == DB_REQ_GET_NEXT,
                        first && !first->continueFromAnswer,
                        first && record.RowText(1, FLD_VAR_INSTANCE).empty());
     uint64_t ticket = ++m_nextTicket;

@@ -44,6 +44,7 @@ class Database final : public AnswerSink {
 
     bool LoadNodes(const std::string& path);
     std::vector<NodeConfig> Nodes();
+    std::vector<std::string> NodesFileErrors();
     void SetTransport(std::unique_ptr<Transport> transport);
     // Ends the connections of one host context (or all) and tells each of them event 5.
     void EndConnections(uintptr_t hostContext, bool all);
@@ -117,6 +118,7 @@ class Database final : public AnswerSink {
     HandleTable<Record> m_records{3};
     std::map<int, TableStore> m_stores;
     std::map<uint32_t, NodeConfig> m_nodes;
+    std::vector<std::string> m_nodesFileErrors; // of the last nodes file read
     std::map<Oid, int> m_syntax;
     std::set<size_t, std::greater<size_t>> m_syntaxLengths;
     bool m_loaded = false;

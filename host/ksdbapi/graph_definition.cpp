@@ -1,8 +1,7 @@
 #include "host/ksdbapi/graph_definition.h"
 
+#include "common/number_text.h"
 #include "host/ksdbapi/record.h"
-
-#include <cstdlib>
 
 namespace ksdb {
 
@@ -13,8 +12,11 @@ GraphDefinition ReadGraphRecord(const Record& record) {
     for (int row = 1; row <= record.RowCount(); ++row) {
         GraphSeries series;
         series.index = row - 1;
-        series.node = static_cast<uint32_t>(
-            std::strtoul(record.RowText(row, FLD_SERIES_NODE).c_str(), nullptr, 10));
+        // A row that names no node id polls node 0, which answers as an unknown node.
+        if (ParseWholeInteger(record.RowText(row, FLD_SERIES_NODE), series.node) !=
+            NumberError::kNone) {
+            series.node = 0;
+        }
         series.instance = record.RowText(row, FLD_SERIES_INSTANCE);
         series.legend = record.RowText(row, FLD_SERIES_LEGEND);
         series.expression = record.RowText(row, FLD_SERIES_EXPRESSION);

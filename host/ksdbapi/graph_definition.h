@@ -16,7 +16,7 @@ class Record;
 
 struct GraphSeries {
     int index = 0;     // FLD_SERIES_INDEX
-    uint32_t node = 0; // FLD_SERIES_NODE: the node polled
+    uint32_t node = 0; // FLD_SERIES_NODE: the node polled; 0 when the row names none
     std::string instance;
     std::string legend;
     std::string expression;

@@ -26,6 +26,9 @@ namespace ksdb {
 // the first connection is made. False if the file cannot be read (nothing changes).
 bool LoadNodes(const std::string& path);
 std::vector<NodeConfig> Nodes();
+// The lines the last nodes file read refused, "PATH:LINE: reason" each ("PATH: cannot be
+// read" for a file that is not there); the nodes of the other lines are in table 1.
+std::vector<std::string> NodesFileErrors();
 
 // The transport of every later request; null goes back to net-snmp behind the get-bulk
 // read-ahead (the default).

@@ -1,6 +1,9 @@
 #include "host/ksdbapi/net_snmp_transport.h"
 
+#include "common/trace.h"
+#include "host/ksdbapi/ksdb_host.h"
 #include "host/ksdbapi/net_snmp_common.h"
+#include "host/ksdbapi/oid_text.h"
 #include "host/ksdbapi/usm_session.h"
 #include "hostapi/ksdb_codes.h"
 #include "hostapi/ksdbapi.h"
@@ -46,6 +49,54 @@ SnmpAnswer AnswerOf(const netsnmp_pdu* pdu) {
         answer.vars.push_back({Oid(var->name, var->name + var->name_length), ValueOf(var)});
     }
     return answer;
+}
+
+// Each request kind with its PDU type and name, found by the kind (not by position).
+struct RequestKind {
+    int kind;
+    int command;
+    const char* name;
+};
+
+constexpr RequestKind kRequestKinds[] = {
+    {DB_REQ_GET, SNMP_MSG_GET, "get"},
+    {DB_REQ_GET_NEXT, SNMP_MSG_GETNEXT, "get-next"},
+    {DB_REQ_SET, SNMP_MSG_SET, "set"},
+    {kReqGetBulk, SNMP_MSG_GETBULK, "get-bulk"},
+};
+
+// Null for a kind that is none.
+const RequestKind* KindOf(int kind) {
+    for (const RequestKind& entry : kRequestKinds) {
+        if (entry.kind == kind) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+// "request 7 to node 1 at 127.0.0.1:1161: get-bulk of 1 variable from 1.3.6.1.2.1.16.6.2.1.1"
+void TraceRequest(uint64_t ticket, const NodeConfig& node, const char* kind,
+                  const std::vector<SnmpVarBind>& vars) {
+    const size_t count = vars.size();
+    std::string text = "request " + std::to_string(ticket) + " to node " + std::to_string(node.id) +
+                       " at " + node.address + ": " + kind + " of " + std::to_string(count) +
+                       (count == 1 ? " variable" : " variables");
+    if (count > 0) {
+        text += " from " + FormatOid(vars.front().name);
+    }
+    TraceLine(TraceChannel::kSnmp, text);
+}
+
+// "answer 7 from node 1 after 3 ms: noError, 50 variables"
+void TraceAnswer(uint64_t ticket, uint32_t node, std::chrono::steady_clock::duration took,
+                 const SnmpAnswer& answer) {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(took).count();
+    TraceLine(TraceChannel::kSnmp,
+              "answer " + std::to_string(ticket) + " from node " + std::to_string(node) +
+                  " after " + std::to_string(ms) +
+                  " ms: " + (answer.status == 0 ? "noError" : ErrorText(answer.status)) + ", " +
+                  std::to_string(answer.vars.size()) + " variables");
 }
 
 SnmpAnswer Failure(int status) {
@@ -137,14 +188,20 @@ void NetSnmpTransport::FailRequestsOf(uint32_t node) {
 void NetSnmpTransport::Send(uint64_t ticket, const NodeConfig& node, const SnmpRequest& request,
                             AnswerSink& sink) {
     void* session = SessionFor(node);
-    m_pending[ticket] = {&sink, node.id};
+    m_pending[ticket] = {&sink, node.id, std::chrono::steady_clock::now()};
     if (!session) {
         Deliver(ticket, Failure(m_sessions[node.id].openFailure));
         return;
     }
-    static const int kCommand[] = {0, SNMP_MSG_GET, SNMP_MSG_GETNEXT, SNMP_MSG_SET,
-                                   SNMP_MSG_GETBULK};
-    netsnmp_pdu* pdu = snmp_pdu_create(kCommand[request.kind]);
+    const RequestKind* kind = KindOf(request.kind);
+    if (kind == nullptr) {
+        Deliver(ticket, Failure(KSDB_ERR_BAD_REQUEST));
+        return;
+    }
+    if (TraceOn(TraceChannel::kSnmp)) {
+        TraceRequest(ticket, node, kind->name, request.vars);
+    }
+    netsnmp_pdu* pdu = snmp_pdu_create(kind->command);
     if (request.kind == kReqGetBulk) {
         pdu->non_repeaters = 0;
         pdu->max_repetitions = request.maxRepetitions;
@@ -205,6 +262,10 @@ void NetSnmpTransport::Deliver(uint64_t ticket, SnmpAnswer answer) {
     auto it = m_pending.find(ticket);
     if (it == m_pending.end()) {
         return;
+    }
+    if (TraceOn(TraceChannel::kSnmp)) {
+        TraceAnswer(ticket, it->second.node, std::chrono::steady_clock::now() - it->second.sentAt,
+                    answer);
     }
     AnswerSink* sink = it->second.sink;
     m_pending.erase(it);

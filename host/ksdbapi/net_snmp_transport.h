@@ -51,6 +51,7 @@ class NetSnmpTransport : public Transport {
     struct Pending {
         AnswerSink* sink;
         uint32_t node;
+        std::chrono::steady_clock::time_point sentAt;
     };
 
     std::map<uint64_t, Pending> m_pending;

@@ -12,12 +12,16 @@
 
 namespace ksdb {
 
-// Reads every well-formed line; malformed lines and later duplicates of an id are
-// skipped. Returns false only if the file cannot be read.
-bool ReadNodesFile(const std::string& path, std::vector<NodeConfig>& nodes);
+// Reads every well-formed line into nodes. A malformed line, or a later line with an id
+// already taken, is refused: errors gets "PATH:LINE: reason" for it. Returns false only if
+// the file cannot be read.
+bool ReadNodesFile(const std::string& path, std::vector<NodeConfig>& nodes,
+                   std::vector<std::string>& errors);
 
-// One line; false if it is not a node. A relative keys file is looked for in `folder`
-// (the nodes file's), else in the working directory.
-bool ReadNodeLine(std::string_view line, NodeConfig& node, const std::string& folder = {});
+// One line; false if it is not a node, with `reason` saying why ("port \"abc\" is not a
+// whole number"), or empty for a blank line or a comment. A relative keys file is looked
+// for in `folder` (the nodes file's), else in the working directory.
+bool ReadNodeLine(std::string_view line, NodeConfig& node, std::string& reason,
+                  const std::string& folder = {});
 
 } // namespace ksdb

@@ -1,7 +1,8 @@
 #include "host/ksdbapi/record.h"
 
+#include "common/number_text.h"
+
 #include <algorithm>
-#include <charconv>
 
 namespace ksdb {
 namespace {
@@ -36,9 +37,9 @@ int32_t IntOf(const FieldValue* value) {
     if (!value->isText) {
         return value->number;
     }
+    // A text that is not wholly one 32-bit integer reads as 0, as an absent field does.
     int32_t number = 0;
-    std::from_chars(value->text.data(), value->text.data() + value->text.size(), number);
-    return number;
+    return ParseWholeInteger(value->text, number) == NumberError::kNone ? number : 0;
 }
 
 std::string TextOf(const FieldValue* value) {
@@ -138,9 +139,9 @@ int32_t Record::SetInt(uint32_t field, int32_t value) {
 
 void Record::SetText(uint32_t field, std::string_view text) {
     if (field == FLD_VAR_INDEX || field == FLD_SERIES_INDEX) {
+        // A text that is no row number selects no row (0).
         int32_t number = 0;
-        std::from_chars(text.data(), text.data() + text.size(), number);
-        SetInt(field, number);
+        SetInt(field, ParseWholeInteger(text, number) == NumberError::kNone ? number : 0);
         return;
     }
     if (IsRowField(field) && !CursorWritable()) {

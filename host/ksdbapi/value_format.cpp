@@ -1,12 +1,12 @@
 #include "host/ksdbapi/value_format.h"
 
 #include "common/hex_digit.h"
+#include "common/number_text.h"
 
 #include "host/ksdbapi/oid_text.h"
 #include "hostapi/ksdb_codes.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace ksdb {
 namespace {
@@ -37,11 +37,6 @@ std::string FormatIpAddress(const std::string& bytes) {
         text += (text.empty() ? "" : ".") + std::to_string(byte);
     }
     return text;
-}
-
-template <typename T> bool ParseNumber(std::string_view text, T& number) {
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    return error == std::errc() && end == text.data() + text.size();
 }
 
 // "00 A0 C9" or "00:a0:c9": pairs of hexadecimal digits with one optional separator each.
@@ -79,15 +74,15 @@ bool ParseNumberValue(std::string_view text, int syntax, SnmpValue& value) {
     uint8_t type = AsnTypeOf(syntax);
     if (type == kAsnInteger) {
         int32_t number = 0;
-        if (!ParseNumber(text, number)) {
+        if (ParseWholeInteger(text, number) != NumberError::kNone) {
             return false;
         }
         value = SnmpValue::Number(type, number);
         return true;
     }
     uint64_t number = 0;
-    uint64_t limit = type == kAsnCounter64 ? UINT64_MAX : UINT32_MAX;
-    if (!ParseNumber(text, number) || number > limit) {
+    const uint64_t limit = type == kAsnCounter64 ? UINT64_MAX : UINT32_MAX;
+    if (ParseWholeInteger(text, number, 0, limit) != NumberError::kNone) {
         return false;
     }
     value = SnmpValue::Number(type, static_cast<int64_t>(number));

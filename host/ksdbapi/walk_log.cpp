@@ -1,16 +1,44 @@
 #include "host/ksdbapi/walk_log.h"
 
+#include "common/trace.h"
 #include "hostapi/ksdb_codes.h"
 
-namespace ksdb {
+#include <cstdint>
+#include <cstdio>
+#include <string>
 
-void WalkLog::OnPosted(DbHandle record, bool getNext, bool fresh, bool fromStart) {
+namespace ksdb {
+namespace {
+
+// A walk is named by its record's handle: "walk 0x1000203 started: node 1, a whole table".
+std::string WalkName(DbHandle record) {
+    char text[32];
+    std::snprintf(text, sizeof text, "walk 0x%jx", static_cast<uintmax_t>(record));
+    return text;
+}
+
+void TraceEnd(DbHandle record, uint32_t node, const WalkSummary& summary) {
+    const std::string how = WalkReachedEnd(summary.status) ? "at the end of its column"
+                                                           : "on " + ErrorText(summary.status);
+    TraceLine(TraceChannel::kWalk, WalkName(record) + " ended: node " + std::to_string(node) +
+                                       ", " + std::to_string(summary.rows) + " rows in " +
+                                       std::to_string(summary.took.count()) + " ms, " + how);
+}
+
+} // namespace
+
+void WalkLog::OnPosted(DbHandle record, uint32_t node, bool getNext, bool fresh, bool fromStart) {
     if (!getNext) {
         m_walks.erase(record);
         return;
     }
     if (fresh || !m_walks.count(record)) {
         m_walks[record] = Walk{std::chrono::steady_clock::now(), 0, fromStart};
+        if (TraceOn(TraceChannel::kWalk)) {
+            TraceLine(TraceChannel::kWalk,
+                      WalkName(record) + " started: node " + std::to_string(node) +
+                          (fromStart ? ", a whole table" : ", inside a table"));
+        }
     }
 }
 
@@ -48,6 +76,9 @@ void WalkLog::OnAnswered(DbHandle record, uint32_t node, int status, bool leftCo
         std::chrono::steady_clock::now() - walk->second.start);
     summary.rows = walk->second.rows;
     summary.status = status;
+    if (TraceOn(TraceChannel::kWalk)) {
+        TraceEnd(record, node, summary);
+    }
     if (walk->second.wholeTable) {
         activity.lastTableWalk = summary;
         if (WalkReachedEnd(status)) {

@@ -14,9 +14,9 @@ namespace ksdb {
 
 class WalkLog {
   public:
-    // A request record was posted; fresh is false when it continues from its answers,
-    // fromStart true when its first variable starts at the beginning of its column.
-    void OnPosted(DbHandle record, bool getNext, bool fresh, bool fromStart);
+    // A request record was posted to a node; fresh is false when it continues from its
+    // answers, fromStart true when its first variable starts at the beginning of its column.
+    void OnPosted(DbHandle record, uint32_t node, bool getNext, bool fresh, bool fromStart);
     // Its answer was written into the record.
     void OnAnswered(DbHandle record, uint32_t node, int status, bool leftColumn);
     // The record is gone; a walk it carried is forgotten.

@@ -2,6 +2,7 @@
 // the Qt event loop, and the application object.
 #include "platform/core/window_internal.h"
 
+#include "common/trace.h"
 #include "platform/core/win32_user.h"
 #include "platform/gdi/gdi_private.h"
 #include "platform/toolkit/platform_app.h"
@@ -10,6 +11,8 @@
 #include <QEvent>
 #include <QPixmap>
 
+#include <cinttypes>
+#include <cstdio>
 #include <deque>
 #include <vector>
 
@@ -25,6 +28,16 @@ bool g_pumpScheduled = false;
 int g_delivered = 0;
 
 const QEvent::Type kPumpEvent = QEvent::Type(QEvent::User + 0x5A1);
+
+// "window 12 message 0x0201 wParam 0x1 lParam 0x140028"
+void TraceMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    char text[112];
+    std::snprintf(text, sizeof text,
+                  "window %" PRIuPTR " message 0x%04x wParam 0x%" PRIxPTR " lParam 0x%" PRIxPTR,
+                  reinterpret_cast<uintptr_t>(hwnd), message, static_cast<uintptr_t>(wParam),
+                  static_cast<uintptr_t>(lParam));
+    TraceLine(TraceChannel::kMsg, text);
+}
 
 void ReleasePending() {
     static bool releasing = false;
@@ -95,6 +108,9 @@ void ForgetWindowObject(CWnd* wnd) {
 // The record is not touched after the procedure returns: the procedure may have destroyed
 // the window, whose record then lives on only until the outermost scope ends.
 LRESULT Dispatch(WindowRecord* record, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (TraceOn(TraceChannel::kMsg)) {
+        TraceMessage(record->hwnd, message, wParam, lParam);
+    }
     DispatchScope scope;
     MSG current = {record->hwnd, message, wParam, lParam, 0, {0, 0}};
     const MSG* saved = g_current;

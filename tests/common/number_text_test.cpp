@@ -66,3 +66,59 @@ TEST(ParseWholeNumber, TakesOnlyAWholeFiniteNumber) {
         EXPECT_EQ(value, 7) << text;
     }
 }
+
+// Every integer the host reads (node ids, ports, row numbers, counters, script arguments):
+// the whole text, decimal, inside the range asked for; value untouched otherwise. strtoull
+// took "-1" as 2^64-1 and atoi "12abc" as 12.
+TEST(ParseWholeInteger, TakesOnlyTheWholeTextInsideItsRange) {
+    struct Case {
+        const char* text;
+        NumberError error;
+        long long value;
+    } const ports[] = {
+        {"0", NumberError::kOutOfRange, 7},
+        {"1", NumberError::kNone, 1},
+        {"65535", NumberError::kNone, 65535},
+        {"65536", NumberError::kOutOfRange, 7},
+        {"-1", NumberError::kNotANumber, 7},
+        {"-0", NumberError::kNotANumber, 7},
+        {"+1", NumberError::kNotANumber, 7},
+        {" 1", NumberError::kNotANumber, 7},
+        {"1 ", NumberError::kNotANumber, 7},
+        {"12abc", NumberError::kNotANumber, 7},
+        {"0x10", NumberError::kNotANumber, 7},
+        {"1.0", NumberError::kNotANumber, 7},
+        {"", NumberError::kNotANumber, 7},
+        {"0161", NumberError::kNone, 161},
+        {"99999999999999999999", NumberError::kOutOfRange, 7},
+    };
+    for (const Case& c : ports) {
+        unsigned port = 7;
+        EXPECT_EQ(ParseWholeInteger(c.text, port, 1, 65535), c.error) << c.text;
+        EXPECT_EQ(port, c.value) << c.text;
+    }
+    const Case signedOnes[] = {
+        {"-2147483648", NumberError::kNone, INT32_MIN},
+        {"2147483647", NumberError::kNone, INT32_MAX},
+        {"-2147483649", NumberError::kOutOfRange, 7},
+        {"2147483648", NumberError::kOutOfRange, 7},
+        {"-", NumberError::kNotANumber, 7},
+        {"--1", NumberError::kNotANumber, 7},
+        {"-x", NumberError::kNotANumber, 7},
+    };
+    for (const Case& c : signedOnes) {
+        int32_t number = 7;
+        EXPECT_EQ(ParseWholeInteger(c.text, number), c.error) << c.text;
+        EXPECT_EQ(number, c.value) << c.text;
+    }
+    uint64_t counter = 0;
+    EXPECT_EQ(ParseWholeInteger("18446744073709551615", counter), NumberError::kNone);
+    EXPECT_EQ(counter, UINT64_MAX);
+    EXPECT_EQ(ParseWholeInteger("18446744073709551616", counter), NumberError::kOutOfRange);
+}
+
+TEST(ParseWholeInteger, NamesWhyATextIsRefused) {
+    EXPECT_EQ(NumberErrorText(NumberError::kNotANumber, 1, 65535), "is not a whole number");
+    EXPECT_EQ(NumberErrorText(NumberError::kOutOfRange, 1, 65535), "is out of range 1 to 65535");
+    EXPECT_EQ(NumberErrorText(NumberError::kNone, 1, 65535), "");
+}

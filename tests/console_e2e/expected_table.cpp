@@ -4,6 +4,7 @@
 //
 // usage: expected_table AGENT ETHERS_FILE REGISTRY_DIR [WALK_COMMAND]
 // WALK_COMMAND: the walk and its security options (default "snmpwalk -v2c -c public").
+#include "common/number_text.h"
 #include "host/parlance/name_resolver.h"
 #include "tests/support/snmpwalk_reader.h"
 #include "view/matrix_columns.h"
@@ -31,12 +32,17 @@ std::vector<Conversation> ReadMatrix(const std::string& walk, const std::string&
     for (const WalkedVariable& variable : RunWalk(walk, agent, kMatrixEntry)) {
         const std::string rest = variable.name.substr(kMatrixEntry.size() + 1);
         const size_t dot = rest.find('.');
-        const std::string instance = rest.substr(dot + 1);
-        auto [it, added] = rowOf.emplace(instance, rows.size());
+        int column = 0;
+        if (dot == std::string::npos || ParseWholeInteger(std::string_view(rest).substr(0, dot),
+                                                          column) != NumberError::kNone) {
+            std::cerr << "expected_table: not a matrix entry: " << variable.name << "\n";
+            continue;
+        }
+        auto [it, added] = rowOf.emplace(rest.substr(dot + 1), rows.size());
         if (added) {
             rows.emplace_back();
         }
-        rows[it->second].values[std::stoi(rest.substr(0, dot))] = variable.value;
+        rows[it->second].values[column] = variable.value;
     }
     return rows;
 }

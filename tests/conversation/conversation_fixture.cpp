@@ -1,5 +1,6 @@
 #include "tests/conversation/conversation_fixture.h"
 
+#include "common/number_text.h"
 #include "hostapi/window_report.h"
 #include "platform/framework/resource.h"
 #include "platform/toolkit/platform_app.h"
@@ -74,14 +75,25 @@ std::vector<std::string> ReportFields(CWnd& window, const std::string& kind, siz
     return found;
 }
 
+namespace {
+
+// A whole number of the report; a test failure when the field is none.
+int ReportNumber(const std::string& field) {
+    int number = 0;
+    EXPECT_EQ(ParseWholeInteger(field, number), NumberError::kNone) << field;
+    return number;
+}
+
+} // namespace
+
 ControlReport ReportOf(CWnd& control) {
     ControlReport report;
     for (const std::vector<std::string>& fields : ReportLines(control)) {
         if (fields.size() == 2 && fields[0] == "mode") {
-            report.mode = std::stoi(fields[1]);
+            report.mode = ReportNumber(fields[1]);
         } else if (fields.size() == 7 && fields[0] == "node") {
-            report.nodes.push_back({fields[1], std::stoi(fields[2]), std::stoi(fields[3]),
-                                    std::stoi(fields[4]), std::stoi(fields[5]),
+            report.nodes.push_back({fields[1], ReportNumber(fields[2]), ReportNumber(fields[3]),
+                                    ReportNumber(fields[4]), ReportNumber(fields[5]),
                                     fields[6] == "right" ? TA_RIGHT : TA_LEFT});
         } else if (fields.size() == 3 && fields[0] == "pair") {
             report.pairs.emplace_back(fields[1], fields[2]);

@@ -116,6 +116,31 @@ TEST_F(RecordsTest, GetTextCutsToSizeAndConvertsNumbers) {
     EXPECT_EQ(Text(record, FLD_NAME), "abc");
 }
 
+// A text field reads as an integer only when the whole text is one: "12abc" was 12.
+TEST_F(RecordsTest, TextFieldsReadAsIntegersOnlyWhenWhole) {
+    DbClient client;
+    DbHandle record = DbNewRecord(client.m_graphs);
+    const std::pair<const char*, int32_t> cases[] = {
+        {"174", 174},
+        {"-2147483648", INT32_MIN},
+        {"2147483647", INT32_MAX},
+        {"12abc", 0},
+        {"2147483648", 0},
+        {" 5", 0},
+        {"", 0},
+        {"+5", 0},
+    };
+    for (const auto& [text, value] : cases) {
+        DbSetText(record, FLD_SERIES_CODE, text, -1);
+        EXPECT_EQ(DbGetInt(record, FLD_SERIES_CODE), value) << text;
+    }
+    // The row cursor: a text that is no row number selects no row.
+    DbSetText(record, FLD_VAR_INDEX, "2x", -1);
+    EXPECT_EQ(DbGetInt(record, FLD_VAR_INDEX), 0);
+    DbSetText(record, FLD_VAR_INDEX, "2", -1);
+    EXPECT_EQ(DbGetInt(record, FLD_VAR_INDEX), 2);
+}
+
 TEST_F(RecordsTest, GraphRecordsStayListedWithEveryField) {
     DbClient client;
     DbHandle graph = DbNewRecord(client.m_graphs);

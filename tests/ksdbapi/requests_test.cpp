@@ -259,8 +259,26 @@ TEST_F(RequestsTest, ActivityTellsSilenceFromAnswersAndWholeTableWalks) {
     DbFreeRecord(Ask(DB_REQ_GET, 1, "1.3.6.1.2.1.1.3.0"));
     EXPECT_EQ(ActivityOf(1).silentSince, std::chrono::system_clock::time_point{});
     EXPECT_EQ(ErrorText(ActivityOf(1).lastError), "genErr");
-    EXPECT_EQ(ErrorText(KSDB_ERR_TIMEOUT), "time-out");
-    EXPECT_EQ(ErrorText(0), "");
+}
+
+// Both ends of each table of names, and the codes just outside them.
+TEST(ErrorText, NamesEveryCodeOfBothTables) {
+    const std::pair<int, const char*> cases[] = {
+        {0, ""},
+        {1, "tooBig"},
+        {2, "noSuchName"},
+        {18, "inconsistentName"},
+        {19, "error 19"},
+        {100, "error 100"},
+        {KSDB_ERR_TIMEOUT, "time-out"},
+        {KSDB_ERR_UNREACHABLE, "unreachable"},
+        {KSDB_ERR_REPORT, "refused by the agent (report)"},
+        {KSDB_ERR_REPORT + 1, "error 114"},
+        {-1, "error -1"},
+    };
+    for (const auto& [code, name] : cases) {
+        EXPECT_EQ(ErrorText(code), name) << code;
+    }
 }
 
 TEST_F(RequestsTest, SnmprecFileLoadsIntoTheAgent) {

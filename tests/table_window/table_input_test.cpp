@@ -2,6 +2,7 @@
 // clicks and Shift+clicks, the drag distance, keys to the parent and the edit notification.
 #include "tests/table_window/table_fixture.h"
 
+#include "common/number_text.h"
 #include "platform/toolkit/platform_app.h"
 
 #include <algorithm>
@@ -46,8 +47,11 @@ class TableInputTest : public TableWindowTest {
         return found->GetAutoSize();
     }
     long Bytes(int displayRow) {
-        return std::stol(
-            table->Model().GetCellText(table->Model().DisplayRowToRow(displayRow), kBytes));
+        long bytes = -1;
+        const std::string text =
+            table->Model().GetCellText(table->Model().DisplayRowToRow(displayRow), kBytes);
+        EXPECT_EQ(ParseWholeInteger(text, bytes), NumberError::kNone) << text;
+        return bytes;
     }
 };
 

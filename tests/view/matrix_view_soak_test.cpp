@@ -3,6 +3,7 @@
 // some vanish, some come back, some are new). The table must end holding every
 // conversation ever answered, once, with its last answered values, and the cycles must
 // leave no window, GDI object, database handle or timer behind.
+#include "common/number_text.h"
 #include "host/ksdbapi/ksdb_host.h"
 #include "platform/core/timer_clock.h"
 #include "platform/toolkit/platform_app.h"
@@ -28,8 +29,12 @@ constexpr int kConversations = 2000;
 #endif
 // The quick test run sets a short soak of the same code through TESSARAN_SOAK_CYCLES.
 int Cycles() {
-    const char* cycles = std::getenv("TESSARAN_SOAK_CYCLES");
-    return cycles != nullptr ? std::atoi(cycles) : kCycles;
+    const char* text = std::getenv("TESSARAN_SOAK_CYCLES");
+    int cycles = kCycles;
+    if (text != nullptr && ParseWholeInteger(text, cycles, 1) != NumberError::kNone) {
+        ADD_FAILURE() << "TESSARAN_SOAK_CYCLES=" << text << " is not a number of cycles";
+    }
+    return cycles;
 }
 // Conversations whose counters grow between two walks.
 constexpr int kGrowing = 20;
@@ -188,7 +193,9 @@ class MatrixViewSoakTest : public MatrixViewTest {
         std::map<Key, int> rows;
         for (int row = 0; row < RowCount(); ++row) {
             const std::vector<std::string> cells = Row(row);
-            rows[{std::stoi(cells[0]), cells[3], cells[4]}] = row;
+            int index = 0;
+            ASSERT_EQ(ParseWholeInteger(cells[0], index), NumberError::kNone) << cells[0];
+            rows[{index, cells[3], cells[4]}] = row;
         }
         ASSERT_EQ(rows.size(), answered.size()) << "a conversation holds two rows";
         for (const auto& [key, counters] : answered) {

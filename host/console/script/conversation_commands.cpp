@@ -1,5 +1,6 @@
 #include "host/console/script/conversation_commands.h"
 
+#include "common/number_text.h"
 #include "host/console/quillon_frame.h"
 #include "host/console/script/script_runner.h"
 #include "host/console/script/tab_fields.h"
@@ -58,8 +59,9 @@ HWND ConversationControl(const QuillonFrame& frame, std::string& error) {
     return nullptr;
 }
 
-// A node by name, or "#N" for the node at position N when no node has that name.
-bool NodeCentre(const std::string& report, const std::string& name, POINT& centre) {
+// The centre of a node by name, or "#N" for the node at position N when no node has that
+// name; "" or why not.
+std::string NodeCentre(const std::string& report, const std::string& name, POINT& centre) {
     const std::vector<Record> nodes = RecordsOf(report, "node");
     const Record* found = nullptr;
     for (const Record& node : nodes) {
@@ -67,15 +69,19 @@ bool NodeCentre(const std::string& report, const std::string& name, POINT& centr
             found = &node;
         }
     }
-    if (found == nullptr && name.size() > 1 && name[0] == '#') {
-        const size_t position = std::strtoul(name.c_str() + 1, nullptr, 10);
+    size_t position = 0;
+    if (found == nullptr && name.size() > 1 && name[0] == '#' &&
+        ParseWholeInteger(std::string_view(name).substr(1), position) == NumberError::kNone) {
         found = position < nodes.size() && nodes[position].size() >= 4 ? &nodes[position] : nullptr;
     }
     if (found == nullptr) {
-        return false;
+        return "no node \"" + name + "\"";
     }
-    centre = {std::stoi((*found)[2]), std::stoi((*found)[3])};
-    return true;
+    if (ParseWholeInteger((*found)[2], centre.x) != NumberError::kNone ||
+        ParseWholeInteger((*found)[3], centre.y) != NumberError::kNone) {
+        return "node \"" + name + "\" has no centre in the window's report";
+    }
+    return "";
 }
 
 LPARAM At(POINT point) {
@@ -106,11 +112,12 @@ std::string Drag(const QuillonFrame& frame, const std::vector<std::string>& args
     }
     const std::string report = ReportOf(control);
     POINT from{}, to{};
-    if (!NodeCentre(report, args[0], from)) {
-        return "no node \"" + args[0] + "\"";
+    std::string reason = NodeCentre(report, args[0], from);
+    if (reason.empty()) {
+        reason = NodeCentre(report, args[1], to);
     }
-    if (!NodeCentre(report, args[1], to)) {
-        return "no node \"" + args[1] + "\"";
+    if (!reason.empty()) {
+        return reason;
     }
     SendDrag(control, from, to, ctrl);
     return "";

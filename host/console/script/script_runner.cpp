@@ -333,7 +333,11 @@ ScriptRunner::Outcome ScriptRunner::Messages(const std::vector<std::string>& arg
     }
     std::ofstream out(args[0]);
     for (const platform::MessageBoxRecord& record : platform::MessageBoxRecords()) {
-        out << record.caption << '\t' << record.text << '\n';
+        std::string text = record.text;
+        for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at)) {
+            text.replace(at, 1, "\\n");
+        }
+        out << record.caption << '\t' << text << '\n';
     }
     return out ? Outcome{} : Failed("cannot write " + args[0]);
 }

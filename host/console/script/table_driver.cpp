@@ -1,12 +1,12 @@
 #include "host/console/script/table_driver.h"
 
+#include "common/number_text.h"
 #include "host/console/script/tab_fields.h"
 #include "hostapi/ksmem32.h"
 #include "hostapi/window_report.h"
 #include "platform/core/text_reply.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <sstream>
 
 namespace {
@@ -73,12 +73,9 @@ int TableDriver::ColumnByName(const std::string& name) const {
             }
         }
     }
-    char* end = nullptr;
-    const long index = std::strtol(name.c_str(), &end, 10);
-    const bool number = !name.empty() && *end == '\0';
-    return number && index >= 0 && index < static_cast<long>(titles.size())
-               ? static_cast<int>(index)
-               : -1;
+    int index = -1;
+    const int last = static_cast<int>(titles.size()) - 1;
+    return ParseWholeInteger(name, index, 0, last) == NumberError::kNone ? index : -1;
 }
 
 std::vector<int> TableDriver::ColumnOrder() const {
