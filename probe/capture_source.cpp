@@ -2,6 +2,8 @@
 
 #include <pcap/pcap.h>
 #include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace probe {
 namespace {
@@ -70,8 +72,14 @@ std::unique_ptr<CaptureSource> CaptureSource::OpenFile(const std::string& path,
     return std::unique_ptr<CaptureSource>(new CaptureSource(handle, false));
 }
 
+CaptureSource::CaptureSource(pcap* handle, bool live)
+    : m_handle(handle), m_live(live), m_wake(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+
 CaptureSource::~CaptureSource() {
     pcap_close(m_handle);
+    if (m_wake >= 0) {
+        close(m_wake);
+    }
 }
 
 CaptureSource::Result CaptureSource::Next(CapturedFrame& frame) {
@@ -102,8 +110,8 @@ void CaptureSource::Wait() {
     if (!m_live || descriptor < 0) {
         return;
     }
-    pollfd ready{descriptor, POLLIN, 0};
-    poll(&ready, 1, kReadTimeoutMs);
+    pollfd ready[] = {{descriptor, POLLIN, 0}, {m_wake, POLLIN, 0}};
+    poll(ready, m_wake >= 0 ? 2 : 1, kReadTimeoutMs);
 }
 
 uint32_t CaptureSource::Drops() {
@@ -116,6 +124,10 @@ uint32_t CaptureSource::Drops() {
 
 void CaptureSource::Stop() {
     pcap_breakloop(m_handle);
+    if (m_wake >= 0) {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = write(m_wake, &one, sizeof(one));
+    }
 }
 
 } // namespace probe

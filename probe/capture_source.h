@@ -33,23 +33,26 @@ class CaptureSource {
     // file ended, or Stop was called) or kError (see Error()). Never waits on a live
     // capture, so that a caller holding frames back can hand them on when the link is quiet.
     Result Next(CapturedFrame& frame);
-    // Waits until a live capture may have frames to read, or its read time-out (a tenth of
-    // a second) passed. The kernel hands frames on at least that often however slow the link.
+    // Waits until a live capture may have frames to read, Stop is called, or its read
+    // time-out (a tenth of a second) passed. The kernel hands frames on at least that often
+    // however slow the link.
     void Wait();
     // Frames the kernel dropped for want of buffer space since the capture opened (a
     // Counter32: it wraps); 0 for a file.
     uint32_t Drops();
-    // Makes a live capture's Next return kEnd soon; callable from any thread.
+    // Makes a live capture's Next return kEnd and ends a Wait at once; callable from any
+    // thread.
     void Stop();
     const std::string& Error() const { return m_error; }
     bool Live() const { return m_live; }
 
   private:
-    CaptureSource(pcap* handle, bool live) : m_handle(handle), m_live(live) {}
+    CaptureSource(pcap* handle, bool live);
     static bool CheckEthernet(pcap* handle, std::string& error);
 
     pcap* m_handle;
     bool m_live;
+    int m_wake; // an eventfd Stop signals, so that a Wait ends without its time-out
     std::string m_error;
 };
 

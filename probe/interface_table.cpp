@@ -128,6 +128,11 @@ MatrixValue Truth(bool truth) {
     return Number(kTagInteger, truth ? kTrue : kFalse);
 }
 
+// Received unicast frames: all but the multicasts (read a moment apart, so never below 0).
+uint64_t InUnicast(const InterfaceCounters& c) {
+    return c.inPackets > c.inMulticast ? c.inPackets - c.inMulticast : 0;
+}
+
 uint32_t OperStatus(const InterfaceState& state) {
     if (!state.present) {
         return kNotPresent;
@@ -160,7 +165,7 @@ MatrixValue IfValue(uint32_t column, uint32_t instance, const MonitoredInterface
     case kIfInOctets:
         return Counter32(c.inOctets);
     case kIfInUcastPkts:
-        return Counter32(c.inPackets - c.inMulticast);
+        return Counter32(InUnicast(c));
     case kIfInNUcastPkts:
         return Counter32(c.inMulticast);
     case kIfInDiscards:
@@ -205,7 +210,7 @@ MatrixValue IfXValue(uint32_t column, uint32_t, const MonitoredInterface& row) {
     case kIfHCInOctets:
         return Number(kTagCounter64, c.inOctets);
     case kIfHCInUcastPkts:
-        return Number(kTagCounter64, c.inPackets - c.inMulticast);
+        return Number(kTagCounter64, InUnicast(c));
     case kIfHCInMulticastPkts:
         return Number(kTagCounter64, c.inMulticast);
     case kIfHCOutOctets:

@@ -2,6 +2,10 @@
 
 #include "probe/probe_options.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -16,13 +20,52 @@ std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
 
-std::vector<std::string> Words(const std::string& line) {
-    std::istringstream stream(line);
-    std::vector<std::string> words;
-    for (std::string word; stream >> word;) {
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+// One quoted word from `line[i]`, its opening quote; `\"` and `\\` stand for `"` and `\`.
+bool QuotedWord(const std::string& line, size_t& i, std::string& word, std::string& reason) {
+    for (++i; i < line.size() && line[i] != '"'; ++i) {
+        if (line[i] == '\\' && i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\')) {
+            ++i;
+        }
+        word += line[i];
+    }
+    if (i == line.size()) {
+        reason = "a quote is not closed";
+        return false;
+    }
+    if (++i < line.size() && !IsBlank(line[i])) {
+        reason = "a closing quote is followed by more than a blank";
+        return false;
+    }
+    return true;
+}
+
+// The line's words: separated by blanks, a word in quotes may hold anything; "#" at the start
+// of the line or of a word starts a comment (inside a word, as in a passphrase, it does not).
+bool Words(const std::string& line, std::vector<std::string>& words, std::string& reason) {
+    size_t i = 0;
+    while (true) {
+        while (i < line.size() && IsBlank(line[i])) {
+            ++i;
+        }
+        if (i == line.size() || line[i] == '#') {
+            return true;
+        }
+        std::string word;
+        if (line[i] == '"') {
+            if (!QuotedWord(line, i, word, reason)) {
+                return false;
+            }
+        } else {
+            for (; i < line.size() && !IsBlank(line[i]); ++i) {
+                word += line[i];
+            }
+        }
         words.push_back(word);
     }
-    return words;
 }
 
 bool ParseEndpoint(const std::string& text, Endpoint& endpoint, std::string& reason) {
@@ -108,12 +151,12 @@ bool ParseCommunity(const std::vector<std::string>& words, Community& community,
     return true;
 }
 
-// The rest of the line after its first word, for free text.
-bool ParseText(const std::string& line, const std::string& key, std::string& text,
-               std::string& reason) {
-    const size_t start = line.find_first_not_of(" \t", line.find(key) + key.size());
-    text = start == std::string::npos ? "" : line.substr(start);
-    text = text.substr(0, text.find_last_not_of(" \t\r") + 1);
+// The words after the first, joined by one blank, for free text.
+bool ParseText(const std::vector<std::string>& words, std::string& text, std::string& reason) {
+    text.clear();
+    for (size_t i = 1; i < words.size(); ++i) {
+        text += (i > 1 ? " " : "") + words[i];
+    }
     if (text.size() > kMaxText) {
         reason = "is longer than " + std::to_string(kMaxText) + " characters";
         return false;
@@ -121,34 +164,67 @@ bool ParseText(const std::string& line, const std::string& key, std::string& tex
     return true;
 }
 
-bool ParseLine(const std::string& line, ProbeConfig& config, bool& listenSeen,
-               std::string& reason) {
-    const std::vector<std::string> words = Words(line);
-    if (words.empty()) {
-        return true;
+// Names and passphrases go to the agent's own configuration lines, which a blank would split.
+bool PlainWords(const std::vector<std::string>& words, std::string& reason) {
+    for (const std::string& word : words) {
+        if (word.empty() || word.find_first_of(" \t") != std::string::npos) {
+            reason = Quoted(word) + (word.empty() ? " is empty" : " holds a blank");
+            return false;
+        }
     }
+    return true;
+}
+
+// Where the file is read up to: the line number, and the line of each listen address.
+struct Reading {
+    int line = 0;
+    std::vector<int> listenLines;
+};
+
+bool ParseListen(const std::string& text, ProbeConfig& config, Reading& reading,
+                 std::string& reason) {
+    Endpoint endpoint;
+    if (!ParseEndpoint(text, endpoint, reason)) {
+        reason = Quoted(text) + " " + reason;
+        return false;
+    }
+    // The first listen line replaces the default address.
+    config.listen.resize(reading.listenLines.size());
+    for (size_t i = 0; i < config.listen.size(); ++i) {
+        if (EndpointText(config.listen[i]) == EndpointText(endpoint)) {
+            reason = Quoted(text) + " is named twice (line " +
+                     std::to_string(reading.listenLines[i]) + " too)";
+            return false;
+        }
+    }
+    config.listen.push_back(endpoint);
+    reading.listenLines.push_back(reading.line);
+    return true;
+}
+
+bool ParseLine(const std::vector<std::string>& words, ProbeConfig& config, Reading& reading,
+               std::string& reason) {
     const std::string& key = words[0];
     if (key == "contact" || key == "location") {
-        return ParseText(line, key, key == "contact" ? config.contact : config.location, reason);
+        return ParseText(words, key == "contact" ? config.contact : config.location, reason);
     }
     if ((key == "interface" || key == "listen") && words.size() != 2) {
         reason = "takes one value";
         return false;
     }
     if (key == "interface") {
+        if (words[1].empty()) {
+            reason = "the name is empty";
+            return false;
+        }
         config.interfaces.push_back(words[1]);
         return true;
     }
     if (key == "listen") {
-        Endpoint endpoint;
-        if (!ParseEndpoint(words[1], endpoint, reason)) {
-            reason = Quoted(words[1]) + " " + reason;
-            return false;
-        }
-        config.listen.resize(listenSeen ? config.listen.size() : 0);
-        config.listen.push_back(endpoint);
-        listenSeen = true;
-        return true;
+        return ParseListen(words[1], config, reading, reason);
+    }
+    if ((key == "community" || key == "user") && !PlainWords(words, reason)) {
+        return false;
     }
     if (key == "community") {
         config.communities.emplace_back();
@@ -175,14 +251,18 @@ bool ParseProbeConfig(const std::string& text, ProbeConfig& config, std::string&
     ProbeConfig parsed;
     parsed.listen.push_back({"127.0.0.1", kDefaultPort});
     std::istringstream lines(text);
-    bool listenSeen = false;
-    int number = 0;
+    Reading reading;
     for (std::string line; std::getline(lines, line);) {
-        ++number;
-        line = line.substr(0, line.find('#'));
+        ++reading.line;
+        const std::string where = "line " + std::to_string(reading.line) + ": ";
+        std::vector<std::string> words;
         std::string reason;
-        if (!ParseLine(line, parsed, listenSeen, reason)) {
-            error = "line " + std::to_string(number) + ": " + Words(line)[0] + ": " + reason;
+        if (!Words(line, words, reason)) {
+            error = where + reason;
+            return false;
+        }
+        if (!words.empty() && !ParseLine(words, parsed, reading, reason)) {
+            error = where + words[0] + ": " + reason;
             return false;
         }
     }
@@ -191,9 +271,14 @@ bool ParseProbeConfig(const std::string& text, ProbeConfig& config, std::string&
 }
 
 bool ReadProbeConfig(const std::string& path, ProbeConfig& config, std::string& error) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        error = path + ": is a folder, not a configuration file";
+        return false;
+    }
     std::ifstream file(path);
     if (!file) {
-        error = path + ": cannot be read";
+        error = path + ": cannot be read: " + std::strerror(errno);
         return false;
     }
     std::stringstream text;

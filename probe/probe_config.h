@@ -1,13 +1,16 @@
-// rmonprobe's configuration file: one setting a line, words separated by blanks, "#" starts
-// a comment.
+// rmonprobe's configuration file: one setting a line, words separated by blanks; "#" at the
+// start of a line or of a word starts a comment; a word in double quotes may hold blanks and
+// "#" (\" and \\ inside stand for a quote and a backslash).
 //   interface NAME                    a live interface to count (repeatable)
-//   listen ADDRESS:PORT               a UDP address to answer on, [ADDRESS]:PORT for IPv6
+//   listen ADDRESS:PORT               a UDP address to answer on, [ADDRESS]:PORT for IPv6,
+//                                     each named once
 //   community NAME NETWORK...         a read-only v1/v2c community and the source networks
 //                                     (ADDRESS or ADDRESS/BITS) it answers
 //   user NAME AUTH KEY PRIV KEY       a read-only SNMPv3 user, authentication and privacy
 //                                     required; AUTH SHA, SHA-224, SHA-256, SHA-384 or
 //                                     SHA-512, PRIV AES (AES-128); passphrases of 8 or more
-//   contact TEXT, location TEXT       sysContact.0 and sysLocation.0 (the rest of the line)
+//   contact TEXT, location TEXT       sysContact.0 and sysLocation.0 (the words of the rest
+//                                     of the line, joined by one blank)
 #pragma once
 
 #include <string>
@@ -51,7 +54,7 @@ ProbeConfig DefaultProbeConfig();
 // default address is kept.
 bool ParseProbeConfig(const std::string& text, ProbeConfig& config, std::string& error);
 
-// Reads the file at `path` as above; errors start with the path.
+// Reads the file at `path` as above; errors start with the path (a folder is refused).
 bool ReadProbeConfig(const std::string& path, ProbeConfig& config, std::string& error);
 
 // "A:P", or "[A]:P" for an IPv6 address.

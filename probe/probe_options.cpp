@@ -20,6 +20,10 @@ std::string Quoted(const std::string& text) {
 bool ApplyValue(const std::string& option, const std::string& value, ProbeOptions& options,
                 std::string& reason) {
     uint64_t number = 0;
+    if (value.empty() && (option == "-i" || option == "-r" || option == "--config")) {
+        reason = option == "-i" ? "is empty: an interface needs a name" : "is empty: name a file";
+        return false;
+    }
     if (option == "-i") {
         options.interfaces.push_back(value);
     } else if (option == "-r") {
@@ -80,6 +84,8 @@ bool ApplyFlag(const std::string& option, ProbeOptions& options) {
         options.fast = true;
     } else if (option == "--fcs") {
         options.rules.fcsCaptured = true;
+    } else if (option == "--check-config") {
+        options.checkConfig = true;
     } else if (option == "--help" || option == "-h") {
         options.help = true;
     } else if (option == "--version") {
@@ -168,6 +174,8 @@ std::string ProbeUsage() {
            "  --if-index N        the ifIndex matrixControlDataSource names, 1 to 2147483647\n"
            "                      (default: the interface's own index; 1 for a file)\n"
            "  --owner TEXT        matrixControlOwner, up to 127 characters (default rmonprobe)\n"
+           "  --check-config      read the configuration, say whether it is valid and exit\n"
+           "                      (status 0 or 2)\n"
            "  --help              print this text and exit\n"
            "  --version           print the version and exit\n"
            "\n"

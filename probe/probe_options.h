@@ -25,6 +25,7 @@ struct ProbeOptions {
     std::string shortFrames; // "runt", "pad", or empty for the source's default
     uint32_t ifIndex = 0;    // 0: the interface's own, or 1 for a file
     std::string owner = "rmonprobe";
+    bool checkConfig = false; // read the configuration and exit
     bool help = false;
     bool version = false;
 };

@@ -36,11 +36,13 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -54,12 +56,12 @@ const probe::Arcs kProbeConfig = {1, 3, 6, 1, 2, 1, 16, 19};
 constexpr char kProbeCapabilities = char(0x80 | 0x02);
 constexpr char kHcCapabilities = char(0x40 | 0x04);
 
-volatile std::sig_atomic_t g_stop = 0;
+volatile std::sig_atomic_t g_stop = 0; // the signal that ends the probe, or -1 after a failure
 volatile std::sig_atomic_t g_reload = 0;
 int g_status = 0;
 
-void OnSignal(int) {
-    g_stop = 1;
+void OnSignal(int signal) {
+    g_stop = signal;
 }
 
 void OnHangUp(int) {
@@ -149,9 +151,14 @@ class Probe {
 
   private:
     bool OpenReplay(std::string& error);
-    // Adds an interface's rows and its monitor; false with `error` set if it cannot be
-    // opened now (`retry`: the monitor is kept and opens it once it can).
+    // Adds an interface's rows and its monitor, or waits for an interface that does not
+    // exist yet; false with `error` set if it exists and cannot be opened now (`retry`: the
+    // monitor is kept and opens it once it can).
     bool AddInterface(const std::string& name, bool retry, std::string& error);
+    // Adds the waiting interfaces that appeared since the last call.
+    void AddAppeared();
+    bool Named(const std::string& name) const;
+    void LogUnconfigured() const;
     void ReportReplay();
     void Reload();
 
@@ -162,6 +169,7 @@ class Probe {
     probe::InterfaceTable m_interfaces;
     std::mutex m_guard;
     std::vector<std::unique_ptr<probe::InterfaceMonitor>> m_monitors;
+    std::vector<std::string> m_waiting; // named, but no such interface yet
     Replay m_replay;
     probe::AgentSettings m_settings;
     probe::RefusalLog m_refusals;
@@ -174,17 +182,6 @@ int Probe::Configure() {
         return 2;
     }
     ApplyOverrides(m_options, m_config);
-    if (m_config.interfaces.empty() && m_options.file.empty()) {
-        Log("nothing to count: give -i IFACE, -r FILE or an interface line in the "
-            "configuration file");
-        return 2;
-    }
-    for (const probe::Endpoint& endpoint : m_config.listen) {
-        if (!probe::CheckEndpoint(endpoint, error)) {
-            Log("cannot serve on " + probe::EndpointText(endpoint) + ": " + error);
-            return 1;
-        }
-    }
     return 0;
 }
 
@@ -219,15 +216,16 @@ bool Probe::OpenReplay(std::string& error) {
 }
 
 bool Probe::AddInterface(const std::string& name, bool retry, std::string& error) {
-    probe::MonitorSettings settings;
-    settings.interface = name;
-    settings.matrixIndex = uint32_t(m_monitors.size() + 1);
     probe::MonitoredInterface interface;
     interface.state = probe::ReadInterface(name);
     if (!interface.state.present) {
-        error = name + ": no such interface";
-        return false;
+        m_waiting.push_back(name);
+        Log("interface " + name + " does not exist yet; counting it once it appears");
+        return true;
     }
+    probe::MonitorSettings settings;
+    settings.interface = name;
+    settings.matrixIndex = uint32_t(m_monitors.size() + 1);
     interface.ifIndex = m_options.ifIndex ? m_options.ifIndex : interface.state.ifIndex;
     interface.fixedIndex = m_options.ifIndex != 0;
     interface.name = name;
@@ -255,6 +253,12 @@ bool Probe::AddInterface(const std::string& name, bool retry, std::string& error
 
 int Probe::Start() {
     std::string error;
+    for (const probe::Endpoint& endpoint : m_config.listen) {
+        if (!probe::CheckEndpoint(endpoint, error)) {
+            Log("cannot serve on " + probe::EndpointText(endpoint) + ": " + error);
+            return 1;
+        }
+    }
     bool opened = m_options.file.empty() || OpenReplay(error);
     for (size_t i = 0; opened && i < m_config.interfaces.size(); ++i) {
         opened = AddInterface(m_config.interfaces[i], false, error);
@@ -292,7 +296,45 @@ int Probe::Start() {
     if (m_replay.loop) {
         m_replay.loop->Start();
     }
+    if (m_config.interfaces.empty() && m_options.file.empty()) {
+        LogUnconfigured();
+    }
     return 0;
+}
+
+void Probe::LogUnconfigured() const {
+    const std::string where =
+        m_configPath.empty()
+            ? "give -i IFACE, or name it in an interface line of a configuration file (--config)"
+            : "name it in an interface line of " + m_configPath +
+                  ", then reload (SIGHUP; systemctl reload rmonprobe)";
+    Log("no interface to count: the tables stay empty until one is named; " + where);
+}
+
+bool Probe::Named(const std::string& name) const {
+    for (const auto& monitor : m_monitors) {
+        if (monitor->Interface() == name) {
+            return true;
+        }
+    }
+    return std::find(m_waiting.begin(), m_waiting.end(), name) != m_waiting.end();
+}
+
+void Probe::AddAppeared() {
+    std::vector<std::string> appeared;
+    for (const std::string& name : m_waiting) {
+        if (probe::ReadInterface(name).present) {
+            appeared.push_back(name);
+        }
+    }
+    for (const std::string& name : appeared) {
+        m_waiting.erase(std::find(m_waiting.begin(), m_waiting.end(), name));
+        Log("interface " + name + " appeared");
+        std::string error;
+        if (!AddInterface(name, true, error)) {
+            Log(error + "; opening it once it can be");
+        }
+    }
 }
 
 void Probe::ReportReplay() {
@@ -303,7 +345,7 @@ void Probe::ReportReplay() {
         Log(m_options.file + ": " + loop.Error() + " (after " + std::to_string(totals.frames) +
             " frames)");
         g_status = 1;
-        g_stop = 1;
+        g_stop = -1;
         return;
     }
     std::printf("replay done: %llu frames (%llu too short to count), %zu conversations, "
@@ -337,11 +379,7 @@ void Probe::Reload() {
         Log("listen addresses change at the next start");
     }
     for (const std::string& name : config.interfaces) {
-        bool known = false;
-        for (const auto& monitor : m_monitors) {
-            known = known || monitor->Interface() == name;
-        }
-        if (!known && !AddInterface(name, true, error)) {
+        if (!Named(name) && !AddInterface(name, true, error)) {
             Log(error + "; opening it once it can be");
         }
     }
@@ -355,6 +393,7 @@ void Probe::Watch() {
         g_reload = 0;
         Reload();
     }
+    AddAppeared();
     for (const auto& monitor : m_monitors) {
         monitor->Check();
     }
@@ -371,6 +410,15 @@ void Probe::Watch() {
 void Probe::Stop() {
     if (m_replay.loop) {
         m_replay.loop->Stop();
+    }
+    // Closing a packet socket waits for the kernel's grace period (some 25 ms): the captures
+    // close side by side, so stopping takes that long however many there are.
+    std::vector<std::thread> closing;
+    for (auto& monitor : m_monitors) {
+        closing.emplace_back([lost = std::move(monitor)]() mutable { lost.reset(); });
+    }
+    for (std::thread& thread : closing) {
+        thread.join();
     }
     m_monitors.clear();
     probe::StopMatrixAgent(m_settings);
@@ -399,6 +447,10 @@ int main(int argc, char** argv) {
     }
     Probe probe(options);
     int status = probe.Configure();
+    if (options.checkConfig) {
+        std::puts(status ? "configuration refused" : "configuration valid");
+        return status;
+    }
     status = status ? status : probe.Start();
     if (status) {
         return status;
@@ -412,5 +464,8 @@ int main(int argc, char** argv) {
         agent_check_and_process(1);
     }
     probe.Stop();
+    Log(g_stop == SIGTERM  ? "stopped on SIGTERM"
+        : g_stop == SIGINT ? "stopped on SIGINT"
+                           : "stopped: the replay failed");
     return g_status;
 }

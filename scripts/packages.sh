@@ -1,29 +1,36 @@
 #!/usr/bin/env bash
-# Builds the Debian packages tessaran and rmonprobe into OUT (default: build-deb/packages):
-# a tree of its own (BUILD_DIR, default build-deb) configured for an installed system
-# (prefix /usr, data and catalogs read from there), with Debian's hardening flags, then
-# CPack's DEB generator. Install with `apt-get install ./build-deb/packages/*.deb`.
+# Builds the Debian source package tessaran and its binary packages tessaran and rmonprobe
+# (with their debug symbols) with dpkg-buildpackage into OUT (default build-deb/packages).
+# The source is the tree's files as they stand (uncommitted changes too), copied to
+# BUILD_DIR/tessaran-VERSION (default build-deb); the version is debian/changelog's.
+# SOURCE_ONLY=1 makes the source package alone. Install with
+# `apt-get install ./build-deb/packages/*.deb`.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build-deb}"
 out="${OUT:-$build/packages}"
 bash "$root/scripts/setup.sh"
-launcher=()
-if command -v ccache >/dev/null; then
-    export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$root")}"
-    export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-true}"
-    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+version="$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)"
+upstream="${version%-*}"
+epoch="$(dpkg-parsechangelog -l "$root/debian/changelog" -S Timestamp)"
+source="$build/tessaran-$upstream"
+
+rm -rf "$source" "$build"/tessaran_* "$out"
+mkdir -p "$source" "$out"
+git -C "$root" ls-files -z --cached --others --exclude-standard |
+    (cd "$root" && while IFS= read -r -d '' file; do [ -f "$file" ] && printf '%s\0' "$file"; done) |
+    (cd "$root" && tar --null -T - -cf -) | tar -xf - -C "$source"
+# The upstream tarball: the tree without debian/, its order, times and owners fixed.
+tar --sort=name --mtime="@$epoch" --owner=0 --group=0 --numeric-owner --exclude=debian \
+    -C "$build" -cf - "tessaran-$upstream" | xz -9 >"$build/tessaran_$upstream.orig.tar.xz"
+
+if command -v ccache >/dev/null && [ -z "${CCACHE_DISABLE:-}" ]; then
+    export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+    export CCACHE_BASEDIR="$source" CCACHE_NOHASHDIR=true
 fi
-# Debian's build flags (fortify, stack protector, relro, now) on top of the project's own.
-export DEB_BUILD_MAINT_OPTIONS="hardening=+all"
-CFLAGS="$(dpkg-buildflags --get CFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
-CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
-LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
-export CFLAGS CXXFLAGS LDFLAGS
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_INSTALL_PREFIX=/usr -DTESSARAN_SYSTEM_INSTALL=ON "${launcher[@]}" >/dev/null
-cmake --build "$build" -j "$(nproc)" --target programs package_files
-mkdir -p "$out"
-(cd "$build" && cpack -G DEB >/dev/null)
-mv "$build"/*.deb "$out"/
-ls "$out"/*.deb
+what=(-j"$(nproc)")
+[ -n "${SOURCE_ONLY:-}" ] && what=(-S -d)
+(cd "$source" && dpkg-buildpackage -us -uc "${what[@]}" >"$build/build.log" 2>&1) ||
+    { tail -40 "$build/build.log"; echo "packages.sh: dpkg-buildpackage failed (log: $build/build.log)"; exit 1; }
+mv "$build"/tessaran_"$upstream".orig.tar.xz "$build"/*_"$version"[._]* "$out"/
+ls "$out"

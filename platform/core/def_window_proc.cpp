@@ -39,12 +39,17 @@ LRESULT OnRButtonUp(HWND hWnd, LPARAM lParam) {
 }
 
 // The keyboard's context-menu keys: Shift+F10 (a system key) when pressed, the menu key
-// when released; the menu goes where the window puts it for keys, lParam (-1, -1).
+// when released; the menu goes where the window puts it for keys, lParam (-1, -1). F10
+// alone, when released, gives the keyboard to the menu bar.
 LRESULT OnContextKey(HWND hWnd, UINT msg, WPARAM key) {
-    const bool shiftF10 = msg == WM_SYSKEYDOWN && key == VK_F10 && GetKeyState(VK_SHIFT) < 0;
+    const bool shifted = GetKeyState(VK_SHIFT) < 0;
+    const bool shiftF10 = msg == WM_SYSKEYDOWN && key == VK_F10 && shifted;
     const bool menuKey = msg == WM_KEYUP && key == VK_APPS;
     if (shiftF10 || menuKey) {
         SendMessage(hWnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hWnd), MAKELPARAM(-1, -1));
+    }
+    if (msg == WM_SYSKEYUP && key == VK_F10 && !shifted) {
+        EnterMenuBarMode(hWnd);
     }
     return 0;
 }

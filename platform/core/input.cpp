@@ -3,7 +3,11 @@
 
 #include "platform/core/win32_user.h"
 
+#include <QApplication>
 #include <QCursor>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
 
 #include <bitset>
 
@@ -69,6 +73,27 @@ void ForgetInputWindow(HWND hWnd) {
     }
 }
 
+// Qt gives the focus to containers on its own: at the first activation of the main window
+// the MDI area handed it to the active child's frame, which takes no keys, while the window
+// inside it kept the platform's focus (the Nodes list ignored Enter and Down until clicked).
+// Once a top-level window is activated and Qt is done, focus that Qt left on a container
+// of the focus window goes on down to it.
+void FollowQtFocus() {
+    QObject::connect(qApp, &QGuiApplication::focusWindowChanged, qApp, [](QWindow* window) {
+        if (window == nullptr) {
+            return;
+        }
+        QTimer::singleShot(0, qApp, [] {
+            QWidget* focus = WindowClientWidget(GetFocus());
+            QWidget* holder = QApplication::focusWidget();
+            if (focus != nullptr && holder != nullptr && holder != focus &&
+                holder->isAncestorOf(focus) && focus->isVisible()) {
+                focus->setFocus(Qt::OtherFocusReason);
+            }
+        });
+    });
+}
+
 void NoteMouseWindow(HWND hWnd, POINT screenPoint) {
     g_mouseWindow = hWnd;
     g_cursorPos = screenPoint;
@@ -120,14 +145,19 @@ HWND GetFocus() {
     return IsWindow(g_focus) ? g_focus : nullptr;
 }
 
-// Qt already keeps the pressed widget's mouse until the release, which is where programs
-// capture; the capture here redirects the messages to the capturing window.
+// The capture redirects the messages to the capturing window, and its widget grabs the
+// pointer (an X pointer grab) so that the window also gets the moves and the button-up
+// that happen outside the program's windows, whatever widget the press went to.
 HWND SetCapture(HWND hWnd) {
     if (!IsWindow(hWnd)) {
         return nullptr;
     }
     HWND previous = GetCapture();
     g_capture = hWnd;
+    QWidget* widget = WindowClientWidget(hWnd);
+    if (widget != nullptr && widget->isVisible()) {
+        widget->grabMouse();
+    }
     if (previous != nullptr && previous != hWnd) {
         SendMessage(previous, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hWnd));
     }
@@ -137,6 +167,9 @@ HWND SetCapture(HWND hWnd) {
 BOOL ReleaseCapture() {
     HWND previous = GetCapture();
     g_capture = nullptr;
+    if (QWidget* grabber = QWidget::mouseGrabber()) {
+        grabber->releaseMouse();
+    }
     if (previous != nullptr) {
         SendMessage(previous, WM_CAPTURECHANGED, 0, 0);
     }

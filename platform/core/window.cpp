@@ -213,6 +213,7 @@ void CreateApplication(int& argc, char** argv) {
     }
     new QApplication(argc, argv);
     LoadQtTranslations();
+    FollowQtFocus();
     std::atexit(MarkApplicationEnded);
     qAddPostRoutine(MarkApplicationEnded);
 }

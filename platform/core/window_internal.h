@@ -54,6 +54,8 @@ bool HasPendingPaints();
 // Sends WM_PAINT now if the window is shown and invalid; answers whether it did.
 bool PaintIfInvalid(HWND hWnd);
 
+// Input: Qt's focus follows the focus window when Qt gives it to a container of it.
+void FollowQtFocus();
 // Input: forget focus and capture held by a window about to be destroyed.
 void ForgetInputWindow(HWND hWnd);
 // The last mouse message went to this window (the cursor follows it).

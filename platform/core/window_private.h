@@ -68,6 +68,8 @@ QWidget* WindowClientWidget(HWND hWnd);
 
 // The painting widget: shows the backing image and turns Qt input into messages.
 QWidget* CreatePaintingWidget(HWND hWnd, QWidget* parentWidget);
+// The menu bar of the window's top-level window takes the keyboard, as F10 does on Windows.
+void EnterMenuBarMode(HWND hWnd);
 // The backing image of the client area, sized to it; nullptr for a bad handle.
 QImage* WindowImage(HWND hWnd);
 // Puts the given part of the backing image (a null rectangle: all of it) on screen at the

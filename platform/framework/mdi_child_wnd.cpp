@@ -8,16 +8,18 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
-namespace {
-
 // The close button of a child frame sends WM_CLOSE, whose default destroys the window, as
-// on Windows; Qt itself closes nothing.
-class CloseFilter : public QObject {
+// on Windows; Qt itself closes nothing. Moves and sizes in the normal state are the child's
+// normal rectangle, the place it comes back to from maximised or minimised.
+class ChildFrameFilter : public QObject {
   public:
-    CloseFilter(HWND child, QObject* parent) : QObject(parent), m_child(child) {}
+    ChildFrameFilter(HWND child, QObject* parent) : QObject(parent), m_child(child) {}
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Move || event->type() == QEvent::Resize) {
+            NoteNormalRect(static_cast<QWidget*>(watched));
+        }
         if (event->type() != QEvent::Close) {
             return QObject::eventFilter(watched, event);
         }
@@ -29,8 +31,21 @@ class CloseFilter : public QObject {
     }
 
   private:
+    void NoteNormalRect(QWidget* window) const {
+        auto* frame = dynamic_cast<CMDIChildWnd*>(CWnd::FromHandle(m_child));
+        if (frame == nullptr ||
+            (window->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))) {
+            return;
+        }
+        const QRect shown = window->geometry();
+        frame->m_normalRect =
+            CRect(shown.left(), shown.top(), shown.right() + 1, shown.bottom() + 1);
+    }
+
     HWND m_child;
 };
+
+namespace {
 
 void SendSizeOfState(HWND child) {
     RECT client{};
@@ -41,13 +56,22 @@ void SendSizeOfState(HWND child) {
     SendMessage(child, WM_SIZE, type, MAKELPARAM(client.right, client.bottom));
 }
 
+void TellMinimised(HWND child) {
+    if (auto* client = dynamic_cast<CMDIClientWnd*>(CWnd::FromHandle(GetParent(child)))) {
+        client->ActivateAfterMinimise(child);
+    }
+}
+
 // Keeps WS_MAXIMIZE and WS_MINIMIZE in step with what the person does to the child frame,
 // and tells each change with a WM_SIZE of the new kind, as Windows does, also when the size
 // stays: a frame made minimised and hidden already has its normal size when it shows, and
 // its only WM_SIZE had said SIZE_MINIMIZED, so its panes stayed as small as an icon.
 void FollowWindowState(QMdiSubWindow* window, HWND child) {
     QObject::connect(window, &QMdiSubWindow::windowStateChanged, window,
-                     [child](Qt::WindowStates, Qt::WindowStates state) {
+                     [child](Qt::WindowStates was, Qt::WindowStates state) {
+                         if ((state & Qt::WindowMinimized) && !(was & Qt::WindowMinimized)) {
+                             TellMinimised(child);
+                         }
                          const LONG before = GetWindowLong(child, GWL_STYLE);
                          LONG style = before & ~(WS_MAXIMIZE | WS_MINIMIZE);
                          if (state & Qt::WindowMaximized) {
@@ -89,6 +113,7 @@ BOOL CMDIChildWnd::Create(LPCSTR className, LPCSTR title, DWORD style, const REC
     CRect placed = rect.left == CW_USEDEFAULT && mdiClient != nullptr
                        ? CRect(mdiClient->NewChildRect())
                        : CRect(rect);
+    m_normalRect = placed;
     if (!CWnd::Create(className, title, style | WS_CHILD, placed, client, 0, context)) {
         return FALSE;
     }
@@ -108,7 +133,7 @@ QWidget* CMDIChildWnd::CreateNativeWidget(QWidget* parentWidget) {
     m_content = platform::CreatePaintingWidget(m_hWnd, window);
     window->setWidget(m_content);
     window->setWindowTitle(QString::fromUtf8(platform::LookupWindow(m_hWnd)->text));
-    window->installEventFilter(new CloseFilter(m_hWnd, window));
+    window->installEventFilter(new ChildFrameFilter(m_hWnd, window));
     FollowWindowState(window, m_hWnd);
     area->addSubWindow(window);
     return window;

@@ -10,6 +10,7 @@
 
 #include "platform/core/win32_types.h"
 #include "platform/framework/frame_wnd.h"
+#include "platform/framework/rect.h"
 
 class CMDIFrameWnd;
 
@@ -27,6 +28,8 @@ class CMDIChildWnd : public CFrameWnd {
                         CCreateContext* context = nullptr);
 
     CMDIFrameWnd* GetMDIFrame() const;
+    // Where the child stands when neither maximised nor minimised (in the MDI client).
+    CRect NormalRect() const { return m_normalRect; }
     void MDIActivate();
     void MDIDestroy();
     void MDIMaximize();
@@ -38,7 +41,9 @@ class CMDIChildWnd : public CFrameWnd {
     QWidget* NativeClientWidget() const override;
 
   private:
+    friend class ChildFrameFilter;
     void SendToClient(UINT message) const;
 
+    CRect m_normalRect;
     QWidget* m_content = nullptr; // the painting widget inside the QMdiSubWindow
 };

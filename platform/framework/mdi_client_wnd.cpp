@@ -1,12 +1,15 @@
 #include "platform/framework/mdi_client_wnd.h"
 
 #include "platform/core/window_private.h"
+#include "platform/framework/mdi_child_wnd.h"
 #include "platform/framework/mdi_frame_wnd.h"
 #include "platform/framework/menu_api.h"
+#include "platform/framework/window_list_dialog.h"
 
 #include <QKeySequence>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScrollBar>
 #include <QShortcut>
 
 #include <algorithm>
@@ -28,13 +31,23 @@ END_MESSAGE_MAP()
 
 namespace {
 
-// The window menu lists at most nine children, numbered as Windows numbers them.
+// The window menu lists at most nine children, numbered as Windows numbers them; with more,
+// "More Windows..." follows them.
 constexpr size_t kListedMax = 9;
 // One step of a cascade: a child frame's caption with its border.
 constexpr int kCascadeStep = 24;
 
 QSize CascadeSize(const QSize& area) {
     return QSize(area.width() * 3 / 4, area.height() * 3 / 4);
+}
+
+// The size of each of `count` cascaded children: three quarters of the area, smaller when
+// that lets the whole diagonal fit (down to a third of the area; past that it wraps).
+QSize CascadeSize(const QSize& area, int count) {
+    const QSize largest = CascadeSize(area);
+    const int offset = kCascadeStep * std::max(count - 1, 0);
+    return QSize(std::max(std::min(largest.width(), area.width() - offset), area.width() / 3),
+                 std::max(std::min(largest.height(), area.height() - offset), area.height() / 3));
 }
 
 // The next cascade place after `corner`, back at the origin when the child would not fit.
@@ -57,6 +70,9 @@ QWidget* CMDIClientWnd::CreateNativeWidget(QWidget* parentWidget) {
     // put the console's Nodes list over the maximized node window, which then took the
     // next click.
     m_area->setActivationOrder(QMdiArea::ActivationHistoryOrder);
+    // Children moved or sized past the area's edges stay reachable, as in an MDI client.
+    m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // The area may outlive this object (Qt deletes it later): find the object by handle.
     HWND self = m_hWnd;
     QObject::connect(m_area, &QMdiArea::subWindowActivated, m_area, [self](QMdiSubWindow* window) {
@@ -80,10 +96,11 @@ void CMDIClientWnd::AddShortcuts() {
         }
     });
     auto* next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F6), area);
-    QObject::connect(next, &QShortcut::activated, area, [area] { area->activateNextSubWindow(); });
+    QObject::connect(next, &QShortcut::activated, area,
+                     [self] { ::SendMessage(self, WM_MDINEXT, 0, FALSE); });
     auto* previous = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), area);
     QObject::connect(previous, &QShortcut::activated, area,
-                     [area] { area->activatePreviousSubWindow(); });
+                     [self] { ::SendMessage(self, WM_MDINEXT, 0, TRUE); });
 }
 
 void CMDIClientWnd::PostNcDestroy() {
@@ -199,39 +216,62 @@ LRESULT CMDIClientWnd::OnMDIRestore(WPARAM wParam, LPARAM) {
     return 0;
 }
 
-LRESULT CMDIClientWnd::OnMDINext(WPARAM, LPARAM) {
-    m_area->activateNextSubWindow();
+// As on Windows: the next child is the one under the active child in z-order, and the
+// active one goes to the bottom; lParam nonzero takes the bottom child instead.
+LRESULT CMDIClientWnd::OnMDINext(WPARAM, LPARAM lParam) {
+    const std::vector<HWND> children = ChildrenInZOrder();
+    HWND active = ActiveChild();
+    if (children.size() < 2 || active == nullptr) {
+        return 0;
+    }
+    const bool previous = lParam != 0;
+    HWND next = previous ? children.back() : children[1];
+    Activate(next);
+    if (!previous) {
+        platform::WindowWidget(active)->lower();
+    }
     return 0;
 }
 
+// A maximised active child counts by the place it comes back to when restored.
 RECT CMDIClientWnd::NewChildRect() const {
     const QSize area = m_area->viewport()->size();
     const QSize size = CascadeSize(area);
     QPoint corner(0, 0);
     HWND active = ActiveChild();
-    QWidget* window = active != nullptr ? platform::WindowWidget(active) : nullptr;
-    if (window != nullptr && window->isVisible() && !::IsZoomed(active) && !::IsIconic(active)) {
-        corner = NextCascadePoint(window->pos(), size, area);
+    auto* frame = dynamic_cast<CMDIChildWnd*>(CWnd::FromHandle(active));
+    if (frame != nullptr && ::IsWindowVisible(active) && !::IsIconic(active)) {
+        const CRect normal = frame->NormalRect();
+        corner = NextCascadePoint(QPoint(normal.left, normal.top), size, area);
     }
     return RECT{corner.x(), corner.y(), corner.x() + size.width(), corner.y() + size.height()};
 }
 
 // The shown children that are not minimised, from the bottom of the z-order up, each one
-// caption lower and to the right of the one below it; the active one stays on top. Qt's own
-// cascade sized each child to its size hint, which these windows do not have (observed:
-// 120 x 28, captions only).
+// caption lower and to the right of the one below it, sized so that the diagonal fits; the
+// active one ends in front, last. Qt's own cascade sized each child to its size hint, which
+// these windows do not have (observed: 120 x 28, captions only).
 LRESULT CMDIClientWnd::OnMDICascade(WPARAM, LPARAM) {
-    const QSize area = m_area->viewport()->size();
-    const QSize size = CascadeSize(area);
-    QPoint corner(0, 0);
+    std::vector<QMdiSubWindow*> windows;
     for (QMdiSubWindow* window : m_area->subWindowList(QMdiArea::StackingOrder)) {
-        if (!window->isVisible() || window->isMinimized()) {
-            continue;
+        if (window->isVisible() && !window->isMinimized()) {
+            windows.push_back(window);
         }
+    }
+    QWidget* active = platform::WindowWidget(ActiveChild());
+    auto found = std::find(windows.begin(), windows.end(), active);
+    if (found != windows.end()) {
+        std::rotate(found, found + 1, windows.end());
+    }
+    const QSize area = m_area->viewport()->size();
+    const QSize size = CascadeSize(area, static_cast<int>(windows.size()));
+    QPoint corner(0, 0);
+    for (QMdiSubWindow* window : windows) {
         if (window->isMaximized()) {
             window->showNormal();
         }
         window->setGeometry(QRect(corner, size));
+        window->raise();
         corner = NextCascadePoint(corner, size, area);
     }
     return TRUE;
@@ -242,13 +282,15 @@ LRESULT CMDIClientWnd::OnMDITile(WPARAM, LPARAM) {
     return TRUE;
 }
 
-// Minimised children in a row along the bottom edge, left to right in creation order.
+// Minimised children in a row along the bottom edge, left to right in creation order, each
+// clear of the one before and in front of the windows that would cover it.
 LRESULT CMDIClientWnd::OnMDIIconArrange(WPARAM, LPARAM) {
     const int bottom = m_area->viewport()->height();
     int left = 0;
     for (QMdiSubWindow* window : m_area->subWindowList(QMdiArea::CreationOrder)) {
         if (window->isVisible() && window->isMinimized()) {
             window->move(left, bottom - window->height());
+            window->raise();
             left += window->width();
         }
     }
@@ -266,7 +308,8 @@ LRESULT CMDIClientWnd::OnMDISetMenu(WPARAM, LPARAM lParam) {
 }
 
 // The list goes after a separator: "&1 caption" per shown child in creation order, the
-// active one checked.
+// active one checked. With more than nine, the active one takes the ninth place when it
+// would not be listed, and "More Windows..." ends the menu.
 LRESULT CMDIClientWnd::OnMDIRefreshMenu(WPARAM, LPARAM) {
     if (!::IsMenu(m_windowMenu)) {
         return 0;
@@ -275,9 +318,16 @@ LRESULT CMDIClientWnd::OnMDIRefreshMenu(WPARAM, LPARAM) {
         ::DeleteMenu(m_windowMenu, UINT(::GetMenuItemCount(m_windowMenu) - 1), MF_BYPOSITION);
     }
     m_listed = ShownChildren(QMdiArea::CreationOrder);
-    m_listed.resize(std::min(m_listed.size(), kListedMax));
     if (m_listed.empty()) {
         return 0;
+    }
+    const bool more = m_listed.size() > kListedMax;
+    if (more) {
+        const auto active = std::find(m_listed.begin(), m_listed.end(), ActiveChild());
+        if (active != m_listed.end() && active - m_listed.begin() >= long(kListedMax)) {
+            m_listed[kListedMax - 1] = *active;
+        }
+        m_listed.resize(kListedMax);
     }
     ::AppendMenu(m_windowMenu, MF_SEPARATOR, 0, nullptr);
     m_listedItems = 1;
@@ -289,7 +339,44 @@ LRESULT CMDIClientWnd::OnMDIRefreshMenu(WPARAM, LPARAM) {
         ::AppendMenu(m_windowMenu, MF_STRING | check, AFX_IDM_FIRST_MDICHILD + i, text);
         ++m_listedItems;
     }
+    if (more) {
+        ::AppendMenu(m_windowMenu, MF_STRING, AFX_IDM_FIRST_MDICHILD + kMoreWindows,
+                     "&More Windows...");
+        ++m_listedItems;
+    }
     return 0;
+}
+
+// "More Windows...": every shown child in a list, the active one selected; the one chosen
+// is restored if minimised and activated.
+void CMDIClientWnd::ChooseFromAllChildren() {
+    const std::vector<HWND> children = ShownChildren(QMdiArea::CreationOrder);
+    HWND chosen = platform::ChooseWindow(m_hWnd, children, ActiveChild());
+    if (!IsChildOfThis(chosen)) {
+        return;
+    }
+    if (::IsIconic(chosen)) {
+        ::ShowWindow(chosen, SW_RESTORE);
+    }
+    Activate(chosen);
+}
+
+// A minimised active child hands activation to the last active child that is not
+// minimised, as Windows does; with none, it stays active. Posted: Qt activates the
+// minimised child again once its state has changed.
+void CMDIClientWnd::ActivateAfterMinimise(HWND child) {
+    if (child != ActiveChild()) {
+        return;
+    }
+    const auto history = m_area->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = history.rbegin(); it != history.rend(); ++it) {
+        HWND candidate = platform::WindowFromWidget(*it);
+        if (candidate != child && (*it)->isVisible() && !(*it)->isMinimized() &&
+            IsChildOfThis(candidate)) {
+            ::PostMessage(m_hWnd, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(candidate), 0);
+            return;
+        }
+    }
 }
 
 LRESULT CMDIClientWnd::OnMDIGetActive(WPARAM, LPARAM lParam) {

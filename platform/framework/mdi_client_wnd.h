@@ -2,8 +2,10 @@
 // the child frames' windows, knows the active one and answers the WM_MDI messages. An
 // activated child gets the keyboard focus back where it was when the child was last active
 // (the child itself the first time), as on Windows. The window menu (WM_MDISETMENU) ends
-// with a list of the shown children, refilled on WM_MDIREFRESHMENU; Ctrl+F6 and
-// Ctrl+Shift+F6 activate the next and the previous child, Ctrl+F4 closes the active one.
+// with a list of the shown children, refilled on WM_MDIREFRESHMENU, and "More Windows..."
+// when they are more than nine; Ctrl+F6 and Ctrl+Shift+F6 activate the next and the
+// previous child (WM_MDINEXT), Ctrl+F4 closes the active one. The area scrolls to children
+// placed past its edges.
 #pragma once
 
 #include "platform/framework/msg_map.h"
@@ -17,6 +19,9 @@ class QMdiSubWindow;
 
 class CMDIClientWnd : public CWnd {
   public:
+    // The window menu's "More Windows..." is AFX_IDM_FIRST_MDICHILD + kMoreWindows.
+    static constexpr UINT kMoreWindows = 9;
+
     CMDIClientWnd() = default;
 
     // Makes `child` the active child: WM_MDIACTIVATE to the child losing activation, then to
@@ -28,9 +33,13 @@ class CMDIClientWnd : public CWnd {
     // The child at that place of the window menu's list as last filled, or NULL.
     HWND ListedChild(UINT index) const;
     // Where a new child frame goes: three quarters of the client area, one caption lower and
-    // to the right of the active child (back at the corner when it would not fit), so that
-    // its caption and the active child's both show.
+    // to the right of the active child's normal place (back at the corner when it would not
+    // fit), so that its caption and the active child's both show.
     RECT NewChildRect() const;
+    // The dialog of "More Windows...": activates the child chosen there.
+    void ChooseFromAllChildren();
+    // `child` was minimised: when active, activation goes to another child.
+    void ActivateAfterMinimise(HWND child);
 
   protected:
     QWidget* CreateNativeWidget(QWidget* parentWidget) override;

@@ -118,6 +118,10 @@ std::vector<HWND> CMDIFrameWnd::MDIGetChildren() const {
 
 void CMDIFrameWnd::OnWindowChild(UINT id) {
     auto* client = dynamic_cast<CMDIClientWnd*>(CWnd::FromHandle(m_hWndMDIClient));
+    if (client != nullptr && id == AFX_IDM_FIRST_MDICHILD + CMDIClientWnd::kMoreWindows) {
+        client->ChooseFromAllChildren();
+        return;
+    }
     HWND child = client != nullptr ? client->ListedChild(id - AFX_IDM_FIRST_MDICHILD) : nullptr;
     if (child == nullptr) {
         return;

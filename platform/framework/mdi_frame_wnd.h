@@ -4,7 +4,8 @@
 // The Window menu: the frame carries out ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ and
 // ID_WINDOW_ARRANGE, and, once MDISetMenu named the popup, lists the shown children at its
 // end whenever a popup of the menu bar opens; choosing one (AFX_IDM_FIRST_MDICHILD + n)
-// restores it if minimised and activates it.
+// restores it if minimised and activates it; past nine children "More Windows..." offers
+// them all in a dialog.
 #pragma once
 
 #include "platform/core/win32_types.h"

@@ -5,6 +5,7 @@
 #include "platform/toolkit/scripted_ui.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QPixmap>
 #include <deque>
@@ -142,6 +143,22 @@ const std::vector<OfferedMenu>& OfferedMenus() {
 void ClearOfferedMenus() {
     offeredMenus.clear();
     menuChoices.clear();
+}
+
+std::vector<OfferedMenuItem> ShownPopupItems() {
+    std::vector<OfferedMenuItem> shown;
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) {
+        return shown;
+    }
+    for (const QAction* action : menu->actions()) {
+        UINT state = action->isSeparator() ? MF_SEPARATOR : 0;
+        state |= action->isEnabled() ? 0 : MF_GRAYED;
+        state |= action->isChecked() ? MF_CHECKED : 0;
+        state |= action->menu() != nullptr ? MF_POPUP : 0;
+        shown.push_back({action->text().toStdString(), 0, state, {}});
+    }
+    return shown;
 }
 
 BOOL SaveOfferedMenuImage(const OfferedMenu& menu, const char* path) {

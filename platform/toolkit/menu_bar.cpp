@@ -23,6 +23,7 @@ void ShowBar(HWND window, HMENU menu) {
         return;
     }
     QMenuBar* bar = main->menuBar();
+    platform::PrepareMenuBar(bar);
     bar->clear();
     const std::vector<platform::MenuItem>* items = platform::MenuItems(menu);
     if (items == nullptr) {

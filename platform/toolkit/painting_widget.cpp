@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include <bitset>
+
 namespace platform {
 
 namespace {
@@ -120,10 +122,50 @@ UINT MouseMessage(QEvent::Type type, Qt::MouseButton button) {
     return messages[row][column];
 }
 
+// Keys go to the focus window, as on Windows, or to this one when nothing has the focus.
+HWND KeyTarget(HWND source) {
+    HWND focus = GetFocus();
+    return focus != nullptr ? focus : source;
+}
+
+struct ModifierKey {
+    Qt::KeyboardModifier modifier;
+    int vk;
+    UINT keyUp;
+};
+
+const ModifierKey kModifierKeys[] = {
+    {Qt::ShiftModifier, VK_SHIFT, WM_KEYUP},
+    {Qt::ControlModifier, VK_CONTROL, WM_KEYUP},
+    {Qt::AltModifier, VK_MENU, WM_SYSKEYUP},
+};
+
 void NoteModifiers(Qt::KeyboardModifiers modifiers) {
-    NoteKeyState(VK_SHIFT, modifiers & Qt::ShiftModifier);
-    NoteKeyState(VK_CONTROL, modifiers & Qt::ControlModifier);
-    NoteKeyState(VK_MENU, modifiers & Qt::AltModifier);
+    for (const ModifierKey& key : kModifierKeys) {
+        NoteKeyState(key.vk, modifiers & key.modifier);
+    }
+}
+
+// The modifier keys whose key-down went to a window and whose key-up has not.
+std::bitset<256>& ModifiersSentDown() {
+    static std::bitset<256> down;
+    return down;
+}
+
+// A modifier released while a menu or a dialog had the keyboard never sent its key-up to
+// the window that got its key-down (Shift+F10, Escape, Down: the table still took Shift as
+// held). Input that comes without the modifier sends the missing key-up first; `pressed`
+// is the key of this input, which speaks for itself.
+void ReleaseLostModifiers(HWND target, Qt::KeyboardModifiers modifiers, UINT pressed = 0) {
+    for (const ModifierKey& key : kModifierKeys) {
+        if (UINT(key.vk) != pressed && ModifiersSentDown()[size_t(key.vk)] &&
+            !(modifiers & key.modifier)) {
+            ModifiersSentDown()[size_t(key.vk)] = false;
+            NoteKeyState(key.vk, false);
+            SendMessage(target, key.keyUp, WPARAM(key.vk), KeyData(true, true));
+        }
+    }
+    NoteModifiers(modifiers);
 }
 
 void NoteButtons(Qt::MouseButtons buttons) {
@@ -151,7 +193,7 @@ void SendMouse(HWND source, QMouseEvent* event, UINT message) {
     if (message == 0 || OutsideWithoutCapture(source, event)) {
         return;
     }
-    NoteModifiers(event->modifiers());
+    ReleaseLostModifiers(KeyTarget(source), event->modifiers());
     NoteButtons(event->buttons());
     POINT point = {event->position().toPoint().x(), event->position().toPoint().y()};
     ClientToScreen(source, &point);
@@ -173,12 +215,6 @@ UINT KeyMessage(UINT vk, bool releasing) {
         return releasing ? WM_SYSKEYUP : WM_SYSKEYDOWN;
     }
     return releasing ? WM_KEYUP : WM_KEYDOWN;
-}
-
-// Keys go to the focus window, as on Windows, or to this one when nothing has the focus.
-HWND KeyTarget(HWND source) {
-    HWND focus = GetFocus();
-    return focus != nullptr ? focus : source;
 }
 
 } // namespace
@@ -310,12 +346,13 @@ void PaintingWidget::wheelEvent(QWheelEvent* event) {
 }
 
 void PaintingWidget::keyPressEvent(QKeyEvent* event) {
-    NoteModifiers(event->modifiers());
-    UINT vk = VirtualKeyFromQt(event->key(), event->modifiers());
     HWND target = KeyTarget(m_hWnd);
+    UINT vk = VirtualKeyFromQt(event->key(), event->modifiers());
+    ReleaseLostModifiers(target, event->modifiers(), vk);
     if (vk != 0) {
         bool wasDown = event->isAutoRepeat() || GetKeyState(int(vk)) < 0;
         NoteKeyState(int(vk), true);
+        ModifiersSentDown()[vk & 0xff] = true;
         SendMessage(target, KeyMessage(vk, false), vk, KeyData(wasDown, false));
     }
     UINT code = CharCodeFromQt(event->key(), event->text(), event->modifiers());
@@ -334,6 +371,7 @@ void PaintingWidget::keyReleaseEvent(QKeyEvent* event) {
         return;
     }
     NoteKeyState(int(vk), false);
+    ModifiersSentDown()[vk & 0xff] = false;
     SendMessage(KeyTarget(m_hWnd), KeyMessage(vk, true), vk, KeyData(true, true));
 }
 

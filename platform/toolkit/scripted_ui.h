@@ -41,6 +41,9 @@ void DismissNextMenu();
 // What the tracked menus offered, oldest first.
 const std::vector<OfferedMenu>& OfferedMenus();
 void ClearOfferedMenus();
+// The items of the popup menu on screen now (the innermost one open), ids 0; empty when no
+// popup menu shows. Lets a script read the real menus a person sees.
+std::vector<OfferedMenuItem> ShownPopupItems();
 // Writes a PNG of an offered menu as it would have shown on screen; FALSE when the file
 // cannot be written.
 BOOL SaveOfferedMenuImage(const OfferedMenu& menu, const char* path);

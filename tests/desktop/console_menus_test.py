@@ -1,18 +1,21 @@
 #!/usr/bin/env python3
-"""The console's menus as a person uses them, on a window manager's desktop with a probe of
-its own (real menus and dialogs showing):
+"""The console's menus as a person uses them, on a window manager's desktop: real menus
+and dialogs showing, items chosen by mouse and keys, menus checked by their items' texts.
+Cases:
 
-  1. the Matrix menu: Conversations and All greyed while no row is selected, enabled once
-     one is; Conversations chosen with the mouse opens the conversation window, All by keys
-     opens the four graphs;
-  2. File > Export table as CSV: a name typed without an extension is written as NAME.csv,
-     the table's titles and rows in CRLF lines;
-  3. File > Exit ends the process with status 0, as Alt+F4 does;
-  4. a node opened from the Nodes menu and one opened with --open give the same window:
-     maximised, its name in the main window's title;
-  5. under LANGUAGE=zh_CN the menu bar and the status line are Chinese.
+  matrix_menu        Conversations and All greyed while no row is selected, enabled once
+                     one is; Conversations chosen with the mouse opens the conversation
+                     window, All by keys opens the four graphs;
+  export             File > Export table as CSV: a name typed without an extension is
+                     written as NAME.csv, the table's titles and rows in CRLF lines;
+  exit_and_open      File > Exit ends the process with status 0, as Alt+F4 does; a node
+                     opened from the Nodes menu and one opened with --open give the same
+                     window, its name in the main window's title;
+  first_keys         at first launch the Nodes window takes Enter without a click;
+  f10                F10 gives the keyboard to the menu bar: Down opens File;
+  chinese            under LANGUAGE=zh_CN the menu bar and the status line are Chinese.
 
-usage: console_menus_test.py QUILLON SOURCE_DIR WORK_DIR
+usage: console_menus_test.py QUILLON SOURCE_DIR WORK_DIR [CASE...]
 """
 import csv
 import os
@@ -20,15 +23,15 @@ import re
 import sys
 import time
 
-from desktop import TITLE, fail, run, windows, xdotool
+from desktop import TITLE, fail, popup, run_cases, windows, xdotool
 
-CONVERSATIONS = "32784"
-ALL = "40000"
 NODE_TITLE = TITLE + " - [demo-probe]"
+FILE_MENU = ["&Export table as CSV...", "E&xit"]
 
 
 class MenuBar:
-    """dump-menu-bar: the bar's titles with their screen rectangles, the items' states."""
+    """dump-menu-bar: the bar's titles with their screen rectangles, the items' states by
+    their texts."""
 
     def __init__(self, path):
         self.titles, self.items, self.texts = {}, {}, []
@@ -39,7 +42,7 @@ class MenuBar:
                     self.titles[fields[6]] = [int(v) for v in fields[2:6]]
                     self.texts.append(fields[6])
                 else:
-                    self.items[fields[1]] = fields[2]
+                    self.items[fields[3]] = fields[2]
                     self.texts.append(fields[3])
 
     def centre(self, title):
@@ -48,10 +51,10 @@ class MenuBar:
             fail("the menu bar's %s does not show" % title)
         return (left + right) // 2, (top + bottom) // 2
 
-    def expect(self, state, *ids):
-        for id in ids:
-            if self.items.get(id) != state:
-                fail("Matrix menu item %s is %s, expected %s" % (id, self.items.get(id), state))
+    def expect(self, state, *texts):
+        for text in texts:
+            if self.items.get(text) != state:
+                fail("menu item %s is %s, expected %s" % (text, self.items.get(text), state))
 
 
 def graph_titles(path):
@@ -95,58 +98,61 @@ def check_export(path, table):
         fail("table.csv: the names %r do not read back as single fields" % sorted(quoted))
 
 
-def write_script(c):
+def finish(console):
+    if console.wait_exit(120) != 0:
+        fail("quillon exited with %d: %s" % (console.process.returncode, console.log()))
+
+
+def matrix_menu(c):
     p = c.path
     c.add("open demo-probe", "wait-walks 1 90")
     c.hand_over("dump-menu-bar " + p("bar0.txt"))
     c.hand_over("select 0", "dump-menu-bar " + p("bar1.txt"))
-    c.hand_over("dump-conversation " + p("conversation2.txt"))
-    c.hand_over("dump-graphs " + p("graphs3.txt"))
-    c.hand_over("dump-table " + p("table4.tsv"))
-    c.add("wait-file %s 120" % p("never"))
-
-
-def menus(c):
-    """Items 1 to 3, in script mode: the script hands over between steps."""
-    write_script(c)
+    c.hand_over("dump-popup " + p("popup2.txt"))
+    c.hand_over("dump-conversation " + p("conversation3.txt"))
+    c.add("dump-graphs " + p("graphs4.txt"), "quit")
     c.start()
     c.wait_step()
-    MenuBar(c.path("bar0.txt")).expect("grayed", CONVERSATIONS, ALL)
+    MenuBar(p("bar0.txt")).expect("grayed", "&Conversations", "&All")
     c.go()
-
     c.wait_step()
-    bar = MenuBar(c.path("bar1.txt"))
-    bar.expect("enabled", CONVERSATIONS, ALL)
+    bar = MenuBar(p("bar1.txt"))
+    bar.expect("enabled", "&Conversations", "&All")
     c.main_window()
     c.click(bar.centre("&Matrix"))
+    c.go()
+    c.wait_step()
+    shown = popup(p("popup2.txt"))
+    if "&Conversations" not in shown or "&All" not in shown:
+        fail("the Matrix menu shows %r" % shown)
     c.keys("c")
     c.go()
-
     c.wait_step()  # dump-conversation fails the run without a conversation window
     c.main_window()
     c.keys("alt+m", "a")
     c.go()
+    finish(c)
+    if len(graph_titles(p("graphs4.txt"))) != 4:
+        fail("Matrix > All: graphs %r, expected four" % graph_titles(p("graphs4.txt")))
 
+
+def export(c):
+    c.add("open demo-probe", "wait-walks 1 90")
+    c.hand_over("dump-table " + c.path("table0.tsv"))
+    c.add("dump-status " + c.path("status1.txt"), "quit")
+    c.start()
     c.wait_step()
-    if len(graph_titles(c.path("graphs3.txt"))) != 4:
-        fail("Matrix > All: graphs %r, expected four" % graph_titles(c.path("graphs3.txt")))
     c.main_window()
     c.keys("alt+f", "e")
     xdotool("search", "--sync", "--onlyvisible", "--name", "Export table as CSV")
     xdotool("type", "--delay", 20, c.path("table"))
     c.keys("Return")
     c.go()
-
-    c.wait_step()
-    check_export(c.path("table.csv"), c.path("table4.tsv"))
-    c.click(bar.centre("&File"))
-    c.keys("x")
-    if c.wait_exit(30) != 0:
-        fail("File > Exit: exit status %d" % c.process.returncode)
+    finish(c)
+    check_export(c.path("table.csv"), c.path("table0.tsv"))
 
 
-def open_paths(c):
-    """Item 4 (and Alt+F4): the Nodes menu's path and --open's give the same window."""
+def exit_and_open(c):
     c.start_plain()
     c.main_window()
     c.keys("alt+n", "Return")
@@ -162,15 +168,39 @@ def open_paths(c):
         fail("File > Exit after --open: exit status %d" % c.process.returncode)
 
 
+def first_keys(c):
+    c.start_plain()
+    c.main_window()
+    c.keys("Down", "Return")
+    wait_title(NODE_TITLE)
+
+
+def f10(c):
+    c.add("open demo-probe", "wait-walks 1 90")
+    c.hand_over()
+    c.hand_over("dump-popup " + c.path("popup1.txt"))
+    c.add("dump-popup " + c.path("popup2.txt"), "quit")
+    c.start()
+    c.wait_step()
+    c.main_window()
+    c.keys("F10", "Down")
+    c.go()
+    c.wait_step()
+    if popup(c.path("popup1.txt")) != FILE_MENU:
+        fail("F10, Down: menu %r, expected File's %r" % (popup(c.path("popup1.txt")), FILE_MENU))
+    c.keys("Escape", "Escape")
+    c.go()
+    finish(c)
+    if popup(c.path("popup2.txt")):
+        fail("Escape left the menu %r open" % popup(c.path("popup2.txt")))
+
+
 def chinese(c):
-    """Item 5: the console's own texts under LANGUAGE=zh_CN."""
     c.env["LANGUAGE"] = "zh_CN"
-    c.lines = []
     c.add("open demo-probe", "wait-status answering 90", "dump-menu-bar " + c.path("bar-zh.txt"),
           "dump-status " + c.path("status-zh.txt"), "quit")
     c.start()
-    if c.wait_exit(120) != 0:
-        fail("the zh_CN run: %s" % c.log())
+    finish(c)
     texts = MenuBar(c.path("bar-zh.txt")).texts
     # Node names and the Window menu's list of open windows ("&2 demo-probe") are data.
     english = [t for t in texts
@@ -183,16 +213,7 @@ def chinese(c):
         fail("under zh_CN the status line shows %r" % status)
 
 
-def test(console):
-    menus(console)
-    open_paths(console)
-    chinese(console)
-
-
-def main():
-    run(test, *sys.argv[1:4])
-    print("ok: Matrix menu, export, Exit, both ways to open a node, Chinese texts")
-
+CASES = [matrix_menu, export, exit_and_open, first_keys, f10, chinese]
 
 if __name__ == "__main__":
-    main()
+    run_cases(CASES, sys.argv[1:])

@@ -1,29 +1,30 @@
 #!/usr/bin/env python3
 """The console's windows under a window manager, driven by real X input (xdotool) and read
-back through dump-windows, dump-menus and screenshots:
+back through dump-windows, dump-popup and screenshots. Cases:
 
-  1. the main window's caption is on screen;
-  2. the table keeps the keyboard around graph windows: after a graph opened (Matrix >
-     Utilization) and Ctrl+Tab went back to the node window, Down moves the selection and
-     Shift+F10 opens the context menu; after the graph closed (Window > 3, Ctrl+F4), a
-     click on a row and Down move it, and the menu key opens the context menu;
-  3. Window > Cascade leaves every child's caption in sight; a graph and the All window
-     opened then (Matrix > Utilization, Matrix > All) go on top, captions clear of the others;
-  4. the All window opened at normal size is laid out and painted at once: its page shows
-     the graph and its tab strip runs along the bottom, wider than a single tab;
-  5. Ctrl+F6 activates another child and Window > 2 the node window.
+  keys_around_graph  the main window's caption is on screen; the table keeps the keyboard
+                     around graph windows: after a graph opened (Matrix > Utilization) and
+                     Ctrl+Tab went back to the node window, Down moves the selection; after
+                     the graph closed (Window > 3, Ctrl+F4), a click on a row and Down move
+                     it;
+  cascade_and_all    Window > Cascade leaves every child's caption in sight; a graph and the
+                     All window opened then go on top, captions clear of the others; the All
+                     window at normal size is laid out and painted at once; Ctrl+F6
+                     activates another child and Window > 2 the node window;
+  more_windows       with twelve windows the Window menu lists nine, the active one checked
+                     in the ninth place, then "More Windows...", whose dialog lists them all
+                     and activates the one chosen.
 
-Runs under desktop_session.sh (a window manager on its own Xvfb).
-
-usage: console_windows_test.py QUILLON SOURCE_DIR WORK_DIR
+usage: console_windows_test.py QUILLON SOURCE_DIR WORK_DIR [CASE...]
 """
 import sys
 
-from console_xinput_test import SOURCE, Layout, selected_rows
-from desktop import fail, read_png, run
+from console_xinput_test import SOURCE, Layout, opened, selected_rows
+from desktop import fail, read_png, run_cases, xdotool
 
 NODE = "demo-probe"
 WHITE = (255, 255, 255)
+GRAPHS = ["32779", "32780", "32781", "32782"]  # Utilization, Packets, Bytes, Errors
 
 
 class Windows:
@@ -67,74 +68,54 @@ def selected(png, layout):
     return selected_rows(png, layout)
 
 
-def menus(path):
-    with open(path) as f:
-        return len(f.read().splitlines())
+def finish(console):
+    if console.wait_exit(120) != 0:
+        fail("quillon exited with %d: %s" % (console.process.returncode, console.log()))
 
 
-def write_script(console):
-    p = console.path
-    console.add("open " + NODE, "wait-walks 1 90")
-    console.hand_over("dump-windows " + p("windows0.txt"), "dump-layout " + p("layout0.txt"))
-    console.hand_over("screenshot-table " + p("table1.png"), "dump-menus " + p("menus1.txt"),
-                      "dump-windows " + p("windows1.txt"))
-    console.hand_over("dump-windows " + p("windows2.txt"), "dump-layout " + p("layout2.txt"))
-    console.hand_over("screenshot-table " + p("table2.png"), "dump-menus " + p("menus2.txt"))
-    console.hand_over("dump-windows " + p("windows3.txt"), "screenshot-active " + p("all.png"))
-    console.hand_over("dump-windows " + p("windows4.txt"))
-    console.add("dump-windows " + p("windows5.txt"), "quit")
-
-
-def check_caption_on_screen(console):
-    windows = Windows(console.path("windows0.txt"))
-    x, y, _, _ = windows.main
-    if x < 0 or y < 0:
-        fail("the main window's frame is at (%d, %d): its caption is off screen" % (x, y))
-
-
-def around_a_graph(console, layout):
-    """Steps 0-1: select, open a graph by the menu, come back with Ctrl+Tab, Down, Shift+F10."""
-    c = console
+def keys_around_graph(c):
+    p = c.path
+    opened(c)
+    c.hand_over("dump-windows " + p("windows1.txt"), "screenshot-table " + p("table1.png"))
+    c.hand_over("dump-windows " + p("windows2.txt"), "dump-layout " + p("layout2.txt"))
+    c.add("screenshot-table " + p("table3.png"), "quit")
+    c.start()
+    c.wait_step()
+    layout = Layout(p("layout0.txt"))
     c.main_window()
     c.click(layout.screen(layout.cell(1, SOURCE)))
     c.keys("alt+m", "u")
-    c.keys("ctrl+Tab", "Down", "shift+F10")
+    c.keys("ctrl+Tab", "Down")
     c.go()
     c.wait_step()
-    windows = Windows(c.path("windows1.txt"))
+    windows = Windows(p("windows1.txt"))
+    x, y, _, _ = windows.main
+    if x < 0 or y < 0:
+        fail("the main window's frame is at (%d, %d): its caption is off screen" % (x, y))
     if len(windows.children) < 3 or windows.active() != [NODE]:
         fail("after a graph and Ctrl+Tab: windows %r, active %r, expected the node window"
              % (windows.titles(), windows.active()))
-    rows = selected(c.path("table1.png"), layout)
+    rows = selected(p("table1.png"), layout)
     if rows != [2]:
         fail("back from a graph window, Down: rows %r selected, expected [2]" % rows)
-    if menus(c.path("menus1.txt")) != 1:
-        fail("Shift+F10 in the table opened no context menu")
-
-
-def after_the_graph(console):
-    """Steps 1-3: Window > 3 (the graph), Ctrl+F4 closes it; click a row, Down, the menu key."""
-    c = console
     c.keys("alt+w", "3", "ctrl+F4")
     c.go()
     c.wait_step()
-    windows = Windows(c.path("windows2.txt"))
+    windows = Windows(p("windows2.txt"))
     if len(windows.children) != 2:
         fail("Window > 3, Ctrl+F4: windows %r, expected the graph closed" % windows.titles())
-    layout = Layout(c.path("layout2.txt"))
+    layout = Layout(p("layout2.txt"))
     c.click(layout.screen(layout.cell(4, SOURCE)))
-    c.keys("Down", "Menu")
+    c.keys("Down")
     c.go()
-    c.wait_step()
-    rows = selected(c.path("table2.png"), layout)
+    finish(c)
+    rows = selected(p("table3.png"), layout)
     if rows != [5]:
         fail("after closing the graph, a click on row 4 and Down: rows %r selected" % rows)
-    if menus(c.path("menus2.txt")) != 2:
-        fail("the menu key in the table opened no context menu")
 
 
 def check_all_window(console):
-    windows = Windows(console.path("windows3.txt"))
+    windows = Windows(console.path("windows1.txt"))
     (_, _, width, height), state, _ = windows.children[0]
     if state != "normal+active" or windows.hidden_captions():
         fail("cascaded, then All: %r" % windows.children)
@@ -148,16 +129,16 @@ def check_all_window(console):
         fail("the All window's tab strip along the bottom ends at x = %r" % max(strip or [0]))
 
 
-def test(console):
-    console.env["TESSARAN_SCRIPTED"] = "1"  # context menus recorded for dump-menus
-    write_script(console)
-    console.start()
-    c = console
+def cascade_and_all(c):
+    p = c.path
+    c.add("open " + NODE, "wait-walks 1 90", "select 0")
+    c.hand_over()
+    c.hand_over("dump-windows " + p("windows1.txt"), "screenshot-active " + p("all.png"))
+    c.hand_over("dump-windows " + p("windows2.txt"))
+    c.add("dump-windows " + p("windows3.txt"), "quit")
+    c.start()
     c.wait_step()
-    check_caption_on_screen(c)
-    layout = Layout(c.path("layout0.txt"))
-    around_a_graph(c, layout)
-    after_the_graph(c)
+    c.main_window()
     c.keys("alt+w", "c", "alt+m", "u", "alt+m", "a")
     c.go()
     c.wait_step()
@@ -165,22 +146,56 @@ def test(console):
     c.keys("ctrl+F6")
     c.go()
     c.wait_step()
-    before, after = Windows(c.path("windows3.txt")), Windows(c.path("windows4.txt"))
+    before, after = Windows(p("windows1.txt")), Windows(p("windows2.txt"))
     if after.active_rect() == before.active_rect():
         fail("Ctrl+F6 left %r active" % after.active())
     c.keys("alt+w", "2")
     c.go()
-    if c.wait_exit(120) != 0:
-        fail("quillon exited with %d: %s" % (c.process.returncode, c.log()))
-    windows = Windows(c.path("windows5.txt"))
+    finish(c)
+    windows = Windows(p("windows3.txt"))
     if windows.active() != [NODE]:
         fail("Window > 2: active %r, expected the node window" % windows.active())
 
 
-def main():
-    run(test, *sys.argv[1:4])
-    print("ok: caption on screen, the table's keys around graphs, cascade, All, Window menu")
+def popup_lines(path):
+    with open(path) as f:
+        return [line.split("\t") for line in f.read().splitlines() if line.startswith("item")]
 
+
+def more_windows(c):
+    p = c.path
+    c.add("open " + NODE, "wait-walks 1 90")
+    for row in range(3):
+        c.add("select %d" % row, *["command " + graph for graph in GRAPHS])
+    c.hand_over("dump-windows " + p("windows0.txt"))
+    c.hand_over("dump-popup " + p("popup1.txt"))
+    c.add("dump-windows " + p("windows2.txt"), "quit")
+    c.start()
+    c.wait_step()
+    windows = Windows(p("windows0.txt"))
+    if len(windows.children) < 11:
+        fail("twelve graphs and the node windows: only %r" % windows.titles())
+    c.main_window()
+    c.keys("alt+w")
+    c.go()
+    c.wait_step()
+    items = popup_lines(p("popup1.txt"))
+    numbered = [item for item in items if item[1][:1] == "&" and item[1][1:2].isdigit()]
+    checked = [item[1] for item in items if item[-1] == "checked"]
+    if len(numbered) != 9 or items[-1][1] != "&More Windows..." \
+            or checked != ["&9 " + windows.active()[0]]:
+        fail("Window menu with %d windows: %r" % (len(windows.children), items))
+    c.keys("m")
+    xdotool("search", "--sync", "--onlyvisible", "--name", "Select Window")
+    c.keys("Home", "Return")
+    c.go()
+    finish(c)
+    after = Windows(p("windows2.txt"))
+    if after.active() == windows.active() or len(after.active()) != 1:
+        fail("More Windows..., the first one chosen: active %r" % after.active())
+
+
+CASES = [keys_around_graph, cascade_and_all, more_windows]
 
 if __name__ == "__main__":
-    main()
+    run_cases(CASES, sys.argv[1:])

@@ -5,6 +5,11 @@ desktop_session.sh set up.
 A step of the script ends with `dump-status readyN` (two lines: the step is done) and
 `wait-file goN` (the script waits for the test's input); the test waits for readyN, acts
 with the mouse and keys, and writes goN.
+
+A test file is a set of named cases (run_cases): each case gets a console of its own in a
+folder of its own, all of them one probe; the arguments after the work folder name the
+cases to run (all of them without). Menus are the real ones on screen: `dump-popup` reads
+the popup a click or key opened.
 """
 import os
 import shutil
@@ -17,9 +22,12 @@ import zlib
 TITLE = "Quillon Network Manager"
 
 
+class CaseFailed(Exception):
+    pass
+
+
 def fail(message):
-    print("FAIL: " + message)
-    sys.exit(1)
+    raise CaseFailed(message)
 
 
 def read_png(path):
@@ -192,14 +200,36 @@ class Console:
         xdotool("click", "--repeat", repeat, "--delay", 80, button)
 
 
-def run(test, quillon, source_dir, work):
-    """Runs test(console) in a fresh work folder with the probe up (the console finds it
-    through TESSARAN_NODES), the console killed if the test leaves it running."""
+def popup(path):
+    """dump-popup: the texts of the popup menu's items, [] when none showed."""
+    with open(path) as f:
+        return [line.split("\t")[1] for line in f.read().splitlines() if line.startswith("item")]
+
+
+def run_cases(cases, argv):
+    """Runs the cases named after QUILLON SOURCE_DIR WORK_DIR in argv (every one of `cases`
+    without names), each case(console) with a console of its own, the probe up (the console
+    finds it through TESSARAN_NODES); exits 1 when any failed."""
+    quillon, source_dir, work = argv[:3]
+    chosen = argv[3:] or [case.__name__ for case in cases]
+    known = {case.__name__: case for case in cases}
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
+    failed = []
     with Probe(source_dir, work) as probe:
-        console = Console(quillon, work, {"TESSARAN_NODES": probe.nodes})
-        try:
-            test(console)
-        finally:
-            console.stop()
+        for name in chosen:
+            folder = os.path.join(work, name)
+            os.makedirs(folder)
+            console = Console(quillon, folder, {"TESSARAN_NODES": probe.nodes})
+            started = time.time()
+            try:
+                known[name](console)
+                print("ok: %s (%.1f s)" % (name, time.time() - started))
+            except CaseFailed as problem:
+                print("FAIL: %s: %s" % (name, problem))
+                failed.append(name)
+            finally:
+                console.stop()
+    if failed:
+        print("failed: " + " ".join(failed))
+        sys.exit(1)

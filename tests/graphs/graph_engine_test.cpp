@@ -175,28 +175,43 @@ TEST_F(GraphFixture, VanishedInstanceGapsOnlyItsSeries) {
     EXPECT_TRUE(IsGap(gone[1]));
 }
 
-// A time-out breaks every line; the next answer is a new baseline, so no interval that
-// spans the failure is drawn.
-TEST_F(GraphFixture, TimeoutGivesGapAndNextAnswerIsABaseline) {
-    SetCounters(1, 0, 1000, 0);
-    PostGraph({{Instance(1), "a->b", kBytes}});
-    SetCounters(1, 0, 2000, 0);
-    Tick();
-    m_fault = [](const ksdb::NodeConfig&, const ksdb::SnmpRequest&, ksdb::SnmpAnswer& answer) {
-        answer = {KSDB_ERR_TIMEOUT, {}};
+// A time-out breaks every line, and so does a value that is no unsigned number (an INTEGER
+// -1 was read as 2^64-1); the next answer is a new baseline, so no interval that spans the
+// failure is drawn.
+TEST_F(GraphFixture, TimeoutOrNegativeValueGivesGapAndNextAnswerIsABaseline) {
+    using Fault =
+        std::function<void(const ksdb::NodeConfig&, const ksdb::SnmpRequest&, ksdb::SnmpAnswer&)>;
+    const Fault faults[] = {
+        [](const ksdb::NodeConfig&, const ksdb::SnmpRequest&, ksdb::SnmpAnswer& answer) {
+            answer = {KSDB_ERR_TIMEOUT, {}};
+        },
+        [](const ksdb::NodeConfig&, const ksdb::SnmpRequest&, ksdb::SnmpAnswer& answer) {
+            for (ksdb::SnmpVarBind& var : answer.vars) {
+                if (var.value.type == ksdb::kAsnCounter32) {
+                    var.value = ksdb::SnmpValue::Number(ksdb::kAsnInteger, -1);
+                }
+            }
+        },
     };
-    SetCounters(1, 0, 3000, 0);
-    Tick();
-    m_fault = nullptr;
-    SetCounters(1, 0, 4000, 0);
-    Tick();
-    SetCounters(1, 0, 4100, 0);
-    Tick();
-    const std::vector<double> values = Values(0);
-    ASSERT_EQ(values.size(), 3u);
-    EXPECT_EQ(values[0], 1000);
-    EXPECT_TRUE(IsGap(values[1]));
-    EXPECT_EQ(values[2], 100);
+    for (size_t graph = 0; graph < std::size(faults); ++graph) {
+        SetCounters(1, 0, 1000, 0);
+        PostGraph({{Instance(1), "a->b", kBytes}});
+        SetCounters(1, 0, 2000, 0);
+        Tick();
+        m_fault = faults[graph];
+        SetCounters(1, 0, 3000, 0);
+        Tick();
+        m_fault = nullptr;
+        SetCounters(1, 0, 4000, 0);
+        Tick();
+        SetCounters(1, 0, 4100, 0);
+        Tick();
+        const std::vector<double> values = Values(0, graph);
+        ASSERT_EQ(values.size(), 3u) << graph;
+        EXPECT_EQ(values[0], 1000) << graph;
+        EXPECT_TRUE(IsGap(values[1])) << graph;
+        EXPECT_EQ(values[2], 100) << graph;
+    }
 }
 
 TEST_F(GraphFixture, TooBigSplitsTheSeriesOverSmallerRequests) {

@@ -5,6 +5,9 @@
 #include "tests/support/input_simulator.h"
 #include "tests/support/logging_wnd.h"
 
+#include "platform/core/window_private.h"
+
+#include <QWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -151,6 +154,17 @@ TEST_F(MessageSequence, DragWithCapture) {
     EXPECT_EQ(GetCapture(), nullptr);
 }
 
+// The capturing window holds the pointer grab (under X: the button-up outside the program's
+// windows comes to it), and lets it go with the capture.
+TEST_F(MessageSequence, CaptureGrabsThePointer) {
+    child.SetCapture();
+    EXPECT_EQ(QWidget::mouseGrabber(), platform::WindowClientWidget(child.m_hWnd));
+    parent.SetCapture();
+    EXPECT_EQ(QWidget::mouseGrabber(), platform::WindowClientWidget(parent.m_hWnd));
+    ReleaseCapture();
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+}
+
 struct KeyCase {
     const char* name;
     int qtKey;
@@ -220,6 +234,33 @@ TEST_F(MessageSequence, ContextMenuKeysMakeContextMenu) {
                               menu,
                               menu,
                               {WM_SYSKEYDOWN, kParams, VK_F10, 1}});
+}
+
+// A modifier released while a popup had the keyboard sent no key-up: the next key or click
+// that comes without it sends the missing one first (after Shift+F10 and Escape the table
+// still took Shift as held).
+TEST_F(MessageSequence, ModifierReleasedElsewhereIsReleasedBeforeTheNextInput) {
+    child.SetFocus();
+    MessageLog::Clear();
+    MessageLog::Ignore({WM_SETCURSOR});
+    input::KeyPress(parent, Qt::Key_Shift, "", Qt::ShiftModifier);
+    input::KeyPress(parent, Qt::Key_Down, "", Qt::ShiftModifier);
+    input::KeyPress(parent, Qt::Key_Down);
+    input::KeyPress(parent, Qt::Key_Control, "", Qt::ControlModifier);
+    input::Press(child, 5, 5);
+    MessageLog::Ignore({});
+    const LPARAM released = LPARAM(0xC0000001);
+    EXPECT_MESSAGES(nullptr, {{WM_KEYDOWN, kParams, VK_SHIFT, 1},
+                              {WM_KEYDOWN, kParams, VK_DOWN, 1},
+                              {WM_KEYUP, kParams, VK_SHIFT, released},
+                              {WM_KEYDOWN, kParams, VK_DOWN, LPARAM(0x40000001)},
+                              {WM_KEYDOWN, kParams, VK_CONTROL, 1},
+                              {WM_KEYUP, kParams, VK_CONTROL, released},
+                              {WM_LBUTTONDOWN, kParams, MK_LBUTTON, Pt(5, 5)}});
+    EXPECT_EQ(GetKeyState(VK_SHIFT), 0);
+    EXPECT_EQ(GetKeyState(VK_CONTROL), 0);
+    input::Release(child, 5, 5);
+    input::KeyRelease(parent, Qt::Key_Down);
 }
 
 TEST_F(MessageSequence, AutoRepeatSetsThePreviousStateBit) {

@@ -3,7 +3,10 @@
 #include "platform/framework/afx.h"
 #include "platform/toolkit/platform_app.h"
 
+#include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScrollBar>
+#include <QShortcut>
 
 #include <gtest/gtest.h>
 
@@ -53,6 +56,25 @@ class MdiTest : public ::testing::Test {
             return nullptr;
         }
         return child->m_hWnd;
+    }
+
+    // Where a child stands in the MDI client.
+    static QRect Placed(HWND child) { return platform::WindowWidget(child)->geometry(); }
+    QMdiArea* Area() const {
+        return qobject_cast<QMdiArea*>(platform::WindowWidget(frame.m_hWndMDIClient));
+    }
+    HWND Active() const {
+        CMDIChildWnd* active = frame.MDIGetActive();
+        return active != nullptr ? active->m_hWnd : nullptr;
+    }
+    // Presses the client's shortcut for `keys` as the keyboard would.
+    void Shortcut(const QKeySequence& keys) {
+        for (QShortcut* shortcut : Area()->findChildren<QShortcut*>()) {
+            if (shortcut->key() == keys) {
+                emit shortcut->activated();
+            }
+        }
+        PlatformApp::PumpMessages();
     }
 
     SECMDIFrameWnd frame;
@@ -230,6 +252,159 @@ TEST_F(MdiTest, ChildMadeMinimisedIsLaidOutWhenShownNormal) {
     pane.GetWindowRect(&placed);
     child->ScreenToClient(&placed);
     EXPECT_EQ(placed, client);
+}
+
+// Each new child goes one caption lower and to the right of the active one, both ways, also
+// when the active one is maximised (it counts where it comes back to when restored), and
+// back at the corner when the next place would not fit.
+TEST_F(MdiTest, NewChildGoesOneCaptionDownAndRight) {
+    HWND first = NewChild();
+    HWND second = NewChild();
+    EXPECT_EQ(Placed(first).topLeft(), QPoint(0, 0));
+    EXPECT_EQ(Placed(second).topLeft(), QPoint(24, 24));
+    EXPECT_EQ(Placed(second).size(), QSize(600, 450)); // three quarters of 800 x 600
+    frame.MDIMaximize(CWnd::FromHandle(second));
+    HWND third = NewChild(); // maximised as the active one was: restored, it shows where
+    frame.MDIRestore(CWnd::FromHandle(third));
+    EXPECT_EQ(Placed(third).topLeft(), QPoint(48, 48));
+    struct Case {
+        QPoint active;
+        QPoint placed;
+    };
+    const Case cases[] = {
+        {{176, 126}, {200, 150}}, // ends at 800 x 600 exactly
+        {{177, 126}, {0, 0}},     // one pixel too far right
+        {{176, 127}, {0, 0}},     // one pixel too low
+    };
+    for (const Case& c : cases) {
+        frame.MDIActivate(CWnd::FromHandle(third));
+        CWnd::FromHandle(third)->MoveWindow(c.active.x(), c.active.y(), 600, 450);
+        EXPECT_EQ(Placed(NewChild()).topLeft(), c.placed) << c.active.x() << "," << c.active.y();
+    }
+}
+
+// Ctrl+F6 activates the child under the active one and sends that one to the bottom;
+// Ctrl+Shift+F6 activates the bottom one. With three children the two ways differ.
+TEST_F(MdiTest, CtrlF6AndCtrlShiftF6GoOppositeWays) {
+    const HWND a = NewChild();
+    const HWND b = NewChild();
+    const HWND c = NewChild();
+    struct Step {
+        QKeySequence keys;
+        HWND active;
+    };
+    const Step steps[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_F6), b},             // z-order c b a -> b a c
+        {QKeySequence(Qt::CTRL | Qt::Key_F6), a},             // -> a c b
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), b}, // the bottom one
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), c},
+    };
+    ASSERT_EQ(Active(), c);
+    for (const Step& step : steps) {
+        Shortcut(step.keys);
+        EXPECT_EQ(Active(), step.active) << step.keys.toString().toStdString();
+    }
+}
+
+// Cascaded, eleven children fit in one diagonal: each caption shows, and the active one
+// ends last, in front, one step from the one before it in both directions.
+TEST_F(MdiTest, CascadeEndsWithTheActiveChildInFront) {
+    std::vector<HWND> children;
+    for (int i = 0; i < 11; ++i) {
+        children.push_back(NewChild());
+    }
+    frame.MDIActivate(CWnd::FromHandle(children[4]));
+    frame.MDIMaximize(CWnd::FromHandle(children[4]));
+    frame.MDICascade();
+    const std::vector<HWND> order = frame.MDIGetChildren();
+    ASSERT_EQ(order.size(), 11u);
+    EXPECT_EQ(order.front(), children[4]);
+    EXPECT_EQ(Active(), children[4]);
+    EXPECT_FALSE(IsZoomed(children[4]));
+    EXPECT_EQ(Placed(order[0]).topLeft(), Placed(order[1]).topLeft() + QPoint(24, 24));
+    EXPECT_EQ(Placed(order[0]).topLeft(), QPoint(240, 240));
+    EXPECT_EQ(Placed(order[10]).topLeft(), QPoint(0, 0));
+    for (size_t i = 0; i < order.size(); ++i) {
+        const QPoint caption = Placed(order[i]).topLeft() + QPoint(10, 10);
+        for (size_t above = 0; above < i; ++above) {
+            EXPECT_FALSE(Placed(order[above]).contains(caption)) << i << " under " << above;
+        }
+    }
+}
+
+// A minimised active child gives activation to the one active before it; the icons sit
+// side by side, and Arrange Icons puts them in a row in front of a window covering them.
+TEST_F(MdiTest, MinimisedChildrenLeaveActivationAndStayInSight) {
+    HWND cover = NewChild();
+    HWND first = NewChild();
+    HWND second = NewChild();
+    ShowWindow(second, SW_MINIMIZE);
+    PlatformApp::PumpMessages();
+    EXPECT_EQ(Active(), first);
+    EXPECT_NE(Area()->activeSubWindow(), platform::WindowWidget(second));
+    ShowWindow(first, SW_MINIMIZE);
+    PlatformApp::PumpMessages();
+    EXPECT_EQ(Active(), cover);
+    EXPECT_FALSE(Placed(first).intersects(Placed(second)));
+    CWnd::FromHandle(cover)->MoveWindow(0, 0, 800, 600);
+    frame.MDIIconArrange();
+    const std::vector<HWND> order = frame.MDIGetChildren();
+    EXPECT_EQ(order.back(), cover);
+    EXPECT_EQ(Placed(first).left(), 0);
+    EXPECT_EQ(Placed(second).left(), Placed(first).right() + 1);
+    EXPECT_EQ(Placed(second).bottom(), Area()->viewport()->height() - 1);
+}
+
+// Children past the edges of the area are reached by its scroll bars, both ways.
+TEST_F(MdiTest, AreaScrollsToChildrenPastItsEdges) {
+    HWND child = NewChild();
+    CWnd::FromHandle(child)->MoveWindow(700, 550, 300, 200);
+    PlatformApp::PumpMessages();
+    QMdiArea* area = Area();
+    for (QScrollBar* bar : {area->horizontalScrollBar(), area->verticalScrollBar()}) {
+        EXPECT_TRUE(bar->isVisible());
+        EXPECT_GT(bar->maximum(), 0);
+    }
+    CWnd::FromHandle(child)->MoveWindow(10, 10, 300, 200);
+    PlatformApp::PumpMessages();
+    EXPECT_FALSE(area->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(area->verticalScrollBar()->isVisible());
+}
+
+// Past nine children the Window menu ends with "More Windows...", the active child taking
+// the ninth place when it is later, checked wherever it is listed.
+TEST_F(MdiTest, MoreWindowsListsEveryChild) {
+    HMENU bar = CreateMenu();
+    HMENU window = CreatePopupMenu();
+    AppendMenu(window, MF_STRING, ID_WINDOW_CASCADE, "&Cascade");
+    AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(window), "&Window");
+    ASSERT_TRUE(SetMenu(frame.m_hWnd, bar));
+    frame.MDISetMenu(window);
+    std::vector<HWND> children;
+    for (int i = 0; i < 11; ++i) {
+        children.push_back(NewChild());
+        CWnd::FromHandle(children.back())->SetWindowText(("w" + std::to_string(i)).c_str());
+    }
+    auto text = [window](int position) {
+        char shown[64] = "";
+        GetMenuString(window, UINT(position), shown, sizeof shown, MF_BYPOSITION);
+        return std::string(shown);
+    };
+    frame.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(window), 0);
+    ASSERT_EQ(GetMenuItemCount(window), 12); // Cascade, separator, nine, More Windows...
+    EXPECT_EQ(text(2), "&1 w0");
+    EXPECT_EQ(text(10), "&9 w10");
+    EXPECT_TRUE(GetMenuState(window, 10, MF_BYPOSITION) & MF_CHECKED);
+    EXPECT_EQ(text(11), "&More Windows...");
+
+    EXPECT_EQ(GetMenuItemID(window, 11), UINT(AFX_IDM_FIRST_MDICHILD + 9));
+    frame.MDIActivate(CWnd::FromHandle(children[2]));
+    frame.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(window), 0);
+    EXPECT_EQ(text(10), "&9 w8");
+    EXPECT_TRUE(GetMenuState(window, 4, MF_BYPOSITION) & MF_CHECKED); // "&3 w2"
+    EXPECT_FALSE(GetMenuState(window, 10, MF_BYPOSITION) & MF_CHECKED);
+    SetMenu(frame.m_hWnd, nullptr);
+    DestroyMenu(bar);
 }
 
 TEST(MdiClassTest, RunTimeClassesNameTheirBases) {

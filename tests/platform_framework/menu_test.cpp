@@ -1,12 +1,18 @@
 // Menus: the handle model, and tracked popups answered by the scripted hook.
 #include "framework_test_util.h"
+#include "platform/core/window_private.h"
 #include "platform/framework/afx.h"
 #include "platform/framework/menu.h"
 #include "platform/toolkit/platform_app.h"
 #include "platform/toolkit/scripted_ui.h"
 #include "tests/support/logging_wnd.h"
 
+#include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 
 #include <gtest/gtest.h>
 
@@ -208,6 +214,94 @@ TEST_F(TrackMenuTest, BadMenuOrOwnerFails) {
     EXPECT_FALSE(TrackPopupMenu(stale, 0, 0, 0, 0, owner.m_hWnd, nullptr));
     EXPECT_FALSE(TrackPopupMenu(popup, 0, 0, 0, 0, nullptr, nullptr));
     EXPECT_TRUE(platform::OfferedMenus().empty());
+}
+
+} // namespace
+
+namespace {
+
+// A frame with a menu bar and a focused window in a child frame, as the console has them.
+class MenuBarModeTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(frame.Create(nullptr, "Quillon", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                 CRect(0, 0, 400, 300)));
+        bar = CreateMenu();
+        AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(MakeFileMenu()), "&File");
+        ASSERT_TRUE(SetMenu(frame.m_hWnd, bar));
+        auto* child = new SECWorksheet;
+        ASSERT_TRUE(child->Create(nullptr, "child", WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW,
+                                  CFrameWnd::rectDefault, &frame));
+        ASSERT_TRUE(focus.CreateChild(child, 1, CRect(0, 0, 50, 50)));
+        focus.SetFocus();
+        PlatformApp::PumpMessages();
+        MessageLog::Clear();
+    }
+    void TearDown() override {
+        SetMenu(frame.m_hWnd, nullptr);
+        DestroyMenu(bar);
+        frame.DestroyWindow();
+        PlatformApp::PumpMessages();
+        MessageLog::Clear();
+    }
+    QMenuBar* Bar() const {
+        return qobject_cast<QMainWindow*>(platform::WindowWidget(frame.m_hWnd))->menuBar();
+    }
+    // A key pressed and released where the keyboard is (an open popup has it), as Qt
+    // delivers it.
+    static void Key(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QWidget* popup = QApplication::activePopupWidget();
+            QKeyEvent event(type, qtKey, modifiers);
+            QApplication::sendEvent(popup != nullptr ? popup : QApplication::focusWidget(), &event);
+            PlatformApp::PumpMessages();
+        }
+    }
+    // Pixels of the first title in the highlight colour.
+    int Highlighted() const {
+        const QImage shown = Bar()->grab().toImage();
+        const QRect title = Bar()->actionGeometry(Bar()->actions().first());
+        const QRgb highlight = Bar()->palette().color(QPalette::Highlight).rgb();
+        int count = 0;
+        for (int y = title.top(); y <= title.bottom(); ++y) {
+            for (int x = title.left(); x <= title.right(); ++x) {
+                count += shown.pixel(x, y) == highlight ? 1 : 0;
+            }
+        }
+        return count;
+    }
+
+    SECMDIFrameWnd frame;
+    HMENU bar = nullptr;
+    LoggingWnd focus;
+};
+
+// F10 opens the menu bar's first popup; Escape closes it and leaves the bar with the
+// keyboard, its title shown highlighted; F10 there gives the keyboard back, Shift+F10 also
+// makes the focus window's context menu.
+TEST_F(MenuBarModeTest, F10OpensTheMenuBarAndLeavesItVisibly) {
+    QWidget* window = platform::WindowClientWidget(focus.m_hWnd);
+    ASSERT_TRUE(window->hasFocus());
+    EXPECT_EQ(Highlighted(), 0);
+    Key(Qt::Key_F10);
+    auto* shown = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown, Bar()->actions().first()->menu());
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_TRUE(Bar()->hasFocus());
+    EXPECT_GT(Highlighted(), 0);
+    Key(Qt::Key_F10);
+    EXPECT_TRUE(window->hasFocus());
+    EXPECT_EQ(Highlighted(), 0);
+
+    Key(Qt::Key_F10);
+    Key(Qt::Key_Escape);
+    ASSERT_TRUE(Bar()->hasFocus());
+    MessageLog::Clear();
+    Key(Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_TRUE(window->hasFocus());
+    EXPECT_EQ(Received(focus.m_hWnd, WM_CONTEXTMENU).size(), 1u);
 }
 
 } // namespace

@@ -272,8 +272,7 @@ def main():
             check_buckets(values)
         check_exceptions(probe.agent(), mibs, values, probe)
     finally:
-        probe.process.terminate()
-        probe.process.wait(10)
+        probe.stop()
         if veth:
             veth.remove()
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -41,13 +42,42 @@ TEST(ProbeOptions, NumbersAreReadWholeAndWithinRange) {
     EXPECT_EQ(ParseError({"-r", "f", "--if-index", "-1"}), "--if-index: \"-1\" " + notNumber);
     EXPECT_EQ(ParseError({"-r", "f", "--table-size", "18446744073709551621"}),
               "--table-size: \"18446744073709551621\" is out of range 1 to 4294967294");
-    EXPECT_EQ(ParseError({"-r", "f", "--table-size", "4294967296"}),
-              "--table-size: \"4294967296\" is out of range 1 to 4294967294");
-    EXPECT_EQ(ParseError({"-r", "f", "--port", "4294984467"}),
-              "--port: \"4294984467\" is out of range 1 to 65535");
-    EXPECT_EQ(ParseError({"-r", "f", "--port", "0"}), "--port: \"0\" is out of range 1 to 65535");
+}
 
+// Each numeric option at both ends of its range and one step beyond each.
+TEST(ProbeOptions, EveryRangeHoldsBothEndsOnly) {
+    struct Range {
+        const char* option;
+        const char* low;
+        const char* high;
+        const char* below;
+        const char* above;
+        const char* range;
+    };
+    const Range ranges[] = {
+        {"--port", "1", "65535", "0", "65536", "1 to 65535"},
+        {"--table-size", "1", "4294967294", "0", "4294967295", "1 to 4294967294"},
+        {"--if-index", "1", "2147483647", "0", "2147483648", "1 to 2147483647"},
+    };
+    for (const Range& range : ranges) {
+        for (const char* value : {range.low, range.high}) {
+            EXPECT_EQ(ParseError({"-r", "f", range.option, value}), "") << range.option << value;
+        }
+        for (const char* value : {range.below, range.above}) {
+            EXPECT_EQ(ParseError({"-r", "f", range.option, value}),
+                      std::string(range.option) + ": \"" + value + "\" is out of range " +
+                          range.range);
+        }
+    }
     ProbeOptions options;
+    EXPECT_EQ(Parse({"-r", "f", "--table-size", "1", "--port", "1", "--if-index", "1", "--owner",
+                     std::string(127, 'o').c_str()},
+                    options),
+              "");
+    EXPECT_EQ(options.tableSize, 1u);
+    EXPECT_EQ(options.port, 1);
+    EXPECT_EQ(options.ifIndex, 1u);
+    EXPECT_EQ(options.owner.size(), 127u);
     EXPECT_EQ(Parse({"-r", "f", "--table-size", "4294967294", "--port", "65535", "--if-index",
                      "2147483647"},
                     options),
@@ -66,6 +96,9 @@ TEST(ProbeOptions, RefusalsNameTheOptionAndReason) {
               "--owner: \"" + std::string(128, 'o') + "\" is longer than 127 characters");
     EXPECT_EQ(ParseError({"--size", "3"}), "--size: no such option (--help lists them)");
     EXPECT_EQ(ParseError({"-r"}), "-r: a value is missing");
+    EXPECT_EQ(ParseError({"-i", ""}), "-i: \"\" is empty: an interface needs a name");
+    EXPECT_EQ(ParseError({"--config", ""}), "--config: \"\" is empty: name a file");
+    EXPECT_EQ(ParseError({"-r", ""}), "-r: \"\" is empty: name a file");
     EXPECT_EQ(ParseError({"-r", "f", "-i", "eth0"}),
               "-r and -i: a file and an interface cannot be counted together");
     EXPECT_EQ(ParseError({"-i", "eth0", "--fast"}),
@@ -82,9 +115,10 @@ TEST(ProbeOptions, RefusalsNameTheOptionAndReason) {
 
 TEST(ProbeOptions, UsageDescribesEveryOption) {
     const std::string usage = probe::ProbeUsage();
-    for (const char* option : {"-i IFACE", "-r FILE", "--fast", "--config FILE", "--address A",
-                               "--port N", "--table-size N", "--fcs", "--short-frames",
-                               "--if-index N", "--owner TEXT", "--help", "--version"}) {
+    for (const char* option :
+         {"-i IFACE", "-r FILE", "--fast", "--config FILE", "--address A", "--port N",
+          "--table-size N", "--fcs", "--short-frames", "--if-index N", "--owner TEXT",
+          "--check-config", "--help", "--version"}) {
         EXPECT_NE(usage.find("  " + std::string(option)), std::string::npos) << option;
     }
 }
@@ -131,6 +165,83 @@ TEST(ProbeConfig, ShippedFileKeepsToLoopback) {
     ASSERT_TRUE(probe::ReadProbeConfig(SHIPPED_CONFIG, config, error)) << error;
     EXPECT_EQ(probe::TransportList(config.listen), "udp:127.0.0.1:1161");
     EXPECT_EQ(probe::AccessLines(config), probe::AccessLines(probe::DefaultProbeConfig()));
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += (text.empty() ? "" : ",") + line;
+    }
+    return text;
+}
+
+// The configuration's syntax and the edges of its ranges: each text gives either its error
+// or, read through `field`, the value expected.
+TEST(ProbeConfig, SyntaxAndRanges) {
+    using Field = std::function<std::string(const ProbeConfig&)>;
+    const Field contact = [](const ProbeConfig& c) { return c.contact; };
+    const Field location = [](const ProbeConfig& c) { return c.location; };
+    const Field access = [](const ProbeConfig& c) { return Joined(probe::AccessLines(c)); };
+    const Field listen = [](const ProbeConfig& c) { return probe::TransportList(c.listen); };
+    const Field interfaces = [](const ProbeConfig& c) { return Joined(c.interfaces); };
+    const std::string user = "user mon SHA-256 authpass1 AES ";
+    const std::string created = "createUser mon SHA-256 authpass1 AES ";
+    struct Case {
+        std::string text;
+        std::string error; // empty: accepted
+        Field field;
+        std::string value;
+    };
+    const Case cases[] = {
+        {"contact \"NOC desk #3\"", "", contact, "NOC desk #3"},
+        {"contact NOC desk #3", "", contact, "NOC desk"},
+        {"location \"rack \\\"4\\\" \\\\ left\"", "", location, "rack \"4\" \\ left"},
+        {"location  two   words  ", "", location, "two words"},
+        {user + "privpass1#x", "", access, created + "privpass1#x,rwuser mon priv"},
+        {"# interface eth8\n  #interface eth9\ninterface eth0 #eth1", "", interfaces, "eth0"},
+        {"contact \"open", "line 1: a quote is not closed", nullptr, ""},
+        {"contact \"a\"b", "line 1: a closing quote is followed by more than a blank", nullptr, ""},
+        {"interface \"\"", "line 1: interface: the name is empty", nullptr, ""},
+        {"community \"a b\" 10.0.0.0/8", "line 1: community: \"a b\" holds a blank", nullptr, ""},
+        {"listen 127.0.0.1:1161", "", listen, "udp:127.0.0.1:1161"},
+        {"listen 127.0.0.1:1161\nlisten 127.0.0.1:1161",
+         "line 2: listen: \"127.0.0.1:1161\" is named twice (line 1 too)", nullptr, ""},
+        {"listen 127.0.0.1:1\nlisten [::1]:65535\nlisten 127.0.0.1:1",
+         "line 3: listen: \"127.0.0.1:1\" is named twice (line 1 too)", nullptr, ""},
+        {"listen 127.0.0.1:1\nlisten [::1]:65535", "", listen, "udp:127.0.0.1:1,udp6:[::1]:65535"},
+        {"listen 127.0.0.1:0",
+         "line 1: listen: \"127.0.0.1:0\" has a port that is out of range 1 to 65535", nullptr, ""},
+        {"community ops 0.0.0.0/0 ::/0", "", access,
+         "rwcommunity ops 0.0.0.0/0,rwcommunity6 ops ::/0"},
+        {"community ops 10.0.0.1/32 ::1/128", "", access,
+         "rwcommunity ops 10.0.0.1/32,rwcommunity6 ops ::1/128"},
+        {"community ops ::/129",
+         "line 1: community: \"::/129\" is not a network (ADDRESS or ADDRESS/BITS)", nullptr, ""},
+        {user + "12345678", "", access, created + "12345678,rwuser mon priv"},
+        {user + "1234567", "line 1: user: passphrases need at least 8 characters", nullptr, ""},
+        {"contact " + std::string(255, 'c'), "", contact, std::string(255, 'c')},
+        {"contact " + std::string(256, 'c'), "line 1: contact: is longer than 255 characters",
+         nullptr, ""},
+    };
+    for (const Case& c : cases) {
+        ProbeConfig config;
+        std::string error;
+        const bool accepted = probe::ParseProbeConfig(c.text + "\n", config, error);
+        EXPECT_EQ(accepted ? "" : error, c.error) << c.text;
+        if (accepted && c.field) {
+            EXPECT_EQ(c.field(config), c.value) << c.text;
+        }
+    }
+}
+
+TEST(ProbeConfig, AFolderIsNoConfigurationFile) {
+    ProbeConfig config;
+    std::string error;
+    const std::string folder = testing::TempDir();
+    EXPECT_FALSE(probe::ReadProbeConfig(folder, config, error));
+    EXPECT_EQ(error, folder + ": is a folder, not a configuration file");
+    EXPECT_FALSE(probe::ReadProbeConfig(folder + "/no-such-file.conf", config, error));
+    EXPECT_EQ(error, folder + "/no-such-file.conf: cannot be read: No such file or directory");
 }
 
 TEST(ProbeConfig, RefusalsNameTheLineAndReason) {

@@ -237,6 +237,33 @@ TEST_F(TableInputTest, TabStepsOverHiddenColumnsAndKeepsTheView) {
     EXPECT_EQ(SelectedRows(), (std::vector<int>{1}));
 }
 
+// Shift held over arrow presses selects from the row focused when Shift went down to the
+// new focus row, clamped at both ends of the table; after Shift's release a press selects
+// the one row it lands on.
+TEST_F(TableInputTest, ShiftWithArrowsSelectsFromTheAnchor) {
+    struct Case {
+        int clicked;
+        UINT arrow;
+        std::vector<int> selected;
+    };
+    const Case cases[] = {
+        {2, VK_DOWN, {2, 3, 4}},
+        {5, VK_UP, {3, 4, 5}},
+        {1, VK_UP, {0, 1}},
+        {10, VK_DOWN, {10, 11}},
+    };
+    for (const Case& c : cases) {
+        Click(CellCenter(c.clicked, kSource));
+        Key(VK_SHIFT);
+        Key(c.arrow);
+        Key(c.arrow);
+        EXPECT_EQ(SelectedRows(), c.selected) << c.clicked;
+        table->SendMessage(WM_KEYUP, VK_SHIFT, 1);
+        Key(c.arrow);
+        EXPECT_EQ(SelectedRows().size(), 1u) << c.clicked;
+    }
+}
+
 // Deleting rows and columns keeps the first row and column shown inside the table, and moves
 // a focus at or after the deleted place onto it; a focus before it stays.
 TEST_F(TableInputTest, DeletionsKeepTopRowLeftColumnAndFocusInside) {

@@ -3,6 +3,7 @@
 #include "host/console/quillon_frame.h"
 #include "host/console/script/script_runner.h"
 #include "platform/framework/menu.h"
+#include "platform/toolkit/scripted_ui.h"
 
 #include <fstream>
 
@@ -54,10 +55,30 @@ Outcome DumpMenuBar(QuillonFrame& frame, const Args& args) {
     return out ? Outcome{} : ScriptRunner::Failed("cannot write " + args[0]);
 }
 
+// The popup menu on screen, one line an item: item, text, enabled|grayed and "checked"
+// when it is; separators as "separator". An empty file when no popup shows.
+Outcome DumpPopup(const Args& args) {
+    if (args.size() != 1) {
+        return ScriptRunner::Failed("usage: dump-popup FILE");
+    }
+    std::ofstream out(args[0]);
+    for (const platform::OfferedMenuItem& item : platform::ShownPopupItems()) {
+        if (item.state & MF_SEPARATOR) {
+            out << "separator\n";
+            continue;
+        }
+        out << "item\t" << item.text << '\t'
+            << (item.state & (MF_GRAYED | MF_DISABLED) ? "grayed" : "enabled")
+            << (item.state & MF_CHECKED ? "\tchecked" : "") << '\n';
+    }
+    return out ? Outcome{} : ScriptRunner::Failed("cannot write " + args[0]);
+}
+
 } // namespace
 
 void AddMenuCommands(ScriptRunner& runner, QuillonFrame& frame) {
     runner.AddCommand(
         "dump-menu-bar", [&frame](const Args& args) { return DumpMenuBar(frame, args); },
         ScriptRunner::Kind::Observes);
+    runner.AddCommand("dump-popup", DumpPopup, ScriptRunner::Kind::Observes);
 }
