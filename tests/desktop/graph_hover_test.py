@@ -7,7 +7,7 @@ usage: graph_hover_test.py QUILLON SOURCE_DIR WORK_DIR
 """
 import sys
 
-from desktop import fail, run
+from desktop import fail, run_cases
 
 # Utilization, Packets, Bytes and Errors of five rows: tiled with the node window and the
 # Nodes window, each graph's legends are elided.
@@ -53,10 +53,7 @@ def hover(c):
         fail("the console's run: %s" % c.log())
 
 
-def main():
-    run(hover, *sys.argv[1:4])
-    print("ok: an elided legend's whole text in a tooltip under the pointer")
-
+CASES = [hover]
 
 if __name__ == "__main__":
-    main()
+    run_cases(CASES, sys.argv[1:])
