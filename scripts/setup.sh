@@ -7,7 +7,8 @@ packages=(
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
   libsnmp-dev snmp snmpsim
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  ieee-data gettext python3 fonts-dejavu-core fonts-wqy-zenhei xvfb xauth xdotool openbox
+  ieee-data gettext python3 fonts-dejavu-core fonts-wqy-zenhei qt6-translations-l10n
+  xvfb xauth xdotool openbox
   libmuparser-dev libpcap-dev clang libclang-rt-14-dev tshark python3-scapy iproute2
   dpkg-dev file lintian adduser debhelper debootstrap
 )

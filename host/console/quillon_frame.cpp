@@ -4,12 +4,11 @@
 #include "host/console/node_window.h"
 #include "host/console/plugin_host.h"
 #include "host/console/plugin_pool.h"
-#include "host/console/save_dialog.h"
 #include "hostapi/ksmem32.h"
 #include "hostapi/tessaran_ids.h"
 #include "platform/framework/menu.h"
+#include "platform/toolkit/save_file_dialog.h"
 
-#include <fstream>
 #include <utility>
 
 namespace {
@@ -253,18 +252,12 @@ void QuillonFrame::OnExportCsv() {
                    Localize("Export table"), MB_OK);
         return;
     }
-    const std::string path =
-        AskSaveFileName(Localize("Export table as CSV"), Localize("CSV files (*.csv)"), ".csv");
-    if (path.empty()) {
-        return;
-    }
-    // Binary, so that the CSV's CRLF line ends are written as they are.
-    std::ofstream out(path, std::ios::binary);
-    out << table.Csv();
-    out.close();
-    if (!out) {
-        MessageBox((Localize("Cannot write ") + path).c_str(), Localize("Export table"),
-                   MB_OK | MB_ICONSTOP);
+    const std::string path = platform::AskSaveFileName(
+        nullptr, {Localize("Export table as CSV"), "", Localize("CSV files (*.csv)"), "csv"});
+    std::string reason;
+    if (!path.empty() && !platform::WriteWholeFile(path, table.Csv(), reason)) {
+        MessageBox((Localize("Cannot write ") + path + ": " + reason).c_str(),
+                   Localize("Export table"), MB_OK | MB_ICONSTOP);
     }
 }
 

@@ -64,7 +64,7 @@ class QuillonFrame : public SECMDIFrameWnd {
     afx_msg void OnOpenNode(UINT id);
     afx_msg void OnHostCommand(UINT id);
     afx_msg void OnPluginCommand(UINT id);
-    // File > Export table as CSV: asks for a file (save_dialog.h) and writes the Matrix
+    // File > Export table as CSV: asks for a file (save_file_dialog.h) and writes the Matrix
     // table there (TableDriver::Csv); a failure is told in a message box.
     afx_msg void OnExportCsv();
     afx_msg void OnExit();

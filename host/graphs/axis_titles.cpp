@@ -47,15 +47,15 @@ QString CountedWordOf(const std::string& compact) {
     return QString::fromStdString(column);
 }
 
-QString CountsTitle(const QStringList& words, unsigned intervalMs) {
+ValueAxisTitles CountsTitles(const QStringList& words, unsigned intervalMs) {
     const QString seconds = QString::number(intervalMs / 1000.0, 'g', 6);
-    return QString::fromUtf8(Localize("%1 per %2 s"))
-        .arg(words.join(QString::fromUtf8(Localize(" and "))), seconds);
+    const QString counted = words.join(QString::fromUtf8(Localize(" and ")));
+    return {QString::fromUtf8(Localize("%1 per %2 s")).arg(counted, seconds), counted};
 }
 
 } // namespace
 
-QString ValueAxisTitle(const std::vector<std::string>& expressions, unsigned intervalMs) {
+ValueAxisTitles ValueAxisTitle(const std::vector<std::string>& expressions, unsigned intervalMs) {
     int percentages = 0;
     QStringList words;
     for (const std::string& expression : expressions) {
@@ -72,8 +72,10 @@ QString ValueAxisTitle(const std::vector<std::string>& expressions, unsigned int
     if (expressions.empty() || (percentages > 0 && !words.isEmpty())) {
         return {};
     }
-    return percentages > 0 ? QString::fromUtf8(Localize("Per cent"))
-                           : CountsTitle(words, intervalMs);
+    if (percentages > 0) {
+        return {QString::fromUtf8(Localize("Per cent")), QString::fromUtf8(Localize("%"))};
+    }
+    return CountsTitles(words, intervalMs);
 }
 
 QString TimeAxisTitle() {

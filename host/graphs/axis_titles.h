@@ -16,5 +16,11 @@
 #include <string>
 #include <vector>
 
-QString ValueAxisTitle(const std::vector<std::string>& expressions, unsigned intervalMs);
+// The title whole ("Bytes per 5 s", "Per cent") and brief, for a small chart ("Bytes", "%").
+struct ValueAxisTitles {
+    QString full;
+    QString brief;
+};
+
+ValueAxisTitles ValueAxisTitle(const std::vector<std::string>& expressions, unsigned intervalMs);
 QString TimeAxisTitle();

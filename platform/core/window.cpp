@@ -2,6 +2,7 @@
 // and texts.
 #include "platform/core/window_internal.h"
 
+#include "platform/core/qt_translations.h"
 #include "platform/core/win32_user.h"
 
 #include <QApplication>
@@ -211,6 +212,7 @@ void CreateApplication(int& argc, char** argv) {
         return;
     }
     new QApplication(argc, argv);
+    LoadQtTranslations();
     FollowQtFocus();
     std::atexit(MarkApplicationEnded);
     qAddPostRoutine(MarkApplicationEnded);

@@ -295,7 +295,7 @@ TEST_F(GraphFixture, ChartSavesPngAndCsv) {
     Tick();
 
     const std::string csv = testing::TempDir() + "graph.csv";
-    ASSERT_TRUE(widget->SaveCsv(QString::fromStdString(csv)));
+    ASSERT_TRUE(widget->Save(csv, GraphChart::SaveFormat::Csv));
     std::ifstream in(csv);
     std::stringstream text;
     text << in.rdbuf();
@@ -304,7 +304,7 @@ TEST_F(GraphFixture, ChartSavesPngAndCsv) {
     EXPECT_NE(lines.find("Z,2000,\n"), std::string::npos) << lines;
 
     const std::string png = testing::TempDir() + "graph.png";
-    ASSERT_TRUE(widget->SavePng(QString::fromStdString(png)));
+    ASSERT_TRUE(widget->Save(png, GraphChart::SaveFormat::Png));
     QImage image(QString::fromStdString(png));
     EXPECT_EQ(image.size(), QSize(320, 200));
 }

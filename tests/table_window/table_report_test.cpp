@@ -5,6 +5,7 @@
 #include "tests/table_window/table_fixture.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -136,4 +137,10 @@ TEST_F(TableWindowTest, HostDriverExportsTheTableAsCsv) {
                             "Destination address\r\n"
                             "2,d,e,300,3,,D,E\r\n"
                             "1,\"Acme, Inc\",\"say \"\"hi\"\"\",20,2,0,A,C\r\n");
+    // The hidden columns' titles in the language of the titles: one language per title.
+    setenv("LANGUAGE", "zh_CN", 1);
+    const std::string titles = driver.Csv().substr(0, driver.Csv().find('\r'));
+    unsetenv("LANGUAGE");
+    EXPECT_EQ(titles.substr(titles.find("Errors,")),
+              "Errors,Source（物理地址）,Destination（物理地址）");
 }

@@ -5,6 +5,8 @@
 #include "platform/framework/mdi_child_wnd.h"
 #include "platform/framework/sec_tab_wnd.h"
 
+#include <QToolTip>
+
 #include <cstdio>
 #include <fstream>
 
@@ -77,6 +79,41 @@ ScriptRunner::Outcome DumpGraphs(const GraphEngine& engine, const std::vector<st
     return out ? ScriptRunner::Outcome{} : ScriptRunner::Failed("cannot write " + args[0]);
 }
 
+// Per series of every open graph whose chart shows: where its legend's label shows on the
+// screen, the label as shown and the whole legend.
+void WriteLegends(const LiveGraph& graph, int number, std::ostream& out) {
+    const GraphChart* chart = graph.Chart();
+    for (int series = 0; chart && chart->isVisible() && series < graph.History().SeriesCount();
+         ++series) {
+        const QRect rect = chart->LegendRect(series);
+        const QPoint at = chart->mapToGlobal(rect.topLeft());
+        out << "legend\t" << number << '\t' << series << '\t' << at.x() << '\t' << at.y() << '\t'
+            << rect.width() << '\t' << rect.height() << '\t'
+            << chart->LegendLabel(series).toStdString() << '\t'
+            << chart->LegendToolTip(series).toStdString() << '\n';
+    }
+}
+
+ScriptRunner::Outcome DumpLegends(const GraphEngine& engine, const std::vector<std::string>& args) {
+    if (args.size() != 1) {
+        return ScriptRunner::Failed("usage: dump-legends FILE");
+    }
+    std::ofstream out(args[0]);
+    for (size_t graph = 0; graph < engine.Graphs().size(); ++graph) {
+        WriteLegends(*engine.Graphs()[graph], static_cast<int>(graph), out);
+    }
+    return out ? ScriptRunner::Outcome{} : ScriptRunner::Failed("cannot write " + args[0]);
+}
+
+ScriptRunner::Outcome DumpToolTip(const std::vector<std::string>& args) {
+    if (args.size() != 1) {
+        return ScriptRunner::Failed("usage: dump-tooltip FILE");
+    }
+    std::ofstream out(args[0]);
+    out << (QToolTip::isVisible() ? "tooltip\t" + QToolTip::text().toStdString() : "none") << '\n';
+    return out ? ScriptRunner::Outcome{} : ScriptRunner::Failed("cannot write " + args[0]);
+}
+
 // The active multi-document child's tab window (pane 59648) activates the tab, telling
 // the frame as a click on it would.
 ScriptRunner::Outcome Tab(QuillonFrame& frame, const std::vector<std::string>& args) {
@@ -106,5 +143,9 @@ void AddGraphCommands(ScriptRunner& runner, QuillonFrame& frame, const GraphEngi
     runner.AddCommand(
         "dump-graphs", [&engine](const auto& args) { return DumpGraphs(engine, args); },
         ScriptRunner::Kind::Observes);
+    runner.AddCommand(
+        "dump-legends", [&engine](const auto& args) { return DumpLegends(engine, args); },
+        ScriptRunner::Kind::Observes);
+    runner.AddCommand("dump-tooltip", DumpToolTip, ScriptRunner::Kind::Observes);
     runner.AddCommand("tab", [&frame](const auto& args) { return Tab(frame, args); });
 }

@@ -11,6 +11,8 @@
 
 namespace {
 
+// Added to a hidden column's title, in the language of the title (Localize's rule, which
+// the plug-in's titles follow too).
 const char kHiddenTitleSuffix[] = " address";
 
 std::string CsvField(const std::string& text) {
@@ -99,7 +101,7 @@ std::string TableDriver::Csv() const {
     for (int column = 0; column < static_cast<int>(titles.size()); ++column) {
         if (std::find(order.begin(), order.begin() + shown, column) == order.begin() + shown) {
             order.push_back(column);
-            titles[column] += kHiddenTitleSuffix;
+            titles[column] += Localize(kHiddenTitleSuffix);
         }
     }
     std::string csv = CsvRecord(titles, order);
