@@ -49,6 +49,8 @@ void ResizeBackingImage(WindowRecord* record);
 // goes, caption included, as on Windows; its size is the client's.
 void PlaceWidget(QWidget* widget, const RECT& rect, bool moved);
 void ReleaseBackingImage(WindowRecord* record);
+// Makes the image of a window whose image was released, before it paints.
+void EnsureBackingImage(WindowRecord* record);
 int DeliverPaints();
 bool HasPendingPaints();
 // Sends WM_PAINT now if the window is shown and invalid; answers whether it did.

@@ -52,6 +52,7 @@ struct WindowRecord {
     QPointer<QWidget> widget;
     QPointer<QWidget> client;
     QImage image;
+    bool imageReleased = false; // given back while nothing of the window showed
     QRegion invalid;
     QRegion unflushed; // drawn into the image, not yet put on screen
     bool erasePending = false;
@@ -76,6 +77,10 @@ QImage* WindowImage(HWND hWnd);
 // next frame. Frames come at most every kFrameMs, however many flushes arrive between them.
 void FlushWindow(HWND hWnd, const QRect& dirty);
 constexpr int kFrameMs = 16;
+// Soon, once Qt has stacked and shown the windows anew: every window that nothing of shows
+// gives its backing image back (see paint.cpp). Called when the frontmost or minimised
+// multi-document children change.
+void ScheduleReleaseOfCoveredImages();
 
 // A native widget's geometry changed under Qt: take it as the window's rectangle, sending
 // WM_SIZE/WM_MOVE when they changed.

@@ -69,6 +69,7 @@ void TellMinimised(HWND child) {
 void FollowWindowState(QMdiSubWindow* window, HWND child) {
     QObject::connect(window, &QMdiSubWindow::windowStateChanged, window,
                      [child](Qt::WindowStates was, Qt::WindowStates state) {
+                         platform::ScheduleReleaseOfCoveredImages();
                          if ((state & Qt::WindowMinimized) && !(was & Qt::WindowMinimized)) {
                              TellMinimised(child);
                          }

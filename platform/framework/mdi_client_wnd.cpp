@@ -108,8 +108,10 @@ void CMDIClientWnd::PostNcDestroy() {
 }
 
 // Qt reports NULL when the whole program loses activation; an MDI client keeps its active
-// child then, as on Windows.
+// child then, as on Windows. The child in front changed: the windows it now covers give
+// their images back.
 void CMDIClientWnd::OnSubWindowActivated(QMdiSubWindow* window) {
+    platform::ScheduleReleaseOfCoveredImages();
     HWND child = window == nullptr ? nullptr : platform::WindowFromWidget(window);
     if (child != nullptr && IsChildOfThis(child)) {
         Activate(child);

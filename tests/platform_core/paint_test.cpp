@@ -181,6 +181,8 @@ TEST_F(Paint, HiddenOrCoveredWindowsCopyNothing) {
     ASSERT_TRUE(above.CreateChild(&wnd, 2, CRect(0, 0, 60, 40)));
     PlatformApp::PumpMessages();
     RunFor(60);
+    // Its first paint waits until it shows; without it, what GetDC draws is what shows.
+    below.ValidateRect(nullptr);
     platform::FlushCounts& counts = platform::PaintingFlushCounts();
     counts = {};
     HDC hdc = GetDC(below.m_hWnd);

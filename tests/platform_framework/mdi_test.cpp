@@ -2,6 +2,7 @@
 #include "framework_test_util.h"
 #include "platform/framework/afx.h"
 #include "platform/toolkit/platform_app.h"
+#include "tests/support/logging_wnd.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -405,6 +406,58 @@ TEST_F(MdiTest, MoreWindowsListsEveryChild) {
     EXPECT_FALSE(GetMenuState(window, 10, MF_BYPOSITION) & MF_CHECKED);
     SetMenu(frame.m_hWnd, nullptr);
     DestroyMenu(bar);
+}
+
+// A pane whose child frame a maximised child covers, or that is minimised, gets no WM_PAINT
+// and holds no image until it shows again; then it is painted and shows what it drew. A
+// pane in front, or only partly covered, paints at once.
+TEST_F(MdiTest, CoveredOrMinimisedPanesPaintWhenTheyShowAgain) {
+    COLORREF color = RGB(255, 0, 0);
+    LoggingWnd pane([&color](LoggingWnd& self, UINT message, WPARAM, LPARAM, LRESULT&) {
+        if (message != WM_PAINT) {
+            return false;
+        }
+        PAINTSTRUCT paint;
+        self.BeginPaint(&paint);
+        HBRUSH brush = CreateSolidBrush(color);
+        FillRect(paint.hdc, &paint.rcPaint, brush);
+        DeleteObject(brush);
+        self.EndPaint(&paint);
+        return true;
+    });
+    HWND below = NewChild();
+    ASSERT_TRUE(pane.CreateChild(CWnd::FromHandle(below), 1, CRect(0, 0, 100, 80)));
+    HWND above = NewChild(); // one caption down and right: below shows around it
+    auto paintsAfter = [&pane](COLORREF next, COLORREF& color) {
+        color = next;
+        PlatformApp::PumpMessages();
+        MessageLog::Clear();
+        pane.Invalidate(FALSE);
+        PlatformApp::PumpMessages();
+        return Received(pane.m_hWnd, WM_PAINT).size();
+    };
+    auto shown = [&pane] { return platform::WindowImage(pane.m_hWnd)->pixel(50, 40); };
+    EXPECT_EQ(paintsAfter(RGB(0, 0, 255), color), 1u) << "partly covered";
+    EXPECT_EQ(shown(), qRgb(0, 0, 255));
+
+    frame.MDIMaximize(CWnd::FromHandle(above));
+    EXPECT_EQ(paintsAfter(RGB(0, 255, 0), color), 0u) << "under a maximised child";
+    EXPECT_TRUE(platform::LookupWindow(pane.m_hWnd)->image.isNull()) << "image kept";
+    frame.MDIActivate(CWnd::FromHandle(below));
+    PlatformApp::PumpMessages();
+    EXPECT_EQ(Received(pane.m_hWnd, WM_PAINT).size(), 1u) << "brought forward";
+    EXPECT_EQ(shown(), qRgb(0, 255, 0));
+    EXPECT_EQ(paintsAfter(RGB(255, 0, 0), color), 1u) << "maximised in front";
+
+    frame.MDIRestore(CWnd::FromHandle(below));
+    ShowWindow(below, SW_MINIMIZE);
+    EXPECT_EQ(paintsAfter(RGB(0, 0, 0), color), 0u) << "minimised";
+    EXPECT_TRUE(platform::LookupWindow(pane.m_hWnd)->image.isNull()) << "image kept";
+    frame.MDIRestore(CWnd::FromHandle(below));
+    PlatformApp::PumpMessages();
+    EXPECT_EQ(Received(pane.m_hWnd, WM_PAINT).size(), 1u) << "restored";
+    EXPECT_EQ(shown(), qRgb(0, 0, 0));
+    pane.DestroyWindow();
 }
 
 TEST(MdiClassTest, RunTimeClassesNameTheirBases) {
