@@ -9,6 +9,7 @@
 #include "host/ksdbapi/walk_log.h"
 #include "host/ksdbapi/walk_queue.h"
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <map>
@@ -83,6 +84,13 @@ class Database final : public AnswerSink {
         std::vector<DbHandle> views;
         uint32_t nextId = 1;
     };
+    // An answer waiting for the event loop, with the start of the walk it continues
+    // (the earliest time for any other answer).
+    struct QueuedAnswer {
+        uint64_t ticket;
+        std::chrono::steady_clock::time_point walkStart;
+        SnmpAnswer answer;
+    };
     struct InFlight {
         DbHandle record;
         SnmpRequest request;
@@ -111,6 +119,7 @@ class Database final : public AnswerSink {
     void ExpireWaitingWalks(uint32_t node);
     void ScheduleDrain();
     void Drain();
+    std::deque<QueuedAnswer>::iterator NextAnswer();
     void Complete(uint64_t ticket, const SnmpAnswer& answer);
 
     HandleTable<Connection> m_connections{1};
@@ -125,7 +134,7 @@ class Database final : public AnswerSink {
 
     std::unique_ptr<Transport> m_transport;
     std::map<uint64_t, InFlight> m_inFlight;
-    std::deque<std::pair<uint64_t, SnmpAnswer>> m_answers;
+    std::deque<QueuedAnswer> m_answers;
     WalkQueue m_walkQueue;
     uint64_t m_nextTicket = 0;
     bool m_drainScheduled = false;

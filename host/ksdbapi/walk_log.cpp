@@ -42,6 +42,12 @@ void WalkLog::OnPosted(DbHandle record, uint32_t node, bool getNext, bool fresh,
     }
 }
 
+std::chrono::steady_clock::time_point WalkLog::StartOf(DbHandle record) const {
+    auto walk = m_walks.find(record);
+    return walk == m_walks.end() ? std::chrono::steady_clock::time_point::min()
+                                 : walk->second.start;
+}
+
 // A time-out or an unreachable node starts (or continues) a silence; any other answer,
 // an SNMP error status included, shows the node answering and ends it.
 void WalkLog::NoteAnswer(NodeActivity& activity, int status) {

@@ -23,6 +23,9 @@ class WalkLog {
     void OnEngineRestarted(uint32_t node);
     // The record is gone; a walk it carried is forgotten.
     void Forget(DbHandle record) { m_walks.erase(record); }
+    // When the walk the record carries started; the clock's earliest time when it carries
+    // none.
+    std::chrono::steady_clock::time_point StartOf(DbHandle record) const;
 
     NodeActivity Of(uint32_t node) const;
 

@@ -23,6 +23,9 @@ int DbClient::OnNotify(uintptr_t self, int table, int event, uint32_t recordId) 
     auto* client = reinterpret_cast<DbClient*>(self);
     client->m_heard.push_back({table, event, recordId});
     client->m_heardWhilePosting |= client->m_posting;
+    if (client->m_onHeard) {
+        client->m_onHeard(recordId);
+    }
     return 1;
 }
 

@@ -58,6 +58,8 @@ class DbClient {
     DbHandle m_connection = 0;
     DbHandle m_requests = 0, m_nodes = 0, m_variables = 0, m_graphs = 0;
     std::vector<Notification> m_heard;
+    // Runs inside each notification, after it is noted, as a walker's handler does.
+    std::function<void(uint32_t recordId)> m_onHeard;
     bool m_posting = false;
     bool m_heardWhilePosting = false;
 

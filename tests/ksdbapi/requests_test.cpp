@@ -56,6 +56,42 @@ class RequestsTest : public MemoryDatabaseTest {
 
 } // namespace
 
+// Walks of two nodes posted together, each posted again from inside its notification as
+// the walkers do: the one posted first is answered to its end before the other's second
+// answer (together, each would take as long as both), and a get posted after both is
+// answered first.
+TEST_F(RequestsTest, WalksPostedTogetherEndOneAfterAnotherAndGetsGoFirst) {
+    FillMatrix(5);
+    DbHandle first = m_client->NewRequest(DB_REQ_GET_NEXT, 1, {kMatrixColumns[1]});
+    DbHandle second = m_client->NewRequest(DB_REQ_GET_NEXT, 2, {kMatrixColumns[1]});
+    DbHandle get = m_client->NewRequest(DB_REQ_GET, 1, {"1.3.6.1.2.1.1.5.0"});
+    m_client->m_onHeard = [first, second](uint32_t id) {
+        for (DbHandle walk : {first, second}) {
+            DbSetInt(walk, FLD_VAR_INDEX, 1);
+            if (DbGetRecordId(walk) == id && !Text(walk, FLD_VAR_INSTANCE).empty()) {
+                DbPostRecord(walk);
+            }
+        }
+    };
+    for (DbHandle record : {first, second, get}) {
+        DbPostRecord(record);
+    }
+    const size_t answers = 1 + 2 * 6; // five rows and the answer past the column, each
+    ASSERT_TRUE(WaitFor([&] { return m_client->m_heard.size() == answers; }));
+    std::vector<uint32_t> expected = {DbGetRecordId(get)};
+    expected.insert(expected.end(), 6, DbGetRecordId(first));
+    expected.insert(expected.end(), 6, DbGetRecordId(second));
+    std::vector<uint32_t> heard;
+    for (const Notification& notification : m_client->m_heard) {
+        heard.push_back(notification.recordId);
+    }
+    EXPECT_EQ(heard, expected);
+    m_client->m_onHeard = nullptr;
+    for (DbHandle record : {first, second, get}) {
+        DbFreeRecord(record);
+    }
+}
+
 TEST_F(RequestsTest, WalkOfTheMatrixColumnsAnswersEveryRowInOrder) {
     FillMatrix(40);
     int error = -1;

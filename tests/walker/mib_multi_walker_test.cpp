@@ -82,11 +82,11 @@ TEST_F(MibMultiWalkerTest, InterleavedWalksKeepTheirOwnNodeAndTag) {
     ASSERT_EQ(walker->GetWalkCount(), 2u);
     ASSERT_EQ(m_sent.size(), 2u);
     EXPECT_EQ(m_sent[1].node, 22u);
-    RunPendingEvents(); // answers alternate between the two records
+    RunPendingEvents(); // the walk that started first is answered to its end first
     const std::vector<Hook> rows = {
-        {".1.1", 11, 0xA, true}, {".1.2", 22, 0xB, true}, {".1.2", 11, 0xA, true}};
+        {".1.1", 11, 0xA, true}, {".1.2", 11, 0xA, true}, {".1.2", 22, 0xB, true}};
     EXPECT_EQ(walker->rows, rows);
-    const std::vector<Hook> done = {{".1.2", 22, 0xB, true}, {".1.2", 11, 0xA, true}};
+    const std::vector<Hook> done = {{".1.2", 11, 0xA, true}, {".1.2", 22, 0xB, true}};
     EXPECT_EQ(walker->done, done);
     EXPECT_EQ(walker->GetWalkCount(), 0u);
 }
@@ -105,13 +105,13 @@ TEST_F(MibMultiWalkerTest, EndedWalkIsReleasedSoALateAnswerReachesNoHook) {
 }
 
 TEST_F(MibMultiWalkerTest, ErrorEndsOnlyItsWalkWithTheLastInstanceUnchanged) {
-    m_errorOnAnswer = 2; // walk B's first answer, after row .1.1 of walk A
+    m_errorOnAnswer = 2; // walk B's first request, sent before walk A's second
     Start(11, 0xA);
     Start(22, 0xB);
     RunPendingEvents();
     ASSERT_EQ(walker->done.size(), 2u);
-    EXPECT_EQ(walker->done[0], (Hook{".1.1", 22, 0xB, true}));
-    EXPECT_EQ(walker->done[1].tag, 0xAu);
+    EXPECT_EQ(walker->done[0].tag, 0xAu);
+    EXPECT_EQ(walker->done[1], (Hook{".1.1", 22, 0xB, true}));
     EXPECT_EQ(walker->rows.size(), 2u);
 }
 
