@@ -111,7 +111,7 @@ TEST_F(MibMultiWalkerTest, ErrorEndsOnlyItsWalkWithTheLastInstanceUnchanged) {
     RunPendingEvents();
     ASSERT_EQ(walker->done.size(), 2u);
     EXPECT_EQ(walker->done[0].tag, 0xAu);
-    EXPECT_EQ(walker->done[1], (Hook{".1.1", 22, 0xB, true}));
+    EXPECT_EQ(walker->done[1], (Hook{".1.2", 22, 0xB, true})); // walk A's last row
     EXPECT_EQ(walker->rows.size(), 2u);
 }
 
