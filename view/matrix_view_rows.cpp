@@ -49,6 +49,18 @@ std::string CellKey(const KSCTable& table, int row, int column) {
     return CellPrefix(table, row, column, kKeyValueSize);
 }
 
+// The same comparison, letter case aside, without copying a cell shorter than the key.
+bool CellKeyEquals(KSCTable& table, int row, int column, const char* key) {
+    TableRow* stored = nullptr;
+    if (!table.Model().GetRowPtr(row, &stored)) {
+        return false;
+    }
+    if (stored->GetCellLength(column) < static_cast<size_t>(kKeyValueSize)) {
+        return lstrcmpi(stored->GetCellText(column), key) == 0;
+    }
+    return lstrcmpi(CellKey(table, row, column).c_str(), key) == 0;
+}
+
 } // namespace
 
 void CMatrixView::ChangeNode(uint32_t nodeId) {
@@ -132,7 +144,7 @@ int CMatrixView::OnWalkRow(DbHandle answer) {
     const bool isNew = row == -1;
     if (isNew) {
         row = AppendConversation(answer, index);
-        m_rowIndex.Add(row, storedIndex.c_str(), source, destination);
+        m_rowIndex.Add(storedIndex.c_str(), source, destination);
     }
     StoreCounters(answer, row);
     if (isNew) {
@@ -179,27 +191,33 @@ int CMatrixView::FindMatrixRow(const char* index, const char* source, const char
     if (m_table == nullptr) {
         return -1;
     }
-    const int row = m_rowIndex.Find(index, source, destination);
-    const bool inStep = m_rowIndex.RowCount() == m_table->Model().GetRowCount();
-    if (inStep && (row == -1 || RowHoldsConversation(row, index, source, destination))) {
+    if (m_rowIndex.RowCount() != m_table->Model().GetRowCount()) {
+        RebuildRowIndex();
+    }
+    auto holds = [this, index, source, destination](int row) {
+        return RowHoldsConversation(row, index, source, destination) != FALSE;
+    };
+    bool stale = false;
+    const int row = m_rowIndex.Find(index, source, destination, holds, stale);
+    if (!stale) {
         return row;
     }
     RebuildRowIndex();
-    return m_rowIndex.Find(index, source, destination);
+    return m_rowIndex.Find(index, source, destination, holds, stale);
 }
 
 BOOL CMatrixView::RowHoldsConversation(int row, const char* index, const char* source,
                                        const char* destination) const {
-    return lstrcmpi(CellKey(*m_table, row, COL_INDEX).c_str(), index) == 0 &&
-           lstrcmpi(CellKey(*m_table, row, COL_SOURCE_ADDRESS).c_str(), source) == 0 &&
-           lstrcmpi(CellKey(*m_table, row, COL_DESTINATION_ADDRESS).c_str(), destination) == 0;
+    return CellKeyEquals(*m_table, row, COL_INDEX, index) &&
+           CellKeyEquals(*m_table, row, COL_SOURCE_ADDRESS, source) &&
+           CellKeyEquals(*m_table, row, COL_DESTINATION_ADDRESS, destination);
 }
 
 void CMatrixView::RebuildRowIndex() {
     m_rowIndex.Clear();
     const int count = m_table->Model().GetRowCount();
     for (int row = 0; row < count; ++row) {
-        m_rowIndex.Add(row, CellKey(*m_table, row, COL_INDEX).c_str(),
+        m_rowIndex.Add(CellKey(*m_table, row, COL_INDEX).c_str(),
                        CellKey(*m_table, row, COL_SOURCE_ADDRESS).c_str(),
                        CellKey(*m_table, row, COL_DESTINATION_ADDRESS).c_str());
     }

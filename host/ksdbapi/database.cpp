@@ -411,7 +411,7 @@ void Database::PostRequest(Record& record) {
     m_walkLog.OnPosted(record.m_handle, static_cast<uint32_t>(record.GetInt(FLD_REQ_TARGET)),
                        record.GetInt(FLD_TYPE) == DB_REQ_GET_NEXT,
                        first && !first->continueFromAnswer,
-                       first && record.RowText(1, FLD_VAR_INSTANCE).empty());
+                       first && record.RowTextEmpty(1, FLD_VAR_INSTANCE));
     uint64_t ticket = ++m_nextTicket;
     record.m_ticket = ticket;
     InFlight& flight = m_inFlight[ticket];
@@ -534,16 +534,21 @@ void Database::ApplyAnswer(Record& record, const SnmpRequest& request,
         if (!status && request.kind == DB_REQ_GET_NEXT && !(request.vars[i].name < var.name)) {
             status = KSDB_ERR_NOT_INCREASING;
         }
-        Oid column;
-        std::string instance;
-        if (ParseOid(record.RowText(row, FLD_VAR_OID), column) && HasPrefix(var.name, column)) {
-            AppendArcs(instance, var.name, column.size());
+        RecordRow& fields = record.MakeRow(row); // exists: later writes to it add no row
+        if (!fields.columnRead) {
+            fields.columnValid = ParseOid(record.RowText(row, FLD_VAR_OID), fields.column);
+            fields.columnRead = true;
         }
-        record.SetRowText(row, FLD_VAR_NAME, FormatOid(var.name));
-        record.SetRowText(row, FLD_VAR_INSTANCE, instance);
-        record.SetRowText(row, FLD_VAR_VALUE,
-                          answered ? FormatValue(var.value, SyntaxOf(var.name)) : "");
-        RecordRow& fields = *record.Row(row);
+        const bool inColumn = fields.columnValid && HasPrefix(var.name, fields.column);
+        std::string& name = record.RowTextToWrite(row, FLD_VAR_NAME);
+        AppendArcs(name, var.name, 0);
+        name.erase(0, name.empty() ? 0 : 1);
+        std::string& instance = record.RowTextToWrite(row, FLD_VAR_INSTANCE);
+        if (inColumn) {
+            AppendArcs(instance, var.name, fields.column.size());
+        }
+        record.RowTextToWrite(row, FLD_VAR_VALUE) =
+            answered ? FormatValue(var.value, SyntaxOf(var.name)) : "";
         fields.answered = var.name;
         fields.continueFromAnswer = true;
     }
@@ -600,8 +605,7 @@ void Database::Complete(uint64_t ticket, const SnmpAnswer& answer) {
     }
     ApplyAnswer(*record, flight.request, answer);
     m_walkLog.OnAnswered(flight.record, static_cast<uint32_t>(record->GetInt(FLD_REQ_TARGET)),
-                         record->GetInt(FLD_REQ_ERROR),
-                         record->RowText(1, FLD_VAR_INSTANCE).empty());
+                         record->GetInt(FLD_REQ_ERROR), record->RowTextEmpty(1, FLD_VAR_INSTANCE));
     const Connection* connection = m_connections.Find(record->m_owner);
     if (connection && connection->proc) {
         connection->proc(connection->userDatum, DB_TABLE_REQUESTS, DB_EVENT_ANSWERED, record->Id());

@@ -103,6 +103,9 @@ FieldValue& Record::Slot(uint32_t field) {
     if (field == FLD_VAR_OID || field == FLD_VAR_INSTANCE) {
         row.continueFromAnswer = false;
     }
+    if (field == FLD_VAR_OID) {
+        row.columnRead = false;
+    }
     return SlotIn(row.fields, field);
 }
 
@@ -121,6 +124,14 @@ std::string Record::GetText(uint32_t field) const {
         return std::to_string(GetInt(field));
     }
     return TextOf(Find(field));
+}
+
+const std::string* Record::TextRef(uint32_t field) const {
+    if (field == FLD_VAR_INDEX || field == FLD_SERIES_INDEX) {
+        return nullptr;
+    }
+    const FieldValue* value = Find(field);
+    return value && value->isText ? &value->text : nullptr;
 }
 
 // Returns the value written; a row field written while the cursor selects no row
@@ -155,8 +166,22 @@ std::string Record::RowText(int row, uint32_t field) const {
     return at ? TextOf(FindIn(at->fields, field)) : std::string();
 }
 
+bool Record::RowTextEmpty(int row, uint32_t field) const {
+    const RecordRow* at = Row(row);
+    const FieldValue* value = at ? FindIn(at->fields, field) : nullptr;
+    return !value || (value->isText && value->text.empty());
+}
+
 void Record::SetRowText(int row, uint32_t field, std::string_view text) {
     StoreText(SlotIn(MakeRow(row).fields, field), text);
+}
+
+std::string& Record::RowTextToWrite(int row, uint32_t field) {
+    FieldValue& value = SlotIn(MakeRow(row).fields, field);
+    value.isText = true;
+    value.number = 0;
+    value.text.clear();
+    return value.text;
 }
 
 } // namespace ksdb

@@ -25,6 +25,11 @@ struct RecordRow {
     // unless FLD_VAR_OID or FLD_VAR_INSTANCE was written since.
     Oid answered;
     bool continueFromAnswer = false;
+    // FLD_VAR_OID as an identifier, read once for the answers of a walk: columnRead is
+    // cleared when FLD_VAR_OID is written, columnValid when it is no identifier.
+    Oid column;
+    bool columnRead = false;
+    bool columnValid = false;
 };
 
 class Record {
@@ -40,6 +45,8 @@ class Record {
     // not exist reads the same; writing one creates that row and every row before it.
     int32_t GetInt(uint32_t field) const;
     std::string GetText(uint32_t field) const;
+    // The text of a field written as text, without a copy; null for any other field.
+    const std::string* TextRef(uint32_t field) const;
     int32_t SetInt(uint32_t field, int32_t value);
     void SetText(uint32_t field, std::string_view text);
 
@@ -50,7 +57,11 @@ class Record {
     RecordRow& MakeRow(int row);         // 1-based, row >= 1
     // Text of a row field without moving the cursor.
     std::string RowText(int row, uint32_t field) const;
+    bool RowTextEmpty(int row, uint32_t field) const;
     void SetRowText(int row, uint32_t field, std::string_view text);
+    // The text field of a row to write in place, emptied: answers rewrite the same fields
+    // at every row of a walk, and keep their storage.
+    std::string& RowTextToWrite(int row, uint32_t field);
 
     // Bookkeeping of the database: this record's handle, the connection that owns it
     // (0: the table owns it), and the request in flight (0: none).
