@@ -540,17 +540,11 @@ void Database::ApplyAnswer(Record& record, const SnmpRequest& request,
             fields.columnRead = true;
         }
         const bool inColumn = fields.columnValid && HasPrefix(var.name, fields.column);
-        std::string& name = record.RowTextToWrite(row, FLD_VAR_NAME);
-        AppendArcs(name, var.name, 0);
-        name.erase(0, name.empty() ? 0 : 1);
-        std::string& instance = record.RowTextToWrite(row, FLD_VAR_INSTANCE);
-        if (inColumn) {
-            AppendArcs(instance, var.name, fields.column.size());
-        }
         record.RowTextToWrite(row, FLD_VAR_VALUE) =
             answered ? FormatValue(var.value, SyntaxOf(var.name)) : "";
         fields.answered = var.name;
         fields.continueFromAnswer = true;
+        record.SetAnsweredTexts(row, inColumn);
     }
     record.SetInt(FLD_REQ_ERROR, status);
 }

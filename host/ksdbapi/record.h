@@ -30,6 +30,11 @@ struct RecordRow {
     Oid column;
     bool columnRead = false;
     bool columnValid = false;
+    // FLD_VAR_NAME and FLD_VAR_INSTANCE of the last answer, written as text when first read
+    // or written: a walker reads them of its first variable only. The instance is the
+    // arcs of `answered` after `column` when it lies in that column, else "".
+    bool answerTextsPending = false;
+    bool answeredInColumn = false;
 };
 
 class Record {
@@ -72,8 +77,14 @@ class Record {
     // A bound on rows, so that a stray cursor cannot allocate without end.
     static constexpr int kMaxRows = 4096;
 
+    // Marks FLD_VAR_NAME and FLD_VAR_INSTANCE of a row as those of its answered identifier.
+    void SetAnsweredTexts(int row, bool inColumn);
+
   private:
     bool CursorWritable() const;
+    // The row's field, the answer's texts written first when it is one of them.
+    const FieldValue* RowField(const RecordRow& row, uint32_t field) const;
+    static void WriteAnsweredTexts(RecordRow& row);
     const FieldValue* Find(uint32_t field) const;
     FieldValue& Slot(uint32_t field);
 
