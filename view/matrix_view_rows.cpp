@@ -49,16 +49,17 @@ std::string CellKey(const KSCTable& table, int row, int column) {
     return CellPrefix(table, row, column, kKeyValueSize);
 }
 
-// The same comparison, letter case aside, without copying a cell shorter than the key.
-bool CellKeyEquals(KSCTable& table, int row, int column, const char* key) {
+// Whether the start of a cell that a buffer of `size` bytes holds equals the text, letter
+// case aside; a cell that fits is compared where it is stored, without a copy.
+bool CellPrefixEquals(KSCTable& table, int row, int column, int size, const char* text) {
     TableRow* stored = nullptr;
     if (!table.Model().GetRowPtr(row, &stored)) {
         return false;
     }
-    if (stored->GetCellLength(column) < static_cast<size_t>(kKeyValueSize)) {
-        return lstrcmpi(stored->GetCellText(column), key) == 0;
+    if (stored->GetCellLength(column) < static_cast<size_t>(size)) {
+        return lstrcmpi(stored->GetCellText(column), text) == 0;
     }
-    return lstrcmpi(CellKey(table, row, column).c_str(), key) == 0;
+    return lstrcmpi(CellPrefix(table, row, column, size).c_str(), text) == 0;
 }
 
 } // namespace
@@ -208,9 +209,9 @@ int CMatrixView::FindMatrixRow(const char* index, const char* source, const char
 
 BOOL CMatrixView::RowHoldsConversation(int row, const char* index, const char* source,
                                        const char* destination) const {
-    return CellKeyEquals(*m_table, row, COL_INDEX, index) &&
-           CellKeyEquals(*m_table, row, COL_SOURCE_ADDRESS, source) &&
-           CellKeyEquals(*m_table, row, COL_DESTINATION_ADDRESS, destination);
+    return CellPrefixEquals(*m_table, row, COL_INDEX, kKeyValueSize, index) &&
+           CellPrefixEquals(*m_table, row, COL_SOURCE_ADDRESS, kKeyValueSize, source) &&
+           CellPrefixEquals(*m_table, row, COL_DESTINATION_ADDRESS, kKeyValueSize, destination);
 }
 
 void CMatrixView::RebuildRowIndex() {
@@ -258,8 +259,7 @@ void CMatrixView::OnNameConverted(const char* address, const char* name, intptr_
 
 bool CMatrixView::PutNameIfAddress(int row, int addressColumn, int nameColumn, const char* address,
                                    const char* name) {
-    const std::string held = CellPrefix(*m_table, row, addressColumn, kAddressCompareSize);
-    if (lstrcmpi(held.c_str(), address) != 0) {
+    if (!CellPrefixEquals(*m_table, row, addressColumn, kAddressCompareSize, address)) {
         return false;
     }
     m_table->Model().SetRowText(row, name, nameColumn, 0, FALSE);

@@ -508,7 +508,7 @@ int Database::SyntaxOf(const Oid& name) const {
         if (length > name.size()) {
             continue;
         }
-        auto it = m_syntax.find(Oid(name.begin(), name.begin() + length));
+        auto it = m_syntax.find(std::span<const uint32_t>(name.data(), length));
         if (it != m_syntax.end()) {
             return it->second;
         }
