@@ -478,6 +478,7 @@ void Database::ExpireWaitingWalks(uint32_t node) {
 bool Database::BuildRequest(const Record& record, SnmpRequest& request) const {
     request.kind = record.GetInt(FLD_TYPE);
     request.vars.clear();
+    request.vars.reserve(static_cast<size_t>(record.RowCount()));
     for (int row = 1; row <= record.RowCount(); ++row) {
         const RecordRow& fields = *record.Row(row);
         SnmpVarBind var;
