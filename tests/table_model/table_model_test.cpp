@@ -166,7 +166,8 @@ TEST(SetRowText, RowsGrowPastAndShrinkBelowSixtyFourKilobytes) {
         row.SetCellText(s.column, text.c_str(), text.size());
         expected[static_cast<size_t>(s.column)] = text;
         const TableRow copy(row);
-        for (const TableRow* r : {&row, &copy}) {
+        const TableRow* const rows[] = {&row, &copy};
+        for (const TableRow* r : rows) {
             for (int column = 0; column < 4; ++column) {
                 const std::string& want = expected[static_cast<size_t>(column)];
                 ASSERT_EQ(r->GetCellLength(column), want.size()) << "step " << step;
