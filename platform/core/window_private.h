@@ -21,6 +21,7 @@
 // `image` (client size, Format_RGB32) through device contexts; the widget shows it.
 #pragma once
 
+#include "platform/core/win32.h"
 #include "platform/core/window_object.h"
 
 #include <QImage>
