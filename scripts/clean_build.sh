@@ -89,7 +89,7 @@ step "test tools (lintian, snmp, iproute2), not Build-Depends"
 in_chroot sh -c 'DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
     lintian snmp iproute2 >/dev/null'
 mkdir -p "$chroot_dir/build/packages"
-mv "$chroot_dir"/build/*.deb "$chroot_dir"/build/*.ddeb "$chroot_dir"/build/*.changes \
+mv "$chroot_dir"/build/*.deb "$chroot_dir"/build/*.changes \
     "$chroot_dir"/build/*.dsc "$chroot_dir"/build/*.tar.* "$chroot_dir"/build/*.buildinfo \
     "$chroot_dir/build/packages/"
 
