@@ -141,6 +141,14 @@ void GraphChart::AddValueTitle() {
     m_plot->setMargins(QMargins(kChartMargin + room, kChartMargin, kChartMargin, kChartMargin));
 }
 
+// The legend's markers report a hover-out when the scene is destroyed, which the view's base
+// does after this object has stopped being a GraphChart: they must not reach it then.
+GraphChart::~GraphChart() {
+    for (QLegendMarker* marker : m_plot->legend()->markers()) {
+        QObject::disconnect(marker, nullptr, this, nullptr);
+    }
+}
+
 // The first segment of a line carries its legend; later ones (after gaps) take its colour
 // and hide their legend marker.
 QLineSeries* GraphChart::AddSegment(int series) {

@@ -37,6 +37,7 @@ class GraphChart : public QChartView {
     // unit letter of large values (K, M, G) is added to it.
     GraphChart(const QString& title, ValueAxisTitles valueTitles,
                std::shared_ptr<const GraphHistory> history);
+    ~GraphChart() override;
 
     // Takes the history's points into the lines and axes; call after it changed.
     void Redraw();
