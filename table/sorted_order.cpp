@@ -382,6 +382,17 @@ void SortedOrder::Link(uint32_t slot, const char* text, const TextOf& textOf) {
         text = "";
     }
     Unlink(slot);
+    if (m_deferred && m_lastStamp == std::numeric_limits<uint32_t>::max()) {
+        Build(textOf); // stamps would wrap: the order is kept from here on
+    }
+    if (m_deferred) {
+        if (slot >= m_stamps.size()) {
+            m_stamps.resize(slot + 1, 0);
+        }
+        m_stamps[slot] = ++m_lastStamp;
+        ++m_count;
+        return;
+    }
     if (slot >= m_blockOf.size()) {
         m_blockOf.resize(slot + 1, NIL);
     }
@@ -393,6 +404,11 @@ void SortedOrder::Unlink(uint32_t slot) {
     if (!IsLinked(slot)) {
         return;
     }
+    if (m_deferred) {
+        m_stamps[slot] = 0;
+        --m_count;
+        return;
+    }
     EraseEntry(Locate(slot));
     m_blockOf[slot] = NIL;
 }
@@ -401,6 +417,7 @@ void SortedOrder::SetNumeric(bool numeric, const TextOf& textOf) {
     if (numeric == m_numeric) {
         return;
     }
+    Build(textOf);
     std::vector<uint32_t> order;
     for (uint32_t slot = First(); slot != NIL; slot = Next(slot)) {
         order.push_back(slot);
@@ -408,16 +425,63 @@ void SortedOrder::SetNumeric(bool numeric, const TextOf& textOf) {
     Clear();
     m_numeric = numeric;
     for (uint32_t slot : order) {
-        m_blockOf.resize(std::max<size_t>(m_blockOf.size(), slot + 1), NIL);
-        Place end = {0, 0};
-        if (!m_directory.empty()) {
-            end = {static_cast<uint32_t>(m_directory.size() - 1), m_directory.back().count};
+        Append(slot, ReadKey(textOf(slot)));
+    }
+}
+
+// Adds an entry after the last one; blocks filled this way are full.
+void SortedOrder::Append(uint32_t slot, const Key& key) {
+    m_blockOf.resize(std::max<size_t>(m_blockOf.size(), slot + 1), NIL);
+    Place end = {0, 0};
+    if (!m_directory.empty()) {
+        end = {static_cast<uint32_t>(m_directory.size() - 1), m_directory.back().count};
+    }
+    InsertEntry(end, slot, key);
+}
+
+void SortedOrder::Defer() {
+    if (m_numeric) {
+        return;
+    }
+    Clear();
+    m_deferred = true;
+}
+
+void SortedOrder::Build(const TextOf& textOf) {
+    if (!m_deferred) {
+        return;
+    }
+    struct Entry {
+        Key key;
+        uint32_t stamp;
+        uint32_t slot;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(m_count);
+    for (uint32_t slot = 0; slot < m_stamps.size(); ++slot) {
+        if (m_stamps[slot] != 0) {
+            entries.push_back({ReadKey(textOf(slot)), m_stamps[slot], slot});
         }
-        InsertEntry(end, slot, ReadKey(textOf(slot)));
+    }
+    // Texts are read only where the keys agree.
+    std::sort(entries.begin(), entries.end(), [this, &textOf](const Entry& a, const Entry& b) {
+        if (a.key.high != b.key.high || a.key.low != b.key.low) {
+            return a.key.high != b.key.high ? a.key.high < b.key.high : a.key.low < b.key.low;
+        }
+        const int order = CompareText(a.key, a.slot, b.key, textOf(b.slot), textOf);
+        return order != 0 ? order < 0 : a.stamp > b.stamp;
+    });
+    m_deferred = false;
+    Clear();
+    for (const Entry& entry : entries) {
+        Append(entry.slot, entry.key);
     }
 }
 
 void SortedOrder::Clear() {
+    m_stamps.clear();
+    m_stamps.shrink_to_fit();
+    m_lastStamp = 0;
     m_count = 0;
     m_nanOnlyBlocks = 0;
     m_blocks.clear();

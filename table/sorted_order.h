@@ -18,6 +18,11 @@
 // largest value or last key. Placing a row is a binary search over the directory and one
 // over a block, then a short move within the block; few cache lines are touched even in
 // orders of 100k rows, where a binary tree would miss the cache at every level.
+//
+// A text order may be deferred: then a link only stamps the slot with a store count, and
+// Build sorts the stamped slots once, by text and, among equal texts, the slot stamped last
+// first: the order the links would have made. A table defers the orders of columns that
+// are seldom sorted by, and builds one when it is first read.
 class SortedOrder {
   public:
     static constexpr uint32_t NIL = 0xFFFFFFFF;
@@ -42,11 +47,22 @@ class SortedOrder {
     // Switches the comparison; the present order is kept, keys are read again.
     void SetNumeric(bool numeric, const TextOf& textOf);
 
-    bool IsLinked(uint32_t slot) const { return BlockOf(slot) != NIL; }
+    bool IsLinked(uint32_t slot) const {
+        return m_deferred ? slot < m_stamps.size() && m_stamps[slot] != 0 : BlockOf(slot) != NIL;
+    }
     void Link(uint32_t slot, const char* text, const TextOf& textOf);
     void Unlink(uint32_t slot);
+    // Empties the order; a deferred one stays deferred.
     void Clear();
 
+    // Empties a text order and defers it; a numeric order stays as it is (the order of
+    // NaN values depends on the order of the links, which stamps do not keep).
+    void Defer();
+    bool IsDeferred() const { return m_deferred; }
+    // Builds a deferred order from its stamps; it is kept up to date from then on.
+    void Build(const TextOf& textOf);
+
+    // Of a deferred order, only Count and IsLinked answer; the walks need Build first.
     uint32_t Count() const { return m_count; }
     uint32_t First() const;
     uint32_t Last() const;
@@ -116,6 +132,7 @@ class SortedOrder {
                      uint32_t toIndex);
     void EraseEntry(Place place);
     void MergeWithNext(uint32_t position);
+    void Append(uint32_t slot, const Key& key);
 
     bool m_numeric;
     uint32_t m_count = 0;
@@ -126,4 +143,7 @@ class SortedOrder {
     std::vector<Summary> m_directory;   // blocks in order
     std::vector<Key> m_bounds;          // per directory position
     std::vector<uint32_t> m_blockOf;    // slot -> block number, NIL when not linked
+    bool m_deferred = false;
+    std::vector<uint32_t> m_stamps; // deferred: slot -> store count of its link, 0 when none
+    uint32_t m_lastStamp = 0;
 };

@@ -60,6 +60,9 @@ int TableModel::InsertColumn(int index, const TableColumn& column, int redraw) {
     if (IsSortable()) {
         bool numeric = column.HasFlag(COLUMN_NUMERIC);
         m_orders.insert(m_orders.begin() + index, std::make_unique<SortedOrder>(numeric));
+        if (DefersOrder(column)) {
+            m_orders[index]->Defer();
+        }
     }
     MeasureColumnTitle(index);
     if (redraw) {
@@ -93,18 +96,24 @@ int TableModel::GetColumn(int index, TableColumn& out) const {
     if (!ValidColumn(index)) {
         return 0;
     }
+    BuildOrder(index);
     out = *m_columns[index];
     return 1;
 }
 
 const TableColumn* TableModel::FindColumn(int index) const {
-    return ValidColumn(index) ? m_columns[index].get() : nullptr;
+    if (!ValidColumn(index)) {
+        return nullptr;
+    }
+    BuildOrder(index);
+    return m_columns[index].get();
 }
 
 int TableModel::GetColumnPtr(int index, TableColumn** out) {
     if (!ValidColumn(index) || out == nullptr) {
         return 0;
     }
+    BuildOrder(index);
     *out = m_columns[index].get();
     return 1;
 }
@@ -112,6 +121,9 @@ int TableModel::GetColumnPtr(int index, TableColumn** out) {
 int TableModel::SetColumn(int index, const TableColumn& column) {
     if (!ValidColumn(index)) {
         return 0;
+    }
+    if (!DefersOrder(column)) {
+        BuildOrder(index);
     }
     TableColumn& target = *m_columns[index];
     // Head and tail describe the order the table keeps; a description cannot move them.
@@ -228,13 +240,16 @@ void TableModel::RenumberFrom(int index) {
 
 void TableModel::RefreshHeadsAndTails() {
     for (int c = 0; c < static_cast<int>(m_orders.size()); ++c) {
-        m_columns[c]->SetSortEnds(SlotIndex(m_orders[c]->First()), SlotIndex(m_orders[c]->Last()));
+        RefreshHeadAndTail(c);
     }
 }
 
-void TableModel::RefreshHeadAndTail(int column) {
-    m_columns[column]->SetSortEnds(SlotIndex(m_orders[column]->First()),
-                                   SlotIndex(m_orders[column]->Last()));
+// A deferred order's ends are set when it is built.
+void TableModel::RefreshHeadAndTail(int column) const {
+    const SortedOrder& order = *m_orders[column];
+    if (!order.IsDeferred()) {
+        m_columns[column]->SetSortEnds(SlotIndex(order.First()), SlotIndex(order.Last()));
+    }
 }
 
 int TableModel::InsertRow(int index, const char* text, char delimiter, int) {
@@ -296,8 +311,11 @@ void TableModel::DeleteAllRows() {
     m_freeSlots.clear();
     m_byKeyHash.clear();
     m_byLookupHash.clear();
-    for (const auto& order : m_orders) {
-        order->Clear();
+    for (size_t c = 0; c < m_orders.size(); ++c) {
+        m_orders[c]->Clear();
+        if (DefersOrder(*m_columns[c])) {
+            m_orders[c]->Defer();
+        }
     }
     for (const auto& column : m_columns) {
         column->SetSortEnds(-1, -1);

@@ -173,7 +173,11 @@ class TableModel {
     int SlotToRow(uint32_t slot, TableRow** out) const;
     uint32_t AllocateSlot();
     void RenumberFrom(int index);
-    void RefreshHeadAndTail(int column);
+    void RefreshHeadAndTail(int column) const;
+    // The orders of hidden text columns are deferred (SortedOrder) and built when first read:
+    // by a sorted walk of the column or its sort ends.
+    static bool DefersOrder(const TableColumn& column);
+    void BuildOrder(int column) const;
     void RefreshHeadsAndTails();
     void StoreField(int row, int column, const char* field, size_t length);
     void StoreCell(int row, int column, const char* text, size_t length);

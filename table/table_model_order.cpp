@@ -33,6 +33,19 @@ SortedOrder::TextOf TableModel::TextSource(int column) const {
     return {textOf, this, column};
 }
 
+bool TableModel::DefersOrder(const TableColumn& column) {
+    return column.HasFlag(COLUMN_HIDDEN) && !column.HasFlag(COLUMN_NUMERIC);
+}
+
+// Const as a read: building changes no content, only what is kept to answer quickly.
+void TableModel::BuildOrder(int column) const {
+    if (!IsSortable() || !m_orders[column]->IsDeferred()) {
+        return;
+    }
+    m_orders[column]->Build(TextSource(column));
+    RefreshHeadAndTail(column);
+}
+
 int TableModel::SlotToRow(uint32_t slot, TableRow** out) const {
     if (out != nullptr) {
         *out = slot == SortedOrder::NIL ? nullptr : &SlotRow(slot);
@@ -79,6 +92,7 @@ int TableModel::GetSortedRow(int n, TableRow** out, int column) const {
     if (!IsSortable() || !ValidRow(n) || !ValidColumn(column)) {
         return -1;
     }
+    BuildOrder(column);
     const SortedOrder& order = *m_orders[column];
     uint32_t count = order.Count();
     uint32_t position = static_cast<uint32_t>(n);
@@ -96,6 +110,7 @@ int TableModel::GetNextSortedRow(int row, TableRow** out, int column) const {
     if (!IsSortable() || !ValidRow(row) || !ValidColumn(column)) {
         return -1;
     }
+    BuildOrder(column);
     const SortedOrder& order = *m_orders[column];
     uint32_t slot = m_rowSlots[row];
     bool backward = (m_sortMode & SORT_DESCENDING) != 0;

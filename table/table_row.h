@@ -59,7 +59,7 @@ class TableRow {
     void SetHeight(int32_t height) { m_height = height; }
     // Whether the height still grows with the texts in transposed mode.
     int GetAutoSize() const { return m_autoSize; }
-    void SetAutoSize(int autoSize) { m_autoSize = autoSize; }
+    void SetAutoSize(int autoSize) { m_autoSize = autoSize != 0; }
     // clock() when the row was made.
     uint32_t GetTick() const { return m_tick; }
     void SetTick(uint32_t tick) { m_tick = tick; }
@@ -70,13 +70,17 @@ class TableRow {
         int16_t cx;
         int16_t cy;
     };
-    // Block layout: CellInfo[count], uint32_t offsets[count + 1], then the texts, each
-    // NUL-terminated; offsets are relative to the start of the texts.
+    // Block layout: CellInfo[count], offsets[count + 1], then the texts, each NUL-terminated;
+    // offsets are relative to the start of the texts. They take 16 bits each while the
+    // texts take at most 65,535 bytes, as nearly every row's do, and 32 bits in a wide row.
     CellInfo& Info(int column) const;
-    uint32_t* Offsets() const;
+    uint32_t Offset(int index) const;
+    void SetOffset(int index, uint32_t offset);
     char* Texts() const;
     size_t TextBytes() const;
-    static size_t HeaderBytes(int count);
+    static bool IsWide(size_t textBytes) { return textBytes > UINT16_MAX; }
+    static size_t HeaderBytes(int count, bool wide);
+    static uint32_t ReadOffset(const char* offsets, bool wide, int index);
     void Allocate(int count, size_t textBytes);
 
     std::unique_ptr<char[]> m_block;
@@ -85,7 +89,8 @@ class TableRow {
     uint32_t m_lookupHash = 0; // m_keyHash ^ m_key
     uint32_t m_data = 0;
     int32_t m_height = 0;
-    int m_autoSize = 1;
+    bool m_autoSize = true;
+    bool m_wide = false; // 32-bit offsets
     uint32_t m_key = 0;
     uint32_t m_tick = 0;
 };

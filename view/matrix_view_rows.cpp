@@ -49,6 +49,19 @@ std::string CellKey(const KSCTable& table, int row, int column) {
     return CellPrefix(table, row, column, kKeyValueSize);
 }
 
+// Whether the start of a cell that a buffer of `size` bytes holds equals the text, letter
+// case aside; a cell that fits is compared where it is stored, without a copy.
+bool CellPrefixEquals(KSCTable& table, int row, int column, int size, const char* text) {
+    TableRow* stored = nullptr;
+    if (!table.Model().GetRowPtr(row, &stored)) {
+        return false;
+    }
+    if (stored->GetCellLength(column) < static_cast<size_t>(size)) {
+        return lstrcmpi(stored->GetCellText(column), text) == 0;
+    }
+    return lstrcmpi(CellPrefix(table, row, column, size).c_str(), text) == 0;
+}
+
 } // namespace
 
 void CMatrixView::ChangeNode(uint32_t nodeId) {
@@ -132,7 +145,7 @@ int CMatrixView::OnWalkRow(DbHandle answer) {
     const bool isNew = row == -1;
     if (isNew) {
         row = AppendConversation(answer, index);
-        m_rowIndex.Add(row, storedIndex.c_str(), source, destination);
+        m_rowIndex.Add(storedIndex.c_str(), source, destination);
     }
     StoreCounters(answer, row);
     if (isNew) {
@@ -179,27 +192,33 @@ int CMatrixView::FindMatrixRow(const char* index, const char* source, const char
     if (m_table == nullptr) {
         return -1;
     }
-    const int row = m_rowIndex.Find(index, source, destination);
-    const bool inStep = m_rowIndex.RowCount() == m_table->Model().GetRowCount();
-    if (inStep && (row == -1 || RowHoldsConversation(row, index, source, destination))) {
+    if (m_rowIndex.RowCount() != m_table->Model().GetRowCount()) {
+        RebuildRowIndex();
+    }
+    auto holds = [this, index, source, destination](int row) {
+        return RowHoldsConversation(row, index, source, destination) != FALSE;
+    };
+    bool stale = false;
+    const int row = m_rowIndex.Find(index, source, destination, holds, stale);
+    if (!stale) {
         return row;
     }
     RebuildRowIndex();
-    return m_rowIndex.Find(index, source, destination);
+    return m_rowIndex.Find(index, source, destination, holds, stale);
 }
 
 BOOL CMatrixView::RowHoldsConversation(int row, const char* index, const char* source,
                                        const char* destination) const {
-    return lstrcmpi(CellKey(*m_table, row, COL_INDEX).c_str(), index) == 0 &&
-           lstrcmpi(CellKey(*m_table, row, COL_SOURCE_ADDRESS).c_str(), source) == 0 &&
-           lstrcmpi(CellKey(*m_table, row, COL_DESTINATION_ADDRESS).c_str(), destination) == 0;
+    return CellPrefixEquals(*m_table, row, COL_INDEX, kKeyValueSize, index) &&
+           CellPrefixEquals(*m_table, row, COL_SOURCE_ADDRESS, kKeyValueSize, source) &&
+           CellPrefixEquals(*m_table, row, COL_DESTINATION_ADDRESS, kKeyValueSize, destination);
 }
 
 void CMatrixView::RebuildRowIndex() {
     m_rowIndex.Clear();
     const int count = m_table->Model().GetRowCount();
     for (int row = 0; row < count; ++row) {
-        m_rowIndex.Add(row, CellKey(*m_table, row, COL_INDEX).c_str(),
+        m_rowIndex.Add(CellKey(*m_table, row, COL_INDEX).c_str(),
                        CellKey(*m_table, row, COL_SOURCE_ADDRESS).c_str(),
                        CellKey(*m_table, row, COL_DESTINATION_ADDRESS).c_str());
     }
@@ -240,8 +259,7 @@ void CMatrixView::OnNameConverted(const char* address, const char* name, intptr_
 
 bool CMatrixView::PutNameIfAddress(int row, int addressColumn, int nameColumn, const char* address,
                                    const char* name) {
-    const std::string held = CellPrefix(*m_table, row, addressColumn, kAddressCompareSize);
-    if (lstrcmpi(held.c_str(), address) != 0) {
+    if (!CellPrefixEquals(*m_table, row, addressColumn, kAddressCompareSize, address)) {
         return false;
     }
     m_table->Model().SetRowText(row, name, nameColumn, 0, FALSE);

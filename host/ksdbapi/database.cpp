@@ -411,7 +411,7 @@ void Database::PostRequest(Record& record) {
     m_walkLog.OnPosted(record.m_handle, static_cast<uint32_t>(record.GetInt(FLD_REQ_TARGET)),
                        record.GetInt(FLD_TYPE) == DB_REQ_GET_NEXT,
                        first && !first->continueFromAnswer,
-                       first && record.RowText(1, FLD_VAR_INSTANCE).empty());
+                       first && record.RowTextEmpty(1, FLD_VAR_INSTANCE));
     uint64_t ticket = ++m_nextTicket;
     record.m_ticket = ticket;
     InFlight& flight = m_inFlight[ticket];
@@ -478,6 +478,7 @@ void Database::ExpireWaitingWalks(uint32_t node) {
 bool Database::BuildRequest(const Record& record, SnmpRequest& request) const {
     request.kind = record.GetInt(FLD_TYPE);
     request.vars.clear();
+    request.vars.reserve(static_cast<size_t>(record.RowCount()));
     for (int row = 1; row <= record.RowCount(); ++row) {
         const RecordRow& fields = *record.Row(row);
         SnmpVarBind var;
@@ -508,7 +509,7 @@ int Database::SyntaxOf(const Oid& name) const {
         if (length > name.size()) {
             continue;
         }
-        auto it = m_syntax.find(Oid(name.begin(), name.begin() + length));
+        auto it = m_syntax.find(std::span<const uint32_t>(name.data(), length));
         if (it != m_syntax.end()) {
             return it->second;
         }
@@ -534,18 +535,17 @@ void Database::ApplyAnswer(Record& record, const SnmpRequest& request,
         if (!status && request.kind == DB_REQ_GET_NEXT && !(request.vars[i].name < var.name)) {
             status = KSDB_ERR_NOT_INCREASING;
         }
-        Oid column;
-        std::string instance;
-        if (ParseOid(record.RowText(row, FLD_VAR_OID), column) && HasPrefix(var.name, column)) {
-            AppendArcs(instance, var.name, column.size());
+        RecordRow& fields = record.MakeRow(row); // exists: later writes to it add no row
+        if (!fields.columnRead) {
+            fields.columnValid = ParseOid(record.RowText(row, FLD_VAR_OID), fields.column);
+            fields.columnRead = true;
         }
-        record.SetRowText(row, FLD_VAR_NAME, FormatOid(var.name));
-        record.SetRowText(row, FLD_VAR_INSTANCE, instance);
-        record.SetRowText(row, FLD_VAR_VALUE,
-                          answered ? FormatValue(var.value, SyntaxOf(var.name)) : "");
-        RecordRow& fields = *record.Row(row);
+        const bool inColumn = fields.columnValid && HasPrefix(var.name, fields.column);
+        record.RowTextToWrite(row, FLD_VAR_VALUE) =
+            answered ? FormatValue(var.value, SyntaxOf(var.name)) : "";
         fields.answered = var.name;
         fields.continueFromAnswer = true;
+        record.SetAnsweredTexts(row, inColumn);
     }
     record.SetInt(FLD_REQ_ERROR, status);
 }
@@ -600,8 +600,7 @@ void Database::Complete(uint64_t ticket, const SnmpAnswer& answer) {
     }
     ApplyAnswer(*record, flight.request, answer);
     m_walkLog.OnAnswered(flight.record, static_cast<uint32_t>(record->GetInt(FLD_REQ_TARGET)),
-                         record->GetInt(FLD_REQ_ERROR),
-                         record->RowText(1, FLD_VAR_INSTANCE).empty());
+                         record->GetInt(FLD_REQ_ERROR), record->RowTextEmpty(1, FLD_VAR_INSTANCE));
     const Connection* connection = m_connections.Find(record->m_owner);
     if (connection && connection->proc) {
         connection->proc(connection->userDatum, DB_TABLE_REQUESTS, DB_EVENT_ANSWERED, record->Id());

@@ -9,11 +9,13 @@
 #include "host/ksdbapi/walk_log.h"
 #include "host/ksdbapi/walk_queue.h"
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <set>
+#include <span>
 #include <string_view>
 
 class QObject;
@@ -119,7 +121,14 @@ class Database final : public AnswerSink {
     std::map<int, TableStore> m_stores;
     std::map<uint32_t, NodeConfig> m_nodes;
     std::vector<std::string> m_nodesFileErrors; // of the last nodes file read
-    std::map<Oid, int> m_syntax;
+    // Looked up by a prefix of an answered name, without copying it.
+    struct OidLess {
+        using is_transparent = void;
+        template <typename A, typename B> bool operator()(const A& a, const B& b) const {
+            return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
+        }
+    };
+    std::map<Oid, int, OidLess> m_syntax;
     std::set<size_t, std::greater<size_t>> m_syntaxLengths;
     bool m_loaded = false;
 

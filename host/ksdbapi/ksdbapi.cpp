@@ -79,7 +79,10 @@ char* DbGetText(DbHandle record, uint32_t field, char* buffer, int size) {
         return buffer;
     }
     const ksdb::Record* found = Database::Instance().RecordOf(record);
-    std::string text = found ? found->GetText(field) : std::string();
+    // Walks read every value of every answer: a text field is copied once, straight out.
+    const std::string* stored = found ? found->TextRef(field) : nullptr;
+    std::string printed = found && !stored ? found->GetText(field) : std::string();
+    const std::string& text = stored ? *stored : printed;
     size_t length = std::min(text.size(), static_cast<size_t>(size) - 1);
     std::memcpy(buffer, text.data(), length);
     buffer[length] = '\0';

@@ -46,6 +46,11 @@ void AddVariable(netsnmp_pdu* pdu, int kind, const SnmpVarBind& var) {
 SnmpAnswer AnswerOf(const netsnmp_pdu* pdu) {
     SnmpAnswer answer;
     answer.status = static_cast<int>(pdu->errstat);
+    size_t count = 0;
+    for (auto var = pdu->variables; var; var = var->next_variable) {
+        ++count;
+    }
+    answer.vars.reserve(count);
     for (auto var = pdu->variables; var; var = var->next_variable) {
         answer.vars.push_back({Oid(var->name, var->name + var->name_length), ValueOf(var)});
     }

@@ -3,6 +3,7 @@
 #include "hostapi/ksdbapi.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace ksdb {
 namespace {
@@ -227,9 +228,10 @@ void ReadAheadTransport::Absorb(Flight& flight, SnmpAnswer& answer) {
     Block block;
     block.taken = Clock::now();
     block.depth = flight.depth;
+    block.rows.reserve(answer.vars.size() / width);
     for (size_t start = 0; start + width <= answer.vars.size(); start += width) {
-        block.rows.emplace_back(answer.vars.begin() + long(start),
-                                answer.vars.begin() + long(start + width));
+        block.rows.emplace_back(std::make_move_iterator(answer.vars.begin() + long(start)),
+                                std::make_move_iterator(answer.vars.begin() + long(start + width)));
     }
     const bool pipelined = flight.sink == nullptr || flight.waiting != 0;
     int count = int(block.rows.size()) - (pipelined ? 1 : 0);

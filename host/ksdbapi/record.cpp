@@ -1,6 +1,7 @@
 #include "host/ksdbapi/record.h"
 
 #include "common/number_text.h"
+#include "host/ksdbapi/oid_text.h"
 
 #include <algorithm>
 
@@ -91,7 +92,34 @@ const FieldValue* Record::Find(uint32_t field) const {
         return FindIn(m_fields, field);
     }
     const RecordRow* row = Row(m_cursor);
-    return row ? FindIn(row->fields, field) : nullptr;
+    return row ? RowField(*row, field) : nullptr;
+}
+
+// Const as a read: the texts written are those the answer gave.
+const FieldValue* Record::RowField(const RecordRow& row, uint32_t field) const {
+    if (row.answerTextsPending && (field == FLD_VAR_NAME || field == FLD_VAR_INSTANCE)) {
+        WriteAnsweredTexts(const_cast<RecordRow&>(row));
+    }
+    return FindIn(row.fields, field);
+}
+
+void Record::SetAnsweredTexts(int row, bool inColumn) {
+    RecordRow& fields = MakeRow(row);
+    fields.answerTextsPending = true;
+    fields.answeredInColumn = inColumn;
+}
+
+void Record::WriteAnsweredTexts(RecordRow& row) {
+    row.answerTextsPending = false;
+    FieldValue& name = SlotIn(row.fields, FLD_VAR_NAME);
+    StoreText(name, "");
+    AppendArcs(name.text, row.answered, 0);
+    name.text.erase(0, name.text.empty() ? 0 : 1);
+    FieldValue& instance = SlotIn(row.fields, FLD_VAR_INSTANCE);
+    StoreText(instance, "");
+    if (row.answeredInColumn) {
+        AppendArcs(instance.text, row.answered, row.column.size());
+    }
 }
 
 // The slot a write goes to; callers have checked CursorWritable for row fields.
@@ -100,8 +128,14 @@ FieldValue& Record::Slot(uint32_t field) {
         return SlotIn(m_fields, field);
     }
     RecordRow& row = MakeRow(m_cursor);
+    if (row.answerTextsPending && (field == FLD_VAR_NAME || field == FLD_VAR_INSTANCE)) {
+        WriteAnsweredTexts(row);
+    }
     if (field == FLD_VAR_OID || field == FLD_VAR_INSTANCE) {
         row.continueFromAnswer = false;
+    }
+    if (field == FLD_VAR_OID) {
+        row.columnRead = false;
     }
     return SlotIn(row.fields, field);
 }
@@ -121,6 +155,14 @@ std::string Record::GetText(uint32_t field) const {
         return std::to_string(GetInt(field));
     }
     return TextOf(Find(field));
+}
+
+const std::string* Record::TextRef(uint32_t field) const {
+    if (field == FLD_VAR_INDEX || field == FLD_SERIES_INDEX) {
+        return nullptr;
+    }
+    const FieldValue* value = Find(field);
+    return value && value->isText ? &value->text : nullptr;
 }
 
 // Returns the value written; a row field written while the cursor selects no row
@@ -152,11 +194,33 @@ void Record::SetText(uint32_t field, std::string_view text) {
 
 std::string Record::RowText(int row, uint32_t field) const {
     const RecordRow* at = Row(row);
-    return at ? TextOf(FindIn(at->fields, field)) : std::string();
+    return at ? TextOf(RowField(*at, field)) : std::string();
+}
+
+bool Record::RowTextEmpty(int row, uint32_t field) const {
+    const RecordRow* at = Row(row);
+    const FieldValue* value = at ? RowField(*at, field) : nullptr;
+    return !value || (value->isText && value->text.empty());
 }
 
 void Record::SetRowText(int row, uint32_t field, std::string_view text) {
-    StoreText(SlotIn(MakeRow(row).fields, field), text);
+    RecordRow& at = MakeRow(row);
+    if (at.answerTextsPending && (field == FLD_VAR_NAME || field == FLD_VAR_INSTANCE)) {
+        WriteAnsweredTexts(at);
+    }
+    StoreText(SlotIn(at.fields, field), text);
+}
+
+std::string& Record::RowTextToWrite(int row, uint32_t field) {
+    RecordRow& at = MakeRow(row);
+    if (at.answerTextsPending && (field == FLD_VAR_NAME || field == FLD_VAR_INSTANCE)) {
+        WriteAnsweredTexts(at);
+    }
+    FieldValue& value = SlotIn(at.fields, field);
+    value.isText = true;
+    value.number = 0;
+    value.text.clear();
+    return value.text;
 }
 
 } // namespace ksdb

@@ -25,6 +25,16 @@ struct RecordRow {
     // unless FLD_VAR_OID or FLD_VAR_INSTANCE was written since.
     Oid answered;
     bool continueFromAnswer = false;
+    // FLD_VAR_OID as an identifier, read once for the answers of a walk: columnRead is
+    // cleared when FLD_VAR_OID is written, columnValid when it is no identifier.
+    Oid column;
+    bool columnRead = false;
+    bool columnValid = false;
+    // FLD_VAR_NAME and FLD_VAR_INSTANCE of the last answer, written as text when first read
+    // or written: a walker reads them of its first variable only. The instance is the
+    // arcs of `answered` after `column` when it lies in that column, else "".
+    bool answerTextsPending = false;
+    bool answeredInColumn = false;
 };
 
 class Record {
@@ -40,6 +50,8 @@ class Record {
     // not exist reads the same; writing one creates that row and every row before it.
     int32_t GetInt(uint32_t field) const;
     std::string GetText(uint32_t field) const;
+    // The text of a field written as text, without a copy; null for any other field.
+    const std::string* TextRef(uint32_t field) const;
     int32_t SetInt(uint32_t field, int32_t value);
     void SetText(uint32_t field, std::string_view text);
 
@@ -50,7 +62,11 @@ class Record {
     RecordRow& MakeRow(int row);         // 1-based, row >= 1
     // Text of a row field without moving the cursor.
     std::string RowText(int row, uint32_t field) const;
+    bool RowTextEmpty(int row, uint32_t field) const;
     void SetRowText(int row, uint32_t field, std::string_view text);
+    // The text field of a row to write in place, emptied: answers rewrite the same fields
+    // at every row of a walk, and keep their storage.
+    std::string& RowTextToWrite(int row, uint32_t field);
 
     // Bookkeeping of the database: this record's handle, the connection that owns it
     // (0: the table owns it), and the request in flight (0: none).
@@ -61,8 +77,14 @@ class Record {
     // A bound on rows, so that a stray cursor cannot allocate without end.
     static constexpr int kMaxRows = 4096;
 
+    // Marks FLD_VAR_NAME and FLD_VAR_INSTANCE of a row as those of its answered identifier.
+    void SetAnsweredTexts(int row, bool inColumn);
+
   private:
     bool CursorWritable() const;
+    // The row's field, the answer's texts written first when it is one of them.
+    const FieldValue* RowField(const RecordRow& row, uint32_t field) const;
+    static void WriteAnsweredTexts(RecordRow& row);
     const FieldValue* Find(uint32_t field) const;
     FieldValue& Slot(uint32_t field);
 

@@ -64,26 +64,34 @@ int NameConverter::Request(uint32_t* slot, const char* address, OnNameConvertedP
     if (!slot || !callback || !IsRegistered(*slot)) {
         return 0;
     }
-    QObject* context = nullptr;
-    std::string name;
-    {
-        std::lock_guard lock(m_mutex);
-        name = m_resolver.Name(address);
-        if (!name.empty()) {
-            context = Context();
-        }
-    }
+    std::lock_guard lock(m_mutex);
+    std::string name = m_resolver.Name(address);
+    QObject* context = name.empty() ? nullptr : Context();
     if (!context) {
         return 0;
     }
     // Answers come from the event loop, after this call returns, as a network answer would.
-    QMetaObject::invokeMethod(
-        context,
-        [this, number = *slot, text = std::string(address), name, callback, row] {
-            if (IsRegistered(number)) {
-                callback(text.c_str(), name.c_str(), row);
-            }
-        },
-        Qt::QueuedConnection);
+    // A walk asks for two names a new row: one event carries every answer queued until it
+    // runs, where an event each would cost more than finding the names.
+    m_answers.push_back({*slot, address, std::move(name), callback, row});
+    if (m_answers.size() == 1) {
+        QMetaObject::invokeMethod(
+            context, [this] { Deliver(); }, Qt::QueuedConnection);
+    }
     return 1;
+}
+
+// The callbacks may ask again (or unregister): they run with the lock released, and what
+// they queue goes out with the next event.
+void NameConverter::Deliver() {
+    std::vector<Answer> answers;
+    {
+        std::lock_guard lock(m_mutex);
+        answers.swap(m_answers);
+    }
+    for (const Answer& answer : answers) {
+        if (IsRegistered(answer.number)) {
+            answer.callback(answer.address.c_str(), answer.name.c_str(), answer.row);
+        }
+    }
 }

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <mutex>
 #include <set>
+#include <string>
+#include <vector>
 
 class QObject;
 
@@ -32,11 +34,21 @@ class NameConverter {
     // to the Qt event loop and returns 1; it runs only if the slot is still registered
     // then. Returns 0, and never calls back, for an unregistered slot, a null callback,
     // an address without a name, or when there is no QCoreApplication to deliver from.
+    // Answers queued one after another are delivered in their order by one event.
     int Request(uint32_t* slot, const char* address, OnNameConvertedProc callback, intptr_t row);
 
   private:
+    struct Answer {
+        uint32_t number;
+        std::string address;
+        std::string name;
+        OnNameConvertedProc callback;
+        intptr_t row;
+    };
+
     bool IsRegistered(uint32_t number);
     QObject* Context();
+    void Deliver();
 
     NameResolver m_resolver;
     std::mutex m_mutex;
@@ -45,4 +57,5 @@ class NameConverter {
     // Receiver of the queued answers: deleting it drops those still queued, so none runs
     // after the module is unloaded.
     QObject* m_context = nullptr;
+    std::vector<Answer> m_answers; // queued, not yet delivered
 };

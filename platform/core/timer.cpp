@@ -67,8 +67,6 @@ Timer* EarliestDue(uint64_t limit) {
     return earliest;
 }
 
-void Arm();
-
 // A timer with a procedure calls it (as DispatchMessage would); the others send WM_TIMER.
 void Fire(HWND hWnd, UINT_PTR id, TIMERPROC proc) {
     if (proc != nullptr) {
@@ -120,19 +118,43 @@ class RealTimeDriver : public QObject {
             next = std::min(next, timer.due);
         }
         uint64_t now = Now();
+        m_armedFor = next;
         m_timer.start(int(std::min<uint64_t>(next > now ? next - now : 0, 0x7fffffff)));
+    }
+
+    // A timer due no sooner than the Qt timer's wake-up leaves it alone: a table restarts
+    // its redraw timer at every change, thousands of times a second while a walk runs.
+    void ArmFor(uint64_t due) {
+        if (!g_manual && m_timer.isActive() && m_armedFor <= due) {
+            return;
+        }
+        Rearm();
     }
 
   private:
     QTimer m_timer;
+    uint64_t m_armedFor = 0;
 };
 
-void Arm() {
+RealTimeDriver* Driver() {
     if (QCoreApplication::instance() == nullptr) {
-        return;
+        return nullptr;
     }
     static RealTimeDriver* driver = new RealTimeDriver;
-    driver->Rearm();
+    return driver;
+}
+
+void Arm() {
+    if (RealTimeDriver* driver = Driver()) {
+        driver->Rearm();
+    }
+}
+
+// A new due time; a killed timer needs nothing: the wake-up it leaves finds nothing due.
+void ArmFor(uint64_t due) {
+    if (RealTimeDriver* driver = Driver()) {
+        driver->ArmFor(due);
+    }
 }
 
 } // namespace
@@ -160,7 +182,7 @@ UINT_PTR SetTimer(HWND hWnd, UINT_PTR idEvent, UINT elapse, TIMERPROC timerFunc)
     } else {
         g_timers.push_back(Timer{hWnd, idEvent, elapse, due, g_nextOrder++, timerFunc});
     }
-    Arm();
+    ArmFor(due);
     return idEvent == 0 ? 1 : idEvent;
 }
 
@@ -173,7 +195,6 @@ BOOL KillTimer(HWND hWnd, UINT_PTR idEvent) {
                                       return timer.hwnd == hWnd && timer.id == idEvent;
                                   }),
                    g_timers.end());
-    Arm();
     return TRUE;
 }
 

@@ -106,6 +106,40 @@ TEST_F(RequestsTest, InstanceIsTheAnsweredNameLessTheColumnAndWalksContinueFromI
     EXPECT_EQ(Text(past, FLD_VAR_VALUE), "tail");
 }
 
+// An answer's name and instance of each variable stay the answer's whichever field of
+// the variable is read or written first: the other keeps what the answer gave.
+TEST_F(RequestsTest, AnsweredNameAndInstanceWhateverIsTouchedFirst) {
+    FillMatrix(3);
+    const std::string instance = ".1.6" + DottedMac(1) + ".6" + DottedMac(2);
+    enum class First { kReadName, kReadInstance, kWriteName, kWriteInstance, kWriteColumn };
+    for (First first : {First::kReadName, First::kReadInstance, First::kWriteName,
+                        First::kWriteInstance, First::kWriteColumn}) {
+        DbHandle record = m_client->NewRequest(DB_REQ_GET_NEXT, 1,
+                                               {kMatrixColumns[3], kMatrixColumns[4]}, ".1.6");
+        ASSERT_TRUE(m_client->PostAndWait(record));
+        DbSetInt(record, FLD_VAR_INDEX, 2);
+        const std::string name = kMatrixColumns[4] + instance;
+        std::string expectName = name;
+        std::string expectInstance = instance;
+        if (first == First::kWriteName) {
+            DbSetText(record, FLD_VAR_NAME, "x", -1);
+            expectName = "x";
+        } else if (first == First::kWriteInstance) {
+            DbSetText(record, FLD_VAR_INSTANCE, ".9", -1);
+            expectInstance = ".9";
+        } else if (first == First::kWriteColumn) {
+            DbSetText(record, FLD_VAR_OID, kMatrixColumns[5].c_str(), -1);
+        } else if (first == First::kReadInstance) {
+            EXPECT_EQ(Text(record, FLD_VAR_INSTANCE), instance);
+        }
+        EXPECT_EQ(Text(record, FLD_VAR_NAME), expectName) << int(first);
+        EXPECT_EQ(Text(record, FLD_VAR_INSTANCE), expectInstance) << int(first);
+        DbSetInt(record, FLD_VAR_INDEX, 1);
+        EXPECT_EQ(Text(record, FLD_VAR_NAME), kMatrixColumns[3] + instance) << int(first);
+        DbFreeRecord(record);
+    }
+}
+
 TEST_F(RequestsTest, SetWritesTheValueUnderTheVariablesSyntax) {
     FillMatrix(1);
     DbHandle record = m_client->NewRequest(DB_REQ_SET, 1, {"1.3.6.1.2.1.1.5.0"});

@@ -445,6 +445,38 @@ TEST_F(OrderAgainstLinkedList, LargerTablesMostlyNotANumber) {
     }
 }
 
+// The hidden text column's order is built when it is first read, and deferred again when
+// the table is emptied. Each round inserts, deletes and rewrites rows without reading any
+// order, then reads the hidden one first by one of its three ways in (its sort ends, a
+// descending walk, an ascending walk) before every order is checked.
+TEST_F(OrderAgainstLinkedList, DeferredOrderBuiltAfterRowsComeAndGo) {
+    constexpr int kHidden = 3;
+    for (int round = 0; round < 30; ++round) {
+        m_longTexts = round % 2 == 1;
+        for (int step = 0; step < 300; ++step) {
+            Step(120);
+        }
+        const std::vector<int> expected = m_reference.Order(kHidden);
+        if (round % 3 == 0) {
+            TableColumn info;
+            m_model.GetColumn(kHidden, info);
+            ASSERT_EQ(info.GetSortHead(), m_reference.Head(kHidden)) << "round " << round;
+            ASSERT_EQ(info.GetSortTail(), m_reference.Tail(kHidden)) << "round " << round;
+        } else if (round % 3 == 1) {
+            m_model.SetSortColumn(kHidden, SORT_DESCENDING);
+            std::vector<int> backward = Walk(m_model, kHidden);
+            ASSERT_EQ(std::vector<int>(backward.rbegin(), backward.rend()), expected)
+                << "round " << round;
+        }
+        ExpectSameOrders(round);
+        if (HasFatalFailure()) {
+            return;
+        }
+        m_model.DeleteAllRows();
+        m_reference = LinkedListTable({true, false, true, false, true});
+    }
+}
+
 TEST_F(OrderAgainstLinkedList, TextsThatDifferOnlyAfterTheirSixteenthByte) {
     m_longTexts = true;
     for (int step = 0; step < 3000; ++step) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,45 @@ TEST(SetRowText, MeasuresCellsAndGrowsAutoSizedColumnsUpToTheCap) {
     model.SetColumnWidth(0, 60, 0);
     model.SetRowText(0, std::string(12, 'w').c_str(), 0, '\0', 0);
     EXPECT_EQ(model.GetColumnWidth(0), 60);
+}
+
+// A row's texts past 65,535 bytes in all need wider offsets than the rows below that; a
+// row that grows past it and shrinks back keeps every cell, states and extents included,
+// in the first, a middle and the last column, and so does a copy of it.
+TEST(SetRowText, RowsGrowPastAndShrinkBelowSixtyFourKilobytes) {
+    const std::string big(40000, 'x');
+    const std::string bigger(70000, 'y');
+    struct Store {
+        int column;
+        const std::string* text;
+    };
+    const Store stores[] = {
+        {0, &big},    {2, &big},    {1, &bigger}, {2, nullptr},
+        {1, nullptr}, {3, &bigger}, {0, nullptr}, {3, nullptr},
+    };
+    TableRow row(4);
+    std::vector<std::string> expected(4);
+    for (int column = 0; column < 4; ++column) {
+        row.SetCellState(column, 0x100u + static_cast<uint32_t>(column));
+        row.SetCellExtent(column, {10 + column, 20});
+    }
+    for (size_t step = 0; step < std::size(stores); ++step) {
+        const Store& s = stores[step];
+        const std::string text = s.text ? *s.text : "t" + std::to_string(step);
+        row.SetCellText(s.column, text.c_str(), text.size());
+        expected[static_cast<size_t>(s.column)] = text;
+        const TableRow copy(row);
+        const TableRow* const rows[] = {&row, &copy};
+        for (const TableRow* r : rows) {
+            for (int column = 0; column < 4; ++column) {
+                const std::string& want = expected[static_cast<size_t>(column)];
+                ASSERT_EQ(r->GetCellLength(column), want.size()) << "step " << step;
+                ASSERT_EQ(std::string(r->GetCellText(column)), want) << "step " << step;
+                ASSERT_EQ(r->GetCellState(column), 0x100u + static_cast<uint32_t>(column));
+                ASSERT_EQ(r->GetCellExtent(column).cx, 10 + column);
+            }
+        }
+    }
 }
 
 TEST(SetRowText, GrowsRowHeightsInTransposedMode) {
