@@ -36,4 +36,22 @@ function(tessaran_check_folder_rules)
             endforeach()
         endforeach()
     endforeach()
+    tessaran_check_platform_layers()
+endfunction()
+
+# Inside platform/: the window system (core/, gdi/) and the Qt glue (toolkit/) lie beneath the
+# class framework (framework/) and include nothing from it (docs/platform.md).
+function(tessaran_check_platform_layers)
+    foreach(part core gdi toolkit)
+        file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/${part}/*.h
+             ${CMAKE_SOURCE_DIR}/platform/${part}/*.cpp)
+        foreach(source ${sources})
+            file(STRINGS ${source} includes
+                 REGEX "^[ \t]*#[ \t]*include[ \t]*\"platform/framework/")
+            foreach(line ${includes})
+                message(FATAL_ERROR
+                        "${source}: ${line}: platform/${part}/ may not include platform/framework/")
+            endforeach()
+        endforeach()
+    endforeach()
 endfunction()

@@ -1,17 +1,24 @@
 #!/usr/bin/env bash
-# Builds the packages twice, in two folders of different names and path lengths, without
-# ccache, and compares every file the two builds made (binary and debug symbol packages, the
-# source package): bit-identical, or the names of those that differ. Prints the time each
-# build took. WORK picks the parent folder (default /var/tmp).
+# Builds the packages twice, in two folders of different names and path lengths, with
+# different time zones, locales and umasks, without ccache, and compares every file the two
+# builds made (binary and debug symbol packages, the source package): bit-identical, or the
+# names of those that differ. Prints the time each build took. WORK picks the parent folder
+# (default /var/tmp).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 work="$(mktemp -d "${WORK:-/var/tmp}/reproducible.XXXXXX")"
 export CCACHE_DISABLE=1
-for folder in a "second-build-in-a-longer-folder"; do
+# Each build also has its own time zone, locale and umask: none may show in the packages.
+build() {
+    local folder="$1" start
+    shift
     start=$(date +%s)
-    BUILD_DIR="$work/$folder" OUT="$work/$folder/out" bash "$root/scripts/packages.sh" >/dev/null
-    echo "build in $work/$folder: $(($(date +%s) - start)) s"
-done
+    (umask "$1" && env TZ="$2" LC_ALL="$3" BUILD_DIR="$work/$folder" OUT="$work/$folder/out" \
+        bash "$root/scripts/packages.sh" >/dev/null)
+    echo "build in $work/$folder (umask $1, TZ=$2, LC_ALL=$3): $(($(date +%s) - start)) s"
+}
+build a 022 UTC0 C.UTF-8
+build second-build-in-a-longer-folder 002 UTC-14 C
 differing=0
 for file in "$work/a/out"/*; do
     name="$(basename "$file")"

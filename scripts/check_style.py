@@ -23,63 +23,20 @@ import shutil
 import subprocess
 import sys
 
+from cpp_source import OPEN, skip_group, source_files, tokens
+
 FOLDERS = ["platform", "hostapi", "table", "walker", "view", "conversation", "graphwnd",
            "res", "plugin", "host", "tests", "bench", "fuzz"]
 # The C library's lenient number readers: "12abc" is 12, "-1" is ULONG_MAX, and errors go
 # unseen unless errno and the end pointer are checked (std::stoi throws instead).
 LENIENT = {"atoi", "atol", "atoll", "strtol", "strtoll", "strtoul", "strtoull", "strtoimax",
            "strtoumax", "stoi", "stol", "stoll", "stoul", "stoull", "sscanf"}
-TOKEN = re.compile(r"""
-    (?P<skip>//[^\n]*|/\*.*?\*/|"(?:\\.|[^"\\\n])*"|'(?:\\.|[^'\\\n])*'|R"(?P<d>[^(]*)\(.*?\)(?P=d)")
-  | (?P<word>[A-Za-z_]\w*)
-  | (?P<punct>[(){};\[\]])
-  | (?P<newline>\n)
-""", re.S | re.X)
 CONSTANT = re.compile(r"""^(?:(?:static|inline)\s+)*(?P<kind>constexpr|const)\b(?P<type>[\w:<>,*&\s]*?)
                           (?<!::)\b(?P<name>[A-Za-z_]\w*)\s*(?:\[[^\]]*\]\s*)*(?:=|\{)""", re.X)
 MEMBER = re.compile(r"""^\s+static\s+(?:inline\s+)?constexpr\b[\w:<>,*&\s]*?
                         \b(?P<name>[A-Za-z_]\w*)\s*(?:\[[^\]]*\]\s*)*(?:=|\{)""", re.X)
 CAMEL = re.compile(r"^k[A-Z][A-Za-z0-9]*$")
 UPPER = re.compile(r"^[A-Z][A-Z0-9_]*$")
-
-
-def without_preprocessor(text):
-    """Blanks every preprocessor line (with its continuations), keeping every offset."""
-    lines = text.split("\n")
-    continued = False
-    for i, line in enumerate(lines):
-        if continued or line.lstrip().startswith("#"):
-            continued = line.endswith("\\")
-            lines[i] = " " * len(line)
-    return "\n".join(lines)
-
-
-def tokens(text):
-    """(text, line, start offset, end offset) of every word and bracket outside comments,
-    literals and preprocessor lines."""
-    line = 1
-    for match in TOKEN.finditer(without_preprocessor(text)):
-        if match.group("skip") is not None:
-            line += match.group(0).count("\n")
-        elif match.group("newline") is not None:
-            line += 1
-        else:
-            yield (match.group(0), line, match.start(), match.end())
-
-
-OPEN = {"(": ")", "{": "}", "[": "]"}
-
-
-def skip_group(toks, i):
-    """The index after the bracket group that starts at i."""
-    depth = 0
-    while i < len(toks):
-        depth += toks[i][0] in OPEN
-        depth -= toks[i][0] in OPEN.values()
-        i += 1
-        if depth == 0:
-            break
-    return i
 
 
 def header_end(toks, i):
@@ -182,14 +139,6 @@ def number_faults(text):
             if word in LENIENT and i + 1 < len(toks) and toks[i + 1][0] == "("]
 
 
-def source_files(root):
-    for folder in FOLDERS:
-        for base, _, names in os.walk(os.path.join(root, folder)):
-            for name in sorted(names):
-                if name.endswith((".h", ".cpp")):
-                    yield os.path.relpath(os.path.join(base, name), root)
-
-
 def main():
     args = sys.argv[1:]
     fix = bool(args) and args[0] == "--fix-braces"
@@ -198,7 +147,7 @@ def main():
         print(__doc__.strip())
         return 2
     root = args[0]
-    paths = args[1:] or list(source_files(root))
+    paths = args[1:] or list(source_files(root, FOLDERS))
     count = 0
     for path in paths:
         with open(os.path.join(root, path), encoding="utf-8") as f:

@@ -15,15 +15,10 @@ import os
 import re
 import sys
 
+from cpp_source import skip_group, source_files, tokens
+
 FOLDERS = ["common", "platform", "hostapi", "res", "table", "walker", "view", "conversation",
            "graphwnd", "plugin", "host", "probe"]
-TOKEN = re.compile(r"""
-    (?P<skip>//[^\n]*|/\*.*?\*/|"(?:\\.|[^"\\\n])*"|'(?:\\.|[^'\\\n])*'|R"(?P<d>[^(]*)\(.*?\)(?P=d)")
-  | (?P<word>[A-Za-z_]\w*)
-  | (?P<punct>::|->|<<=|>>=|<<|>>|<=|>=|==|!=|\+=|-=|\*=|/=|%=|&=|\|=|\^=|&&|\|\||\+\+|--|[-+*/%&|^!~<>=(){};:\[\],.?])
-  | (?P<newline>\n)
-""", re.S | re.X)
-OPEN = {"(": ")", "{": "}", "[": "]"}
 ACCESS = {"public", "protected", "private"}
 CLASS_KEYS = {"class", "struct", "union"}
 NOT_A_CALL = {"decltype", "alignas", "sizeof", "noexcept", "__attribute__", "alignof"}
@@ -31,44 +26,6 @@ MACRO = re.compile(r"^[A-Z][A-Z0-9_]*$")
 # A macro invoked in a class body without a semicolon (DECLARE_MESSAGE_MAP()): upper case
 # with an underscore, so that a constructor such as CDC() is not taken for one.
 MACRO_CALL = re.compile(r"^[A-Z][A-Z0-9]*_[A-Z0-9_]*$")
-
-
-def without_preprocessor(text):
-    """Blanks every preprocessor line (with its continuations), keeping every offset."""
-    lines = text.split("\n")
-    continued = False
-    for i, line in enumerate(lines):
-        if continued or line.lstrip().startswith("#"):
-            continued = line.endswith("\\")
-            lines[i] = " " * len(line)
-    return "\n".join(lines)
-
-
-def tokens(text):
-    """(text, line) of every word and punctuator outside comments, literals and
-    preprocessor lines."""
-    line = 1
-    result = []
-    for match in TOKEN.finditer(without_preprocessor(text)):
-        if match.group("newline") is not None:
-            line += 1
-        elif match.group("skip") is not None:
-            line += match.group(0).count("\n")
-        else:
-            result.append((match.group(0), line))
-    return result
-
-
-def skip_group(toks, i):
-    """The index after the bracket group that opens at i."""
-    depth = 0
-    while i < len(toks):
-        depth += toks[i][0] in OPEN
-        depth -= toks[i][0] in OPEN.values()
-        i += 1
-        if depth == 0:
-            break
-    return i
 
 
 def class_body_start(toks, i):
@@ -329,7 +286,7 @@ def scan_class(toks, key, body, path, found):
 
 
 def scan_file(path, text):
-    toks = tokens(text)
+    toks = [(word, line) for word, line, _, _ in tokens(text)]
     found = []
     i = 0
     while i < len(toks):
@@ -348,12 +305,9 @@ def count(root):
     result = {}
     for folder in FOLDERS:
         found = []
-        for base, _, names in os.walk(os.path.join(root, folder)):
-            for name in sorted(names):
-                if name.endswith((".h", ".cpp")):
-                    path = os.path.join(base, name)
-                    with open(path, encoding="utf-8") as f:
-                        found.extend(scan_file(os.path.relpath(path, root), f.read()))
+        for path in source_files(root, [folder]):
+            with open(os.path.join(root, path), encoding="utf-8") as f:
+                found.extend(scan_file(path, f.read()))
         result[folder] = sorted(found)
     return result
 

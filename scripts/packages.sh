@@ -20,6 +20,9 @@ mkdir -p "$source" "$out"
 git -C "$root" ls-files -z --cached --others --exclude-standard |
     (cd "$root" && while IFS= read -r -d '' file; do [ -f "$file" ] && printf '%s\0' "$file"; done) |
     (cd "$root" && tar --null -T - -cf -) | tar -xf - -C "$source"
+# Modes as git knows them (644, or 755 for programs; folders 755), whatever the umask of the
+# checkout and of this build: both source tarballs carry them.
+chmod -R u+rwX,go+rX,go-w "$source"
 # The upstream tarball: the tree without debian/, its order, times and owners fixed.
 tar --sort=name --mtime="@$epoch" --owner=0 --group=0 --numeric-owner --exclude=debian \
     -C "$build" -cf - "tessaran-$upstream" | xz -9 >"$build/tessaran_$upstream.orig.tar.xz"

@@ -10,7 +10,7 @@ packages=(
   ieee-data gettext python3 fonts-dejavu-core fonts-wqy-zenhei qt6-translations-l10n
   xvfb xauth xdotool openbox
   libmuparser-dev libpcap-dev clang libclang-rt-14-dev tshark python3-scapy iproute2
-  dpkg-dev file lintian adduser debhelper debootstrap
+  dpkg-dev file lintian adduser debhelper debootstrap autopkgtest
 )
 
 missing=()

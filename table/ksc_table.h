@@ -6,8 +6,8 @@
 
 #include "hostapi/window_report.h"
 #include "platform/framework/afx.h"
+#include "platform/framework/cdc.h"
 #include "platform/framework/scroll_bar.h"
-#include "platform/gdi/cdc.h"
 #include "table/char_width_cache.h"
 #include "table/table_model.h"
 #include "table/table_view_state.h"

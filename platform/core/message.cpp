@@ -89,7 +89,7 @@ void DeferRelease(WindowRecord* record) {
     g_released.push_back(record);
 }
 
-void ForgetWindowObject(CWnd* wnd) {
+void ForgetWindowObject(WindowObject* wnd) {
     if (ApplicationEnded()) {
         return;
     }
@@ -115,7 +115,7 @@ LRESULT Dispatch(WindowRecord* record, UINT message, WPARAM wParam, LPARAM lPara
     MSG current = {record->hwnd, message, wParam, lParam, 0, {0, 0}};
     const MSG* saved = g_current;
     g_current = &current;
-    CWnd* wnd = record->wnd;
+    WindowObject* wnd = record->wnd;
     LRESULT result = wnd != nullptr ? wnd->WindowProc(message, wParam, lParam)
                                     : DefWindowProc(record->hwnd, message, wParam, lParam);
     g_current = saved;

@@ -66,7 +66,7 @@ void AttachWidget(WindowRecord* record, QWidget* widget, QWidget* client) {
     QObject::connect(widget, &QObject::destroyed, [hWnd]() { WindowWidgetGone(hWnd); });
 }
 
-WindowRecord* NewRecord(CWnd* wnd, const CREATESTRUCT& cs, WindowRecord* parent) {
+WindowRecord* NewRecord(WindowObject* wnd, const CREATESTRUCT& cs, WindowRecord* parent) {
     auto* record = new WindowRecord;
     HWND hWnd = reinterpret_cast<HWND>(WindowTable().Add(record));
     if (hWnd == nullptr) {
@@ -87,7 +87,7 @@ WindowRecord* NewRecord(CWnd* wnd, const CREATESTRUCT& cs, WindowRecord* parent)
     if (parent != nullptr) {
         parent->children.push_back(hWnd);
     }
-    wnd->m_hWnd = hWnd;
+    wnd->AttachWindowHandle(hWnd);
     return record;
 }
 
@@ -166,8 +166,8 @@ void FinishDestruction(HWND hWnd) {
     }
     UnlinkFromParent(record);
     record->destroyed = true;
-    if (record->wnd != nullptr && record->wnd->m_hWnd == hWnd) {
-        record->wnd->m_hWnd = nullptr;
+    if (record->wnd != nullptr && record->wnd->AttachedWindowHandle() == hWnd) {
+        record->wnd->AttachWindowHandle(nullptr);
     }
     DeferRelease(record);
 }
@@ -259,9 +259,9 @@ void EnsureApplication() {
     CreateApplication(argc, argv);
 }
 
-// Creates the window of a CWnd: record, widget, then the creation messages. Answers FALSE
+// Creates the window of an object: record, widget, then the creation messages. Answers FALSE
 // (with the window destroyed again) when WM_NCCREATE or WM_CREATE refuses.
-BOOL CreateWindowFor(CWnd* wnd, CREATESTRUCT& cs) {
+BOOL CreateWindowFor(WindowObject* wnd, CREATESTRUCT& cs) {
     WindowRecord* parent = nullptr;
     if (cs.hwndParent != nullptr) {
         parent = LookupWindow(cs.hwndParent);
@@ -298,7 +298,7 @@ BOOL CreateWindowFor(CWnd* wnd, CREATESTRUCT& cs) {
 
 // Releases a destroyed window: its object's PostNcDestroy, its image, widget and slot.
 void ReleaseRecord(WindowRecord* record) {
-    CWnd* wnd = record->wnd;
+    WindowObject* wnd = record->wnd;
     record->wnd = nullptr;
     ReleaseBackingImage(record);
     if (QWidget* widget = record->widget.data()) {

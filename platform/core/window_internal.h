@@ -10,7 +10,7 @@
 namespace platform {
 
 HandleTable<WindowRecord*>& WindowTable();
-BOOL CreateWindowFor(CWnd* wnd, CREATESTRUCT& cs);
+BOOL CreateWindowFor(WindowObject* wnd, CREATESTRUCT& cs);
 void ReleaseRecord(WindowRecord* record);
 
 // A scope in which messages are being dispatched. Windows destroyed inside it are released
@@ -30,7 +30,7 @@ const MSG* CurrentMessage();
 // Queues a record released when the outermost dispatch scope ends.
 void DeferRelease(WindowRecord* record);
 // A deleted window object must not get its PostNcDestroy call.
-void ForgetWindowObject(CWnd* wnd);
+void ForgetWindowObject(WindowObject* wnd);
 
 // Makes the event loop deliver pending posted messages and paints soon.
 void SchedulePump();

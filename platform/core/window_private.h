@@ -21,7 +21,8 @@
 // `image` (client size, Format_RGB32) through device contexts; the widget shows it.
 #pragma once
 
-#include "platform/framework/wnd.h"
+#include "platform/core/win32.h"
+#include "platform/core/window_object.h"
 
 #include <QImage>
 #include <QPointer>
@@ -35,7 +36,7 @@ namespace platform {
 
 struct WindowRecord {
     HWND hwnd = nullptr;
-    CWnd* wnd = nullptr; // NULL once the object has let go of the window
+    WindowObject* wnd = nullptr; // NULL once the object has let go of the window
     HWND parent = nullptr;
     HWND owner = nullptr;
     std::vector<HWND> children; // in creation order
@@ -51,6 +52,7 @@ struct WindowRecord {
 
     QPointer<QWidget> widget;
     QPointer<QWidget> client;
+    QPointer<QWidget> painting; // the painting widget made for the window, when one was
     QImage image;
     bool imageReleased = false; // given back while nothing of the window showed
     QRegion invalid;

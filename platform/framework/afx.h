@@ -12,8 +12,10 @@
 #include "platform/framework/wnd.h"
 
 #include "platform/core/timer_clock.h"
+#include "platform/framework/cdc.h"
 #include "platform/framework/extension_module.h"
 #include "platform/framework/frame_wnd.h"
+#include "platform/framework/gdi_object.h"
 #include "platform/framework/mdi_child_wnd.h"
 #include "platform/framework/mdi_frame_wnd.h"
 #include "platform/framework/menu.h"
@@ -21,5 +23,3 @@
 #include "platform/framework/sec_mdi_frame_wnd.h"
 #include "platform/framework/sec_tab_wnd.h"
 #include "platform/framework/sec_worksheet.h"
-#include "platform/gdi/cdc.h"
-#include "platform/gdi/gdi_object.h"

@@ -32,7 +32,7 @@ class ChildFrameFilter : public QObject {
 
   private:
     void NoteNormalRect(QWidget* window) const {
-        auto* frame = dynamic_cast<CMDIChildWnd*>(CWnd::FromHandle(m_child));
+        auto* frame = DYNAMIC_DOWNCAST(CMDIChildWnd, CWnd::FromHandle(m_child));
         if (frame == nullptr ||
             (window->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))) {
             return;
@@ -57,7 +57,7 @@ void SendSizeOfState(HWND child) {
 }
 
 void TellMinimised(HWND child) {
-    if (auto* client = dynamic_cast<CMDIClientWnd*>(CWnd::FromHandle(GetParent(child)))) {
+    if (auto* client = DYNAMIC_DOWNCAST(CMDIClientWnd, CWnd::FromHandle(GetParent(child)))) {
         client->ActivateAfterMinimise(child);
     }
 }
@@ -110,7 +110,7 @@ BOOL CMDIChildWnd::Create(LPCSTR className, LPCSTR title, DWORD style, const REC
     if (client == nullptr) {
         return FALSE;
     }
-    auto* mdiClient = dynamic_cast<CMDIClientWnd*>(client);
+    auto* mdiClient = DYNAMIC_DOWNCAST(CMDIClientWnd, client);
     CRect placed = rect.left == CW_USEDEFAULT && mdiClient != nullptr
                        ? CRect(mdiClient->NewChildRect())
                        : CRect(rect);

@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <cstdio>
 
+IMPLEMENT_DYNAMIC(CMDIClientWnd, CWnd)
+
 BEGIN_MESSAGE_MAP(CMDIClientWnd, CWnd)
 ON_MESSAGE(WM_MDIACTIVATE, OnMDIActivate)
 ON_MESSAGE(WM_MDIDESTROY, OnMDIDestroy)
@@ -76,7 +78,7 @@ QWidget* CMDIClientWnd::CreateNativeWidget(QWidget* parentWidget) {
     // The area may outlive this object (Qt deletes it later): find the object by handle.
     HWND self = m_hWnd;
     QObject::connect(m_area, &QMdiArea::subWindowActivated, m_area, [self](QMdiSubWindow* window) {
-        if (auto* client = dynamic_cast<CMDIClientWnd*>(CWnd::FromHandle(self))) {
+        if (auto* client = DYNAMIC_DOWNCAST(CMDIClientWnd, CWnd::FromHandle(self))) {
             client->OnSubWindowActivated(window);
         }
     });
@@ -91,7 +93,7 @@ void CMDIClientWnd::AddShortcuts() {
     HWND self = m_hWnd;
     auto* close = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4), area);
     QObject::connect(close, &QShortcut::activated, area, [self] {
-        if (auto* client = dynamic_cast<CMDIClientWnd*>(CWnd::FromHandle(self))) {
+        if (auto* client = DYNAMIC_DOWNCAST(CMDIClientWnd, CWnd::FromHandle(self))) {
             ::PostMessage(client->ActiveChild(), WM_CLOSE, 0, 0);
         }
     });
@@ -241,7 +243,7 @@ RECT CMDIClientWnd::NewChildRect() const {
     const QSize size = CascadeSize(area);
     QPoint corner(0, 0);
     HWND active = ActiveChild();
-    auto* frame = dynamic_cast<CMDIChildWnd*>(CWnd::FromHandle(active));
+    auto* frame = DYNAMIC_DOWNCAST(CMDIChildWnd, CWnd::FromHandle(active));
     if (frame != nullptr && ::IsWindowVisible(active) && !::IsIconic(active)) {
         const CRect normal = frame->NormalRect();
         corner = NextCascadePoint(QPoint(normal.left, normal.top), size, area);

@@ -18,6 +18,7 @@ class QMdiArea;
 class QMdiSubWindow;
 
 class CMDIClientWnd : public CWnd {
+    DECLARE_DYNAMIC(CMDIClientWnd)
   public:
     // The window menu's "More Windows..." is AFX_IDM_FIRST_MDICHILD + kMoreWindows.
     static constexpr UINT kMoreWindows = 9;

@@ -112,12 +112,12 @@ void CMDIFrameWnd::MDISetMenu(HMENU windowMenu) {
 }
 
 std::vector<HWND> CMDIFrameWnd::MDIGetChildren() const {
-    auto* client = dynamic_cast<CMDIClientWnd*>(CWnd::FromHandle(m_hWndMDIClient));
+    auto* client = DYNAMIC_DOWNCAST(CMDIClientWnd, CWnd::FromHandle(m_hWndMDIClient));
     return client != nullptr ? client->ChildrenInZOrder() : std::vector<HWND>{};
 }
 
 void CMDIFrameWnd::OnWindowChild(UINT id) {
-    auto* client = dynamic_cast<CMDIClientWnd*>(CWnd::FromHandle(m_hWndMDIClient));
+    auto* client = DYNAMIC_DOWNCAST(CMDIClientWnd, CWnd::FromHandle(m_hWndMDIClient));
     if (client != nullptr && id == AFX_IDM_FIRST_MDICHILD + CMDIClientWnd::kMoreWindows) {
         client->ChooseFromAllChildren();
         return;

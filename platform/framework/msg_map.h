@@ -4,8 +4,8 @@
 // message's result where the message has one.
 #pragma once
 
+#include "platform/framework/cdc.h"
 #include "platform/framework/wnd.h"
-#include "platform/gdi/cdc.h"
 
 #define AFX_CRACK_(message, body)                                                                  \
     {message, 0, 0, 0,                                                                             \

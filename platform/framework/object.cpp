@@ -10,6 +10,10 @@ BOOL CObject::IsKindOf(const CRuntimeClass* pClass) const {
     return GetRuntimeClass()->IsDerivedFrom(pClass);
 }
 
+CObject* AfxDynamicDownCast(const CRuntimeClass* pClass, CObject* pObject) {
+    return pObject != nullptr && pObject->IsKindOf(pClass) ? pObject : nullptr;
+}
+
 CObject* CRuntimeClass::CreateObject() const {
     return m_pfnCreateObject == nullptr ? nullptr : m_pfnCreateObject();
 }

@@ -35,6 +35,12 @@ class CObject {
 
 #define RUNTIME_CLASS(class_name) (const_cast<CRuntimeClass*>(&class_name::class##class_name))
 
+// The object when it is a pClass (IsKindOf), else NULL; DYNAMIC_DOWNCAST gives it the class's
+// type. The framework's one run-time type check.
+CObject* AfxDynamicDownCast(const CRuntimeClass* pClass, CObject* pObject);
+#define DYNAMIC_DOWNCAST(class_name, object)                                                       \
+    (static_cast<class_name*>(AfxDynamicDownCast(RUNTIME_CLASS(class_name), (object))))
+
 #define DECLARE_DYNAMIC(class_name)                                                                \
   public:                                                                                          \
     static const CRuntimeClass class##class_name;                                                  \

@@ -32,7 +32,7 @@ BarState* StateOf(HWND window, int bar) {
     if (!IsWindow(window) || bar < SB_HORZ || bar > SB_CTL) {
         return nullptr;
     }
-    if (bar == SB_CTL && dynamic_cast<CScrollBar*>(CWnd::FromHandle(window)) == nullptr) {
+    if (bar == SB_CTL && DYNAMIC_DOWNCAST(CScrollBar, CWnd::FromHandle(window)) == nullptr) {
         return nullptr;
     }
     std::map<std::pair<HWND, int>, BarState>& states = States();

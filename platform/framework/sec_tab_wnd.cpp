@@ -1,8 +1,8 @@
 #include "platform/framework/sec_tab_wnd.h"
 
+#include "platform/framework/cdc.h"
+#include "platform/framework/gdi_object.h"
 #include "platform/framework/scroll_bar.h"
-#include "platform/gdi/cdc.h"
-#include "platform/gdi/gdi_object.h"
 
 #include <algorithm>
 #include <string>

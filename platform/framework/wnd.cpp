@@ -50,7 +50,7 @@ CWnd::~CWnd() {
 
 CWnd* CWnd::FromHandle(HWND hWnd) {
     WindowRecord* record = LookupWindow(hWnd);
-    return record == nullptr ? nullptr : record->wnd;
+    return record == nullptr ? nullptr : static_cast<CWnd*>(record->wnd);
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd) {

@@ -9,9 +9,15 @@
 #pragma once
 
 #include "platform/core/win32.h"
+#include "platform/core/window_object.h"
 #include "platform/framework/cmd_target.h"
+#include "platform/framework/menu_api.h"
+#include "platform/framework/message_box.h"
+#include "platform/framework/module.h"
 #include "platform/framework/point.h"
+#include "platform/framework/profile.h"
 #include "platform/framework/rect.h"
+#include "platform/framework/resource.h"
 
 #include <string>
 
@@ -22,12 +28,9 @@ class CRgn;
 class CScrollBar;
 struct CCreateContext;
 class QWidget;
-class CWnd;
-namespace platform {
-BOOL CreateWindowFor(CWnd* wnd, CREATESTRUCT& cs);
-}
 
-class CWnd : public CCmdTarget {
+// The window layer reaches the object through WindowObject; every WindowObject is a CWnd.
+class CWnd : public CCmdTarget, public WindowObject {
     DECLARE_DYNCREATE(CWnd)
   public:
     HWND m_hWnd = nullptr;
@@ -57,11 +60,11 @@ class CWnd : public CCmdTarget {
     virtual BOOL DestroyWindow();
     virtual BOOL PreCreateWindow(CREATESTRUCT& cs);
     // Called after WM_NCDESTROY; the default does nothing. Frames override it to delete this.
-    virtual void PostNcDestroy();
+    void PostNcDestroy() override;
 
     // Message dispatch: WindowProc tries the message map (OnWndMsg) and gives the rest to
     // DefWindowProc. Default() passes the message being handled to DefWindowProc.
-    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Default();
@@ -187,15 +190,16 @@ class CWnd : public CCmdTarget {
     // parentWidget (NULL for a top-level window). The default is the platform's painting
     // widget (backing image, input turned into messages); window classes over native Qt
     // widgets override it. See platform/core/window_private.h.
-    virtual QWidget* CreateNativeWidget(QWidget* parentWidget);
+    QWidget* CreateNativeWidget(QWidget* parentWidget) override;
     // Platform-private hook: the widget inside which children's widgets are placed; the
     // default is the window's own widget.
-    virtual QWidget* NativeClientWidget() const;
+    QWidget* NativeClientWidget() const override;
 
     DECLARE_MESSAGE_MAP()
 
   private:
-    friend BOOL platform::CreateWindowFor(CWnd* wnd, CREATESTRUCT& cs);
+    void AttachWindowHandle(HWND hWnd) override { m_hWnd = hWnd; }
+    HWND AttachedWindowHandle() const override { return m_hWnd; }
 };
 
 // The application's main window (multi-document children without a parent go into it).

@@ -380,15 +380,17 @@ bool PaintingWidget::focusNextPrevChild(bool) {
     return false;
 }
 
+// The record keeps the one painting widget made for its window, so no type is checked.
 PaintingWidget* PaintingWidgetOf(const WindowRecord* record) {
-    if (auto* widget = dynamic_cast<PaintingWidget*>(record->client.data())) {
-        return widget;
-    }
-    return dynamic_cast<PaintingWidget*>(record->widget.data());
+    return static_cast<PaintingWidget*>(record->painting.data());
 }
 
 QWidget* CreatePaintingWidget(HWND hWnd, QWidget* parentWidget) {
-    return new PaintingWidget(hWnd, parentWidget);
+    auto* widget = new PaintingWidget(hWnd, parentWidget);
+    if (WindowRecord* record = LookupWindow(hWnd)) {
+        record->painting = widget;
+    }
+    return widget;
 }
 
 } // namespace platform

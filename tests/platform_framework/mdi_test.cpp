@@ -469,6 +469,12 @@ TEST(MdiClassTest, RunTimeClassesNameTheirBases) {
     EXPECT_FALSE(made->IsKindOf(RUNTIME_CLASS(CMDIFrameWnd)));
     SECMDIFrameWnd frame;
     EXPECT_TRUE(frame.IsKindOf(RUNTIME_CLASS(CMDIFrameWnd)));
+    // The downcast answers the object as the class it is, or of a base, and NULL otherwise.
+    EXPECT_EQ(DYNAMIC_DOWNCAST(CFrameWnd, made.get()), made.get());
+    EXPECT_EQ(DYNAMIC_DOWNCAST(CMDIChildWnd, made.get()), made.get());
+    EXPECT_EQ(DYNAMIC_DOWNCAST(CMDIFrameWnd, made.get()), nullptr);
+    EXPECT_EQ(DYNAMIC_DOWNCAST(CMDIFrameWnd, static_cast<CObject*>(nullptr)), nullptr);
+    EXPECT_EQ(DYNAMIC_DOWNCAST(CMDIFrameWnd, &frame), &frame);
     // Without a frame to live in, a child frame is not created.
     SECWorksheet orphan;
     EXPECT_FALSE(orphan.Create(nullptr, "orphan"));

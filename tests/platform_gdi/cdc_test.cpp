@@ -1,6 +1,6 @@
 // Framework wrappers: CDC selection answers framework objects, owners free their handles.
 #include "canvas.h"
-#include "platform/gdi/cdc.h"
+#include "platform/framework/cdc.h"
 #include "platform/gdi/gdi_private.h"
 
 #include <gtest/gtest.h>

@@ -20,6 +20,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import conv_oracle as oracle  # noqa: E402
+from probe_harness import fail  # noqa: E402
 
 MODULES = "SNMPv2-MIB:IF-MIB:RMON-MIB:SNMP-FRAMEWORK-MIB:SNMP-USER-BASED-SM-MIB"
 # Sizes on the wire without the FCS, sent three times each: six frames in each bucket, five
@@ -51,11 +52,6 @@ def unshipped():
             objects["1.3.6.1.2.1.16.6.%d.1.%d" % (arc, 2 * i + 2)] = \
                 ("matrix%sHighCapacity%s" % (table, name), "Counter64", RANGE64)
     return objects
-
-
-def fail(message):
-    print("FAIL: " + message)
-    sys.exit(1)
 
 
 def net_snmp(tool, mibs, *args):

@@ -16,16 +16,12 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import conv_oracle as oracle  # noqa: E402
+from probe_harness import LoggedProbe, fail  # noqa: E402
 
 ENGINE = "1.3.6.1.6.3.10.2.1"
 V3 = ["-v3", "-u", "mon", "-l", "authPriv", "-a", "SHA-256", "-A", "authpass123", "-x", "AES",
       "-X", "privpass123"]
 SYS_NAME = "1.3.6.1.2.1.1.5.0"
-
-
-def fail(message):
-    print("FAIL: " + message)
-    sys.exit(1)
 
 
 def get(agent, oid, security=("-v2c", "-c", "public"), hexadecimal=False):
@@ -42,12 +38,10 @@ def start(binary, capture, work, state, port):
     with open(config, "w") as f:
         f.write("community public 127.0.0.1\nuser mon SHA-256 authpass123 AES privpass123\n"
                 "state-directory %s\n" % state)
-    probe = subprocess.Popen([binary, "-r", capture, "--fast", "--port", str(port), "--config",
-                              config], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    probe = LoggedProbe([binary, "-r", capture, "--fast", "--port", str(port), "--config",
+                         config])
     agent = "127.0.0.1:%d" % port
     try:
-        if not probe.stdout.readline().startswith("listening on"):
-            fail("rmonprobe did not start: " + probe.stderr.read())
         values = [get(agent, "%s.%d.0" % (ENGINE, arc), hexadecimal=arc == 1)
                   for arc in (1, 2, 3, 4)]
         if None in values:
@@ -55,8 +49,8 @@ def start(binary, capture, work, state, port):
         if get(agent, SYS_NAME, V3) != "rmonprobe":
             fail("the SNMPv3 user is refused after a start")
     finally:
-        probe.terminate()
-        log = probe.communicate(timeout=10)[1]
+        probe.stop()
+    log = probe.text()
     engine = values[0].lower()
     return engine, int(values[1]), int(values[2]), int(values[3]), log
 

@@ -15,16 +15,12 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import conv_oracle as oracle  # noqa: E402
+from probe_harness import fail  # noqa: E402
 
 IF_ENTRY = "1.3.6.1.2.1.2.2.1"
 CONTROL_SOURCE = "1.3.6.1.2.1.16.6.1.1.2.1"
 ETHER_SOURCE = "1.3.6.1.2.1.16.1.1.1.2.1"
 DISCONTINUITY = "1.3.6.1.2.1.31.1.1.1.19"
-
-
-def fail(message):
-    print("FAIL: " + message)
-    sys.exit(1)
 
 
 def get(agent, *oids):

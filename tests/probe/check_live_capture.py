@@ -20,6 +20,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import conv_oracle as oracle  # noqa: E402
+from probe_harness import fail  # noqa: E402
 
 SOURCE = "02:00:00:00:0a:01"
 BURST_SOURCE = "02:00:00:00:0a:03"  # the frames of every size the tshark comparison takes
@@ -28,11 +29,6 @@ DEADLINE = 1.0  # seconds from sending to the count
 # Frame sizes without the FCS at both edges of every etherStats size bucket.
 SIZES = [60, 61, 123, 124, 251, 252, 507, 508, 1019, 1020, 1514]
 BUCKET_ENDS = [64, 127, 255, 511, 1023, 1518]
-
-
-def fail(message):
-    print("FAIL: " + message)
-    sys.exit(1)
 
 
 def frame(size=60, source=SOURCE):

@@ -15,21 +15,20 @@ machine and a network namespace (needs root; skipped otherwise):
 usage: check_probe_access.py RMONPROBE CAPTURE
 """
 import os
-import re
 import signal
-import subprocess
 import sys
 import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import conv_oracle as oracle  # noqa: E402
+from probe_harness import LoggedProbe, Namespace, fail, run  # noqa: E402
 
-NS = "tspa-ns%d" % os.getpid()
-HOST_IF = "tspa%d" % os.getpid()
 HOST_IP = "10.93.0.1"
 ALLOWED_IP = "10.93.0.2"
 REFUSED_IP = "10.93.0.3"
+NET = Namespace("tspa", HOST_IP, (ALLOWED_IP, REFUSED_IP))
+HOST_IF = NET.host_if
 USER = ["-v3", "-u", "mon", "-l", "authPriv", "-a", "SHA-256", "-A", "authpass123", "-x", "AES"]
 SYS_CONTACT = "1.3.6.1.2.1.1.4.0"
 BAD_COMMUNITY_NAMES = "1.3.6.1.2.1.11.4.0"
@@ -39,45 +38,13 @@ SD_PACKETS = "1.3.6.1.2.1.16.6.2.1.4"
 IF_DESCR = "1.3.6.1.2.1.2.2.1.2."
 
 
-def fail(message):
-    print("FAIL: " + message)
-    sys.exit(1)
-
-
-def run(*command, check=True):
-    return subprocess.run(command, capture_output=True, text=True, check=check)
-
-
-def make_veth():
-    run("ip", "link", "add", HOST_IF, "type", "veth", "peer", "name", "eth0", "netns", NS)
-    run("ip", "addr", "add", HOST_IP + "/24", "dev", HOST_IF)
-    run("ip", "link", "set", HOST_IF, "up")
-    for address in (ALLOWED_IP, REFUSED_IP):
-        run("ip", "netns", "exec", NS, "ip", "addr", "add", address + "/24", "dev", "eth0")
-    run("ip", "netns", "exec", NS, "ip", "link", "set", "eth0", "up")
-
-
-def set_up():
-    tear_down()
-    run("ip", "netns", "add", NS)
-    run("ip", "netns", "exec", NS, "ip", "link", "set", "lo", "up")
-    make_veth()
-
-
-def tear_down():
-    run("ip", "link", "del", HOST_IF, check=False)
-    run("ip", "netns", "del", NS, check=False)
-
-
 def get(agent, oid, *auth, source=None, namespace=True):
     """The value text of one get, or None when no answer came."""
     command = ["snmpget", "-On", "-Oqv", "-t", "1", "-r", "0"] + list(auth or ["-v2c", "-c", "ops"])
     if source:
         command.append("--clientaddr=" + source)
     command += [agent, oid]
-    if namespace:
-        command = ["ip", "netns", "exec", NS] + command
-    result = run(*command, check=False)
+    result = NET.inside(*command, check=False) if namespace else run(*command, check=False)
     return result.stdout.strip().strip('"') if result.returncode == 0 else None
 
 
@@ -94,35 +61,9 @@ UNPRIVILEGED = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"
                 "--bounding-set=-all,+net_raw"]
 
 
-class Probe:
-    def __init__(self, command):
-        self.log = tempfile.TemporaryFile(mode="w+")
-        self.process = subprocess.Popen(command, stdout=subprocess.PIPE,
-                                        stderr=self.log, text=True)
-        if not self.process.stdout.readline().startswith("listening on"):
-            fail("rmonprobe did not start: " + self.text())
-
-    def text(self):
-        self.log.seek(0)
-        return self.log.read()
-
-    def wait_log(self, pattern, timeout=5):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            if re.search(pattern, self.text()):
-                return
-            time.sleep(0.1)
-        fail("no log line %r within %d s; log:\n%s" % (pattern, timeout, self.text()))
-
-    def stop(self):
-        self.process.send_signal(signal.SIGTERM)
-        if self.process.wait(10) != 0:
-            fail("rmonprobe ended with status %d: %s" % (self.process.returncode, self.text()))
-
-
 def check_unconfigured(binary, capture):
     port = oracle.free_port()
-    probe = Probe([binary, "-r", capture, "--port", str(port)])
+    probe = LoggedProbe([binary, "-r", capture, "--port", str(port)])
     try:
         found = listeners(probe.process.pid)
         if found != ["udp 127.0.0.1:%d" % port]:
@@ -173,10 +114,10 @@ def flood(agent):
     """Sends frames through the captured interface; the packets then counted, all pairs."""
     send = ("import socket\ns = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)\n"
             "for _ in range(600): s.sendto(b'x', ('%s', 9))\n" % HOST_IP)
-    run("ip", "netns", "exec", NS, sys.executable, "-c", send)
+    NET.inside(sys.executable, "-c", send)
     time.sleep(0.5)
-    out = run("ip", "netns", "exec", NS, "snmpbulkwalk", "-v2c", "-c", "ops", "-Oqv",
-              "--clientaddr=" + ALLOWED_IP, agent, SD_PACKETS).stdout
+    out = NET.inside("snmpbulkwalk", "-v2c", "-c", "ops", "-Oqv", "--clientaddr=" + ALLOWED_IP,
+                     agent, SD_PACKETS).stdout
     return sum(int(value) for value in out.split() if value.isdigit())
 
 
@@ -206,7 +147,7 @@ def check_interface_back(probe, agent):
         fail("no frames counted after the interface went down and up:\n" + probe.text())
     run("ip", "link", "del", HOST_IF)
     probe.wait_log(r"interface %s lost" % HOST_IF)
-    make_veth()
+    NET.make_veth()
     probe.wait_log(r"interface %s back" % HOST_IF)
     new_index = if_index()
     probe.wait_log(r"interface %s: .*now ifIndex %s \(was %s\)" % (HOST_IF, new_index, index))
@@ -257,7 +198,7 @@ def main():
         sys.exit(77)
     if not os.path.exists("/etc/rmonprobe/rmonprobe.conf"):
         check_unconfigured(binary, capture)
-    set_up()
+    NET.set_up()
     probe = None
     try:
         with tempfile.TemporaryDirectory() as work:
@@ -266,7 +207,7 @@ def main():
             port = oracle.free_port()
             agent = "%s:%d" % (HOST_IP, port)
             write_config(path, port, [ALLOWED_IP], "noc one")
-            probe = Probe(UNPRIVILEGED + [binary, "--config", path])
+            probe = LoggedProbe(UNPRIVILEGED + [binary, "--config", path])
             check_access(probe, agent)
             check_interface_back(probe, agent)
             check_reload(probe, agent, path, port)
@@ -274,9 +215,9 @@ def main():
             probe.stop()
             probe = None
     finally:
-        if probe and probe.process.poll() is None:
-            probe.process.kill()
-        tear_down()
+        if probe:
+            probe.kill()
+        NET.tear_down()
 
 
 if __name__ == "__main__":

@@ -11,15 +11,14 @@ usage: check_probe_lifecycle.py RMONPROBE
 """
 import os
 import re
-import signal
 import socket
-import subprocess
 import sys
 import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import conv_oracle as oracle  # noqa: E402
+from probe_harness import LoggedProbe, fail, run  # noqa: E402
 
 SYS_DESCR = "1.3.6.1.2.1.1.1.0"
 MATRIX = "1.3.6.1.2.1.16.6"
@@ -29,50 +28,20 @@ IF_DESCR = "1.3.6.1.2.1.2.2.1.2."
 FRAMES = 40
 
 
-def fail(message):
-    print("FAIL: " + message)
-    sys.exit(1)
-
-
-def run(*command, check=True):
-    return subprocess.run(command, capture_output=True, text=True, check=check)
-
-
 def walk(agent, oid):
     out = run("snmpbulkwalk", "-v2c", "-c", "public", "-On", "-t", "2", "-r", "1", agent, oid).stdout
     return [line for line in out.splitlines() if line.startswith(".1.3") and "No Such" not in line]
 
 
-class Probe:
-    def __init__(self, binary, config):
-        self.log = tempfile.TemporaryFile(mode="w+")
-        self.process = subprocess.Popen([binary, "--config", config], stdout=subprocess.PIPE,
-                                        stderr=self.log, text=True)
-        if not self.process.stdout.readline().startswith("listening on"):
-            fail("rmonprobe did not start: " + self.text())
-
-    def text(self):
-        self.log.seek(0)
-        return self.log.read()
-
-    def wait_log(self, pattern, timeout=5):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            if re.search(pattern, self.text()):
-                return
-            time.sleep(0.05)
-        fail("no log line %r within %d s; log:\n%s" % (pattern, timeout, self.text()))
-
-    def stop_within(self, seconds):
-        start = time.monotonic()
-        self.process.send_signal(signal.SIGTERM)
-        status = self.process.wait(10)
-        took = time.monotonic() - start
-        if status != 0 or took > seconds:
-            fail("SIGTERM: status %d after %.2f s: %s" % (status, took, self.text()))
-        if not re.search(r"stopped on SIGTERM\n$", self.text()):
-            fail("no last log line saying it stopped on SIGTERM: " + self.text())
-        return took
+def stop_within(probe, seconds):
+    """Ends the probe with SIGTERM; fails if that took longer than `seconds` or its last log
+    line does not say why it stopped. The time it took."""
+    took = probe.stop()
+    if took > seconds:
+        fail("SIGTERM: ended after %.2f s: %s" % (took, probe.text()))
+    if not re.search(r"stopped on SIGTERM\n$", probe.text()):
+        fail("no last log line saying it stopped on SIGTERM: " + probe.text())
+    return took
 
 
 def write_config(work, port, interfaces):
@@ -86,7 +55,7 @@ def write_config(work, port, interfaces):
 def check_unconfigured(binary, work):
     port = oracle.free_port()
     agent = "127.0.0.1:%d" % port
-    probe = Probe(binary, write_config(work, port, []))
+    probe = LoggedProbe([binary, "--config", write_config(work, port, [])])
     if "RMON probe" not in run("snmpget", "-v2c", "-c", "public", "-Oqv", agent, SYS_DESCR).stdout:
         fail("unconfigured rmonprobe does not answer")
     if walk(agent, MATRIX):
@@ -96,7 +65,7 @@ def check_unconfigured(binary, work):
                         r"reload", probe.text())
     if len(advice) != 1:
         fail("the log says %d times how to name an interface: %s" % (len(advice), probe.text()))
-    took = probe.stop_within(0.5)
+    took = stop_within(probe, 0.5)
     print("ok: with no interface named it serves empty tables and says once how to name one; "
           "SIGTERM ended it in %.0f ms" % (took * 1000))
 
@@ -114,7 +83,8 @@ def check_interface_appears(binary, work):
     counted, peer = "tpl" + tag, "tpm" + tag
     port = oracle.free_port()
     agent = "127.0.0.1:%d" % port
-    probe = Probe(binary, write_config(work, port, ["lo"] * 2 + [counted] + ["lo"] * 3))
+    probe = LoggedProbe([binary, "--config",
+                         write_config(work, port, ["lo"] * 2 + [counted] + ["lo"] * 3)])
     try:
         probe.wait_log(r"interface %s does not exist yet; counting it once it appears" % counted)
         run("ip", "link", "add", counted, "type", "veth", "peer", "name", peer)
@@ -135,10 +105,9 @@ def check_interface_appears(binary, work):
         pairs = walk(agent, SD_PACKETS + ".6")
         if sum(int(line.split()[-1]) for line in pairs) < FRAMES:
             fail("the frames sent on %s were not counted: %s" % (counted, pairs))
-        took = probe.stop_within(0.5)
+        took = stop_within(probe, 0.5)
     finally:
-        if probe.process.poll() is None:
-            probe.process.kill()
+        probe.kill()
         run("ip", "link", "del", counted, check=False)
     print("ok: an interface named before it existed is counted once it appears; SIGTERM "
           "with six captures open ended it in %.0f ms" % (took * 1000))

@@ -10,20 +10,18 @@ usage: check_refusals.py RMONPROBE CAPTURE
 """
 import os
 import re
-import subprocess
 import sys
 import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import conv_oracle as oracle  # noqa: E402
+from probe_harness import LoggedProbe, Namespace, fail  # noqa: E402
 
-PID = os.getpid()
-NS = "tsrf%d" % PID
-HOST_IF = "tsrh%d" % PID
 HOST_IP = "10.94.0.1"
 GOOD_IP = "10.94.0.2"
 OTHER_IP = "10.94.0.3"
+NET = Namespace("tsrf", HOST_IP, (GOOD_IP, OTHER_IP))
 SYS_NAME = "1.3.6.1.2.1.1.5.0"
 AUTH = ["-v3", "-u", "mon", "-a", "SHA-256", "-A", "authpass123", "-x", "AES", "-X",
         "privpass123"]
@@ -48,35 +46,10 @@ CASES = [
 ]
 
 
-def fail(message):
-    print("FAIL: " + message)
-    sys.exit(1)
-
-
-def run(*command, check=True):
-    return subprocess.run(command, capture_output=True, text=True, check=check)
-
-
-def set_up():
-    run("ip", "netns", "add", NS)
-    run("ip", "netns", "exec", NS, "ip", "link", "set", "lo", "up")
-    run("ip", "link", "add", HOST_IF, "type", "veth", "peer", "name", "eth0", "netns", NS)
-    run("ip", "addr", "add", HOST_IP + "/24", "dev", HOST_IF)
-    run("ip", "link", "set", HOST_IF, "up")
-    for address in (GOOD_IP, OTHER_IP):
-        run("ip", "netns", "exec", NS, "ip", "addr", "add", address + "/24", "dev", "eth0")
-    run("ip", "netns", "exec", NS, "ip", "link", "set", "eth0", "up")
-
-
-def tear_down():
-    run("ip", "link", "del", HOST_IF, check=False)
-    run("ip", "netns", "del", NS, check=False)
-
-
 def get(agent, oid, security, source):
     """The value text of one get from the namespace, or None when no answer came."""
-    result = run("ip", "netns", "exec", NS, "snmpget", "-On", "-Oqv", "-t", "1", "-r", "0",
-                 "--clientaddr=" + source, *security, agent, oid, check=False)
+    result = NET.inside("snmpget", "-On", "-Oqv", "-t", "1", "-r", "0", "--clientaddr=" + source,
+                        *security, agent, oid, check=False)
     return result.stdout.strip() if result.returncode == 0 else None
 
 
@@ -95,27 +68,15 @@ def start_probe(binary, capture, work, port):
     deny = os.path.join(work, "hosts.deny")
     with open(deny, "w") as f:
         f.write("ALL: ALL\n")
-    log = open(os.path.join(work, "log"), "w+")
     # hosts.deny exists on Debian; the mount covers it for the probe alone.
     shell = 'mount --bind "$1" /etc/hosts.deny && shift && exec "$@"'
-    process = subprocess.Popen(
-        ["unshare", "--mount", "--propagation", "private", "sh", "-c", shell, "sh", deny,
-         binary, "-r", capture, "--fast", "--config", config],
-        stdout=subprocess.PIPE, stderr=log, text=True)
-    if not process.stdout.readline().startswith("listening on"):
-        log.seek(0)
-        fail("rmonprobe did not start: " + log.read())
-    return process, log
+    return LoggedProbe(["unshare", "--mount", "--propagation", "private", "sh", "-c", shell, "sh",
+                        deny, binary, "-r", capture, "--fast", "--config", config])
 
 
-def log_text(log):
-    log.seek(0)
-    return log.read()
-
-
-def check_cases(agent, log, started):
+def check_cases(agent, probe, started):
     if get(agent, SYS_NAME, ["-v3", "-l", "authPriv"] + AUTH, GOOD_IP) != '"rmonprobe"':
-        fail("the SNMPv3 user is not answered:\n" + log_text(log))
+        fail("the SNMPv3 user is not answered:\n" + probe.text())
     if get(agent, SYS_NAME, ["-v2c", "-c", "ops"], GOOD_IP) != '"rmonprobe"':
         fail("the community is not answered though hosts.deny refuses everything")
     for name, security, source, oid, reason in CASES:
@@ -126,20 +87,20 @@ def check_cases(agent, log, started):
         if after != before + 1:
             fail("%s: %s went from %d to %d" % (name, oid, before, after))
     time.sleep(0.3)
-    lines = re.findall(r"refused a request from (\S+): (.*)", log_text(log))
+    lines = re.findall(r"refused a request from (\S+): (.*)", probe.text())
     if len(lines) != 5:
         fail("%d refusals logged one by one in the first 10 s, not 5:\n%s"
-             % (len(lines), log_text(log)))
+             % (len(lines), probe.text()))
     for (name, _, source, _, reason), (logged_source, logged_reason) in zip(CASES, lines):
         if not logged_source.startswith(source + ":") or not logged_reason.startswith(reason):
             fail("%s: logged as from %s: %s" % (name, logged_source, logged_reason))
     summary = r"refused 2 more requests in 10 s, not logged one by one: " \
               r"SNMPv3 security level below the user's \(authPriv\) \(2\)"
     deadline = started + 12
-    while time.time() < deadline and not re.search(summary, log_text(log)):
+    while time.time() < deadline and not re.search(summary, probe.text()):
         time.sleep(0.2)
-    if not re.search(summary, log_text(log)):
-        fail("no count of the refusals left out:\n" + log_text(log))
+    if not re.search(summary, probe.text()):
+        fail("no count of the refusals left out:\n" + probe.text())
 
 
 def main():
@@ -147,22 +108,19 @@ def main():
     if os.geteuid() != 0:
         print("skipped: needs root for network and mount namespaces")
         sys.exit(77)
-    tear_down()
-    set_up()
-    process = None
+    NET.set_up()
+    probe = None
     try:
         with tempfile.TemporaryDirectory() as work:
             port = oracle.free_port()
             started = time.time()
-            process, log = start_probe(binary, capture, work, port)
-            check_cases("%s:%d" % (HOST_IP, port), log, started)
-            process.terminate()
-            if process.wait(10) != 0:
-                fail("rmonprobe ended with status %d:\n%s" % (process.returncode, log_text(log)))
+            probe = start_probe(binary, capture, work, port)
+            check_cases("%s:%d" % (HOST_IP, port), probe, started)
+            probe.stop()
     finally:
-        if process and process.poll() is None:
-            process.kill()
-        tear_down()
+        if probe:
+            probe.kill()
+        NET.tear_down()
     print("ok: %d kinds of refusal counted and logged with their source; the log limited to "
           "5 lines in 10 s with a count of the rest; hosts.deny not consulted" % len(CASES))
 

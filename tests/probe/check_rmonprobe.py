@@ -16,11 +16,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import conv_oracle as oracle  # noqa: E402
-
-
-def fail(message):
-    print("FAIL: " + message)
-    sys.exit(1)
+from probe_harness import fail  # noqa: E402
 
 
 ETHER_STATS_ENTRY = "1.3.6.1.2.1.16.1.1.1"

@@ -1,7 +1,7 @@
 // CWnd's device contexts and font, over the GDI's objects.
+#include "platform/framework/cdc.h"
+#include "platform/framework/gdi_object.h"
 #include "platform/framework/wnd.h"
-#include "platform/gdi/cdc.h"
-#include "platform/gdi/gdi_object.h"
 
 CDC* CWnd::GetDC() {
     HDC hdc = ::GetDC(m_hWnd);

@@ -1,9 +1,9 @@
 // Framework GDI objects: CGdiObject, CPen, CBrush, CFont, CBitmap.
-#include "platform/gdi/gdi_object.h"
+#include "platform/framework/gdi_object.h"
 #include "platform/core/win32_user.h"
+#include "platform/framework/cdc.h"
 #include "platform/framework/extension_module.h"
 #include "platform/framework/resource.h"
-#include "platform/gdi/cdc.h"
 #include "platform/gdi/gdi_private.h"
 
 IMPLEMENT_DYNAMIC(CGdiObject, CObject)

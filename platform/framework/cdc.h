@@ -6,12 +6,12 @@
 // (FromHandle), so `old = dc.SelectObject(&pen); ...; dc.SelectObject(old);` works.
 #pragma once
 
+#include "platform/framework/gdi_object.h"
 #include "platform/framework/object.h"
 #include "platform/framework/point.h"
 #include "platform/framework/rect.h"
 #include "platform/framework/size.h"
 #include "platform/gdi/gdi.h"
-#include "platform/gdi/gdi_object.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
 // Framework device contexts: CDC, CPaintDC and CClientDC.
-#include "platform/gdi/cdc.h"
+#include "platform/framework/cdc.h"
 #include "platform/core/win32_user.h"
 #include "platform/framework/wnd.h"
 #include "platform/gdi/gdi_private.h"
