@@ -96,13 +96,18 @@ void InvalidateWhole(WindowRecord* record, bool erase) {
     InvalidateRect(record->hwnd, nullptr, erase);
 }
 
+QSize BackingImageSize(const WindowRecord* record) {
+    return record->imageReleased ? record->releasedSize : record->image.size();
+}
+
 // The new image keeps the old pixels where they overlap; the rest is the window colour. A
-// released image stays released until the window paints.
+// released image stays released until the window paints; only its size follows the client.
 void ResizeBackingImage(WindowRecord* record) {
+    QSize size = ClientSize(record).expandedTo(QSize(0, 0));
     if (record->imageReleased) {
+        record->releasedSize = size;
         return;
     }
-    QSize size = ClientSize(record).expandedTo(QSize(0, 0));
     if (record->image.size() == size) {
         return;
     }
@@ -156,6 +161,7 @@ void ReleaseIfCovered(WindowRecord* record) {
     if (record->destroyed || record->image.isNull() || !Covered(record)) {
         return;
     }
+    record->releasedSize = record->image.size();
     ReleaseBackingImage(record);
     record->imageReleased = true;
     record->invalid = QRegion(ClientQRect(record));

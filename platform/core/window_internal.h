@@ -49,6 +49,8 @@ void ResizeBackingImage(WindowRecord* record);
 // goes, caption included, as on Windows; its size is the client's.
 void PlaceWidget(QWidget* widget, const RECT& rect, bool moved);
 void ReleaseBackingImage(WindowRecord* record);
+// The size of the window's image, or of the image it gave back while covered.
+QSize BackingImageSize(const WindowRecord* record);
 // Makes the image of a window whose image was released, before it paints.
 void EnsureBackingImage(WindowRecord* record);
 int DeliverPaints();

@@ -144,7 +144,7 @@ void SyncGeometryFromWidget(HWND hWnd) {
     RECT rect = {geometry.left(), geometry.top(), geometry.left() + geometry.width(),
                  geometry.top() + geometry.height()};
     bool moved = rect.left != record->rect.left || rect.top != record->rect.top;
-    bool sized = (!record->imageReleased && ClientSize(record) != record->image.size()) ||
+    bool sized = ClientSize(record) != BackingImageSize(record) ||
                  (rect.right - rect.left) != (record->rect.right - record->rect.left) ||
                  (rect.bottom - rect.top) != (record->rect.bottom - record->rect.top);
     if (!moved && !sized) {

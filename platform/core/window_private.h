@@ -55,6 +55,7 @@ struct WindowRecord {
     QPointer<QWidget> painting; // the painting widget made for the window, when one was
     QImage image;
     bool imageReleased = false; // given back while nothing of the window showed
+    QSize releasedSize;         // the client size a released image would have now
     QRegion invalid;
     QRegion unflushed; // drawn into the image, not yet put on screen
     bool erasePending = false;

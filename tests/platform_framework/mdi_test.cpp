@@ -460,6 +460,34 @@ TEST_F(MdiTest, CoveredOrMinimisedPanesPaintWhenTheyShowAgain) {
     pane.DestroyWindow();
 }
 
+// Children that gave their images back under a maximised child are laid out anew when Tile
+// resizes them: each first pane fills its frame's new client area (a graph kept its old size
+// and showed its legends outside the window).
+TEST_F(MdiTest, CoveredChildrenFollowTile) {
+    std::vector<std::pair<CWnd*, std::unique_ptr<CWnd>>> children;
+    for (int i = 0; i < 3; ++i) {
+        CWnd* child = CWnd::FromHandle(NewChild());
+        auto pane = std::make_unique<CWnd>();
+        ASSERT_TRUE(pane->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 5, 5), child,
+                                 AFX_IDW_PANE_FIRST));
+        children.emplace_back(child, std::move(pane));
+    }
+    frame.MDIMaximize(children.back().first);
+    PlatformApp::PumpMessages();
+    ASSERT_TRUE(platform::LookupWindow(children.front().second->m_hWnd)->imageReleased);
+    frame.MDITile();
+    PlatformApp::PumpMessages();
+    for (const auto& [child, pane] : children) {
+        CRect client;
+        child->GetClientRect(&client);
+        CRect placed;
+        pane->GetWindowRect(&placed);
+        child->ScreenToClient(&placed);
+        EXPECT_EQ(std::pair(placed.Width(), placed.Height()),
+                  std::pair(client.Width(), client.Height()));
+    }
+}
+
 TEST(MdiClassTest, RunTimeClassesNameTheirBases) {
     std::unique_ptr<CObject> made(RUNTIME_CLASS(SECWorksheet)->CreateObject());
     ASSERT_NE(made, nullptr);
