@@ -146,7 +146,6 @@ class KSCTable : public CWnd, private TableModelHost {
     void Scroll(int bar, UINT code, UINT position, CScrollBar* given);
 
     // Painting.
-    BOOL OffScreenBitmap(CDC* screen, const CRect& client);
     void Paint(CDC* dc, int width, int height);
     CFont* PaintFont();
     void PaintColumn(CDC* dc, int index, int u, SIZE client);
@@ -204,8 +203,6 @@ class KSCTable : public CWnd, private TableModelHost {
     BOOL m_measuring = FALSE;
     CharWidthCache m_charWidths;              // of the window DC's default font
     CharWidthCache::DcSource m_measureSource; // hands m_charWidths the measuring DC
-    CBitmap m_offScreen;
-    SIZE m_offScreenSize{};
     int m_scrollBarSize = 0;
     UINT m_controlId = 0;
     CWnd* m_parent = nullptr;

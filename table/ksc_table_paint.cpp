@@ -12,10 +12,14 @@ void KSCTable::OnPaint() {
     m_painting = TRUE;
     CRect client;
     GetClientRect(&client);
+    // The bitmap lives for one paint: a table kept one of its client size (3 MB maximised)
+    // whether it showed or not, and a desk of twenty node windows held twenty of them.
     CDC memory;
-    BOOL offScreen = memory.CreateCompatibleDC(&paintDC) && OffScreenBitmap(&paintDC, client);
+    CBitmap bitmap;
+    BOOL offScreen = memory.CreateCompatibleDC(&paintDC) &&
+                     bitmap.CreateCompatibleBitmap(&paintDC, client.Width(), client.Height());
     CDC* dc = offScreen ? &memory : &paintDC;
-    CBitmap* oldBitmap = offScreen ? memory.SelectObject(&m_offScreen) : nullptr;
+    CBitmap* oldBitmap = offScreen ? memory.SelectObject(&bitmap) : nullptr;
     int saved = dc->SaveDC();
     Paint(dc, client.Width(), client.Height());
     dc->RestoreDC(saved);
@@ -24,17 +28,6 @@ void KSCTable::OnPaint() {
         memory.SelectObject(oldBitmap);
     }
     m_painting = FALSE;
-}
-
-// The off-screen bitmap is kept from one paint to the next while the client size stays.
-BOOL KSCTable::OffScreenBitmap(CDC* screen, const CRect& client) {
-    if (m_offScreen.GetSafeHandle() && m_offScreenSize.cx == client.Width() &&
-        m_offScreenSize.cy == client.Height()) {
-        return TRUE;
-    }
-    m_offScreen.DeleteObject();
-    m_offScreenSize = SIZE{client.Width(), client.Height()};
-    return m_offScreen.CreateCompatibleBitmap(screen, client.Width(), client.Height());
 }
 
 // Without a table font, the font made from fontDesc is kept from one paint to the next
