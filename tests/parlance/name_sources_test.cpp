@@ -89,17 +89,21 @@ TEST(OuiRegistryTest, LongestBlockNamesTheAddress) {
         uint64_t address;
         const char* vendor; // null: no vendor
     } cases[] = {
-        {0x00a0c9123456, "Intel"},    {0x00000c07ac01, "Cisco"},
-        {0x208593b45678, "IOG"},    // MA-M block B of 20-85-93
-        {0x208593bfffff, "IOG"},    // its last address
-        {0x208593c00000, "IEEE"},   // the next one: the MA-L holder
-        {0x2085930fffff, "Hemina"}, // MA-M block 0 of the same MA-L, its first address too
-        {0x208593000000, "Hemina"},   {0x70b3d5f2f123, "TELEPLAT"}, // MA-S block F2F of 70-B3-D5
-        {0x70b3d5f2ffff, "TELEPLAT"}, {0x70b3d5f30000, "IEEE"},
-        {0x70b3d5000123, "IEEE"},  // outside every MA-S block: the MA-L holder
-        {0x741ae0912345, "IEEE"},  // a private MA-M block names nobody
-        {0x000000000000, nullptr}, // below and above every block
-        {0xffffffffffff, nullptr},
+        {0x00a0c9123456, "Intel"},    // an MA-L block
+        {0x00000c07ac01, "Cisco"},    // another
+        {0x208593b45678, "IOG"},      // MA-M block B of 20-85-93
+        {0x208593bfffff, "IOG"},      // its last address
+        {0x208593c00000, "IEEE"},     // the next one: the MA-L holder
+        {0x2085930fffff, "Hemina"},   // MA-M block 0 of the same MA-L
+        {0x208593000000, "Hemina"},   // its first address, the MA-L's first too
+        {0x70b3d5f2f123, "TELEPLAT"}, // MA-S block F2F of 70-B3-D5
+        {0x70b3d5f2ffff, "TELEPLAT"}, // its last address
+        {0x70b3d5f30000, "IEEE"},     // the next one: the MA-L holder
+        {0x70b3d5000123, "IEEE"},     // before every MA-S block: the MA-L holder
+        {0x741ae0912345, "IEEE"},     // a private MA-M block names nobody
+        {0x0000ab000000, nullptr},    // between two MA-L blocks of the same first 12 bits
+        {0x000000000000, nullptr},    // below every block
+        {0xffffffffffff, nullptr},    // above every block
     };
     for (const auto& c : cases) {
         EXPECT_EQ(registry.Find(c.address), c.vendor ? c.vendor : "") << std::hex << c.address;
