@@ -150,16 +150,19 @@ bool ReadAheadTransport::AnswerFromBlocks(NodeState& state, const Row& request, 
             return false;
         }
         answer.status = 0;
-        answer.vars = *next;
         if (pipeline && it->whole && !it->pipelined && it->depth >= 1 && !AtEnd(rows.back())) {
             it->pipelined = true;
             *pipeline = Continue{rows.back(), it->depth + 1};
         }
         if (next + 1 == rows.end() || AtEnd(*next)) {
+            // The block goes: its row moves into the answer.
             state.lastRead = *next;
             state.lastReadDepth = it->whole ? it->depth : -1;
+            answer.vars = std::move(*next);
             state.blocks.erase(it);
+            return true;
         }
+        answer.vars = *next; // kept: another walk may ask from the same row
         return true;
     }
     return false;

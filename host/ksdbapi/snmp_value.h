@@ -2,6 +2,7 @@
 // transports exchange them. Types carry the BER tags that net-snmp uses (ASN_INTEGER...).
 #pragma once
 
+#include "host/ksdbapi/oid.h"
 #include "hostapi/ksdb_codes.h"
 
 #include <cstdint>
@@ -9,8 +10,6 @@
 #include <vector>
 
 namespace ksdb {
-
-using Oid = std::vector<uint32_t>;
 
 // BER type tags of SNMP values, with net-snmp's values.
 enum : uint8_t {

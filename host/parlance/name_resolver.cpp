@@ -45,14 +45,14 @@ std::string NameResolver::VendorName(uint64_t address) {
         m_registry.Load(m_registryDir);
         m_registryLoaded = true;
     }
-    const std::string* vendor = m_registry.Find(address);
-    if (!vendor) {
+    const std::string_view vendor = m_registry.Find(address);
+    if (vendor.empty()) {
         return {};
     }
     char tail[16];
     std::snprintf(tail, sizeof tail, "_%02x:%02x:%02x", unsigned(address >> 16 & 0xff),
                   unsigned(address >> 8 & 0xff), unsigned(address & 0xff));
-    return *vendor + tail;
+    return std::string(vendor) + tail;
 }
 
 std::string NameResolver::Name(const char* text) {

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <fstream>
+#include <functional>
 
 namespace {
 
@@ -65,6 +67,12 @@ bool ExtendPrefix(std::string_view line, size_t marker, uint64_t& prefix, int& b
     return true;
 }
 
+// A block's sort key: its first address above, its prefix length in the low byte.
+uint64_t KeyOf(uint64_t address, int bits) {
+    const int hostBits = 48 - bits;
+    return (address >> hostBits << hostBits) << 8 | uint64_t(bits);
+}
+
 } // namespace
 
 std::string OuiRegistry::ShortName(std::string_view organisation) {
@@ -74,7 +82,7 @@ std::string OuiRegistry::ShortName(std::string_view organisation) {
         end = end == std::string_view::npos ? organisation.size() : end;
         std::string word;
         for (char c : organisation.substr(at, end - at)) {
-            if (std::isalnum(static_cast<unsigned char>(c)) && word.size() < 8) {
+            if (std::isalnum(static_cast<unsigned char>(c)) && word.size() < kShortNameSize) {
                 word += c;
             }
         }
@@ -86,19 +94,42 @@ std::string OuiRegistry::ShortName(std::string_view organisation) {
     return {};
 }
 
-void OuiRegistry::Add(uint64_t prefix, int bits, std::string name) {
-    auto blocks = std::find_if(m_blocks.begin(), m_blocks.end(),
-                               [bits](const Blocks& b) { return b.bits == bits; });
-    if (blocks == m_blocks.end()) {
-        m_blocks.push_back({bits, {}});
-        std::sort(m_blocks.begin(), m_blocks.end(),
-                  [](const Blocks& a, const Blocks& b) { return a.bits > b.bits; });
-        return Add(prefix, bits, std::move(name));
+void OuiRegistry::Add(uint64_t prefix, int bits, const std::string& name) {
+    Block block{KeyOf(prefix << (48 - bits), bits), {}};
+    name.copy(block.name, sizeof block.name);
+    m_blocks.push_back(block);
+    if (std::find(m_bits.begin(), m_bits.end(), bits) == m_bits.end()) {
+        m_bits.push_back(bits);
+        std::sort(m_bits.begin(), m_bits.end(), std::greater<>());
     }
-    blocks->vendors.try_emplace(prefix, std::move(name));
+}
+
+// In key order; of blocks read twice the first read stays, as a lookup found it before.
+void OuiRegistry::SortBlocks() {
+    std::stable_sort(m_blocks.begin(), m_blocks.end(),
+                     [](const Block& a, const Block& b) { return a.key < b.key; });
+    m_blocks.erase(std::unique(m_blocks.begin(), m_blocks.end(),
+                               [](const Block& a, const Block& b) { return a.key == b.key; }),
+                   m_blocks.end());
+    m_blocks.shrink_to_fit();
+    m_bucketStarts.assign((uint64_t{1} << (48 - kBucketShift)) + 1, 0);
+    size_t block = 0;
+    for (size_t bucket = 0; bucket < m_bucketStarts.size(); ++bucket) {
+        while (block < m_blocks.size() && (m_blocks[block].key >> 8 >> kBucketShift) < bucket) {
+            ++block;
+        }
+        m_bucketStarts[bucket] = static_cast<uint32_t>(block);
+    }
 }
 
 size_t OuiRegistry::Parse(std::string_view text) {
+    // Room for every block the file may hold, so that the array grows once a file.
+    size_t ranges = 0;
+    for (size_t at = text.find("(base 16)"); at != std::string_view::npos;
+         at = text.find("(base 16)", at + 1)) {
+        ++ranges;
+    }
+    m_blocks.reserve(m_blocks.size() + ranges);
     size_t added = 0;
     bool pending = false;
     uint64_t prefix = 0;
@@ -124,7 +155,7 @@ size_t OuiRegistry::Parse(std::string_view text) {
             !ExtendPrefix(line, marker, prefix, bits)) {
             continue;
         }
-        Add(prefix, bits, std::move(name));
+        Add(prefix, bits, name);
         ++added;
     }
     return added;
@@ -143,15 +174,42 @@ size_t OuiRegistry::Load(const std::string& dir) {
         file.read(text.data(), std::streamsize(text.size()));
         added += Parse(std::string_view(text.data(), size_t(file.gcount())));
     }
+    SortBlocks();
     return added;
 }
 
-const std::string* OuiRegistry::Find(uint64_t address) const {
-    for (const Blocks& blocks : m_blocks) {
-        auto found = blocks.vendors.find(address >> (48 - blocks.bits));
-        if (found != blocks.vendors.end()) {
-            return &found->second;
+// Blocks that hold one another sort outermost first, so the last block starting at or
+// before the address is the longest that holds it, when it holds it at all. When it does not
+// (a block beside the address's, inside the same larger one), the blocks that hold the
+// address hold that one too and lie before it: each shorter prefix length is looked up there.
+// All of them are in the address's bucket.
+std::string_view OuiRegistry::Find(uint64_t address) const {
+    const uint64_t bucket = address >> kBucketShift;
+    if (bucket + 1 >= m_bucketStarts.size()) {
+        return {};
+    }
+    const auto below = [](const Block& block, uint64_t key) { return block.key < key; };
+    const auto first = m_blocks.begin() + m_bucketStarts[bucket];
+    auto found = std::lower_bound(first, m_blocks.begin() + m_bucketStarts[bucket + 1],
+                                  address << 8 | 0xff, below);
+    if (found == first) {
+        return {};
+    }
+    --found;
+    const int foundBits = static_cast<int>(found->key & 0xff);
+    const uint64_t foundStart = found->key >> 8;
+    for (int bits : m_bits) {
+        const uint64_t key = KeyOf(address, bits);
+        // A block of this length holds the address only if it holds the block found too.
+        if (bits > foundBits || KeyOf(foundStart, bits) != key) {
+            continue;
+        }
+        if (bits < foundBits) {
+            found = std::lower_bound(first, found, key, below);
+        }
+        if (found->key == key) {
+            return {found->name, strnlen(found->name, sizeof found->name)};
         }
     }
-    return nullptr;
+    return {};
 }
