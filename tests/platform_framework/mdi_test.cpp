@@ -59,6 +59,25 @@ class MdiTest : public ::testing::Test {
         return child->m_hWnd;
     }
 
+    // A menu bar whose Window popup (Cascade only, before the list) the frame keeps listing
+    // its children in; answers the popup, or null when the bar could not be set.
+    HMENU WindowMenu() {
+        HMENU bar = CreateMenu();
+        HMENU window = CreatePopupMenu();
+        AppendMenu(window, MF_STRING, ID_WINDOW_CASCADE, "&Cascade");
+        AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(window), "&Window");
+        if (!SetMenu(frame.m_hWnd, bar)) {
+            return nullptr;
+        }
+        frame.MDISetMenu(window);
+        return window;
+    }
+    void DropWindowMenu() {
+        HMENU bar = GetMenu(frame.m_hWnd);
+        SetMenu(frame.m_hWnd, nullptr);
+        DestroyMenu(bar);
+    }
+
     // Where a child stands in the MDI client.
     static QRect Placed(HWND child) { return platform::WindowWidget(child)->geometry(); }
     QMdiArea* Area() const {
@@ -154,12 +173,8 @@ TEST_F(MdiTest, ActivationGivesTheFocusBackWhereItWas) {
 // The Window menu lists the shown children in creation order after a separator, the active
 // one checked, anew each time a popup opens; choosing one activates it.
 TEST_F(MdiTest, WindowMenuListsAndActivatesTheChildren) {
-    HMENU bar = CreateMenu();
-    HMENU window = CreatePopupMenu();
-    AppendMenu(window, MF_STRING, ID_WINDOW_CASCADE, "&Cascade");
-    AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(window), "&Window");
-    ASSERT_TRUE(SetMenu(frame.m_hWnd, bar));
-    frame.MDISetMenu(window);
+    HMENU window = WindowMenu();
+    ASSERT_NE(window, nullptr);
     HWND first = NewChild();
     NewChild(WS_CHILD | WS_OVERLAPPEDWINDOW); // hidden: not listed
     HWND last = NewChild();
@@ -175,8 +190,7 @@ TEST_F(MdiTest, WindowMenuListsAndActivatesTheChildren) {
     }
     frame.SendMessage(WM_COMMAND, AFX_IDM_FIRST_MDICHILD);
     EXPECT_EQ(frame.MDIGetActive()->m_hWnd, first);
-    SetMenu(frame.m_hWnd, nullptr);
-    DestroyMenu(bar);
+    DropWindowMenu();
 }
 
 TEST_F(MdiTest, DestroyedOrClosedChildIsDeleted) {
@@ -375,12 +389,8 @@ TEST_F(MdiTest, AreaScrollsToChildrenPastItsEdges) {
 // Past nine children the Window menu ends with "More Windows...", the active child taking
 // the ninth place when it is later, checked wherever it is listed.
 TEST_F(MdiTest, MoreWindowsListsEveryChild) {
-    HMENU bar = CreateMenu();
-    HMENU window = CreatePopupMenu();
-    AppendMenu(window, MF_STRING, ID_WINDOW_CASCADE, "&Cascade");
-    AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(window), "&Window");
-    ASSERT_TRUE(SetMenu(frame.m_hWnd, bar));
-    frame.MDISetMenu(window);
+    HMENU window = WindowMenu();
+    ASSERT_NE(window, nullptr);
     std::vector<HWND> children;
     for (int i = 0; i < 11; ++i) {
         children.push_back(NewChild());
@@ -404,8 +414,7 @@ TEST_F(MdiTest, MoreWindowsListsEveryChild) {
     EXPECT_EQ(text(10), "&9 w8");
     EXPECT_TRUE(GetMenuState(window, 4, MF_BYPOSITION) & MF_CHECKED); // "&3 w2"
     EXPECT_FALSE(GetMenuState(window, 10, MF_BYPOSITION) & MF_CHECKED);
-    SetMenu(frame.m_hWnd, nullptr);
-    DestroyMenu(bar);
+    DropWindowMenu();
 }
 
 // A pane whose child frame a maximised child covers, or that is minimised, gets no WM_PAINT
